@@ -1,0 +1,90 @@
+#pragma once
+
+// The stand calculation: intake, the five-year cycles with their annual-ring search,
+// felling, and the economic results. One object owns one StandState for a whole run.
+
+#include <atomic>
+#include <string>
+
+#include "calc/inputrecord.h"
+#include "calc/randomsource.h"
+#include "calc/standstate.h"
+
+namespace lodra {
+
+enum class Status {
+    Ok,
+    Refused,    // an input was not accepted; nothing was computed
+    Stopped,    // a computation failed on the way (overflow, invalid operation ...)
+    Cancelled,  // the user stopped it
+};
+
+struct Outcome {
+    Status status = Status::Ok;
+    std::string message;  // Swedish, for the user; empty when ok
+    bool ok() const { return status == Status::Ok; }
+};
+
+struct CalcOptions {
+    char decimalSeparator = '.';  // of the user's regional settings; '.' is always accepted too
+    RandomSource* random = nullptr;                 // null: a ClockRandom of the calculation's own
+    const std::atomic<bool>* cancel = nullptr;      // set by another thread to stop the calculation
+    std::atomic<int>* cyclesDone = nullptr;         // progress, written while the cycles run
+};
+
+// The six economic results, computed once per calculation after the cycles.
+struct Economics {
+    double nettoPerTrad = 0;    // kr per tree
+    double rojningKost = 0;     // kr/ha
+    double atervKostTotal = 0;  // kr/ha
+    double drivningsnetto = 0;  // kr/ha
+    double kassaflode = 0;      // kr/ha and year
+    double nuvarde = 0;         // kr/ha
+};
+
+class StandCalculation {
+public:
+    StandState s;
+    Economics economics;
+
+    // The whole calculation of "Beräkna": intake, immediate felling, the cycles, the mean
+    // felled diameter and the economic results. On refusal nothing is computed.
+    Outcome berakna(const InputRecord& input, const CalcOptions& options);
+
+    // Number of five-year cycles a horizon of totaltid years takes.
+    static int cyclesFor(int totaltid) { return totaltid <= 0 ? 0 : (totaltid + 4) / 5; }
+
+    // The procedures, run in the driver's order.
+    void Nollstall();
+    void Nollaavvdia();
+    void DiaVidStart();
+    void VardeAvvTrad();
+    void AvvVol00();
+    void DiaVidAr5();
+    void PrVol00();
+    void PrVol05();
+    void Avverkn();
+    void Bytarray();
+    void Varieradia();
+
+    // m3sk of one tree of diameter d cm, the same for every species.
+    static double tradVolym(double d);
+    // kr, harvest net of one felled tree of d cm for the current species and measure.
+    double tradNetto(double d) const;
+    // kr, cleaning cost (positive) of one small tree of d cm felled at once.
+    static double rojningTrad(double d);
+    // cm; defined for rates of exactly 2, 3, 4 and 5 %. Returns false for any other rate.
+    static bool avvDiameterFor(double ranta, double arsring, double& avvDiameter);
+
+private:
+    Outcome run(const InputRecord& input, const CalcOptions& options);
+    void computeEconomics();
+
+    // Values read by the intake before they go into the state.
+    struct Parsed;
+    std::array<TreeRow, 10> rows_;  // the tree rows of the running calculation
+    std::array<double, 10> rowValues_{};
+    RandomSource* random_ = nullptr;
+};
+
+}  // namespace lodra

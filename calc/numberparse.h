@@ -1,0 +1,19 @@
+#pragma once
+
+// The intake's conversion of a field's text to a number.
+
+#include <optional>
+#include <string_view>
+
+namespace lodra {
+
+// Accepts an optional sign, decimal digits with at most one decimal separator (the given
+// one or '.'), and an optional exponent ("1,5E3"), with blanks around the number ignored.
+// Refuses an empty or blank text, letters, group separators, "inf", "nan", hexadecimal and
+// values beyond the range of a double.
+std::optional<double> parseNumber(std::string_view text, char decimalSeparator);
+
+// A number rounded to the nearest whole number, a half to the even neighbour.
+double roundHalfEven(double value);
+
+}  // namespace lodra

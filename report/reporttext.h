@@ -1,0 +1,21 @@
+#pragma once
+
+// The input summary and the result text of one calculation, in their screen and file forms.
+
+#include <string>
+
+#include "calc/calculation.h"
+
+namespace lodra {
+
+struct ReportBlocks {
+    std::string indata;      // screen form of the input summary
+    std::string prIndata;    // file form of the input summary
+    std::string resultat;    // screen form of the result text
+    std::string prResultat;  // file form of the result text
+};
+
+// Texts are UTF-8 with CR LF line breaks and tabs.
+ReportBlocks buildReport(const StandCalculation& calc, char decimalSeparator);
+
+}  // namespace lodra
