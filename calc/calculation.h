@@ -42,10 +42,25 @@ struct Economics {
     double nuvarde = 0;         // kr/ha
 };
 
+// The other figures the report prints, computed with the economic results so that every
+// printed number has passed the same checks.
+struct ReportFigures {
+    double antalTradPerHa = 0;   // trees per ha at start
+    double tidMellanAvv = 0;     // years, at least between fellings: cykTillAvv × 5 + 5
+    double arMellanAvv = 0;      // years between fellings (0 when there was none)
+    double prodVolymPerAr = 0;   // m3sk per ha and year
+    double volymPerAvv = 0;      // m3sk per ha and felling (0 when there was none)
+    double avvTradPerHa = 0;     // trees per ha felled at cycle ends
+    double ringMedel = 0;        // mm
+    double vol00Medel = 0;       // m3sk/ha
+    double vol05Medel = 0;       // m3sk/ha
+};
+
 class StandCalculation {
 public:
     StandState s;
     Economics economics;
+    ReportFigures figures;
 
     // The whole calculation of "Beräkna": intake, immediate felling, the cycles, the mean
     // felled diameter and the economic results. On refusal nothing is computed.
@@ -77,13 +92,13 @@ public:
     static bool avvDiameterFor(double ranta, double arsring, double& avvDiameter);
 
 private:
-    Outcome run(const InputRecord& input, const CalcOptions& options);
-    void computeEconomics();
+    struct Intake;
+    void setParameters(const Intake& in);
+    void runCycles(const CalcOptions& options);
+    void ringSearch(const CalcOptions& options);
+    void computeResults();
 
-    // Values read by the intake before they go into the state.
-    struct Parsed;
-    std::array<TreeRow, 10> rows_;  // the tree rows of the running calculation
-    std::array<double, 10> rowValues_{};
+    const Intake* intake_ = nullptr;  // the accepted input, while DiaVidStart runs
     RandomSource* random_ = nullptr;
 };
 
