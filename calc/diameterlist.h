@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <stdexcept>
 
 namespace lodra {
@@ -19,6 +20,16 @@ public:
     double operator[](int i) const {
         check(i);
         return v_[static_cast<std::size_t>(i)];
+    }
+
+    // Entries 1..n as one span; the bound is checked once, here.
+    std::span<double> entries(int n) {
+        check(n);
+        return std::span<double>(v_).subspan(1, static_cast<std::size_t>(n < 0 ? 0 : n));
+    }
+    std::span<const double> entries(int n) const {
+        check(n);
+        return std::span<const double>(v_).subspan(1, static_cast<std::size_t>(n < 0 ? 0 : n));
     }
 
 private:
