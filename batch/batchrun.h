@@ -1,0 +1,49 @@
+#pragma once
+
+// The batch tool: a whole stand register calculated in one run, with the bytes the
+// desktop program would save after the same calculations.
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lodra::batch {
+
+struct Arguments {
+    std::string stands;                 // the stand file
+    std::optional<std::uint64_t> seed;  // one generator seeded with it for the run
+    std::optional<std::string> output;  // "-" for standard output; none: numbered file
+    std::optional<std::string> table;   // the table of figures, if asked for
+    bool help = false;
+};
+
+// Reads the command line (without the program name). Returns the message of a usage
+// error, else an empty text.
+std::string parseArguments(const std::vector<std::string>& args, Arguments& arguments);
+
+// The text of --help.
+std::string helpText();
+
+// The decimal separator of the user's regional settings (LC_ALL, LC_NUMERIC, LANG), as
+// the desktop program finds it: one ASCII character, else '.'.
+char systemDecimalSeparator();
+
+struct RunStreams {
+    int outputFd = 1;              // where "--output -" writes the result bytes
+    std::FILE* messages = stdout;  // where the saved file is named
+    std::FILE* errors = stderr;    // refused rows, errors and progress
+    bool progress = false;         // show a progress line (on a terminal)
+};
+
+// Exit status of a run: 0 when every stand was calculated, 1 when any row was refused,
+// 2 for a usage or file error (then no output file is left behind).
+enum ExitStatus : int { kAllCalculated = 0, kRowsRefused = 1, kUsageOrFileError = 2 };
+
+int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams);
+
+// The whole program, from its command line to its exit status.
+int batchMain(int argc, char** argv);
+
+}  // namespace lodra::batch

@@ -1,0 +1,388 @@
+#include "batch/standfile.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "report/resultfile.h"
+
+namespace lodra::batch {
+
+void Utf8Check::feed(std::string_view bytes) {
+    if (bad_) {
+        return;
+    }
+    for (unsigned char b : bytes) {
+        if (pending_ > 0) {
+            if (b < lo_ || b > hi_) {
+                bad_ = true;
+                return;
+            }
+            --pending_;
+            lo_ = 0x80;
+            hi_ = 0xBF;
+            continue;
+        }
+        if (b < 0x80) {
+            continue;
+        }
+        if (b >= 0xC2 && b <= 0xDF) {
+            pending_ = 1;
+        } else if (b == 0xE0) {
+            pending_ = 2;
+            lo_ = 0xA0;  // no overlong three-byte forms
+        } else if (b == 0xED) {
+            pending_ = 2;
+            hi_ = 0x9F;  // no surrogates
+        } else if (b >= 0xE1 && b <= 0xEF) {
+            pending_ = 2;
+        } else if (b == 0xF0) {
+            pending_ = 3;
+            lo_ = 0x90;  // no overlong four-byte forms
+        } else if (b >= 0xF1 && b <= 0xF3) {
+            pending_ = 3;
+        } else if (b == 0xF4) {
+            pending_ = 3;
+            hi_ = 0x8F;  // nothing above U+10FFFF
+        } else {
+            bad_ = true;
+            return;
+        }
+    }
+}
+
+bool CsvReader::refill() {
+    if (eof_) {
+        return false;
+    }
+    in_.read(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+    len_ = static_cast<std::size_t>(in_.gcount());
+    pos_ = 0;
+    if (len_ < buf_.size()) {
+        eof_ = true;
+    }
+    utf8_.feed(std::string_view(buf_.data(), len_));
+    return len_ > 0;
+}
+
+int CsvReader::get() {
+    if (pos_ == len_ && !refill()) {
+        return -1;
+    }
+    return static_cast<unsigned char>(buf_[pos_++]);
+}
+
+bool CsvReader::next(std::vector<std::string>& fields) {
+    fields.clear();
+    if (!error_.empty()) {
+        return false;
+    }
+    if (!started_) {
+        started_ = true;
+        refill();
+        if (len_ >= 3 && static_cast<unsigned char>(buf_[0]) == 0xEF &&
+            static_cast<unsigned char>(buf_[1]) == 0xBB &&
+            static_cast<unsigned char>(buf_[2]) == 0xBF) {
+            bom_ = true;
+            pos_ = 3;
+        }
+    }
+    int c = get();
+    if (c < 0) {
+        return false;
+    }
+    ++row_;
+    std::size_t recordBytes = 0;
+    auto tooLong = [&] {
+        if (++recordBytes <= kMaxRecordBytes) {
+            return false;
+        }
+        error_ = "Rad " + std::to_string(row_) + " är längre än 1 MB.";
+        return true;
+    };
+    for (;;) {
+        std::string field;
+        if (c == '"') {
+            for (;;) {
+                c = get();
+                if (c < 0) {
+                    error_ = "Rad " + std::to_string(row_) +
+                             ": ett citattecken som inleder ett fält avslutas aldrig.";
+                    return false;
+                }
+                if (c == '"') {
+                    c = get();
+                    if (c != '"') {
+                        break;
+                    }
+                }
+                if (tooLong()) {
+                    return false;
+                }
+                field.push_back(static_cast<char>(c));
+            }
+        } else {
+            while (c >= 0 && c != ';' && c != '\n' && c != '\r') {
+                if (tooLong()) {
+                    return false;
+                }
+                field.push_back(static_cast<char>(c));
+                c = get();
+            }
+        }
+        fields.push_back(std::move(field));
+        if (c == ';') {
+            c = get();
+            continue;
+        }
+        if (c == '\r') {
+            // A lone CR ends the record too; the byte after it starts the next one.
+            if (const int d = get(); d >= 0 && d != '\n') {
+                unget();
+            }
+            return true;
+        }
+        if (c == '\n' || c < 0) {
+            return true;
+        }
+        error_ = "Rad " + std::to_string(row_) +
+                 ": efter ett avslutande citattecken ska ';' eller radslut följa.";
+        return false;
+    }
+}
+
+const std::array<const char*, StandColumns::kParameters> StandColumns::kParameterNames = {
+    "totaltid",  "bonitet",    "areal",     "ranta",      "maxRing",
+    "variation", "atervandel", "berikning", "cykTillAvv",
+};
+
+namespace {
+
+using TextField = std::string InputRecord::*;
+constexpr std::array<TextField, StandColumns::kParameters> kParameterFields = {
+    &InputRecord::totaltid,   &InputRecord::bonitet,   &InputRecord::areal,
+    &InputRecord::ranta,      &InputRecord::maxRing,   &InputRecord::variation,
+    &InputRecord::atervandel, &InputRecord::berikning, &InputRecord::cykTillAvv,
+};
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && isBlank(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+std::string asciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+std::string quoted(std::string_view s) {
+    return "\"" + std::string(s) + "\"";
+}
+
+}  // namespace
+
+bool blankRecord(const std::vector<std::string>& fields) {
+    return std::all_of(fields.begin(), fields.end(),
+                       [](const std::string& f) { return trimmed(f).empty(); });
+}
+
+std::string readHeader(const std::vector<std::string>& header, StandColumns& columns) {
+    columns = StandColumns{};
+    columns.parameter.fill(-1);
+    columns.dia.fill(-1);
+    columns.avv.fill(-1);
+    columns.fieldCount = header.size();
+
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        const int index = static_cast<int>(i);
+        const std::string_view name = trimmed(header[i]);
+        if (name.empty()) {
+            return "Kolumn " + std::to_string(index + 1) + " i rubrikraden saknar namn.";
+        }
+        const std::string key = asciiLower(name);
+        int* slot = nullptr;
+        for (int p = 0; p < StandColumns::kParameters; ++p) {
+            if (key == asciiLower(StandColumns::kParameterNames[static_cast<std::size_t>(p)])) {
+                slot = &columns.parameter[static_cast<std::size_t>(p)];
+            }
+        }
+        if (key == "tradslag") {
+            slot = &columns.tradslag;
+        } else if (key == "atgard") {
+            slot = &columns.atgard;
+        }
+        for (std::size_t k = 0; k < 10; ++k) {
+            const std::string number = std::to_string(k + 1);
+            if (key == "dia" + number) {
+                slot = &columns.dia[k];
+            } else if (key == "avv" + number) {
+                slot = &columns.avv[k];
+            }
+        }
+        if (slot == nullptr) {
+            return "Okänd kolumn " + quoted(name) +
+                   " i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, ranta, maxRing, "
+                   "tradslag, variation, atervandel, atgard, berikning, cykTillAvv, dia1 till "
+                   "dia10 och avv1 till avv10.";
+        }
+        if (*slot >= 0) {
+            return "Kolumnen " + quoted(name) + " finns mer än en gång i rubrikraden.";
+        }
+        *slot = index;
+        if (key.starts_with("dia") || key.starts_with("avv")) {
+            columns.anyTreeColumn = true;
+        }
+    }
+    return {};
+}
+
+std::string toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
+                          InputRecord& record) {
+    auto cell = [&](int index) -> std::string_view {
+        if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) {
+            return {};
+        }
+        return fields[static_cast<std::size_t>(index)];
+    };
+
+    for (std::size_t p = 0; p < kParameterFields.size(); ++p) {
+        const std::string_view text = cell(columns.parameter[p]);
+        if (!trimmed(text).empty()) {
+            record.*kParameterFields[p] = std::string(text);
+        }
+    }
+
+    if (const std::string_view art = trimmed(cell(columns.tradslag)); !art.empty()) {
+        if (art != "Tall" && art != "Gran" && art != "Löv") {
+            return "Okänt trädslag " + quoted(art) +
+                   " i kolumnen tradslag. Skriv Tall, Gran eller Löv.";
+        }
+        record.optTall = art == "Tall";
+        record.optGran = art == "Gran";
+        record.optLov = art == "Löv";
+    }
+
+    if (const std::string_view atgard = trimmed(cell(columns.atgard)); !atgard.empty()) {
+        if (atgard != "Kalavverkning" && atgard != "Gallring och plockhuggning") {
+            return "Okänd åtgärd " + quoted(atgard) +
+                   " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.";
+        }
+        record.optKalavv = atgard == "Kalavverkning";
+        record.optGallring = !record.optKalavv;
+    }
+
+    if (columns.anyTreeColumn) {
+        for (std::size_t k = 0; k < record.rows.size(); ++k) {
+            TreeRow& row = record.rows[k];
+            const std::string_view dia = cell(columns.dia[k]);
+            row.text = trimmed(dia).empty() ? std::string() : std::string(dia);
+            const std::string_view avv = trimmed(cell(columns.avv[k]));
+            if (!avv.empty() && avv != "x" && avv != "X") {
+                return "Okänt värde " + quoted(avv) + " i kolumnen avv" + std::to_string(k + 1) +
+                       ". Skriv x för ett träd som avverkas direkt, annars ingenting.";
+            }
+            row.avverkas = !avv.empty();
+        }
+    }
+    return {};
+}
+
+bool StandFile::fail(const CsvReader& reader, const std::string& message) {
+    error_ = message.empty() ? reader.error() : message;
+    return false;
+}
+
+void StandFile::decode(std::vector<std::string>& fields) const {
+    if (!windows1252_) {
+        return;
+    }
+    for (std::string& field : fields) {
+        field = fromWindows1252(field);
+    }
+}
+
+bool StandFile::open(std::istream& in) {
+    in_ = &in;
+    error_.clear();
+    standCount_ = 0;
+
+    // First reading: the encoding, the shape of every record and the number of stands.
+    reader_ = std::make_unique<CsvReader>(in);
+    std::vector<std::string> header;
+    if (!reader_->next(header)) {
+        return fail(*reader_, reader_->error().empty()
+                                  ? "Filen är tom: den saknar rubrikrad med kolumnernas namn."
+                                  : std::string());
+    }
+    while (reader_->next(fields_)) {
+        if (fields_.size() > header.size()) {
+            return fail(*reader_, "Rad " + std::to_string(reader_->row()) + " har " +
+                                      std::to_string(fields_.size()) +
+                                      " fält men rubrikraden bara " +
+                                      std::to_string(header.size()) + ".");
+        }
+        if (!blankRecord(fields_)) {
+            ++standCount_;
+        }
+    }
+    if (!reader_->error().empty()) {
+        return fail(*reader_, {});
+    }
+    if (in.bad()) {
+        return fail(*reader_, "Filen kunde inte läsas till slutet.");
+    }
+    windows1252_ = !reader_->utf8();
+    decode(header);
+    if (std::string message = readHeader(header, columns_); !message.empty()) {
+        return fail(*reader_, message);
+    }
+
+    // Second reading, handed out by next().
+    in.clear();
+    in.seekg(0);
+    if (!in) {
+        return fail(*reader_, "Filen kunde inte läsas en andra gång.");
+    }
+    reader_ = std::make_unique<CsvReader>(in);
+    reader_->next(header);
+    return true;
+}
+
+bool StandFile::next(Stand& stand) {
+    if (!reader_) {
+        return false;
+    }
+    while (reader_->next(fields_)) {
+        if (blankRecord(fields_)) {
+            continue;
+        }
+        if (fields_.size() > columns_.fieldCount) {
+            error_ = "Filen ändrades medan den lästes.";
+            return false;
+        }
+        decode(fields_);
+        stand.row = reader_->row();
+        stand.input = InputRecord{};
+        stand.refusal = toInputRecord(columns_, fields_, stand.input);
+        return true;
+    }
+    if (!reader_->error().empty()) {
+        error_ = reader_->error();
+    }
+    return false;
+}
+
+}  // namespace lodra::batch

@@ -1,0 +1,133 @@
+#pragma once
+
+// The stand register of the batch tool: a ';'-separated text file with a header row and
+// one stand per row, as spreadsheets save it. UTF-8 or Windows-1252 (a file that is not
+// valid UTF-8 is read as Windows-1252), with or without a byte-order mark, LF or CR LF.
+
+#include <array>
+#include <cstddef>
+#include <istream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calc/inputrecord.h"
+
+namespace lodra::batch {
+
+// Tells whether a byte stream fed to it piece by piece is well-formed UTF-8 (no overlong
+// forms, no surrogates, nothing above U+10FFFF, no sequence cut off at the end).
+class Utf8Check {
+  public:
+    void feed(std::string_view bytes);
+    bool valid() const { return !bad_ && pending_ == 0; }
+
+  private:
+    int pending_ = 0;          // continuation bytes still expected
+    unsigned char lo_ = 0x80;  // allowed range of the next continuation byte
+    unsigned char hi_ = 0xBF;
+    bool bad_ = false;
+};
+
+// Splits a byte stream into records of ';'-separated fields. A field may be enclosed in
+// double quotes, inside which ';', line breaks and doubled quotes ("") stand for
+// themselves. Records end at LF, CR LF or a lone CR. A byte-order mark at the very start
+// is skipped. Works on bytes: the separators are ASCII in both encodings.
+class CsvReader {
+  public:
+    static constexpr std::size_t kMaxRecordBytes = 1 << 20;
+
+    explicit CsvReader(std::istream& in) : in_(in) {}
+
+    // Reads the next record. Returns false at the end of the input, and on a malformed
+    // record, when error() tells what is wrong (in Swedish, without the row number).
+    bool next(std::vector<std::string>& fields);
+
+    const std::string& error() const { return error_; }
+    // Number of the record last read; the first record (the header) is 1.
+    int row() const { return row_; }
+    // Whether every byte read so far is well-formed UTF-8 (the mark included).
+    bool utf8() const { return utf8_.valid(); }
+    bool hadByteOrderMark() const { return bom_; }
+
+  private:
+    int get();
+    void unget() { --pos_; }
+    bool refill();
+
+    std::istream& in_;
+    std::vector<char> buf_ = std::vector<char>(1 << 16);
+    std::size_t pos_ = 0;
+    std::size_t len_ = 0;
+    bool started_ = false;
+    bool eof_ = false;
+    bool bom_ = false;
+    int row_ = 0;
+    std::string error_;
+    Utf8Check utf8_;
+};
+
+// Where the named columns are in a record; -1 for a column the file does not have.
+struct StandColumns {
+    static constexpr int kParameters = 9;
+    std::array<int, kParameters> parameter{};  // in the order of kParameterNames
+    int tradslag = -1;
+    int atgard = -1;
+    std::array<int, 10> dia{};
+    std::array<int, 10> avv{};
+    bool anyTreeColumn = false;
+    std::size_t fieldCount = 0;  // fields of the header row
+
+    static const std::array<const char*, kParameters> kParameterNames;
+};
+
+// Maps the header row (already UTF-8) to columns. Column names are matched without regard
+// to ASCII case and to blanks around them. Returns an empty text on success, else the
+// message: an unknown, unnamed or repeated column.
+std::string readHeader(const std::vector<std::string>& header, StandColumns& columns);
+
+// Fills record with the stand of one row (fields already UTF-8; fewer fields than the
+// header are empty cells). A missing column or a blank cell of a parameter leaves the
+// window's initial value. Returns an empty text on success, else why the row is refused.
+std::string toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
+                          InputRecord& record);
+
+// A whole stand file, read twice: open() checks every record (encoding, quotes, field
+// counts) and counts the stands before any is calculated; next() then hands them out in
+// order. Rows whose cells are all blank are skipped, but they keep their row numbers.
+class StandFile {
+  public:
+    struct Stand {
+        int row = 0;          // counting the header as row 1
+        InputRecord input;    // meaningful when refusal is empty
+        std::string refusal;  // why the row cannot be calculated, else empty
+    };
+
+    // The stream must be seekable (a file or a string stream). Returns false with error()
+    // set for a file that cannot be used at all.
+    bool open(std::istream& in);
+    bool next(Stand& stand);
+
+    const std::string& error() const { return error_; }
+    bool windows1252() const { return windows1252_; }
+    int standCount() const { return standCount_; }
+    const StandColumns& columns() const { return columns_; }
+
+  private:
+    bool fail(const CsvReader& reader, const std::string& message);
+    void decode(std::vector<std::string>& fields) const;
+
+    std::istream* in_ = nullptr;
+    std::unique_ptr<CsvReader> reader_;
+    StandColumns columns_;
+    std::vector<std::string> fields_;
+    std::string error_;
+    bool windows1252_ = false;
+    int standCount_ = 0;
+};
+
+// Whether every field is empty or holds only blanks.
+bool blankRecord(const std::vector<std::string>& fields);
+
+}  // namespace lodra::batch
