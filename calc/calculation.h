@@ -82,6 +82,10 @@ public:
     void Bytarray();
     void Varieradia();
 
+    // After the cycles: reduces nuvardeAvv once by the year-1 cost, then sets economics
+    // and figures.
+    void computeResults();
+
     // m3sk of one tree of diameter d cm, the same for every species.
     static double tradVolym(double d);
     // kr, harvest net of one felled tree of d cm for the current species and measure.
@@ -96,7 +100,6 @@ private:
     void setParameters(const Intake& in);
     void runCycles(const CalcOptions& options);
     void ringSearch(const CalcOptions& options);
-    void computeResults();
 
     const Intake* intake_ = nullptr;  // the accepted input, while DiaVidStart runs
     RandomSource* random_ = nullptr;
