@@ -1,0 +1,156 @@
+#include "ui/forcatalog.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStorageInfo>
+
+#include "ui/forlodra02.h"
+#include "ui/forresultat.h"
+#include "ui/messages.h"
+#include "ui/windowfont.h"
+#include "ui_forcatalog.h"
+
+namespace lodra {
+
+// Keeps of the file-system tree only the folders the folder list shows: the parents of the
+// current folder, the current folder itself, and its subfolders.
+class FolderChainFilter : public QSortFilterProxyModel {
+  public:
+    explicit FolderChainFilter(QObject* parent) : QSortFilterProxyModel(parent) {}
+
+    void setCurrent(const QString& folder) {
+        current_ = folder;
+        invalidateFilter();
+    }
+
+  protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override {
+        const auto* model = static_cast<const QFileSystemModel*>(sourceModel());
+        const QString folder = model->filePath(model->index(sourceRow, 0, sourceParent));
+        if (folder == current_ || isAbove(folder, current_)) {
+            return true;
+        }
+        return sourceParent.isValid() && model->filePath(sourceParent) == current_;
+    }
+
+  private:
+    static bool isAbove(const QString& upper, const QString& lower) {
+        if (upper.endsWith(QLatin1Char('/'))) {  // the root
+            return lower.startsWith(upper);
+        }
+        return lower.startsWith(upper + QLatin1Char('/'));
+    }
+
+    QString current_;
+};
+
+forCatalog::forCatalog(forLodra02& owner, QWidget* parent)
+    : QWidget(parent), owner_(owner), ui(std::make_unique<Ui::forCatalog>()) {
+    setFont(windowFont());
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    folders_ = new QFileSystemModel(this);
+    folders_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    folders_->setReadOnly(true);
+    folders_->setRootPath(QDir::rootPath());
+    chain_ = new FolderChainFilter(this);
+    chain_->setSourceModel(folders_);
+    chain_->setSortCaseSensitivity(Qt::CaseInsensitive);
+    chain_->sort(0, Qt::AscendingOrder);
+    ui->Dir1->setModel(chain_);
+    for (int column = 1; column < folders_->columnCount(); ++column) {
+        ui->Dir1->hideColumn(column);
+    }
+    ui->Dir1->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; }"));
+    ui->Dir1->installEventFilter(this);
+
+    fillDrives();
+
+    connect(ui->Dir1, &QTreeView::doubleClicked, this, &forCatalog::Dir1_DblClick);
+    connect(ui->cmdOK, &QPushButton::clicked, this, &forCatalog::cmdOK_Click);
+    // Subfolders arrive from the model's own thread; open the chain again when they do.
+    connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] { showChain(); });
+
+    setPath(QDir::currentPath());
+    ui->Drive1->setFocus();
+}
+
+forCatalog::~forCatalog() = default;
+
+void forCatalog::fillDrives() {
+    const QString here = QStorageInfo(QDir::currentPath()).rootPath();
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady()) {
+            ui->Drive1->addItem(QDir::toNativeSeparators(volume.rootPath()), volume.rootPath());
+        }
+    }
+    const int current = ui->Drive1->findData(here);
+    if (current >= 0) {
+        ui->Drive1->setCurrentIndex(current);
+    }
+}
+
+void forCatalog::setPath(const QString& folder) {
+    const QString opened = QDir::cleanPath(QDir(folder).absolutePath());
+    if (opened == path_) {
+        return;
+    }
+    path_ = opened;
+    chain_->setCurrent(path_);
+    showChain();
+    ui->Dir1->setCurrentIndex(entryOf(path_));
+    // Dir1_Change: the chooser has no field for the path; the folder list's tip shows it.
+    ui->Dir1->setToolTip(QDir::toNativeSeparators(path_));
+    emit pathChanged(path_);
+}
+
+QModelIndex forCatalog::entryOf(const QString& folder) const {
+    return chain_->mapFromSource(folders_->index(folder));
+}
+
+void forCatalog::showChain() {
+    // Every folder from the root down to the current one stands open.
+    QModelIndex entry = entryOf(path_);
+    while (entry.isValid()) {
+        ui->Dir1->expand(entry);
+        entry = entry.parent();
+    }
+    if (const QModelIndex current = entryOf(path_); current.isValid()) {
+        ui->Dir1->scrollTo(current);
+    }
+}
+
+void forCatalog::Dir1_DblClick(const QModelIndex& entry) {
+    if (entry.isValid()) {
+        setPath(folders_->filePath(chain_->mapToSource(entry)));
+    }
+}
+
+bool forCatalog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->Dir1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Dir1_DblClick(ui->Dir1->currentIndex());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void forCatalog::cmdOK_Click() {
+    owner_.session.sparaKatalog = path_.toStdString();
+    hide();
+    owner_.resultat()->saveToFile();
+}
+
+void forCatalog::closeEvent(QCloseEvent* event) {
+    emit closedThroughFrame();
+    QWidget::closeEvent(event);
+}
+
+}  // namespace lodra

@@ -1,0 +1,60 @@
+#pragma once
+
+// The folder chooser: asks once per run for the folder that result files are saved in.
+// A drive list of the mounted file systems, a folder list around one current folder, and
+// "OK", which stores the current folder and saves.
+
+#include <QModelIndex>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class QFileSystemModel;
+
+namespace Ui {
+class forCatalog;
+}
+
+namespace lodra {
+
+class forLodra02;
+class FolderChainFilter;
+
+class forCatalog : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit forCatalog(forLodra02& owner, QWidget* parent = nullptr);
+    ~forCatalog() override;
+
+    // The folder the folder list has open (not a merely highlighted entry).
+    QString path() const { return path_; }
+    // Opens a folder in the folder list, as a double click on it does.
+    void setPath(const QString& folder);
+    // The folder list's entry of a folder, or an invalid index while it is not listed.
+    QModelIndex entryOf(const QString& folder) const;
+
+  signals:
+    // The window was closed through its frame and is about to be destroyed.
+    void closedThroughFrame();
+    // The folder list opened another folder.
+    void pathChanged(const QString& folder);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void cmdOK_Click();
+    void Dir1_DblClick(const QModelIndex& entry);
+    void fillDrives();
+    void showChain();
+
+    forLodra02& owner_;
+    std::unique_ptr<Ui::forCatalog> ui;
+    QFileSystemModel* folders_ = nullptr;
+    FolderChainFilter* chain_ = nullptr;
+    QString path_;
+};
+
+}  // namespace lodra

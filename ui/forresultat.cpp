@@ -1,0 +1,90 @@
+#include "ui/forresultat.h"
+
+#include <QCloseEvent>
+#include <QFontMetricsF>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "report/resultfile.h"
+#include "ui/forcatalog.h"
+#include "ui/forlodra02.h"
+#include "ui/messages.h"
+#include "ui/windowfont.h"
+#include "ui_forresultat.h"
+
+namespace lodra {
+
+namespace {
+
+// The report aligns its columns with tabs at every eighth character.
+void setTabStops(QPlainTextEdit* box) {
+    box->setTabStopDistance(QFontMetricsF(box->font()).averageCharWidth() * 8);
+}
+
+QString boxText(const std::string& text) {
+    // The texts end their lines with CR LF; the box knows only LF.
+    QString lines = QString::fromStdString(text);
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return lines;
+}
+
+}  // namespace
+
+forResultat::forResultat(forLodra02& owner, QWidget* parent)
+    : QWidget(parent), owner_(owner), ui(std::make_unique<Ui::forResultat>()) {
+    setFont(windowFont());
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setTabStops(ui->txtIndata);
+    setTabStops(ui->txtResultat);
+    connect(ui->cmdSpara, &QPushButton::clicked, this, &forResultat::cmdSpara_Click);
+    connect(ui->cmdStang, &QPushButton::clicked, this, &forResultat::cmdStang_Click);
+}
+
+forResultat::~forResultat() = default;
+
+void forResultat::showTexts(const std::string& indata, const std::string& resultat) {
+    ui->txtIndata->setPlainText(boxText(indata));
+    ui->txtResultat->setPlainText(boxText(resultat));
+}
+
+void forResultat::cmdSpara_Click() {
+    if (owner_.isCalculating()) {
+        return;
+    }
+    if (owner_.session.sparaKatalog.empty()) {
+        // The chooser saves once the user confirms a folder there.
+        forCatalog* chooser = owner_.catalog();
+        chooser->show();
+        chooser->raise();
+        chooser->activateWindow();
+        return;
+    }
+    saveToFile();
+}
+
+void forResultat::saveToFile() {
+    if (owner_.isCalculating()) {
+        return;
+    }
+    const SaveResult saved =
+        saveNumberedResult(owner_.session.sparaKatalog, owner_.session.fileBytes());
+    QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : &owner_;
+    if (saved.ok) {
+        showMessage(parent, QStringLiteral("Resultatet sparades i följande fil:\n") +
+                                QString::fromStdString(saved.path));
+    } else {
+        showMessage(parent, QString::fromStdString(saved.message), QMessageBox::Warning);
+    }
+}
+
+void forResultat::cmdStang_Click() {
+    hide();
+}
+
+void forResultat::closeEvent(QCloseEvent* event) {
+    emit closedThroughFrame();
+    QWidget::closeEvent(event);
+}
+
+}  // namespace lodra

@@ -1,0 +1,50 @@
+#pragma once
+
+// The result window: the two texts of the latest calculation, and the saving of every
+// calculation of the run to a numbered result file.
+
+#include <QWidget>
+#include <memory>
+#include <string>
+
+class QPlainTextEdit;
+
+namespace Ui {
+class forResultat;
+}
+
+namespace lodra {
+
+class forLodra02;
+
+class forResultat : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit forResultat(forLodra02& owner, QWidget* parent = nullptr);
+    ~forResultat() override;
+
+    // Replaces what both boxes hold by the screen texts of a calculation.
+    void showTexts(const std::string& indata, const std::string& resultat);
+
+    // Saves the file texts of every calculation of the run into the next numbered result
+    // file of the chosen folder and tells the user where, or what failed. Reads nothing
+    // from the boxes, so it works whether the window is shown or not.
+    void saveToFile();
+
+  signals:
+    // The window was closed through its frame and is about to be destroyed.
+    void closedThroughFrame();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void cmdSpara_Click();
+    void cmdStang_Click();
+
+    forLodra02& owner_;
+    std::unique_ptr<Ui::forResultat> ui;
+};
+
+}  // namespace lodra

@@ -1,0 +1,48 @@
+#include "ui/fortraddiametrar.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/messages.h"
+#include "ui/windowfont.h"
+#include "ui_fortraddiametrar.h"
+
+namespace lodra {
+
+forTradDiametrar::forTradDiametrar(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::forTradDiametrar>()) {
+    setFont(windowFont());
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    txtDiam_ = {ui->txtDiam_0, ui->txtDiam_1, ui->txtDiam_2, ui->txtDiam_3, ui->txtDiam_4,
+                ui->txtDiam_5, ui->txtDiam_6, ui->txtDiam_7, ui->txtDiam_8, ui->txtDiam_9};
+    ckbAvverkas_ = {ui->ckbAvverkas_0, ui->ckbAvverkas_1, ui->ckbAvverkas_2, ui->ckbAvverkas_3,
+                    ui->ckbAvverkas_4, ui->ckbAvverkas_5, ui->ckbAvverkas_6, ui->ckbAvverkas_7,
+                    ui->ckbAvverkas_8, ui->ckbAvverkas_9};
+    connect(ui->cmdStang, &QPushButton::clicked, this, &forTradDiametrar::cmdStang_Click);
+    ui->cmdStang->setFocus();
+}
+
+forTradDiametrar::~forTradDiametrar() = default;
+
+std::array<TreeRow, forTradDiametrar::kRows> forTradDiametrar::rows() const {
+    std::array<TreeRow, kRows> rows;
+    for (int i = 0; i < kRows; ++i) {
+        rows[i].text = txtDiam_[i]->text().toStdString();
+        rows[i].avverkas = ckbAvverkas_[i]->isChecked();
+    }
+    return rows;
+}
+
+void forTradDiametrar::cmdStang_Click() {
+    hide();
+}
+
+void forTradDiametrar::closeEvent(QCloseEvent* event) {
+    emit closedThroughFrame();
+    QWidget::closeEvent(event);
+}
+
+}  // namespace lodra
