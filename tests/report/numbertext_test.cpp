@@ -1,1 +1,79 @@
+// Numbers and diameter lists as report text.
 #include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "report/numbertext.h"
+
+namespace lodra {
+namespace {
+
+TEST(NumberText, FifteenSignificantDigitsAndExponents) {
+    EXPECT_EQ(numberText(1.0 / 3, '.'), "0.333333333333333");
+    EXPECT_EQ(numberText(1.0 / 3, ','), "0,333333333333333");
+    EXPECT_EQ(numberText(2000.0, ','), "2000");
+    EXPECT_EQ(numberText(12.5, ','), "12,5");
+    EXPECT_EQ(numberText(-2.5, '.'), "-2.5");
+    EXPECT_EQ(numberText(0.0001, '.'), "0.0001");
+    EXPECT_EQ(numberText(0.00001, '.'), "1E-05");
+    EXPECT_EQ(numberText(-0.000015, ','), "-1,5E-05");
+    EXPECT_EQ(numberText(1e15, '.'), "1E+15");
+    EXPECT_EQ(numberText(123456789012345.0, '.'), "123456789012345");
+    EXPECT_EQ(numberText(1e300, '.'), "1E+300");
+    EXPECT_EQ(numberText(0.1 + 0.2, '.'), "0.3");
+    EXPECT_EQ(numberText(-0.0, '.'), "0");  // never "-0"
+    EXPECT_EQ(numberText(int{-250}), "-250");
+    EXPECT_EQ(numberText(int{32767}), "32767");
+}
+
+TEST(PatternText, RoundsHalfAwayFromZeroAsTheValueReads) {
+    EXPECT_EQ(patternText(2.675, "##0.00", '.'), "2.68");
+    EXPECT_EQ(patternText(0.125, "##0.00", '.'), "0.13");
+    EXPECT_EQ(patternText(2.5, "###0", '.'), "3");
+    EXPECT_EQ(patternText(-2.5, "###0", '.'), "-3");
+    EXPECT_EQ(patternText(0.5, "##0.0", ','), "0,5");
+    EXPECT_EQ(patternText(9.96, "##0.0", '.'), "10.0");
+    EXPECT_EQ(patternText(99.995, "##0.00", '.'), "100.00");
+    EXPECT_EQ(patternText(0.0, "##0.00", ','), "0,00");
+    EXPECT_EQ(patternText(1e-20, "##0.0", '.'), "0.0");
+    EXPECT_EQ(patternText(0.05, "##0.0", '.'), "0.1");
+}
+
+TEST(PatternText, NeverShortensAndNeverWritesMinusZero) {
+    EXPECT_EQ(patternText(1234567.6, "######0", '.'), "1234568");
+    EXPECT_EQ(patternText(-1234567.4, "##0", '.'), "-1234567");
+    EXPECT_EQ(patternText(1e20, "###0", '.'), "100000000000000000000");
+    EXPECT_EQ(patternText(-0.4, "###0", '.'), "0");
+    EXPECT_EQ(patternText(-0.004, "##0.00", '.'), "0.00");
+    EXPECT_EQ(patternText(-0.0, "######0", '.'), "0");
+    EXPECT_EQ(patternText(-562.5, "######0", '.'), "-563");
+}
+
+TEST(HJ, RightJustifiesWithoutCutting) {
+    EXPECT_EQ(HJ("12.5", 6), "  12.5");
+    EXPECT_EQ(HJ("123456", 6), "123456");
+    EXPECT_EQ(HJ("1234567", 6), "1234567");
+    EXPECT_EQ(HJ("-1234567", 7), "-1234567");
+    EXPECT_EQ(HJ("", 6), "      ");
+    EXPECT_EQ(HJ("Löv", 5), "  Löv");  // characters, not bytes
+    EXPECT_EQ(HJ("abc", 0), "abc");
+}
+
+TEST(DiameterListText, EntriesOfSixCharactersSeparatedByCommas) {
+    DiameterList list;
+    EXPECT_EQ(printDiaList(list, 0, '.'), "");
+    list[1] = 8;
+    EXPECT_EQ(printDiaList(list, 1, '.'), "   8.0");
+    list[1] = 35;
+    list[2] = 45;
+    EXPECT_EQ(printDiaList(list, 2, '.'), "  35.0,  45.0");
+    EXPECT_EQ(printDiaList(list, 2, ','), "  35,0,  45,0");
+    list[1] = 100;
+    list[2] = 1000;
+    list[3] = 10000;
+    list[4] = -1.04;
+    EXPECT_EQ(printDiaList(list, 4, '.'), " 100.0,1000.0,10000.0,  -1.0");
+}
+
+}  // namespace
+}  // namespace lodra
