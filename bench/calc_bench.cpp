@@ -21,7 +21,9 @@ void runStand(benchmark::State& state, const lodra::InputRecord& input) {
 }
 
 // The initial entries of both windows: three growing trees, 250 years.
-void BM_DefaultStand(benchmark::State& state) { runStand(state, lodra::InputRecord{}); }
+void BM_DefaultStand(benchmark::State& state) {
+    runStand(state, lodra::InputRecord{});
+}
 
 // Ten growing trees of 5 to 50 cm, largest ring 20 mm, 1000 years.
 void BM_TenTreesLongHorizon(benchmark::State& state) {

@@ -30,12 +30,17 @@ constexpr const char* kLabelMaxRing = "Största tänkbara årsring i mm";
 constexpr const char* kLabelVariation = "Variation i diametertillväxt";
 constexpr const char* kLabelAtervandel =
     "Andel av återväxtkostnaden som skall debiteras år 1, 100 = hela";
-constexpr const char* kLabelBerikning = "Procent av antal plantor per hektar (berikande plantering)";
+constexpr const char* kLabelBerikning =
+    "Procent av antal plantor per hektar (berikande plantering)";
 constexpr const char* kLabelCykTillAvv = "Cykler (5-åriga) till nästa avverkning";
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
-[[noreturn]] void refuse(const std::string& message) { throw CalcFailure{Status::Refused, message}; }
+[[noreturn]] void refuse(const std::string& message) {
+    throw CalcFailure{Status::Refused, message};
+}
 
 std::string example(char decimalSeparator) {
     return std::string("12") + decimalSeparator + "5";
@@ -62,9 +67,11 @@ std::string field(const char* label, const std::string& text) {
 // Stops the calculation: a number of the named step became too large or invalid.
 [[noreturn]] void stopAt(const char* step, const StandState& s) {
     std::feclearexcept(kFpErrors);
-    std::string message = std::string("Beräkningen avbröts: ett tal blev för stort eller ogiltigt i ") + step;
+    std::string message =
+        std::string("Beräkningen avbröts: ett tal blev för stort eller ogiltigt i ") + step;
     if (s.antalCykler > 0 || s.ar > 0) {
-        message += " (femårsperioden som börjar år " + std::to_string(static_cast<long>(s.ar)) + ")";
+        message +=
+            " (femårsperioden som börjar år " + std::to_string(static_cast<long>(s.ar)) + ")";
     }
     message += ". Kontrollera indata.";
     throw CalcFailure{Status::Stopped, message};
@@ -389,12 +396,14 @@ double standVolume(std::span<const double> dia, std::span<double> vol, double ha
 }  // namespace
 
 void StandCalculation::PrVol00() {
-    s.vol00 = standVolume(s.dia00.entries(s.antalTrad), s.tradVol00.entries(s.antalTrad), s.haFaktor);
+    s.vol00 =
+        standVolume(s.dia00.entries(s.antalTrad), s.tradVol00.entries(s.antalTrad), s.haFaktor);
     s.tradNr = static_cast<int16_t>(s.antalTrad + 1);
 }
 
 void StandCalculation::PrVol05() {
-    s.vol05 = standVolume(s.dia05.entries(s.antalTrad), s.tradVol05.entries(s.antalTrad), s.haFaktor);
+    s.vol05 =
+        standVolume(s.dia05.entries(s.antalTrad), s.tradVol05.entries(s.antalTrad), s.haFaktor);
     s.tradNr = static_cast<int16_t>(s.antalTrad + 1);
 }
 

@@ -26,10 +26,10 @@ struct Outcome {
 };
 
 struct CalcOptions {
-    char decimalSeparator = '.';  // of the user's regional settings; '.' is always accepted too
-    RandomSource* random = nullptr;                 // null: a ClockRandom of the calculation's own
-    const std::atomic<bool>* cancel = nullptr;      // set by another thread to stop the calculation
-    std::atomic<int>* cyclesDone = nullptr;         // progress, written while the cycles run
+    char decimalSeparator = '.';     // of the user's regional settings; '.' is always accepted too
+    RandomSource* random = nullptr;  // null: a ClockRandom of the calculation's own
+    const std::atomic<bool>* cancel = nullptr;  // set by another thread to stop the calculation
+    std::atomic<int>* cyclesDone = nullptr;     // progress, written while the cycles run
 };
 
 // The six economic results, computed once per calculation after the cycles.
@@ -45,19 +45,19 @@ struct Economics {
 // The other figures the report prints, computed with the economic results so that every
 // printed number has passed the same checks.
 struct ReportFigures {
-    double antalTradPerHa = 0;   // trees per ha at start
-    double tidMellanAvv = 0;     // years, at least between fellings: cykTillAvv × 5 + 5
-    double arMellanAvv = 0;      // years between fellings (0 when there was none)
-    double prodVolymPerAr = 0;   // m3sk per ha and year
-    double volymPerAvv = 0;      // m3sk per ha and felling (0 when there was none)
-    double avvTradPerHa = 0;     // trees per ha felled at cycle ends
-    double ringMedel = 0;        // mm
-    double vol00Medel = 0;       // m3sk/ha
-    double vol05Medel = 0;       // m3sk/ha
+    double antalTradPerHa = 0;  // trees per ha at start
+    double tidMellanAvv = 0;    // years, at least between fellings: cykTillAvv × 5 + 5
+    double arMellanAvv = 0;     // years between fellings (0 when there was none)
+    double prodVolymPerAr = 0;  // m3sk per ha and year
+    double volymPerAvv = 0;     // m3sk per ha and felling (0 when there was none)
+    double avvTradPerHa = 0;    // trees per ha felled at cycle ends
+    double ringMedel = 0;       // mm
+    double vol00Medel = 0;      // m3sk/ha
+    double vol05Medel = 0;      // m3sk/ha
 };
 
 class StandCalculation {
-public:
+  public:
     StandState s;
     Economics economics;
     ReportFigures figures;
@@ -95,7 +95,7 @@ public:
     // cm; defined for rates of exactly 2, 3, 4 and 5 %. Returns false for any other rate.
     static bool avvDiameterFor(double ranta, double arsring, double& avvDiameter);
 
-private:
+  private:
     struct Intake;
     void setParameters(const Intake& in);
     void runCycles(const CalcOptions& options);

@@ -10,7 +10,7 @@ namespace lodra {
 // A fixed list of 201 doubles, indices 0..200. Index 0 is never used; entries 1..n are,
 // where n is a count held elsewhere. Holds diameters (cm) or per-tree volumes (m3sk).
 class DiameterList {
-public:
+  public:
     static constexpr int kSize = 201;
 
     double& operator[](int i) {
@@ -32,7 +32,7 @@ public:
         return std::span<const double>(v_).subspan(1, static_cast<std::size_t>(n < 0 ? 0 : n));
     }
 
-private:
+  private:
     static void check(int i) {
         if (i < 0 || i >= kSize) {
             throw std::out_of_range("DiameterList index outside 0..200");

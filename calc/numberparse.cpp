@@ -8,8 +8,12 @@
 namespace lodra {
 
 namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 }  // namespace
 
 std::optional<double> parseNumber(std::string_view text, char decimalSeparator) {

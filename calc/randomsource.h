@@ -9,7 +9,7 @@
 namespace lodra {
 
 class RandomSource {
-public:
+  public:
     virtual ~RandomSource() = default;
     // Called once at the start of every random diameter change.
     virtual void reseed() = 0;
@@ -19,22 +19,22 @@ public:
 
 // Seeded anew from the clock at every reseed(), as the desktop program does.
 class ClockRandom final : public RandomSource {
-public:
+  public:
     void reseed() override;
     double next() override;
 
-private:
+  private:
     std::mt19937_64 engine_;
 };
 
 // Seeded once; reseed() changes nothing, so a whole run can be repeated.
 class SeededRandom final : public RandomSource {
-public:
+  public:
     explicit SeededRandom(std::uint64_t seed) : engine_(seed) {}
     void reseed() override {}
     double next() override;
 
-private:
+  private:
     std::mt19937_64 engine_;
 };
 

@@ -23,17 +23,21 @@ std::string numberText(double value, char decimalSeparator) {
     return text;
 }
 
-std::string numberText(int value) { return std::to_string(value); }
+std::string numberText(int value) {
+    return std::to_string(value);
+}
 
 std::string patternText(double value, std::string_view pattern, char decimalSeparator) {
     const auto point = pattern.find('.');
-    const int decimals = point == std::string_view::npos ? 0 : static_cast<int>(pattern.size() - point - 1);
+    const int decimals =
+        point == std::string_view::npos ? 0 : static_cast<int>(pattern.size() - point - 1);
 
     // The value as it reads to 15 significant digits: d.dddddddddddddde±x.
     char buffer[64];
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-    const std::string_view sci(buffer, ec == std::errc{} ? static_cast<std::size_t>(end - buffer) : 0);
+    const std::string_view sci(buffer,
+                               ec == std::errc{} ? static_cast<std::size_t>(end - buffer) : 0);
     const bool negative = !sci.empty() && sci.front() == '-';
     std::string digits;
     std::size_t i = negative ? 1 : 0;

@@ -8,7 +8,9 @@ namespace {
 
 constexpr const char* kBreak = "\r\n";
 
-std::string tabs(int n) { return std::string(static_cast<std::size_t>(n), '\t'); }
+std::string tabs(int n) {
+    return std::string(static_cast<std::size_t>(n), '\t');
+}
 
 // Builds one line in its screen and its file form at once; they differ only in tabs.
 struct TwoTexts {
@@ -120,15 +122,15 @@ void resultText(const StandCalculation& calc, char sep, TwoTexts& t) {
           " Medeldiameter = " + pat(s.medeldiameter, "##0.00") + kBreak + kBreak);
     t.add(" Årsring");
     t.addTabs(2, 1);
-    t.add(" Max= " + HJ(pat(s.ringMax, "##0.00"), 6) + tabs(1) + " Medel= " +
-          HJ(pat(f.ringMedel, "##0.00"), 6) + tabs(1) + " Min = " + HJ(pat(s.ringMin, "##0.00"), 6) +
-          kBreak);
+    t.add(" Max= " + HJ(pat(s.ringMax, "##0.00"), 6) + tabs(1) +
+          " Medel= " + HJ(pat(f.ringMedel, "##0.00"), 6) + tabs(1) +
+          " Min = " + HJ(pat(s.ringMin, "##0.00"), 6) + kBreak);
     t.add(" Volym år 0" + tabs(1) + " Max= " + HJ(pat(s.vol00Max, "###0"), 6) + tabs(1) +
-          " Medel= " + HJ(pat(f.vol00Medel, "###0"), 6) + tabs(1) + " Min = " +
-          HJ(pat(s.vol00Min, "###0"), 6) + kBreak);
+          " Medel= " + HJ(pat(f.vol00Medel, "###0"), 6) + tabs(1) +
+          " Min = " + HJ(pat(s.vol00Min, "###0"), 6) + kBreak);
     t.add(" Volym år 5" + tabs(1) + " Max= " + HJ(pat(s.vol05Max, "###0"), 6) + tabs(1) +
-          " Medel= " + HJ(pat(f.vol05Medel, "###0"), 6) + tabs(1) + " Min = " +
-          HJ(pat(s.vol05Min, "###0"), 6) + kBreak + kBreak);
+          " Medel= " + HJ(pat(f.vol05Medel, "###0"), 6) + tabs(1) +
+          " Min = " + HJ(pat(s.vol05Min, "###0"), 6) + kBreak + kBreak);
     t.add(" Netto av i framtiden avverkade träd (exkl återväxt) =" + tabs(1) +
           pat(e.nettoPerTrad, "####0") + " kr/träd" + kBreak);
     t.add(" Röjning nu kostar " + numberText(e.rojningKost, sep) + " kr/ha" + kBreak);

@@ -99,9 +99,9 @@ int createTemporary(const fs::path& folder, std::string& path) {
     static unsigned long counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-        path = (folder / (".Result-" + std::to_string(::getpid()) + "-" +
-                          std::to_string(tick % 1000000007) + "-" + std::to_string(++counter) +
-                          ".tmp"))
+        path = (folder /
+                (".Result-" + std::to_string(::getpid()) + "-" + std::to_string(tick % 1000000007) +
+                 "-" + std::to_string(++counter) + ".tmp"))
                    .string();
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
@@ -199,7 +199,8 @@ NumberResult nextResultNumber(const std::string& folder) {
             continue;
         }
         const auto significant = middle.find_first_not_of('0');
-        const std::string digits = significant == std::string::npos ? "0" : middle.substr(significant);
+        const std::string digits =
+            significant == std::string::npos ? "0" : middle.substr(significant);
         const long value = digits.size() > 5 ? 99999 : std::stol(digits);
         if (value > highest) {
             if (value > 32767) {

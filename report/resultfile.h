@@ -13,8 +13,8 @@ std::string toWindows1252(const std::string& utf8);
 std::string fromWindows1252(const std::string& bytes);
 
 struct NumberResult {
-    int number = 0;       // the next free file number, 1..32767, when error is empty
-    std::string error;    // Swedish message naming the folder
+    int number = 0;     // the next free file number, 1..32767, when error is empty
+    std::string error;  // Swedish message naming the folder
 };
 
 // One more than the highest N of the folder's files named exactly "Result" + digits +

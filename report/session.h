@@ -10,7 +10,7 @@
 namespace lodra {
 
 class Session {
-public:
+  public:
     StandCalculation calculation;
     std::string sparaKatalog;  // folder results are saved in; empty until chosen
     std::string Indata;        // screen input summary of the latest calculation

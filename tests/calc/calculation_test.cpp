@@ -192,8 +192,8 @@ TEST(Cycles, DefaultStandFirstCycle) {
 }
 
 TEST(Cycles, CountFollowsTheHorizon) {
-    for (const auto& [years, cycles] :
-         std::vector<std::pair<const char*, int>>{{"1", 1}, {"5", 1}, {"6", 2}, {"250", 50}, {"251", 51}}) {
+    for (const auto& [years, cycles] : std::vector<std::pair<const char*, int>>{
+             {"1", 1}, {"5", 1}, {"6", 2}, {"250", 50}, {"251", 51}}) {
         InputRecord input;
         input.totaltid = years;
         StandCalculation calc;
@@ -296,13 +296,13 @@ TEST(Cycles, SearchIsBitIdenticalToTheStepwiseSearch) {
 
 // Gives the numbers of a list in turn.
 class ListRandom final : public RandomSource {
-public:
+  public:
     explicit ListRandom(std::vector<double> values) : values_(std::move(values)) {}
     void reseed() override { ++reseeds; }
     double next() override { return values_[next_++ % values_.size()]; }
     int reseeds = 0;
 
-private:
+  private:
     std::vector<double> values_;
     std::size_t next_ = 0;
 };

@@ -21,7 +21,8 @@ TEST(ParseNumber, AcceptsBothSeparatorsUnderComma) {
 TEST(ParseNumber, RefusesWhatIsNotAPlainNumber) {
     for (const char* text : {"", "   ", "abc", "1 000", "1,5", "1.000.5", "inf", "nan", "-inf",
                              "0x10", "1e", "1e+", "e5", ".", "-", "12a", "1e999", "1,5.5",
-                             "\xC2\xA0" "5"}) {
+                             "\xC2\xA0"
+                             "5"}) {
         EXPECT_FALSE(parseNumber(text, '.').has_value()) << '"' << text << '"';
     }
     EXPECT_FALSE(parseNumber("1.5,5", ',').has_value());

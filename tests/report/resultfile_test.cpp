@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class ResultFolder : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char name[] = "/tmp/lodra05-test-XXXXXX";
         ASSERT_NE(::mkdtemp(name), nullptr);
@@ -45,7 +45,9 @@ protected:
 
 TEST(Windows1252, SwedishLettersAreSingleBytes) {
     EXPECT_EQ(toWindows1252("åäöÅÄÖ\r\n\t-"), "\xE5\xE4\xF6\xC5\xC4\xD6\r\n\t-");
-    EXPECT_EQ(toWindows1252("\xE2\x88\x92" "5"), "?5");  // a character it cannot hold
+    EXPECT_EQ(toWindows1252("\xE2\x88\x92"
+                            "5"),
+              "?5");  // a character it cannot hold
     EXPECT_EQ(fromWindows1252("L\xF6v"), "Löv");
     EXPECT_EQ(fromWindows1252("\x80"), "€");
 }
@@ -109,8 +111,7 @@ TEST_F(ResultFolder, FailuresSayWhatAndWhereAndLeaveNothing) {
         fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
         r = saveNumberedResult(folder, "x");
         EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.message,
-                  "Kunde inte skapa en fil i mappen " + folder + ": behörighet saknas.");
+        EXPECT_EQ(r.message, "Kunde inte skapa en fil i mappen " + folder + ": behörighet saknas.");
         fs::permissions(folder, fs::perms::owner_all);
     }
     touch("Result32767.txt");
@@ -128,7 +129,8 @@ TEST_F(ResultFolder, WriteReplacingSwapsTheWholeFile) {
     EXPECT_EQ(names(), (std::vector<std::string>{"ut.txt"}));
     r = writeFileReplacing(folder + "/saknas/ut.txt", "x");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "Kunde inte skapa en fil i mappen " + folder + "/saknas: mappen finns inte.");
+    EXPECT_EQ(r.message,
+              "Kunde inte skapa en fil i mappen " + folder + "/saknas: mappen finns inte.");
 }
 
 }  // namespace
