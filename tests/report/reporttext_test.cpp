@@ -83,6 +83,8 @@ Outcome calculate(Session& session, const InputRecord& input, char sep) {
 }
 
 // clang-format off: the expected texts keep one report line per source line.
+// The expected texts keep one report line per source line.
+// clang-format off
 const std::string kDashes(146, '-');
 
 std::string defaultIndata(char sep) {
@@ -310,6 +312,8 @@ TEST(ReportText, RandomVariationAndNoTreeFelledAtOnce) {
               " KASSAFLÖDE I FRAMTID (inkl återväxt) = \t\t\t      0  kr/ha och år",
               " NUVÄRDE (inkl Avverkning nu+framtid, återväxt, röjning) = \t\t   -563 kr/ha"}));
 }
+
+// clang-format on
 
 // clang-format on
 
