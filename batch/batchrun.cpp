@@ -318,9 +318,11 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
     if (!stands.error().empty()) {
         return fail("Fel i beståndsfilen " + quoted(arguments.stands) + ": " + stands.error());
     }
-    if (indataSpool.error() != 0 || resultatSpool.error() != 0) {
-        const int error = indataSpool.error() != 0 ? indataSpool.error() : resultatSpool.error();
-        return fail("Kunde inte skriva en tillfällig fil: " + systemErrorText(error) + ".");
+    for (SpoolFile* spool : {&indataSpool, &resultatSpool}) {
+        if (!spool->flush()) {
+            return fail("Kunde inte skriva en tillfällig fil i mappen " + quoted(spool->folder()) +
+                        ": " + systemErrorText(spool->error()) + ".");
+        }
     }
 
     if (calculated == 0) {

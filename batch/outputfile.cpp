@@ -211,12 +211,12 @@ SpoolFile::~SpoolFile() {
 
 bool SpoolFile::create(std::string& message) {
     const char* tmp = std::getenv("TMPDIR");
-    const std::string folder = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-    std::string path = folder + "/lodra05-batch-spool-XXXXXX";
+    folder_ = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    std::string path = folder_ + "/lodra05-batch-spool-XXXXXX";
     const int fd = makeTemporary(path);
     if (fd < 0) {
         const int error = errno;
-        message = "Kunde inte skapa en tillfällig fil i mappen " + quoted(folder) + ": " +
+        message = "Kunde inte skapa en tillfällig fil i mappen " + quoted(folder_) + ": " +
                   systemErrorText(error) + ".";
         return false;
     }

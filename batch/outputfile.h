@@ -67,13 +67,16 @@ class SpoolFile {
 
     bool create(std::string& message);
     bool write(std::string_view bytes) { return writer_.write(bytes); }
+    bool flush() { return writer_.flush(); }
     int error() const { return writer_.error(); }
+    const std::string& folder() const { return folder_; }
     // Copies everything written so far to out. False when reading the spool or writing
     // out fails (then out.error() or error() tells which).
     bool copyTo(FdWriter& out);
 
   private:
     FdWriter writer_;
+    std::string folder_;
 };
 
 // The folder part of a path ("." for a bare file name).

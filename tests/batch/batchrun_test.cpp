@@ -1,0 +1,174 @@
+#include "batch/batchrun.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "calc/randomsource.h"
+#include "report/session.h"
+
+namespace lodra::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ParseArguments, AcceptsTheDocumentedForms) {
+    Arguments a;
+    ASSERT_EQ(
+        parseArguments(
+            {"stands.csv", "--seed", "18446744073709551615", "--output=-", "--table", "t.csv"}, a),
+        "");
+    EXPECT_EQ(a.stands, "stands.csv");
+    EXPECT_EQ(a.seed, 18446744073709551615u);
+    EXPECT_EQ(a.output, "-");
+    EXPECT_EQ(a.table, "t.csv");
+
+    ASSERT_EQ(parseArguments({"--output", "ut.txt", "--", "--konstigt namn.csv"}, a), "");
+    EXPECT_EQ(a.stands, "--konstigt namn.csv");
+    EXPECT_EQ(a.output, "ut.txt");
+    EXPECT_FALSE(a.seed);
+    EXPECT_FALSE(a.table);
+
+    ASSERT_EQ(parseArguments({"--help"}, a), "");
+    EXPECT_TRUE(a.help);
+}
+
+TEST(ParseArguments, RefusesWhatCannotBeMeant) {
+    Arguments a;
+    EXPECT_EQ(parseArguments({}, a), "Ange beståndsfilen.");
+    EXPECT_EQ(parseArguments({"a.csv", "b.csv"}, a),
+              "Bara en beståndsfil kan anges (\"a.csv\" och \"b.csv\").");
+    EXPECT_EQ(parseArguments({"--fast", "a.csv"}, a), "Okänd flagga \"--fast\".");
+    EXPECT_EQ(parseArguments({"a.csv", "--output"}, a), "Flaggan --output behöver ett värde.");
+    EXPECT_EQ(parseArguments({"--output", "x", "--output", "y", "a.csv"}, a),
+              "Flaggan --output kan bara anges en gång.");
+    EXPECT_EQ(parseArguments({"--table", "-", "a.csv"}, a), "Flaggan --table behöver ett filnamn.");
+    EXPECT_EQ(parseArguments({"--seed", "1", "--seed", "1", "a.csv"}, a),
+              "Flaggan --seed kan bara anges en gång.");
+    for (const char* bad : {"18446744073709551616", "-1", "1.5", "", "12a"}) {
+        EXPECT_EQ(parseArguments({"--seed", bad, "a.csv"}, a),
+                  std::string("--seed behöver ett heltal från 0 till 18446744073709551615, "
+                              "inte \"") +
+                      bad + "\".")
+            << bad;
+    }
+}
+
+class RunBatch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("lodra05-batch-test-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string path(const std::string& name) const { return (folder_ / name).string(); }
+
+    void write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+    }
+    std::string read(const std::string& name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+
+    // Runs the tool on the stands, the result to out.txt; returns the exit status.
+    int run(const std::string& csv, std::uint64_t seed, char separator, std::string& errors) {
+        write("stands.csv", csv);
+        Arguments arguments;
+        arguments.stands = path("stands.csv");
+        arguments.output = path("out.txt");
+        arguments.seed = seed;
+        std::FILE* err = std::tmpfile();
+        RunStreams streams;
+        streams.messages = err;
+        streams.errors = err;
+        const int status = runBatch(arguments, separator, streams);
+        std::rewind(err);
+        errors.clear();
+        for (int c; (c = std::fgetc(err)) != EOF;) {
+            errors += static_cast<char>(c);
+        }
+        std::fclose(err);
+        return status;
+    }
+
+    fs::path folder_;
+};
+
+// Stands with a random diameter change, refusals in between and every species and measure:
+// what the tool saves must be exactly what one session gives after the same calculations.
+TEST_F(RunBatch, SavesTheBytesOfOneSessionOverAllTheGoodRows) {
+    const char* species[] = {"Tall", "Gran", "Löv"};
+    std::string csv = "tradslag;variation;atgard;bonitet;totaltid;dia1;avv1;dia2;dia3\r\n";
+    std::vector<InputRecord> good;
+    std::string expectedErrors;
+    for (int i = 0; i < 24; ++i) {
+        InputRecord r;
+        r.rows = {};
+        r.optTall = i % 3 == 0;
+        r.optGran = i % 3 == 1;
+        r.optLov = i % 3 == 2;
+        r.variation = std::to_string(i % 4 * 5);
+        r.optKalavv = i % 5 == 0;
+        r.optGallring = !r.optKalavv;
+        r.bonitet = i % 7 == 3 ? "x" : std::to_string(3 + i % 4) + ",5";
+        r.totaltid = std::to_string(40 + 10 * i);
+        r.rows[0] = {std::to_string(30 + i), true};
+        r.rows[1].text = "22";
+        r.rows[2].text = "4";
+        csv += std::string(species[i % 3]) + ";" + r.variation + ";" +
+               (r.optKalavv ? "Kalavverkning" : "Gallring och plockhuggning") + ";" + r.bonitet +
+               ";" + r.totaltid + ";" + r.rows[0].text + ";x;22;4\r\n";
+        if (r.bonitet == "x") {
+            expectedErrors += "Rad " + std::to_string(i + 2) +
+                              ": Fältet \"Bonitet ( m3sk per år och ha )\" innehåller \"x\", som "
+                              "inte är ett tal. Skriv ett tal, till exempel 12,5.\n";
+        } else {
+            good.push_back(r);
+        }
+    }
+
+    Session session;
+    SeededRandom random(20240611);
+    CalcOptions options;
+    options.decimalSeparator = ',';
+    options.random = &random;
+    for (const InputRecord& r : good) {
+        ASSERT_TRUE(session.berakna(r, options).ok());
+    }
+
+    std::string errors;
+    EXPECT_EQ(run(csv, 20240611, ',', errors), kRowsRefused);
+    EXPECT_EQ(errors, expectedErrors);
+    EXPECT_EQ(read("out.txt"), session.fileBytes());
+
+    // Another seed draws other changes.
+    EXPECT_EQ(run(csv, 20240612, ',', errors), kRowsRefused);
+    EXPECT_NE(read("out.txt"), session.fileBytes());
+}
+
+TEST_F(RunBatch, NoGoodRowLeavesTheOutputAlone) {
+    write("out.txt", "earlier");
+    std::string errors;
+    EXPECT_EQ(run("tradslag\nEk\n", 1, '.', errors), kRowsRefused);
+    EXPECT_EQ(errors,
+              "Rad 2: Okänt trädslag \"Ek\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.\n"
+              "Inget bestånd kunde beräknas, så inget resultat skrevs.\n");
+    EXPECT_EQ(read("out.txt"), "earlier");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator{}), 2);
+}
+
+}  // namespace
+}  // namespace lodra::batch

@@ -1,0 +1,361 @@
+#include "batch/standfile.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace lodra::batch {
+namespace {
+
+using Records = std::vector<std::vector<std::string>>;
+
+Records readAll(const std::string& bytes, std::string* error = nullptr) {
+    std::istringstream in(bytes);
+    CsvReader reader(in);
+    Records records;
+    std::vector<std::string> fields;
+    while (reader.next(fields)) {
+        records.push_back(fields);
+    }
+    if (error != nullptr) {
+        *error = reader.error();
+    }
+    return records;
+}
+
+TEST(CsvReader, SplitsFieldsAndEndsRecordsAtLfCrLfAndLoneCr) {
+    EXPECT_EQ(readAll("a;b\r\nc;d\re;f\ng"), (Records{{"a", "b"}, {"c", "d"}, {"e", "f"}, {"g"}}));
+    EXPECT_EQ(readAll("a;\n\n;\n"), (Records{{"a", ""}, {""}, {"", ""}}));
+    EXPECT_EQ(readAll("a\r\n\r\n"), (Records{{"a"}, {""}}));
+}
+
+TEST(CsvReader, QuotedFieldsHoldSeparatorsLineBreaksAndDoubledQuotes) {
+    std::string error;
+    const Records records =
+        readAll("\"a;b\";\"sa \"\"hej\"\"\";\"två\r\nrader\";\"\"\r\nx\"y;z\n", &error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(records, (Records{{"a;b", "sa \"hej\"", "två\r\nrader", ""}, {"x\"y", "z"}}));
+}
+
+TEST(CsvReader, RowNumbersCountRecordsNotLines) {
+    std::istringstream in("h\n\"1\n2\"\n3\n");
+    CsvReader reader(in);
+    std::vector<std::string> fields;
+    ASSERT_TRUE(reader.next(fields));
+    EXPECT_EQ(reader.row(), 1);
+    ASSERT_TRUE(reader.next(fields));
+    EXPECT_EQ(reader.row(), 2);
+    ASSERT_TRUE(reader.next(fields));
+    EXPECT_EQ(reader.row(), 3);
+    EXPECT_EQ(fields, std::vector<std::string>{"3"});
+    EXPECT_FALSE(reader.next(fields));
+    EXPECT_EQ(reader.error(), "");
+}
+
+TEST(CsvReader, MalformedRecordsStopTheReadingWithTheirRow) {
+    std::string error;
+    EXPECT_EQ(readAll("h\n1\n\"open;2\n3\n", &error), (Records{{"h"}, {"1"}}));
+    EXPECT_EQ(error, "Rad 3: ett citattecken som inleder ett fält avslutas aldrig.");
+
+    EXPECT_EQ(readAll("h\n\"4\"x;5\n", &error), (Records{{"h"}}));
+    EXPECT_EQ(error, "Rad 2: efter ett avslutande citattecken ska ';' eller radslut följa.");
+
+    const std::string longRow(CsvReader::kMaxRecordBytes + 1, '7');
+    EXPECT_EQ(readAll("h\n" + longRow + "\n", &error), (Records{{"h"}}));
+    EXPECT_EQ(error, "Rad 2 är längre än 1 MB.");
+}
+
+TEST(CsvReader, EmptyInputHasNoRecordsAndNoError) {
+    std::string error = "x";
+    EXPECT_EQ(readAll("", &error), Records{});
+    EXPECT_EQ(error, "");
+}
+
+TEST(CsvReader, SkipsAByteOrderMarkOnlyAtTheVeryStart) {
+    std::istringstream in("\xEF\xBB\xBFtotaltid;\xEF\xBB\xBF\n");
+    CsvReader reader(in);
+    std::vector<std::string> fields;
+    ASSERT_TRUE(reader.next(fields));
+    EXPECT_TRUE(reader.hadByteOrderMark());
+    EXPECT_EQ(fields, (std::vector<std::string>{"totaltid", "\xEF\xBB\xBF"}));
+    EXPECT_TRUE(reader.utf8());
+}
+
+TEST(CsvReader, CrLfSplitAcrossTheReadBufferIsOneLineEnd) {
+    // The reader fills its buffer 64 KiB at a time: put the CR last in the first fill.
+    const std::string first(65535, 'a');
+    EXPECT_EQ(readAll(first + "\r\nb\n"), (Records{{first}, {"b"}}));
+    EXPECT_EQ(readAll(first + "\rb\n"), (Records{{first}, {"b"}}));
+    // An escaped quote whose two halves fall into two fills.
+    const std::string q(65534, 'q');
+    EXPECT_EQ(readAll("\"" + q + "\"\"\";c\n"), (Records{{q + "\"", "c"}}));
+}
+
+bool validUtf8(std::initializer_list<std::string_view> pieces) {
+    Utf8Check check;
+    for (std::string_view piece : pieces) {
+        check.feed(piece);
+    }
+    return check.valid();
+}
+
+TEST(Utf8Check, AcceptsWellFormedTextAndRefusesWhatWindows1252Files) {
+    EXPECT_TRUE(validUtf8({"Gran;Tall"}));
+    EXPECT_TRUE(validUtf8({"L\xC3\xB6v", "\xE2\x82\xAC", "\xF0\x9F\x8C\xB2"}));
+    EXPECT_TRUE(validUtf8({"L\xC3", "\xB6v"}));  // a character split between two reads
+
+    EXPECT_FALSE(validUtf8({"L\xF6v"}));              // "Löv" in Windows-1252
+    EXPECT_FALSE(validUtf8({"\xC5r"}));               // "År" in Windows-1252
+    EXPECT_FALSE(validUtf8({"L\xC3"}));               // cut off at the end
+    EXPECT_FALSE(validUtf8({"\xC0\xAF"}));            // overlong
+    EXPECT_FALSE(validUtf8({"\xE0\x80\xAF"}));        // overlong
+    EXPECT_FALSE(validUtf8({"\xED\xA0\x80"}));        // surrogate
+    EXPECT_FALSE(validUtf8({"\xF4\x90\x80\x80"}));    // above U+10FFFF
+    EXPECT_FALSE(validUtf8({"\xB6", "L\xC3\xB6v"}));  // stray continuation byte
+}
+
+TEST(ReadHeader, FindsColumnsInAnyOrderCaseAndSpacing) {
+    StandColumns columns;
+    ASSERT_EQ(readHeader({" AVV10", "dia3 ", "TotalTid", "maxring", "Atgard", "tradslag"}, columns),
+              "");
+    EXPECT_EQ(columns.avv[9], 0);
+    EXPECT_EQ(columns.dia[2], 1);
+    EXPECT_EQ(columns.parameter[0], 2);  // totaltid
+    EXPECT_EQ(columns.parameter[4], 3);  // maxRing
+    EXPECT_EQ(columns.atgard, 4);
+    EXPECT_EQ(columns.tradslag, 5);
+    EXPECT_EQ(columns.parameter[1], -1);
+    EXPECT_EQ(columns.dia[0], -1);
+    EXPECT_TRUE(columns.anyTreeColumn);
+    EXPECT_EQ(columns.fieldCount, 6u);
+
+    ASSERT_EQ(readHeader({"bonitet"}, columns), "");
+    EXPECT_FALSE(columns.anyTreeColumn);
+}
+
+TEST(ReadHeader, RefusesUnknownUnnamedAndRepeatedColumns) {
+    StandColumns columns;
+    EXPECT_EQ(readHeader({"totaltid", "dia11"}, columns),
+              "Okänd kolumn \"dia11\" i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, "
+              "ranta, maxRing, tradslag, variation, atervandel, atgard, berikning, cykTillAvv, "
+              "dia1 till dia10 och avv1 till avv10.");
+    EXPECT_EQ(readHeader({"totaltid", "  "}, columns), "Kolumn 2 i rubrikraden saknar namn.");
+    EXPECT_EQ(readHeader({"ranta", "Ranta"}, columns),
+              "Kolumnen \"Ranta\" finns mer än en gång i rubrikraden.");
+}
+
+StandColumns columnsOf(const std::vector<std::string>& header) {
+    StandColumns columns;
+    EXPECT_EQ(readHeader(header, columns), "");
+    return columns;
+}
+
+void expectSameRecord(const InputRecord& a, const InputRecord& b) {
+    EXPECT_EQ(a.totaltid, b.totaltid);
+    EXPECT_EQ(a.bonitet, b.bonitet);
+    EXPECT_EQ(a.areal, b.areal);
+    EXPECT_EQ(a.ranta, b.ranta);
+    EXPECT_EQ(a.maxRing, b.maxRing);
+    EXPECT_EQ(a.variation, b.variation);
+    EXPECT_EQ(a.atervandel, b.atervandel);
+    EXPECT_EQ(a.berikning, b.berikning);
+    EXPECT_EQ(a.cykTillAvv, b.cykTillAvv);
+    EXPECT_EQ(a.optTall, b.optTall);
+    EXPECT_EQ(a.optGran, b.optGran);
+    EXPECT_EQ(a.optLov, b.optLov);
+    EXPECT_EQ(a.optGallring, b.optGallring);
+    EXPECT_EQ(a.optKalavv, b.optKalavv);
+    for (std::size_t k = 0; k < a.rows.size(); ++k) {
+        EXPECT_EQ(a.rows[k].text, b.rows[k].text) << "row " << k + 1;
+        EXPECT_EQ(a.rows[k].avverkas, b.rows[k].avverkas) << "row " << k + 1;
+    }
+}
+
+TEST(ToInputRecord, MissingColumnsBlankCellsAndShortRowsKeepTheInitialEntries) {
+    const StandColumns columns = columnsOf({"totaltid", "bonitet", "tradslag", "atgard", "ranta"});
+    InputRecord record;
+    EXPECT_EQ(toInputRecord(columns, {"", " \t", " "}, record), "");
+    expectSameRecord(record, InputRecord{});
+}
+
+TEST(ToInputRecord, ParameterCellsGoToTheIntakeUnchanged) {
+    const StandColumns columns = columnsOf({"cykTillAvv", "berikning", "atervandel", "variation",
+                                            "maxRing", "ranta", "areal", "bonitet", "totaltid"});
+    InputRecord record;
+    ASSERT_EQ(toInputRecord(columns, {"3", "40", "20", "1,5", "6.5", " 4 ", "abc", "1e999", "37"},
+                            record),
+              "");
+    InputRecord expected;
+    expected.cykTillAvv = "3";
+    expected.berikning = "40";
+    expected.atervandel = "20";
+    expected.variation = "1,5";
+    expected.maxRing = "6.5";
+    expected.ranta = " 4 ";
+    expected.areal = "abc";
+    expected.bonitet = "1e999";
+    expected.totaltid = "37";
+    expectSameRecord(record, expected);
+}
+
+TEST(ToInputRecord, SpeciesAndMeasureChooseTheOptions) {
+    const StandColumns columns = columnsOf({"tradslag", "atgard"});
+    InputRecord record;
+    ASSERT_EQ(toInputRecord(columns, {"Tall", "Kalavverkning"}, record), "");
+    EXPECT_TRUE(record.optTall && !record.optGran && !record.optLov);
+    EXPECT_TRUE(record.optKalavv && !record.optGallring);
+
+    record = InputRecord{};
+    ASSERT_EQ(toInputRecord(columns, {" Löv ", "Gallring och plockhuggning"}, record), "");
+    EXPECT_TRUE(!record.optTall && !record.optGran && record.optLov);
+    EXPECT_TRUE(!record.optKalavv && record.optGallring);
+
+    record = InputRecord{};
+    ASSERT_EQ(toInputRecord(columns, {"Gran", ""}, record), "");
+    EXPECT_TRUE(!record.optTall && record.optGran && !record.optLov);
+}
+
+TEST(ToInputRecord, UnknownSpeciesMeasureOrMarkRefusesTheRow) {
+    const StandColumns columns = columnsOf({"tradslag", "atgard", "dia1", "avv1"});
+    InputRecord record;
+    EXPECT_EQ(toInputRecord(columns, {"tall"}, record),
+              "Okänt trädslag \"tall\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
+    EXPECT_EQ(toInputRecord(columns, {"Gran", "Gallring"}, record),
+              "Okänd åtgärd \"Gallring\" i kolumnen atgard. Skriv Kalavverkning eller Gallring "
+              "och plockhuggning.");
+    EXPECT_EQ(toInputRecord(columns, {"", "", "45", "ja"}, record),
+              "Okänt värde \"ja\" i kolumnen avv1. Skriv x för ett träd som avverkas direkt, "
+              "annars ingenting.");
+}
+
+TEST(ToInputRecord, TreeColumnsReplaceAllTenRowsOfTheWindow) {
+    InputRecord record;
+    ASSERT_EQ(toInputRecord(columnsOf({"bonitet"}), {"5"}, record), "");
+    expectSameRecord(record, [] {
+        InputRecord r;
+        r.bonitet = "5";
+        return r;
+    }());
+
+    // Any dia or avv column: the rows it does not name are empty and unticked.
+    record = InputRecord{};
+    ASSERT_EQ(toInputRecord(columnsOf({"avv3", "dia2", "dia10", "dia3", "avv10", "dia1"}),
+                            {"X", "12.5", " 9 ", "30", "x", "  "}, record),
+              "");
+    InputRecord expected;
+    expected.rows = {};
+    expected.rows[1].text = "12.5";
+    expected.rows[2] = {"30", true};
+    expected.rows[9] = {" 9 ", true};
+    expectSameRecord(record, expected);
+
+    // A tick on an empty row is the intake's to judge, as in the window.
+    record = InputRecord{};
+    ASSERT_EQ(toInputRecord(columnsOf({"avv1"}), {"x"}, record), "");
+    EXPECT_EQ(record.rows[0].text, "");
+    EXPECT_TRUE(record.rows[0].avverkas);
+}
+
+struct ReadStands {
+    bool opened = false;
+    std::string error;
+    bool windows1252 = false;
+    int count = 0;
+    std::vector<StandFile::Stand> stands;
+};
+
+ReadStands readStands(const std::string& bytes) {
+    std::istringstream in(bytes);
+    StandFile file;
+    ReadStands out;
+    out.opened = file.open(in);
+    out.windows1252 = file.windows1252();
+    out.count = file.standCount();
+    if (out.opened) {
+        StandFile::Stand stand;
+        while (file.next(stand)) {
+            out.stands.push_back(stand);
+        }
+    }
+    out.error = file.error();
+    return out;
+}
+
+TEST(StandFile, BlankRowsAreSkippedButKeepTheirNumbers) {
+    const ReadStands r = readStands("totaltid;bonitet\r\n250;4\r\n\r\n;\r\n \t; \r\n100;6\r\n");
+    ASSERT_TRUE(r.opened) << r.error;
+    EXPECT_EQ(r.count, 2);
+    ASSERT_EQ(r.stands.size(), 2u);
+    EXPECT_EQ(r.stands[0].row, 2);
+    EXPECT_EQ(r.stands[1].row, 6);
+    EXPECT_EQ(r.stands[1].input.totaltid, "100");
+    EXPECT_EQ(r.stands[1].input.bonitet, "6");
+}
+
+TEST(StandFile, RefusedRowsComeWithTheirMessage) {
+    const ReadStands r = readStands("tradslag\nBjörk\nTall\n");
+    ASSERT_EQ(r.stands.size(), 2u);
+    EXPECT_EQ(r.stands[0].row, 2);
+    EXPECT_EQ(r.stands[0].refusal,
+              "Okänt trädslag \"Björk\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
+    EXPECT_EQ(r.stands[1].refusal, "");
+    EXPECT_TRUE(r.stands[1].input.optTall);
+}
+
+TEST(StandFile, AFileThatIsNotUtf8IsReadWholeAsWindows1252) {
+    ReadStands r = readStands("tradslag\nL\xF6v\n");
+    EXPECT_TRUE(r.windows1252);
+    ASSERT_EQ(r.stands.size(), 1u);
+    EXPECT_EQ(r.stands[0].refusal, "");
+    EXPECT_TRUE(r.stands[0].input.optLov);
+
+    r = readStands("\xEF\xBB\xBFtradslag\r\nL\xC3\xB6v\r\n");
+    EXPECT_FALSE(r.windows1252);
+    ASSERT_EQ(r.stands.size(), 1u);
+    EXPECT_TRUE(r.stands[0].input.optLov);
+
+    // The byte that decides comes only after the first rows: those rows are Windows-1252
+    // too, even where their bytes would also read as UTF-8 (C3 B6 is "Ã¶", not "ö").
+    std::string bytes = "tradslag;dia1\nL\xC3\xB6v;1\n";
+    for (int i = 0; i < 20000; ++i) {
+        bytes += "Gran;35\n";
+    }
+    bytes += "L\xF6v;\xB1";
+    r = readStands(bytes);
+    EXPECT_TRUE(r.windows1252);
+    ASSERT_EQ(r.stands.size(), 20002u);
+    EXPECT_EQ(r.stands.front().refusal,
+              "Okänt trädslag \"LÃ¶v\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
+    EXPECT_TRUE(r.stands.back().input.optLov);
+    EXPECT_EQ(r.stands.back().input.rows[0].text, "±");
+}
+
+TEST(StandFile, FilesThatCannotBeUsedAtAllAreRefusedBeforeAnyStand) {
+    ReadStands r = readStands("");
+    EXPECT_FALSE(r.opened);
+    EXPECT_EQ(r.error, "Filen är tom: den saknar rubrikrad med kolumnernas namn.");
+
+    r = readStands("totaltid;bonitet\n250;4\n\n250;4;5\n");
+    EXPECT_FALSE(r.opened);
+    EXPECT_EQ(r.error, "Rad 4 har 3 fält men rubrikraden bara 2.");
+
+    r = readStands("totaltid\n250\n\"250\n");
+    EXPECT_FALSE(r.opened);
+    EXPECT_EQ(r.error, "Rad 3: ett citattecken som inleder ett fält avslutas aldrig.");
+
+    r = readStands("totaltid;h\xF6jd\n250;12\n");
+    EXPECT_FALSE(r.opened);
+    EXPECT_EQ(r.error,
+              "Okänd kolumn \"höjd\" i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, "
+              "ranta, maxRing, tradslag, variation, atervandel, atgard, berikning, cykTillAvv, "
+              "dia1 till dia10 och avv1 till avv10.");
+
+    r = readStands("totaltid;bonitet\n");
+    EXPECT_TRUE(r.opened);
+    EXPECT_EQ(r.count, 0);
+}
+
+}  // namespace
+}  // namespace lodra::batch
