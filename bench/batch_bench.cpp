@@ -1,0 +1,89 @@
+// The batch tool on stand registers of default-like stands: reading the stand file alone,
+// and whole runs whose texts are spooled to temporary files. Each run reports the peak
+// resident memory of the process so far (peak_rss_mb), which must stay under 100 MB.
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "batch/batchrun.h"
+#include "batch/standfile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Stands near the default: all three species, site indices 3.5 to 4.5, rates 2 to 5 %,
+// the default trees.
+std::string standRegister(int stands) {
+    static const char* const kSpecies[] = {"Tall", "Gran", "Löv"};
+    std::string csv = "totaltid;bonitet;areal;ranta;tradslag;dia1;avv1;dia2;avv2;dia3;dia4\r\n";
+    for (int i = 0; i < stands; ++i) {
+        csv += "250;" + std::to_string(35 + i % 11).insert(1, ".") + ";50;" +
+               std::to_string(2 + i % 4) + ";" + kSpecies[i % 3] + ";45;x;35;;1;1\r\n";
+    }
+    return csv;
+}
+
+double peakRssMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kB on Linux
+}
+
+void BM_ReadStandFile(benchmark::State& state) {
+    const std::string csv = standRegister(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        std::istringstream in(csv);
+        lodra::batch::StandFile file;
+        if (!file.open(in)) {
+            state.SkipWithError(file.error().c_str());
+            return;
+        }
+        lodra::batch::StandFile::Stand stand;
+        int count = 0;
+        while (file.next(stand)) {
+            ++count;
+        }
+        benchmark::DoNotOptimize(count);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(csv.size()));
+}
+BENCHMARK(BM_ReadStandFile)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_BatchRun(benchmark::State& state) {
+    const int stands = static_cast<int>(state.range(0));
+    const fs::path folder =
+        fs::temp_directory_path() / ("lodra05-batch-bench-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    { std::ofstream(folder / "stands.csv", std::ios::binary) << standRegister(stands); }
+    lodra::batch::Arguments arguments;
+    arguments.stands = (folder / "stands.csv").string();
+    arguments.output = (folder / "out.txt").string();
+    arguments.table = (folder / "table.csv").string();
+    arguments.seed = 1;
+    lodra::batch::RunStreams streams;
+    for (auto _ : state) {
+        if (lodra::batch::runBatch(arguments, '.', streams) != lodra::batch::kAllCalculated) {
+            state.SkipWithError("the run did not calculate every stand");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * stands);
+    state.counters["out_mb"] = static_cast<double>(fs::file_size(folder / "out.txt")) / 1e6;
+    state.counters["peak_rss_mb"] = peakRssMegabytes();
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_BatchRun)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BatchRun)->Arg(100000)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

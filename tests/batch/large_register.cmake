@@ -1,0 +1,56 @@
+cmake_minimum_required(VERSION 3.25)
+
+# A register of 100,000 default-like stands: the run must succeed in bounded memory (peak
+# resident set under 100 MB) and in reasonable time. Measured with /usr/bin/time; without
+# it the test is skipped (exit 77).
+#
+#   BIN   the program
+#   WORK  a folder for the register and the result
+
+if(NOT EXISTS /usr/bin/time)
+  message("/usr/bin/time is not installed: skipped")
+  cmake_language(EXIT 77)
+endif()
+
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+set(block "")
+foreach(i RANGE 0 9)
+  math(EXPR rate "2 + ${i} % 4")
+  math(EXPR index "35 + ${i}")
+  string(SUBSTRING "${index}" 0 1 whole)
+  string(SUBSTRING "${index}" 1 1 tenth)
+  math(EXPR kind "${i} % 3")
+  string(APPEND block "250;${whole}.${tenth};50;${rate};${kind};45;x;35;;1;1\r\n")
+endforeach()
+string(REPLACE ";0;45" ";Tall;45" block "${block}")
+string(REPLACE ";1;45" ";Gran;45" block "${block}")
+string(REPLACE ";2;45" ";Löv;45" block "${block}")
+string(REPEAT "${block}" 10000 body)
+file(WRITE "${WORK}/stands.csv"
+  "totaltid;bonitet;areal;ranta;tradslag;dia1;avv1;dia2;avv2;dia3;dia4\r\n${body}")
+
+execute_process(
+  COMMAND /usr/bin/time -f "%M %e" "${BIN}" --output out.txt stands.csv
+  WORKING_DIRECTORY "${WORK}"
+  RESULT_VARIABLE status
+  ERROR_VARIABLE measured
+  ERROR_STRIP_TRAILING_WHITESPACE)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "exit status ${status}: ${measured}")
+endif()
+if(NOT measured MATCHES "^([0-9]+) ([0-9.]+)$")
+  message(FATAL_ERROR "unexpected standard error: ${measured}")
+endif()
+set(kilobytes ${CMAKE_MATCH_1})
+set(seconds ${CMAKE_MATCH_2})
+file(SIZE "${WORK}/out.txt" bytes)
+message("100000 stands: ${seconds} s, peak resident ${kilobytes} kB, ${bytes} bytes saved")
+if(kilobytes GREATER_EQUAL 102400)
+  message(FATAL_ERROR "peak resident memory ${kilobytes} kB is not under 100 MB")
+endif()
+# Generous against a busy machine; the benchmark tells the real time.
+if(seconds GREATER 90)
+  message(FATAL_ERROR "took ${seconds} s")
+endif()
+file(REMOVE_RECURSE "${WORK}")
