@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -22,7 +23,7 @@ namespace lodra::batch {
 
 namespace {
 
-std::string quoted(const std::string& s) {
+std::string inQuotes(const std::string& s) {
     return "\"" + s + "\"";
 }
 
@@ -117,8 +118,8 @@ std::string parseArguments(const std::vector<std::string>& args, Arguments& argu
         const std::string& arg = args[i];
         if (onlyFiles || arg == "-" || !arg.starts_with("-")) {
             if (haveStands) {
-                return "Bara en beståndsfil kan anges (" + quoted(arguments.stands) + " och " +
-                       quoted(arg) + ").";
+                return "Bara en beståndsfil kan anges (" + inQuotes(arguments.stands) + " och " +
+                       inQuotes(arg) + ").";
             }
             arguments.stands = arg;
             haveStands = true;
@@ -139,7 +140,7 @@ std::string parseArguments(const std::vector<std::string>& args, Arguments& argu
             value = arg.substr(eq + 1);
         }
         if (name != "--seed" && name != "--output" && name != "--table") {
-            return "Okänd flagga " + quoted(arg) + ".";
+            return "Okänd flagga " + inQuotes(arg) + ".";
         }
         if (!value) {
             if (i + 1 >= args.size()) {
@@ -153,7 +154,7 @@ std::string parseArguments(const std::vector<std::string>& args, Arguments& argu
                 return arguments.seed ? "Flaggan --seed kan bara anges en gång."
                                       : "--seed behöver ett heltal från 0 till "
                                         "18446744073709551615, inte " +
-                                            quoted(*value) + ".";
+                                            inQuotes(*value) + ".";
             }
             arguments.seed = seed;
         } else {
@@ -229,18 +230,22 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
         return kUsageOrFileError;
     };
 
+    std::error_code ignored;
+    if (std::filesystem::is_directory(arguments.stands, ignored)) {
+        return fail("Beståndsfilen " + inQuotes(arguments.stands) + " är en mapp, inte en fil.");
+    }
     std::ifstream in(arguments.stands, std::ios::binary);
     if (!in) {
         const int error = errno;
-        return fail("Kunde inte öppna beståndsfilen " + quoted(arguments.stands) + ": " +
+        return fail("Kunde inte öppna beståndsfilen " + inQuotes(arguments.stands) + ": " +
                     systemErrorText(error) + ".");
     }
     StandFile stands;
     if (!stands.open(in)) {
-        return fail("Fel i beståndsfilen " + quoted(arguments.stands) + ": " + stands.error());
+        return fail("Fel i beståndsfilen " + inQuotes(arguments.stands) + ": " + stands.error());
     }
     if (stands.standCount() == 0) {
-        return fail("Beståndsfilen " + quoted(arguments.stands) +
+        return fail("Beståndsfilen " + inQuotes(arguments.stands) +
                     " har inga bestånd, bara en rubrikrad.");
     }
 
@@ -316,12 +321,12 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
     }
     progress.clear();
     if (!stands.error().empty()) {
-        return fail("Fel i beståndsfilen " + quoted(arguments.stands) + ": " + stands.error());
+        return fail("Fel i beståndsfilen " + inQuotes(arguments.stands) + ": " + stands.error());
     }
     for (SpoolFile* spool : {&indataSpool, &resultatSpool}) {
         if (!spool->flush()) {
-            return fail("Kunde inte skriva en tillfällig fil i mappen " + quoted(spool->folder()) +
-                        ": " + systemErrorText(spool->error()) + ".");
+            return fail("Kunde inte skriva en tillfällig fil i mappen " +
+                        inQuotes(spool->folder()) + ": " + systemErrorText(spool->error()) + ".");
         }
     }
 
@@ -366,6 +371,7 @@ int batchMain(int argc, char** argv) {
     // with a message instead of ending the program.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+    removeTemporaryFilesOnSignals();
 
     Arguments arguments;
     const std::vector<std::string> args(argv + 1, argv + argc);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -17,7 +18,7 @@ namespace {
 
 constexpr std::size_t kBufferBytes = 1 << 16;
 
-std::string quoted(const std::string& s) {
+std::string inQuotes(const std::string& s) {
     return "\"" + s + "\"";
 }
 
@@ -32,7 +33,43 @@ int makeTemporary(std::string& path) {
     return fd;
 }
 
+// The temporary files that a signal must remove, kept where a signal handler can read them.
+constexpr int kSignalSlots = 4;
+constexpr std::size_t kSlotBytes = 4096;
+char gTemporary[kSignalSlots][kSlotBytes];
+volatile std::sig_atomic_t gTemporaryUsed[kSignalSlots];
+
+extern "C" void removeTemporaryFilesAndEnd(int signal) {
+    for (int i = 0; i < kSignalSlots; ++i) {
+        if (gTemporaryUsed[i] != 0) {
+            ::unlink(gTemporary[i]);
+        }
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+int registerTemporary(const std::string& path) {
+    if (path.size() >= kSlotBytes) {
+        return -1;
+    }
+    for (int i = 0; i < kSignalSlots; ++i) {
+        if (gTemporaryUsed[i] == 0) {
+            std::memcpy(gTemporary[i], path.c_str(), path.size() + 1);
+            gTemporaryUsed[i] = 1;
+            return i;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
+
+void removeTemporaryFilesOnSignals() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, removeTemporaryFilesAndEnd);
+    }
+}
 
 std::string systemErrorText(int error) {
     switch (error) {
@@ -118,7 +155,7 @@ bool PendingFile::create(const std::string& folder, std::string& message) {
     if (fd < 0) {
         const int error = errno;
         tempPath_.clear();
-        message = "Kunde inte skapa en fil i mappen " + quoted(folder) + ": " +
+        message = "Kunde inte skapa en fil i mappen " + inQuotes(folder) + ": " +
                   systemErrorText(error) + ".";
         return false;
     }
@@ -127,6 +164,7 @@ bool PendingFile::create(const std::string& folder, std::string& message) {
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
     writer_ = FdWriter(fd);
+    signalSlot_ = registerTemporary(tempPath_);
     return true;
 }
 
@@ -150,21 +188,22 @@ bool PendingFile::finish(const std::string& what, std::string& message) {
 }
 
 bool PendingFile::commitReplacing(const std::string& path, std::string& message) {
-    if (!finish(quoted(path), message)) {
+    if (!finish(inQuotes(path), message)) {
         return false;
     }
     if (::rename(tempPath_.c_str(), path.c_str()) != 0) {
         const int error = errno;
-        message = "Kunde inte spara " + quoted(path) + ": " + systemErrorText(error) + ".";
+        message = "Kunde inte spara " + inQuotes(path) + ": " + systemErrorText(error) + ".";
         discard();
         return false;
     }
     tempPath_.clear();
+    discard();
     return true;
 }
 
 bool PendingFile::commitNumbered(std::string& path, std::string& message) {
-    if (!finish("resultatfilen i mappen " + quoted(folder_), message)) {
+    if (!finish("resultatfilen i mappen " + inQuotes(folder_), message)) {
         return false;
     }
     // Another program may take a number between the listing and the link: try the next.
@@ -182,12 +221,12 @@ bool PendingFile::commitNumbered(std::string& path, std::string& message) {
         }
         if (errno != EEXIST) {
             const int error = errno;
-            message = "Kunde inte spara " + quoted(path) + ": " + systemErrorText(error) + ".";
+            message = "Kunde inte spara " + inQuotes(path) + ": " + systemErrorText(error) + ".";
             discard();
             return false;
         }
     }
-    message = "Kunde inte hitta ett ledigt filnummer i mappen " + quoted(folder_) + ".";
+    message = "Kunde inte hitta ett ledigt filnummer i mappen " + inQuotes(folder_) + ".";
     discard();
     return false;
 }
@@ -200,6 +239,10 @@ void PendingFile::discard() {
     if (!tempPath_.empty()) {
         ::unlink(tempPath_.c_str());
         tempPath_.clear();
+    }
+    if (signalSlot_ >= 0) {
+        gTemporaryUsed[signalSlot_] = 0;
+        signalSlot_ = -1;
     }
 }
 
@@ -216,7 +259,7 @@ bool SpoolFile::create(std::string& message) {
     const int fd = makeTemporary(path);
     if (fd < 0) {
         const int error = errno;
-        message = "Kunde inte skapa en tillfällig fil i mappen " + quoted(folder_) + ": " +
+        message = "Kunde inte skapa en tillfällig fil i mappen " + inQuotes(folder_) + ": " +
                   systemErrorText(error) + ".";
         return false;
     }

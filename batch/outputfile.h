@@ -54,6 +54,7 @@ class PendingFile {
 
     std::string folder_;
     std::string tempPath_;
+    int signalSlot_ = -1;
     FdWriter writer_;
 };
 
@@ -78,6 +79,10 @@ class SpoolFile {
     FdWriter writer_;
     std::string folder_;
 };
+
+// Makes an interrupt, hangup or termination remove the temporary files of PendingFile
+// objects before the program ends.
+void removeTemporaryFilesOnSignals();
 
 // The folder part of a path ("." for a bare file name).
 std::string folderOf(const std::string& path);

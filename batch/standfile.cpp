@@ -188,7 +188,7 @@ std::string asciiLower(std::string_view s) {
     return out;
 }
 
-std::string quoted(std::string_view s) {
+std::string inQuotes(std::string_view s) {
     return "\"" + std::string(s) + "\"";
 }
 
@@ -233,13 +233,13 @@ std::string readHeader(const std::vector<std::string>& header, StandColumns& col
             }
         }
         if (slot == nullptr) {
-            return "Okänd kolumn " + quoted(name) +
+            return "Okänd kolumn " + inQuotes(name) +
                    " i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, ranta, maxRing, "
                    "tradslag, variation, atervandel, atgard, berikning, cykTillAvv, dia1 till "
                    "dia10 och avv1 till avv10.";
         }
         if (*slot >= 0) {
-            return "Kolumnen " + quoted(name) + " finns mer än en gång i rubrikraden.";
+            return "Kolumnen " + inQuotes(name) + " finns mer än en gång i rubrikraden.";
         }
         *slot = index;
         if (key.starts_with("dia") || key.starts_with("avv")) {
@@ -267,7 +267,7 @@ std::string toInputRecord(const StandColumns& columns, const std::vector<std::st
 
     if (const std::string_view art = trimmed(cell(columns.tradslag)); !art.empty()) {
         if (art != "Tall" && art != "Gran" && art != "Löv") {
-            return "Okänt trädslag " + quoted(art) +
+            return "Okänt trädslag " + inQuotes(art) +
                    " i kolumnen tradslag. Skriv Tall, Gran eller Löv.";
         }
         record.optTall = art == "Tall";
@@ -277,7 +277,7 @@ std::string toInputRecord(const StandColumns& columns, const std::vector<std::st
 
     if (const std::string_view atgard = trimmed(cell(columns.atgard)); !atgard.empty()) {
         if (atgard != "Kalavverkning" && atgard != "Gallring och plockhuggning") {
-            return "Okänd åtgärd " + quoted(atgard) +
+            return "Okänd åtgärd " + inQuotes(atgard) +
                    " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.";
         }
         record.optKalavv = atgard == "Kalavverkning";
@@ -291,7 +291,7 @@ std::string toInputRecord(const StandColumns& columns, const std::vector<std::st
             row.text = trimmed(dia).empty() ? std::string() : std::string(dia);
             const std::string_view avv = trimmed(cell(columns.avv[k]));
             if (!avv.empty() && avv != "x" && avv != "X") {
-                return "Okänt värde " + quoted(avv) + " i kolumnen avv" + std::to_string(k + 1) +
+                return "Okänt värde " + inQuotes(avv) + " i kolumnen avv" + std::to_string(k + 1) +
                        ". Skriv x för ett träd som avverkas direkt, annars ingenting.";
             }
             row.avverkas = !avv.empty();
@@ -322,7 +322,11 @@ bool StandFile::open(std::istream& in) {
     // First reading: the encoding, the shape of every record and the number of stands.
     reader_ = std::make_unique<CsvReader>(in);
     std::vector<std::string> header;
-    if (!reader_->next(header)) {
+    const bool haveHeader = reader_->next(header);
+    if (in.bad()) {
+        return fail(*reader_, "Filen kunde inte läsas.");
+    }
+    if (!haveHeader) {
         return fail(*reader_, reader_->error().empty()
                                   ? "Filen är tom: den saknar rubrikrad med kolumnernas namn."
                                   : std::string());
@@ -342,7 +346,7 @@ bool StandFile::open(std::istream& in) {
         return fail(*reader_, {});
     }
     if (in.bad()) {
-        return fail(*reader_, "Filen kunde inte läsas till slutet.");
+        return fail(*reader_, "Filen kunde inte läsas.");
     }
     windows1252_ = !reader_->utf8();
     decode(header);
