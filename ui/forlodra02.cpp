@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QProgressDialog>
@@ -53,6 +54,12 @@ forLodra02::forLodra02(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
     connect(ui->cmdAvlsuta, &QPushButton::clicked, this, &forLodra02::cmdAvlsuta_Click);
+
+    // Tabbing into a choice lands on its selected option, not on the first one.
+    for (QRadioButton* option :
+         {ui->optTall, ui->optGran, ui->optLov, ui->optGallring, ui->optKalavv}) {
+        option->installEventFilter(this);
+    }
 
     ui->txtTotaltid->setFocus();
 }
@@ -128,6 +135,23 @@ char forLodra02::decimalSeparator() {
     return '.';
 }
 
+bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* option = qobject_cast<QRadioButton*>(watched);
+        if (option != nullptr && !option->isChecked() &&
+            (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
+            for (auto* sibling : option->parentWidget()->findChildren<QRadioButton*>()) {
+                if (sibling->isChecked()) {
+                    sibling->setFocus(reason);
+                    return true;
+                }
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void forLodra02::cmdBerakna_Click() {
     if (calculating_) {
         return;
@@ -176,7 +200,7 @@ Outcome forLodra02::runCalculation(const InputRecord& input) {
 
     worker->start();
     poll.start();
-    delay.start(kProgressDelayMs);
+    delay.start(progressDelayMs_);
     // The windows keep painting, but take no input until the calculation is done.
     while (!worker->isFinished() && delay.isActive()) {
         loop.exec(QEventLoop::ExcludeUserInputEvents);

@@ -52,11 +52,13 @@ class forLodra02 : public QWidget {
     // True while a calculation runs; saving waits for it to end.
     bool isCalculating() const { return calculating_; }
 
-    // A calculation longer than this shows its progress and "Avbryt".
+    // A calculation that runs longer than this shows its progress and "Avbryt".
     static constexpr int kProgressDelayMs = 500;
+    void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void cmdBerakna_Click();
@@ -73,6 +75,7 @@ class forLodra02 : public QWidget {
     QPointer<forTradDiametrar> tradDiametrar_;
     QPointer<forResultat> resultat_;
     QPointer<forCatalog> catalog_;
+    int progressDelayMs_ = kProgressDelayMs;
     bool calculating_ = false;
     bool endRequested_ = false;
     std::atomic<bool> cancel_{false};

@@ -1,0 +1,563 @@
+// The parameters window and the tree diameter window: initial entries, calculating with
+// the real buttons, the lifecycles of the windows, errors, long calculations and the end
+// of the program.
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "tests/ui/uitest.h"
+#include "ui/forcatalog.h"
+#include "ui/forlodra02.h"
+#include "ui/forresultat.h"
+#include "ui/fortraddiametrar.h"
+
+using lodra::forLodra02;
+using lodra::forTradDiametrar;
+using lodra::InputRecord;
+using uitest::child;
+using uitest::click;
+
+namespace {
+
+// The screen texts of a calculation with the initial entries of both windows.
+const std::string kDefaultIndata =
+    " Antal träd/ha vid start = \t\t600\r\n"
+    " Nuvärde beräknas på en period av \t250 år\r\n"
+    " Bonitet = \t4 m3/år och ha\r\n"
+    " Ytans areal = \t50 m2\r\n"
+    " Ränta = \t\t3 %\r\n"
+    " Max årsring = \t5 mm\r\n"
+    " Art = \t\tGran\r\n"
+    " Ingen slumpvis ändring av diametern\r\n"
+    " Återväxt år 1 = \t15 %\r\n"
+    " Åtgärd = \tGallring och plockhuggning\r\n"
+    " Berikande plantering = \t50 %\r\n"
+    " Tid mellan avverkningar = \tminst 15 år\r\n"
+    "\r\n"
+    " Diametrar hos träd som avverkas omedelbart = \t  45.0\r\n"
+    " Volym för dessa träd = \t\t\t317 m3sk/ha\r\n"
+    " Diametrar hos träd som lämnas för tillväxt = \t  35.0,   1.0,   1.0\r\n"
+    " Diametrar efter \t250 år = \t\t\t  26.9,  13.6,  13.6";
+
+const std::string kDefaultResultat =
+    " År mellan avverkningarna = \t42\r\n"
+    "\r\n"
+    " Producerad volym/ha och år = \t   4.4 m3sk\r\n"
+    " Volym/avverkning = \t\t   183 m3sk / ha\r\n"
+    " Antal avverkade träd/ha = 1800\t Medeldiameter = 29.55\r\n"
+    "\r\n"
+    " Årsring\t\t Max=   4.99\t Medel=   1.82\t Min =   0.86\r\n"
+    " Volym år 0\t Max=    229\t Medel=    114\t Min =     13\r\n"
+    " Volym år 5\t Max=    249\t Medel=    134\t Min =     23\r\n"
+    "\r\n"
+    " Netto av i framtiden avverkade träd (exkl återväxt) =\t163 kr/träd\r\n"
+    " Röjning nu kostar 0 kr/ha\r\n" +
+    std::string(146, '-') +
+    "\r\n"
+    " ÅTERVÄXTKOSTNAD (inkl. år 1) = \t\t\t\t  11813 kr/ha\r\n"
+    " DRIVNINGSNETTO av nu avv. träd (exkl. röjning och återväxt) = \t  96578 kr/ha\r\n"
+    " KASSAFLÖDE I FRAMTID (inkl återväxt) = \t\t\t   1126  kr/ha och år\r\n"
+    " NUVÄRDE (inkl Avverkning nu+framtid, återväxt, röjning) = \t\t 157661 kr/ha\r\n";
+
+// Entries that keep the calculation busy for a good while: the longest horizon, the
+// largest ring and ten trees.
+void enterLongCalculation(forLodra02& window) {
+    uitest::type(child<QLineEdit>(&window, "txtTotaltid"), QStringLiteral("32767"));
+    uitest::type(child<QLineEdit>(&window, "txtRing"), QStringLiteral("100"));
+    forTradDiametrar* trees = window.tradDiametrar();
+    for (int i = 4; i < forTradDiametrar::kRows; ++i) {
+        uitest::type(trees->txtDiam(i), QString::number(10 * i));
+    }
+}
+
+QStringList tabChain(QWidget* start, int steps) {
+    QStringList names;
+    QWidget* at = start;
+    at->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < steps; ++i) {
+        names << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    return names;
+}
+
+}  // namespace
+
+class ForLodra02Test : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<forLodra02> window;
+    std::unique_ptr<uitest::MessageCatcher> catcher;
+    uitest::Reference reference;
+
+    lodra::forResultat* shownResult() {
+        lodra::forResultat* result = window->existingResultat();
+        return result != nullptr && result->isVisible() ? result : nullptr;
+    }
+
+  private slots:
+    void initTestCase() { reference = uitest::defaultReference(QStringLiteral("default.dot.txt")); }
+
+    void init() {
+        catcher = std::make_unique<uitest::MessageCatcher>();
+        window = std::make_unique<forLodra02>();
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void cleanup() {
+        window.reset();
+        uitest::settle();
+        catcher.reset();
+    }
+
+    void parametersWindowStartsWithItsInitialEntries() {
+        QCOMPARE(window->windowTitle(), QStringLiteral("Lodra02"));
+        const std::vector<std::pair<const char*, const char*>> texts = {
+            {"Label1", "Antal år som nuvärdet ska omfatta"},
+            {"Label2", "Bonitet ( m3sk per år och ha )"},
+            {"Label3", "Provytans areal ( m2 )"},
+            {"Label4", "Räntekrav ( % )"},
+            {"Label5",
+             "Största tänkbara årsring i mm. Ju större denna sätts desto längre tid tar det att "
+             "beräkna den rätta årsringen"},
+            {"Label6", "Trädslag"},
+            {"Label7", "Variation i diametertillväxt"},
+            {"Label8",
+             "100 % betyder att diametern efter varje femårsperiod slumpvis ändras med ett tal "
+             "som ligger mellan -1.0 cm och +1.0 cm. 0% betyder att diametern inte förändras "
+             "alls"},
+            {"Label9", "Andel av återväxtkostnaden som skall debiteras år 1, 100 = hela"},
+            {"Label10", "Åtgärd"},
+            {"Label11",
+             "Cykler (5-åriga) till nästa avverkning, och mellan följande avverkningar. 0 cykel "
+             "är det minsta möjliga."},
+            {"Label12",
+             "Procent av antal plantor per hektar efter kalavverkning, hur mycket plantor som "
+             "måste sättas ut efter den gallring som föreslås (berikande plantering)"},
+        };
+        for (const auto& [name, text] : texts) {
+            QCOMPARE(child<QLabel>(window.get(), name)->text(), QString::fromUtf8(text));
+        }
+        const std::vector<std::pair<const char*, const char*>> fields = {
+            {"txtTotaltid", "250"},  {"txtBon", "4"},    {"txtAreal", "50"},
+            {"txtRant", "3"},        {"txtRing", "5"},   {"txtVari", "0"},
+            {"txtAtervandel", "15"}, {"txtBerik", "50"}, {"txtCyktillavv", "2"},
+        };
+        for (const auto& [name, text] : fields) {
+            auto* field = child<QLineEdit>(window.get(), name);
+            QCOMPARE(field->text(), QString::fromUtf8(text));
+            QCOMPARE(field->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+        }
+        const std::vector<std::pair<const char*, const char*>> buttons = {
+            {"cmdTraddiametrar", "Träddiametrar"},
+            {"cmdBerakna", "Beräkna"},
+            {"cmdAvlsuta", "Avsluta"},
+            {"optTall", "Tall"},
+            {"optGran", "Gran"},
+            {"optLov", "Löv"},
+            {"optGallring", "Gallring och plockhuggning"},
+            {"optKalavv", "Kalavverkning"},
+        };
+        for (const auto& [name, text] : buttons) {
+            QCOMPARE(child<QAbstractButton>(window.get(), name)->text(), QString::fromUtf8(text));
+        }
+        QCOMPARE(child<QGroupBox>(window.get(), "Lodra02frm")->title(),
+                 QStringLiteral("Sätt parametervärden"));
+        QCOMPARE(child<QGroupBox>(window.get(), "frmParam")->title(), QString());
+
+        QVERIFY(child<QRadioButton>(window.get(), "optGran")->isChecked());
+        QVERIFY(!child<QRadioButton>(window.get(), "optTall")->isChecked());
+        QVERIFY(!child<QRadioButton>(window.get(), "optLov")->isChecked());
+        QVERIFY(child<QRadioButton>(window.get(), "optGallring")->isChecked());
+        QVERIFY(!child<QRadioButton>(window.get(), "optKalavv")->isChecked());
+        QVERIFY(window->session.sparaKatalog.empty());
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(window.get(), "txtTotaltid"));
+        // Enter does not press a button by itself.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(window->existingResultat() == nullptr);
+
+        // What the window hands to the calculation is the program's initial record.
+        const InputRecord read = window->inputRecord();
+        const InputRecord initial;
+        QCOMPARE(read.totaltid, initial.totaltid);
+        QCOMPARE(read.bonitet, initial.bonitet);
+        QCOMPARE(read.areal, initial.areal);
+        QCOMPARE(read.ranta, initial.ranta);
+        QCOMPARE(read.maxRing, initial.maxRing);
+        QCOMPARE(read.optTall, initial.optTall);
+        QCOMPARE(read.optGran, initial.optGran);
+        QCOMPARE(read.optLov, initial.optLov);
+        QCOMPARE(read.variation, initial.variation);
+        QCOMPARE(read.atervandel, initial.atervandel);
+        QCOMPARE(read.optGallring, initial.optGallring);
+        QCOMPARE(read.optKalavv, initial.optKalavv);
+        QCOMPARE(read.berikning, initial.berikning);
+        QCOMPARE(read.cykTillAvv, initial.cykTillAvv);
+        for (std::size_t i = 0; i < initial.rows.size(); ++i) {
+            QCOMPARE(read.rows[i].text, initial.rows[i].text);
+            QCOMPARE(read.rows[i].avverkas, initial.rows[i].avverkas);
+        }
+    }
+
+    void parametersWindowFocusOrder() {
+        const QStringList expected = {
+            "txtTotaltid", "txtBon",        "txtAreal",      "txtRant",    "txtRing",
+            "txtVari",     "txtAtervandel", "txtCyktillavv", "cmdBerakna", "cmdTraddiametrar",
+            "cmdAvlsuta",  "txtBerik",      "optGallring",   "optGran",    "txtTotaltid"};
+        QCOMPARE(tabChain(child<QWidget>(window.get(), "txtTotaltid"), expected.size()), expected);
+        // Each choice is entered at its selected option.
+        QTest::mouseClick(child<QRadioButton>(window.get(), "optKalavv"), Qt::LeftButton);
+        QTest::mouseClick(child<QRadioButton>(window.get(), "optLov"), Qt::LeftButton);
+        const QStringList changed = {"txtBerik", "optKalavv", "optLov", "txtTotaltid"};
+        QCOMPARE(tabChain(child<QWidget>(window.get(), "txtBerik"), changed.size()), changed);
+    }
+
+    void optionButtonsExcludeEachOtherOnlyWithinTheirFrame() {
+        QTest::mouseClick(child<QRadioButton>(window.get(), "optLov"), Qt::LeftButton);
+        QTest::mouseClick(child<QRadioButton>(window.get(), "optKalavv"), Qt::LeftButton);
+        QVERIFY(child<QRadioButton>(window.get(), "optLov")->isChecked());
+        QVERIFY(!child<QRadioButton>(window.get(), "optGran")->isChecked());
+        QVERIFY(child<QRadioButton>(window.get(), "optKalavv")->isChecked());
+        QVERIFY(!child<QRadioButton>(window.get(), "optGallring")->isChecked());
+        QTest::mouseClick(child<QRadioButton>(window.get(), "optTall"), Qt::LeftButton);
+        QVERIFY(child<QRadioButton>(window.get(), "optKalavv")->isChecked());
+        const InputRecord read = window->inputRecord();
+        QVERIFY(read.optTall && !read.optGran && !read.optLov);
+        QVERIFY(read.optKalavv && !read.optGallring);
+    }
+
+    void treeWindowStartsWithItsInitialEntries() {
+        QVERIFY(window->existingTradDiametrar() == nullptr);
+        click(window.get(), "cmdTraddiametrar");
+        forTradDiametrar* trees = window->existingTradDiametrar();
+        QVERIFY(trees != nullptr);
+        QVERIFY(trees->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(trees));
+        QCOMPARE(trees->windowTitle(), QStringLiteral("Lodra02 - Träddiametrar"));
+        QCOMPARE(child<QGroupBox>(trees, "frmTraddata")->title(), QStringLiteral("Träddata"));
+        QCOMPARE(child<QGroupBox>(trees, "frmTraddiametrar")->title(), QString());
+        auto* diameter = child<QLabel>(trees, "Label2");
+        auto* felled = child<QLabel>(trees, "Label3");
+        QCOMPARE(diameter->text(), QStringLiteral("Diameter"));
+        QCOMPARE(felled->text(), QStringLiteral("Avverkas direkt"));
+        QVERIFY(diameter->font().bold() && felled->font().bold());
+        QCOMPARE(child<QPushButton>(trees, "cmdStang")->text(), QStringLiteral("Stäng"));
+        const QStringList texts = {"45", "35", "1", "1", "", "", "", "", "", ""};
+        for (int i = 0; i < forTradDiametrar::kRows; ++i) {
+            const QByteArray label = "Label1_" + QByteArray::number(i);
+            QCOMPARE(child<QLabel>(trees, label.constData())->text(), QString::number(i + 1));
+            QCOMPARE(trees->txtDiam(i)->text(), texts[i]);
+            QCOMPARE(trees->txtDiam(i)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+            QCOMPARE(trees->ckbAvverkas(i)->isChecked(), i == 0);
+            QCOMPARE(trees->ckbAvverkas(i)->text(), QString());
+        }
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(trees, "cmdStang"));
+
+        QStringList expected = {"cmdStang"};
+        for (int i = 0; i < forTradDiametrar::kRows; ++i) {
+            expected << QStringLiteral("txtDiam_%1").arg(i);
+        }
+        for (int i = 0; i < forTradDiametrar::kRows; ++i) {
+            expected << QStringLiteral("ckbAvverkas_%1").arg(i);
+        }
+        expected << "cmdStang";
+        QCOMPARE(tabChain(child<QWidget>(trees, "cmdStang"), expected.size()), expected);
+    }
+
+    void treeWindowExistsOnceAndComesToTheFront() {
+        click(window.get(), "cmdTraddiametrar");
+        forTradDiametrar* first = window->existingTradDiametrar();
+        uitest::type(first->txtDiam(5), QStringLiteral("22"));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        click(window.get(), "cmdTraddiametrar");
+        QCOMPARE(window->existingTradDiametrar(), first);
+        QVERIFY(QTest::qWaitForWindowActive(first));
+        QCOMPARE(first->txtDiam(5)->text(), QStringLiteral("22"));
+    }
+
+    void calculationWithInitialEntriesGivesTheExpectedScreenTexts() {
+        click(window.get(), "cmdBerakna");
+        QVERIFY(catcher->messages.empty());
+        // The tree window was read without being shown.
+        QVERIFY(window->existingTradDiametrar() != nullptr);
+        QVERIFY(!window->existingTradDiametrar()->isVisible());
+
+        lodra::forResultat* result = shownResult();
+        QVERIFY(result != nullptr);
+        QCOMPARE(result->windowTitle(), QStringLiteral("Lodra02 - Resultat"));
+        QCOMPARE(window->session.Indata, kDefaultIndata);
+        QCOMPARE(window->session.Resultat, kDefaultResultat);
+        QCOMPARE(child<QPlainTextEdit>(result, "txtIndata")->toPlainText(),
+                 uitest::shown(kDefaultIndata));
+        QCOMPARE(child<QPlainTextEdit>(result, "txtResultat")->toPlainText(),
+                 uitest::shown(kDefaultResultat));
+        QCOMPARE(window->session.fileBytes(), reference.fileOf(1));
+    }
+
+    // Run once in the C locale and once in a Swedish one: the separator of the regional
+    // settings reaches the report, which then equals the reference of that separator.
+    void regionalDecimalSeparatorReachesTheTexts() {
+        const char separator = forLodra02::decimalSeparator();
+        QVERIFY(separator == '.' || separator == ',');
+        const QString expectedSeparator =
+            qEnvironmentVariable("LODRA05_EXPECTED_SEPARATOR", QStringLiteral("."));
+        QCOMPARE(QString(QChar::fromLatin1(separator)), expectedSeparator);
+        click(window.get(), "cmdBerakna");
+        const uitest::Reference own =
+            uitest::defaultReference(separator == ',' ? QStringLiteral("default.comma.txt")
+                                                      : QStringLiteral("default.dot.txt"));
+        QCOMPARE(window->session.fileBytes(), own.fileOf(1));
+    }
+
+    void editedRowsSurviveStangAndTwoCalculations() {
+        click(window.get(), "cmdTraddiametrar");
+        forTradDiametrar* trees = window->existingTradDiametrar();
+        uitest::type(trees->txtDiam(1), QStringLiteral("28.5"));
+        uitest::type(trees->txtDiam(2), QStringLiteral("12"));
+        uitest::setTicked(trees->ckbAvverkas(2), true);
+        click(trees, "cmdStang");
+        QVERIFY(!trees->isVisible());
+
+        InputRecord edited;
+        edited.rows[1] = {"28.5", false};
+        edited.rows[2] = {"12", true};
+        const lodra::Session alone = uitest::calculatedAlone(edited);
+        QVERIFY(!alone.Indata.empty());
+
+        click(window.get(), "cmdBerakna");
+        QCOMPARE(window->session.Indata, alone.Indata);
+        QCOMPARE(window->session.Resultat, alone.Resultat);
+        click(window.get(), "cmdBerakna");
+        QCOMPARE(window->session.Indata, alone.Indata);
+        QCOMPARE(window->session.Resultat, alone.Resultat);
+        QCOMPARE(window->session.prIndata, alone.prIndata + alone.prIndata);
+        QVERIFY(catcher->messages.empty());
+
+        click(window.get(), "cmdTraddiametrar");
+        QCOMPARE(window->existingTradDiametrar(), trees);
+        QVERIFY(trees->isVisible());
+        QCOMPARE(trees->txtDiam(1)->text(), QStringLiteral("28.5"));
+        QCOMPARE(trees->txtDiam(2)->text(), QStringLiteral("12"));
+        QVERIFY(trees->ckbAvverkas(2)->isChecked());
+    }
+
+    void treeWindowClosedThroughItsFrameReturnsToInitialEntries() {
+        click(window.get(), "cmdTraddiametrar");
+        QPointer<forTradDiametrar> trees = window->existingTradDiametrar();
+        uitest::type(trees->txtDiam(1), QStringLiteral("28.5"));
+        uitest::type(trees->txtDiam(2), QStringLiteral("12"));
+        trees->close();
+        uitest::settle();
+        QVERIFY(trees.isNull());
+        QVERIFY(window->existingTradDiametrar() == nullptr);
+
+        click(window.get(), "cmdBerakna");
+        QCOMPARE(window->session.Indata, kDefaultIndata);
+        QCOMPARE(window->session.Resultat, kDefaultResultat);
+
+        click(window.get(), "cmdTraddiametrar");
+        forTradDiametrar* again = window->existingTradDiametrar();
+        QVERIFY(again->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(again));
+        QCOMPARE(again->txtDiam(1)->text(), QStringLiteral("35"));
+        QCOMPARE(again->txtDiam(2)->text(), QStringLiteral("1"));
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(again, "cmdStang"));
+    }
+
+    void emptiedRowIsSkippedEvenWhenTicked() {
+        click(window.get(), "cmdTraddiametrar");
+        forTradDiametrar* trees = window->existingTradDiametrar();
+        uitest::type(trees->txtDiam(1), QString());
+        uitest::setTicked(trees->ckbAvverkas(1), true);
+        uitest::setTicked(trees->ckbAvverkas(7), true);
+
+        InputRecord expected;
+        expected.rows[1] = {"", false};
+        const lodra::Session alone = uitest::calculatedAlone(expected);
+
+        click(window.get(), "cmdBerakna");
+        QVERIFY(catcher->messages.empty());
+        QCOMPARE(window->session.Indata, alone.Indata);
+        QCOMPARE(window->session.Resultat, alone.Resultat);
+        QVERIFY(window->session.Indata != kDefaultIndata);
+    }
+
+    void twoCalculationsShowOneBlockAndKeepTwoForTheFile() {
+        click(window.get(), "cmdBerakna");
+        lodra::forResultat* first = shownResult();
+        click(window.get(), "cmdBerakna");
+        QCOMPARE(shownResult(), first);
+        QCOMPARE(child<QPlainTextEdit>(first, "txtIndata")->toPlainText(),
+                 uitest::shown(kDefaultIndata));
+        QCOMPARE(child<QPlainTextEdit>(first, "txtResultat")->toPlainText(),
+                 uitest::shown(kDefaultResultat));
+        QCOMPARE(window->session.Indata, kDefaultIndata);
+        QCOMPARE(window->session.Resultat, kDefaultResultat);
+        QCOMPARE(window->session.fileBytes(), reference.fileOf(2));
+    }
+
+    void refusedEntriesGiveAMessageAndNoResult() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        auto* entry = child<QLineEdit>(window.get(), qPrintable(field));
+        uitest::type(entry, text);
+        InputRecord wrong = window->inputRecord();
+        const lodra::Outcome expected = lodra::Session().berakna(wrong, {});
+        QVERIFY(!expected.ok());
+
+        click(window.get(), "cmdBerakna");
+        QCOMPARE(catcher->messages.size(), std::size_t{1});
+        const uitest::Message& message = catcher->messages.front();
+        QCOMPARE(message.title, QStringLiteral("Lodra05"));
+        QCOMPARE(message.text, QString::fromStdString(expected.message));
+        QVERIFY(message.okOnly);
+        QVERIFY(window->existingResultat() == nullptr);
+        QVERIFY(window->session.Indata.empty());
+        QVERIFY(window->session.prIndata.empty());
+        QVERIFY(window->session.prResultat.empty());
+        QCOMPARE(entry->text(), text);
+
+        // The program goes on: mended, the next calculation works.
+        const QString initial = field == "txtBon" ? "4" : field == "txtRant" ? "3" : "250";
+        uitest::type(entry, initial);
+        click(window.get(), "cmdBerakna");
+        QCOMPARE(catcher->messages.size(), std::size_t{1});
+        QVERIFY(shownResult() != nullptr);
+        QCOMPARE(window->session.Indata, kDefaultIndata);
+        QCOMPARE(window->session.fileBytes(), reference.fileOf(1));
+    }
+    void refusedEntriesGiveAMessageAndNoResult_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("letters in Bonitet") << "txtBon"
+                                            << "abc";
+        QTest::newRow("rate without a felling rule") << "txtRant"
+                                                     << "2.5";
+        QTest::newRow("empty horizon") << "txtTotaltid"
+                                       << "";
+    }
+
+    void failedCalculationLeavesTheShownResultAsItWas() {
+        click(window.get(), "cmdBerakna");
+        lodra::forResultat* result = shownResult();
+        QVERIFY(result != nullptr);
+        uitest::type(child<QLineEdit>(window.get(), "txtBon"), QStringLiteral("abc"));
+        click(window.get(), "cmdBerakna");
+        QCOMPARE(catcher->messages.size(), std::size_t{1});
+        QCOMPARE(child<QPlainTextEdit>(result, "txtIndata")->toPlainText(),
+                 uitest::shown(kDefaultIndata));
+        QCOMPARE(window->session.fileBytes(), reference.fileOf(1));
+    }
+
+    void fastCalculationShowsNoProgress() {
+        uitest::ProgressWatcher watcher;
+        click(window.get(), "cmdBerakna");
+        QCOMPARE(watcher.shown, 0);
+        QVERIFY(shownResult() != nullptr);
+    }
+
+    void longCalculationCanBeStoppedWithAvbryt() {
+        enterLongCalculation(*window);
+        window->setProgressDelay(0);
+        uitest::ProgressWatcher watcher;
+        int pressed = 0;
+        QTimer avbryt;
+        avbryt.setInterval(5);
+        connect(&avbryt, &QTimer::timeout, [&] {
+            auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            if (progress == nullptr) {
+                return;
+            }
+            for (QPushButton* button : progress->findChildren<QPushButton*>()) {
+                if (button->text() == QStringLiteral("Avbryt") && pressed == 0) {
+                    ++pressed;
+                    QTest::mouseClick(button, Qt::LeftButton);
+                }
+            }
+        });
+        avbryt.start();
+        click(window.get(), "cmdBerakna");
+        avbryt.stop();
+        QCOMPARE(watcher.shown, 1);
+        QCOMPARE(pressed, 1);
+        QVERIFY(catcher->messages.empty());
+        QVERIFY(window->existingResultat() == nullptr);
+        QVERIFY(window->session.prIndata.empty());
+        QVERIFY(!window->isCalculating());
+
+        // Usable afterwards, with the entries as they were.
+        QCOMPARE(child<QLineEdit>(window.get(), "txtTotaltid")->text(), QStringLiteral("32767"));
+        uitest::type(child<QLineEdit>(window.get(), "txtTotaltid"), QStringLiteral("250"));
+        uitest::type(child<QLineEdit>(window.get(), "txtRing"), QStringLiteral("5"));
+        for (int i = 4; i < forTradDiametrar::kRows; ++i) {
+            uitest::type(window->tradDiametrar()->txtDiam(i), QString());
+        }
+        click(window.get(), "cmdBerakna");
+        QCOMPARE(window->session.Indata, kDefaultIndata);
+    }
+
+    void closingTheParametersWindowDuringACalculationStopsItAndEnds() {
+        enterLongCalculation(*window);
+        window->setProgressDelay(60000);
+        QPointer<forTradDiametrar> trees = window->existingTradDiametrar();
+        QTimer::singleShot(20, window.get(), [this] { window->close(); });
+        click(window.get(), "cmdBerakna");
+        uitest::settle();
+        QVERIFY(!window->isVisible());
+        QVERIFY(trees.isNull());
+        QVERIFY(window->existingResultat() == nullptr);
+        QVERIFY(window->session.prIndata.empty());
+        QVERIFY(catcher->messages.empty());
+    }
+
+    void avslutaClosesEveryWindowAndWritesNothing() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        click(window.get(), "cmdTraddiametrar");
+        click(window.get(), "cmdBerakna");
+        click(shownResult(), "cmdSpara");
+        QPointer<QWidget> trees = window->existingTradDiametrar();
+        QPointer<QWidget> result = window->existingResultat();
+        QPointer<QWidget> chooser = window->existingCatalog();
+        QVERIFY(trees && result && chooser);
+        QVERIFY(trees->isVisible() && result->isVisible() && chooser->isVisible());
+
+        click(window.get(), "cmdAvlsuta");
+        uitest::settle();
+        QDir::setCurrent(before);
+        QVERIFY(trees.isNull() && result.isNull() && chooser.isNull());
+        QVERIFY(!window->isVisible());
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
+        }
+        QVERIFY(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+        QVERIFY(catcher->messages.empty());
+    }
+
+    void closingTheParametersWindowEndsTheProgramLikeAvsluta() {
+        click(window.get(), "cmdTraddiametrar");
+        click(window.get(), "cmdBerakna");
+        QPointer<QWidget> trees = window->existingTradDiametrar();
+        QPointer<QWidget> result = window->existingResultat();
+        QVERIFY(window->close());
+        uitest::settle();
+        QVERIFY(trees.isNull() && result.isNull());
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
+        }
+    }
+};
+
+QTEST_MAIN(ForLodra02Test)
+#include "forlodra02_test.moc"
