@@ -217,7 +217,7 @@ std::string helpText() {
 
 char systemDecimalSeparator() {
     const QString point = QLocale::system().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() > 0 && point.at(0).unicode() < 128) {
+    if (point.size() == 1 && point.at(0).unicode() > 0x20 && point.at(0).unicode() < 0x7f) {
         return static_cast<char>(point.at(0).unicode());
     }
     return '.';
