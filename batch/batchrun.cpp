@@ -172,6 +172,9 @@ std::string parseArguments(const std::vector<std::string>& args, Arguments& argu
     if (!arguments.help && !haveStands) {
         return "Ange beståndsfilen.";
     }
+    if (arguments.output && arguments.table && *arguments.output == *arguments.table) {
+        return "Resultatet och tabellen kan inte skrivas till samma fil.";
+    }
     return {};
 }
 

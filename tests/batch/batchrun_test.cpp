@@ -49,6 +49,8 @@ TEST(ParseArguments, RefusesWhatCannotBeMeant) {
     EXPECT_EQ(parseArguments({"--output", "x", "--output", "y", "a.csv"}, a),
               "Flaggan --output kan bara anges en gång.");
     EXPECT_EQ(parseArguments({"--table", "-", "a.csv"}, a), "Flaggan --table behöver ett filnamn.");
+    EXPECT_EQ(parseArguments({"--output", "x.csv", "--table", "x.csv", "a.csv"}, a),
+              "Resultatet och tabellen kan inte skrivas till samma fil.");
     EXPECT_EQ(parseArguments({"--seed", "1", "--seed", "1", "a.csv"}, a),
               "Flaggan --seed kan bara anges en gång.");
     for (const char* bad : {"18446744073709551616", "-1", "1.5", "", "12a"}) {
