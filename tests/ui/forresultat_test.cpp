@@ -1,0 +1,452 @@
+// The result window, saving to numbered result files and the folder chooser, driven
+// through the real buttons in a temporary working folder.
+
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTreeView>
+#include <QtTest>
+#include <memory>
+
+#include "report/resultfile.h"
+#include "tests/ui/uitest.h"
+#include "ui/forcatalog.h"
+#include "ui/forlodra02.h"
+#include "ui/forresultat.h"
+
+using lodra::forCatalog;
+using lodra::forLodra02;
+using lodra::forResultat;
+using uitest::child;
+using uitest::click;
+
+namespace {
+
+const QString kSaved = QStringLiteral("Resultatet sparades i följande fil:\n");
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+// The x position at which a text starts on a line of the box.
+int columnOf(QPlainTextEdit* box, int line, const QString& text) {
+    const QTextBlock block = box->document()->findBlockByNumber(line);
+    const int at = block.text().indexOf(text);
+    if (at < 0) {
+        return -1;
+    }
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() + at);
+    return box->cursorRect(cursor).x();
+}
+
+}  // namespace
+
+class ForResultatTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> temporary;
+    QString folder;  // the working folder of the program
+    QString before;
+    std::unique_ptr<forLodra02> window;
+    std::unique_ptr<uitest::MessageCatcher> catcher;
+    uitest::Reference reference;
+
+    forResultat* result() { return window->existingResultat(); }
+    forCatalog* chooser() { return window->existingCatalog(); }
+
+    QTreeView* folderList() { return child<QTreeView>(chooser(), "Dir1"); }
+
+    // The entry of a folder in the chooser's folder list, once the list has loaded it;
+    // invalid when it did not come within five seconds.
+    QModelIndex waitForEntry(const QString& path) {
+        QModelIndex entry;
+        if (QTest::qWaitFor([&] { return (entry = chooser()->entryOf(path)).isValid(); }, 5000)) {
+            folderList()->scrollTo(entry);
+        } else {
+            qWarning("folder list never showed %s", qPrintable(path));
+        }
+        return entry;
+    }
+
+    QPoint centreOf(const QModelIndex& entry) { return folderList()->visualRect(entry).center(); }
+
+    // A double click as the mouse gives it: a click, then the second press.
+    void doubleClick(const QModelIndex& entry) {
+        QVERIFY(entry.isValid());
+        QTest::mouseClick(folderList()->viewport(), Qt::LeftButton, {}, centreOf(entry));
+        QTest::mouseDClick(folderList()->viewport(), Qt::LeftButton, {}, centreOf(entry));
+    }
+
+    void calculate() { click(window.get(), "cmdBerakna"); }
+
+    // "Spara till fil", then "OK" in the chooser at the folder it opens.
+    void saveThroughChooser() {
+        click(result(), "cmdSpara");
+        QVERIFY(chooser() != nullptr && chooser()->isVisible());
+        click(chooser(), "cmdOK");
+    }
+
+    void expectSavedMessage(std::size_t index, const QString& path) {
+        QVERIFY(catcher->messages.size() > index);
+        const uitest::Message& message = catcher->messages[index];
+        QCOMPARE(message.title, QStringLiteral("Lodra05"));
+        QCOMPARE(message.text, kSaved + path);
+        QCOMPARE(message.icon, QMessageBox::NoIcon);
+        QVERIFY(message.okOnly);
+    }
+
+  private slots:
+    void initTestCase() { reference = uitest::defaultReference(QStringLiteral("default.dot.txt")); }
+
+    void init() {
+        temporary = std::make_unique<QTemporaryDir>();
+        QVERIFY(temporary->isValid());
+        folder = QDir(temporary->path()).canonicalPath();
+        before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder));
+        catcher = std::make_unique<uitest::MessageCatcher>();
+        window = std::make_unique<forLodra02>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    void cleanup() {
+        window.reset();
+        uitest::settle();
+        catcher.reset();
+        QDir::setCurrent(before);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        temporary.reset();
+    }
+
+    void resultWindowLayoutAndBoxes() {
+        calculate();
+        forResultat* shown = result();
+        QVERIFY(shown != nullptr && shown->isVisible());
+        QCOMPARE(shown->windowTitle(), QStringLiteral("Lodra02 - Resultat"));
+        QCOMPARE(child<QGroupBox>(shown, "frmResultat")->title(),
+                 QStringLiteral("Beräknade resultat"));
+        QCOMPARE(child<QGroupBox>(shown, "frmIndata")->title(), QStringLiteral("Indata"));
+        QCOMPARE(child<QGroupBox>(shown, "frmUtdata")->title(), QStringLiteral("Resultat"));
+        QCOMPARE(child<QPushButton>(shown, "cmdSpara")->text(), QStringLiteral("Spara till fil"));
+        QCOMPARE(child<QPushButton>(shown, "cmdStang")->text(), QStringLiteral("Stäng"));
+        for (const char* name : {"txtIndata", "txtResultat"}) {
+            auto* box = child<QPlainTextEdit>(shown, name);
+            QVERIFY(!box->isReadOnly());
+            QCOMPARE(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+            QCOMPARE(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        }
+
+        QVERIFY(QTest::qWaitForWindowActive(shown));
+        const QStringList order = {"txtIndata", "txtResultat", "cmdStang", "cmdSpara", "txtIndata"};
+        QStringList chain;
+        child<QWidget>(shown, "txtIndata")->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < order.size(); ++i) {
+            chain << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(chain, order);
+    }
+
+    void reportColumnsLineUpAtTheTabStops() {
+        calculate();
+        auto* box = child<QPlainTextEdit>(result(), "txtResultat");
+        // Lines 7 to 9 of the box: " Årsring", " Volym år 0", " Volym år 5".
+        for (const QString& label :
+             {QStringLiteral("Max="), QStringLiteral("Medel="), QStringLiteral("Min =")}) {
+            const int ring = columnOf(box, 6, label);
+            QVERIFY2(ring > 0, qPrintable(label));
+            QCOMPARE(columnOf(box, 7, label), ring);
+            QCOMPARE(columnOf(box, 8, label), ring);
+        }
+    }
+
+    void stangHidesAndTheNextCalculationShowsNewTexts() {
+        calculate();
+        QPointer<forResultat> shown = result();
+        click(shown, "cmdStang");
+        QVERIFY(!shown->isVisible());
+        uitest::type(child<QLineEdit>(window.get(), "txtBon"), QStringLiteral("5"));
+        lodra::InputRecord changed;
+        changed.bonitet = "5";
+        const lodra::Session alone = uitest::calculatedAlone(changed);
+        calculate();
+        QCOMPARE(result(), shown.data());
+        QVERIFY(shown->isVisible());
+        QCOMPARE(child<QPlainTextEdit>(shown, "txtIndata")->toPlainText(),
+                 uitest::shown(alone.Indata));
+        QCOMPARE(child<QPlainTextEdit>(shown, "txtResultat")->toPlainText(),
+                 uitest::shown(alone.Resultat));
+
+        // Closed through its frame, it is made anew by the next calculation.
+        shown->close();
+        uitest::settle();
+        QVERIFY(shown.isNull());
+        calculate();
+        QVERIFY(result() != nullptr && result()->isVisible());
+        QCOMPARE(child<QPlainTextEdit>(result(), "txtResultat")->toPlainText(),
+                 uitest::shown(alone.Resultat));
+    }
+
+    void firstSaveInAnEmptyFolder() {
+        calculate();
+        click(result(), "cmdSpara");
+        forCatalog* shown = chooser();
+        QVERIFY(shown != nullptr && shown->isVisible());
+        QVERIFY(catcher->messages.empty());
+        QCOMPARE(shown->windowTitle(), QStringLiteral("Lodra05 -Spara i katalog"));
+        QCOMPARE(child<QGroupBox>(shown, "frmDirectory")->title(), QStringLiteral("Välj katalog"));
+        QCOMPARE(child<QPushButton>(shown, "cmdOK")->text(), QStringLiteral("OK"));
+        QCOMPARE(shown->path(), folder);
+        QVERIFY(window->session.sparaKatalog.empty());
+
+        click(shown, "cmdOK");
+        QVERIFY(!shown->isVisible());
+        QCOMPARE(QString::fromStdString(window->session.sparaKatalog), folder);
+        expectSavedMessage(0, folder + "/Result1.txt");
+        QCOMPARE(entries(folder), QStringList{"Result1.txt"});
+        QCOMPARE(uitest::readBytes(folder + "/Result1.txt"), reference.fileOf(1));
+    }
+
+    void numberFollowsTheHighestCountedFile() {
+        for (const char* name : {"Result1.txt", "Result3.txt", "result7.txt", "Result9.TXT",
+                                 "Resultat.txt", "Result007.txt"}) {
+            writeFile(folder + "/" + name, "x");
+        }
+        calculate();
+        saveThroughChooser();
+        expectSavedMessage(0, folder + "/Result8.txt");
+        QCOMPARE(uitest::readBytes(folder + "/Result8.txt"), reference.fileOf(1));
+        QCOMPARE(uitest::readBytes(folder + "/Result007.txt"), std::string("x"));
+        QCOMPARE(entries(folder).size(), 7);
+    }
+
+    void secondSaveGoesStraightToTheStoredFolder() {
+        calculate();
+        saveThroughChooser();
+        forCatalog* first = chooser();
+        click(result(), "cmdSpara");
+        QCOMPARE(chooser(), first);
+        QVERIFY(!first->isVisible());
+        expectSavedMessage(1, folder + "/Result2.txt");
+        QCOMPARE(entries(folder), (QStringList{"Result1.txt", "Result2.txt"}));
+        QCOMPARE(uitest::readBytes(folder + "/Result1.txt"), reference.fileOf(1));
+        QCOMPARE(uitest::readBytes(folder + "/Result2.txt"), reference.fileOf(1));
+    }
+
+    void threeCalculationsThenOneSave() {
+        calculate();
+        calculate();
+        calculate();
+        saveThroughChooser();
+        QCOMPARE(uitest::readBytes(folder + "/Result1.txt"), reference.fileOf(3));
+    }
+
+    void textTypedIntoTheBoxesDoesNotReachTheFile() {
+        calculate();
+        for (const char* name : {"txtIndata", "txtResultat"}) {
+            auto* box = child<QPlainTextEdit>(result(), name);
+            box->setFocus();
+            QTest::keyClicks(box, QStringLiteral("skrivet av anvandaren"));
+            QVERIFY(box->toPlainText().contains(QStringLiteral("skrivet av anvandaren")));
+        }
+        saveThroughChooser();
+        QCOMPARE(uitest::readBytes(folder + "/Result1.txt"), reference.fileOf(1));
+    }
+
+    void singleClickOnlyHighlights() {
+        QVERIFY(QDir(folder).mkdir("sub"));
+        calculate();
+        click(result(), "cmdSpara");
+        QVERIFY(QTest::qWaitForWindowExposed(chooser()));
+        const QModelIndex sub = waitForEntry(folder + "/sub");
+        QTest::mouseClick(folderList()->viewport(), Qt::LeftButton, {}, centreOf(sub));
+        QCOMPARE(folderList()->currentIndex(), sub);
+        QCOMPARE(chooser()->path(), folder);
+        click(chooser(), "cmdOK");
+        QCOMPARE(QString::fromStdString(window->session.sparaKatalog), folder);
+        expectSavedMessage(0, folder + "/Result1.txt");
+        QVERIFY(entries(folder + "/sub").isEmpty());
+    }
+
+    void doubleClickOpensAFolder() {
+        QVERIFY(QDir(folder).mkpath("sub/deeper/deepest"));
+        QVERIFY(QDir(folder).mkdir("other"));
+        calculate();
+        click(result(), "cmdSpara");
+        QVERIFY(QTest::qWaitForWindowExposed(chooser()));
+        // Parents, the current folder and its subfolders, nothing deeper.
+        const QString parent = QFileInfo(folder).path();
+        QVERIFY(chooser()->entryOf(parent).isValid());
+        QVERIFY(chooser()->entryOf(QDir::rootPath()).isValid());
+        waitForEntry(folder + "/other");
+        const QModelIndex sub = waitForEntry(folder + "/sub");
+        QVERIFY(!chooser()->entryOf(folder + "/sub/deeper").isValid());
+
+        doubleClick(sub);
+        QCOMPARE(chooser()->path(), folder + "/sub");
+        waitForEntry(folder + "/sub/deeper");
+        QVERIFY(!chooser()->entryOf(folder + "/other").isValid());
+        QVERIFY(!chooser()->entryOf(folder + "/sub/deeper/deepest").isValid());
+        QVERIFY(chooser()->entryOf(folder).isValid());
+
+        click(chooser(), "cmdOK");
+        expectSavedMessage(0, folder + "/sub/Result1.txt");
+        QCOMPARE(uitest::readBytes(folder + "/sub/Result1.txt"), reference.fileOf(1));
+
+        // Later saves go to the same folder without asking.
+        click(result(), "cmdSpara");
+        QVERIFY(!chooser()->isVisible());
+        expectSavedMessage(1, folder + "/sub/Result2.txt");
+        QCOMPARE(entries(folder), (QStringList{"other", "sub"}));
+    }
+
+    void doubleClickOnAParentOpensIt() {
+        calculate();
+        click(result(), "cmdSpara");
+        QVERIFY(QTest::qWaitForWindowExposed(chooser()));
+        const QString parent = QFileInfo(folder).path();
+        const QModelIndex above = waitForEntry(parent);
+        doubleClick(above);
+
+        QCOMPARE(chooser()->path(), parent);
+        waitForEntry(folder);
+    }
+
+    void chooserClosedThroughItsFrameStoresNothing() {
+        QVERIFY(QDir(folder).mkdir("sub"));
+        calculate();
+        click(result(), "cmdSpara");
+        QPointer<forCatalog> first = chooser();
+        doubleClick(waitForEntry(folder + "/sub"));
+        QCOMPARE(first->path(), folder + "/sub");
+        first->close();
+        uitest::settle();
+        QVERIFY(first.isNull());
+        QVERIFY(window->session.sparaKatalog.empty());
+        QVERIFY(catcher->messages.empty());
+        QCOMPARE(entries(folder), QStringList{"sub"});
+
+        click(result(), "cmdSpara");
+        QVERIFY(chooser() != nullptr && chooser()->isVisible());
+        QCOMPARE(chooser()->path(), folder);
+    }
+
+    void openChooserComesToTheFrontUnchanged() {
+        QVERIFY(QDir(folder).mkdir("sub"));
+        calculate();
+        click(result(), "cmdSpara");
+        forCatalog* first = chooser();
+        doubleClick(waitForEntry(folder + "/sub"));
+        click(result(), "cmdSpara");
+        QCOMPARE(chooser(), first);
+        QCOMPARE(first->path(), folder + "/sub");
+        QVERIFY(catcher->messages.empty());
+    }
+
+    void driveListShowsTheMountOfTheWorkingFolderAndStaysApart() {
+        calculate();
+        click(result(), "cmdSpara");
+        auto* drives = child<QComboBox>(chooser(), "Drive1");
+        QStringList mounted;
+        for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+            if (volume.isValid() && volume.isReady()) {
+                mounted << volume.rootPath();
+            }
+        }
+        QCOMPARE(drives->count(), mounted.size());
+        QCOMPARE(drives->currentData().toString(), QStorageInfo(folder).rootPath());
+        for (int i = 0; i < drives->count(); ++i) {
+            drives->setCurrentIndex(i);
+            QCOMPARE(chooser()->path(), folder);
+        }
+        click(chooser(), "cmdOK");
+        expectSavedMessage(0, folder + "/Result1.txt");
+    }
+
+    void saveWorksWithTheResultWindowClosed() {
+        calculate();
+        click(result(), "cmdSpara");
+        QPointer<forResultat> first = result();
+        first->close();
+        uitest::settle();
+        QVERIFY(first.isNull());
+        click(chooser(), "cmdOK");
+        expectSavedMessage(0, folder + "/Result1.txt");
+        QCOMPARE(uitest::readBytes(folder + "/Result1.txt"), reference.fileOf(1));
+    }
+
+    void failedSaveReportsAndKeepsEverything() {
+        QFETCH(QString, cause);
+        calculate();
+        const std::string bytes = window->session.fileBytes();
+        QVERIFY(QDir(folder).mkdir("target"));
+        const QString target = folder + "/target";
+        click(result(), "cmdSpara");
+        doubleClick(waitForEntry(target));
+        QCOMPARE(chooser()->path(), target);
+
+        if (cause == "removed") {
+            QVERIFY(QDir(target).removeRecursively());
+        } else if (cause == "full numbering") {
+            writeFile(target + "/Result32767.txt", "x");
+        } else if (cause == "read-only") {
+            if (::geteuid() == 0) {
+                QSKIP("the superuser writes into read-only folders");
+            }
+            QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner));
+        }
+        const QStringList present = QFileInfo::exists(target) ? entries(target) : QStringList();
+        click(chooser(), "cmdOK");
+
+        const lodra::SaveResult expected = lodra::saveNumberedResult(target.toStdString(), bytes);
+        QVERIFY(!expected.ok);
+        QCOMPARE(catcher->messages.size(), std::size_t{1});
+        QCOMPARE(catcher->messages[0].title, QStringLiteral("Lodra05"));
+        QCOMPARE(catcher->messages[0].text, QString::fromStdString(expected.message));
+        QVERIFY(catcher->messages[0].okOnly);
+        QCOMPARE(QFileInfo::exists(target) ? entries(target) : QStringList(), present);
+        QCOMPARE(QString::fromStdString(window->session.sparaKatalog), target);
+        QCOMPARE(window->session.fileBytes(), bytes);
+
+        // Mended, the next save goes through without asking for a folder again.
+        if (cause == "removed") {
+            QVERIFY(QDir(folder).mkdir("target"));
+        } else if (cause == "full numbering") {
+            QVERIFY(QFile::remove(target + "/Result32767.txt"));
+        } else {
+            QVERIFY(QFile::setPermissions(target,
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        click(result(), "cmdSpara");
+        QVERIFY(!chooser()->isVisible());
+        expectSavedMessage(1, target + "/Result1.txt");
+        QCOMPARE(uitest::readBytes(target + "/Result1.txt"), reference.fileOf(1));
+    }
+    void failedSaveReportsAndKeepsEverything_data() {
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("folder removed") << "removed";
+        QTest::newRow("number 32767 reached") << "full numbering";
+        QTest::newRow("folder read-only") << "read-only";
+    }
+};
+
+QTEST_MAIN(ForResultatTest)
+#include "forresultat_test.moc"
