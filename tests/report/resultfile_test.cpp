@@ -73,17 +73,18 @@ TEST_F(ResultFolder, NumberingStopsAt32767) {
     touch("Result32767.txt");
     NumberResult next = nextResultNumber(folder);
     EXPECT_EQ(next.number, 0);
-    EXPECT_EQ(next.error, "Mappen " + folder +
-                              " har redan en resultatfil med numret 32767, det högsta möjliga. "
+    EXPECT_EQ(next.error, "Mappen \"" + folder +
+                              "\" har redan en resultatfil med numret 32767, det högsta möjliga. "
                               "Flytta filen eller välj en annan mapp.");
     fs::remove(folder + "/Result32767.txt");
     touch("Result000000000040000.txt");
     next = nextResultNumber(folder);
-    EXPECT_EQ(next.error, "Mappen " + folder +
-                              " innehåller filen Result000000000040000.txt, vars nummer är större "
-                              "än 32767. Flytta filen eller välj en annan mapp.");
+    EXPECT_EQ(next.error,
+              "Mappen \"" + folder +
+                  "\" innehåller filen Result000000000040000.txt, vars nummer är större "
+                  "än 32767. Flytta filen eller välj en annan mapp.");
     EXPECT_EQ(nextResultNumber(folder + "/saknas").error,
-              "Kunde inte läsa mappen " + folder + "/saknas: mappen finns inte.");
+              "Kunde inte läsa mappen \"" + folder + "/saknas\": mappen eller filen finns inte.");
 }
 
 TEST_F(ResultFolder, SavesIntoTheNextFreeNumberWithoutReplacing) {
@@ -105,13 +106,15 @@ TEST_F(ResultFolder, FailuresSayWhatAndWhereAndLeaveNothing) {
     const std::string gone = folder + "/borta";
     SaveResult r = saveNumberedResult(gone, "x");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "Kunde inte skapa en fil i mappen " + gone + ": mappen finns inte.");
+    EXPECT_EQ(r.message,
+              "Kunde inte skapa en fil i mappen \"" + gone + "\": mappen eller filen finns inte.");
 
     if (::geteuid() != 0) {  // root writes into read-only folders anyway
         fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
         r = saveNumberedResult(folder, "x");
         EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.message, "Kunde inte skapa en fil i mappen " + folder + ": behörighet saknas.");
+        EXPECT_EQ(r.message,
+                  "Kunde inte skapa en fil i mappen \"" + folder + "\": behörighet saknas.");
         fs::permissions(folder, fs::perms::owner_all);
     }
     touch("Result32767.txt");
@@ -129,8 +132,8 @@ TEST_F(ResultFolder, WriteReplacingSwapsTheWholeFile) {
     EXPECT_EQ(names(), (std::vector<std::string>{"ut.txt"}));
     r = writeFileReplacing(folder + "/saknas/ut.txt", "x");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message,
-              "Kunde inte skapa en fil i mappen " + folder + "/saknas: mappen finns inte.");
+    EXPECT_EQ(r.message, "Kunde inte skapa en fil i mappen \"" + folder +
+                             "/saknas\": mappen eller filen finns inte.");
 }
 
 }  // namespace
