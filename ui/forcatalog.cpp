@@ -34,7 +34,10 @@ class FolderChainFilter : public QSortFilterProxyModel {
         if (folder == current_ || isAbove(folder, current_)) {
             return true;
         }
-        return sourceParent.isValid() && model->filePath(sourceParent) == current_;
+        // Hidden subfolders stay out of the list; a hidden folder on the way down shows.
+        return sourceParent.isValid() && model->filePath(sourceParent) == current_ &&
+               !model->fileName(model->index(sourceRow, 0, sourceParent))
+                    .startsWith(QLatin1Char('.'));
     }
 
   private:

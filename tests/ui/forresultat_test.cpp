@@ -289,6 +289,7 @@ class ForResultatTest : public QObject {
     void doubleClickOpensAFolder() {
         QVERIFY(QDir(folder).mkpath("sub/deeper/deepest"));
         QVERIFY(QDir(folder).mkdir("other"));
+        QVERIFY(QDir(folder).mkdir(".hidden"));
         calculate();
         click(result(), "cmdSpara");
         QVERIFY(QTest::qWaitForWindowExposed(chooser()));
@@ -299,6 +300,7 @@ class ForResultatTest : public QObject {
         waitForEntry(folder + "/other");
         const QModelIndex sub = waitForEntry(folder + "/sub");
         QVERIFY(!chooser()->entryOf(folder + "/sub/deeper").isValid());
+        QVERIFY(!chooser()->entryOf(folder + "/.hidden").isValid());
 
         doubleClick(sub);
         QCOMPARE(chooser()->path(), folder + "/sub");
@@ -315,7 +317,7 @@ class ForResultatTest : public QObject {
         click(result(), "cmdSpara");
         QVERIFY(!chooser()->isVisible());
         expectSavedMessage(1, folder + "/sub/Result2.txt");
-        QCOMPARE(entries(folder), (QStringList{"other", "sub"}));
+        QCOMPARE(entries(folder), (QStringList{".hidden", "other", "sub"}));
     }
 
     void doubleClickOnAParentOpensIt() {
