@@ -16,6 +16,7 @@
 #include "batch/standfile.h"
 #include "batch/standtable.h"
 #include "calc/randomsource.h"
+#include "report/decimalseparator.h"
 #include "report/resultfile.h"
 #include "report/session.h"
 
@@ -219,11 +220,7 @@ std::string helpText() {
 }
 
 char systemDecimalSeparator() {
-    const QString point = QLocale::system().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() > 0x20 && point.at(0).unicode() < 0x7f) {
-        return static_cast<char>(point.at(0).unicode());
-    }
-    return '.';
+    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
 }
 
 int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
