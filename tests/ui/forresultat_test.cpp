@@ -216,6 +216,13 @@ class ForResultatTest : public QObject {
         QCOMPARE(child<QPushButton>(shown, "cmdOK")->text(), QStringLiteral("OK"));
         QCOMPARE(shown->path(), folder);
         QVERIFY(window->session.sparaKatalog.empty());
+        QVERIFY(QTest::qWaitForWindowActive(shown));
+        QStringList chain;
+        for (int i = 0; i < 4; ++i) {
+            chain << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(chain, (QStringList{"Drive1", "Dir1", "cmdOK", "Drive1"}));
 
         click(shown, "cmdOK");
         QVERIFY(!shown->isVisible());
