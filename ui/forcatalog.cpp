@@ -107,7 +107,7 @@ void forCatalog::setPath(const QString& folder) {
     chain_->setCurrent(path_);
     showChain();
     ui->Dir1->setCurrentIndex(entryOf(path_));
-    // Dir1_Change: the chooser has no field for the path; the folder list's tip shows it.
+    // The chooser has no field for the open path; the folder list shows it as its tip.
     ui->Dir1->setToolTip(QDir::toNativeSeparators(path_));
     emit pathChanged(path_);
 }

@@ -48,7 +48,7 @@ forLodra02::forLodra02(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
     // The most crowded window sets the font size for all of them.
     fitFontToLayout(this);
     setWindowFont(font());
-    // Form_Load: no folder has been chosen in this run.
+    // No folder has been chosen yet in this run.
     session.sparaKatalog.clear();
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
