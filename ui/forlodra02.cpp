@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "calc/numberparse.h"
+#include "report/decimalseparator.h"
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
@@ -128,11 +129,8 @@ InputRecord forLodra02::inputRecord() {
 }
 
 char forLodra02::decimalSeparator() {
-    const QString point = QLocale::system().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() > 0x20 && point.at(0).unicode() < 0x7f) {
-        return static_cast<char>(point.at(0).unicode());
-    }
-    return '.';
+    // The same rule as the batch tool's, so both give the same texts.
+    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
 }
 
 bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
