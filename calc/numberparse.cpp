@@ -14,6 +14,35 @@ bool isBlank(char c) {
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
+// Whether a number that does not fit a double lies below its range rather than above:
+// the decimal exponent of its first significant digit is negative.
+bool tooSmall(const std::string& plain) {
+    const auto e = plain.find('e');
+    const std::string mantissa = plain.substr(0, e);
+    long exponent = 0;
+    if (e != std::string::npos) {
+        const std::string digits = plain.substr(e + 1);
+        const bool negative = !digits.empty() && digits.front() == '-';
+        for (const char c : digits) {
+            if (isDigit(c) && exponent < 1000000) {
+                exponent = exponent * 10 + (c - '0');
+            }
+        }
+        exponent = negative ? -exponent : exponent;
+    }
+    const auto point = mantissa.find('.');
+    const std::string whole = mantissa.substr(0, point);
+    const auto firstWhole = whole.find_first_not_of("-0");
+    long lead = 0;
+    if (firstWhole != std::string::npos) {
+        lead = static_cast<long>(whole.size() - firstWhole) - 1;
+    } else if (point != std::string::npos) {
+        const auto firstFraction = mantissa.find_first_not_of('0', point + 1);
+        lead = firstFraction == std::string::npos ? 0 : -static_cast<long>(firstFraction - point);
+    }
+    return lead + exponent < 0;
+}
+
 }  // namespace
 
 std::optional<double> parseNumber(std::string_view text, char decimalSeparator) {
@@ -75,6 +104,9 @@ std::optional<double> parseNumber(std::string_view text, char decimalSeparator) 
     const char* first = plain.data();
     const char* last = plain.data() + plain.size();
     const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range && end == last && tooSmall(plain)) {
+        return plain.front() == '-' ? -0.0 : 0.0;  // below the smallest double: zero
+    }
     if (ec != std::errc{} || end != last || !std::isfinite(value)) {
         return std::nullopt;
     }

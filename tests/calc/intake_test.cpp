@@ -1,6 +1,8 @@
 // The intake: number conversion, refusals, and the values and lists it sets.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "calc/calculation.h"
 #include "calc/numberparse.h"
 
@@ -16,6 +18,13 @@ TEST(ParseNumber, AcceptsBothSeparatorsUnderComma) {
     EXPECT_EQ(parseNumber("5.", '.'), 5.0);
     EXPECT_EQ(parseNumber("1,5E3", ','), 1500.0);
     EXPECT_EQ(parseNumber("2e-3", '.'), 0.002);
+    // Below the smallest double: zero, as the value reads; above the largest: refused.
+    EXPECT_EQ(parseNumber("1e-400", '.'), 0.0);
+    EXPECT_TRUE(std::signbit(*parseNumber("-0,0001e-330", ',')));
+    EXPECT_EQ(parseNumber("0.00001e-320", '.'), 0.0);
+    EXPECT_FALSE(parseNumber("1e400", '.').has_value());
+    EXPECT_FALSE(parseNumber("0.001e312", '.').has_value());
+    EXPECT_FALSE(parseNumber("-1e999", '.').has_value());
 }
 
 TEST(ParseNumber, RefusesWhatIsNotAPlainNumber) {
