@@ -330,6 +330,11 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
         }
     }
 
+    // The table is complete: finished first, so that a full disk stops the run before any
+    // result is written.
+    if (arguments.table && !tableFile.finish(inQuotes(*arguments.table), message)) {
+        return fail(message);
+    }
     if (calculated == 0) {
         resultFile.discard();
         std::fprintf(err, "Inget bestånd kunde beräknas, så inget resultat skrevs.\n");

@@ -175,7 +175,7 @@ std::string folderOf(const std::string& path) {
 bool PendingFile::create(const std::string& folder, std::string& message) {
     discard();
     folder_ = folder;
-    tempPath_ = (folder == "/" ? std::string() : folder) + "/.lodra05-batch-XXXXXX";
+    tempPath_ = (folder == "/" ? std::string() : folder) + "/.lodra05-XXXXXX";
     const int fd = makeTemporary(tempPath_);
     if (fd < 0) {
         const int error = errno;
@@ -194,6 +194,13 @@ bool PendingFile::create(const std::string& folder, std::string& message) {
 }
 
 bool PendingFile::finish(const std::string& what, std::string& message) {
+    if (writer_.fd() < 0) {
+        if (tempPath_.empty()) {
+            message = "Kunde inte skriva " + what + ".";
+            return false;
+        }
+        return true;  // finished before
+    }
     int error = 0;
     if (!writer_.flush()) {
         error = writer_.error();

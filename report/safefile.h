@@ -40,6 +40,11 @@ class PendingFile {
     bool write(std::string_view bytes) { return writer_.write(bytes); }
     FdWriter& writer() { return writer_; }
 
+    // Writes out everything and closes the temporary file, so that a full disk shows
+    // before any file is put in place; what names the file in the message. The commits
+    // below finish the file themselves when it was not finished before.
+    bool finish(const std::string& what, std::string& message);
+
     // Puts the complete file in place under path, replacing a file of that name.
     bool commitReplacing(const std::string& path, std::string& message);
     // Puts the complete file in place as the folder's next free "Result" + N + ".txt",
@@ -49,8 +54,6 @@ class PendingFile {
     void discard();
 
   private:
-    bool finish(const std::string& what, std::string& message);
-
     std::string folder_;
     std::string tempPath_;
     int signalSlot_ = -1;

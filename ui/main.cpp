@@ -1,9 +1,11 @@
 // Lodra05: starts straight into the parameters window. No command line, no settings.
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
+#include "report/safefile.h"
 #include "ui/forlodra02.h"
 
 namespace {
@@ -29,6 +31,10 @@ int main(int argc, char* argv[]) {
             stderr);
         return 2;
     }
+    // A save that passes a file-size limit comes back as a failed save with its message
+    // instead of ending the program; an interrupt removes a half-written temporary file.
+    std::signal(SIGXFSZ, SIG_IGN);
+    lodra::removeTemporaryFilesOnSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lodra05"));
     lodra::forLodra02 window;
