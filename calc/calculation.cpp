@@ -151,73 +151,78 @@ bool StandCalculation::avvDiameterFor(double ranta, double w, double& avvDiamete
     return true;
 }
 
+StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, char sep) {
+    Intake in;
+    const double totaltid = number(input.totaltid, kLabelTotaltid, sep);
+    const double years = roundHalfEven(totaltid);
+    if (!(years >= 1 && years <= 32767)) {
+        refuse(field(kLabelTotaltid, input.totaltid) +
+               " Antalet år måste vara ett heltal från 1 till 32767.");
+    }
+    in.totaltid = static_cast<int16_t>(years);
+    in.bonitet = number(input.bonitet, kLabelBonitet, sep);
+    if (in.bonitet < 0) {
+        refuse(field(kLabelBonitet, input.bonitet) + " Boniteten får inte vara negativ.");
+    }
+    in.areal = number(input.areal, kLabelAreal, sep);
+    if (!(in.areal > 0)) {
+        refuse(field(kLabelAreal, input.areal) + " Arealen måste vara större än 0 m2.");
+    }
+    in.ranta = number(input.ranta, kLabelRanta, sep);
+    if (in.ranta != 2 && in.ranta != 3 && in.ranta != 4 && in.ranta != 5) {
+        refuse(field(kLabelRanta, input.ranta) +
+               " Avverkningsdiametern finns bara för räntekraven 2, 3, 4 och 5 %.");
+    }
+    in.maxRing = number(input.maxRing, kLabelMaxRing, sep);
+    if (in.maxRing > 100) {
+        refuse(field(kLabelMaxRing, input.maxRing) +
+               " Den största tänkbara årsringen får vara högst 100 mm.");
+    }
+    in.tradslag = 1;
+    if (input.optTall) {
+        in.tradslag = 1;
+    } else if (input.optGran) {
+        in.tradslag = 2;
+    } else if (input.optLov) {
+        in.tradslag = 3;
+    }
+    in.variation = number(input.variation, kLabelVariation, sep);
+    in.atervandel = number(input.atervandel, kLabelAtervandel, sep);
+    in.atgard = input.optKalavv ? 1.0 : 0.0;
+    in.berikning = number(input.berikning, kLabelBerikning, sep);
+    in.cykTillAvv = number(input.cykTillAvv, kLabelCykTillAvv, sep);
+    for (int k = 0; k < kRowCount; ++k) {
+        const TreeRow& row = input.rows[static_cast<std::size_t>(k)];
+        if (row.text.empty()) {
+            continue;
+        }
+        const auto value = parseNumber(row.text, sep);
+        if (!value) {
+            refuse("Träd " + std::to_string(k + 1) + " i fönstret Träddiametrar: diametern " +
+                   quoted(row.text) + " är inte ett tal. Skriv ett tal, till exempel " +
+                   example(sep) + ", eller töm raden.");
+        }
+        in.rows[static_cast<std::size_t>(k)] = *value;
+        in.avverkas[static_cast<std::size_t>(k)] = row.avverkas;
+    }
+
+    return in;
+}
+
 Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& options) {
-    const StandState before = s;
+    const StandState stateBefore = s;
     const Economics economicsBefore = economics;
     const ReportFigures figuresBefore = figures;
-    const char sep = options.decimalSeparator;
+    Outcome outcome;
     try {
         // Everything is read and checked before anything is computed.
-        Intake in;
-        const double totaltid = number(input.totaltid, kLabelTotaltid, sep);
-        const double years = roundHalfEven(totaltid);
-        if (!(years >= 1 && years <= 32767)) {
-            refuse(field(kLabelTotaltid, input.totaltid) +
-                   " Antalet år måste vara ett heltal från 1 till 32767.");
+        const Intake in = readInput(input, options.decimalSeparator);
+        if (options.cyclesTotal != nullptr) {
+            options.cyclesTotal->store(cyclesFor(in.totaltid), std::memory_order_relaxed);
         }
-        in.totaltid = static_cast<int16_t>(years);
-        in.bonitet = number(input.bonitet, kLabelBonitet, sep);
-        if (in.bonitet < 0) {
-            refuse(field(kLabelBonitet, input.bonitet) + " Boniteten får inte vara negativ.");
-        }
-        in.areal = number(input.areal, kLabelAreal, sep);
-        if (!(in.areal > 0)) {
-            refuse(field(kLabelAreal, input.areal) + " Arealen måste vara större än 0 m2.");
-        }
-        in.ranta = number(input.ranta, kLabelRanta, sep);
-        if (in.ranta != 2 && in.ranta != 3 && in.ranta != 4 && in.ranta != 5) {
-            refuse(field(kLabelRanta, input.ranta) +
-                   " Avverkningsdiametern finns bara för räntekraven 2, 3, 4 och 5 %.");
-        }
-        in.maxRing = number(input.maxRing, kLabelMaxRing, sep);
-        if (in.maxRing > 100) {
-            refuse(field(kLabelMaxRing, input.maxRing) +
-                   " Den största tänkbara årsringen får vara högst 100 mm.");
-        }
-        in.tradslag = 1;
-        if (input.optTall) {
-            in.tradslag = 1;
-        } else if (input.optGran) {
-            in.tradslag = 2;
-        } else if (input.optLov) {
-            in.tradslag = 3;
-        }
-        in.variation = number(input.variation, kLabelVariation, sep);
-        in.atervandel = number(input.atervandel, kLabelAtervandel, sep);
-        in.atgard = input.optKalavv ? 1.0 : 0.0;
-        in.berikning = number(input.berikning, kLabelBerikning, sep);
-        in.cykTillAvv = number(input.cykTillAvv, kLabelCykTillAvv, sep);
-        for (int k = 0; k < kRowCount; ++k) {
-            const TreeRow& row = input.rows[static_cast<std::size_t>(k)];
-            if (row.text.empty()) {
-                continue;
-            }
-            const auto value = parseNumber(row.text, sep);
-            if (!value) {
-                refuse("Träd " + std::to_string(k + 1) + " i fönstret Träddiametrar: diametern " +
-                       quoted(row.text) + " är inte ett tal. Skriv ett tal, till exempel " +
-                       example(sep) + ", eller töm raden.");
-            }
-            in.rows[static_cast<std::size_t>(k)] = *value;
-            in.avverkas[static_cast<std::size_t>(k)] = row.avverkas;
-        }
-
         std::feclearexcept(kFpErrors);
-        random_ = options.random;
         ClockRandom clock;
-        if (random_ == nullptr) {
-            random_ = &clock;
-        }
+        random_ = options.random != nullptr ? options.random : &clock;
         intake_ = &in;
         setParameters(in);
         checkStep("inläsningen av parametrarna", s);
@@ -233,25 +238,21 @@ Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& o
         s.medeldiameter = s.avvDiaSumma / (s.antalAvvTotalt + 0.0001);
         computeResults();
         checkStep("de ekonomiska resultaten", s);
-        intake_ = nullptr;
-        random_ = nullptr;
-        return {};
     } catch (const CalcFailure& failure) {
-        s = before;
-        economics = economicsBefore;
-        figures = figuresBefore;
-        intake_ = nullptr;
-        random_ = nullptr;
-        std::feclearexcept(kFpErrors);
-        return {failure.status, failure.message};
+        outcome = {failure.status, failure.message};
     } catch (const std::out_of_range&) {
-        s = before;
+        outcome = {Status::Stopped, "Beräkningen avbröts: ett index utanför trädlistan."};
+    }
+    intake_ = nullptr;
+    random_ = nullptr;
+    if (!outcome.ok()) {
+        // Nothing of a refused or stopped calculation stays behind.
+        std::feclearexcept(kFpErrors);
+        s = stateBefore;
         economics = economicsBefore;
         figures = figuresBefore;
-        intake_ = nullptr;
-        random_ = nullptr;
-        return {Status::Stopped, "Beräkningen avbröts: ett index utanför trädlistan."};
     }
+    return outcome;
 }
 
 void StandCalculation::setParameters(const Intake& in) {

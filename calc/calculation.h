@@ -30,6 +30,7 @@ struct CalcOptions {
     RandomSource* random = nullptr;  // null: a ClockRandom of the calculation's own
     const std::atomic<bool>* cancel = nullptr;  // set by another thread to stop the calculation
     std::atomic<int>* cyclesDone = nullptr;     // progress, written while the cycles run
+    std::atomic<int>* cyclesTotal = nullptr;    // cycles the horizon takes, once it is read
 };
 
 // The six economic results, computed once per calculation after the cycles.
@@ -97,6 +98,7 @@ class StandCalculation {
 
   private:
     struct Intake;
+    static Intake readInput(const InputRecord& input, char decimalSeparator);
     void setParameters(const Intake& in);
     void runCycles(const CalcOptions& options);
     void ringSearch(const CalcOptions& options);

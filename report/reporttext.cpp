@@ -12,18 +12,15 @@ std::string tabs(int n) {
     return std::string(static_cast<std::size_t>(n), '\t');
 }
 
-// Builds one line in its screen and its file form at once; they differ only in tabs.
+// Builds the screen and the file form of a text at once; they differ only in tabs.
 struct TwoTexts {
     std::string screen;
     std::string file;
 
-    void add(const std::string& piece) {
-        screen += piece;
-        file += piece;
-    }
-    void addTabs(int onScreen, int inFile) {
-        screen += tabs(onScreen);
-        file += tabs(inFile);
+    // label, the tabs of each form, the rest of the line and its break.
+    void line(const std::string& label, int screenTabs, int fileTabs, const std::string& rest) {
+        screen += label + tabs(screenTabs) + rest + kBreak;
+        file += label + tabs(fileTabs) + rest + kBreak;
     }
 };
 
@@ -42,54 +39,28 @@ void inputSummary(const StandCalculation& calc, char sep, TwoTexts& t) {
     const ReportFigures& f = calc.figures;
     auto num = [sep](double v) { return numberText(v, sep); };
 
-    t.add(" Antal träd/ha vid start = ");
-    t.addTabs(2, 2);
-    t.add(num(f.antalTradPerHa) + kBreak);
-    t.add(" Nuvärde beräknas på en period av ");
-    t.addTabs(1, 1);
-    t.add(numberText(s.totaltid) + " år" + kBreak);
-    t.add(" Bonitet = ");
-    t.addTabs(1, 2);
-    t.add(num(s.bonitet) + " m3/år och ha" + kBreak);
-    t.add(" Ytans areal = ");
-    t.addTabs(1, 2);
-    t.add(num(s.areal) + " m2" + kBreak);
-    t.add(" Ränta = ");
-    t.addTabs(2, 2);
-    t.add(num(s.ranta) + " %" + kBreak);
-    t.add(" Max årsring = ");
-    t.addTabs(1, 2);
-    t.add(num(s.maxRing) + " mm" + kBreak);
-    t.add(" Art = ");
-    t.addTabs(2, 3);
-    t.add(std::string(speciesName(s.tradslag)) + kBreak);
+    t.line(" Antal träd/ha vid start = ", 2, 2, num(f.antalTradPerHa));
+    t.line(" Nuvärde beräknas på en period av ", 1, 1, numberText(s.totaltid) + " år");
+    t.line(" Bonitet = ", 1, 2, num(s.bonitet) + " m3/år och ha");
+    t.line(" Ytans areal = ", 1, 2, num(s.areal) + " m2");
+    t.line(" Ränta = ", 2, 2, num(s.ranta) + " %");
+    t.line(" Max årsring = ", 1, 2, num(s.maxRing) + " mm");
+    t.line(" Art = ", 2, 3, speciesName(s.tradslag));
     if (s.variation > 0) {
-        t.add(" Slumpvis ändring av diametern per femårsperiod är " + num(s.variation) +
-              "*(-1..+-1) cm" + kBreak);
+        t.line(" Slumpvis ändring av diametern per femårsperiod är ", 0, 0,
+               num(s.variation) + "*(-1..+-1) cm");
     } else {
-        t.add(std::string(" Ingen slumpvis ändring av diametern") + kBreak);
+        t.line(" Ingen slumpvis ändring av diametern", 0, 0, "");
     }
-    t.add(" Återväxt år 1 = ");
-    t.addTabs(1, 1);
-    t.add(num(s.atervandel) + " %" + kBreak);
-    t.add(" Åtgärd = ");
-    t.addTabs(1, 2);
-    t.add(std::string(s.atgard == 1.0 ? "Kalavverkning" : "Gallring och plockhuggning") + kBreak);
-    t.add(" Berikande plantering = ");
-    t.addTabs(1, 1);
-    t.add(num(s.berikning) + " %" + kBreak);
-    t.add(" Tid mellan avverkningar = ");
-    t.addTabs(1, 1);
-    t.add("minst " + num(f.tidMellanAvv) + " år" + kBreak + kBreak);
-    t.add(" Diametrar hos träd som avverkas omedelbart = ");
-    t.addTabs(1, 1);
-    t.add(printDiaList(s.diaAvv, s.antalAvvDirekt, sep) + kBreak);
-    t.add(" Volym för dessa träd = ");
-    t.addTabs(3, 3);
-    t.add(patternText(s.volAvv, "###0", sep) + " m3sk/ha" + kBreak);
-    t.add(" Diametrar hos träd som lämnas för tillväxt = ");
-    t.addTabs(1, 1);
-    t.add(printDiaList(s.diaStart, s.antalTrad, sep) + kBreak);
+    t.line(" Återväxt år 1 = ", 1, 1, num(s.atervandel) + " %");
+    t.line(" Åtgärd = ", 1, 2, s.atgard == 1.0 ? "Kalavverkning" : "Gallring och plockhuggning");
+    t.line(" Berikande plantering = ", 1, 1, num(s.berikning) + " %");
+    t.line(" Tid mellan avverkningar = ", 1, 1, "minst " + num(f.tidMellanAvv) + " år" + kBreak);
+    t.line(" Diametrar hos träd som avverkas omedelbart = ", 1, 1,
+           printDiaList(s.diaAvv, s.antalAvvDirekt, sep));
+    t.line(" Volym för dessa träd = ", 3, 3, patternText(s.volAvv, "###0", sep) + " m3sk/ha");
+    t.line(" Diametrar hos träd som lämnas för tillväxt = ", 1, 1,
+           printDiaList(s.diaStart, s.antalTrad, sep));
 
     // The diameters after the last growth: on screen after two cycles or more, in the file
     // after eighty cycles or more. The line has no break of its own.
@@ -107,43 +78,37 @@ void resultText(const StandCalculation& calc, char sep, TwoTexts& t) {
     const ReportFigures& f = calc.figures;
     const Economics& e = calc.economics;
     auto pat = [sep](double v, std::string_view pattern) { return patternText(v, pattern, sep); };
+    // Largest, mean and smallest, each right-justified in six characters.
+    auto maxMeanMin = [&pat](double max, double mean, double min, std::string_view pattern) {
+        return " Max= " + HJ(pat(max, pattern), 6) + tabs(1) +
+               " Medel= " + HJ(pat(mean, pattern), 6) + tabs(1) +
+               " Min = " + HJ(pat(min, pattern), 6);
+    };
 
     if (s.antalAvverkningar > 0) {
-        t.add(" År mellan avverkningarna = " + tabs(1) + pat(f.arMellanAvv, "##0") + kBreak +
-              kBreak);
+        t.line(" År mellan avverkningarna = ", 1, 1, pat(f.arMellanAvv, "##0") + kBreak);
     }
-    t.add(" Producerad volym/ha och år = " + tabs(1) + HJ(pat(f.prodVolymPerAr, "##0.0"), 6) +
-          " m3sk" + kBreak);
+    t.line(" Producerad volym/ha och år = ", 1, 1, HJ(pat(f.prodVolymPerAr, "##0.0"), 6) + " m3sk");
     if (s.antalAvverkningar > 0) {
-        t.add(" Volym/avverkning = " + tabs(2) + HJ(pat(f.volymPerAvv, "###0"), 6) + " m3sk / ha" +
-              kBreak);
+        t.line(" Volym/avverkning = ", 2, 2, HJ(pat(f.volymPerAvv, "###0"), 6) + " m3sk / ha");
     }
-    t.add(" Antal avverkade träd/ha = " + pat(f.avvTradPerHa, "###0") + tabs(1) +
-          " Medeldiameter = " + pat(s.medeldiameter, "##0.00") + kBreak + kBreak);
-    t.add(" Årsring");
-    t.addTabs(2, 1);
-    t.add(" Max= " + HJ(pat(s.ringMax, "##0.00"), 6) + tabs(1) +
-          " Medel= " + HJ(pat(f.ringMedel, "##0.00"), 6) + tabs(1) +
-          " Min = " + HJ(pat(s.ringMin, "##0.00"), 6) + kBreak);
-    t.add(" Volym år 0" + tabs(1) + " Max= " + HJ(pat(s.vol00Max, "###0"), 6) + tabs(1) +
-          " Medel= " + HJ(pat(f.vol00Medel, "###0"), 6) + tabs(1) +
-          " Min = " + HJ(pat(s.vol00Min, "###0"), 6) + kBreak);
-    t.add(" Volym år 5" + tabs(1) + " Max= " + HJ(pat(s.vol05Max, "###0"), 6) + tabs(1) +
-          " Medel= " + HJ(pat(f.vol05Medel, "###0"), 6) + tabs(1) +
-          " Min = " + HJ(pat(s.vol05Min, "###0"), 6) + kBreak + kBreak);
-    t.add(" Netto av i framtiden avverkade träd (exkl återväxt) =" + tabs(1) +
-          pat(e.nettoPerTrad, "####0") + " kr/träd" + kBreak);
-    t.add(" Röjning nu kostar " + numberText(e.rojningKost, sep) + " kr/ha" + kBreak);
-    t.add(std::string(146, '-') + kBreak);
-    t.add(" ÅTERVÄXTKOSTNAD (inkl. år 1) = " + tabs(4) + HJ(pat(e.atervKostTotal, "######0"), 7) +
-          " kr/ha" + kBreak);
-    t.add(" DRIVNINGSNETTO av nu avv. träd (exkl. röjning och återväxt) = " + tabs(1) +
-          HJ(pat(e.drivningsnetto, "######0"), 7) + " kr/ha" + kBreak);
-    t.add(" KASSAFLÖDE I FRAMTID (inkl återväxt) = " + tabs(3) +
-          HJ(pat(e.kassaflode, "######0"), 7) + "  kr/ha och år" + kBreak);
-    t.add(" NUVÄRDE (inkl Avverkning nu+framtid, återväxt, röjning) = ");
-    t.addTabs(2, 1);
-    t.add(HJ(pat(e.nuvarde, "######0"), 7) + " kr/ha" + kBreak);
+    t.line(" Antal avverkade träd/ha = " + pat(f.avvTradPerHa, "###0"), 1, 1,
+           " Medeldiameter = " + pat(s.medeldiameter, "##0.00") + kBreak);
+    t.line(" Årsring", 2, 1, maxMeanMin(s.ringMax, f.ringMedel, s.ringMin, "##0.00"));
+    t.line(" Volym år 0", 1, 1, maxMeanMin(s.vol00Max, f.vol00Medel, s.vol00Min, "###0"));
+    t.line(" Volym år 5", 1, 1, maxMeanMin(s.vol05Max, f.vol05Medel, s.vol05Min, "###0") + kBreak);
+    t.line(" Netto av i framtiden avverkade träd (exkl återväxt) =", 1, 1,
+           pat(e.nettoPerTrad, "####0") + " kr/träd");
+    t.line(" Röjning nu kostar ", 0, 0, numberText(e.rojningKost, sep) + " kr/ha");
+    t.line(std::string(146, '-'), 0, 0, "");
+    t.line(" ÅTERVÄXTKOSTNAD (inkl. år 1) = ", 4, 4,
+           HJ(pat(e.atervKostTotal, "######0"), 7) + " kr/ha");
+    t.line(" DRIVNINGSNETTO av nu avv. träd (exkl. röjning och återväxt) = ", 1, 1,
+           HJ(pat(e.drivningsnetto, "######0"), 7) + " kr/ha");
+    t.line(" KASSAFLÖDE I FRAMTID (inkl återväxt) = ", 3, 3,
+           HJ(pat(e.kassaflode, "######0"), 7) + "  kr/ha och år");
+    t.line(" NUVÄRDE (inkl Avverkning nu+framtid, återväxt, röjning) = ", 2, 1,
+           HJ(pat(e.nuvarde, "######0"), 7) + " kr/ha");
 }
 
 }  // namespace

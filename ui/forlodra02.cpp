@@ -12,9 +12,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
-#include <cmath>
 
-#include "calc/numberparse.h"
 #include "report/decimalseparator.h"
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
@@ -29,17 +27,6 @@ namespace {
 
 std::string fieldText(const QLineEdit* field) {
     return field->text().toStdString();
-}
-
-// The number of five-year cycles the horizon asks for, for the progress bar; 0 when the
-// text is no number (the calculation will refuse it anyway).
-int expectedCycles(const std::string& totaltid, char separator) {
-    const std::optional<double> years = parseNumber(totaltid, separator);
-    if (!years || !std::isfinite(*years)) {
-        return 0;
-    }
-    const double whole = std::clamp(roundHalfEven(*years), 0.0, 32767.0);
-    return StandCalculation::cyclesFor(static_cast<int>(whole));
 }
 
 }  // namespace
@@ -175,10 +162,12 @@ Outcome forLodra02::runCalculation(const InputRecord& input) {
     calculating_ = true;
     cancel_ = false;
     std::atomic<int> cyclesDone{0};
+    std::atomic<int> cyclesTotal{0};
     CalcOptions options;
     options.decimalSeparator = decimalSeparator();
     options.cancel = &cancel_;
     options.cyclesDone = &cyclesDone;
+    options.cyclesTotal = &cyclesTotal;
 
     Outcome outcome;
     QThread* worker = QThread::create([&] { outcome = session.berakna(input, options); });
@@ -205,7 +194,7 @@ Outcome forLodra02::runCalculation(const InputRecord& input) {
     }
     if (!worker->isFinished()) {
         QProgressDialog progress(QStringLiteral("Beräkningen pågår."), QStringLiteral("Avbryt"), 0,
-                                 expectedCycles(input.totaltid, options.decimalSeparator), this);
+                                 cyclesTotal.load(), this);
         progress.setObjectName(QStringLiteral("lodraProgress"));
         progress.setWindowTitle(kProgramTitle);
         progress.setWindowModality(Qt::ApplicationModal);
@@ -213,8 +202,10 @@ Outcome forLodra02::runCalculation(const InputRecord& input) {
         progress.setAutoReset(false);
         progress.setMinimumDuration(0);
         connect(&progress, &QProgressDialog::canceled, this, [this] { cancel_ = true; });
-        connect(&poll, &QTimer::timeout, &progress,
-                [&] { progress.setValue(std::min(cyclesDone.load(), progress.maximum())); });
+        connect(&poll, &QTimer::timeout, &progress, [&] {
+            progress.setMaximum(cyclesTotal.load());
+            progress.setValue(std::min(cyclesDone.load(), progress.maximum()));
+        });
         progress.show();
         while (!worker->isFinished()) {
             loop.exec();

@@ -12,6 +12,7 @@
 
 #include "calc/randomsource.h"
 #include "report/session.h"
+#include "tests/testfiles.h"
 
 namespace lodra::batch {
 namespace {
@@ -76,14 +77,9 @@ class RunBatch : public ::testing::Test {
     std::string path(const std::string& name) const { return (folder_ / name).string(); }
 
     void write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path(name), std::ios::binary) << bytes;
+        testfiles::writeFile(path(name), bytes);
     }
-    std::string read(const std::string& name) const {
-        std::ifstream in(path(name), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    std::string read(const std::string& name) const { return testfiles::readFile(path(name)); }
 
     // Runs the tool on the stands, the result to out.txt; returns the exit status.
     int run(const std::string& csv, std::uint64_t seed, char separator, std::string& errors) {

@@ -15,6 +15,7 @@
 
 #include "calc/randomsource.h"
 #include "report/session.h"
+#include "tests/testfiles.h"
 
 namespace lodra {
 namespace {
@@ -64,12 +65,7 @@ std::string notANumber(const Field& field, const std::string& text, char separat
            "\", som inte är ett tal. Skriv ett tal, till exempel " + example + ".";
 }
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using testfiles::readFile;
 
 // The section "Felaktig indata" of README.md.
 std::string readmeTable() {
@@ -332,14 +328,7 @@ class BatchFile : public ::testing::Test {
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    std::vector<std::string> names() {
-        std::vector<std::string> result;
-        for (const auto& e : fs::directory_iterator(folder)) {
-            result.push_back(e.path().filename().string());
-        }
-        std::sort(result.begin(), result.end());
-        return result;
-    }
+    std::vector<std::string> names() { return testfiles::fileNames(folder); }
 
     fs::path folder;
     std::string out, err;

@@ -25,32 +25,16 @@
 #include <vector>
 
 #include "report/resultfile.h"
+#include "tests/testfiles.h"
 
 namespace lodra {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// Every name in the folder, hidden ones (temporary files) included.
-std::vector<std::string> names(const fs::path& folder) {
-    std::vector<std::string> result;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        result.push_back(e.path().filename().string());
-    }
-    std::sort(result.begin(), result.end());
-    return result;
-}
+using testfiles::readFile;
+using testfiles::writeFile;
+const auto names = testfiles::fileNames;
 
 // Makes the process's mounts its own, once. Empty on success, else why not.
 std::string privateMounts() {

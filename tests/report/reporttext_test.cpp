@@ -8,15 +8,13 @@
 
 #include "report/resultfile.h"
 #include "report/session.h"
+#include "tests/testfiles.h"
 
 namespace lodra {
 namespace {
 
 std::string readFile(const std::string& name) {
-    std::ifstream in(std::string(LODRA05_TEST_DATA) + "/" + name, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return testfiles::readFile(std::string(LODRA05_TEST_DATA) + "/" + name);
 }
 
 // Lines joined with CR LF, each one ended by it.

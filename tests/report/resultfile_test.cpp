@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "report/resultfile.h"
+#include "tests/testfiles.h"
 
 namespace lodra {
 namespace {
@@ -26,20 +27,8 @@ class ResultFolder : public ::testing::Test {
         fs::remove_all(folder);
     }
     void touch(const std::string& name) { std::ofstream(folder + "/" + name) << "x"; }
-    std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream out;
-        out << in.rdbuf();
-        return out.str();
-    }
-    std::vector<std::string> names() {
-        std::vector<std::string> result;
-        for (const auto& e : fs::directory_iterator(folder)) {
-            result.push_back(e.path().filename().string());
-        }
-        std::sort(result.begin(), result.end());
-        return result;
-    }
+    std::string read(const std::string& path) { return testfiles::readFile(path); }
+    std::vector<std::string> names() { return testfiles::fileNames(folder); }
     std::string folder;
 };
 
