@@ -19,6 +19,7 @@ constexpr int kSearchStepsBetweenCancelChecks = 4096;
 struct CalcFailure {
     Status status;
     std::string message;
+    Refusal refusal;
 };
 
 // The labels of the parameters window, to name a field in a message.
@@ -38,15 +39,15 @@ std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-[[noreturn]] void refuse(const std::string& message) {
-    throw CalcFailure{Status::Refused, message};
+[[noreturn]] void refuse(const std::string& message, Refusal refusal) {
+    throw CalcFailure{Status::Refused, message, std::move(refusal)};
 }
 
 std::string example(char decimalSeparator) {
     return std::string("12") + decimalSeparator + "5";
 }
 
-double number(const std::string& text, const char* label, char decimalSeparator) {
+double number(const std::string& text, const char* label, InputField which, char decimalSeparator) {
     if (const auto value = parseNumber(text, decimalSeparator)) {
         return *value;
     }
@@ -57,7 +58,7 @@ double number(const std::string& text, const char* label, char decimalSeparator)
         message += " innehåller " + quoted(text) + ", som inte är ett tal.";
     }
     message += " Skriv ett tal, till exempel " + example(decimalSeparator) + ".";
-    refuse(message);
+    refuse(message, {which, 0, text});
 }
 
 std::string field(const char* label, const std::string& text) {
@@ -74,7 +75,7 @@ std::string field(const char* label, const std::string& text) {
             " (femårsperioden som börjar år " + std::to_string(static_cast<long>(s.ar)) + ")";
     }
     message += ". Kontrollera indata.";
-    throw CalcFailure{Status::Stopped, message};
+    throw CalcFailure{Status::Stopped, message, {}};
 }
 
 // Stops the calculation when a floating-point step overflowed, divided by zero or was
@@ -90,7 +91,7 @@ bool cancelled(const CalcOptions& options) {
 }
 
 [[noreturn]] void stopCancelled() {
-    throw CalcFailure{Status::Cancelled, "Beräkningen avbröts."};
+    throw CalcFailure{Status::Cancelled, "Beräkningen avbröts.", {}};
 }
 
 }  // namespace
@@ -153,30 +154,35 @@ bool StandCalculation::avvDiameterFor(double ranta, double w, double& avvDiamete
 
 StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, char sep) {
     Intake in;
-    const double totaltid = number(input.totaltid, kLabelTotaltid, sep);
+    const double totaltid = number(input.totaltid, kLabelTotaltid, InputField::totaltid, sep);
     const double years = roundHalfEven(totaltid);
     if (!(years >= 1 && years <= 32767)) {
         refuse(field(kLabelTotaltid, input.totaltid) +
-               " Antalet år måste vara ett heltal från 1 till 32767.");
+                   " Antalet år måste vara ett heltal från 1 till 32767.",
+               {InputField::totaltid, 0, input.totaltid});
     }
     in.totaltid = static_cast<int16_t>(years);
-    in.bonitet = number(input.bonitet, kLabelBonitet, sep);
+    in.bonitet = number(input.bonitet, kLabelBonitet, InputField::bonitet, sep);
     if (in.bonitet < 0) {
-        refuse(field(kLabelBonitet, input.bonitet) + " Boniteten får inte vara negativ.");
+        refuse(field(kLabelBonitet, input.bonitet) + " Boniteten får inte vara negativ.",
+               {InputField::bonitet, 0, input.bonitet});
     }
-    in.areal = number(input.areal, kLabelAreal, sep);
+    in.areal = number(input.areal, kLabelAreal, InputField::areal, sep);
     if (!(in.areal > 0)) {
-        refuse(field(kLabelAreal, input.areal) + " Arealen måste vara större än 0 m2.");
+        refuse(field(kLabelAreal, input.areal) + " Arealen måste vara större än 0 m2.",
+               {InputField::areal, 0, input.areal});
     }
-    in.ranta = number(input.ranta, kLabelRanta, sep);
+    in.ranta = number(input.ranta, kLabelRanta, InputField::ranta, sep);
     if (in.ranta != 2 && in.ranta != 3 && in.ranta != 4 && in.ranta != 5) {
         refuse(field(kLabelRanta, input.ranta) +
-               " Avverkningsdiametern finns bara för räntekraven 2, 3, 4 och 5 %.");
+                   " Avverkningsdiametern finns bara för räntekraven 2, 3, 4 och 5 %.",
+               {InputField::ranta, 0, input.ranta});
     }
-    in.maxRing = number(input.maxRing, kLabelMaxRing, sep);
+    in.maxRing = number(input.maxRing, kLabelMaxRing, InputField::maxRing, sep);
     if (in.maxRing > 100) {
         refuse(field(kLabelMaxRing, input.maxRing) +
-               " Den största tänkbara årsringen får vara högst 100 mm.");
+                   " Den största tänkbara årsringen får vara högst 100 mm.",
+               {InputField::maxRing, 0, input.maxRing});
     }
     in.tradslag = 1;
     if (input.optTall) {
@@ -186,11 +192,11 @@ StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, c
     } else if (input.optLov) {
         in.tradslag = 3;
     }
-    in.variation = number(input.variation, kLabelVariation, sep);
-    in.atervandel = number(input.atervandel, kLabelAtervandel, sep);
+    in.variation = number(input.variation, kLabelVariation, InputField::variation, sep);
+    in.atervandel = number(input.atervandel, kLabelAtervandel, InputField::atervandel, sep);
     in.atgard = input.optKalavv ? 1.0 : 0.0;
-    in.berikning = number(input.berikning, kLabelBerikning, sep);
-    in.cykTillAvv = number(input.cykTillAvv, kLabelCykTillAvv, sep);
+    in.berikning = number(input.berikning, kLabelBerikning, InputField::berikning, sep);
+    in.cykTillAvv = number(input.cykTillAvv, kLabelCykTillAvv, InputField::cykTillAvv, sep);
     for (int k = 0; k < kRowCount; ++k) {
         const TreeRow& row = input.rows[static_cast<std::size_t>(k)];
         if (row.text.empty()) {
@@ -199,8 +205,9 @@ StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, c
         const auto value = parseNumber(row.text, sep);
         if (!value) {
             refuse("Träd " + std::to_string(k + 1) + " i fönstret Träddiametrar: diametern " +
-                   quoted(row.text) + " är inte ett tal. Skriv ett tal, till exempel " +
-                   example(sep) + ", eller töm raden.");
+                       quoted(row.text) + " är inte ett tal. Skriv ett tal, till exempel " +
+                       example(sep) + ", eller töm raden.",
+                   {InputField::tree, k + 1, row.text});
         }
         in.rows[static_cast<std::size_t>(k)] = *value;
         in.avverkas[static_cast<std::size_t>(k)] = row.avverkas;
@@ -239,9 +246,9 @@ Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& o
         computeResults();
         checkStep("de ekonomiska resultaten", s);
     } catch (const CalcFailure& failure) {
-        outcome = {failure.status, failure.message};
+        outcome = {failure.status, failure.message, failure.refusal};
     } catch (const std::out_of_range&) {
-        outcome = {Status::Stopped, "Beräkningen avbröts: ett index utanför trädlistan."};
+        outcome = {Status::Stopped, "Beräkningen avbröts: ett index utanför trädlistan.", {}};
     }
     intake_ = nullptr;
     random_ = nullptr;

@@ -19,9 +19,31 @@ enum class Status {
     Cancelled,  // the user stopped it
 };
 
+// The entry of the input record that a refusal is about.
+enum class InputField {
+    None,
+    totaltid,
+    bonitet,
+    areal,
+    ranta,
+    maxRing,
+    variation,
+    atervandel,
+    berikning,
+    cykTillAvv,
+    tree,  // a tree row; Refusal::row tells which
+};
+
+struct Refusal {
+    InputField field = InputField::None;
+    int row = 0;       // 1-10 for a tree row, else 0
+    std::string text;  // the refused text as entered
+};
+
 struct Outcome {
     Status status = Status::Ok;
     std::string message;  // Swedish, for the user; empty when ok
+    Refusal refusal;      // what was refused, when status is Refused
     bool ok() const { return status == Status::Ok; }
 };
 
