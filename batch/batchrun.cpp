@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "batch/outputfile.h"
+#include "batch/refusaltext.h"
 #include "batch/standfile.h"
 #include "batch/standtable.h"
 #include "calc/randomsource.h"
@@ -290,11 +291,13 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
     StandFile::Stand stand;
     while (stands.next(stand)) {
         std::string refusal = stand.refusal;
+        const char* joint = ": ";  // between "Rad N" and the refusal
         if (refusal.empty()) {
             try {
                 const Outcome outcome = session.berakna(stand.input, options);
-                if (!outcome.ok()) {
-                    refusal = outcome.message.empty() ? "Beräkningen avbröts." : outcome.message;
+                if (!outcome) {
+                    refusal = refusalText(outcome.error());
+                    joint = afterRow(outcome.error());
                 }
             } catch (const std::exception&) {
                 refusal = "Beräkningen kunde inte slutföras.";
@@ -312,7 +315,7 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
         } else {
             ++refused;
             progress.clear();
-            std::fprintf(err, "Rad %d: %s\n", stand.row, refusal.c_str());
+            std::fprintf(err, "Rad %d%s%s\n", stand.row, joint, refusal.c_str());
             if (arguments.table) {
                 tableFile.write(tableRefusedRow(stand.row, refusal));
             }

@@ -62,55 +62,32 @@ std::string tableHeader() {
 std::string tableRow(int row, const StandCalculation& calculation, char decimalSeparator) {
     const StandState& s = calculation.s;
     const Economics& e = calculation.economics;
+    const ReportFigures& f = calculation.figures;
+    // As in the result text: without a felling there are no figures per felling.
+    const bool fellings = s.antalAvverkningar > 0;
     std::string out = std::to_string(row);
-    auto add = [&](double value) {
+    auto add = [&](bool shown, double value) {
         out += ';';
-        out += numberText(value, decimalSeparator);
+        if (shown) {
+            out += numberText(value, decimalSeparator);
+        }
     };
-    auto skip = [&] { out += ';'; };
 
-    add(e.nettoPerTrad);
-    add(e.rojningKost);
-    add(e.atervKostTotal);
-    add(e.drivningsnetto);
-    add(e.kassaflode);
-    add(e.nuvarde);
-
-    // The figures of the result text, computed as its lines compute them.
+    for (const double value : {e.nettoPerTrad, e.rojningKost, e.atervKostTotal, e.drivningsnetto,
+                               e.kassaflode, e.nuvarde}) {
+        add(true, value);
+    }
     out += ';';
     out += numberText(s.antalAvverkningar);
-    if (s.antalAvverkningar > 0) {
-        add(static_cast<double>(s.totaltid) / s.antalAvverkningar);
-    } else {
-        skip();
+    add(fellings, f.arMellanAvv);
+    add(true, f.prodVolymPerAr);
+    add(fellings, f.volymPerAvv);
+    for (const double value :
+         {f.avvTradPerHa, s.medeldiameter, s.ringMax, f.ringMedel, s.ringMin, s.vol00Max,
+          f.vol00Medel, s.vol00Min, s.vol05Max, f.vol05Medel, s.vol05Min}) {
+        add(true, value);
     }
-    if (s.totaltid != 0) {
-        add(s.haFaktor * s.avvVolSumma / s.totaltid);
-    } else {
-        skip();
-    }
-    if (s.antalAvverkningar > 0) {
-        add(s.haFaktor * s.avvVolSumma / s.antalAvverkningar);
-    } else {
-        skip();
-    }
-    add(s.haFaktor * s.antalAvvTotalt);
-    add(s.medeldiameter);
-
-    const bool cycles = s.antalCykler > 0;
-    auto statistics = [&](double max, double sum, double min) {
-        add(max);
-        if (cycles) {
-            add(sum / s.antalCykler);
-        } else {
-            skip();
-        }
-        add(min);
-    };
-    statistics(s.ringMax, s.ringSumma, s.ringMin);
-    statistics(s.vol00Max, s.vol00Summa, s.vol00Min);
-    statistics(s.vol05Max, s.vol05Summa, s.vol05Min);
-    skip();  // no message
+    out += ';';  // no message
     return out + "\r\n";
 }
 

@@ -13,7 +13,8 @@ namespace lodra::batch {
 // The byte-order mark and the row of column names.
 std::string tableHeader();
 
-// The row of a calculated stand. Numbers are written in full (up to 15 significant
+// The row of a calculated stand: the figures the calculation computed for the result
+// text, never worked out again here. Numbers are written in full (up to 15 significant
 // digits) with the given decimal separator; a figure that the result text leaves out
 // (years between fellings and volume per felling when nothing was felled) is empty.
 std::string tableRow(int row, const StandCalculation& calculation, char decimalSeparator);

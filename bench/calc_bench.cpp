@@ -13,7 +13,7 @@ void runStand(benchmark::State& state, const lodra::InputRecord& input) {
     for (auto _ : state) {
         const lodra::Outcome outcome = calc.berakna(input, options);
         if (!outcome.ok()) {
-            state.SkipWithError(outcome.message.c_str());
+            state.SkipWithError(outcome.message().c_str());
             break;
         }
         benchmark::DoNotOptimize(calc.economics.nuvarde);

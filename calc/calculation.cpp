@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "calc/numberparse.h"
+#include "calc/quote.h"
 
 namespace lodra {
 
@@ -15,54 +16,76 @@ constexpr int kFpErrors = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
 constexpr int kRowCount = 10;
 constexpr int kSearchStepsBetweenCancelChecks = 4096;
 
-// Ends a calculation with a message for the user.
+// Ends a calculation with its error.
 struct CalcFailure {
-    Status status;
-    std::string message;
-    Refusal refusal;
+    Error error;
 };
 
-// The labels of the parameters window, to name a field in a message.
-constexpr const char* kLabelTotaltid = "Antal år som nuvärdet ska omfatta";
-constexpr const char* kLabelBonitet = "Bonitet ( m3sk per år och ha )";
-constexpr const char* kLabelAreal = "Provytans areal ( m2 )";
-constexpr const char* kLabelRanta = "Räntekrav ( % )";
-constexpr const char* kLabelMaxRing = "Största tänkbara årsring i mm";
-constexpr const char* kLabelVariation = "Variation i diametertillväxt";
-constexpr const char* kLabelAtervandel =
-    "Andel av återväxtkostnaden som skall debiteras år 1, 100 = hela";
-constexpr const char* kLabelBerikning =
-    "Procent av antal plantor per hektar (berikande plantering)";
-constexpr const char* kLabelCykTillAvv = "Cykler (5-åriga) till nästa avverkning";
-
-std::string quoted(const std::string& text) {
-    return "\"" + text + "\"";
+// Refuses the input. The message names no window: the front ends word a refusal from its
+// data; this text is for a caller that only shows messages.
+[[noreturn]] void refuse(Refusal refusal) {
+    std::string message;
+    switch (refusal.reason) {
+        case RefusalReason::NotANumber:
+            message = inQuotes(refusal.text) + " är inte ett tal.";
+            break;
+        case RefusalReason::Empty:
+            message = "Ett tal saknas.";
+            break;
+        case RefusalReason::OutOfRange:
+            message = inQuotes(refusal.text) + ": " + refusal.rule;
+            break;
+    }
+    throw CalcFailure{Error{std::move(message), Status::Refused, std::move(refusal)}};
 }
 
-[[noreturn]] void refuse(const std::string& message, Refusal refusal) {
-    throw CalcFailure{Status::Refused, message, std::move(refusal)};
-}
-
-std::string example(char decimalSeparator) {
-    return std::string("12") + decimalSeparator + "5";
-}
-
-double number(const std::string& text, const char* label, InputField which, char decimalSeparator) {
+// The number of a parameter's text; refused when the text is empty or not a number.
+double parameter(const std::string& text, InputField field, char decimalSeparator) {
     if (const auto value = parseNumber(text, decimalSeparator)) {
         return *value;
     }
-    std::string message = std::string("Fältet ") + quoted(label);
-    if (text.find_first_not_of(" \t") == std::string::npos) {
-        message += " är tomt.";
-    } else {
-        message += " innehåller " + quoted(text) + ", som inte är ett tal.";
-    }
-    message += " Skriv ett tal, till exempel " + example(decimalSeparator) + ".";
-    refuse(message, {which, 0, text});
+    const bool blank = text.find_first_not_of(" \t") == std::string::npos;
+    refuse({field, 0, text, blank ? RefusalReason::Empty : RefusalReason::NotANumber, {}});
 }
 
-std::string field(const char* label, const std::string& text) {
-    return std::string("Fältet ") + quoted(label) + " innehåller " + quoted(text) + ".";
+// Refuses a parameter whose number breaks the rule of its field.
+void require(bool kept, InputField field, const std::string& text, const char* rule) {
+    if (!kept) {
+        refuse({field, 0, text, RefusalReason::OutOfRange, rule});
+    }
+}
+
+// The horizon in whole years, 1 to 32767.
+int16_t horizon(const std::string& text, char decimalSeparator) {
+    // std::nearbyint in the default rounding mode (to nearest) takes a half to the even
+    // neighbour: 12.5 years are 12, 13.5 are 14.
+    const double years = std::nearbyint(parameter(text, InputField::totaltid, decimalSeparator));
+    require(years >= 1 && years <= 32767, InputField::totaltid, text,
+            "Antalet år måste vara ett heltal från 1 till 32767.");
+    return static_cast<int16_t>(years);
+}
+
+// The diameter of tree row k (1-10), cm; none for an empty row.
+std::optional<double> treeDiameter(const TreeRow& row, int k, char decimalSeparator) {
+    if (row.text.empty()) {
+        return std::nullopt;
+    }
+    const auto value = parseNumber(row.text, decimalSeparator);
+    if (!value) {
+        // A row of blanks only is not empty: nobody can tell what was meant.
+        refuse({InputField::tree, k, row.text, RefusalReason::NotANumber, {}});
+    }
+    return value;
+}
+
+int16_t speciesCode(const InputRecord& input) {
+    if (input.optTall) {
+        return 1;
+    }
+    if (input.optGran) {
+        return 2;
+    }
+    return input.optLov ? 3 : 1;  // no species chosen: pine
 }
 
 // Stops the calculation: a number of the named step became too large or invalid.
@@ -75,7 +98,7 @@ std::string field(const char* label, const std::string& text) {
             " (femårsperioden som börjar år " + std::to_string(static_cast<long>(s.ar)) + ")";
     }
     message += ". Kontrollera indata.";
-    throw CalcFailure{Status::Stopped, message, {}};
+    throw CalcFailure{fail(std::move(message))};
 }
 
 // Stops the calculation when a floating-point step overflowed, divided by zero or was
@@ -91,7 +114,7 @@ bool cancelled(const CalcOptions& options) {
 }
 
 [[noreturn]] void stopCancelled() {
-    throw CalcFailure{Status::Cancelled, "Beräkningen avbröts.", {}};
+    throw CalcFailure{Error{"Beräkningen avbröts.", Status::Cancelled, {}}};
 }
 
 }  // namespace
@@ -152,67 +175,32 @@ bool StandCalculation::avvDiameterFor(double ranta, double w, double& avvDiamete
     return true;
 }
 
+// Every parameter and tree row, read and checked in the window's order before anything
+// is computed.
 StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, char sep) {
     Intake in;
-    const double totaltid = number(input.totaltid, kLabelTotaltid, InputField::totaltid, sep);
-    const double years = roundHalfEven(totaltid);
-    if (!(years >= 1 && years <= 32767)) {
-        refuse(field(kLabelTotaltid, input.totaltid) +
-                   " Antalet år måste vara ett heltal från 1 till 32767.",
-               {InputField::totaltid, 0, input.totaltid});
-    }
-    in.totaltid = static_cast<int16_t>(years);
-    in.bonitet = number(input.bonitet, kLabelBonitet, InputField::bonitet, sep);
-    if (in.bonitet < 0) {
-        refuse(field(kLabelBonitet, input.bonitet) + " Boniteten får inte vara negativ.",
-               {InputField::bonitet, 0, input.bonitet});
-    }
-    in.areal = number(input.areal, kLabelAreal, InputField::areal, sep);
-    if (!(in.areal > 0)) {
-        refuse(field(kLabelAreal, input.areal) + " Arealen måste vara större än 0 m2.",
-               {InputField::areal, 0, input.areal});
-    }
-    in.ranta = number(input.ranta, kLabelRanta, InputField::ranta, sep);
-    if (in.ranta != 2 && in.ranta != 3 && in.ranta != 4 && in.ranta != 5) {
-        refuse(field(kLabelRanta, input.ranta) +
-                   " Avverkningsdiametern finns bara för räntekraven 2, 3, 4 och 5 %.",
-               {InputField::ranta, 0, input.ranta});
-    }
-    in.maxRing = number(input.maxRing, kLabelMaxRing, InputField::maxRing, sep);
-    if (in.maxRing > 100) {
-        refuse(field(kLabelMaxRing, input.maxRing) +
-                   " Den största tänkbara årsringen får vara högst 100 mm.",
-               {InputField::maxRing, 0, input.maxRing});
-    }
-    in.tradslag = 1;
-    if (input.optTall) {
-        in.tradslag = 1;
-    } else if (input.optGran) {
-        in.tradslag = 2;
-    } else if (input.optLov) {
-        in.tradslag = 3;
-    }
-    in.variation = number(input.variation, kLabelVariation, InputField::variation, sep);
-    in.atervandel = number(input.atervandel, kLabelAtervandel, InputField::atervandel, sep);
+    in.totaltid = horizon(input.totaltid, sep);
+    in.bonitet = parameter(input.bonitet, InputField::bonitet, sep);
+    require(!(in.bonitet < 0), InputField::bonitet, input.bonitet,
+            "Boniteten får inte vara negativ.");
+    in.areal = parameter(input.areal, InputField::areal, sep);
+    require(in.areal > 0, InputField::areal, input.areal, "Arealen måste vara större än 0 m2.");
+    in.ranta = parameter(input.ranta, InputField::ranta, sep);
+    require(in.ranta == 2 || in.ranta == 3 || in.ranta == 4 || in.ranta == 5, InputField::ranta,
+            input.ranta, "Avverkningsdiametern finns bara för räntekraven 2, 3, 4 och 5 %.");
+    in.maxRing = parameter(input.maxRing, InputField::maxRing, sep);
+    require(!(in.maxRing > 100), InputField::maxRing, input.maxRing,
+            "Den största tänkbara årsringen får vara högst 100 mm.");
+    in.tradslag = speciesCode(input);
+    in.variation = parameter(input.variation, InputField::variation, sep);
+    in.atervandel = parameter(input.atervandel, InputField::atervandel, sep);
     in.atgard = input.optKalavv ? 1.0 : 0.0;
-    in.berikning = number(input.berikning, kLabelBerikning, InputField::berikning, sep);
-    in.cykTillAvv = number(input.cykTillAvv, kLabelCykTillAvv, InputField::cykTillAvv, sep);
-    for (int k = 0; k < kRowCount; ++k) {
-        const TreeRow& row = input.rows[static_cast<std::size_t>(k)];
-        if (row.text.empty()) {
-            continue;
-        }
-        const auto value = parseNumber(row.text, sep);
-        if (!value) {
-            refuse("Träd " + std::to_string(k + 1) + " i fönstret Träddiametrar: diametern " +
-                       quoted(row.text) + " är inte ett tal. Skriv ett tal, till exempel " +
-                       example(sep) + ", eller töm raden.",
-                   {InputField::tree, k + 1, row.text});
-        }
-        in.rows[static_cast<std::size_t>(k)] = *value;
-        in.avverkas[static_cast<std::size_t>(k)] = row.avverkas;
+    in.berikning = parameter(input.berikning, InputField::berikning, sep);
+    in.cykTillAvv = parameter(input.cykTillAvv, InputField::cykTillAvv, sep);
+    for (std::size_t k = 0; k < in.rows.size(); ++k) {
+        in.rows[k] = treeDiameter(input.rows[k], static_cast<int>(k) + 1, sep);
+        in.avverkas[k] = input.rows[k].avverkas;
     }
-
     return in;
 }
 
@@ -246,9 +234,9 @@ Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& o
         computeResults();
         checkStep("de ekonomiska resultaten", s);
     } catch (const CalcFailure& failure) {
-        outcome = {failure.status, failure.message, failure.refusal};
+        outcome = failure.error;
     } catch (const std::out_of_range&) {
-        outcome = {Status::Stopped, "Beräkningen avbröts: ett index utanför trädlistan.", {}};
+        outcome = fail("Beräkningen avbröts: ett index utanför trädlistan.");
     }
     intake_ = nullptr;
     random_ = nullptr;
@@ -382,7 +370,10 @@ void StandCalculation::AvvVol00() {
 // index over spans whose bound is checked once, and leave tradNr as a field loop would.
 
 void StandCalculation::DiaVidAr5() {
-    const double increment = s.arsring * 10 / 10;  // cm in five years: one ring a year, both sides
+    // cm in five years: one ring a year, both sides. Keep "* 10 / 10": in floating point it
+    // is not always arsring (3.92 * 10 / 10 is 3.9200000000000004), and the figures depend
+    // on it.
+    const double increment = s.arsring * 10 / 10;
     const auto from = s.dia00.entries(s.antalTrad);
     const auto to = s.dia05.entries(s.antalTrad);
     for (std::size_t i = 0; i < from.size(); ++i) {
@@ -498,7 +489,7 @@ void StandCalculation::ringSearch(const CalcOptions& options) {
             ring[j] = ring[j - 1] - 0.01;
         }
         for (int j = 0; j < kBlock; ++j) {
-            increment[j] = ring[j] * 10 / 10;
+            increment[j] = ring[j] * 10 / 10;  // not always ring[j]: see DiaVidAr5
             sum[j] = 0;
         }
         for (const double d : dia00) {

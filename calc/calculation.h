@@ -8,44 +8,14 @@
 
 #include "calc/inputrecord.h"
 #include "calc/randomsource.h"
+#include "calc/result.h"
 #include "calc/standstate.h"
 
 namespace lodra {
 
-enum class Status {
-    Ok,
-    Refused,    // an input was not accepted; nothing was computed
-    Stopped,    // a computation failed on the way (overflow, invalid operation ...)
-    Cancelled,  // the user stopped it
-};
-
-// The entry of the input record that a refusal is about.
-enum class InputField {
-    None,
-    totaltid,
-    bonitet,
-    areal,
-    ranta,
-    maxRing,
-    variation,
-    atervandel,
-    berikning,
-    cykTillAvv,
-    tree,  // a tree row; Refusal::row tells which
-};
-
-struct Refusal {
-    InputField field = InputField::None;
-    int row = 0;       // 1-10 for a tree row, else 0
-    std::string text;  // the refused text as entered
-};
-
-struct Outcome {
-    Status status = Status::Ok;
-    std::string message;  // Swedish, for the user; empty when ok
-    Refusal refusal;      // what was refused, when status is Refused
-    bool ok() const { return status == Status::Ok; }
-};
+// What a calculation returns: nothing, or the Error with its status (refused, stopped,
+// cancelled) and, for a refusal, the entry refused.
+using Outcome = Result<void>;
 
 struct CalcOptions {
     char decimalSeparator = '.';     // of the user's regional settings; '.' is always accepted too

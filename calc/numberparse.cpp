@@ -8,28 +8,103 @@
 namespace lodra {
 
 namespace {
+
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
+
+std::string_view withoutBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// Reads an optional sign, then digits with at most one decimal separator, from text[i]
+// on into plain ('-' kept, '+' dropped, '.' as separator). Returns the number of digits.
+int readMantissa(std::string_view text, char decimalSeparator, std::size_t& i, std::string& plain) {
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-') {
+            plain += '-';
+        }
+        ++i;
+    }
+    int digits = 0;
+    bool separatorSeen = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (isDigit(c)) {
+            plain += c;
+            ++digits;
+        } else if ((c == decimalSeparator || c == '.') && !separatorSeen) {
+            plain += '.';
+            separatorSeen = true;
+        } else {
+            break;
+        }
+    }
+    return digits;
+}
+
+// Reads an exponent, if text[i] starts one, into plain. False for an exponent without
+// digits.
+bool readExponent(std::string_view text, std::size_t& i, std::string& plain) {
+    if (i >= text.size() || (text[i] != 'e' && text[i] != 'E')) {
+        return true;  // none
+    }
+    plain += 'e';
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        plain += text[i];
+        ++i;
+    }
+    int digits = 0;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        plain += text[i];
+        ++digits;
+    }
+    return digits > 0;
+}
+
+// The number rewritten in the form std::from_chars reads; none when the text is not a
+// plain number.
+std::optional<std::string> plainForm(std::string_view text, char decimalSeparator) {
+    std::string plain;
+    plain.reserve(text.size());
+    std::size_t i = 0;
+    if (readMantissa(text, decimalSeparator, i, plain) == 0 || !readExponent(text, i, plain) ||
+        i != text.size()) {
+        return std::nullopt;
+    }
+    return plain;
+}
+
+// The decimal exponent written after 'e' in plain; 0 without one. Capped far beyond any
+// double, so that it cannot overflow.
+long writtenExponent(const std::string& plain) {
+    const auto e = plain.find('e');
+    if (e == std::string::npos) {
+        return 0;
+    }
+    long exponent = 0;
+    for (const char c : plain.substr(e + 1)) {
+        if (isDigit(c) && exponent < 1000000) {
+            exponent = exponent * 10 + (c - '0');
+        }
+    }
+    return plain[e + 1] == '-' ? -exponent : exponent;
+}
+
 // Whether a number that does not fit a double lies below its range rather than above:
 // the decimal exponent of its first significant digit is negative.
 bool tooSmall(const std::string& plain) {
-    const auto e = plain.find('e');
-    const std::string mantissa = plain.substr(0, e);
-    long exponent = 0;
-    if (e != std::string::npos) {
-        const std::string digits = plain.substr(e + 1);
-        const bool negative = !digits.empty() && digits.front() == '-';
-        for (const char c : digits) {
-            if (isDigit(c) && exponent < 1000000) {
-                exponent = exponent * 10 + (c - '0');
-            }
-        }
-        exponent = negative ? -exponent : exponent;
-    }
+    const std::string mantissa = plain.substr(0, plain.find('e'));
     const auto point = mantissa.find('.');
     const std::string whole = mantissa.substr(0, point);
     const auto firstWhole = whole.find_first_not_of("-0");
@@ -40,66 +115,10 @@ bool tooSmall(const std::string& plain) {
         const auto firstFraction = mantissa.find_first_not_of('0', point + 1);
         lead = firstFraction == std::string::npos ? 0 : -static_cast<long>(firstFraction - point);
     }
-    return lead + exponent < 0;
+    return lead + writtenExponent(plain) < 0;
 }
 
-}  // namespace
-
-std::optional<double> parseNumber(std::string_view text, char decimalSeparator) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-
-    // Rebuild the number in the form std::from_chars reads: no '+', '.' as separator.
-    std::string plain;
-    plain.reserve(text.size());
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-') {
-            plain += '-';
-        }
-        ++i;
-    }
-    int mantissaDigits = 0;
-    bool separatorSeen = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (isDigit(c)) {
-            plain += c;
-            ++mantissaDigits;
-        } else if ((c == decimalSeparator || c == '.') && !separatorSeen) {
-            plain += '.';
-            separatorSeen = true;
-        } else {
-            break;
-        }
-    }
-    if (mantissaDigits == 0) {
-        return std::nullopt;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        plain += 'e';
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            plain += text[i];
-            ++i;
-        }
-        int exponentDigits = 0;
-        for (; i < text.size() && isDigit(text[i]); ++i) {
-            plain += text[i];
-            ++exponentDigits;
-        }
-        if (exponentDigits == 0) {
-            return std::nullopt;
-        }
-    }
-    if (i != text.size()) {
-        return std::nullopt;
-    }
-
+std::optional<double> convert(const std::string& plain) {
     double value = 0;
     const char* first = plain.data();
     const char* last = plain.data() + plain.size();
@@ -113,16 +132,14 @@ std::optional<double> parseNumber(std::string_view text, char decimalSeparator) 
     return value;
 }
 
-double roundHalfEven(double value) {
-    const double down = std::floor(value);
-    const double diff = value - down;
-    if (diff < 0.5) {
-        return down;
+}  // namespace
+
+std::optional<double> parseNumber(std::string_view text, char decimalSeparator) {
+    const auto plain = plainForm(withoutBlanks(text), decimalSeparator);
+    if (!plain) {
+        return std::nullopt;
     }
-    if (diff > 0.5) {
-        return down + 1;
-    }
-    return std::fmod(down, 2.0) == 0 ? down : down + 1;
+    return convert(*plain);
 }
 
 }  // namespace lodra

@@ -10,10 +10,7 @@ namespace lodra {
 // Accepts an optional sign, decimal digits with at most one decimal separator (the given
 // one or '.'), and an optional exponent ("1,5E3"), with blanks around the number ignored.
 // Refuses an empty or blank text, letters, group separators, "inf", "nan", hexadecimal and
-// values beyond the range of a double.
+// values beyond the range of a double; a value below its range reads as zero.
 std::optional<double> parseNumber(std::string_view text, char decimalSeparator);
-
-// A number rounded to the nearest whole number, a half to the even neighbour.
-double roundHalfEven(double value);
 
 }  // namespace lodra

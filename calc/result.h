@@ -12,10 +12,23 @@
 #include <utility>
 #include <variant>
 
+#include "calc/refusal.h"
+
 namespace lodra {
 
+// What kind of failure. Most operations just fail (Stopped); a calculation also tells an
+// input it did not take and a stop asked for by the user apart.
+enum class Status {
+    Stopped,    // the operation failed on the way (overflow, a file that cannot be written ...)
+    Refused,    // an input was not taken; nothing was computed
+    Cancelled,  // the user stopped it
+};
+
 struct Error {
-    std::string message;  // Swedish, for the user; never empty
+    std::string message;  // Swedish, for the user; never empty. A front end words a refusal
+                          // from `refusal` instead, in its own terms.
+    Status status = Status::Stopped;
+    Refusal refusal = {};  // what was refused, when status is Refused
 };
 
 // Short for Error{message}, for `return fail("...")`.

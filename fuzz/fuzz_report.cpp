@@ -111,7 +111,7 @@ const lodra::Session& freshDefault(char separator) {
         lodra::SeededRandom random(1);
         const lodra::Outcome outcome =
             session.berakna(lodra::InputRecord{}, lodra::CalcOptions{sep, &random});
-        FUZZ_CHECK(outcome.ok(), outcome.message);
+        FUZZ_CHECK(outcome.ok(), outcome.message());
         return session;
     };
     static const lodra::Session dot = make('.');
@@ -131,19 +131,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const lodra::CalcOptions options{input.separator, &random};
     const lodra::Outcome outcome = session.berakna(input.record, options);
     if (outcome.ok()) {
-        FUZZ_CHECK(outcome.message.empty(), what);
         checkFinite(session.calculation, what);
         checkText(session.Indata, true, what + ", Indata");
         checkText(session.prIndata, true, what + ", prIndata");
         checkText(session.Resultat, false, what + ", Resultat");
         checkText(session.prResultat, false, what + ", prResultat");
     } else {
-        FUZZ_CHECK(
-            outcome.status == lodra::Status::Refused || outcome.status == lodra::Status::Stopped,
-            what);
-        FUZZ_CHECK(!outcome.message.empty(), what);
+        FUZZ_CHECK(outcome.error().status == lodra::Status::Refused ||
+                       outcome.error().status == lodra::Status::Stopped,
+                   what);
+        FUZZ_CHECK(!outcome.message().empty(), what);
         if (lodra::fuzz::wellFormedUtf8(bytes)) {
-            FUZZ_CHECK(lodra::fuzz::wellFormedUtf8(outcome.message), what);
+            FUZZ_CHECK(lodra::fuzz::wellFormedUtf8(outcome.message()), what);
         }
         FUZZ_CHECK(session.Indata.empty() && session.Resultat.empty(), what);
         FUZZ_CHECK(session.prIndata.empty() && session.prResultat.empty(), what);
@@ -152,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The same session goes on to the default stand as if nothing had come before.
     const std::string before = session.prResultat;
     const lodra::Outcome next = session.berakna(lodra::InputRecord{}, options);
-    FUZZ_CHECK(next.ok(), what + ": " + next.message);
+    FUZZ_CHECK(next.ok(), what + ": " + next.message());
     const lodra::Session& fresh = freshDefault(input.separator);
     FUZZ_CHECK(session.Indata == fresh.Indata, what);
     FUZZ_CHECK(session.Resultat == fresh.Resultat, what);

@@ -27,60 +27,80 @@ std::string numberText(int value) {
     return std::to_string(value);
 }
 
-std::string patternText(double value, std::string_view pattern, char decimalSeparator) {
-    const auto point = pattern.find('.');
-    const int decimals =
-        point == std::string_view::npos ? 0 : static_cast<int>(pattern.size() - point - 1);
+namespace {
 
-    // The value as it reads to 15 significant digits: d.dddddddddddddde±x.
+// A value as it reads to 15 significant digits: d.dddddddddddddde±x.
+struct Significant {
+    bool negative = false;
+    std::string digits;  // the 15 digits, without the point
+    int exponent = 0;    // decimal exponent of the first digit
+};
+
+Significant significant(double value) {
     char buffer[64];
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
     const std::string_view sci(buffer,
                                ec == std::errc{} ? static_cast<std::size_t>(end - buffer) : 0);
-    const bool negative = !sci.empty() && sci.front() == '-';
-    std::string digits;
-    std::size_t i = negative ? 1 : 0;
+    Significant out;
+    out.negative = !sci.empty() && sci.front() == '-';
+    std::size_t i = out.negative ? 1 : 0;
     for (; i < sci.size() && sci[i] != 'e'; ++i) {
         if (sci[i] != '.') {
-            digits += sci[i];
+            out.digits += sci[i];
         }
     }
-    const int exponent = i < sci.size() ? std::atoi(std::string(sci.substr(i + 1)).c_str()) : 0;
+    out.exponent = i < sci.size() ? std::atoi(std::string(sci.substr(i + 1)).c_str()) : 0;
+    return out;
+}
 
-    // The digits kept: those up to the last decimal of the pattern, rounded half away
-    // from zero on the first digit dropped.
-    const long kept = static_cast<long>(exponent) + 1 + decimals;
-    std::string scaled;  // |value| × 10^decimals, rounded, as decimal digits
+// The digits up to the `kept`-th, rounded half away from zero on the first digit dropped;
+// zeros are added when fewer digits are there. Empty when kept is negative.
+std::string roundedDigits(const std::string& digits, long kept) {
     if (kept >= static_cast<long>(digits.size())) {
-        scaled = digits + std::string(static_cast<std::size_t>(kept) - digits.size(), '0');
-    } else if (kept >= 0) {
-        scaled = digits.substr(0, static_cast<std::size_t>(kept));
-        if (digits[static_cast<std::size_t>(kept)] >= '5') {
-            int pos = static_cast<int>(scaled.size()) - 1;
-            while (pos >= 0 && scaled[static_cast<std::size_t>(pos)] == '9') {
-                scaled[static_cast<std::size_t>(pos)] = '0';
-                --pos;
-            }
-            if (pos < 0) {
-                scaled.insert(scaled.begin(), '1');
-            } else {
-                ++scaled[static_cast<std::size_t>(pos)];
-            }
+        return digits + std::string(static_cast<std::size_t>(kept) - digits.size(), '0');
+    }
+    if (kept < 0) {
+        return {};
+    }
+    std::string out = digits.substr(0, static_cast<std::size_t>(kept));
+    if (digits[static_cast<std::size_t>(kept)] >= '5') {
+        int pos = static_cast<int>(out.size()) - 1;
+        while (pos >= 0 && out[static_cast<std::size_t>(pos)] == '9') {
+            out[static_cast<std::size_t>(pos)] = '0';
+            --pos;
+        }
+        if (pos < 0) {
+            out.insert(out.begin(), '1');
+        } else {
+            ++out[static_cast<std::size_t>(pos)];
         }
     }
+    return out;
+}
+
+}  // namespace
+
+std::string patternText(double value, std::string_view pattern, char decimalSeparator) {
+    const auto point = pattern.find('.');
+    const std::size_t decimals = point == std::string_view::npos ? 0 : pattern.size() - point - 1;
+
+    const Significant sig = significant(value);
+    // |value| × 10^decimals, rounded, as decimal digits without leading zeros.
+    std::string scaled = roundedDigits(
+        sig.digits, static_cast<long>(sig.exponent) + 1 + static_cast<long>(decimals));
     const auto firstNonZero = scaled.find_first_not_of('0');
     const bool zero = firstNonZero == std::string::npos;
     scaled = zero ? std::string() : scaled.substr(firstNonZero);
-    if (scaled.size() < static_cast<std::size_t>(decimals) + 1) {
-        scaled.insert(0, static_cast<std::size_t>(decimals) + 1 - scaled.size(), '0');
+    if (scaled.size() < decimals + 1) {
+        scaled.insert(0, decimals + 1 - scaled.size(), '0');  // at least "0" before the point
     }
 
-    std::string text = negative && !zero ? "-" : "";
-    text += scaled.substr(0, scaled.size() - static_cast<std::size_t>(decimals));
+    std::string text = sig.negative && !zero ? "-" : "";
+    text += scaled.substr(0, scaled.size() - decimals);
     if (decimals > 0) {
         text += decimalSeparator;
-        text += scaled.substr(scaled.size() - static_cast<std::size_t>(decimals));
+        text += scaled.substr(scaled.size() - decimals);
     }
     return text;
 }

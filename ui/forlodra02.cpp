@@ -18,6 +18,7 @@
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
 #include "ui/messages.h"
+#include "ui/refusaltext.h"
 #include "ui/windowfont.h"
 #include "ui_forlodra02.h"
 
@@ -153,8 +154,10 @@ void forLodra02::cmdBerakna_Click() {
         window->raise();
         window->activateWindow();
         window->showTexts(session.Indata, session.Resultat);
-    } else if (outcome.status != Status::Cancelled) {
-        showMessage(this, QString::fromStdString(outcome.message), QMessageBox::Warning);
+    } else if (outcome.error().status != Status::Cancelled) {
+        showMessage(this,
+                    QString::fromStdString(windowMessage(outcome.error(), decimalSeparator())),
+                    QMessageBox::Warning);
     }
 }
 

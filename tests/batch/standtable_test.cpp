@@ -16,47 +16,54 @@ TEST(StandTable, HeaderStartsWithAByteOrderMarkAndNamesEveryColumn) {
               "medel (m3sk/ha);Volym år 5 min (m3sk/ha);Meddelande\r\n");
 }
 
+// A calculated stand whose figures differ from what its sums would give: the table must
+// print the calculation's figures, not work them out again.
 StandCalculation calculated() {
     StandCalculation c;
     StandState& s = c.s;
-    s.totaltid = 250;
     s.antalAvverkningar = 4;
-    s.haFaktor = 200;
-    s.avvVolSumma = 4.5;
-    s.antalAvvTotalt = 3;
     s.medeldiameter = 37.5;
-    s.antalCykler = 50;
     s.ringMax = 5;
-    s.ringSumma = 100;
     s.ringMin = 1.25;
     s.vol00Max = 300;
-    s.vol00Summa = 5000;
     s.vol00Min = 10;
     s.vol05Max = 320;
-    s.vol05Summa = 6000;
     s.vol05Min = 12;
     c.economics = {315.25, -0.0, 15562.5, 96578.35, 949, -1234.5};
+    ReportFigures& f = c.figures;
+    f.arMellanAvv = 62.5;
+    f.prodVolymPerAr = 3.6;
+    f.volymPerAvv = 225;
+    f.avvTradPerHa = 600;
+    f.ringMedel = 2;
+    f.vol00Medel = 100;
+    f.vol05Medel = 120;
     return c;
 }
 
 TEST(StandTable, CalculatedRowHoldsTheFiguresOfTheResultTextInFull) {
-    EXPECT_EQ(tableRow(7, calculated(), ','),
-              "7;315,25;0;15562,5;96578,35;949;-1234,5;4;62,5;3,6;225;600;37,5;5;2;1,25;300;100;"
-              "10;320;120;12;\r\n");
-    EXPECT_EQ(tableRow(2, calculated(), '.'),
-              "2;315.25;0;15562.5;96578.35;949;-1234.5;4;62.5;3.6;225;600;37.5;5;2;1.25;300;100;"
-              "10;320;120;12;\r\n");
-}
-
-TEST(StandTable, FiguresThatTheResultTextLeavesOutAreEmpty) {
-    StandCalculation c = calculated();
-    c.s.antalAvverkningar = 0;
-    c.s.avvVolSumma = 0;
-    c.s.antalAvvTotalt = 0;
-    c.s.medeldiameter = 0;
-    EXPECT_EQ(tableRow(3, c, '.'),
-              "3;315.25;0;15562.5;96578.35;949;-1234.5;0;;0;;0;0;5;2;1.25;300;100;10;320;120;12;"
-              "\r\n");
+    StandCalculation withFellings = calculated();
+    StandCalculation without = calculated();
+    without.s.antalAvverkningar = 0;  // years and volume per felling are left out
+    const struct {
+        const StandCalculation& calculation;
+        int row;
+        char separator;
+        const char* expected;
+    } cases[] = {
+        {withFellings, 7, ',',
+         "7;315,25;0;15562,5;96578,35;949;-1234,5;4;62,5;3,6;225;600;37,5;5;2;1,25;300;100;10;"
+         "320;120;12;\r\n"},
+        {withFellings, 2, '.',
+         "2;315.25;0;15562.5;96578.35;949;-1234.5;4;62.5;3.6;225;600;37.5;5;2;1.25;300;100;10;"
+         "320;120;12;\r\n"},
+        {without, 3, '.',
+         "3;315.25;0;15562.5;96578.35;949;-1234.5;0;;3.6;;600;37.5;5;2;1.25;300;100;10;320;120;"
+         "12;\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(tableRow(c.row, c.calculation, c.separator), c.expected);
+    }
 }
 
 TEST(StandTable, RefusedRowHasItsMessageQuotedWhereNeeded) {

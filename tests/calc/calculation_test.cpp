@@ -392,8 +392,8 @@ TEST(Failures, DiscountOverflowStopsTheCalculation) {
     ASSERT_TRUE(run(calc, InputRecord{}).ok());
     const double nuvarde = calc.economics.nuvarde;
     const Outcome outcome = run(calc, input);
-    EXPECT_EQ(outcome.status, Status::Stopped);
-    EXPECT_EQ(outcome.message,
+    EXPECT_EQ(outcome.error().status, Status::Stopped);
+    EXPECT_EQ(outcome.message(),
               "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i avverkningen "
               "(femårsperioden som börjar år 14560). Kontrollera indata.");
     EXPECT_EQ(calc.economics.nuvarde, nuvarde);  // the earlier calculation stays whole
@@ -404,14 +404,14 @@ TEST(Failures, HugeValuesStopInsteadOfPrintingInfinity) {
     input.areal = "1e-310";
     StandCalculation calc;
     Outcome outcome = run(calc, input);
-    EXPECT_EQ(outcome.status, Status::Stopped);
-    EXPECT_EQ(outcome.message,
+    EXPECT_EQ(outcome.error().status, Status::Stopped);
+    EXPECT_EQ(outcome.message(),
               "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i inläsningen av "
               "parametrarna. Kontrollera indata.");
     input = InputRecord{};
     input.rows[1].text = "1e200";
     outcome = run(calc, input);
-    EXPECT_EQ(outcome.status, Status::Stopped);
+    EXPECT_EQ(outcome.error().status, Status::Stopped);
 }
 
 TEST(Failures, CancelStopsAtOnce) {
@@ -426,8 +426,8 @@ TEST(Failures, CancelStopsAtOnce) {
     options.cyclesTotal = &total;
     StandCalculation calc;
     const Outcome outcome = calc.berakna(InputRecord{}, options);
-    EXPECT_EQ(outcome.status, Status::Cancelled);
-    EXPECT_EQ(outcome.message, "Beräkningen avbröts.");
+    EXPECT_EQ(outcome.error().status, Status::Cancelled);
+    EXPECT_EQ(outcome.message(), "Beräkningen avbröts.");
     cancel = false;
     EXPECT_TRUE(calc.berakna(InputRecord{}, options).ok());
     EXPECT_EQ(done.load(), 50);

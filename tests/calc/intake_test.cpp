@@ -1,10 +1,12 @@
-// The intake: number conversion, refusals, and the values and lists it sets.
+// The intake: number conversion, refusals as data and as the windows word them, and the
+// values and lists it sets.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "calc/calculation.h"
 #include "calc/numberparse.h"
+#include "ui/refusaltext.h"
 
 namespace lodra {
 namespace {
@@ -36,14 +38,6 @@ TEST(ParseNumber, RefusesWhatIsNotAPlainNumber) {
     }
     EXPECT_FALSE(parseNumber("1.5,5", ',').has_value());
     EXPECT_FALSE(parseNumber("1 5", ',').has_value());
-}
-
-TEST(ParseNumber, RoundsHalfToEven) {
-    EXPECT_EQ(roundHalfEven(12.5), 12);
-    EXPECT_EQ(roundHalfEven(13.5), 14);
-    EXPECT_EQ(roundHalfEven(12.49), 12);
-    EXPECT_EQ(roundHalfEven(-2.5), -2);
-    EXPECT_EQ(roundHalfEven(0.5), 0);
 }
 
 Outcome run(StandCalculation& calc, const InputRecord& input, char sep = '.') {
@@ -111,69 +105,115 @@ TEST(Intake, MeasureDecidesTheYearOneCosts) {
     EXPECT_EQ(calc.s.tradslag, 1);
 }
 
-TEST(Intake, HorizonIsRoundedHalfToEven) {
-    StandCalculation calc;
-    InputRecord input;
-    input.totaltid = "12.5";
-    ASSERT_TRUE(run(calc, input).ok());
-    EXPECT_EQ(calc.s.totaltid, 12);
-    input.totaltid = "13,5";
-    ASSERT_TRUE(run(calc, input, ',').ok());
-    EXPECT_EQ(calc.s.totaltid, 14);
+TEST(Intake, HorizonIsRoundedToWholeYearsAHalfToTheEvenNeighbour) {
+    const struct {
+        const char* text;
+        char separator;
+        int years;
+    } cases[] = {{"12.5", '.', 12}, {"13,5", ',', 14}, {"12.49", '.', 12},
+                 {"0.5e1", '.', 5}, {"1.5", '.', 2},   {"32766.5", '.', 32766}};
+    for (const auto& c : cases) {
+        StandCalculation calc;
+        InputRecord input;
+        input.totaltid = c.text;
+        input.rows = {};  // no trees: only the horizon counts
+        ASSERT_TRUE(run(calc, input, c.separator).ok()) << c.text;
+        EXPECT_EQ(calc.s.totaltid, c.years) << c.text;
+    }
 }
 
-struct Refusal {
+// A refused entry as data, and as the parameters window words it (example with '.').
+struct RefusalCase {
     const char* what;
     void (*edit)(InputRecord&);
+    InputField field;
+    int row;
+    const char* text;
+    RefusalReason reason;
     const char* message;
 };
 
-TEST(Intake, RefusesWithAMessageNamingFieldAndText) {
-    const Refusal cases[] = {
-        {"letters", [](InputRecord& r) { r.bonitet = "abc"; },
-         "Fältet \"Bonitet ( m3sk per år och ha )\" innehåller \"abc\", som inte är ett tal. "
-         "Skriv ett tal, till exempel 12.5."},
-        {"empty", [](InputRecord& r) { r.areal = ""; },
-         "Fältet \"Provytans areal ( m2 )\" är tomt. Skriv ett tal, till exempel 12.5."},
-        {"horizon 0", [](InputRecord& r) { r.totaltid = "0"; },
-         "Fältet \"Antal år som nuvärdet ska omfatta\" innehåller \"0\". Antalet år måste vara "
-         "ett heltal från 1 till 32767."},
-        {"horizon 0.4 rounds to 0", [](InputRecord& r) { r.totaltid = "0.4"; },
-         "Fältet \"Antal år som nuvärdet ska omfatta\" innehåller \"0.4\". Antalet år måste vara "
-         "ett heltal från 1 till 32767."},
-        {"horizon 40000", [](InputRecord& r) { r.totaltid = "40000"; },
-         "Fältet \"Antal år som nuvärdet ska omfatta\" innehåller \"40000\". Antalet år måste "
-         "vara ett heltal från 1 till 32767."},
-        {"area 0", [](InputRecord& r) { r.areal = "0"; },
-         "Fältet \"Provytans areal ( m2 )\" innehåller \"0\". Arealen måste vara större än 0 m2."},
-        {"area negative", [](InputRecord& r) { r.areal = "-50"; },
-         "Fältet \"Provytans areal ( m2 )\" innehåller \"-50\". Arealen måste vara större än 0 "
-         "m2."},
-        {"rate 2.5", [](InputRecord& r) { r.ranta = "2.5"; },
-         "Fältet \"Räntekrav ( % )\" innehåller \"2.5\". Avverkningsdiametern finns bara för "
-         "räntekraven 2, 3, 4 och 5 %."},
-        {"site index negative", [](InputRecord& r) { r.bonitet = "-1"; },
-         "Fältet \"Bonitet ( m3sk per år och ha )\" innehåller \"-1\". Boniteten får inte vara "
-         "negativ."},
-        {"ring above 100", [](InputRecord& r) { r.maxRing = "150"; },
-         "Fältet \"Största tänkbara årsring i mm\" innehåller \"150\". Den största tänkbara "
-         "årsringen får vara högst 100 mm."},
-        {"tree blanks only", [](InputRecord& r) { r.rows[3].text = "  "; },
-         "Träd 4 i fönstret Träddiametrar: diametern \"  \" är inte ett tal. Skriv ett tal, till "
-         "exempel 12.5, eller töm raden."},
-    };
-    for (const Refusal& c : cases) {
+const RefusalCase kRefusals[] = {
+    {"letters", [](InputRecord& r) { r.bonitet = "abc"; }, InputField::bonitet, 0, "abc",
+     RefusalReason::NotANumber,
+     "Fältet \"Bonitet ( m3sk per år och ha )\" innehåller \"abc\", som inte är ett tal. "
+     "Skriv ett tal, till exempel 12.5."},
+    {"empty", [](InputRecord& r) { r.areal = ""; }, InputField::areal, 0, "", RefusalReason::Empty,
+     "Fältet \"Provytans areal ( m2 )\" är tomt. Skriv ett tal, till exempel 12.5."},
+    {"blanks", [](InputRecord& r) { r.ranta = " \t"; }, InputField::ranta, 0, " \t",
+     RefusalReason::Empty, "Fältet \"Räntekrav ( % )\" är tomt. Skriv ett tal, till exempel 12.5."},
+    {"horizon 0.4 rounds to 0", [](InputRecord& r) { r.totaltid = "0.4"; }, InputField::totaltid, 0,
+     "0.4", RefusalReason::OutOfRange,
+     "Fältet \"Antal år som nuvärdet ska omfatta\" innehåller \"0.4\". Antalet år måste vara "
+     "ett heltal från 1 till 32767."},
+    {"horizon 32767.5 rounds up", [](InputRecord& r) { r.totaltid = "32767.5"; },
+     InputField::totaltid, 0, "32767.5", RefusalReason::OutOfRange,
+     "Fältet \"Antal år som nuvärdet ska omfatta\" innehåller \"32767.5\". Antalet år måste "
+     "vara ett heltal från 1 till 32767."},
+    {"area 0", [](InputRecord& r) { r.areal = "0"; }, InputField::areal, 0, "0",
+     RefusalReason::OutOfRange,
+     "Fältet \"Provytans areal ( m2 )\" innehåller \"0\". Arealen måste vara större än 0 m2."},
+    {"rate 2.5", [](InputRecord& r) { r.ranta = "2.5"; }, InputField::ranta, 0, "2.5",
+     RefusalReason::OutOfRange,
+     "Fältet \"Räntekrav ( % )\" innehåller \"2.5\". Avverkningsdiametern finns bara för "
+     "räntekraven 2, 3, 4 och 5 %."},
+    {"site index negative", [](InputRecord& r) { r.bonitet = "-1"; }, InputField::bonitet, 0, "-1",
+     RefusalReason::OutOfRange,
+     "Fältet \"Bonitet ( m3sk per år och ha )\" innehåller \"-1\". Boniteten får inte vara "
+     "negativ."},
+    {"ring above 100", [](InputRecord& r) { r.maxRing = "150"; }, InputField::maxRing, 0, "150",
+     RefusalReason::OutOfRange,
+     "Fältet \"Största tänkbara årsring i mm\" innehåller \"150\". Den största tänkbara "
+     "årsringen får vara högst 100 mm."},
+    {"variation", [](InputRecord& r) { r.variation = "x"; }, InputField::variation, 0, "x",
+     RefusalReason::NotANumber,
+     "Fältet \"Variation i diametertillväxt\" innehåller \"x\", som inte är ett tal. Skriv ett "
+     "tal, till exempel 12.5."},
+    {"share", [](InputRecord& r) { r.atervandel = "x"; }, InputField::atervandel, 0, "x",
+     RefusalReason::NotANumber,
+     "Fältet \"Andel av återväxtkostnaden som skall debiteras år 1, 100 = hela\" innehåller "
+     "\"x\", som inte är ett tal. Skriv ett tal, till exempel 12.5."},
+    {"enrichment", [](InputRecord& r) { r.berikning = "x"; }, InputField::berikning, 0, "x",
+     RefusalReason::NotANumber,
+     "Fältet \"Procent av antal plantor per hektar (berikande plantering)\" innehåller \"x\", "
+     "som inte är ett tal. Skriv ett tal, till exempel 12.5."},
+    {"cycles", [](InputRecord& r) { r.cykTillAvv = "x"; }, InputField::cykTillAvv, 0, "x",
+     RefusalReason::NotANumber,
+     "Fältet \"Cykler (5-åriga) till nästa avverkning\" innehåller \"x\", som inte är ett tal. "
+     "Skriv ett tal, till exempel 12.5."},
+    {"tree blanks only", [](InputRecord& r) { r.rows[3].text = "  "; }, InputField::tree, 4, "  ",
+     RefusalReason::NotANumber,
+     "Träd 4 i fönstret Träddiametrar: diametern \"  \" är inte ett tal. Skriv ett tal, till "
+     "exempel 12.5, eller töm raden."},
+    {"first refusal counts", [](InputRecord& r) { r.rows[9].text = "x", r.cykTillAvv = "y"; },
+     InputField::cykTillAvv, 0, "y", RefusalReason::NotANumber,
+     "Fältet \"Cykler (5-åriga) till nästa avverkning\" innehåller \"y\", som inte är ett tal. "
+     "Skriv ett tal, till exempel 12.5."},
+};
+
+TEST(Intake, RefusesWithTheEntryAndTheReasonAndLeavesNothingBehind) {
+    for (const RefusalCase& c : kRefusals) {
+        SCOPED_TRACE(c.what);
         StandCalculation calc;
         ASSERT_TRUE(run(calc, InputRecord{}).ok());
         const double nuvarde = calc.economics.nuvarde;
         InputRecord input;
         c.edit(input);
         const Outcome outcome = run(calc, input);
-        EXPECT_EQ(outcome.status, Status::Refused) << c.what;
-        EXPECT_EQ(outcome.message, c.message) << c.what;
+        ASSERT_FALSE(outcome.ok());
+        const Error& error = outcome.error();
+        EXPECT_EQ(error.status, Status::Refused);
+        EXPECT_EQ(error.refusal.field, c.field);
+        EXPECT_EQ(error.refusal.row, c.row);
+        EXPECT_EQ(error.refusal.text, c.text);
+        EXPECT_EQ(error.refusal.reason, c.reason);
+        EXPECT_EQ(windowMessage(error, '.'), c.message);
+        // The calculation's own text names no window.
+        EXPECT_EQ(error.message.find("Fält"), std::string::npos);
+        EXPECT_EQ(error.message.find("fönstret"), std::string::npos);
         // Nothing of the refused calculation is left behind.
-        EXPECT_EQ(calc.economics.nuvarde, nuvarde) << c.what;
-        EXPECT_EQ(calc.s.totaltid, 250) << c.what;
+        EXPECT_EQ(calc.economics.nuvarde, nuvarde);
+        EXPECT_EQ(calc.s.totaltid, 250);
     }
 }
 
@@ -181,9 +221,15 @@ TEST(Intake, MessageExampleUsesTheDecimalSeparator) {
     InputRecord input;
     input.cykTillAvv = "två";
     StandCalculation calc;
-    EXPECT_EQ(run(calc, input, ',').message,
+    const Outcome outcome = run(calc, input, ',');
+    ASSERT_FALSE(outcome.ok());
+    EXPECT_EQ(windowMessage(outcome.error(), ','),
               "Fältet \"Cykler (5-åriga) till nästa avverkning\" innehåller \"två\", som inte är "
               "ett tal. Skriv ett tal, till exempel 12,5.");
+}
+
+TEST(Intake, WindowShowsOtherFailuresAsTheCalculationWordsThem) {
+    EXPECT_EQ(windowMessage(fail("Beräkningen avbröts."), ','), "Beräkningen avbröts.");
 }
 
 TEST(Intake, OddButConvertibleValuesAreTaken) {

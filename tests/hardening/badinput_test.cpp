@@ -16,6 +16,7 @@
 #include "calc/randomsource.h"
 #include "report/session.h"
 #include "tests/testfiles.h"
+#include "ui/refusaltext.h"
 
 namespace lodra {
 namespace {
@@ -91,6 +92,7 @@ class Intake : public ::testing::Test {
     // Calculates the record. A calculation that does not succeed must leave every text
     // as the last one that did left it.
     Outcome run(const InputRecord& record, char separator) {
+        separator_ = separator;
         const Outcome outcome = session.berakna(record, {separator, &random});
         if (outcome.ok()) {
             indata = session.Indata;
@@ -99,12 +101,18 @@ class Intake : public ::testing::Test {
         } else {
             EXPECT_TRUE(session.Indata == indata && session.Resultat == resultat &&
                         session.fileBytes() == file)
-                << "a failed calculation changed the texts: " << outcome.message;
+                << "a failed calculation changed the texts: " << outcome.message();
         }
         return outcome;
     }
 
+    // What the window shows for the outcome of the last run; empty when it calculated.
+    std::string said(const Outcome& outcome) const {
+        return outcome.ok() ? std::string() : windowMessage(outcome.error(), separator_);
+    }
+
     SeededRandom random{7};
+    char separator_ = ',';
     Session session;
     std::string indata, resultat, file;
 };
@@ -117,8 +125,8 @@ TEST_F(Intake, TextsThatAreNoNumbersAreRefusedNamingTheFieldAndTheText) {
                                            "1'000", "1.000.000", "1,5,0", "1e", "+", "−5", "٣"}) {
                 SCOPED_TRACE(std::string(field.name) + " = " + text + " under " + separator);
                 const Outcome outcome = run(with(field, text), separator);
-                EXPECT_EQ(outcome.status, Status::Refused);
-                EXPECT_EQ(outcome.message, notANumber(field, text, separator));
+                EXPECT_EQ(outcome.error().status, Status::Refused);
+                EXPECT_EQ(said(outcome), notANumber(field, text, separator));
             }
         }
     }
@@ -134,14 +142,14 @@ TEST_F(Intake, EmptyFieldsAreRefusedButEmptyTreeRowsAreNoTrees) {
             for (const std::string text : {"", " ", "\t "}) {
                 SCOPED_TRACE(std::string(field.name) + " = '" + text + "'");
                 const Outcome outcome = run(with(field, text), separator);
-                EXPECT_EQ(outcome.status, Status::Refused);
-                EXPECT_EQ(outcome.message, std::string("Fältet \"") + field.label +
-                                               "\" är tomt. Skriv ett tal, till exempel " +
-                                               example + ".");
+                EXPECT_EQ(outcome.error().status, Status::Refused);
+                EXPECT_EQ(said(outcome), std::string("Fältet \"") + field.label +
+                                             "\" är tomt. Skriv ett tal, till exempel " + example +
+                                             ".");
             }
         }
         // A row holding only blanks is not empty: the window cannot tell what was meant.
-        EXPECT_EQ(run(with(kFields[9], " "), separator).message,
+        EXPECT_EQ(said(run(with(kFields[9], " "), separator)),
                   notANumber(kFields[9], " ", separator));
     }
     InputRecord noTrees;
@@ -168,9 +176,9 @@ TEST_F(Intake, EitherSeparatorIsADecimalPointNeverAGroupSeparator) {
         record.bonitet = c.text;
         const Outcome outcome = run(record, c.separator);
         if (c.value == 0) {
-            EXPECT_EQ(outcome.message, notANumber(kFields[1], c.text, c.separator));
+            EXPECT_EQ(said(outcome), notANumber(kFields[1], c.text, c.separator));
         } else {
-            ASSERT_TRUE(outcome.ok()) << outcome.message;
+            ASSERT_TRUE(outcome.ok()) << outcome.message();
             EXPECT_EQ(session.calculation.s.bonitet, c.value);
         }
     }
@@ -249,7 +257,7 @@ TEST_F(Intake, HugeAndNegativeValuesInEveryField) {
         }
         ASSERT_NE(field, nullptr);
         const Outcome outcome = run(with(*field, c.text), ',');
-        EXPECT_EQ(outcome.message, c.message);
+        EXPECT_EQ(said(outcome), c.message);
         if (outcome.ok()) {
             for (const std::string* text : {&session.Indata, &session.Resultat}) {
                 for (const char* bad : {"nan", "inf", "NaN", "Inf", "\u2212"}) {
@@ -288,15 +296,15 @@ TEST_F(Intake, TheReadmeTableQuotesTheIntakesMessages) {
             }
             const Outcome outcome = run(with(field, row.text), ',');
             ASSERT_FALSE(outcome.ok()) << row.field << " = " << row.text;
-            EXPECT_NE(table.find("`" + outcome.message + "`"), std::string::npos)
-                << "README.md does not quote: " << outcome.message;
+            EXPECT_NE(table.find("`" + said(outcome) + "`"), std::string::npos)
+                << "README.md does not quote: " << said(outcome);
         }
     }
     InputRecord record;
     record.bonitet = "1,5";
     const Outcome outcome = run(record, '.');
-    EXPECT_NE(table.find("`" + outcome.message + "`"), std::string::npos)
-        << "README.md does not quote: " << outcome.message;
+    EXPECT_NE(table.find("`" + said(outcome) + "`"), std::string::npos)
+        << "README.md does not quote: " << said(outcome);
 }
 
 #ifdef LODRA05_BATCH

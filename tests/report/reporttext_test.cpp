@@ -325,7 +325,7 @@ TEST(Session, FileTextsGrowOnlyWithSuccessfulCalculations) {
 
     InputRecord bad;
     bad.ranta = "2.5";
-    EXPECT_EQ(calculate(session, bad, '.').status, Status::Refused);
+    EXPECT_EQ(calculate(session, bad, '.').error().status, Status::Refused);
     EXPECT_EQ(session.Indata, indata);
     EXPECT_EQ(session.prIndata, oneIndata);
     EXPECT_EQ(session.prResultat, oneResultat);

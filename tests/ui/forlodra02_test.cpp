@@ -408,17 +408,15 @@ class ForLodra02Test : public QObject {
     void refusedEntriesGiveAMessageAndNoResult() {
         QFETCH(QString, field);
         QFETCH(QString, text);
+        QFETCH(QString, expected);
         auto* entry = child<QLineEdit>(window.get(), qPrintable(field));
         uitest::type(entry, text);
-        InputRecord wrong = window->inputRecord();
-        const lodra::Outcome expected = lodra::Session().berakna(wrong, {});
-        QVERIFY(!expected.ok());
 
         click(window.get(), "cmdBerakna");
         QCOMPARE(catcher->messages.size(), std::size_t{1});
         const uitest::Message& message = catcher->messages.front();
         QCOMPARE(message.title, QStringLiteral("Lodra05"));
-        QCOMPARE(message.text, QString::fromStdString(expected.message));
+        QCOMPARE(message.text, expected);
         QVERIFY(message.okOnly);
         QVERIFY(window->existingResultat() == nullptr);
         QVERIFY(window->session.Indata.empty());
@@ -438,12 +436,25 @@ class ForLodra02Test : public QObject {
     void refusedEntriesGiveAMessageAndNoResult_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
-        QTest::newRow("letters in Bonitet") << "txtBon"
-                                            << "abc";
-        QTest::newRow("rate without a felling rule") << "txtRant"
-                                                     << "2.5";
-        QTest::newRow("empty horizon") << "txtTotaltid"
-                                       << "";
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("letters in Bonitet")
+            << "txtBon"
+            << "abc"
+            << QStringLiteral(
+                   "Fältet \"Bonitet ( m3sk per år och ha )\" innehåller \"abc\", "
+                   "som inte är ett tal. Skriv ett tal, till exempel 12.5.");
+        QTest::newRow("rate without a felling rule")
+            << "txtRant"
+            << "2.5"
+            << QStringLiteral(
+                   "Fältet \"Räntekrav ( % )\" innehåller \"2.5\". Avverkningsdiametern "
+                   "finns bara för räntekraven 2, 3, 4 och 5 %.");
+        QTest::newRow("empty horizon")
+            << "txtTotaltid"
+            << ""
+            << QStringLiteral(
+                   "Fältet \"Antal år som nuvärdet ska omfatta\" är tomt. Skriv ett "
+                   "tal, till exempel 12.5.");
     }
 
     void failedCalculationLeavesTheShownResultAsItWas() {

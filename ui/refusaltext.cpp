@@ -1,0 +1,63 @@
+#include "ui/refusaltext.h"
+
+#include "calc/quote.h"
+
+namespace lodra {
+
+const char* fieldCaption(InputField field) {
+    // The labels of the parameters window, cut where a label runs on into advice (the
+    // largest ring, enrichment planting, cycles). Being cut, they cannot be read back from
+    // the form: this table is their one place, for the messages and the tests alike.
+    switch (field) {
+        case InputField::totaltid:
+            return "Antal år som nuvärdet ska omfatta";
+        case InputField::bonitet:
+            return "Bonitet ( m3sk per år och ha )";
+        case InputField::areal:
+            return "Provytans areal ( m2 )";
+        case InputField::ranta:
+            return "Räntekrav ( % )";
+        case InputField::maxRing:
+            return "Största tänkbara årsring i mm";
+        case InputField::variation:
+            return "Variation i diametertillväxt";
+        case InputField::atervandel:
+            return "Andel av återväxtkostnaden som skall debiteras år 1, 100 = hela";
+        case InputField::berikning:
+            return "Procent av antal plantor per hektar (berikande plantering)";
+        case InputField::cykTillAvv:
+            return "Cykler (5-åriga) till nästa avverkning";
+        case InputField::None:
+        case InputField::tree:
+            break;
+    }
+    return "";
+}
+
+std::string windowMessage(const Error& error, char decimalSeparator) {
+    if (error.status != Status::Refused) {
+        return error.message;
+    }
+    const Refusal& refusal = error.refusal;
+    const std::string example = std::string("12") + decimalSeparator + "5";
+    const std::string text = inQuotes(refusal.text);
+    if (refusal.field == InputField::tree) {
+        // Only a text that is not a number is refused in a tree row.
+        return "Träd " + std::to_string(refusal.row) + " i fönstret Träddiametrar: diametern " +
+               text + " är inte ett tal. Skriv ett tal, till exempel " + example +
+               ", eller töm raden.";
+    }
+    const std::string field = "Fältet " + inQuotes(fieldCaption(refusal.field));
+    switch (refusal.reason) {
+        case RefusalReason::NotANumber:
+            break;
+        case RefusalReason::Empty:
+            return field + " är tomt. Skriv ett tal, till exempel " + example + ".";
+        case RefusalReason::OutOfRange:
+            return field + " innehåller " + text + ". " + refusal.rule;
+    }
+    return field + " innehåller " + text + ", som inte är ett tal. Skriv ett tal, till exempel " +
+           example + ".";
+}
+
+}  // namespace lodra
