@@ -1,8 +1,9 @@
 #!/bin/sh
-# Installs what is missing, builds with warnings as errors, and runs every test.
+# Installs what is missing, then builds and runs every test as CI does (preset "ci", in
+# build-ci, warnings as errors).
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS=-Werror >/dev/null
-cmake --build build -j2
-ctest --test-dir build --output-on-failure -j2
+cmake --preset ci >/dev/null
+cmake --build --preset ci
+ctest --preset ci
