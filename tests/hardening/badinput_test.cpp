@@ -379,6 +379,23 @@ TEST_F(BatchFile, FilesThatCannotBeUsedAreRefusedWholeAndNothingIsWritten) {
     }
 }
 
+// The batch tool names a refused entry by row and column, as README.md quotes it.
+TEST_F(BatchFile, RefusedEntriesAreNamedByRowAndColumn) {
+    write("fel.csv", "bonitet;ranta\nabc;3\n4;2,5\n4;3\n");
+    EXPECT_EQ(run("--output - fel.csv"), 1);
+    const std::string expected[] = {
+        "Rad 2, kolumn bonitet: \"abc\" är inte ett tal.",
+        "Rad 3, kolumn ranta: \"2,5\" kan inte användas. Avverkningsdiametern finns bara för "
+        "räntekraven 2, 3, 4 och 5 %.",
+    };
+    EXPECT_EQ(err, expected[0] + "\n" + expected[1] + "\n");
+    const std::string table = readmeTable();
+    for (const std::string& line : expected) {
+        EXPECT_NE(table.find("`" + line + "`"), std::string::npos)
+            << "README.md does not quote: " << line;
+    }
+}
+
 TEST_F(BatchFile, ByteOrderMarkWindows1252AndATickOnAnEmptyRowAreReadAsMeant) {
     const std::string header = "totaltid;tradslag;dia1;avv1;dia2;avv2;dia3;avv3\r\n";
     write("utf8.csv", header + "250;Löv;45;x;35;;;x\r\n");
