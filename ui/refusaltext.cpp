@@ -7,7 +7,8 @@ namespace lodra {
 const char* fieldCaption(InputField field) {
     // The labels of the parameters window, cut where a label runs on into advice (the
     // largest ring, enrichment planting, cycles). Being cut, they cannot be read back from
-    // the form: this table is their one place, for the messages and the tests alike.
+    // the form: this table is their one place, for the messages and the tests alike, and
+    // the window test of the captions holds each against its label in the form.
     switch (field) {
         case InputField::totaltid:
             return "Antal år som nuvärdet ska omfatta";
