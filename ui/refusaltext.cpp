@@ -1,36 +1,36 @@
 #include "ui/refusaltext.h"
 
+#include <utility>
+
 #include "calc/quote.h"
 
 namespace lodra {
 
+namespace {
+
+// The labels of the parameters window, cut where a label runs on into advice (the largest
+// ring, enrichment planting, cycles). Being cut, they cannot be read back from the form:
+// this table is their one place, for the messages and the tests alike, and the window test
+// of the captions holds each against its label in the form.
+constexpr std::pair<InputField, const char*> kCaptions[] = {
+    {InputField::totaltid, "Antal år som nuvärdet ska omfatta"},
+    {InputField::bonitet, "Bonitet ( m3sk per år och ha )"},
+    {InputField::areal, "Provytans areal ( m2 )"},
+    {InputField::ranta, "Räntekrav ( % )"},
+    {InputField::maxRing, "Största tänkbara årsring i mm"},
+    {InputField::variation, "Variation i diametertillväxt"},
+    {InputField::atervandel, "Andel av återväxtkostnaden som skall debiteras år 1, 100 = hela"},
+    {InputField::berikning, "Procent av antal plantor per hektar (berikande plantering)"},
+    {InputField::cykTillAvv, "Cykler (5-åriga) till nästa avverkning"},
+};
+
+}  // namespace
+
 const char* fieldCaption(InputField field) {
-    // The labels of the parameters window, cut where a label runs on into advice (the
-    // largest ring, enrichment planting, cycles). Being cut, they cannot be read back from
-    // the form: this table is their one place, for the messages and the tests alike, and
-    // the window test of the captions holds each against its label in the form.
-    switch (field) {
-        case InputField::totaltid:
-            return "Antal år som nuvärdet ska omfatta";
-        case InputField::bonitet:
-            return "Bonitet ( m3sk per år och ha )";
-        case InputField::areal:
-            return "Provytans areal ( m2 )";
-        case InputField::ranta:
-            return "Räntekrav ( % )";
-        case InputField::maxRing:
-            return "Största tänkbara årsring i mm";
-        case InputField::variation:
-            return "Variation i diametertillväxt";
-        case InputField::atervandel:
-            return "Andel av återväxtkostnaden som skall debiteras år 1, 100 = hela";
-        case InputField::berikning:
-            return "Procent av antal plantor per hektar (berikande plantering)";
-        case InputField::cykTillAvv:
-            return "Cykler (5-åriga) till nästa avverkning";
-        case InputField::None:
-        case InputField::tree:
-            break;
+    for (const auto& [captioned, caption] : kCaptions) {
+        if (captioned == field) {
+            return caption;
+        }
     }
     return "";
 }
