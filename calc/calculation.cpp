@@ -530,6 +530,9 @@ void StandCalculation::ringSearch(const CalcOptions& options) {
 }
 
 void StandCalculation::runCycles(const CalcOptions& options) {
+    if (options.cycleRecord != nullptr) {
+        options.cycleRecord->start(s, cyclesFor(s.totaltid));
+    }
     while (s.ar < s.totaltid) {
         if (cancelled(options)) {
             stopCancelled();
@@ -542,6 +545,9 @@ void StandCalculation::runCycles(const CalcOptions& options) {
         if (fellingCycle) {
             Avverkn();
             checkStep("avverkningen", s);
+        }
+        if (options.cycleRecord != nullptr) {
+            options.cycleRecord->add(s, fellingCycle);
         }
         Bytarray();
         Varieradia();

@@ -1,0 +1,91 @@
+#include "report/cyclecsv.h"
+
+#include <array>
+#include <string_view>
+
+#include "report/numbertext.h"
+
+namespace lodra {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+constexpr std::array<std::string_view, 13> kCycleColumns = {
+    "År",
+    "Årsring (mm)",
+    "Volym vid start (m3sk/ha)",
+    "Volym efter 5 år (m3sk/ha)",
+    "Avverkningsdiameter (cm)",
+    "Avverkning",
+    "Avverkade träd (st/ha)",
+    "Medeldiameter (cm)",
+    "Avverkad volym (m3sk/ha)",
+    "Netto (kr/ha)",
+    "Återväxtkostnad (kr/ha)",
+    "Diskonterat netto (kr/ha)",
+    "Summa diskonterat netto (kr/ha)",
+};
+
+}  // namespace
+
+std::string cycleCsvHeader() {
+    std::string out;
+    for (std::string_view name : kCycleColumns) {
+        if (!out.empty()) {
+            out += ';';
+        }
+        out += name;
+    }
+    return out;
+}
+
+std::string cycleCsvRow(const CycleRow& row, char sep) {
+    std::string out = numberText(row.ar, sep);
+    for (const double value : {row.arsring, row.vol00, row.vol05, row.avvDiameter}) {
+        out += ';' + numberText(value, sep);
+    }
+    out += row.avverkning ? ";ja" : ";nej";
+    for (const double value : {row.avvTrad, row.medeldiameter, row.avvVolym, row.netto,
+                               row.atervKost, row.nuvarde, row.nuvardeSumma}) {
+        out += ';' + numberText(value, sep);
+    }
+    return out;
+}
+
+std::string cycleCsv(const std::vector<CycleRow>& rows, char sep) {
+    std::string out = std::string(kByteOrderMark) + cycleCsvHeader() + "\r\n";
+    for (const CycleRow& row : rows) {
+        out += cycleCsvRow(row, sep) + "\r\n";
+    }
+    return out;
+}
+
+std::string comparisonCsv(const ComparisonGrid& grid, char sep) {
+    std::string out = std::string(kByteOrderMark) + "Cykler till avverkning";
+    for (const int ranta : ComparisonGrid::kRanta) {
+        out += ";Nuvärde vid " + std::to_string(ranta) + " % (kr/ha)";
+    }
+    out += "\r\n";
+    for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
+        out += std::to_string(c);
+        for (const auto& cell : grid.nuvarde[static_cast<std::size_t>(c)]) {
+            out += ';';
+            if (cell) {
+                out += numberText(*cell, sep);
+            }
+        }
+        out += "\r\n";
+    }
+    out += "Bästa antal cykler";
+    for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+        const int best = grid.best(r);
+        out += ';';
+        if (best >= 0) {
+            out += std::to_string(best);
+        }
+    }
+    return out + "\r\n";
+}
+
+}  // namespace lodra
