@@ -11,27 +11,11 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-constexpr std::array<std::string_view, 13> kCycleColumns = {
-    "År",
-    "Årsring (mm)",
-    "Volym vid start (m3sk/ha)",
-    "Volym efter 5 år (m3sk/ha)",
-    "Avverkningsdiameter (cm)",
-    "Avverkning",
-    "Avverkade träd (st/ha)",
-    "Medeldiameter (cm)",
-    "Avverkad volym (m3sk/ha)",
-    "Netto (kr/ha)",
-    "Återväxtkostnad (kr/ha)",
-    "Diskonterat netto (kr/ha)",
-    "Summa diskonterat netto (kr/ha)",
-};
-
 }  // namespace
 
 std::string cycleCsvHeader() {
     std::string out;
-    for (std::string_view name : kCycleColumns) {
+    for (std::string_view name : kCycleColumnNames) {
         if (!out.empty()) {
             out += ';';
         }
