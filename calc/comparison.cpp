@@ -8,12 +8,12 @@ namespace lodra {
 
 int ComparisonGrid::best(int rate) const {
     int found = -1;
+    double highest = 0;  // kr/ha
     for (int c = 0; c < kIntervals; ++c) {
         const auto& cell = nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(rate)];
-        if (cell &&
-            (found < 0 ||
-             *cell > *nuvarde[static_cast<std::size_t>(found)][static_cast<std::size_t>(rate)])) {
+        if (cell && (found < 0 || *cell > highest)) {
             found = c;
+            highest = *cell;
         }
     }
     return found;

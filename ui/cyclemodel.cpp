@@ -63,7 +63,7 @@ QString CycleModel::text(const CycleRow& row, int column) const {
         case kAvvTrad:
             return felled ? pat(row.avvTrad, "####0") : QString();
         case kMedeldiameter:
-            return felled ? pat(row.medeldiameter, "##0.0") : QString();
+            return felled ? pat(row.medeldiameter, "##0.00") : QString();
         case kAvvVolym:
             return felled ? pat(row.avvVolym, "##0.0") : QString();
         case kNetto:

@@ -277,11 +277,21 @@ class ForUtvecklingTest : public QObject {
         QCOMPARE(window->cycleModel().rowCount(), 50);
     }
 
-    void closeHidesAndKeepsTheRows() {
-        show(InputRecord{}, '.');
-        click(window.get(), "cmdStang");
-        QVERIFY(!window->isVisible());
-        QCOMPARE(window->cycleModel().rowCount(), 50);
+    // Closed through its frame while comparing: the window stops the comparison and goes.
+    void closedThroughFrameWhileComparing() {
+        QPointer<forUtveckling> own = new forUtveckling();
+        QSignalSpy closed(own.data(), &forUtveckling::closedThroughFrame);
+        InputRecord slow;
+        slow.totaltid = "32000";
+        slow.maxRing = "100";
+        own->showCalculation(slow, {}, '.');
+        own->show();
+        click(own, "cmdJamfor");
+        QVERIFY(own->isComparing());
+        own->close();
+        uitest::settle();
+        QVERIFY(own.isNull());
+        QCOMPARE(closed.size(), 1);
     }
 };
 
