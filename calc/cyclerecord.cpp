@@ -22,8 +22,7 @@ void CycleRecord::start(const StandState& s, int cycles) {
 void CycleRecord::add(const StandState& s, bool fellingCycle) {
     // The calculation stops on the floating-point flags; a figure of the record that
     // overflows must not stop it.
-    std::fexcept_t flags;
-    std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+    const int raisedBefore = std::fetestexcept(FE_ALL_EXCEPT);
     CycleRow row;
     row.ar = s.ar;
     row.arsring = s.arsring;
@@ -44,7 +43,10 @@ void CycleRecord::add(const StandState& s, bool fellingCycle) {
     row.nuvardeSumma = s.nuvardeAvv * s.haFaktor;
     rows.push_back(row);
     keepSums(s);
-    std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+    const int raisedHere = std::fetestexcept(FE_ALL_EXCEPT) & ~raisedBefore;
+    if (raisedHere != 0) {
+        std::feclearexcept(raisedHere);
+    }
 }
 
 }  // namespace lodra
