@@ -5,6 +5,7 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 #include "report/decimalseparator.h"
 
@@ -93,16 +94,16 @@ QChart* developmentChart(const std::vector<CycleRow>& rows, char decimalSeparato
     years->setTickInterval(niceStep(end, 10));
     years->setLabelFormat(QStringLiteral("%.0f"));
     // Both vertical axes start at 0 and share their grid lines.
-    constexpr int kIntervals = 5;
-    const double volumeStep = niceStep(volumeMax * 1.05, kIntervals);
-    const double ringStep = niceStep(ringMax * 1.05, kIntervals);
+    const double volumeStep = niceStep(volumeMax * 1.05, 6);
+    const int intervals = static_cast<int>(std::ceil(volumeMax * 1.05 / volumeStep));
+    const double ringStep = niceStep(ringMax * 1.05, intervals);
     QValueAxis* volumes = axis(chart, QStringLiteral("Volym (m3sk/ha)"), Qt::AlignLeft);
-    volumes->setRange(0, volumeStep * kIntervals);
-    volumes->setTickCount(kIntervals + 1);
+    volumes->setRange(0, volumeStep * intervals);
+    volumes->setTickCount(intervals + 1);
     volumes->setLabelFormat(QStringLiteral("%.0f"));
     QValueAxis* rings = axis(chart, QStringLiteral("Årsring (mm)"), Qt::AlignRight);
-    rings->setRange(0, ringStep * kIntervals);
-    rings->setTickCount(kIntervals + 1);
+    rings->setRange(0, ringStep * intervals);
+    rings->setTickCount(intervals + 1);
     rings->setLabelFormat(ringStep < 0.1 ? QStringLiteral("%.2f") : QStringLiteral("%.1f"));
     attach(chart, volume, years, volumes);
     attach(chart, fellings, years, volumes);
