@@ -521,6 +521,9 @@ void StandCalculation::ringSearch(const CalcOptions& options) {
 }
 
 void StandCalculation::runCycles(const CalcOptions& options) {
+    if (options.cycleRecord != nullptr) {
+        options.cycleRecord->start(s, cyclesFor(s.totaltid));
+    }
     while (s.ar < s.totaltid) {
         if (cancelled(options)) {
             stopCancelled();
@@ -533,6 +536,9 @@ void StandCalculation::runCycles(const CalcOptions& options) {
         if (fellingCycle) {
             Avverkn();
             checkStep("avverkningen", s);
+        }
+        if (options.cycleRecord != nullptr) {
+            options.cycleRecord->add(s, fellingCycle);
         }
         Bytarray();
         Varieradia();

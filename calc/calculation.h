@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 
+#include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
 #include "calc/randomsource.h"
 #include "calc/result.h"
@@ -23,6 +24,7 @@ struct CalcOptions {
     const std::atomic<bool>* cancel = nullptr;  // set by another thread to stop the calculation
     std::atomic<int>* cyclesDone = nullptr;     // progress, written while the cycles run
     std::atomic<int>* cyclesTotal = nullptr;    // cycles the horizon takes, once it is read
+    CycleRecord* cycleRecord = nullptr;         // when set, receives one row per cycle
 };
 
 // The six economic results, computed once per calculation after the cycles.

@@ -1,0 +1,60 @@
+#include "calc/comparison.h"
+
+#include <memory>
+
+#include "calc/calculation.h"
+
+namespace lodra {
+
+int ComparisonGrid::best(int rate) const {
+    int found = -1;
+    double highest = 0;  // kr/ha
+    for (int c = 0; c < kIntervals; ++c) {
+        const auto& cell = nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(rate)];
+        if (cell && (found < 0 || *cell > highest)) {
+            found = c;
+            highest = *cell;
+        }
+    }
+    return found;
+}
+
+Result<ComparisonGrid> compareChoices(const InputRecord& input, const ComparisonOptions& options) {
+    ComparisonGrid grid;
+    // One calculation object for all cells: each calculation sets every field it reads.
+    auto calc = std::make_unique<StandCalculation>();
+    CalcOptions calcOptions;
+    calcOptions.decimalSeparator = options.decimalSeparator;
+    calcOptions.cancel = options.cancel;
+    if (options.progress != nullptr) {
+        calcOptions.cyclesDone = &options.progress->cyclesDone;
+        calcOptions.cyclesTotal = &options.progress->cyclesTotal;
+    }
+    InputRecord cell = input;
+    for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
+        for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+            cell.cykTillAvv = std::to_string(c);
+            cell.ranta = std::to_string(ComparisonGrid::kRanta[static_cast<std::size_t>(r)]);
+            SeededRandom random(options.seed);
+            calcOptions.random = &random;
+            const Outcome outcome = calc->berakna(cell, calcOptions);
+            if (outcome.ok()) {
+                grid.nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)] =
+                    calc->economics.nuvarde;
+            } else if (outcome.error().status == Status::Cancelled) {
+                return fail("Jämförelsen avbröts.");
+            } else if (outcome.error().status == Status::Refused) {
+                return outcome.error();
+            } else if (grid.stopped.empty()) {
+                grid.stopped = outcome.message();
+            }
+            if (options.progress != nullptr) {
+                options.progress->cellsDone.fetch_add(1, std::memory_order_relaxed);
+                options.progress->cyclesDone.store(0, std::memory_order_relaxed);
+            }
+        }
+    }
+    return grid;
+}
+
+}  // namespace lodra

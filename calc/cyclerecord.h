@@ -1,0 +1,48 @@
+#pragma once
+
+// The record of a calculation's five-year cycles: one row per cycle, read from the stand
+// state at the point where the cycle has set it, so that every figure is the one the
+// report's statistics and present value are built from.
+
+#include <vector>
+
+#include "calc/standstate.h"
+
+namespace lodra {
+
+struct CycleRow {
+    double ar = 0;             // years, at the start of the cycle
+    double arsring = 0;        // mm, the cycle's annual ring, as the ring statistics take it
+    double vol00 = 0;          // m3sk/ha at the start of the cycle
+    double vol05 = 0;          // m3sk/ha after the cycle's five years, before felling
+    double avvDiameter = 0;    // cm, felling diameter in force
+    bool avverkning = false;   // a felling cycle (whether or not a tree was above the diameter)
+    double avvTrad = 0;        // trees per ha felled at the cycle's end
+    double medeldiameter = 0;  // cm, mean diameter of those trees (0 when none)
+    double avvVolym = 0;       // m3sk/ha felled
+    double netto = 0;          // kr/ha, their harvest net, undiscounted
+    double atervKost = 0;      // kr/ha, their regeneration cost, undiscounted
+    double nuvarde = 0;        // kr/ha, their discounted net after regeneration cost
+    double nuvardeSumma = 0;   // kr/ha, the discounted nets of all cycles so far
+};
+
+// Collects the rows while a calculation runs. Handed to the calculation through
+// CalcOptions::cycleRecord; the rows are those of the latest calculation and complete
+// only when it ended well.
+class CycleRecord {
+  public:
+    std::vector<CycleRow> rows;
+
+    // Before the first cycle: forgets earlier rows and takes the felling sums as they are.
+    void start(const StandState& s, int cycles);
+    // At the end of a cycle, after its felling and while ar still holds its start year.
+    void add(const StandState& s, bool fellingCycle);
+
+  private:
+    // The felling sums (per plot) after the previous cycle.
+    double antalAvv_ = 0, avvDiaSumma_ = 0, avvVolSumma_ = 0;
+    double nettoAvvSumma_ = 0, atervKostSumma_ = 0, nuvardeAvv_ = 0;
+    void keepSums(const StandState& s);
+};
+
+}  // namespace lodra

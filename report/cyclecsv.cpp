@@ -1,0 +1,75 @@
+#include "report/cyclecsv.h"
+
+#include <array>
+#include <string_view>
+
+#include "report/numbertext.h"
+
+namespace lodra {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+std::string cycleCsvHeader() {
+    std::string out;
+    for (std::string_view name : kCycleColumnNames) {
+        if (!out.empty()) {
+            out += ';';
+        }
+        out += name;
+    }
+    return out;
+}
+
+std::string cycleCsvRow(const CycleRow& row, char sep) {
+    std::string out = numberText(row.ar, sep);
+    for (const double value : {row.arsring, row.vol00, row.vol05, row.avvDiameter}) {
+        out += ';' + numberText(value, sep);
+    }
+    out += row.avverkning ? ";ja" : ";nej";
+    for (const double value : {row.avvTrad, row.medeldiameter, row.avvVolym, row.netto,
+                               row.atervKost, row.nuvarde, row.nuvardeSumma}) {
+        out += ';' + numberText(value, sep);
+    }
+    return out;
+}
+
+std::string cycleCsv(const std::vector<CycleRow>& rows, char sep) {
+    std::string out = std::string(kByteOrderMark) + cycleCsvHeader() + "\r\n";
+    for (const CycleRow& row : rows) {
+        out += cycleCsvRow(row, sep) + "\r\n";
+    }
+    return out;
+}
+
+std::string comparisonCsv(const ComparisonGrid& grid, char sep) {
+    std::string out = std::string(kByteOrderMark) + "Cykler till avverkning";
+    for (const int ranta : ComparisonGrid::kRanta) {
+        out += ";Nuvärde vid " + std::to_string(ranta) + " % (kr/ha)";
+    }
+    out += "\r\n";
+    for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
+        out += std::to_string(c);
+        for (const auto& cell : grid.nuvarde[static_cast<std::size_t>(c)]) {
+            out += ';';
+            if (cell) {
+                out += numberText(*cell, sep);
+            }
+        }
+        out += "\r\n";
+    }
+    out += "Bästa antal cykler";
+    for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+        const int best = grid.best(r);
+        out += ';';
+        if (best >= 0) {
+            out += std::to_string(best);
+        }
+    }
+    return out + "\r\n";
+}
+
+}  // namespace lodra

@@ -1,0 +1,45 @@
+#pragma once
+
+// The cycle rows and the comparison grid as CSV for a spreadsheet: UTF-8 with a byte-order
+// mark, ';' between fields, CR LF, numbers in full (up to 15 significant digits) with the
+// given decimal separator and without grouping.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calc/comparison.h"
+#include "calc/cyclerecord.h"
+
+namespace lodra {
+
+// The names of the columns of a cycle row, with their units, in the order of the row.
+inline constexpr std::array<std::string_view, 13> kCycleColumnNames = {
+    "År",
+    "Årsring (mm)",
+    "Volym vid start (m3sk/ha)",
+    "Volym efter 5 år (m3sk/ha)",
+    "Avverkningsdiameter (cm)",
+    "Avverkning",
+    "Avverkade träd (st/ha)",
+    "Medeldiameter (cm)",
+    "Avverkad volym (m3sk/ha)",
+    "Netto (kr/ha)",
+    "Återväxtkostnad (kr/ha)",
+    "Diskonterat netto (kr/ha)",
+    "Summa diskonterat netto (kr/ha)",
+};
+
+// The column names of the cycle rows, without a line end.
+std::string cycleCsvHeader();
+// One cycle row, without a line end. A felling cycle is "ja", any other "nej".
+std::string cycleCsvRow(const CycleRow& row, char decimalSeparator);
+// The whole file: the mark, the column names and every row.
+std::string cycleCsv(const std::vector<CycleRow>& rows, char decimalSeparator);
+
+// The whole file of a comparison: a row per felling interval, a column per rate, then a
+// row naming the best interval of each rate. A stopped cell is empty.
+std::string comparisonCsv(const ComparisonGrid& grid, char decimalSeparator);
+
+}  // namespace lodra

@@ -1,0 +1,241 @@
+// The record of the cycles: what a row holds, how many there are, that they add up to the
+// present value, and that recording changes no byte of any report.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "batch/standfile.h"
+#include "calc/calculation.h"
+#include "report/session.h"
+#include "tests/testfiles.h"
+
+namespace lodra {
+namespace {
+
+Outcome calculate(StandCalculation& calc, const InputRecord& input, CycleRecord* record) {
+    SeededRandom random(7);
+    CalcOptions options;
+    options.random = &random;
+    options.cycleRecord = record;
+    return calc.berakna(input, options);
+}
+
+TEST(CycleRecord, FirstRowOfTheDefaultStand) {
+    StandCalculation calc;
+    CycleRecord record;
+    ASSERT_TRUE(calculate(calc, InputRecord{}, &record).ok());
+    ASSERT_FALSE(record.rows.empty());
+    const CycleRow& row = record.rows.front();
+    EXPECT_EQ(row.ar, 0);
+    EXPECT_NEAR(row.arsring, 1.96, 1e-9);
+    EXPECT_NEAR(row.vol00, 189.24, 0.005);
+    EXPECT_NEAR(row.vol05, 209.15, 0.005);
+    EXPECT_NEAR(row.avvDiameter, 36.26, 0.005);
+    EXPECT_FALSE(row.avverkning);
+    EXPECT_EQ(row.avvTrad, 0);
+    EXPECT_EQ(row.medeldiameter, 0);
+    EXPECT_EQ(row.avvVolym, 0);
+    EXPECT_EQ(row.nuvarde, 0);
+    EXPECT_EQ(row.nuvardeSumma, 0);
+}
+
+struct Horizon {
+    const char* totaltid;
+    const char* cykTillAvv;
+    std::size_t rows;
+};
+
+void PrintTo(const Horizon& h, std::ostream* os) {
+    *os << h.totaltid << " years, " << h.cykTillAvv << " cycles";
+}
+
+class RowsPerHorizon : public testing::TestWithParam<Horizon> {};
+
+// One row per cycle that starts before the horizon, each five years after the one before,
+// and felling cycles every cykTillAvv + 1 cycles.
+TEST_P(RowsPerHorizon, OneRowPerCycle) {
+    const Horizon h = GetParam();
+    InputRecord input;
+    input.totaltid = h.totaltid;
+    input.cykTillAvv = h.cykTillAvv;
+    StandCalculation calc;
+    CycleRecord record;
+    ASSERT_TRUE(calculate(calc, input, &record).ok());
+    ASSERT_EQ(record.rows.size(), h.rows);
+    const int every = std::stoi(h.cykTillAvv) + 1;
+    for (std::size_t i = 0; i < record.rows.size(); ++i) {
+        const CycleRow& row = record.rows[i];
+        EXPECT_EQ(row.ar, 5.0 * static_cast<double>(i)) << i;
+        EXPECT_EQ(row.avverkning, static_cast<int>(i + 1) % every == 0) << i;
+        if (!row.avverkning) {
+            EXPECT_EQ(row.avvTrad, 0) << i;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Horizons, RowsPerHorizon,
+                         testing::Values(Horizon{"250", "2", 50}, Horizon{"251", "2", 51},
+                                         Horizon{"1", "2", 1}, Horizon{"5", "0", 1},
+                                         Horizon{"6", "0", 2}, Horizon{"100", "4", 20}));
+
+// Stands under both measures and all three species, with cleaning, random variation and
+// fellings of several trees in one cycle.
+InputRecord stand(int which) {
+    InputRecord in;
+    switch (which) {
+        case 1:  // clear-felling pine, two trees felled at once
+            in.totaltid = "100", in.bonitet = "6", in.areal = "100", in.ranta = "2";
+            in.maxRing = "8", in.optTall = true, in.optGran = false, in.optKalavv = true;
+            in.optGallring = false, in.atervandel = "20", in.cykTillAvv = "3";
+            in.rows = {{{"38", true},
+                        {"10", true},
+                        {"28", false},
+                        {"22", false},
+                        {"17", false},
+                        {"12", false},
+                        {"6", false}}};
+            break;
+        case 2:  // random variation, small plot
+            in.variation = "20", in.areal = "33.3", in.ranta = "5", in.cykTillAvv = "0";
+            in.rows = {{{"32.5", false}, {"27", false}, {"21.4", false}, {"9.9", false}}};
+            break;
+        case 3:  // broadleaves: costs only
+            in.optLov = true, in.optGran = false, in.ranta = "4", in.cykTillAvv = "1";
+            break;
+        default:
+            break;
+    }
+    return in;
+}
+
+class Sums : public testing::TestWithParam<int> {};
+
+// The rows' discounted nets add up to the felling part of the present value, their
+// undiscounted nets to the cash flow, their trees and volumes to the felling statistics,
+// and their rings and volumes span the report's maxima and minima.
+TEST_P(Sums, RowsAddUpToTheReportFigures) {
+    StandCalculation calc;
+    CycleRecord record;
+    ASSERT_TRUE(calculate(calc, stand(GetParam()), &record).ok());
+    const StandState& s = calc.s;
+    double nuvarde = 0, kassa = 0, trad = 0, volym = 0;
+    for (const CycleRow& row : record.rows) {
+        nuvarde += row.nuvarde;
+        kassa += row.netto - row.atervKost;
+        trad += row.avvTrad;
+        volym += row.avvVolym;
+    }
+    ASSERT_FALSE(record.rows.empty());
+    EXPECT_GT(trad, 0);
+    const double total = record.rows.back().nuvardeSumma;
+    EXPECT_NEAR(nuvarde, total, 1e-9 * std::max(1.0, std::abs(total)));
+    const double year1 = s.atervKostAr1 + s.berikKostAr1;
+    EXPECT_NEAR(s.vardeDirekt * s.haFaktor + total - year1, calc.economics.nuvarde,
+                1e-9 * std::max(1.0, std::abs(total)));
+    EXPECT_NEAR(kassa / s.totaltid, calc.economics.kassaflode, 1e-9);
+    EXPECT_DOUBLE_EQ(trad, calc.figures.avvTradPerHa);
+    EXPECT_NEAR(volym / s.totaltid, calc.figures.prodVolymPerAr, 1e-12);
+    const auto [ringMin, ringMax] = std::minmax_element(
+        record.rows.begin(), record.rows.end(),
+        [](const CycleRow& a, const CycleRow& b) { return a.arsring < b.arsring; });
+    EXPECT_EQ(ringMin->arsring, s.ringMin);
+    EXPECT_EQ(ringMax->arsring, s.ringMax);
+    const auto [v05Min, v05Max] =
+        std::minmax_element(record.rows.begin(), record.rows.end(),
+                            [](const CycleRow& a, const CycleRow& b) { return a.vol05 < b.vol05; });
+    EXPECT_EQ(v05Min->vol05, s.vol05Min);
+    EXPECT_EQ(v05Max->vol05, s.vol05Max);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stands, Sums, testing::Values(0, 1, 2, 3));
+
+// A refused calculation starts no record; the next one replaces the rows it left.
+TEST(CycleRecord, EachCalculationStartsAfresh) {
+    StandCalculation calc;
+    CycleRecord record;
+    ASSERT_TRUE(calculate(calc, InputRecord{}, &record).ok());
+    InputRecord shorter;
+    shorter.totaltid = "20";
+    ASSERT_TRUE(calculate(calc, shorter, &record).ok());
+    EXPECT_EQ(record.rows.size(), 4u);
+    InputRecord refused;
+    refused.ranta = "2.5";
+    EXPECT_EQ(calculate(calc, refused, &record).error().status, Status::Refused);
+    EXPECT_EQ(record.rows.size(), 4u);
+}
+
+std::string reference(const std::string& name) {
+    return testfiles::readFile(std::string(LODRA05_TEST_DATA) + "/" + name);
+}
+
+// The file bytes of a run over every stand of a register, with and without the record.
+std::string runBytes(const std::string& csv, char sep, bool recording) {
+    std::ifstream in(std::string(LODRA05_TEST_DATA) + "/" + csv, std::ios::binary);
+    batch::StandFile file;
+    if (!file.open(in)) {
+        return "<" + file.error() + ">";
+    }
+    Session session;
+    CycleRecord record;
+    batch::StandFile::Stand stand;
+    while (file.next(stand)) {
+        if (!stand.refusal.empty()) {
+            continue;
+        }
+        SeededRandom random(5);
+        CalcOptions options;
+        options.decimalSeparator = sep;
+        options.random = &random;
+        options.cycleRecord = recording ? &record : nullptr;
+        (void)session.berakna(stand.input, options);
+    }
+    return session.fileBytes();
+}
+
+struct Register {
+    const char* csv;
+    char sep;
+    const char* expected;
+};
+
+void PrintTo(const Register& r, std::ostream* os) {
+    *os << r.csv << " '" << r.sep << "'";
+}
+
+class UnchangedReports : public testing::TestWithParam<Register> {};
+
+TEST_P(UnchangedReports, SameBytesWithAndWithoutTheRecord) {
+    const Register r = GetParam();
+    const std::string expected = reference(r.expected);
+    ASSERT_FALSE(expected.empty()) << r.expected;
+    EXPECT_EQ(runBytes(r.csv, r.sep, false), expected);
+    EXPECT_EQ(runBytes(r.csv, r.sep, true), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReferenceStands, UnchangedReports,
+                         testing::Values(Register{"default.csv", '.', "default.dot.txt"},
+                                         Register{"default.csv", ',', "default.comma.txt"},
+                                         Register{"variants.csv", '.', "variants.dot.txt"},
+                                         Register{"variants.csv", ',', "variants.comma.txt"},
+                                         Register{"refused.csv", '.', "refused.dot.txt"}));
+
+// With a random variation the texts are the same too, given the same generator.
+TEST(CycleRecord, SameTextsWithRandomVariation) {
+    std::string texts[2];
+    for (int recording = 0; recording < 2; ++recording) {
+        Session session;
+        CycleRecord record;
+        SeededRandom random(99);
+        CalcOptions options;
+        options.random = &random;
+        options.cycleRecord = recording == 1 ? &record : nullptr;
+        ASSERT_TRUE(session.berakna(stand(2), options).ok());
+        texts[recording] = session.fileBytes();
+    }
+    EXPECT_EQ(texts[0], texts[1]);
+}
+
+}  // namespace
+}  // namespace lodra

@@ -1,0 +1,153 @@
+#include "ui/cyclecharts.h"
+
+#include <QChart>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "report/decimalseparator.h"
+
+namespace lodra {
+
+namespace {
+
+QValueAxis* axis(QChart* chart, const QString& title, Qt::Alignment side) {
+    auto* a = new QValueAxis(chart);
+    a->setTitleText(title);
+    chart->addAxis(a, side);
+    return a;
+}
+
+void attach(QChart* chart, QAbstractSeries* series, QValueAxis* x, QValueAxis* y) {
+    chart->addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+}
+
+// The smallest of the steps 1, 2, 2.5 and 5 times a power of ten that covers the range in
+// at most the given number of intervals.
+double niceStep(double range, int intervals) {
+    if (!(range > 0 && range < 1e300)) {
+        return 1;
+    }
+    double power = 0.01;
+    for (;;) {
+        for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
+            if (factor * power * intervals >= range) {
+                return factor * power;
+            }
+        }
+        power *= 10;
+    }
+}
+
+QChart* newChart(char decimalSeparator) {
+    auto* chart = new QChart();
+    chart->setLocalizeNumbers(true);
+    chart->setLocale(axisLocale(decimalSeparator));
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
+
+}  // namespace
+
+QLocale axisLocale(char decimalSeparator) {
+    QLocale locale = QLocale::system();
+    if (reportDecimalSeparator(locale.decimalPoint().toStdU16String()) != decimalSeparator) {
+        locale =
+            decimalSeparator == ',' ? QLocale(QLocale::Swedish, QLocale::Sweden) : QLocale::c();
+    }
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale;
+}
+
+QChart* developmentChart(const std::vector<CycleRow>& rows, char decimalSeparator) {
+    QChart* chart = newChart(decimalSeparator);
+    auto* volume = new QLineSeries(chart);
+    volume->setName(QStringLiteral("Volym (m3sk/ha)"));
+    auto* fellings = new QScatterSeries(chart);
+    fellings->setName(QStringLiteral("Avverkning"));
+    fellings->setMarkerSize(9);
+    auto* ring = new QLineSeries(chart);
+    ring->setName(QStringLiteral("Årsring (mm)"));
+    double end = 5, volumeMax = 1, ringMax = 0.1;
+    for (const CycleRow& row : rows) {
+        end = row.ar + 5;
+        // The volume grows through the cycle; a felling and the random change of the
+        // diameters then show as a step down to the next cycle's start.
+        volume->append(row.ar, row.vol00);
+        volume->append(end, row.vol05);
+        if (row.avvTrad > 0) {
+            fellings->append(end, row.vol05);
+        }
+        ring->append(row.ar, row.arsring);
+        ring->append(end, row.arsring);
+        volumeMax = std::max({volumeMax, row.vol00, row.vol05});
+        ringMax = std::max(ringMax, row.arsring);
+    }
+    QValueAxis* years = axis(chart, QStringLiteral("År"), Qt::AlignBottom);
+    years->setRange(0, end);
+    years->setTickType(QValueAxis::TicksDynamic);
+    years->setTickAnchor(0);
+    years->setTickInterval(niceStep(end, 10));
+    years->setLabelFormat(QStringLiteral("%.0f"));
+    // Both vertical axes start at 0 and share their grid lines.
+    const double volumeStep = niceStep(volumeMax * 1.05, 6);
+    const int intervals = static_cast<int>(std::ceil(volumeMax * 1.05 / volumeStep));
+    const double ringStep = niceStep(ringMax * 1.05, intervals);
+    QValueAxis* volumes = axis(chart, QStringLiteral("Volym (m3sk/ha)"), Qt::AlignLeft);
+    volumes->setRange(0, volumeStep * intervals);
+    volumes->setTickCount(intervals + 1);
+    volumes->setLabelFormat(QStringLiteral("%.0f"));
+    QValueAxis* rings = axis(chart, QStringLiteral("Årsring (mm)"), Qt::AlignRight);
+    rings->setRange(0, ringStep * intervals);
+    rings->setTickCount(intervals + 1);
+    rings->setLabelFormat(ringStep < 0.1 ? QStringLiteral("%.2f") : QStringLiteral("%.1f"));
+    attach(chart, volume, years, volumes);
+    attach(chart, fellings, years, volumes);
+    attach(chart, ring, years, rings);
+    return chart;
+}
+
+QChart* comparisonChart(const ComparisonGrid& grid, char decimalSeparator) {
+    QChart* chart = newChart(decimalSeparator);
+    QValueAxis* intervals = axis(chart, QStringLiteral("Cykler till avverkning"), Qt::AlignBottom);
+    intervals->setRange(0, ComparisonGrid::kIntervals - 1);
+    intervals->setTickCount(ComparisonGrid::kIntervals);
+    intervals->setLabelFormat(QStringLiteral("%.0f"));
+    QValueAxis* values = axis(chart, QStringLiteral("Nuvärde (kr/ha)"), Qt::AlignLeft);
+    values->setLabelFormat(QStringLiteral("%.0f"));
+    auto* best = new QScatterSeries(chart);
+    best->setName(QStringLiteral("Högst"));
+    best->setMarkerSize(11);
+    double low = 0, high = 0;
+    bool any = false;
+    for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+        auto* line = new QLineSeries(chart);
+        line->setName(
+            QStringLiteral("%1 %").arg(ComparisonGrid::kRanta[static_cast<std::size_t>(r)]));
+        for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
+            const auto& cell =
+                grid.nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)];
+            if (!cell) {
+                continue;
+            }
+            line->append(c, *cell);
+            low = any ? std::min(low, *cell) : *cell;
+            high = any ? std::max(high, *cell) : *cell;
+            any = true;
+            if (grid.best(r) == c) {
+                best->append(c, *cell);
+            }
+        }
+        attach(chart, line, intervals, values);
+    }
+    attach(chart, best, intervals, values);
+    values->setRange(low, high > low ? high : low + 1);
+    values->applyNiceNumbers();
+    return chart;
+}
+
+}  // namespace lodra

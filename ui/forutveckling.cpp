@@ -1,0 +1,264 @@
+#include "ui/forutveckling.h"
+
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QImage>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QtConcurrent/QtConcurrentRun>
+#include <random>
+
+#include "report/cyclecsv.h"
+#include "report/resultfile.h"
+#include "ui/comparisonmodel.h"
+#include "ui/cyclecharts.h"
+#include "ui/cyclemodel.h"
+#include "ui/messages.h"
+#include "ui/windowfont.h"
+#include "ui_forutveckling.h"
+
+namespace lodra {
+
+namespace {
+
+// The one place the window writes a file: through the safe saving, which writes a
+// temporary file in the folder and then gives it the name. Empty when it went well.
+std::string writeReplacing(const std::string& path, const std::string& bytes) {
+    const SaveResult saved = writeFileReplacing(path, bytes);
+    return saved.ok ? std::string() : saved.message;
+}
+
+const QString kPrompt = QStringLiteral(
+    "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) för 0 till 10 cykler till "
+    "avverkning vid räntekraven 2, 3, 4 och 5 %.");
+
+}  // namespace
+
+forUtveckling::forUtveckling(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::forUtveckling>()) {
+    setFont(windowFont());
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    cycles_ = new CycleModel(this);
+    comparison_ = new ComparisonModel(this);
+    ui->tblCykler->setModel(cycles_);
+    ui->tblJamforelse->setModel(comparison_);
+    ui->tblCykler->horizontalHeader()->setDefaultAlignment(
+        Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    for (QChartView* view : {ui->chvUtveckling, ui->chvJamforelse}) {
+        view->setRenderHint(QPainter::Antialiasing);
+        replaceChart(view, new QChart());
+    }
+    ui->lblJamforelse->setText(kPrompt);
+    setComparing(false);
+    progressTimer_.setInterval(50);
+
+    connect(ui->cmdJamfor, &QPushButton::clicked, this, &forUtveckling::cmdJamfor_Click);
+    connect(ui->cmdAvbryt, &QPushButton::clicked, this, &forUtveckling::cmdAvbryt_Click);
+    connect(ui->cmdSparaTabell, &QPushButton::clicked, this, &forUtveckling::cmdSparaTabell_Click);
+    connect(ui->cmdSparaDiagram, &QPushButton::clicked, this,
+            &forUtveckling::cmdSparaDiagram_Click);
+    connect(ui->cmdStang, &QPushButton::clicked, this, &forUtveckling::cmdStang_Click);
+    connect(&watcher_, &QFutureWatcher<Result<ComparisonGrid>>::finished, this,
+            &forUtveckling::comparisonFinished);
+    connect(&progressTimer_, &QTimer::timeout, this, &forUtveckling::showProgress);
+}
+
+forUtveckling::~forUtveckling() {
+    // The comparison reads this window's atomics until it has returned.
+    cancel_ = true;
+    watcher_.waitForFinished();
+}
+
+void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
+                                    char decimalSeparator) {
+    stopComparison();
+    input_ = input;
+    haveInput_ = true;
+    separator_ = decimalSeparator;
+    replaceChart(ui->chvUtveckling, developmentChart(rows, decimalSeparator));
+    cycles_->setRows(std::move(rows), decimalSeparator);
+    ui->tblCykler->resizeColumnsToContents();
+    comparison_->setGrid(std::nullopt, decimalSeparator);
+    replaceChart(ui->chvJamforelse, new QChart());
+    ui->lblJamforelse->setText(kPrompt);
+    setComparing(false);
+}
+
+void forUtveckling::replaceChart(QChartView* view, QChart* chart) {
+    QChart* old = view->chart();
+    view->setChart(chart);
+    delete old;
+}
+
+void forUtveckling::setComparing(bool comparing) {
+    comparing_ = comparing;
+    ui->cmdJamfor->setEnabled(!comparing && haveInput_);
+    ui->cmdAvbryt->setVisible(comparing);
+    ui->prgJamfor->setVisible(comparing);
+    ui->cmdSparaTabell->setEnabled(haveInput_);
+    ui->cmdSparaDiagram->setEnabled(haveInput_);
+    if (comparing) {
+        progressTimer_.start();
+    } else {
+        progressTimer_.stop();
+    }
+}
+
+void forUtveckling::cmdJamfor_Click() {
+    if (comparing_ || !haveInput_) {
+        return;
+    }
+    cancel_ = false;
+    progress_.cellsDone = 0;
+    progress_.cyclesDone = 0;
+    progress_.cyclesTotal = 0;
+    ComparisonOptions options;
+    options.decimalSeparator = separator_;
+    // Every cell starts its generator from this seed, so that the cells differ only by
+    // their choice.
+    options.seed = std::random_device{}();
+    options.cancel = &cancel_;
+    options.progress = &progress_;
+    ui->prgJamfor->setRange(0, 0);
+    ui->lblJamforelse->setText(QStringLiteral("Jämförelsen pågår."));
+    ui->tabUtveckling->setCurrentWidget(ui->tabJamforelse);
+    setComparing(true);
+    watcher_.setFuture(QtConcurrent::run(compareChoices, input_, options));
+}
+
+void forUtveckling::showProgress() {
+    const int perCell = progress_.cyclesTotal.load();
+    if (perCell <= 0) {
+        return;
+    }
+    const int cells = ComparisonGrid::kIntervals * ComparisonGrid::kRates;
+    ui->prgJamfor->setRange(0, cells * perCell);
+    ui->prgJamfor->setValue(std::min(
+        cells * perCell, progress_.cellsDone.load() * perCell + progress_.cyclesDone.load()));
+}
+
+void forUtveckling::cmdAvbryt_Click() {
+    cancel_ = true;
+}
+
+void forUtveckling::stopComparison() {
+    if (!comparing_) {
+        return;
+    }
+    cancel_ = true;
+    watcher_.waitForFinished();
+    // The finished signal that may still come finds nothing running and is ignored.
+    setComparing(false);
+    emit comparisonEnded();
+}
+
+void forUtveckling::comparisonFinished() {
+    if (!comparing_) {
+        return;
+    }
+    const bool cancelled = cancel_;
+    setComparing(false);
+    const Result<ComparisonGrid> result = watcher_.result();
+    if (result) {
+        comparison_->setGrid(*result, separator_);
+        showComparison();
+    } else if (cancelled) {
+        ui->lblJamforelse->setText(QString::fromStdString(result.message()));
+    } else {
+        ui->lblJamforelse->setText(kPrompt);
+        showMessage(this, QString::fromStdString(result.message()), QMessageBox::Warning);
+    }
+    emit comparisonEnded();
+}
+
+void forUtveckling::showComparison() {
+    const ComparisonGrid& grid = *comparison_->grid();
+    QString text = QStringLiteral(
+        "Nuvärde (kr/ha) för varje antal cykler till avverkning och räntekrav, övriga indata "
+        "som de angavs. Det högsta värdet vid varje räntekrav är markerat.");
+    if (!grid.stopped.empty()) {
+        text += QStringLiteral("\nNågra kombinationer kunde inte beräknas (–): ") +
+                QString::fromStdString(grid.stopped);
+    }
+    ui->lblJamforelse->setText(text);
+    ui->tblJamforelse->resizeColumnsToContents();
+    // The table as wide as its columns, the chart takes the rest.
+    QTableView* table = ui->tblJamforelse;
+    const int tableWidth = table->verticalHeader()->sizeHint().width() +
+                           table->horizontalHeader()->length() + table->frameWidth() * 2 +
+                           table->verticalScrollBar()->sizeHint().width() + 4;
+    ui->splJamforelse->setSizes({tableWidth, ui->splJamforelse->width() - tableWidth});
+    replaceChart(ui->chvJamforelse, comparisonChart(grid, separator_));
+}
+
+bool forUtveckling::comparisonShown() const {
+    return ui->tabUtveckling->currentWidget() == ui->tabJamforelse && comparison_->grid();
+}
+
+void forUtveckling::cmdSparaTabell_Click() {
+    const bool comparison = comparisonShown();
+    const QString path = chooseFile(
+        QStringLiteral("Spara tabell"), QStringLiteral("CSV-filer (*.csv)"),
+        comparison ? QStringLiteral("Jamforelse.csv") : QStringLiteral("Utveckling.csv"));
+    if (path.isEmpty()) {
+        return;
+    }
+    save(path, comparison ? comparisonCsv(*comparison_->grid(), separator_)
+                          : cycleCsv(cycles_->rows(), separator_));
+}
+
+void forUtveckling::cmdSparaDiagram_Click() {
+    const bool comparison = comparisonShown();
+    const QString path = chooseFile(
+        QStringLiteral("Spara diagram"), QStringLiteral("PNG-bilder (*.png)"),
+        comparison ? QStringLiteral("Jamforelse.png") : QStringLiteral("Utveckling.png"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QChartView* view = comparison ? ui->chvJamforelse : ui->chvUtveckling;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    view->grab().toImage().save(&buffer, "PNG");
+    save(path, png.toStdString());
+}
+
+QString forUtveckling::chooseFile(const QString& title, const QString& filter,
+                                  const QString& name) {
+    QFileDialog dialog(this, title);
+    dialog.setObjectName(QStringLiteral("lodraFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(name.section(QLatin1Char('.'), -1));
+    dialog.selectFile(name);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+void forUtveckling::save(const QString& path, const std::string& bytes) {
+    const std::string failure = writeReplacing(path.toStdString(), bytes);
+    if (!failure.empty()) {
+        showMessage(this, QString::fromStdString(failure), QMessageBox::Warning);
+    }
+}
+
+void forUtveckling::cmdStang_Click() {
+    hide();
+}
+
+void forUtveckling::closeEvent(QCloseEvent* event) {
+    emit closedThroughFrame();
+    QWidget::closeEvent(event);
+}
+
+}  // namespace lodra

@@ -1,0 +1,88 @@
+#pragma once
+
+// The development window: the five-year cycles of the latest calculation as a table and a
+// chart, and the comparison of the present value over felling intervals and interest rates.
+
+#include <QFutureWatcher>
+#include <QTimer>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "calc/comparison.h"
+#include "calc/cyclerecord.h"
+#include "calc/inputrecord.h"
+
+class QChart;
+class QChartView;
+
+namespace Ui {
+class forUtveckling;
+}
+
+namespace lodra {
+
+class CycleModel;
+class ComparisonModel;
+
+class forUtveckling : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit forUtveckling(QWidget* parent = nullptr);
+    ~forUtveckling() override;
+
+    // Shows a calculation: the entries it was made from (the comparison starts from them),
+    // its cycle rows (CalcOptions::cycleRecord) and the decimal separator of its texts. A
+    // comparison that runs is stopped, and one shown is taken away: it was of other entries.
+    void showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
+                         char decimalSeparator);
+
+    const CycleModel& cycleModel() const { return *cycles_; }
+    const ComparisonModel& comparisonModel() const { return *comparison_; }
+    bool isComparing() const { return comparing_; }
+
+  signals:
+    // The window was closed through its frame and is about to be destroyed.
+    void closedThroughFrame();
+    // A comparison ended: shown, failed or stopped.
+    void comparisonEnded();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void cmdJamfor_Click();
+    void cmdAvbryt_Click();
+    void cmdSparaTabell_Click();
+    void cmdSparaDiagram_Click();
+    void cmdStang_Click();
+
+    void comparisonFinished();
+    void showProgress();
+    void stopComparison();
+    void setComparing(bool comparing);
+    void showComparison();
+    void replaceChart(QChartView* view, QChart* chart);
+    bool comparisonShown() const;
+    // Asks for a file name; empty when the user gave none.
+    QString chooseFile(const QString& title, const QString& filter, const QString& name);
+    void save(const QString& path, const std::string& bytes);
+
+    std::unique_ptr<Ui::forUtveckling> ui;
+    CycleModel* cycles_;
+    ComparisonModel* comparison_;
+    InputRecord input_;
+    bool haveInput_ = false;
+    char separator_ = '.';
+
+    bool comparing_ = false;
+    std::atomic<bool> cancel_{false};
+    ComparisonProgress progress_;
+    QFutureWatcher<Result<ComparisonGrid>> watcher_;
+    QTimer progressTimer_;
+};
+
+}  // namespace lodra
