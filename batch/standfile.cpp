@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "report/resultfile.h"
+#include "files/inquotes.h"
+#include "files/windows1252.h"
 
 namespace lodra::batch {
 
@@ -186,10 +187,6 @@ std::string asciiLower(std::string_view s) {
         }
     }
     return out;
-}
-
-std::string inQuotes(std::string_view s) {
-    return "\"" + std::string(s) + "\"";
 }
 
 }  // namespace
