@@ -92,6 +92,7 @@ bool CsvReader::next(std::vector<std::string>& fields) {
         return false;
     }
     ++row_;
+    fieldCount_ = 0;
     std::size_t recordBytes = 0;
     auto tooLong = [&] {
         if (++recordBytes <= kMaxRecordBytes) {
@@ -130,8 +131,16 @@ bool CsvReader::next(std::vector<std::string>& fields) {
                 c = get();
             }
         }
-        fields.push_back(std::move(field));
+        // Fields beyond the limit are counted, not kept: a row of separators cannot
+        // take more memory than the limit's fields.
+        ++fieldCount_;
+        if (fields.size() < fieldLimit_) {
+            fields.push_back(std::move(field));
+        }
         if (c == ';') {
+            if (tooLong()) {
+                return false;
+            }
             c = get();
             continue;
         }
@@ -311,16 +320,22 @@ void StandFile::decode(std::vector<std::string>& fields) const {
     }
 }
 
-bool StandFile::open(std::istream& in) {
-    in_ = &in;
-    error_.clear();
-    standCount_ = 0;
+namespace {
 
-    // First reading: the encoding, the shape of every record and the number of stands.
-    reader_ = std::make_unique<CsvReader>(in);
-    std::vector<std::string> header;
+// Whether the header row shows a file in UTF-16 (a byte-order mark of it, or NUL bytes).
+bool looksLikeUtf16(const std::vector<std::string>& header) {
+    const std::string_view first = header.front();
+    return first.starts_with("\xFF\xFE") || first.starts_with("\xFE\xFF") ||
+           std::any_of(header.begin(), header.end(), [](const std::string& field) {
+               return field.find('\0') != std::string::npos;
+           });
+}
+
+}  // namespace
+
+bool StandFile::readHeaderRow(std::vector<std::string>& header) {
     const bool haveHeader = reader_->next(header);
-    if (in.bad()) {
+    if (in_->bad()) {
         return fail(*reader_, "Filen kunde inte läsas.");
     }
     if (!haveHeader) {
@@ -328,12 +343,26 @@ bool StandFile::open(std::istream& in) {
                                   ? "Filen är tom: den saknar rubrikrad med kolumnernas namn."
                                   : std::string());
     }
+    if (looksLikeUtf16(header)) {
+        return fail(*reader_,
+                    "Filen är varken UTF-8 eller Windows-1252 (den är kanske UTF-16). Spara den "
+                    "som UTF-8 eller Windows-1252.");
+    }
+    if (reader_->fieldCount() > CsvReader::kMaxHeaderFields) {
+        return fail(*reader_, "Rubrikraden har fler än " +
+                                  std::to_string(CsvReader::kMaxHeaderFields) + " fält.");
+    }
+    reader_->limitFields(header.size() + 1);
+    return true;
+}
+
+bool StandFile::countStands(std::size_t headerFields) {
     while (reader_->next(fields_)) {
-        if (fields_.size() > header.size()) {
+        if (reader_->fieldCount() > headerFields) {
             return fail(*reader_, "Rad " + std::to_string(reader_->row()) + " har " +
-                                      std::to_string(fields_.size()) +
-                                      " fält men rubrikraden bara " +
-                                      std::to_string(header.size()) + ".");
+                                      std::to_string(reader_->fieldCount()) +
+                                      " fält men rubrikraden bara " + std::to_string(headerFields) +
+                                      ".");
         }
         if (!blankRecord(fields_)) {
             ++standCount_;
@@ -342,8 +371,22 @@ bool StandFile::open(std::istream& in) {
     if (!reader_->error().empty()) {
         return fail(*reader_, {});
     }
-    if (in.bad()) {
+    if (in_->bad()) {
         return fail(*reader_, "Filen kunde inte läsas.");
+    }
+    return true;
+}
+
+bool StandFile::open(std::istream& in) {
+    in_ = &in;
+    error_.clear();
+    standCount_ = 0;
+
+    // First reading: the encoding, the shape of every record and the number of stands.
+    reader_ = std::make_unique<CsvReader>(in);
+    std::vector<std::string> header;
+    if (!readHeaderRow(header) || !countStands(header.size())) {
+        return false;
     }
     windows1252_ = !reader_->utf8();
     decode(header);
@@ -359,6 +402,7 @@ bool StandFile::open(std::istream& in) {
     }
     reader_ = std::make_unique<CsvReader>(in);
     reader_->next(header);
+    reader_->limitFields(header.size() + 1);
     return true;
 }
 
@@ -370,7 +414,7 @@ bool StandFile::next(Stand& stand) {
         if (blankRecord(fields_)) {
             continue;
         }
-        if (fields_.size() > columns_.fieldCount) {
+        if (reader_->fieldCount() > columns_.fieldCount) {
             error_ = "Filen ändrades medan den lästes.";
             return false;
         }

@@ -36,7 +36,8 @@ class Utf8Check {
 // is skipped. Works on bytes: the separators are ASCII in both encodings.
 class CsvReader {
   public:
-    static constexpr std::size_t kMaxRecordBytes = 1 << 20;
+    static constexpr std::size_t kMaxRecordBytes = 1 << 20;  // separators included
+    static constexpr std::size_t kMaxHeaderFields = 256;
 
     explicit CsvReader(std::istream& in) : in_(in) {}
 
@@ -45,6 +46,9 @@ class CsvReader {
     bool next(std::vector<std::string>& fields);
 
     const std::string& error() const { return error_; }
+    // Keeps at most the first most fields of a record; fieldCount() tells how many it had.
+    void limitFields(std::size_t most) { fieldLimit_ = most; }
+    std::size_t fieldCount() const { return fieldCount_; }
     // Number of the record last read; the first record (the header) is 1.
     int row() const { return row_; }
     // Whether every byte read so far is well-formed UTF-8 (the mark included).
@@ -64,6 +68,8 @@ class CsvReader {
     bool eof_ = false;
     bool bom_ = false;
     int row_ = 0;
+    std::size_t fieldLimit_ = kMaxHeaderFields + 1;
+    std::size_t fieldCount_ = 0;
     std::string error_;
     Utf8Check utf8_;
 };
@@ -116,6 +122,8 @@ class StandFile {
 
   private:
     bool fail(const CsvReader& reader, const std::string& message);
+    bool readHeaderRow(std::vector<std::string>& header);
+    bool countStands(std::size_t headerFields);
     void decode(std::vector<std::string>& fields) const;
 
     std::istream* in_ = nullptr;
