@@ -72,20 +72,77 @@ int CsvReader::get() {
     return static_cast<unsigned char>(buf_[pos_++]);
 }
 
+void CsvReader::start() {
+    started_ = true;
+    refill();
+    if (len_ >= 3 && static_cast<unsigned char>(buf_[0]) == 0xEF &&
+        static_cast<unsigned char>(buf_[1]) == 0xBB &&
+        static_cast<unsigned char>(buf_[2]) == 0xBF) {
+        bom_ = true;
+        pos_ = 3;
+    }
+}
+
+bool CsvReader::countByte() {
+    if (++recordBytes_ <= kMaxRecordBytes) {
+        return true;
+    }
+    error_ = "Rad " + std::to_string(row_) + " är längre än 1 MB.";
+    return false;
+}
+
+bool CsvReader::readQuoted(std::string& field, int& c) {
+    for (;;) {
+        c = get();
+        if (c < 0) {
+            error_ = "Rad " + std::to_string(row_) +
+                     ": ett citattecken som inleder ett fält avslutas aldrig.";
+            return false;
+        }
+        if (c == '"' && (c = get()) != '"') {
+            return true;
+        }
+        if (!countByte()) {
+            return false;
+        }
+        field.push_back(static_cast<char>(c));
+    }
+}
+
+bool CsvReader::readPlain(std::string& field, int& c) {
+    while (c >= 0 && c != ';' && c != '\n' && c != '\r') {
+        if (!countByte()) {
+            return false;
+        }
+        field.push_back(static_cast<char>(c));
+        c = get();
+    }
+    return true;
+}
+
+bool CsvReader::endRecord(int c) {
+    if (c == '\r') {
+        // A lone CR ends the record too; the byte after it starts the next one.
+        if (const int d = get(); d >= 0 && d != '\n') {
+            unget();
+        }
+        return true;
+    }
+    if (c == '\n' || c < 0) {
+        return true;
+    }
+    error_ = "Rad " + std::to_string(row_) +
+             ": efter ett avslutande citattecken ska ';' eller radslut följa.";
+    return false;
+}
+
 bool CsvReader::next(std::vector<std::string>& fields) {
     fields.clear();
     if (!error_.empty()) {
         return false;
     }
     if (!started_) {
-        started_ = true;
-        refill();
-        if (len_ >= 3 && static_cast<unsigned char>(buf_[0]) == 0xEF &&
-            static_cast<unsigned char>(buf_[1]) == 0xBB &&
-            static_cast<unsigned char>(buf_[2]) == 0xBF) {
-            bom_ = true;
-            pos_ = 3;
-        }
+        start();
     }
     int c = get();
     if (c < 0) {
@@ -93,70 +150,24 @@ bool CsvReader::next(std::vector<std::string>& fields) {
     }
     ++row_;
     fieldCount_ = 0;
-    std::size_t recordBytes = 0;
-    auto tooLong = [&] {
-        if (++recordBytes <= kMaxRecordBytes) {
-            return false;
-        }
-        error_ = "Rad " + std::to_string(row_) + " är längre än 1 MB.";
-        return true;
-    };
+    recordBytes_ = 0;
     for (;;) {
         std::string field;
-        if (c == '"') {
-            for (;;) {
-                c = get();
-                if (c < 0) {
-                    error_ = "Rad " + std::to_string(row_) +
-                             ": ett citattecken som inleder ett fält avslutas aldrig.";
-                    return false;
-                }
-                if (c == '"') {
-                    c = get();
-                    if (c != '"') {
-                        break;
-                    }
-                }
-                if (tooLong()) {
-                    return false;
-                }
-                field.push_back(static_cast<char>(c));
-            }
-        } else {
-            while (c >= 0 && c != ';' && c != '\n' && c != '\r') {
-                if (tooLong()) {
-                    return false;
-                }
-                field.push_back(static_cast<char>(c));
-                c = get();
-            }
+        if (!(c == '"' ? readQuoted(field, c) : readPlain(field, c))) {
+            return false;
         }
         // Fields beyond the limit are counted, not kept: a row of separators cannot
         // take more memory than the limit's fields.
-        ++fieldCount_;
-        if (fields.size() < fieldLimit_) {
+        if (++fieldCount_ <= fieldLimit_) {
             fields.push_back(std::move(field));
         }
-        if (c == ';') {
-            if (tooLong()) {
-                return false;
-            }
-            c = get();
-            continue;
+        if (c != ';') {
+            return endRecord(c);
         }
-        if (c == '\r') {
-            // A lone CR ends the record too; the byte after it starts the next one.
-            if (const int d = get(); d >= 0 && d != '\n') {
-                unget();
-            }
-            return true;
+        if (!countByte()) {
+            return false;
         }
-        if (c == '\n' || c < 0) {
-            return true;
-        }
-        error_ = "Rad " + std::to_string(row_) +
-                 ": efter ett avslutande citattecken ska ';' eller radslut följa.";
-        return false;
+        c = get();
     }
 }
 

@@ -59,6 +59,16 @@ class CsvReader {
     int get();
     void unget() { --pos_; }
     bool refill();
+    // Reads the first buffer and skips a byte-order mark.
+    void start();
+    // Counts one more byte of the record; false (with the error) past the limit.
+    bool countByte();
+    // A field from the byte after its opening quote; c becomes the byte after the closing one.
+    bool readQuoted(std::string& field, int& c);
+    // A field without quotes, from its first byte c; c becomes the byte that ends it.
+    bool readPlain(std::string& field, int& c);
+    // The record ends at c (a line end, the end of the input), else the error.
+    bool endRecord(int c);
 
     std::istream& in_;
     std::vector<char> buf_ = std::vector<char>(1 << 16);
@@ -70,6 +80,7 @@ class CsvReader {
     int row_ = 0;
     std::size_t fieldLimit_ = kMaxHeaderFields + 1;
     std::size_t fieldCount_ = 0;
+    std::size_t recordBytes_ = 0;
     std::string error_;
     Utf8Check utf8_;
 };
