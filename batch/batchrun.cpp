@@ -283,8 +283,8 @@ Result<> openStands(const std::string& path, StandSource& source) {
         return systemFailure("öppna beståndsfilen", inQuotes(path), errno);
     }
     source.state = stateOf(path);
-    if (!source.file.open(source.in)) {
-        return standFileError(path, source.file.error());
+    if (Result<> opened = source.file.open(source.in); !opened) {
+        return standFileError(path, opened.message());
     }
     if (source.file.standCount() == 0) {
         return fail("Beståndsfilen " + inQuotes(path) + " har inga bestånd, bara en rubrikrad.");
@@ -294,9 +294,6 @@ Result<> openStands(const std::string& path, StandSource& source) {
 
 // The stand file gave every stand it counted, and nothing wrote it while it was read.
 Result<> checkReadConsistently(const std::string& path, const StandSource& source, int handedOut) {
-    if (!source.file.error().empty()) {
-        return standFileError(path, source.file.error());
-    }
     if (handedOut != source.file.standCount() || !source.state || stateOf(path) != source.state) {
         return standFileError(path, "Filen ändrades medan den lästes.");
     }
@@ -377,7 +374,7 @@ struct Tally {
 // Why the stand cannot be calculated, if it cannot.
 std::optional<std::string> calculate(Session& session, const StandFile::Stand& stand,
                                      const CalcOptions& options) {
-    if (!stand.refusal.empty()) {
+    if (stand.refusal) {
         return stand.refusal;
     }
     try {
@@ -424,7 +421,12 @@ Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments
     Progress progress(streams.errors, streams.progress, stands.standCount());
     Tally tally;
     StandFile::Stand stand;
-    while (stands.next(stand)) {
+    for (;;) {
+        const Result<bool> read = stands.next(stand);
+        if (!read || !*read) {
+            progress.clear();
+            return read ? Result<Tally>(tally) : standFileError(arguments.stands, read.message());
+        }
         Result<> spooled;
         if (const std::optional<std::string> refusal = calculate(session, stand, options)) {
             ++tally.refused;
@@ -443,8 +445,6 @@ Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments
         }
         progress.update(++tally.handedOut);
     }
-    progress.clear();
-    return tally;
 }
 
 // The whole run; its failures are the usage and file errors of exit status 2.

@@ -136,7 +136,7 @@ bool CsvReader::endRecord(int c) {
     return false;
 }
 
-bool CsvReader::next(std::vector<std::string>& fields) {
+bool CsvReader::readRecord(std::vector<std::string>& fields) {
     fields.clear();
     if (!error_.empty()) {
         return false;
@@ -169,6 +169,14 @@ bool CsvReader::next(std::vector<std::string>& fields) {
         }
         c = get();
     }
+}
+
+Result<bool> CsvReader::next(std::vector<std::string>& fields) {
+    const bool read = readRecord(fields);
+    if (!error_.empty()) {
+        return fail(error_);
+    }
+    return read;
 }
 
 const std::array<const char*, StandColumns::kParameters> StandColumns::kParameterNames = {
@@ -216,8 +224,8 @@ bool blankRecord(const std::vector<std::string>& fields) {
                        [](const std::string& f) { return trimmed(f).empty(); });
 }
 
-std::string readHeader(const std::vector<std::string>& header, StandColumns& columns) {
-    columns = StandColumns{};
+Result<StandColumns> readHeader(const std::vector<std::string>& header) {
+    StandColumns columns;
     columns.parameter.fill(-1);
     columns.dia.fill(-1);
     columns.avv.fill(-1);
@@ -227,7 +235,7 @@ std::string readHeader(const std::vector<std::string>& header, StandColumns& col
         const int index = static_cast<int>(i);
         const std::string_view name = trimmed(header[i]);
         if (name.empty()) {
-            return "Kolumn " + std::to_string(index + 1) + " i rubrikraden saknar namn.";
+            return fail("Kolumn " + std::to_string(index + 1) + " i rubrikraden saknar namn.");
         }
         const std::string key = asciiLower(name);
         int* slot = nullptr;
@@ -250,27 +258,28 @@ std::string readHeader(const std::vector<std::string>& header, StandColumns& col
             }
         }
         if (slot == nullptr) {
-            return "Okänd kolumn " + inQuotes(name) +
-                   " i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, ranta, maxRing, "
-                   "tradslag, variation, atervandel, atgard, berikning, cykTillAvv, dia1 till "
-                   "dia10 och avv1 till avv10.";
+            return fail(
+                "Okänd kolumn " + inQuotes(name) +
+                " i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, ranta, maxRing, "
+                "tradslag, variation, atervandel, atgard, berikning, cykTillAvv, dia1 till "
+                "dia10 och avv1 till avv10.");
         }
         if (*slot >= 0) {
-            return "Kolumnen " + inQuotes(name) + " finns mer än en gång i rubrikraden.";
+            return fail("Kolumnen " + inQuotes(name) + " finns mer än en gång i rubrikraden.");
         }
         *slot = index;
         if (key.starts_with("dia") || key.starts_with("avv")) {
             columns.anyTreeColumn = true;
         }
     }
-    return {};
+    return columns;
 }
 
-std::string toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
-                          InputRecord& record) {
+Result<> toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
+                       InputRecord& record) {
     auto cell = [&](int index) -> std::string_view {
         if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) {
-            return {};
+            return std::string_view();
         }
         return fields[static_cast<std::size_t>(index)];
     };
@@ -284,8 +293,8 @@ std::string toInputRecord(const StandColumns& columns, const std::vector<std::st
 
     if (const std::string_view art = trimmed(cell(columns.tradslag)); !art.empty()) {
         if (art != "Tall" && art != "Gran" && art != "Löv") {
-            return "Okänt trädslag " + inQuotes(art) +
-                   " i kolumnen tradslag. Skriv Tall, Gran eller Löv.";
+            return fail("Okänt trädslag " + inQuotes(art) +
+                        " i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
         }
         record.optTall = art == "Tall";
         record.optGran = art == "Gran";
@@ -294,8 +303,9 @@ std::string toInputRecord(const StandColumns& columns, const std::vector<std::st
 
     if (const std::string_view atgard = trimmed(cell(columns.atgard)); !atgard.empty()) {
         if (atgard != "Kalavverkning" && atgard != "Gallring och plockhuggning") {
-            return "Okänd åtgärd " + inQuotes(atgard) +
-                   " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.";
+            return fail(
+                "Okänd åtgärd " + inQuotes(atgard) +
+                " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.");
         }
         record.optKalavv = atgard == "Kalavverkning";
         record.optGallring = !record.optKalavv;
@@ -308,18 +318,14 @@ std::string toInputRecord(const StandColumns& columns, const std::vector<std::st
             row.text = trimmed(dia).empty() ? std::string() : std::string(dia);
             const std::string_view avv = trimmed(cell(columns.avv[k]));
             if (!avv.empty() && avv != "x" && avv != "X") {
-                return "Okänt värde " + inQuotes(avv) + " i kolumnen avv" + std::to_string(k + 1) +
-                       ". Skriv x för ett träd som avverkas direkt, annars ingenting.";
+                return fail("Okänt värde " + inQuotes(avv) + " i kolumnen avv" +
+                            std::to_string(k + 1) +
+                            ". Skriv x för ett träd som avverkas direkt, annars ingenting.");
             }
             row.avverkas = !avv.empty();
         }
     }
     return {};
-}
-
-bool StandFile::fail(const CsvReader& reader, const std::string& message) {
-    error_ = message.empty() ? reader.error() : message;
-    return false;
 }
 
 void StandFile::decode(std::vector<std::string>& fields) const {
@@ -344,101 +350,114 @@ bool looksLikeUtf16(const std::vector<std::string>& header) {
 
 }  // namespace
 
-bool StandFile::readHeaderRow(std::vector<std::string>& header) {
-    const bool haveHeader = reader_->next(header);
+Result<std::vector<std::string>> StandFile::readHeaderRow() {
+    std::vector<std::string> header;
+    const Result<bool> haveHeader = reader_->next(header);
     if (in_->bad()) {
-        return fail(*reader_, "Filen kunde inte läsas.");
+        return fail("Filen kunde inte läsas.");
     }
     if (!haveHeader) {
-        return fail(*reader_, reader_->error().empty()
-                                  ? "Filen är tom: den saknar rubrikrad med kolumnernas namn."
-                                  : std::string());
+        return haveHeader.error();
+    }
+    if (!*haveHeader) {
+        return fail("Filen är tom: den saknar rubrikrad med kolumnernas namn.");
     }
     if (looksLikeUtf16(header)) {
-        return fail(*reader_,
-                    "Filen är varken UTF-8 eller Windows-1252 (den är kanske UTF-16). Spara den "
-                    "som UTF-8 eller Windows-1252.");
+        return fail(
+            "Filen är varken UTF-8 eller Windows-1252 (den är kanske UTF-16). Spara den som "
+            "UTF-8 eller Windows-1252.");
     }
     if (reader_->fieldCount() > CsvReader::kMaxHeaderFields) {
-        return fail(*reader_, "Rubrikraden har fler än " +
-                                  std::to_string(CsvReader::kMaxHeaderFields) + " fält.");
+        return fail("Rubrikraden har fler än " + std::to_string(CsvReader::kMaxHeaderFields) +
+                    " fält.");
     }
     reader_->limitFields(header.size() + 1);
-    return true;
+    return header;
 }
 
-bool StandFile::countStands(std::size_t headerFields) {
-    while (reader_->next(fields_)) {
+Result<> StandFile::countStands(std::size_t headerFields) {
+    for (;;) {
+        const Result<bool> read = reader_->next(fields_);
+        if (!read) {
+            return read.error();
+        }
+        if (!*read) {
+            break;
+        }
         if (reader_->fieldCount() > headerFields) {
-            return fail(*reader_, "Rad " + std::to_string(reader_->row()) + " har " +
-                                      std::to_string(reader_->fieldCount()) +
-                                      " fält men rubrikraden bara " + std::to_string(headerFields) +
-                                      ".");
+            return fail("Rad " + std::to_string(reader_->row()) + " har " +
+                        std::to_string(reader_->fieldCount()) + " fält men rubrikraden bara " +
+                        std::to_string(headerFields) + ".");
         }
         if (!blankRecord(fields_)) {
             ++standCount_;
         }
     }
-    if (!reader_->error().empty()) {
-        return fail(*reader_, {});
-    }
     if (in_->bad()) {
-        return fail(*reader_, "Filen kunde inte läsas.");
+        return fail("Filen kunde inte läsas.");
     }
-    return true;
+    return {};
 }
 
-bool StandFile::open(std::istream& in) {
+Result<> StandFile::open(std::istream& in) {
     in_ = &in;
-    error_.clear();
     standCount_ = 0;
 
     // First reading: the encoding, the shape of every record and the number of stands.
     reader_ = std::make_unique<CsvReader>(in);
-    std::vector<std::string> header;
-    if (!readHeaderRow(header) || !countStands(header.size())) {
-        return false;
+    Result<std::vector<std::string>> header = readHeaderRow();
+    if (!header) {
+        return header.error();
+    }
+    if (Result<> counted = countStands(header->size()); !counted) {
+        return counted;
     }
     windows1252_ = !reader_->utf8();
-    decode(header);
-    if (std::string message = readHeader(header, columns_); !message.empty()) {
-        return fail(*reader_, message);
+    decode(*header);
+    Result<StandColumns> columns = readHeader(*header);
+    if (!columns) {
+        return columns.error();
     }
+    columns_ = *columns;
 
     // Second reading, handed out by next().
     in.clear();
     in.seekg(0);
     if (!in) {
-        return fail(*reader_, "Filen kunde inte läsas en andra gång.");
+        return fail("Filen kunde inte läsas en andra gång.");
     }
     reader_ = std::make_unique<CsvReader>(in);
-    reader_->next(header);
-    reader_->limitFields(header.size() + 1);
-    return true;
+    if (!reader_->next(fields_)) {
+        return fail("Filen kunde inte läsas en andra gång.");
+    }
+    reader_->limitFields(columns_.fieldCount + 1);
+    return {};
 }
 
-bool StandFile::next(Stand& stand) {
+Result<bool> StandFile::next(Stand& stand) {
     if (!reader_) {
         return false;
     }
-    while (reader_->next(fields_)) {
+    for (;;) {
+        const Result<bool> read = reader_->next(fields_);
+        if (!read || !*read) {
+            return read;
+        }
         if (blankRecord(fields_)) {
             continue;
         }
         if (reader_->fieldCount() > columns_.fieldCount) {
-            error_ = "Filen ändrades medan den lästes.";
-            return false;
+            return fail("Filen ändrades medan den lästes.");
         }
         decode(fields_);
         stand.row = reader_->row();
         stand.input = InputRecord{};
-        stand.refusal = toInputRecord(columns_, fields_, stand.input);
+        stand.refusal.reset();
+        if (Result<> taken = toInputRecord(columns_, fields_, stand.input); !taken) {
+            stand.refusal = taken.message();
+        }
         return true;
     }
-    if (!reader_->error().empty()) {
-        error_ = reader_->error();
-    }
-    return false;
 }
 
 }  // namespace lodra::batch
