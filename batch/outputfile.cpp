@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "files/inquotes.h"
+#include "files/resultfile.h"
 
 namespace lodra::batch {
 
@@ -205,6 +206,12 @@ Result<> PlannedOutput::prepare() {
     if (target_.kind == OutputTarget::Kind::InPlace) {
         return {};
     }
+    if (target_.kind == OutputTarget::Kind::Numbered) {
+        // A folder whose numbers are used up is known before the run.
+        if (Result<ResultNumbers> numbers = listResultNumbers(target_.folder); !numbers) {
+            return numbers.error();
+        }
+    }
     Result<> created = file_.create(target_.folder, target_.shown);
     file_.keepMode(target_.mode);
     return created;
@@ -264,19 +271,29 @@ Result<> finishAll(std::list<PlannedOutput>& outputs) {
 
 Result<> commitAll(std::list<PlannedOutput>& outputs,
                    const std::function<void(const std::string&)>& savedNumbered) {
-    for (const bool inPlace : {true, false}) {
+    using Kind = OutputTarget::Kind;
+    // Replacing comes last: a replaced file cannot be had back, a new numbered one can be
+    // removed again when a later commit fails.
+    std::vector<std::string> created;
+    for (const Kind kind : {Kind::InPlace, Kind::Numbered, Kind::Replacing}) {
         for (PlannedOutput& output : outputs) {
-            if ((output.target().kind == OutputTarget::Kind::InPlace) != inPlace) {
+            if (output.target().kind != kind) {
                 continue;
             }
             Result<std::string> path = output.commit();
             if (!path) {
+                for (const std::string& made : created) {
+                    ::unlink(made.c_str());
+                }
                 return path.error();
             }
-            if (output.target().kind == OutputTarget::Kind::Numbered) {
-                savedNumbered(*path);
+            if (kind == Kind::Numbered) {
+                created.push_back(*path);
             }
         }
+    }
+    for (const std::string& path : created) {
+        savedNumbered(path);
     }
     return {};
 }

@@ -91,7 +91,8 @@ class PlannedOutput {
 
 // Prepares every output, then, once the run is done, finishes the files in list order
 // (the table before the result, so that a full disk stops the run before the result is
-// in place) and commits them: what is written in place first, then the files' names.
+// in place) and commits them: what is written in place first, then the new numbered
+// files, then the replaced ones; a failure removes the numbered files made before it.
 // savedNumbered is told the path of a numbered file once it is in place.
 Result<> prepareAll(std::list<PlannedOutput>& outputs);
 Result<> finishAll(std::list<PlannedOutput>& outputs);

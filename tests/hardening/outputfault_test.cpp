@@ -79,6 +79,9 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
          "Kunde inte skapa en fil i mappen \\\"saknas\\\": mappen eller filen finns inte."},
         {"ln -s saknas.txt ut.txt", "--output ut.txt s.csv", ">out",
          "Kunde inte skriva \\\"ut.txt\\\": länken pekar på en fil som inte finns."},
+        {"touch Result32767.txt", "--table keep.txt s.csv", ">out",
+         "Mappen \\\"@\\\" har redan en resultatfil med numret 32767, det högsta möjliga. Flytta "
+         "filen eller välj en annan mapp."},
         {"", "--output - s.csv", ">&-",
          "Standardutmatningen är stängd eller går inte att skriva i."},
         {"", "s.csv", ">&-", "Standardutmatningen är stängd eller går inte att skriva i."},
@@ -99,13 +102,16 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
         for (std::size_t at; (at = expected.find("\\\"")) != std::string::npos;) {
             expected.replace(at, 2, "\"");
         }
+        if (const std::size_t at = expected.find('@'); at != std::string::npos) {
+            expected.replace(at, 1, folder.string());
+        }
         EXPECT_EQ(err, expected);
         EXPECT_EQ(out, "");
         EXPECT_EQ(testfiles::fileNames(folder), before);
         EXPECT_EQ(readFile(folder / "s.csv"), kStands);
         EXPECT_EQ(readFile(folder / "keep.txt"), "en tidigare fil\r\n");
         fs::remove_all(folder / "tdir");
-        for (const char* name : {"l.txt", "t.csv", "ut.txt"}) {
+        for (const char* name : {"l.txt", "t.csv", "ut.txt", "Result32767.txt"}) {
             fs::remove(folder / name);
         }
     }
