@@ -191,8 +191,8 @@ bool sameFile(const std::string& a, const std::string& b) {
     }
     std::error_code ea;
     std::error_code eb;
-    const fs::path pa = fs::weakly_canonical(fs::absolute(a), ea);
-    const fs::path pb = fs::weakly_canonical(fs::absolute(b), eb);
+    const fs::path pa = fs::weakly_canonical(fs::absolute(a, ea), ea);
+    const fs::path pb = fs::weakly_canonical(fs::absolute(b, eb), eb);
     return !ea && !eb && pa == pb;
 }
 

@@ -166,11 +166,11 @@ TEST_F(OutputFault, StandFilesThatAreNotWhatTheySeem) {
 // A register cut short while it is calculated: exit 2 and no result.
 TEST_F(OutputFault, AStandFileThatChangesDuringTheRunIsRefused) {
     std::string stands = "totaltid\n";
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 4000; ++i) {
         stands += "250\n";
     }
     writeFile(folder / "s.csv", stands);
-    EXPECT_EQ(run("--table t.csv s.csv", "(sleep 0.2; truncate -s 1000 s.csv) &",
+    EXPECT_EQ(run("--table t.csv s.csv", "(sleep 0.5; truncate -s 1000 s.csv) &",
                   ">out; status=$?; wait; exit $status"),
               2);
     EXPECT_EQ(err,
