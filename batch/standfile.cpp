@@ -120,6 +120,14 @@ bool CsvReader::readPlain(std::string& field, int& c) {
     return true;
 }
 
+std::string CsvReader::tooManyFields() const {
+    if (row_ == 1) {
+        return "Rubrikraden har fler än " + std::to_string(fieldLimit_) + " fält.";
+    }
+    return "Rad " + std::to_string(row_) + " har fler fält än rubrikraden, som har " +
+           std::to_string(fieldLimit_) + ".";
+}
+
 bool CsvReader::endRecord(int c) {
     if (c == '\r') {
         // A lone CR ends the record too; the byte after it starts the next one.
@@ -156,11 +164,13 @@ bool CsvReader::readRecord(std::vector<std::string>& fields) {
         if (!(c == '"' ? readQuoted(field, c) : readPlain(field, c))) {
             return false;
         }
-        // Fields beyond the limit are counted, not kept: a row of separators cannot
-        // take more memory than the limit's fields.
-        if (++fieldCount_ <= fieldLimit_) {
-            fields.push_back(std::move(field));
+        // A record stops at its first field beyond the limit, so that a row of separators
+        // costs no more than the header's fields.
+        if (++fieldCount_ > fieldLimit_) {
+            error_ = tooManyFields();
+            return false;
         }
+        fields.push_back(std::move(field));
         if (c != ';') {
             return endRecord(c);
         }
@@ -367,15 +377,11 @@ Result<std::vector<std::string>> StandFile::readHeaderRow() {
             "Filen är varken UTF-8 eller Windows-1252 (den är kanske UTF-16). Spara den som "
             "UTF-8 eller Windows-1252.");
     }
-    if (reader_->fieldCount() > CsvReader::kMaxHeaderFields) {
-        return fail("Rubrikraden har fler än " + std::to_string(CsvReader::kMaxHeaderFields) +
-                    " fält.");
-    }
-    reader_->limitFields(header.size() + 1);
+    reader_->limitFields(header.size());
     return header;
 }
 
-Result<> StandFile::countStands(std::size_t headerFields) {
+Result<> StandFile::countStands() {
     for (;;) {
         const Result<bool> read = reader_->next(fields_);
         if (!read) {
@@ -383,11 +389,6 @@ Result<> StandFile::countStands(std::size_t headerFields) {
         }
         if (!*read) {
             break;
-        }
-        if (reader_->fieldCount() > headerFields) {
-            return fail("Rad " + std::to_string(reader_->row()) + " har " +
-                        std::to_string(reader_->fieldCount()) + " fält men rubrikraden bara " +
-                        std::to_string(headerFields) + ".");
         }
         if (!blankRecord(fields_)) {
             ++standCount_;
@@ -409,7 +410,7 @@ Result<> StandFile::open(std::istream& in) {
     if (!header) {
         return header.error();
     }
-    if (Result<> counted = countStands(header->size()); !counted) {
+    if (Result<> counted = countStands(); !counted) {
         return counted;
     }
     windows1252_ = !reader_->utf8();
@@ -430,7 +431,7 @@ Result<> StandFile::open(std::istream& in) {
     if (!reader_->next(fields_)) {
         return fail("Filen kunde inte läsas en andra gång.");
     }
-    reader_->limitFields(columns_.fieldCount + 1);
+    reader_->limitFields(columns_.fieldCount);
     return {};
 }
 
@@ -445,9 +446,6 @@ Result<bool> StandFile::next(Stand& stand) {
         }
         if (blankRecord(fields_)) {
             continue;
-        }
-        if (reader_->fieldCount() > columns_.fieldCount) {
-            return fail("Filen ändrades medan den lästes.");
         }
         decode(fields_);
         stand.row = reader_->row();

@@ -47,9 +47,9 @@ class CsvReader {
     // what is wrong with a malformed record (then every later call says the same).
     Result<bool> next(std::vector<std::string>& fields);
 
-    // Keeps at most the first most fields of a record; fieldCount() tells how many it had.
+    // A record with more fields than most is refused at its first field too many (the
+    // header row's limit is kMaxHeaderFields, the other rows' the header's field count).
     void limitFields(std::size_t most) { fieldLimit_ = most; }
-    std::size_t fieldCount() const { return fieldCount_; }
     // Number of the record last read; the first record (the header) is 1.
     int row() const { return row_; }
     // Whether every byte read so far is well-formed UTF-8 (the mark included).
@@ -69,6 +69,7 @@ class CsvReader {
     bool readQuoted(std::string& field, int& c);
     // A field without quotes, from its first byte c; c becomes the byte that ends it.
     bool readPlain(std::string& field, int& c);
+    std::string tooManyFields() const;
     // The record ends at c (a line end, the end of the input), else the error.
     bool endRecord(int c);
 
@@ -80,7 +81,7 @@ class CsvReader {
     bool eof_ = false;
     bool bom_ = false;
     int row_ = 0;
-    std::size_t fieldLimit_ = kMaxHeaderFields + 1;
+    std::size_t fieldLimit_ = kMaxHeaderFields;
     std::size_t fieldCount_ = 0;
     std::size_t recordBytes_ = 0;
     std::string error_;
@@ -135,7 +136,7 @@ class StandFile {
 
   private:
     Result<std::vector<std::string>> readHeaderRow();
-    Result<> countStands(std::size_t headerFields);
+    Result<> countStands();
     void decode(std::vector<std::string>& fields) const;
 
     std::istream* in_ = nullptr;

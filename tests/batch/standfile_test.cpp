@@ -342,7 +342,7 @@ TEST(StandFile, FilesThatCannotBeUsedAtAllAreRefusedBeforeAnyStand) {
 
     r = readStands("totaltid;bonitet\n250;4\n\n250;4;5\n");
     EXPECT_FALSE(r.opened);
-    EXPECT_EQ(r.error, "Rad 4 har 3 fält men rubrikraden bara 2.");
+    EXPECT_EQ(r.error, "Rad 4 har fler fält än rubrikraden, som har 2.");
 
     r = readStands("totaltid\n250\n\"250\n");
     EXPECT_FALSE(r.opened);

@@ -351,8 +351,8 @@ TEST_F(BatchFile, FilesThatCannotBeUsedAreRefusedWholeAndNothingIsWritten) {
          "lodra05-batch: Fel i beståndsfilen \"citat2.csv\": Rad 2: efter ett avslutande "
          "citattecken ska ';' eller radslut följa.\n"},
         {"fler.csv", "totaltid;bonitet\n250;4\n250;4;50\n",
-         "lodra05-batch: Fel i beståndsfilen \"fler.csv\": Rad 3 har 3 fält men rubrikraden "
-         "bara 2.\n"},
+         "lodra05-batch: Fel i beståndsfilen \"fler.csv\": Rad 3 har fler fält än rubrikraden, "
+         "som har 2.\n"},
         {"tom.csv", "",
          "lodra05-batch: Fel i beståndsfilen \"tom.csv\": Filen är tom: den saknar rubrikrad med "
          "kolumnernas namn.\n"},
@@ -362,7 +362,8 @@ TEST_F(BatchFile, FilesThatCannotBeUsedAreRefusedWholeAndNothingIsWritten) {
         {"bred.csv", std::string(300, ';') + "\n250\n",
          "lodra05-batch: Fel i beståndsfilen \"bred.csv\": Rubrikraden har fler än 256 fält.\n"},
         {"semikolon.csv", "totaltid\n" + std::string(3 << 20, ';') + "\n",
-         "lodra05-batch: Fel i beståndsfilen \"semikolon.csv\": Rad 2 är längre än 1 MB.\n"},
+         "lodra05-batch: Fel i beståndsfilen \"semikolon.csv\": Rad 2 har fler fält än "
+         "rubrikraden, som har 1.\n"},
     };
     checkRefused(cases);
 }
