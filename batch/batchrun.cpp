@@ -1,64 +1,37 @@
 #include "batch/batchrun.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QLocale>
 #include <QString>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <list>
 #include <memory>
+#include <optional>
 
 #include "batch/outputfile.h"
 #include "batch/refusaltext.h"
 #include "batch/standfile.h"
 #include "batch/standtable.h"
 #include "calc/randomsource.h"
+#include "files/fdwriter.h"
+#include "files/inquotes.h"
+#include "files/windows1252.h"
 #include "report/decimalseparator.h"
-#include "report/resultfile.h"
 #include "report/session.h"
 
 namespace lodra::batch {
 
 namespace {
-
-std::string inQuotes(const std::string& s) {
-    return "\"" + s + "\"";
-}
-
-bool parseSeed(const std::string& text, std::uint64_t& seed) {
-    if (text.empty() || text.size() > 20) {
-        return false;
-    }
-    std::uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (value > (UINT64_MAX - digit) / 10) {
-            return false;
-        }
-        value = value * 10 + digit;
-    }
-    seed = value;
-    return true;
-}
-
-std::string currentFolder() {
-    std::string buffer(4096, '\0');
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) {
-            return ".";
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.resize(buffer.find('\0'));
-    return buffer;
-}
 
 std::string durationText(double seconds) {
     const long total = static_cast<long>(seconds + 0.5);
@@ -112,72 +85,103 @@ class Progress {
 
 }  // namespace
 
-std::string parseArguments(const std::vector<std::string>& args, Arguments& arguments) {
-    arguments = Arguments{};
+namespace {
+
+// Takes the file argument as the stand file, the only one there may be.
+Result<> setStandFile(const std::string& arg, bool& haveStands, Arguments& arguments) {
+    if (haveStands) {
+        return fail("Bara en beståndsfil kan anges (" + inQuotes(arguments.stands) + " och " +
+                    inQuotes(arg) + ").");
+    }
+    arguments.stands = arg;
+    haveStands = true;
+    return {};
+}
+
+struct Option {
+    std::string name;
+    std::string value;
+};
+
+// The option at args[i], "--name=value" or "--name value" (then i moves past the value).
+Result<Option> readOption(const std::vector<std::string>& args, std::size_t& i) {
+    const std::string& arg = args[i];
+    Option option{arg, {}};
+    const std::size_t eq = arg.find('=');
+    if (eq != std::string::npos) {
+        option = {arg.substr(0, eq), arg.substr(eq + 1)};
+    }
+    if (option.name != "--seed" && option.name != "--output" && option.name != "--table") {
+        return fail("Okänd flagga " + inQuotes(arg) + ".");
+    }
+    if (eq == std::string::npos) {
+        if (i + 1 >= args.size()) {
+            return fail("Flaggan " + option.name + " behöver ett värde.");
+        }
+        option.value = args[++i];
+    }
+    return option;
+}
+
+Result<> setSeed(const std::string& text, Arguments& arguments) {
+    if (arguments.seed) {
+        return fail("Flaggan --seed kan bara anges en gång.");
+    }
+    std::uint64_t seed = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, seed);
+    if (text.empty() || error != std::errc() || stop != end) {
+        return fail("--seed behöver ett heltal från 0 till 18446744073709551615, inte " +
+                    inQuotes(text) + ".");
+    }
+    arguments.seed = seed;
+    return {};
+}
+
+Result<> setOption(const Option& option, Arguments& arguments) {
+    if (option.name == "--seed") {
+        return setSeed(option.value, arguments);
+    }
+    std::optional<std::string>& slot =
+        option.name == "--output" ? arguments.output : arguments.table;
+    if (slot) {
+        return fail("Flaggan " + option.name + " kan bara anges en gång.");
+    }
+    if (option.value.empty() || (option.name == "--table" && option.value == "-")) {
+        return fail("Flaggan " + option.name + " behöver ett filnamn.");
+    }
+    slot = option.value;
+    return {};
+}
+
+}  // namespace
+
+Result<Arguments> parseArguments(const std::vector<std::string>& args) {
+    Arguments arguments;
     bool onlyFiles = false;
     bool haveStands = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        Result<> taken;
         if (onlyFiles || arg == "-" || !arg.starts_with("-")) {
-            if (haveStands) {
-                return "Bara en beståndsfil kan anges (" + inQuotes(arguments.stands) + " och " +
-                       inQuotes(arg) + ").";
-            }
-            arguments.stands = arg;
-            haveStands = true;
-            continue;
-        }
-        if (arg == "--") {
+            taken = setStandFile(arg, haveStands, arguments);
+        } else if (arg == "--") {
             onlyFiles = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
+        } else if (arg == "--help" || arg == "-h") {
             arguments.help = true;
-            continue;
-        }
-        std::string name = arg;
-        std::optional<std::string> value;
-        if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
-            name = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-        }
-        if (name != "--seed" && name != "--output" && name != "--table") {
-            return "Okänd flagga " + inQuotes(arg) + ".";
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                return "Flaggan " + name + " behöver ett värde.";
-            }
-            value = args[++i];
-        }
-        if (name == "--seed") {
-            std::uint64_t seed = 0;
-            if (arguments.seed || !parseSeed(*value, seed)) {
-                return arguments.seed ? "Flaggan --seed kan bara anges en gång."
-                                      : "--seed behöver ett heltal från 0 till "
-                                        "18446744073709551615, inte " +
-                                            inQuotes(*value) + ".";
-            }
-            arguments.seed = seed;
+        } else if (Result<Option> option = readOption(args, i); !option) {
+            taken = option.error();
         } else {
-            std::optional<std::string>& slot =
-                name == "--output" ? arguments.output : arguments.table;
-            if (slot) {
-                return "Flaggan " + name + " kan bara anges en gång.";
-            }
-            if (value->empty() || (name == "--table" && *value == "-")) {
-                return "Flaggan " + name + " behöver ett filnamn.";
-            }
-            slot = *value;
+            taken = setOption(*option, arguments);
+        }
+        if (!taken) {
+            return taken.error();
         }
     }
     if (!arguments.help && !haveStands) {
-        return "Ange beståndsfilen.";
+        return fail("Ange beståndsfilen.");
     }
-    if (arguments.output && arguments.table && *arguments.output == *arguments.table) {
-        return "Resultatet och tabellen kan inte skrivas till samma fil.";
-    }
-    return {};
+    return arguments;
 }
 
 std::string helpText() {
@@ -224,55 +228,190 @@ char systemDecimalSeparator() {
     return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
 }
 
-int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
-    std::FILE* err = streams.errors;
-    auto fail = [&](const std::string& message) {
-        std::fprintf(err, "lodra05-batch: %s\n", message.c_str());
-        return kUsageOrFileError;
-    };
+namespace {
 
-    std::error_code ignored;
-    if (std::filesystem::is_directory(arguments.stands, ignored)) {
-        return fail("Beståndsfilen " + inQuotes(arguments.stands) + " är en mapp, inte en fil.");
-    }
-    std::ifstream in(arguments.stands, std::ios::binary);
-    if (!in) {
-        const int error = errno;
-        return fail("Kunde inte öppna beståndsfilen " + inQuotes(arguments.stands) + ": " +
-                    systemErrorText(error) + ".");
-    }
-    StandFile stands;
-    if (!stands.open(in)) {
-        return fail("Fel i beståndsfilen " + inQuotes(arguments.stands) + ": " + stands.error());
-    }
-    if (stands.standCount() == 0) {
-        return fail("Beståndsfilen " + inQuotes(arguments.stands) +
-                    " har inga bestånd, bara en rubrikrad.");
-    }
-
-    // Everything that will be written is created before the first calculation, so that
-    // an unwritable folder is known at once.
-    std::string message;
-    SpoolFile indataSpool;
-    SpoolFile resultatSpool;
-    if (!indataSpool.create(message) || !resultatSpool.create(message)) {
-        return fail(message);
-    }
-    const bool toStdout = arguments.output && *arguments.output == "-";
-    const std::string resultFolder =
-        arguments.output ? folderOf(*arguments.output) : currentFolder();
-    PendingFile resultFile;
-    if (!toStdout && !resultFile.create(resultFolder, message)) {
-        return fail(message);
-    }
-    PendingFile tableFile;
-    if (arguments.table) {
-        if (!tableFile.create(folderOf(*arguments.table), message)) {
-            return fail(message);
+// Prints a message on its own line; a NUL in it is shown as \0 instead of ending it.
+void printLine(std::FILE* out, const std::string& text) {
+    for (const char c : text) {
+        if (c == '\0') {
+            std::fputs("\\0", out);
+        } else {
+            std::fputc(c, out);
         }
-        tableFile.write(tableHeader());
     }
+    std::fputc('\n', out);
+}
 
+// What tells one state of the stand file from another: a change between the readings
+// means that something wrote the file meanwhile.
+struct FileState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;             // bytes
+    std::int64_t modified = 0;  // ns since the epoch
+
+    bool operator==(const FileState&) const = default;
+};
+
+std::optional<FileState> stateOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return FileState{st.st_dev, st.st_ino, st.st_size,
+                     st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
+}
+
+struct StandSource {
+    std::ifstream in;
+    StandFile file;
+    std::optional<FileState> state;  // when first read
+};
+
+Error standFileError(const std::string& path, const std::string& message) {
+    return fail("Fel i beståndsfilen " + inQuotes(path) + ": " + message);
+}
+
+// Opens the stand file and reads it through once, checking every record and counting
+// the stands, before anything is calculated.
+Result<> openStands(const std::string& path, StandSource& source) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        return fail("Beståndsfilen " + inQuotes(path) + " är en mapp, inte en fil.");
+    }
+    source.in.open(path, std::ios::binary);
+    if (!source.in) {
+        return systemFailure("öppna beståndsfilen", inQuotes(path), errno);
+    }
+    source.state = stateOf(path);
+    if (Result<> opened = source.file.open(source.in); !opened) {
+        return standFileError(path, opened.message());
+    }
+    if (source.file.standCount() == 0) {
+        return fail("Beståndsfilen " + inQuotes(path) + " har inga bestånd, bara en rubrikrad.");
+    }
+    return {};
+}
+
+// The stand file gave every stand it counted, and nothing wrote it while it was read.
+Result<> checkReadConsistently(const std::string& path, const StandSource& source, int handedOut) {
+    if (handedOut != source.file.standCount() || !source.state || stateOf(path) != source.state) {
+        return standFileError(path, "Filen ändrades medan den lästes.");
+    }
+    return {};
+}
+
+// No output may be the stand file or another output.
+Result<> checkDistinct(const Arguments& arguments) {
+    const std::string& stands = arguments.stands;
+    if (arguments.output && arguments.table && sameFile(*arguments.output, *arguments.table)) {
+        return fail("Resultatet och tabellen kan inte skrivas till samma fil.");
+    }
+    if (arguments.output && sameFile(*arguments.output, stands)) {
+        return fail("Resultatet kan inte skrivas till beståndsfilen " + inQuotes(stands) + ".");
+    }
+    if (arguments.table && sameFile(*arguments.table, stands)) {
+        return fail("Tabellen kan inte skrivas till beståndsfilen " + inQuotes(stands) + ".");
+    }
+    return {};
+}
+
+// The texts of the run, spooled until the outputs are made from them.
+struct RunSpools {
+    SpoolFile indata;    // input summaries, Windows-1252
+    SpoolFile resultat;  // result texts, Windows-1252
+    SpoolFile table;     // the table's rows, when asked for
+};
+
+Result<> createSpools(RunSpools& spools, bool withTable) {
+    for (SpoolFile* spool : {&spools.indata, &spools.resultat, &spools.table}) {
+        if (spool == &spools.table && !withTable) {
+            continue;
+        }
+        if (Result<> created = spool->create(); !created) {
+            return created;
+        }
+    }
+    return withTable ? spools.table.write(tableHeader()) : Result<>();
+}
+
+// The outputs in the order they are finished: the table before the result.
+Result<std::list<PlannedOutput>> planOutputs(const Arguments& arguments, RunSpools& spools) {
+    std::list<PlannedOutput> outputs;
+    if (arguments.table) {
+        Result<OutputTarget> target = findTarget(arguments.table);
+        if (!target) {
+            return target.error();
+        }
+        outputs.emplace_back(std::move(*target),
+                             [&spools](FdWriter& out) { return spools.table.copyTo(out); });
+    }
+    Result<OutputTarget> target = findTarget(arguments.output);
+    if (!target) {
+        return target.error();
+    }
+    outputs.emplace_back(std::move(*target), [&spools](FdWriter& out) -> Result<> {
+        // The saved file: every input summary, CR LF, every result text, CR LF.
+        Result<> written = spools.indata.copyTo(out);
+        for (SpoolFile* next : {&spools.resultat, static_cast<SpoolFile*>(nullptr)}) {
+            if (written) {
+                written = out.write("\r\n");
+            }
+            if (written && next != nullptr) {
+                written = next->copyTo(out);
+            }
+        }
+        return written;
+    });
+    return outputs;
+}
+
+struct Tally {
+    int calculated = 0;
+    int refused = 0;
+    int handedOut = 0;
+};
+
+// Why the stand cannot be calculated, if it cannot.
+struct RowRefusal {
+    std::string text;          // for the table's message cell
+    const char* joint = ": ";  // between "Rad N" and the text on standard error
+};
+
+std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& stand,
+                                    const CalcOptions& options) {
+    if (stand.refusal) {
+        return RowRefusal{*stand.refusal};
+    }
+    try {
+        const Outcome outcome = session.berakna(stand.input, options);
+        if (!outcome.ok()) {
+            return RowRefusal{refusalText(outcome.error()), afterRow(outcome.error())};
+        }
+    } catch (const std::exception&) {
+        return RowRefusal{"Beräkningen kunde inte slutföras."};
+    }
+    return std::nullopt;
+}
+
+// Spools the texts of a calculated stand and its table row.
+Result<> spoolCalculated(Session& session, int row, RunSpools& spools, bool withTable,
+                         char decimalSeparator) {
+    Result<> written = spools.indata.write(toWindows1252(session.prIndata));
+    if (written) {
+        written = spools.resultat.write(toWindows1252(session.prResultat));
+    }
+    session.prIndata.clear();
+    session.prResultat.clear();
+    if (written && withTable) {
+        written = spools.table.write(tableRow(row, session.calculation, decimalSeparator));
+    }
+    return written;
+}
+
+// Calculates every stand in order, as one session of the desktop program would.
+Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments& arguments,
+                           char decimalSeparator, const RunStreams& streams) {
     std::unique_ptr<RandomSource> random;
     if (arguments.seed) {
         random = std::make_unique<SeededRandom>(*arguments.seed);
@@ -283,118 +422,140 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
     options.decimalSeparator = decimalSeparator;
     options.random = random.get();
 
+    const bool withTable = arguments.table.has_value();
     Session session;
-    Progress progress(err, streams.progress, stands.standCount());
-    int done = 0;
-    int calculated = 0;
-    int refused = 0;
+    Progress progress(streams.errors, streams.progress, stands.standCount());
+    Tally tally;
     StandFile::Stand stand;
-    while (stands.next(stand)) {
-        std::string refusal = stand.refusal;
-        const char* joint = ": ";  // between "Rad N" and the refusal
-        if (refusal.empty()) {
-            try {
-                const Outcome outcome = session.berakna(stand.input, options);
-                if (!outcome) {
-                    refusal = refusalText(outcome.error());
-                    joint = afterRow(outcome.error());
-                }
-            } catch (const std::exception&) {
-                refusal = "Beräkningen kunde inte slutföras.";
-            }
-        }
-        if (refusal.empty()) {
-            ++calculated;
-            indataSpool.write(toWindows1252(session.prIndata));
-            resultatSpool.write(toWindows1252(session.prResultat));
-            session.prIndata.clear();
-            session.prResultat.clear();
-            if (arguments.table) {
-                tableFile.write(tableRow(stand.row, session.calculation, decimalSeparator));
-            }
-        } else {
-            ++refused;
+    for (;;) {
+        const Result<bool> read = stands.next(stand);
+        if (!read || !*read) {
             progress.clear();
-            std::fprintf(err, "Rad %d%s%s\n", stand.row, joint, refusal.c_str());
-            if (arguments.table) {
-                tableFile.write(tableRefusedRow(stand.row, refusal));
-            }
+            return read ? Result<Tally>(tally) : standFileError(arguments.stands, read.message());
         }
-        progress.update(++done);
-    }
-    progress.clear();
-    if (!stands.error().empty()) {
-        return fail("Fel i beståndsfilen " + inQuotes(arguments.stands) + ": " + stands.error());
-    }
-    for (SpoolFile* spool : {&indataSpool, &resultatSpool}) {
-        if (!spool->flush()) {
-            return fail("Kunde inte skriva en tillfällig fil i mappen " +
-                        inQuotes(spool->folder()) + ": " + systemErrorText(spool->error()) + ".");
-        }
-    }
-
-    // The table is complete: finished first, so that a full disk stops the run before any
-    // result is written.
-    if (arguments.table && !tableFile.finish(inQuotes(*arguments.table), message)) {
-        return fail(message);
-    }
-    if (calculated == 0) {
-        resultFile.discard();
-        std::fprintf(err, "Inget bestånd kunde beräknas, så inget resultat skrevs.\n");
-    } else {
-        // The saved file: every input summary, CR LF, every result text, CR LF.
-        FdWriter stdoutWriter(streams.outputFd);
-        FdWriter& sink = toStdout ? stdoutWriter : resultFile.writer();
-        const bool copied = indataSpool.copyTo(sink) && sink.write("\r\n") &&
-                            resultatSpool.copyTo(sink) && sink.write("\r\n");
-        if (!copied && sink.error() == 0) {
-            return fail("Kunde inte läsa en tillfällig fil.");
-        }
-        if (toStdout) {
-            if (!copied || !sink.flush()) {
-                return fail("Kunde inte skriva resultatet: " + systemErrorText(sink.error()) + ".");
-            }
-        } else if (arguments.output) {
-            if (!resultFile.commitReplacing(*arguments.output, message)) {
-                return fail(message);
+        Result<> spooled;
+        if (const std::optional<RowRefusal> refusal = calculate(session, stand, options)) {
+            ++tally.refused;
+            progress.clear();
+            printLine(streams.errors, "Rad " + std::to_string(stand.row) + refusal->joint +
+                                          refusal->text);
+            if (withTable) {
+                spooled = spools.table.write(tableRefusedRow(stand.row, refusal->text));
             }
         } else {
-            std::string path;
-            if (!resultFile.commitNumbered(path, message)) {
-                return fail(message);
-            }
-            std::fprintf(streams.messages, "Resultatet sparades i följande fil:\n%s\n",
-                         path.c_str());
-            std::fflush(streams.messages);
+            ++tally.calculated;
+            spooled = spoolCalculated(session, stand.row, spools, withTable, decimalSeparator);
         }
+        if (!spooled) {
+            progress.clear();
+            return spooled.error();
+        }
+        progress.update(++tally.handedOut);
     }
-    if (arguments.table && !tableFile.commitReplacing(*arguments.table, message)) {
-        return fail(message);
-    }
-    return refused > 0 ? kRowsRefused : kAllCalculated;
 }
 
+// The whole run; its failures are the usage and file errors of exit status 2.
+Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
+    if (Result<> distinct = checkDistinct(arguments); !distinct) {
+        return distinct.error();
+    }
+    RunSpools spools;
+    Result<std::list<PlannedOutput>> outputs = planOutputs(arguments, spools);
+    if (!outputs) {
+        return outputs.error();
+    }
+    StandSource stands;
+    Result<> ready = openStands(arguments.stands, stands);
+    if (ready) {
+        ready = createSpools(spools, arguments.table.has_value());
+    }
+    if (ready) {
+        ready = prepareAll(*outputs);
+    }
+    if (!ready) {
+        return ready.error();
+    }
+    Result<Tally> tally = calculateAll(stands.file, spools, arguments, decimalSeparator, streams);
+    if (!tally) {
+        return tally;
+    }
+    if (Result<> read = checkReadConsistently(arguments.stands, stands, tally->handedOut); !read) {
+        return read.error();
+    }
+    if (tally->calculated == 0) {
+        outputs->pop_back();  // the result
+        std::fputs("Inget bestånd kunde beräknas, så inget resultat skrevs.\n", streams.errors);
+    }
+    if (Result<> finished = finishAll(*outputs); !finished) {
+        return finished.error();
+    }
+    Result<> committed = commitAll(*outputs, [&streams](const std::string& path) {
+        std::fprintf(streams.messages, "Resultatet sparades i följande fil:\n%s\n", path.c_str());
+        std::fflush(streams.messages);
+    });
+    if (!committed) {
+        return committed.error();
+    }
+    return tally;
+}
+
+}  // namespace
+
+int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
+    const Result<Tally> tally = run(arguments, decimalSeparator, streams);
+    if (!tally) {
+        printLine(streams.errors, "lodra05-batch: " + tally.message());
+        return kUsageOrFileError;
+    }
+    return tally->refused > 0 ? kRowsRefused : kAllCalculated;
+}
+
+namespace {
+
+// A standard stream that is closed is held by /dev/null opened for reading, so that no file
+// of the run gets its number and writing to it fails instead of going into that file.
+void holdClosedStandardStreams() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) < 0) {
+            const int held = ::open("/dev/null", O_RDONLY);
+            if (held >= 0 && held != fd) {
+                ::dup2(held, fd);
+                ::close(held);
+            }
+        }
+    }
+}
+
+}  // namespace
+
 int batchMain(int argc, char** argv) {
+    holdClosedStandardStreams();
     // Write errors (a full disk, a file size limit, a closed pipe) come back as errors
     // with a message instead of ending the program.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
-    removeTemporaryFilesOnSignals();
 
-    Arguments arguments;
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (const std::string message = parseArguments(args, arguments); !message.empty()) {
+    const Result<Arguments> arguments = parseArguments(args);
+    if (!arguments) {
         std::fprintf(stderr, "lodra05-batch: %s\nSkriv lodra05-batch --help för hjälp.\n",
-                     message.c_str());
+                     arguments.message().c_str());
         return kUsageOrFileError;
     }
-    if (arguments.help) {
+    if (arguments->help) {
         std::fputs(helpText().c_str(), stdout);
         return std::fflush(stdout) == 0 ? kAllCalculated : kUsageOrFileError;
     }
+    // A numbered file is named on standard output.
+    if (!arguments->output) {
+        if (const Result<> usable = standardOutputWritable(); !usable) {
+            std::fprintf(stderr, "lodra05-batch: %s\n", usable.message().c_str());
+            return kUsageOrFileError;
+        }
+    }
     RunStreams streams;
     streams.progress = ::isatty(STDERR_FILENO) == 1;
-    return runBatch(arguments, systemDecimalSeparator(), streams);
+    return runBatch(*arguments, systemDecimalSeparator(), streams);
 }
 
 }  // namespace lodra::batch

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "calc/result.h"
+
 namespace lodra::batch {
 
 struct Arguments {
@@ -19,9 +21,8 @@ struct Arguments {
     bool help = false;
 };
 
-// Reads the command line (without the program name). Returns the message of a usage
-// error, else an empty text.
-std::string parseArguments(const std::vector<std::string>& args, Arguments& arguments);
+// Reads the command line (without the program name), or says what is wrong with it.
+Result<Arguments> parseArguments(const std::vector<std::string>& args);
 
 // The text of --help.
 std::string helpText();
@@ -31,14 +32,13 @@ std::string helpText();
 char systemDecimalSeparator();
 
 struct RunStreams {
-    int outputFd = 1;              // where "--output -" writes the result bytes
     std::FILE* messages = stdout;  // where the saved file is named
     std::FILE* errors = stderr;    // refused rows, errors and progress
     bool progress = false;         // show a progress line (on a terminal)
 };
 
 // Exit status of a run: 0 when every stand was calculated, 1 when any row was refused,
-// 2 for a usage or file error (then no output file is left behind).
+// 2 for a usage or file error (then no new file exists and no existing file has changed).
 enum ExitStatus : int { kAllCalculated = 0, kRowsRefused = 1, kUsageOrFileError = 2 };
 
 int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams);

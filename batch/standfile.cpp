@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "report/resultfile.h"
+#include "files/inquotes.h"
+#include "files/windows1252.h"
 
 namespace lodra::batch {
 
@@ -71,83 +72,121 @@ int CsvReader::get() {
     return static_cast<unsigned char>(buf_[pos_++]);
 }
 
-bool CsvReader::next(std::vector<std::string>& fields) {
+void CsvReader::start() {
+    started_ = true;
+    refill();
+    if (len_ >= 3 && static_cast<unsigned char>(buf_[0]) == 0xEF &&
+        static_cast<unsigned char>(buf_[1]) == 0xBB &&
+        static_cast<unsigned char>(buf_[2]) == 0xBF) {
+        bom_ = true;
+        pos_ = 3;
+    }
+}
+
+bool CsvReader::countByte() {
+    if (++recordBytes_ <= kMaxRecordBytes) {
+        return true;
+    }
+    error_ = "Rad " + std::to_string(row_) + " är längre än 1 MB.";
+    return false;
+}
+
+bool CsvReader::readQuoted(std::string& field, int& c) {
+    for (;;) {
+        c = get();
+        if (c < 0) {
+            error_ = "Rad " + std::to_string(row_) +
+                     ": ett citattecken som inleder ett fält avslutas aldrig.";
+            return false;
+        }
+        if (c == '"' && (c = get()) != '"') {
+            return true;
+        }
+        if (!countByte()) {
+            return false;
+        }
+        field.push_back(static_cast<char>(c));
+    }
+}
+
+bool CsvReader::readPlain(std::string& field, int& c) {
+    while (c >= 0 && c != ';' && c != '\n' && c != '\r') {
+        if (!countByte()) {
+            return false;
+        }
+        field.push_back(static_cast<char>(c));
+        c = get();
+    }
+    return true;
+}
+
+std::string CsvReader::tooManyFields() const {
+    if (row_ == 1) {
+        return "Rubrikraden har fler än " + std::to_string(fieldLimit_) + " fält.";
+    }
+    return "Rad " + std::to_string(row_) + " har fler fält än rubrikraden, som har " +
+           std::to_string(fieldLimit_) + ".";
+}
+
+bool CsvReader::endRecord(int c) {
+    if (c == '\r') {
+        // A lone CR ends the record too; the byte after it starts the next one.
+        if (const int d = get(); d >= 0 && d != '\n') {
+            unget();
+        }
+        return true;
+    }
+    if (c == '\n' || c < 0) {
+        return true;
+    }
+    error_ = "Rad " + std::to_string(row_) +
+             ": efter ett avslutande citattecken ska ';' eller radslut följa.";
+    return false;
+}
+
+bool CsvReader::readRecord(std::vector<std::string>& fields) {
     fields.clear();
     if (!error_.empty()) {
         return false;
     }
     if (!started_) {
-        started_ = true;
-        refill();
-        if (len_ >= 3 && static_cast<unsigned char>(buf_[0]) == 0xEF &&
-            static_cast<unsigned char>(buf_[1]) == 0xBB &&
-            static_cast<unsigned char>(buf_[2]) == 0xBF) {
-            bom_ = true;
-            pos_ = 3;
-        }
+        start();
     }
     int c = get();
     if (c < 0) {
         return false;
     }
     ++row_;
-    std::size_t recordBytes = 0;
-    auto tooLong = [&] {
-        if (++recordBytes <= kMaxRecordBytes) {
-            return false;
-        }
-        error_ = "Rad " + std::to_string(row_) + " är längre än 1 MB.";
-        return true;
-    };
+    fieldCount_ = 0;
+    recordBytes_ = 0;
     for (;;) {
         std::string field;
-        if (c == '"') {
-            for (;;) {
-                c = get();
-                if (c < 0) {
-                    error_ = "Rad " + std::to_string(row_) +
-                             ": ett citattecken som inleder ett fält avslutas aldrig.";
-                    return false;
-                }
-                if (c == '"') {
-                    c = get();
-                    if (c != '"') {
-                        break;
-                    }
-                }
-                if (tooLong()) {
-                    return false;
-                }
-                field.push_back(static_cast<char>(c));
-            }
-        } else {
-            while (c >= 0 && c != ';' && c != '\n' && c != '\r') {
-                if (tooLong()) {
-                    return false;
-                }
-                field.push_back(static_cast<char>(c));
-                c = get();
-            }
+        if (!(c == '"' ? readQuoted(field, c) : readPlain(field, c))) {
+            return false;
+        }
+        // A record stops at its first field beyond the limit, so that a row of separators
+        // costs no more than the header's fields.
+        if (++fieldCount_ > fieldLimit_) {
+            error_ = tooManyFields();
+            return false;
         }
         fields.push_back(std::move(field));
-        if (c == ';') {
-            c = get();
-            continue;
+        if (c != ';') {
+            return endRecord(c);
         }
-        if (c == '\r') {
-            // A lone CR ends the record too; the byte after it starts the next one.
-            if (const int d = get(); d >= 0 && d != '\n') {
-                unget();
-            }
-            return true;
+        if (!countByte()) {
+            return false;
         }
-        if (c == '\n' || c < 0) {
-            return true;
-        }
-        error_ = "Rad " + std::to_string(row_) +
-                 ": efter ett avslutande citattecken ska ';' eller radslut följa.";
-        return false;
+        c = get();
     }
+}
+
+Result<bool> CsvReader::next(std::vector<std::string>& fields) {
+    const bool read = readRecord(fields);
+    if (!error_.empty()) {
+        return fail(error_);
+    }
+    return read;
 }
 
 const std::array<const char*, StandColumns::kParameters> StandColumns::kParameterNames = {
@@ -188,10 +227,6 @@ std::string asciiLower(std::string_view s) {
     return out;
 }
 
-std::string inQuotes(std::string_view s) {
-    return "\"" + std::string(s) + "\"";
-}
-
 }  // namespace
 
 bool blankRecord(const std::vector<std::string>& fields) {
@@ -199,8 +234,8 @@ bool blankRecord(const std::vector<std::string>& fields) {
                        [](const std::string& f) { return trimmed(f).empty(); });
 }
 
-std::string readHeader(const std::vector<std::string>& header, StandColumns& columns) {
-    columns = StandColumns{};
+Result<StandColumns> readHeader(const std::vector<std::string>& header) {
+    StandColumns columns;
     columns.parameter.fill(-1);
     columns.dia.fill(-1);
     columns.avv.fill(-1);
@@ -210,7 +245,7 @@ std::string readHeader(const std::vector<std::string>& header, StandColumns& col
         const int index = static_cast<int>(i);
         const std::string_view name = trimmed(header[i]);
         if (name.empty()) {
-            return "Kolumn " + std::to_string(index + 1) + " i rubrikraden saknar namn.";
+            return fail("Kolumn " + std::to_string(index + 1) + " i rubrikraden saknar namn.");
         }
         const std::string key = asciiLower(name);
         int* slot = nullptr;
@@ -233,27 +268,28 @@ std::string readHeader(const std::vector<std::string>& header, StandColumns& col
             }
         }
         if (slot == nullptr) {
-            return "Okänd kolumn " + inQuotes(name) +
-                   " i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, ranta, maxRing, "
-                   "tradslag, variation, atervandel, atgard, berikning, cykTillAvv, dia1 till "
-                   "dia10 och avv1 till avv10.";
+            return fail(
+                "Okänd kolumn " + inQuotes(name) +
+                " i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, ranta, maxRing, "
+                "tradslag, variation, atervandel, atgard, berikning, cykTillAvv, dia1 till "
+                "dia10 och avv1 till avv10.");
         }
         if (*slot >= 0) {
-            return "Kolumnen " + inQuotes(name) + " finns mer än en gång i rubrikraden.";
+            return fail("Kolumnen " + inQuotes(name) + " finns mer än en gång i rubrikraden.");
         }
         *slot = index;
         if (key.starts_with("dia") || key.starts_with("avv")) {
             columns.anyTreeColumn = true;
         }
     }
-    return {};
+    return columns;
 }
 
-std::string toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
-                          InputRecord& record) {
+Result<> toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
+                       InputRecord& record) {
     auto cell = [&](int index) -> std::string_view {
         if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) {
-            return {};
+            return std::string_view();
         }
         return fields[static_cast<std::size_t>(index)];
     };
@@ -267,8 +303,8 @@ std::string toInputRecord(const StandColumns& columns, const std::vector<std::st
 
     if (const std::string_view art = trimmed(cell(columns.tradslag)); !art.empty()) {
         if (art != "Tall" && art != "Gran" && art != "Löv") {
-            return "Okänt trädslag " + inQuotes(art) +
-                   " i kolumnen tradslag. Skriv Tall, Gran eller Löv.";
+            return fail("Okänt trädslag " + inQuotes(art) +
+                        " i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
         }
         record.optTall = art == "Tall";
         record.optGran = art == "Gran";
@@ -277,8 +313,9 @@ std::string toInputRecord(const StandColumns& columns, const std::vector<std::st
 
     if (const std::string_view atgard = trimmed(cell(columns.atgard)); !atgard.empty()) {
         if (atgard != "Kalavverkning" && atgard != "Gallring och plockhuggning") {
-            return "Okänd åtgärd " + inQuotes(atgard) +
-                   " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.";
+            return fail(
+                "Okänd åtgärd " + inQuotes(atgard) +
+                " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.");
         }
         record.optKalavv = atgard == "Kalavverkning";
         record.optGallring = !record.optKalavv;
@@ -291,18 +328,14 @@ std::string toInputRecord(const StandColumns& columns, const std::vector<std::st
             row.text = trimmed(dia).empty() ? std::string() : std::string(dia);
             const std::string_view avv = trimmed(cell(columns.avv[k]));
             if (!avv.empty() && avv != "x" && avv != "X") {
-                return "Okänt värde " + inQuotes(avv) + " i kolumnen avv" + std::to_string(k + 1) +
-                       ". Skriv x för ett träd som avverkas direkt, annars ingenting.";
+                return fail("Okänt värde " + inQuotes(avv) + " i kolumnen avv" +
+                            std::to_string(k + 1) +
+                            ". Skriv x för ett träd som avverkas direkt, annars ingenting.");
             }
             row.avverkas = !avv.empty();
         }
     }
     return {};
-}
-
-bool StandFile::fail(const CsvReader& reader, const std::string& message) {
-    error_ = message.empty() ? reader.error() : message;
-    return false;
 }
 
 void StandFile::decode(std::vector<std::string>& fields) const {
@@ -314,79 +347,115 @@ void StandFile::decode(std::vector<std::string>& fields) const {
     }
 }
 
-bool StandFile::open(std::istream& in) {
-    in_ = &in;
-    error_.clear();
-    standCount_ = 0;
+namespace {
 
-    // First reading: the encoding, the shape of every record and the number of stands.
-    reader_ = std::make_unique<CsvReader>(in);
+// Whether the header row shows a file in UTF-16 (a byte-order mark of it, or NUL bytes).
+bool looksLikeUtf16(const std::vector<std::string>& header) {
+    const std::string_view first = header.front();
+    return first.starts_with("\xFF\xFE") || first.starts_with("\xFE\xFF") ||
+           std::any_of(header.begin(), header.end(), [](const std::string& field) {
+               return field.find('\0') != std::string::npos;
+           });
+}
+
+}  // namespace
+
+Result<std::vector<std::string>> StandFile::readHeaderRow() {
     std::vector<std::string> header;
-    const bool haveHeader = reader_->next(header);
-    if (in.bad()) {
-        return fail(*reader_, "Filen kunde inte läsas.");
+    const Result<bool> haveHeader = reader_->next(header);
+    if (in_->bad()) {
+        return fail("Filen kunde inte läsas.");
     }
     if (!haveHeader) {
-        return fail(*reader_, reader_->error().empty()
-                                  ? "Filen är tom: den saknar rubrikrad med kolumnernas namn."
-                                  : std::string());
+        return haveHeader.error();
     }
-    while (reader_->next(fields_)) {
-        if (fields_.size() > header.size()) {
-            return fail(*reader_, "Rad " + std::to_string(reader_->row()) + " har " +
-                                      std::to_string(fields_.size()) +
-                                      " fält men rubrikraden bara " +
-                                      std::to_string(header.size()) + ".");
+    if (!*haveHeader) {
+        return fail("Filen är tom: den saknar rubrikrad med kolumnernas namn.");
+    }
+    if (looksLikeUtf16(header)) {
+        return fail(
+            "Filen är varken UTF-8 eller Windows-1252 (den är kanske UTF-16). Spara den som "
+            "UTF-8 eller Windows-1252.");
+    }
+    reader_->limitFields(header.size());
+    return header;
+}
+
+Result<> StandFile::countStands() {
+    for (;;) {
+        const Result<bool> read = reader_->next(fields_);
+        if (!read) {
+            return read.error();
+        }
+        if (!*read) {
+            break;
         }
         if (!blankRecord(fields_)) {
             ++standCount_;
         }
     }
-    if (!reader_->error().empty()) {
-        return fail(*reader_, {});
+    if (in_->bad()) {
+        return fail("Filen kunde inte läsas.");
     }
-    if (in.bad()) {
-        return fail(*reader_, "Filen kunde inte läsas.");
+    return {};
+}
+
+Result<> StandFile::open(std::istream& in) {
+    in_ = &in;
+    standCount_ = 0;
+
+    // First reading: the encoding, the shape of every record and the number of stands.
+    reader_ = std::make_unique<CsvReader>(in);
+    Result<std::vector<std::string>> header = readHeaderRow();
+    if (!header) {
+        return header.error();
+    }
+    if (Result<> counted = countStands(); !counted) {
+        return counted;
     }
     windows1252_ = !reader_->utf8();
-    decode(header);
-    if (std::string message = readHeader(header, columns_); !message.empty()) {
-        return fail(*reader_, message);
+    decode(*header);
+    Result<StandColumns> columns = readHeader(*header);
+    if (!columns) {
+        return columns.error();
     }
+    columns_ = *columns;
 
     // Second reading, handed out by next().
     in.clear();
     in.seekg(0);
     if (!in) {
-        return fail(*reader_, "Filen kunde inte läsas en andra gång.");
+        return fail("Filen kunde inte läsas en andra gång.");
     }
     reader_ = std::make_unique<CsvReader>(in);
-    reader_->next(header);
-    return true;
+    if (!reader_->next(fields_)) {
+        return fail("Filen kunde inte läsas en andra gång.");
+    }
+    reader_->limitFields(columns_.fieldCount);
+    return {};
 }
 
-bool StandFile::next(Stand& stand) {
+Result<bool> StandFile::next(Stand& stand) {
     if (!reader_) {
         return false;
     }
-    while (reader_->next(fields_)) {
+    for (;;) {
+        const Result<bool> read = reader_->next(fields_);
+        if (!read || !*read) {
+            return read;
+        }
         if (blankRecord(fields_)) {
             continue;
-        }
-        if (fields_.size() > columns_.fieldCount) {
-            error_ = "Filen ändrades medan den lästes.";
-            return false;
         }
         decode(fields_);
         stand.row = reader_->row();
         stand.input = InputRecord{};
-        stand.refusal = toInputRecord(columns_, fields_, stand.input);
+        stand.refusal.reset();
+        if (Result<> taken = toInputRecord(columns_, fields_, stand.input); !taken) {
+            stand.refusal = taken.message();
+        }
         return true;
     }
-    if (!reader_->error().empty()) {
-        error_ = reader_->error();
-    }
-    return false;
 }
 
 }  // namespace lodra::batch

@@ -8,11 +8,13 @@
 #include <cstddef>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "calc/inputrecord.h"
+#include "calc/result.h"
 
 namespace lodra::batch {
 
@@ -36,15 +38,18 @@ class Utf8Check {
 // is skipped. Works on bytes: the separators are ASCII in both encodings.
 class CsvReader {
   public:
-    static constexpr std::size_t kMaxRecordBytes = 1 << 20;
+    static constexpr std::size_t kMaxRecordBytes = 1 << 20;  // separators included
+    static constexpr std::size_t kMaxHeaderFields = 256;
 
     explicit CsvReader(std::istream& in) : in_(in) {}
 
-    // Reads the next record. Returns false at the end of the input, and on a malformed
-    // record, when error() tells what is wrong (in Swedish, without the row number).
-    bool next(std::vector<std::string>& fields);
+    // Reads the next record: true when there was one, false at the end of the input, or
+    // what is wrong with a malformed record (then every later call says the same).
+    Result<bool> next(std::vector<std::string>& fields);
 
-    const std::string& error() const { return error_; }
+    // A record with more fields than most is refused at its first field too many (the
+    // header row's limit is kMaxHeaderFields, the other rows' the header's field count).
+    void limitFields(std::size_t most) { fieldLimit_ = most; }
     // Number of the record last read; the first record (the header) is 1.
     int row() const { return row_; }
     // Whether every byte read so far is well-formed UTF-8 (the mark included).
@@ -52,9 +57,21 @@ class CsvReader {
     bool hadByteOrderMark() const { return bom_; }
 
   private:
+    bool readRecord(std::vector<std::string>& fields);
     int get();
     void unget() { --pos_; }
     bool refill();
+    // Reads the first buffer and skips a byte-order mark.
+    void start();
+    // Counts one more byte of the record; false (with the error) past the limit.
+    bool countByte();
+    // A field from the byte after its opening quote; c becomes the byte after the closing one.
+    bool readQuoted(std::string& field, int& c);
+    // A field without quotes, from its first byte c; c becomes the byte that ends it.
+    bool readPlain(std::string& field, int& c);
+    std::string tooManyFields() const;
+    // The record ends at c (a line end, the end of the input), else the error.
+    bool endRecord(int c);
 
     std::istream& in_;
     std::vector<char> buf_ = std::vector<char>(1 << 16);
@@ -64,6 +81,9 @@ class CsvReader {
     bool eof_ = false;
     bool bom_ = false;
     int row_ = 0;
+    std::size_t fieldLimit_ = kMaxHeaderFields;
+    std::size_t fieldCount_ = 0;
+    std::size_t recordBytes_ = 0;
     std::string error_;
     Utf8Check utf8_;
 };
@@ -83,15 +103,14 @@ struct StandColumns {
 };
 
 // Maps the header row (already UTF-8) to columns. Column names are matched without regard
-// to ASCII case and to blanks around them. Returns an empty text on success, else the
-// message: an unknown, unnamed or repeated column.
-std::string readHeader(const std::vector<std::string>& header, StandColumns& columns);
+// to ASCII case and to blanks around them. Refuses an unknown, unnamed or repeated column.
+Result<StandColumns> readHeader(const std::vector<std::string>& header);
 
 // Fills record with the stand of one row (fields already UTF-8; fewer fields than the
 // header are empty cells). A missing column or a blank cell of a parameter leaves the
-// window's initial value. Returns an empty text on success, else why the row is refused.
-std::string toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
-                          InputRecord& record);
+// window's initial value. Fails with why the row is refused.
+Result<> toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
+                       InputRecord& record);
 
 // A whole stand file, read twice: open() checks every record (encoding, quotes, field
 // counts) and counts the stands before any is calculated; next() then hands them out in
@@ -99,30 +118,31 @@ std::string toInputRecord(const StandColumns& columns, const std::vector<std::st
 class StandFile {
   public:
     struct Stand {
-        int row = 0;          // counting the header as row 1
-        InputRecord input;    // meaningful when refusal is empty
-        std::string refusal;  // why the row cannot be calculated, else empty
+        int row = 0;                         // counting the header as row 1
+        InputRecord input;                   // meaningful when there is no refusal
+        std::optional<std::string> refusal;  // why the row cannot be calculated
     };
 
-    // The stream must be seekable (a file or a string stream). Returns false with error()
-    // set for a file that cannot be used at all.
-    bool open(std::istream& in);
-    bool next(Stand& stand);
+    // The stream must be seekable (a file or a string stream). Fails for a file that
+    // cannot be used at all.
+    Result<> open(std::istream& in);
+    // The next stand: true when there was one, false after the last; fails when the file
+    // turns out malformed or changed since open().
+    Result<bool> next(Stand& stand);
 
-    const std::string& error() const { return error_; }
     bool windows1252() const { return windows1252_; }
     int standCount() const { return standCount_; }
     const StandColumns& columns() const { return columns_; }
 
   private:
-    bool fail(const CsvReader& reader, const std::string& message);
+    Result<std::vector<std::string>> readHeaderRow();
+    Result<> countStands();
     void decode(std::vector<std::string>& fields) const;
 
     std::istream* in_ = nullptr;
     std::unique_ptr<CsvReader> reader_;
     StandColumns columns_;
     std::vector<std::string> fields_;
-    std::string error_;
     bool windows1252_ = false;
     int standCount_ = 0;
 };

@@ -42,13 +42,13 @@ void BM_ReadStandFile(benchmark::State& state) {
     for (auto _ : state) {
         std::istringstream in(csv);
         lodra::batch::StandFile file;
-        if (!file.open(in)) {
-            state.SkipWithError(file.error().c_str());
+        if (const lodra::Result<> opened = file.open(in); !opened) {
+            state.SkipWithError(opened.message().c_str());
             return;
         }
         lodra::batch::StandFile::Stand stand;
         int count = 0;
-        while (file.next(stand)) {
+        for (auto read = file.next(stand); read && *read; read = file.next(stand)) {
             ++count;
         }
         benchmark::DoNotOptimize(count);

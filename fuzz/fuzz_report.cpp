@@ -20,7 +20,7 @@
 #include "calc/calculation.h"
 #include "calc/randomsource.h"
 #include "fuzz/fuzzcheck.h"
-#include "report/resultfile.h"
+#include "files/windows1252.h"
 #include "report/session.h"
 
 namespace {

@@ -16,6 +16,7 @@
 
 namespace {
 
+using lodra::Result;
 using lodra::batch::CsvReader;
 using lodra::batch::StandFile;
 using lodra::fuzz::shown;
@@ -36,13 +37,14 @@ Reading readAll(const std::string& bytes) {
     Reading reading;
     std::vector<std::string> fields;
     int row = 0;
-    while (reader.next(fields)) {
+    Result<bool> read = reader.next(fields);
+    for (; read && *read; read = reader.next(fields)) {
         ++row;
         FUZZ_CHECK(reader.row() == row, shown(bytes));
         FUZZ_CHECK(!fields.empty(), shown(bytes));
         reading.records.push_back(fields);
     }
-    reading.error = reader.error();
+    reading.error = read ? "" : read.message();
     reading.utf8 = reader.utf8();
     reading.byteOrderMark = reader.hadByteOrderMark();
     return reading;
@@ -85,20 +87,20 @@ void checkReader(const std::string& bytes) {
 void checkStandFile(const std::string& bytes) {
     std::istringstream in(bytes);
     StandFile file;
-    if (!file.open(in)) {
-        FUZZ_CHECK(!file.error().empty(), shown(bytes));
+    if (const Result<> opened = file.open(in); !opened) {
+        FUZZ_CHECK(!opened.message().empty(), shown(bytes));
         return;
     }
-    FUZZ_CHECK(file.error().empty(), shown(bytes));
     StandFile::Stand stand;
     int count = 0;
     int lastRow = 1;
-    while (file.next(stand)) {
+    Result<bool> read = file.next(stand);
+    for (; read && *read; read = file.next(stand)) {
         ++count;
         FUZZ_CHECK(stand.row > lastRow, shown(bytes));
         lastRow = stand.row;
-        if (!stand.refusal.empty()) {
-            FUZZ_CHECK(wellFormedUtf8(stand.refusal), shown(bytes));
+        if (stand.refusal) {
+            FUZZ_CHECK(wellFormedUtf8(*stand.refusal), shown(bytes));
             continue;
         }
         const lodra::InputRecord& r = stand.input;
@@ -112,7 +114,7 @@ void checkStandFile(const std::string& bytes) {
         FUZZ_CHECK(r.optTall + r.optGran + r.optLov == 1, shown(bytes));
         FUZZ_CHECK(r.optKalavv != r.optGallring, shown(bytes));
     }
-    FUZZ_CHECK(file.error().empty(), shown(bytes));
+    FUZZ_CHECK(read.ok(), shown(bytes));
     FUZZ_CHECK(count == file.standCount(), shown(bytes));
 }
 

@@ -1,7 +1,7 @@
 #include "report/session.h"
 
 #include "report/reporttext.h"
-#include "report/resultfile.h"
+#include "files/windows1252.h"
 
 namespace lodra {
 

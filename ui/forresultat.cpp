@@ -5,7 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "report/resultfile.h"
+#include "files/resultfile.h"
 #include "ui/forcatalog.h"
 #include "ui/forlodra02.h"
 #include "ui/messages.h"
@@ -67,14 +67,14 @@ void forResultat::saveToFile() {
     if (owner_.isCalculating()) {
         return;
     }
-    const SaveResult saved =
+    const Result<std::string> saved =
         saveNumberedResult(owner_.session.sparaKatalog, owner_.session.fileBytes());
     QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : &owner_;
-    if (saved.ok) {
+    if (saved) {
         showMessage(parent, QStringLiteral("Resultatet sparades i följande fil:\n") +
-                                QString::fromStdString(saved.path));
+                                QString::fromStdString(*saved));
     } else {
-        showMessage(parent, QString::fromStdString(saved.message), QMessageBox::Warning);
+        showMessage(parent, QString::fromStdString(saved.message()), QMessageBox::Warning);
     }
 }
 

@@ -14,7 +14,7 @@
 #include <random>
 
 #include "report/cyclecsv.h"
-#include "report/resultfile.h"
+#include "files/resultfile.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
 #include "ui/cyclemodel.h"
@@ -29,8 +29,8 @@ namespace {
 // The one place the window writes a file: through the safe saving, which writes a
 // temporary file in the folder and then gives it the name. Empty when it went well.
 std::string writeReplacing(const std::string& path, const std::string& bytes) {
-    const SaveResult saved = writeFileReplacing(path, bytes);
-    return saved.ok ? std::string() : saved.message;
+    const Result<> saved = writeFileReplacing(path, bytes);
+    return saved ? std::string() : saved.message();
 }
 
 const QString kPrompt = QStringLiteral(

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "report/safefile.h"
 #include "ui/forlodra02.h"
 
 namespace {
@@ -32,9 +31,9 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     // A save that passes a file-size limit comes back as a failed save with its message
-    // instead of ending the program; an interrupt removes a half-written temporary file.
+    // instead of ending the program. Its temporary file has no name, so an interrupt
+    // leaves nothing behind.
     std::signal(SIGXFSZ, SIG_IGN);
-    lodra::removeTemporaryFilesOnSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lodra05"));
     lodra::forLodra02 window;

@@ -20,46 +20,51 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ParseArguments, AcceptsTheDocumentedForms) {
-    Arguments a;
-    ASSERT_EQ(
-        parseArguments(
-            {"stands.csv", "--seed", "18446744073709551615", "--output=-", "--table", "t.csv"}, a),
-        "");
-    EXPECT_EQ(a.stands, "stands.csv");
-    EXPECT_EQ(a.seed, 18446744073709551615u);
-    EXPECT_EQ(a.output, "-");
-    EXPECT_EQ(a.table, "t.csv");
+    Result<Arguments> a = parseArguments(
+        {"stands.csv", "--seed", "18446744073709551615", "--output=-", "--table", "t.csv"});
+    ASSERT_TRUE(a) << a.message();
+    EXPECT_EQ(a->stands, "stands.csv");
+    EXPECT_EQ(a->seed, 18446744073709551615u);
+    EXPECT_EQ(a->output, "-");
+    EXPECT_EQ(a->table, "t.csv");
 
-    ASSERT_EQ(parseArguments({"--output", "ut.txt", "--", "--konstigt namn.csv"}, a), "");
-    EXPECT_EQ(a.stands, "--konstigt namn.csv");
-    EXPECT_EQ(a.output, "ut.txt");
-    EXPECT_FALSE(a.seed);
-    EXPECT_FALSE(a.table);
+    a = parseArguments({"--output", "ut.txt", "--", "--konstigt namn.csv"});
+    ASSERT_TRUE(a) << a.message();
+    EXPECT_EQ(a->stands, "--konstigt namn.csv");
+    EXPECT_EQ(a->output, "ut.txt");
+    EXPECT_FALSE(a->seed);
+    EXPECT_FALSE(a->table);
 
-    ASSERT_EQ(parseArguments({"--help"}, a), "");
-    EXPECT_TRUE(a.help);
+    a = parseArguments({"--help"});
+    ASSERT_TRUE(a) << a.message();
+    EXPECT_TRUE(a->help);
 }
 
 TEST(ParseArguments, RefusesWhatCannotBeMeant) {
-    Arguments a;
-    EXPECT_EQ(parseArguments({}, a), "Ange beståndsfilen.");
-    EXPECT_EQ(parseArguments({"a.csv", "b.csv"}, a),
-              "Bara en beståndsfil kan anges (\"a.csv\" och \"b.csv\").");
-    EXPECT_EQ(parseArguments({"--fast", "a.csv"}, a), "Okänd flagga \"--fast\".");
-    EXPECT_EQ(parseArguments({"a.csv", "--output"}, a), "Flaggan --output behöver ett värde.");
-    EXPECT_EQ(parseArguments({"--output", "x", "--output", "y", "a.csv"}, a),
-              "Flaggan --output kan bara anges en gång.");
-    EXPECT_EQ(parseArguments({"--table", "-", "a.csv"}, a), "Flaggan --table behöver ett filnamn.");
-    EXPECT_EQ(parseArguments({"--output", "x.csv", "--table", "x.csv", "a.csv"}, a),
-              "Resultatet och tabellen kan inte skrivas till samma fil.");
-    EXPECT_EQ(parseArguments({"--seed", "1", "--seed", "1", "a.csv"}, a),
-              "Flaggan --seed kan bara anges en gång.");
-    for (const char* bad : {"18446744073709551616", "-1", "1.5", "", "12a"}) {
-        EXPECT_EQ(parseArguments({"--seed", bad, "a.csv"}, a),
-                  std::string("--seed behöver ett heltal från 0 till 18446744073709551615, "
-                              "inte \"") +
-                      bad + "\".")
-            << bad;
+    const std::string seedMessage =
+        "--seed behöver ett heltal från 0 till 18446744073709551615, inte ";
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{}, "Ange beståndsfilen."},
+        {{"a.csv", "b.csv"}, "Bara en beståndsfil kan anges (\"a.csv\" och \"b.csv\")."},
+        {{"--fast", "a.csv"}, "Okänd flagga \"--fast\"."},
+        {{"a.csv", "--output"}, "Flaggan --output behöver ett värde."},
+        {{"--output", "x", "--output", "y", "a.csv"}, "Flaggan --output kan bara anges en gång."},
+        {{"--table", "-", "a.csv"}, "Flaggan --table behöver ett filnamn."},
+        {{"--seed", "1", "--seed", "1", "a.csv"}, "Flaggan --seed kan bara anges en gång."},
+        {{"--seed", "18446744073709551616", "a.csv"}, seedMessage + "\"18446744073709551616\"."},
+        {{"--seed", "-1", "a.csv"}, seedMessage + "\"-1\"."},
+        {{"--seed", "+1", "a.csv"}, seedMessage + "\"+1\"."},
+        {{"--seed", "1.5", "a.csv"}, seedMessage + "\"1.5\"."},
+        {{"--seed=", "a.csv"}, seedMessage + "\"\"."},
+        {{"--seed", "12a", "a.csv"}, seedMessage + "\"12a\"."},
+    };
+    for (const auto& c : cases) {
+        const Result<Arguments> a = parseArguments(c.args);
+        ASSERT_FALSE(a) << c.message;
+        EXPECT_EQ(a.message(), c.message);
     }
 }
 

@@ -16,11 +16,12 @@ Records readAll(const std::string& bytes, std::string* error = nullptr) {
     CsvReader reader(in);
     Records records;
     std::vector<std::string> fields;
-    while (reader.next(fields)) {
+    Result<bool> read = reader.next(fields);
+    for (; read && *read; read = reader.next(fields)) {
         records.push_back(fields);
     }
     if (error != nullptr) {
-        *error = reader.error();
+        *error = read ? "" : read.message();
     }
     return records;
 }
@@ -43,15 +44,14 @@ TEST(CsvReader, RowNumbersCountRecordsNotLines) {
     std::istringstream in("h\n\"1\n2\"\n3\n");
     CsvReader reader(in);
     std::vector<std::string> fields;
-    ASSERT_TRUE(reader.next(fields));
-    EXPECT_EQ(reader.row(), 1);
-    ASSERT_TRUE(reader.next(fields));
-    EXPECT_EQ(reader.row(), 2);
-    ASSERT_TRUE(reader.next(fields));
-    EXPECT_EQ(reader.row(), 3);
+    for (int row = 1; row <= 3; ++row) {
+        ASSERT_EQ(reader.next(fields).value(), true);
+        EXPECT_EQ(reader.row(), row);
+    }
     EXPECT_EQ(fields, std::vector<std::string>{"3"});
-    EXPECT_FALSE(reader.next(fields));
-    EXPECT_EQ(reader.error(), "");
+    const Result<bool> end = reader.next(fields);
+    ASSERT_TRUE(end.ok());
+    EXPECT_FALSE(*end);
 }
 
 TEST(CsvReader, MalformedRecordsStopTheReadingWithTheirRow) {
@@ -77,7 +77,7 @@ TEST(CsvReader, SkipsAByteOrderMarkOnlyAtTheVeryStart) {
     std::istringstream in("\xEF\xBB\xBFtotaltid;\xEF\xBB\xBF\n");
     CsvReader reader(in);
     std::vector<std::string> fields;
-    ASSERT_TRUE(reader.next(fields));
+    ASSERT_EQ(reader.next(fields).value(), true);
     EXPECT_TRUE(reader.hadByteOrderMark());
     EXPECT_EQ(fields, (std::vector<std::string>{"totaltid", "\xEF\xBB\xBF"}));
     EXPECT_TRUE(reader.utf8());
@@ -117,9 +117,10 @@ TEST(Utf8Check, AcceptsWellFormedTextAndRefusesWhatWindows1252Files) {
 }
 
 TEST(ReadHeader, FindsColumnsInAnyOrderCaseAndSpacing) {
-    StandColumns columns;
-    ASSERT_EQ(readHeader({" AVV10", "dia3 ", "TotalTid", "maxring", "Atgard", "tradslag"}, columns),
-              "");
+    const Result<StandColumns> read =
+        readHeader({" AVV10", "dia3 ", "TotalTid", "maxring", "Atgard", "tradslag"});
+    ASSERT_TRUE(read) << read.message();
+    const StandColumns& columns = *read;
     EXPECT_EQ(columns.avv[9], 0);
     EXPECT_EQ(columns.dia[2], 1);
     EXPECT_EQ(columns.parameter[0], 2);  // totaltid
@@ -131,25 +132,23 @@ TEST(ReadHeader, FindsColumnsInAnyOrderCaseAndSpacing) {
     EXPECT_TRUE(columns.anyTreeColumn);
     EXPECT_EQ(columns.fieldCount, 6u);
 
-    ASSERT_EQ(readHeader({"bonitet"}, columns), "");
-    EXPECT_FALSE(columns.anyTreeColumn);
+    EXPECT_FALSE(readHeader({"bonitet"})->anyTreeColumn);
 }
 
 TEST(ReadHeader, RefusesUnknownUnnamedAndRepeatedColumns) {
-    StandColumns columns;
-    EXPECT_EQ(readHeader({"totaltid", "dia11"}, columns),
+    EXPECT_EQ(readHeader({"totaltid", "dia11"}).message(),
               "Okänd kolumn \"dia11\" i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, "
               "ranta, maxRing, tradslag, variation, atervandel, atgard, berikning, cykTillAvv, "
               "dia1 till dia10 och avv1 till avv10.");
-    EXPECT_EQ(readHeader({"totaltid", "  "}, columns), "Kolumn 2 i rubrikraden saknar namn.");
-    EXPECT_EQ(readHeader({"ranta", "Ranta"}, columns),
+    EXPECT_EQ(readHeader({"totaltid", "  "}).message(), "Kolumn 2 i rubrikraden saknar namn.");
+    EXPECT_EQ(readHeader({"ranta", "Ranta"}).message(),
               "Kolumnen \"Ranta\" finns mer än en gång i rubrikraden.");
 }
 
 StandColumns columnsOf(const std::vector<std::string>& header) {
-    StandColumns columns;
-    EXPECT_EQ(readHeader(header, columns), "");
-    return columns;
+    const Result<StandColumns> columns = readHeader(header);
+    EXPECT_TRUE(columns) << columns.message();
+    return columns ? *columns : StandColumns{};
 }
 
 void expectSameRecord(const InputRecord& a, const InputRecord& b) {
@@ -176,7 +175,7 @@ void expectSameRecord(const InputRecord& a, const InputRecord& b) {
 TEST(ToInputRecord, MissingColumnsBlankCellsAndShortRowsKeepTheInitialEntries) {
     const StandColumns columns = columnsOf({"totaltid", "bonitet", "tradslag", "atgard", "ranta"});
     InputRecord record;
-    EXPECT_EQ(toInputRecord(columns, {"", " \t", " "}, record), "");
+    EXPECT_TRUE(toInputRecord(columns, {"", " \t", " "}, record).ok());
     expectSameRecord(record, InputRecord{});
 }
 
@@ -184,9 +183,9 @@ TEST(ToInputRecord, ParameterCellsGoToTheIntakeUnchanged) {
     const StandColumns columns = columnsOf({"cykTillAvv", "berikning", "atervandel", "variation",
                                             "maxRing", "ranta", "areal", "bonitet", "totaltid"});
     InputRecord record;
-    ASSERT_EQ(toInputRecord(columns, {"3", "40", "20", "1,5", "6.5", " 4 ", "abc", "1e999", "37"},
-                            record),
-              "");
+    ASSERT_TRUE(
+        toInputRecord(columns, {"3", "40", "20", "1,5", "6.5", " 4 ", "abc", "1e999", "37"}, record)
+            .ok());
     InputRecord expected;
     expected.cykTillAvv = "3";
     expected.berikning = "40";
@@ -203,36 +202,36 @@ TEST(ToInputRecord, ParameterCellsGoToTheIntakeUnchanged) {
 TEST(ToInputRecord, SpeciesAndMeasureChooseTheOptions) {
     const StandColumns columns = columnsOf({"tradslag", "atgard"});
     InputRecord record;
-    ASSERT_EQ(toInputRecord(columns, {"Tall", "Kalavverkning"}, record), "");
+    ASSERT_TRUE(toInputRecord(columns, {"Tall", "Kalavverkning"}, record).ok());
     EXPECT_TRUE(record.optTall && !record.optGran && !record.optLov);
     EXPECT_TRUE(record.optKalavv && !record.optGallring);
 
     record = InputRecord{};
-    ASSERT_EQ(toInputRecord(columns, {" Löv ", "Gallring och plockhuggning"}, record), "");
+    ASSERT_TRUE(toInputRecord(columns, {" Löv ", "Gallring och plockhuggning"}, record).ok());
     EXPECT_TRUE(!record.optTall && !record.optGran && record.optLov);
     EXPECT_TRUE(!record.optKalavv && record.optGallring);
 
     record = InputRecord{};
-    ASSERT_EQ(toInputRecord(columns, {"Gran", ""}, record), "");
+    ASSERT_TRUE(toInputRecord(columns, {"Gran", ""}, record).ok());
     EXPECT_TRUE(!record.optTall && record.optGran && !record.optLov);
 }
 
 TEST(ToInputRecord, UnknownSpeciesMeasureOrMarkRefusesTheRow) {
     const StandColumns columns = columnsOf({"tradslag", "atgard", "dia1", "avv1"});
     InputRecord record;
-    EXPECT_EQ(toInputRecord(columns, {"tall"}, record),
+    EXPECT_EQ(toInputRecord(columns, {"tall"}, record).message(),
               "Okänt trädslag \"tall\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
-    EXPECT_EQ(toInputRecord(columns, {"Gran", "Gallring"}, record),
+    EXPECT_EQ(toInputRecord(columns, {"Gran", "Gallring"}, record).message(),
               "Okänd åtgärd \"Gallring\" i kolumnen atgard. Skriv Kalavverkning eller Gallring "
               "och plockhuggning.");
-    EXPECT_EQ(toInputRecord(columns, {"", "", "45", "ja"}, record),
+    EXPECT_EQ(toInputRecord(columns, {"", "", "45", "ja"}, record).message(),
               "Okänt värde \"ja\" i kolumnen avv1. Skriv x för ett träd som avverkas direkt, "
               "annars ingenting.");
 }
 
 TEST(ToInputRecord, TreeColumnsReplaceAllTenRowsOfTheWindow) {
     InputRecord record;
-    ASSERT_EQ(toInputRecord(columnsOf({"bonitet"}), {"5"}, record), "");
+    ASSERT_TRUE(toInputRecord(columnsOf({"bonitet"}), {"5"}, record).ok());
     expectSameRecord(record, [] {
         InputRecord r;
         r.bonitet = "5";
@@ -241,9 +240,9 @@ TEST(ToInputRecord, TreeColumnsReplaceAllTenRowsOfTheWindow) {
 
     // Any dia or avv column: the rows it does not name are empty and unticked.
     record = InputRecord{};
-    ASSERT_EQ(toInputRecord(columnsOf({"avv3", "dia2", "dia10", "dia3", "avv10", "dia1"}),
-                            {"X", "12.5", " 9 ", "30", "x", "  "}, record),
-              "");
+    ASSERT_TRUE(toInputRecord(columnsOf({"avv3", "dia2", "dia10", "dia3", "avv10", "dia1"}),
+                              {"X", "12.5", " 9 ", "30", "x", "  "}, record)
+                    .ok());
     InputRecord expected;
     expected.rows = {};
     expected.rows[1].text = "12.5";
@@ -253,7 +252,7 @@ TEST(ToInputRecord, TreeColumnsReplaceAllTenRowsOfTheWindow) {
 
     // A tick on an empty row is the intake's to judge, as in the window.
     record = InputRecord{};
-    ASSERT_EQ(toInputRecord(columnsOf({"avv1"}), {"x"}, record), "");
+    ASSERT_TRUE(toInputRecord(columnsOf({"avv1"}), {"x"}, record).ok());
     EXPECT_EQ(record.rows[0].text, "");
     EXPECT_TRUE(record.rows[0].avverkas);
 }
@@ -270,16 +269,20 @@ ReadStands readStands(const std::string& bytes) {
     std::istringstream in(bytes);
     StandFile file;
     ReadStands out;
-    out.opened = file.open(in);
+    Result<> opened = file.open(in);
+    out.opened = opened.ok();
     out.windows1252 = file.windows1252();
     out.count = file.standCount();
-    if (out.opened) {
-        StandFile::Stand stand;
-        while (file.next(stand)) {
-            out.stands.push_back(stand);
-        }
+    if (!opened) {
+        out.error = opened.message();
+        return out;
     }
-    out.error = file.error();
+    StandFile::Stand stand;
+    Result<bool> read = file.next(stand);
+    for (; read && *read; read = file.next(stand)) {
+        out.stands.push_back(stand);
+    }
+    out.error = read ? "" : read.message();
     return out;
 }
 
@@ -300,7 +303,7 @@ TEST(StandFile, RefusedRowsComeWithTheirMessage) {
     EXPECT_EQ(r.stands[0].row, 2);
     EXPECT_EQ(r.stands[0].refusal,
               "Okänt trädslag \"Björk\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
-    EXPECT_EQ(r.stands[1].refusal, "");
+    EXPECT_FALSE(r.stands[1].refusal);
     EXPECT_TRUE(r.stands[1].input.optTall);
 }
 
@@ -308,7 +311,7 @@ TEST(StandFile, AFileThatIsNotUtf8IsReadWholeAsWindows1252) {
     ReadStands r = readStands("tradslag\nL\xF6v\n");
     EXPECT_TRUE(r.windows1252);
     ASSERT_EQ(r.stands.size(), 1u);
-    EXPECT_EQ(r.stands[0].refusal, "");
+    EXPECT_FALSE(r.stands[0].refusal);
     EXPECT_TRUE(r.stands[0].input.optLov);
 
     r = readStands("\xEF\xBB\xBFtradslag\r\nL\xC3\xB6v\r\n");
@@ -339,7 +342,7 @@ TEST(StandFile, FilesThatCannotBeUsedAtAllAreRefusedBeforeAnyStand) {
 
     r = readStands("totaltid;bonitet\n250;4\n\n250;4;5\n");
     EXPECT_FALSE(r.opened);
-    EXPECT_EQ(r.error, "Rad 4 har 3 fält men rubrikraden bara 2.");
+    EXPECT_EQ(r.error, "Rad 4 har fler fält än rubrikraden, som har 2.");
 
     r = readStands("totaltid\n250\n\"250\n");
     EXPECT_FALSE(r.opened);

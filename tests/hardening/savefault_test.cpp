@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "report/resultfile.h"
+#include "files/resultfile.h"
 #include "tests/testfiles.h"
 
 namespace lodra {
@@ -129,12 +129,12 @@ TEST_F(SaveFault, FullDisk) {
     writeFile(folder / "ut.txt", "en tidigare fil\r\n");
     const std::vector<std::string> before = {"Result1.txt", "fyllnad", "ut.txt"};
 
-    SaveResult r = saveNumberedResult(folder, bytes);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "Kunde inte skriva resultatfilen i mappen " + in + ": disken är full.");
-    r = writeFileReplacing(folder / "ut.txt", bytes);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message,
+    Result<std::string> r = saveNumberedResult(folder, bytes);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.message(), "Kunde inte skriva resultatfilen i mappen " + in + ": disken är full.");
+    const Result<> replaced = writeFileReplacing(folder / "ut.txt", bytes);
+    EXPECT_FALSE(replaced.ok());
+    EXPECT_EQ(replaced.message(),
               "Kunde inte skriva \"" + (folder / "ut.txt").string() + "\": disken är full.");
     EXPECT_EQ(names(folder), before);
     EXPECT_EQ(readFile(folder / "Result1.txt"), "ett tidigare resultat\r\n");
@@ -142,28 +142,28 @@ TEST_F(SaveFault, FullDisk) {
 
     fs::remove(folder / "fyllnad");
     r = saveNumberedResult(folder, bytes);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(r.path, (folder / "Result2.txt").string());
-    EXPECT_EQ(readFile(r.path), bytes);
+    ASSERT_TRUE(r.ok()) << r.message();
+    EXPECT_EQ(*r, (folder / "Result2.txt").string());
+    EXPECT_EQ(readFile(*r), bytes);
     EXPECT_EQ(names(folder), (std::vector<std::string>{"Result1.txt", "Result2.txt", "ut.txt"}));
 }
 
 TEST_F(SaveFault, FolderRemovedBetweenTwoSaves) {
     folder = base / "resultat";
     fs::create_directory(folder);
-    SaveResult r = saveNumberedResult(folder, "första\r\n");
-    ASSERT_TRUE(r.ok) << r.message;
+    Result<std::string> r = saveNumberedResult(folder, "första\r\n");
+    ASSERT_TRUE(r.ok()) << r.message();
     fs::remove_all(folder);
     r = saveNumberedResult(folder, bytes);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "Kunde inte skapa en fil i mappen \"" + folder.string() +
-                             "\": mappen eller filen finns inte.");
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.message(), "Kunde inte skapa en fil i mappen \"" + folder.string() +
+                               "\": mappen eller filen finns inte.");
     EXPECT_FALSE(fs::exists(folder));
     fs::create_directory(folder);
     r = saveNumberedResult(folder, bytes);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(r.path, (folder / "Result1.txt").string());
-    EXPECT_EQ(readFile(r.path), bytes);
+    ASSERT_TRUE(r.ok()) << r.message();
+    EXPECT_EQ(*r, (folder / "Result1.txt").string());
+    EXPECT_EQ(readFile(*r), bytes);
     EXPECT_EQ(names(folder), std::vector<std::string>{"Result1.txt"});
 }
 
@@ -176,9 +176,9 @@ TEST_F(SaveFault, FolderThatCannotBeWritten) {
     }
     immutable = true;
     const std::string in = "\"" + folder.string() + "\"";
-    SaveResult r = saveNumberedResult(folder, bytes);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "Kunde inte skapa en fil i mappen " + in + ": behörighet saknas.");
+    Result<std::string> r = saveNumberedResult(folder, bytes);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.message(), "Kunde inte skapa en fil i mappen " + in + ": behörighet saknas.");
     EXPECT_EQ(batch("--output ut.txt --table tabell.csv '" LODRA05_TEST_DATA "/default.csv'"), 2);
     EXPECT_EQ(err, "lodra05-batch: Kunde inte skapa en fil i mappen \".\": behörighet saknas.\n");
     EXPECT_EQ(out, "");
@@ -191,8 +191,8 @@ TEST_F(SaveFault, FolderThatCannotBeWritten) {
     ASSERT_TRUE(setImmutable(folder, false));
     immutable = false;
     r = saveNumberedResult(folder, bytes);
-    ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(r.path, (folder / "Result2.txt").string());
+    ASSERT_TRUE(r.ok()) << r.message();
+    EXPECT_EQ(*r, (folder / "Result2.txt").string());
     EXPECT_EQ(batch("'" LODRA05_TEST_DATA "/default.csv'"), 0) << err;
     EXPECT_EQ(out,
               "Resultatet sparades i följande fil:\n" + (folder / "Result3.txt").string() + "\n");
@@ -207,15 +207,15 @@ TEST_F(SaveFault, ReadOnlyFileSystem) {
     fs::remove(folder / "fyllnad");
     ASSERT_EQ(::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0)
         << std::strerror(errno);
-    SaveResult r = saveNumberedResult(folder, bytes);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "Kunde inte skapa en fil i mappen \"" + folder.string() +
-                             "\": filsystemet är skrivskyddat.");
+    Result<std::string> r = saveNumberedResult(folder, bytes);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.message(), "Kunde inte skapa en fil i mappen \"" + folder.string() +
+                               "\": filsystemet är skrivskyddat.");
     EXPECT_EQ(names(folder), std::vector<std::string>{});
     ASSERT_EQ(::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT, nullptr), 0)
         << std::strerror(errno);
     r = saveNumberedResult(folder, bytes);
-    ASSERT_TRUE(r.ok) << r.message;
+    ASSERT_TRUE(r.ok()) << r.message();
     EXPECT_EQ(names(folder), std::vector<std::string>{"Result1.txt"});
 }
 

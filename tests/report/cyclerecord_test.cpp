@@ -174,14 +174,14 @@ std::string reference(const std::string& name) {
 std::string runBytes(const std::string& csv, char sep, bool recording) {
     std::ifstream in(std::string(LODRA05_TEST_DATA) + "/" + csv, std::ios::binary);
     batch::StandFile file;
-    if (!file.open(in)) {
-        return "<" + file.error() + ">";
+    if (const Result<> opened = file.open(in); !opened) {
+        return "<" + opened.message() + ">";
     }
     Session session;
     CycleRecord record;
     batch::StandFile::Stand stand;
-    while (file.next(stand)) {
-        if (!stand.refusal.empty()) {
+    for (Result<bool> read = file.next(stand); read && *read; read = file.next(stand)) {
+        if (stand.refusal) {
             continue;
         }
         SeededRandom random(5);

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "report/resultfile.h"
+#include "files/windows1252.h"
 #include "report/session.h"
 #include "tests/testfiles.h"
 

@@ -16,7 +16,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "report/resultfile.h"
+#include "files/resultfile.h"
 #include "tests/ui/uitest.h"
 #include "ui/forcatalog.h"
 #include "ui/forlodra02.h"
@@ -425,11 +425,12 @@ class ForResultatTest : public QObject {
         const QStringList present = QFileInfo::exists(target) ? entries(target) : QStringList();
         click(chooser(), "cmdOK");
 
-        const lodra::SaveResult expected = lodra::saveNumberedResult(target.toStdString(), bytes);
-        QVERIFY(!expected.ok);
+        const lodra::Result<std::string> expected =
+            lodra::saveNumberedResult(target.toStdString(), bytes);
+        QVERIFY(!expected.ok());
         QCOMPARE(catcher->messages.size(), std::size_t{1});
         QCOMPARE(catcher->messages[0].title, QStringLiteral("Lodra05"));
-        QCOMPARE(catcher->messages[0].text, QString::fromStdString(expected.message));
+        QCOMPARE(catcher->messages[0].text, QString::fromStdString(expected.message()));
         QVERIFY(catcher->messages[0].okOnly);
         QCOMPARE(QFileInfo::exists(target) ? entries(target) : QStringList(), present);
         QCOMPARE(QString::fromStdString(window->session.sparaKatalog), target);

@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "report/cyclecsv.h"
-#include "report/resultfile.h"
+#include "files/resultfile.h"
 #include "tests/ui/uitest.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclemodel.h"
@@ -199,7 +199,7 @@ class ForUtvecklingTest : public QObject {
     void failedSaveIsReported() {
         show(InputRecord{}, '.');
         const QString file = path(QStringLiteral("saknas/cykler.csv"));
-        const std::string expected = lodra::writeFileReplacing(file.toStdString(), "x").message;
+        const std::string expected = lodra::writeFileReplacing(file.toStdString(), "x").message();
         QVERIFY(!expected.empty());
         FileDialogAnswer answer(file);
         uitest::MessageCatcher catcher;

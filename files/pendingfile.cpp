@@ -1,0 +1,208 @@
+#include "files/pendingfile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+
+#include "files/inquotes.h"
+#include "files/resultfile.h"
+
+namespace lodra {
+
+namespace {
+
+// A hidden name in folder that no file had a moment ago.
+std::string hiddenName(const std::string& folder) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device device;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string name = (folder == "/" ? std::string() : folder) + "/.lodra05-";
+    for (int i = 0; i < 10; ++i) {
+        name += kLetters[pick(device)];
+    }
+    return name;
+}
+
+bool lacksUnnamedFiles(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+// Links the named file temp to path, never replacing anything: a hard link, or on a file
+// system without them a claimed name that temp is renamed over. Returns 0 or the errno.
+int placeNamed(const std::string& temp, const std::string& path) {
+    if (::link(temp.c_str(), path.c_str()) == 0) {
+        ::unlink(temp.c_str());
+        return 0;
+    }
+    const int error = errno;
+    if (error != EPERM && error != ENOTSUP && error != EOPNOTSUPP && error != EMLINK) {
+        return error;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return errno;
+    }
+    ::close(fd);
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int renameError = errno;
+        ::unlink(path.c_str());
+        return renameError;
+    }
+    return 0;
+}
+
+}  // namespace
+
+Result<> PendingFile::create(const std::string& folder, const std::string& what) {
+    discard();
+    folder_ = folder;
+    finished_ = false;
+    mode_ = 0;
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        writer_ = FdWriter(fd, what);
+        return {};
+    }
+    if (!lacksUnnamedFiles(errno)) {
+        return systemFailure("skapa en fil i mappen", inQuotes(folder), errno);
+    }
+    return openNamed(what);
+}
+
+Result<> PendingFile::openNamed(const std::string& what) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = hiddenName(folder_);
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            namedPath_ = path;
+            writer_ = FdWriter(fd, what);
+            return {};
+        }
+        if (errno != EEXIST) {
+            return systemFailure("skapa en fil i mappen", inQuotes(folder_), errno);
+        }
+    }
+    return systemFailure("skapa en fil i mappen", inQuotes(folder_), EEXIST);
+}
+
+Result<> PendingFile::finish() {
+    if (finished_) {
+        return {};
+    }
+    const std::string what = writer_.what();
+    if (writer_.fd() < 0) {
+        return fail("Kunde inte skriva " + what + ".");
+    }
+    if (Result<> written = writer_.flush(); !written) {
+        discard();
+        return written;
+    }
+    int error = 0;
+    if (::fsync(writer_.fd()) != 0 && errno != EINVAL) {
+        error = errno;
+    } else if (mode_ != 0 && ::fchmod(writer_.fd(), mode_) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        discard();
+        return systemFailure("skriva", what, error);
+    }
+    finished_ = true;
+    return {};
+}
+
+int PendingFile::linkAs(const std::string& path) {
+    if (!namedPath_.empty()) {
+        const int error = placeNamed(namedPath_, path);
+        if (error == 0) {
+            namedPath_.clear();
+        }
+        return error;
+    }
+    const std::string self = "/proc/self/fd/" + std::to_string(writer_.fd());
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        return 0;
+    }
+    const int error = errno;
+    if (error != ENOENT) {
+        return error;
+    }
+    // No /proc: the descriptor itself, which needs the right to do so.
+    if (::linkat(writer_.fd(), "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) {
+        return 0;
+    }
+    return error;
+}
+
+Result<> PendingFile::commitReplacing(const std::string& path) {
+    if (Result<> finished = finish(); !finished) {
+        return finished;
+    }
+    std::string temp = namedPath_;
+    for (int attempt = 0; temp.empty() && attempt < 100; ++attempt) {
+        const std::string name = hiddenName(folder_);
+        const int error = linkAs(name);
+        if (error == 0) {
+            temp = name;
+        } else if (error != EEXIST) {
+            discard();
+            return systemFailure("spara", inQuotes(path), error);
+        }
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        namedPath_.clear();
+        discard();
+        return systemFailure("spara", inQuotes(path), error);
+    }
+    namedPath_.clear();
+    discard();
+    return {};
+}
+
+Result<std::string> PendingFile::commitNumbered() {
+    if (Result<> finished = finish(); !finished) {
+        return finished.error();
+    }
+    Result<ResultNumbers> numbers = listResultNumbers(folder_);
+    if (!numbers) {
+        discard();
+        return numbers.error();
+    }
+    // Another program may take a number between the listing and the link: try the next.
+    for (int number = numbers->highest + 1; number <= kHighestResultNumber; ++number) {
+        if (numbers->taken(number)) {
+            continue;
+        }
+        std::string path = resultFilePath(folder_, number);
+        const int error = linkAs(path);
+        if (error == 0) {
+            discard();
+            return path;
+        }
+        if (error != EEXIST) {
+            discard();
+            return systemFailure("spara", inQuotes(path), error);
+        }
+    }
+    discard();
+    return fail("Kunde inte hitta ett ledigt filnummer i mappen " + inQuotes(folder_) + ".");
+}
+
+void PendingFile::discard() {
+    if (writer_.fd() >= 0) {
+        ::close(writer_.fd());
+        writer_ = FdWriter();
+    }
+    if (!namedPath_.empty()) {
+        ::unlink(namedPath_.c_str());
+        namedPath_.clear();
+    }
+}
+
+}  // namespace lodra

@@ -1,0 +1,114 @@
+#include "files/windows1252.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <iterator>
+
+namespace lodra {
+
+namespace {
+
+constexpr char32_t kUnassigned = 0xFFFD;
+
+// The code points of the bytes 0x80 to 0x9F; every other byte is the code point of its value.
+constexpr std::array<char32_t, 32> kHigh = {
+    0x20AC,      kUnassigned, 0x201A, 0x0192, 0x201E, 0x2026,      0x2020, 0x2021,       // 0x80
+    0x02C6,      0x2030,      0x0160, 0x2039, 0x0152, kUnassigned, 0x017D, kUnassigned,  // 0x88
+    kUnassigned, 0x2018,      0x2019, 0x201C, 0x201D, 0x2022,      0x2013, 0x2014,       // 0x90
+    0x02DC,      0x2122,      0x0161, 0x203A, 0x0153, kUnassigned, 0x017E, 0x0178,       // 0x98
+};
+
+char32_t codePointOf(unsigned char byte) {
+    return byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80] : byte;
+}
+
+// The byte that stands for a code point, or '?' when Windows-1252 has none.
+char byteOf(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        return static_cast<char>(c);
+    }
+    const auto* found = std::find(kHigh.begin(), kHigh.end(), c);
+    if (c == kUnassigned || found == kHigh.end()) {
+        return '?';
+    }
+    return static_cast<char>(0x80 + std::distance(kHigh.begin(), found));
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Decodes the UTF-8 character at text[i] and advances i past it; a malformed sequence
+// gives kUnassigned and advances by one byte.
+char32_t nextCodePoint(std::string_view text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    int length = 0;
+    char32_t c = 0;
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        c = lead & 0x07;
+    } else {
+        ++i;
+        return kUnassigned;
+    }
+    if (i + static_cast<std::size_t>(length) > text.size()) {
+        ++i;
+        return kUnassigned;
+    }
+    for (int k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+        if ((b & 0xC0) != 0x80) {
+            ++i;
+            return kUnassigned;
+        }
+        c = (c << 6) | (b & 0x3F);
+    }
+    const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
+    if (overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        ++i;
+        return kUnassigned;
+    }
+    i += static_cast<std::size_t>(length);
+    return c;
+}
+
+}  // namespace
+
+std::string toWindows1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        out += byteOf(nextCodePoint(utf8, i));
+    }
+    return out;
+}
+
+std::string fromWindows1252(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (const char b : bytes) {
+        appendUtf8(out, codePointOf(static_cast<unsigned char>(b)));
+    }
+    return out;
+}
+
+}  // namespace lodra

@@ -1,0 +1,214 @@
+// The file layer: the Windows-1252 table, the numbered result files and saving without ever
+// replacing or leaving behind anything.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "files/pendingfile.h"
+#include "files/resultfile.h"
+#include "files/windows1252.h"
+#include "tests/testfiles.h"
+
+namespace lodra {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Windows1252, EncodesAndDecodesByTheTable) {
+    const struct {
+        std::string utf8;
+        std::string bytes;
+    } cases[] = {
+        {"åäöÅÄÖ\r\n\t-", "\xE5\xE4\xF6\xC5\xC4\xD6\r\n\t-"},
+        {"€‚ƒ„…†‡ˆ‰Š‹ŒŽ", "\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8E"},
+        {"‘’“”•–—˜™š›œžŸ", "\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9E\x9F"},
+        {"\xC2\xA0ÿ", "\xA0\xFF"},
+        {std::string("a\0b", 3), std::string("a\0b", 3)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(toWindows1252(c.utf8), c.bytes) << c.utf8;
+        EXPECT_EQ(fromWindows1252(c.bytes), c.utf8) << c.utf8;
+    }
+    // What the encoding cannot hold, and bytes that are no UTF-8, become '?'.
+    const std::pair<std::string, std::string> lossy[] = {
+        {"\xE2\x88\x92"
+         "5",
+         "?5"},
+        {"\xC3", "?"},
+        {"\xED\xA0\x80", "???"},
+        {"\xF0\x9F\x8C\xB2", "?"},
+    };
+    for (const auto& [utf8, bytes] : lossy) {
+        EXPECT_EQ(toWindows1252(utf8), bytes);
+    }
+    for (const char unassigned : {'\x81', '\x8D', '\x8F', '\x90', '\x9D'}) {
+        EXPECT_EQ(fromWindows1252(std::string(1, unassigned)), "\xEF\xBF\xBD");
+    }
+}
+
+class ResultFolder : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char name[] = "/tmp/lodra05-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(name), nullptr);
+        folder = name;
+    }
+    void TearDown() override {
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(folder);
+    }
+    void touch(const std::string& name) { std::ofstream(folder + "/" + name) << "x"; }
+    std::string read(const std::string& path) { return testfiles::readFile(path); }
+    std::vector<std::string> names() { return testfiles::fileNames(folder); }
+    std::string folder;
+};
+
+TEST_F(ResultFolder, NumberingFollowsTheFilesOnDisk) {
+    EXPECT_EQ(*nextResultNumber(folder), 1);
+    for (const char* name : {"Result1.txt", "Result3.txt", "result7.txt", "Result9.TXT",
+                             "Resultat.txt", "Result007.txt", "Result.txt", "Result_a.txt",
+                             "Result-9.txt", "Result 9.txt", "XResult9.txt"}) {
+        touch(name);
+    }
+    fs::create_directory(folder + "/Result20.txt");  // a folder is not a result file
+    EXPECT_EQ(*nextResultNumber(folder), 8);
+    EXPECT_EQ(resultFilePath(folder, 8), folder + "/Result8.txt");
+    EXPECT_EQ(resultFilePath("/", 1), "/Result1.txt");
+}
+
+// A name taken by a folder, a link or a dangling link is skipped, not a dead end.
+TEST_F(ResultFolder, NamesTakenByAnythingAreSkipped) {
+    touch("Result7.txt");
+    fs::create_directory(folder + "/Result8.txt");
+    fs::create_symlink("saknas", folder + "/Result9.txt");
+    fs::create_directory_symlink(folder + "/Result8.txt", folder + "/Result10.txt");
+    EXPECT_EQ(*nextResultNumber(folder), 11);
+    const Result<std::string> saved = saveNumberedResult(folder, "abc\r\n");
+    ASSERT_TRUE(saved) << saved.message();
+    EXPECT_EQ(*saved, folder + "/Result11.txt");
+    EXPECT_EQ(read(*saved), "abc\r\n");
+    EXPECT_FALSE(fs::exists(folder + "/saknas"));
+}
+
+TEST_F(ResultFolder, NumberingStopsAt32767) {
+    const std::string in = "\"" + folder + "\"";
+    const struct {
+        const char* present;
+        std::string message;
+    } cases[] = {
+        {"Result32767.txt", "Mappen " + in +
+                                " har redan en resultatfil med numret 32767, det högsta möjliga. "
+                                "Flytta filen eller välj en annan mapp."},
+        {"Result000000000040000.txt",
+         "Mappen " + in +
+             " innehåller filen Result000000000040000.txt, vars nummer är större än 32767. "
+             "Flytta filen eller välj en annan mapp."},
+    };
+    touch("Result32766.txt");
+    EXPECT_EQ(*nextResultNumber(folder), 32767);
+    for (const auto& c : cases) {
+        touch(c.present);
+        const Result<int> next = nextResultNumber(folder);
+        ASSERT_FALSE(next);
+        EXPECT_EQ(next.message(), c.message);
+        const Result<std::string> saved = saveNumberedResult(folder, "x");
+        ASSERT_FALSE(saved);
+        EXPECT_EQ(saved.message(), c.message);
+        fs::remove(folder + "/" + c.present);
+    }
+    fs::create_directory(folder + "/Result32767.txt");
+    const Result<std::string> saved = saveNumberedResult(folder, "x");
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.message(), "Kunde inte hitta ett ledigt filnummer i mappen " + in + ".");
+    EXPECT_EQ(names(), (std::vector<std::string>{"Result32766.txt", "Result32767.txt"}));
+    EXPECT_EQ(nextResultNumber(folder + "/saknas").message(),
+              "Kunde inte läsa mappen \"" + folder + "/saknas\": mappen eller filen finns inte.");
+}
+
+TEST_F(ResultFolder, SavedFilesGetTheModeOfAnyNewFileOrOfTheFileTheyReplace) {
+    const mode_t before = ::umask(027);
+    const Result<std::string> first = saveNumberedResult(folder, "abc\r\n");
+    ::umask(before);
+    ASSERT_TRUE(first) << first.message();
+    const std::string path = folder + "/ut.txt";
+    touch("ut.txt");
+    fs::permissions(path, fs::perms(0604));
+    ASSERT_TRUE(writeFileReplacing(path, "ny text"));
+    EXPECT_EQ(read(path), "ny text");
+    EXPECT_EQ(names(), (std::vector<std::string>{"Result1.txt", "ut.txt"}));  // no leftovers
+    struct stat st {};
+    ASSERT_EQ(::stat(first->c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+}
+
+// A file being written has no name at all, so that nothing is left if the program is killed.
+TEST_F(ResultFolder, APendingFileHasNoNameUntilItIsPutInPlace) {
+    PendingFile file;
+    ASSERT_TRUE(file.create(folder, "\"x\""));
+    ASSERT_TRUE(file.write(std::string(200000, 'x')));
+    ASSERT_TRUE(file.finish());
+    EXPECT_EQ(names(), std::vector<std::string>{});
+    const Result<std::string> path = file.commitNumbered();
+    ASSERT_TRUE(path) << path.message();
+    EXPECT_EQ(names(), std::vector<std::string>{"Result1.txt"});
+    EXPECT_EQ(fs::file_size(*path), 200000u);
+}
+
+TEST_F(ResultFolder, FailuresSayWhatAndWhereAndLeaveNothing) {
+    const std::string gone = folder + "/borta";
+    const std::string tooLong = folder + "/" + std::string(300, 'a');
+    const struct {
+        std::string folder;
+        std::string message;
+    } cases[] = {
+        {gone, "Kunde inte skapa en fil i mappen \"" + gone + "\": mappen eller filen finns inte."},
+        {tooLong, "Kunde inte skapa en fil i mappen \"" + tooLong + "\": sökvägen är för lång."},
+    };
+    for (const auto& c : cases) {
+        const Result<std::string> saved = saveNumberedResult(c.folder, "x");
+        ASSERT_FALSE(saved);
+        EXPECT_EQ(saved.message(), c.message);
+        const Result<> written = writeFileReplacing(c.folder + "/ut.txt", "x");
+        ASSERT_FALSE(written);
+        EXPECT_EQ(written.message(), c.message);
+    }
+    if (::geteuid() != 0) {  // root writes into read-only folders anyway
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+        const Result<std::string> saved = saveNumberedResult(folder, "x");
+        EXPECT_EQ(saved.message(),
+                  "Kunde inte skapa en fil i mappen \"" + folder + "\": behörighet saknas.");
+        fs::permissions(folder, fs::perms::owner_all);
+    }
+    EXPECT_EQ(names(), std::vector<std::string>{});
+}
+
+// 200,000 files, the next hundred names blocked by folders: one listing, under a second.
+TEST_F(ResultFolder, LargeFolderIsListedOnce) {
+    for (int i = 1; i <= 200000; ++i) {
+        const std::string name =
+            i <= 30000 ? "Result" + std::to_string(i) : "annan" + std::to_string(i);
+        const int fd = ::creat((folder + "/" + name + ".txt").c_str(), 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    }
+    for (int i = 30001; i <= 30100; ++i) {
+        fs::create_directory(folder + "/Result" + std::to_string(i) + ".txt");
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const Result<std::string> saved = saveNumberedResult(folder, "x");
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_TRUE(saved) << saved.message();
+    EXPECT_EQ(*saved, folder + "/Result30101.txt");
+    EXPECT_LT(seconds, 1.0);
+}
+
+}  // namespace
+}  // namespace lodra

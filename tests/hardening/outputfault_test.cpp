@@ -1,0 +1,181 @@
+// The batch tool against hostile command lines and files: outputs that name the same file,
+// folders, links, devices, a closed standard output, a stand file that changes during the
+// run. Exit status 2 means that no new file exists and no existing file has changed.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/testfiles.h"
+
+namespace lodra {
+namespace {
+
+namespace fs = std::filesystem;
+
+using testfiles::readFile;
+using testfiles::writeFile;
+
+const std::string kStands = "totaltid\n250\n";
+
+class OutputFault : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char name[] = "/tmp/lodra05-outputfault-XXXXXX";
+        ASSERT_NE(::mkdtemp(name), nullptr);
+        folder = name;
+        writeFile(folder / "s.csv", kStands);
+        writeFile(folder / "keep.txt", "en tidigare fil\r\n");
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    // Runs "lodra05-batch arguments" in the folder; shell text before and after it (such
+    // as a redirection) may replace the standard output to the file "out".
+    int run(const std::string& arguments, const std::string& before = "",
+            const std::string& after = ">out") {
+        const std::string command = "cd '" + folder.string() + "' || exit 9; " + before +
+                                    " LC_ALL=C.UTF-8 '" LODRA05_BATCH "' " + arguments + " 2>err " +
+                                    after;
+        const int status = std::system(command.c_str());
+        err = readFile(folder / "err");
+        out = readFile(folder / "out");
+        fs::remove(folder / "err");
+        fs::remove(folder / "out");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    fs::path folder;
+    std::string out, err;
+};
+
+// Everything that must be refused before anything is computed, and leaves every file as it
+// was: s.csv, keep.txt and what the setting made.
+TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
+    const struct {
+        const char* setting;
+        const char* arguments;
+        const char* redirection;
+        std::string message;
+    } cases[] = {
+        {"", "--seed 1 --output r.txt --table ./r.txt s.csv", ">out",
+         "Resultatet och tabellen kan inte skrivas till samma fil."},
+        {"ln keep.txt l.txt", "--output keep.txt --table l.txt s.csv", ">out",
+         "Resultatet och tabellen kan inte skrivas till samma fil."},
+        {"", "--output ./s.csv s.csv", ">out",
+         "Resultatet kan inte skrivas till beståndsfilen \\\"s.csv\\\"."},
+        {"ln -s s.csv t.csv", "--table t.csv s.csv", ">out",
+         "Tabellen kan inte skrivas till beståndsfilen \\\"s.csv\\\"."},
+        {"mkdir tdir", "--table tdir s.csv", ">out",
+         "Kunde inte skriva \\\"tdir\\\": det är en mapp."},
+        {"mkdir tdir", "--output keep.txt --table tdir s.csv", ">out",
+         "Kunde inte skriva \\\"tdir\\\": det är en mapp."},
+        {"", "--output keep.txt --table saknas/t.csv s.csv", ">out",
+         "Kunde inte skapa en fil i mappen \\\"saknas\\\": mappen eller filen finns inte."},
+        {"ln -s saknas.txt ut.txt", "--output ut.txt s.csv", ">out",
+         "Kunde inte skriva \\\"ut.txt\\\": länken pekar på en fil som inte finns."},
+        {"touch Result32767.txt", "--table keep.txt s.csv", ">out",
+         "Mappen \\\"@\\\" har redan en resultatfil med numret 32767, det högsta möjliga. Flytta "
+         "filen eller välj en annan mapp."},
+        {"", "--output - s.csv", ">&-",
+         "Standardutmatningen är stängd eller går inte att skriva i."},
+        {"", "s.csv", ">&-", "Standardutmatningen är stängd eller går inte att skriva i."},
+        {"", "--output keep.txt s.csv", ">out",
+         "Kunde inte skapa en tillfällig fil i mappen \\\"/saknas\\\": mappen eller filen finns "
+         "inte."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.setting) + " / " + c.arguments + " " + c.redirection);
+        const bool noTmp = std::string(c.message).find("tillfällig") != std::string::npos;
+        std::string setting = c.setting;
+        if (!setting.empty()) {
+            ASSERT_EQ(std::system(("cd '" + folder.string() + "' && " + setting).c_str()), 0);
+        }
+        const std::vector<std::string> before = testfiles::fileNames(folder);
+        EXPECT_EQ(run(c.arguments, noTmp ? "TMPDIR=/saknas" : "", c.redirection), 2);
+        std::string expected = "lodra05-batch: " + c.message + "\n";
+        for (std::size_t at; (at = expected.find("\\\"")) != std::string::npos;) {
+            expected.replace(at, 2, "\"");
+        }
+        if (const std::size_t at = expected.find('@'); at != std::string::npos) {
+            expected.replace(at, 1, folder.string());
+        }
+        EXPECT_EQ(err, expected);
+        EXPECT_EQ(out, "");
+        EXPECT_EQ(testfiles::fileNames(folder), before);
+        EXPECT_EQ(readFile(folder / "s.csv"), kStands);
+        EXPECT_EQ(readFile(folder / "keep.txt"), "en tidigare fil\r\n");
+        fs::remove_all(folder / "tdir");
+        for (const char* name : {"l.txt", "t.csv", "ut.txt", "Result32767.txt"}) {
+            fs::remove(folder / name);
+        }
+    }
+}
+
+// What is not a regular file is never replaced: a device is written into, a link to a file
+// replaces that file and stays a link, and a replaced file keeps its permission bits.
+TEST_F(OutputFault, SpecialFilesAndLinksAreWrittenThroughNotReplaced) {
+    const std::string expected = readFile(LODRA05_TEST_DATA "/default.dot.txt");
+    fs::permissions(folder / "keep.txt", fs::perms(0604));
+    fs::create_symlink("keep.txt", folder / "ut.txt");
+    ASSERT_EQ(run("--output ut.txt s.csv"), 0) << err;
+    EXPECT_TRUE(fs::is_symlink(folder / "ut.txt"));
+    EXPECT_EQ(readFile(folder / "keep.txt"), expected);
+    EXPECT_EQ(fs::status(folder / "keep.txt").permissions(), fs::perms(0604));
+
+    ASSERT_EQ(run("--output /dev/stdout s.csv"), 0) << err;
+    EXPECT_EQ(out, expected);
+    ASSERT_EQ(run("--output /dev/null --table /dev/null s.csv"), 0) << err;
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_EQ(testfiles::fileNames(folder),
+              (std::vector<std::string>{"keep.txt", "s.csv", "ut.txt"}));
+}
+
+// A NUL byte in a field shows as \\0 in the message, which goes on after it.
+TEST_F(OutputFault, StandFilesThatAreNotWhatTheySeem) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"nul.csv", std::string("totaltid\n2\00050\n", 14), 1,
+         "Rad 2, kolumn totaltid: \"2\\050\" är inte ett tal.\n"
+         "Inget bestånd kunde beräknas, så inget resultat skrevs.\n"},
+        {"tradslag.csv", std::string("tradslag\nT\0all\n", 15), 1,
+         "Rad 2: Okänt trädslag \"T\\0all\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.\n"
+         "Inget bestånd kunde beräknas, så inget resultat skrevs.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(folder / c.name, c.bytes);
+        EXPECT_EQ(run(std::string("--output keep.txt ") + c.name), c.status);
+        EXPECT_EQ(err, c.message);
+        EXPECT_EQ(readFile(folder / "keep.txt"), "en tidigare fil\r\n");
+        fs::remove(folder / c.name);
+    }
+}
+
+// A register cut short while it is calculated: exit 2 and no result.
+TEST_F(OutputFault, AStandFileThatChangesDuringTheRunIsRefused) {
+    std::string stands = "totaltid\n";
+    for (int i = 0; i < 4000; ++i) {
+        stands += "250\n";
+    }
+    writeFile(folder / "s.csv", stands);
+    EXPECT_EQ(run("--table t.csv s.csv", "(sleep 0.5; truncate -s 1000 s.csv) &",
+                  ">out; status=$?; wait; exit $status"),
+              2);
+    EXPECT_EQ(err,
+              "lodra05-batch: Fel i beståndsfilen \"s.csv\": Filen ändrades medan den lästes.\n");
+    EXPECT_EQ(testfiles::fileNames(folder), (std::vector<std::string>{"keep.txt", "s.csv"}));
+}
+
+}  // namespace
+}  // namespace lodra
