@@ -214,20 +214,20 @@ class ForLodra02Test : public QObject {
             "cmdAvlsuta",  "txtBerik",      "optGallring",   "optGran",    "txtTotaltid"};
         QCOMPARE(tabChain(child<QWidget>(window.get(), "txtTotaltid"), expected.size()), expected);
         // Each choice is entered at its selected option.
-        QTest::mouseClick(child<QRadioButton>(window.get(), "optKalavv"), Qt::LeftButton);
-        QTest::mouseClick(child<QRadioButton>(window.get(), "optLov"), Qt::LeftButton);
+        uitest::clickIndicator(child<QRadioButton>(window.get(), "optKalavv"));
+        uitest::clickIndicator(child<QRadioButton>(window.get(), "optLov"));
         const QStringList changed = {"txtBerik", "optKalavv", "optLov", "txtTotaltid"};
         QCOMPARE(tabChain(child<QWidget>(window.get(), "txtBerik"), changed.size()), changed);
     }
 
     void optionButtonsExcludeEachOtherOnlyWithinTheirFrame() {
-        QTest::mouseClick(child<QRadioButton>(window.get(), "optLov"), Qt::LeftButton);
-        QTest::mouseClick(child<QRadioButton>(window.get(), "optKalavv"), Qt::LeftButton);
+        uitest::clickIndicator(child<QRadioButton>(window.get(), "optLov"));
+        uitest::clickIndicator(child<QRadioButton>(window.get(), "optKalavv"));
         QVERIFY(child<QRadioButton>(window.get(), "optLov")->isChecked());
         QVERIFY(!child<QRadioButton>(window.get(), "optGran")->isChecked());
         QVERIFY(child<QRadioButton>(window.get(), "optKalavv")->isChecked());
         QVERIFY(!child<QRadioButton>(window.get(), "optGallring")->isChecked());
-        QTest::mouseClick(child<QRadioButton>(window.get(), "optTall"), Qt::LeftButton);
+        uitest::clickIndicator(child<QRadioButton>(window.get(), "optTall"));
         QVERIFY(child<QRadioButton>(window.get(), "optKalavv")->isChecked());
         const InputRecord read = window->inputRecord();
         QVERIFY(read.optTall && !read.optGran && !read.optLov);
@@ -285,7 +285,7 @@ class ForLodra02Test : public QObject {
     }
 
     void calculationWithInitialEntriesGivesTheExpectedScreenTexts() {
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QVERIFY(catcher->messages.empty());
         // The tree window was read without being shown.
         QVERIFY(window->existingTradDiametrar() != nullptr);
@@ -311,7 +311,7 @@ class ForLodra02Test : public QObject {
         const QString expectedSeparator =
             qEnvironmentVariable("LODRA05_EXPECTED_SEPARATOR", QStringLiteral("."));
         QCOMPARE(QString(QChar::fromLatin1(separator)), expectedSeparator);
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         const uitest::Reference own =
             uitest::defaultReference(separator == ',' ? QStringLiteral("default.comma.txt")
                                                       : QStringLiteral("default.dot.txt"));
@@ -333,10 +333,10 @@ class ForLodra02Test : public QObject {
         const lodra::Session alone = uitest::calculatedAlone(edited);
         QVERIFY(!alone.Indata.empty());
 
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(window->session.Indata, alone.Indata);
         QCOMPARE(window->session.Resultat, alone.Resultat);
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(window->session.Indata, alone.Indata);
         QCOMPARE(window->session.Resultat, alone.Resultat);
         QCOMPARE(window->session.prIndata, alone.prIndata + alone.prIndata);
@@ -360,7 +360,7 @@ class ForLodra02Test : public QObject {
         QVERIFY(trees.isNull());
         QVERIFY(window->existingTradDiametrar() == nullptr);
 
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(window->session.Indata, kDefaultIndata);
         QCOMPARE(window->session.Resultat, kDefaultResultat);
 
@@ -384,7 +384,7 @@ class ForLodra02Test : public QObject {
         expected.rows[1] = {"", false};
         const lodra::Session alone = uitest::calculatedAlone(expected);
 
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QVERIFY(catcher->messages.empty());
         QCOMPARE(window->session.Indata, alone.Indata);
         QCOMPARE(window->session.Resultat, alone.Resultat);
@@ -392,9 +392,9 @@ class ForLodra02Test : public QObject {
     }
 
     void twoCalculationsShowOneBlockAndKeepTwoForTheFile() {
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         lodra::forResultat* first = shownResult();
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(shownResult(), first);
         QCOMPARE(child<QPlainTextEdit>(first, "txtIndata")->toPlainText(),
                  uitest::shown(kDefaultIndata));
@@ -414,7 +414,7 @@ class ForLodra02Test : public QObject {
         const lodra::Outcome expected = lodra::Session().berakna(wrong, {});
         QVERIFY(!expected.ok());
 
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(catcher->messages.size(), std::size_t{1});
         const uitest::Message& message = catcher->messages.front();
         QCOMPARE(message.title, QStringLiteral("Lodra05"));
@@ -429,7 +429,7 @@ class ForLodra02Test : public QObject {
         // The program goes on: mended, the next calculation works.
         const QString initial = field == "txtBon" ? "4" : field == "txtRant" ? "3" : "250";
         uitest::type(entry, initial);
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(catcher->messages.size(), std::size_t{1});
         QVERIFY(shownResult() != nullptr);
         QCOMPARE(window->session.Indata, kDefaultIndata);
@@ -447,11 +447,11 @@ class ForLodra02Test : public QObject {
     }
 
     void failedCalculationLeavesTheShownResultAsItWas() {
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         lodra::forResultat* result = shownResult();
         QVERIFY(result != nullptr);
         uitest::type(child<QLineEdit>(window.get(), "txtBon"), QStringLiteral("abc"));
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(catcher->messages.size(), std::size_t{1});
         QCOMPARE(child<QPlainTextEdit>(result, "txtIndata")->toPlainText(),
                  uitest::shown(kDefaultIndata));
@@ -460,7 +460,7 @@ class ForLodra02Test : public QObject {
 
     void fastCalculationShowsNoProgress() {
         uitest::ProgressWatcher watcher;
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(watcher.shown, 0);
         QVERIFY(shownResult() != nullptr);
     }
@@ -485,7 +485,7 @@ class ForLodra02Test : public QObject {
             }
         });
         avbryt.start();
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         avbryt.stop();
         QCOMPARE(watcher.shown, 1);
         QCOMPARE(pressed, 1);
@@ -501,22 +501,39 @@ class ForLodra02Test : public QObject {
         for (int i = 4; i < forTradDiametrar::kRows; ++i) {
             uitest::type(window->tradDiametrar()->txtDiam(i), QString());
         }
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(window->session.Indata, kDefaultIndata);
     }
 
-    void closingTheParametersWindowDuringACalculationStopsItAndEnds() {
+    // Through the frame or with "Avsluta", while the calculation runs: it stops, nothing of
+    // it shows, and every window closes.
+    void endingDuringACalculationStopsItAndEnds() {
+        QFETCH(bool, avsluta);
         enterLongCalculation(*window);
         window->setProgressDelay(60000);
         QPointer<forTradDiametrar> trees = window->existingTradDiametrar();
-        QTimer::singleShot(20, window.get(), [this] { window->close(); });
-        click(window.get(), "cmdBerakna");
+        QSignalSpy ended(window.get(), &forLodra02::calculationEnded);
+        QTimer::singleShot(20, window.get(), [this, avsluta] {
+            QVERIFY(window->isCalculating());
+            if (avsluta) {
+                click(window.get(), "cmdAvlsuta");
+            } else {
+                window->close();
+            }
+        });
+        uitest::calculate(*window);
         uitest::settle();
+        QCOMPARE(ended.count(), 0);
         QVERIFY(!window->isVisible());
         QVERIFY(trees.isNull());
         QVERIFY(window->existingResultat() == nullptr);
         QVERIFY(window->session.prIndata.empty());
         QVERIFY(catcher->messages.empty());
+    }
+    void endingDuringACalculationStopsItAndEnds_data() {
+        QTest::addColumn<bool>("avsluta");
+        QTest::newRow("frame") << false;
+        QTest::newRow("Avsluta") << true;
     }
 
     void avslutaClosesEveryWindowAndWritesNothing() {
@@ -525,7 +542,7 @@ class ForLodra02Test : public QObject {
         const QString before = QDir::currentPath();
         QDir::setCurrent(folder.path());
         click(window.get(), "cmdTraddiametrar");
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         click(shownResult(), "cmdSpara");
         QPointer<QWidget> trees = window->existingTradDiametrar();
         QPointer<QWidget> result = window->existingResultat();
@@ -547,7 +564,7 @@ class ForLodra02Test : public QObject {
 
     void closingTheParametersWindowEndsTheProgramLikeAvsluta() {
         click(window.get(), "cmdTraddiametrar");
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QPointer<QWidget> trees = window->existingTradDiametrar();
         QPointer<QWidget> result = window->existingResultat();
         QVERIFY(window->close());

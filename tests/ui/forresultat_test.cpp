@@ -94,7 +94,7 @@ class ForResultatTest : public QObject {
         QTest::mouseDClick(folderList()->viewport(), Qt::LeftButton, {}, centreOf(entry));
     }
 
-    void calculate() { click(window.get(), "cmdBerakna"); }
+    void calculate() { uitest::calculate(*window); }
 
     // "Spara till fil", then "OK" in the chooser at the folder it opens.
     void saveThroughChooser() {
