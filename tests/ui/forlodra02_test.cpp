@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <stdexcept>
 
 #include "tests/ui/uitest.h"
 #include "ui/forcatalog.h"
@@ -74,6 +75,12 @@ void enterLongCalculation(forLodra02& window) {
         uitest::type(trees->txtDiam(i), QString::number(10 * i));
     }
 }
+
+class ThrowingRandom : public lodra::RandomSource {
+  public:
+    void reseed() override {}
+    double next() override { throw std::runtime_error("slut på slumptal"); }
+};
 
 QStringList tabChain(QWidget* start, int steps) {
     QStringList names;
@@ -425,6 +432,9 @@ class ForLodra02Test : public QObject {
         QVERIFY(window->session.prIndata.empty());
         QVERIFY(window->session.prResultat.empty());
         QCOMPARE(entry->text(), text);
+        // Back in the refused entry, its text selected for typing over.
+        QTRY_VERIFY(entry->hasFocus());
+        QCOMPARE(entry->selectedText(), text);
 
         // The program goes on: mended, the next calculation works.
         const QString initial = field == "txtBon" ? "4" : field == "txtRant" ? "3" : "250";
@@ -444,6 +454,73 @@ class ForLodra02Test : public QObject {
                                                      << "2.5";
         QTest::newRow("empty horizon") << "txtTotaltid"
                                        << "";
+    }
+
+    void refusedTreeRowGetsTheFocusInTheTreeWindow() {
+        QFETCH(int, row);
+        QFETCH(bool, opened);
+        if (opened) {
+            click(window.get(), "cmdTraddiametrar");
+            click(window->existingTradDiametrar(), "cmdStang");
+        }
+        forTradDiametrar* trees = window->tradDiametrar();
+        uitest::type(trees->txtDiam(row - 1), QStringLiteral("12,5,1"));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        uitest::calculate(*window);
+        QCOMPARE(catcher->messages.size(), std::size_t{1});
+        QVERIFY(window->existingResultat() == nullptr);
+        QVERIFY(trees->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(trees));
+        QTRY_VERIFY(trees->txtDiam(row - 1)->hasFocus());
+        QCOMPARE(trees->txtDiam(row - 1)->selectedText(), QStringLiteral("12,5,1"));
+    }
+    void refusedTreeRowGetsTheFocusInTheTreeWindow_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("row 1, window hidden") << 1 << true;
+        QTest::newRow("row 7, window never shown") << 7 << false;
+        QTest::newRow("row 10") << 10 << true;
+    }
+
+    // Enter and Return press the focused button as Space does; in a field they do nothing.
+    void enterPressesTheFocusedButton() {
+        QFETCH(int, key);
+        auto* button = child<QPushButton>(window.get(), "cmdTraddiametrar");
+        QVERIFY(!button->isDefault() && !button->autoDefault());
+        button->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button, static_cast<Qt::Key>(key));
+        QVERIFY(window->existingTradDiametrar() != nullptr);
+        QVERIFY(window->existingTradDiametrar()->isVisible());
+
+        auto* stang = child<QPushButton>(window->existingTradDiametrar(), "cmdStang");
+        QTest::keyClick(stang, static_cast<Qt::Key>(key));
+        QVERIFY(!window->existingTradDiametrar()->isVisible());
+    }
+    void enterPressesTheFocusedButton_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter") << int(Qt::Key_Enter);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+    }
+
+    // Whatever escapes the calculation ends it with a message; the program goes on.
+    void exceptionInTheCalculationBecomesAMessage() {
+        ThrowingRandom thrower;
+        window->setRandomSource(&thrower);
+        uitest::type(child<QLineEdit>(window.get(), "txtVari"), QStringLiteral("50"));
+        uitest::calculate(*window);
+        QCOMPARE(catcher->messages.size(), std::size_t{1});
+        QCOMPARE(catcher->messages[0].text,
+                 QStringLiteral("Beräkningen avbröts av ett oväntat fel: slut på slumptal"));
+        QVERIFY(window->existingResultat() == nullptr);
+        QVERIFY(window->session.prIndata.empty());
+
+        window->setRandomSource(nullptr);
+        uitest::type(child<QLineEdit>(window.get(), "txtVari"), QStringLiteral("0"));
+        uitest::calculate(*window);
+        QCOMPARE(window->session.Indata, kDefaultIndata);
+        QVERIFY(shownResult() != nullptr);
     }
 
     void failedCalculationLeavesTheShownResultAsItWas() {
