@@ -13,8 +13,8 @@ namespace {
 
 constexpr char kScrollName[] = "lodraScroll";
 
-// The window frame's share of the screen before the window system has drawn one: a title
-// bar and thin borders.
+// The window frame's share of the screen (px) before the window system has drawn one: a
+// title bar and thin borders.
 constexpr QSize kFrameAllowance(8, 40);
 
 // Enter or Return on a focused push button presses it, as Space does. Nothing else reacts

@@ -33,9 +33,10 @@ class WindowLook {
     const QFont& font() const { return font_; }
     double pixelsPerTwip() const { return pixelsPerTwip_; }  // px per twip
 
-    // Builds a Designer form into the window: the form's controls go into a content
-    // widget at the look's font and factor, inside a scroll area that fills the window.
-    // The window takes the form's title. Returns the content widget.
+    // Builds a Designer form (drawn at 15 twips a pixel) into the window: the form's
+    // controls go into a content widget at the look's font and factor, inside a scroll
+    // area that fills the window, and Enter presses its push buttons. The window takes the
+    // form's title and object name. Returns the content widget.
     template <typename Form>
     QWidget* setUp(Form& ui, QWidget* window) const {
         QWidget* content = prepare(window);
@@ -45,8 +46,8 @@ class WindowLook {
     }
 
     // Sizes the window to its content, or to the available area of its screen where the
-    // content is larger; the content then scrolls. setUp() calls it, and the window calls
-    // it again when it moves to another screen.
+    // content is larger; the content then scrolls. setUp() calls it; call it again for a
+    // window that moved to another screen.
     static void fitToScreen(QWidget* window);
 
     // Scrolls the window's content so that the control is in view.
