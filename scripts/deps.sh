@@ -1,7 +1,8 @@
 #!/bin/sh
-# Installs the Debian 12 packages the build needs, only those that are missing.
+# Installs the Debian 12 packages the build needs, only those that are missing. Qt Concurrent
+# comes with qt6-base-dev; dpkg-dev gives the package its library dependencies.
 set -eu
-packages="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev libbenchmark-dev qt6-charts-dev time $*"
+packages="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev libbenchmark-dev qt6-charts-dev time dpkg-dev $*"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

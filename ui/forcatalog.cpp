@@ -1,5 +1,6 @@
 #include "ui/forcatalog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileSystemModel>
@@ -7,11 +8,11 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStorageInfo>
+#include <QStyle>
 
 #include "ui/forlodra02.h"
 #include "ui/forresultat.h"
 #include "ui/messages.h"
-#include "ui/windowfont.h"
 #include "ui_forcatalog.h"
 
 namespace lodra {
@@ -25,6 +26,19 @@ class FolderChainFilter : public QSortFilterProxyModel {
     void setCurrent(const QString& folder) {
         current_ = folder;
         invalidateFilter();
+    }
+
+    // As a directory list draws them: the current folder and the folders above it stand
+    // open, its subfolders closed.
+    QVariant data(const QModelIndex& entry, int role) const override {
+        if (role != Qt::DecorationRole || entry.column() != 0) {
+            return QSortFilterProxyModel::data(entry, role);
+        }
+        const auto* model = static_cast<const QFileSystemModel*>(sourceModel());
+        const QString folder = model->filePath(mapToSource(entry));
+        const bool open = folder == current_ || isAbove(folder, current_);
+        return QApplication::style()->standardIcon(open ? QStyle::SP_DirOpenIcon
+                                                        : QStyle::SP_DirClosedIcon);
     }
 
   protected:
@@ -53,8 +67,7 @@ class FolderChainFilter : public QSortFilterProxyModel {
 
 forCatalog::forCatalog(forLodra02& owner, QWidget* parent)
     : QWidget(parent), owner_(owner), ui(std::make_unique<Ui::forCatalog>()) {
-    setFont(windowFont());
-    ui->setupUi(this);
+    owner.look().setUp(*ui, this);
     setAttribute(Qt::WA_DeleteOnClose);
 
     folders_ = new QFileSystemModel(this);
@@ -107,8 +120,12 @@ void forCatalog::setPath(const QString& folder) {
     chain_->setCurrent(path_);
     showChain();
     ui->Dir1->setCurrentIndex(entryOf(path_));
-    // The chooser has no field for the open path; the folder list shows it as its tip.
-    ui->Dir1->setToolTip(QDir::toNativeSeparators(path_));
+    ui->Dir1->viewport()->update();  // the open and closed icons follow the current folder
+    // The folder that "OK" stores, always on screen; its end, the open folder's own name,
+    // in view.
+    ui->txtKatalog->setText(QDir::toNativeSeparators(path_));
+    ui->txtKatalog->setToolTip(ui->txtKatalog->text());
+    ui->txtKatalog->end(false);
     emit pathChanged(path_);
 }
 

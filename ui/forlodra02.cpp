@@ -1,25 +1,27 @@
 #include "ui/forlodra02.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QThread>
 #include <QTimer>
+#include <QUnhandledException>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <array>
+#include <exception>
 
 #include "report/decimalseparator.h"
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
 #include "ui/messages.h"
+#include "ui/programlook.h"
 #include "ui/refusaltext.h"
-#include "ui/windowfont.h"
 #include "ui_forlodra02.h"
 
 namespace lodra {
@@ -30,19 +32,33 @@ std::string fieldText(const QLineEdit* field) {
     return field->text().toStdString();
 }
 
+// What the user reads when something the calculation did not foresee stopped it.
+std::string unexpectedFailure(const std::exception_ptr& escaped) {
+    QString what;
+    try {
+        std::rethrow_exception(escaped);
+    } catch (const std::exception& failure) {
+        what = QString::fromLocal8Bit(failure.what());
+    } catch (...) {
+        what = QStringLiteral("okänt fel");
+    }
+    return QStringLiteral("Beräkningen avbröts av ett oväntat fel: %1").arg(what).toStdString();
+}
+
 }  // namespace
 
-forLodra02::forLodra02(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::forLodra02>()) {
-    ui->setupUi(this);
-    // The most crowded window sets the font size for all of them.
-    fitFontToLayout(this);
-    setWindowFont(font());
+forLodra02::forLodra02(QWidget* parent)
+    : QWidget(parent),
+      look_(programLook(QApplication::font(), decimalSeparator())),
+      ui(std::make_unique<Ui::forLodra02>()) {
+    look_.setUp(*ui, this);
     // No folder has been chosen yet in this run.
     session.sparaKatalog.clear();
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
     connect(ui->cmdAvlsuta, &QPushButton::clicked, this, &forLodra02::cmdAvlsuta_Click);
+    connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &forLodra02::calculationFinished);
 
     // Tabbing into a choice lands on its selected option, not on the first one.
     for (QRadioButton* option :
@@ -54,14 +70,15 @@ forLodra02::forLodra02(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
 }
 
 forLodra02::~forLodra02() {
-    delete catalog_.data();
-    delete resultat_.data();
-    delete tradDiametrar_.data();
+    // The background calculation works on this window's session: stop it first.
+    cancel_ = true;
+    watcher_.waitForFinished();
+    closeOtherWindows();
 }
 
 forTradDiametrar* forLodra02::tradDiametrar() {
     if (!tradDiametrar_) {
-        tradDiametrar_ = new forTradDiametrar();
+        tradDiametrar_ = new forTradDiametrar(look_);
         connect(tradDiametrar_, &forTradDiametrar::closedThroughFrame, this,
                 [this] { tradDiametrar_ = nullptr; });
     }
@@ -143,11 +160,61 @@ void forLodra02::cmdBerakna_Click() {
         return;
     }
     const InputRecord input = inputRecord();
-    const Outcome outcome = runCalculation(input);
+    CalcOptions options;
+    options.decimalSeparator = decimalSeparator();
+    options.random = random_;
+    options.cancel = &cancel_;
+    options.cyclesDone = &cyclesDone_;
+    options.cyclesTotal = &cyclesTotal_;
+    cancel_ = false;
+    cyclesDone_ = 0;
+    cyclesTotal_ = 0;
+    calculating_ = true;
+
+    // Shown only when the calculation takes longer than the delay; from then on nothing
+    // else takes input until it ends.
+    progress_ = new QProgressDialog(QStringLiteral("Beräkningen pågår."), QStringLiteral("Avbryt"),
+                                    0, 0, this);
+    progress_->setObjectName(QStringLiteral("lodraProgress"));
+    progress_->setWindowTitle(kProgramTitle);
+    progress_->setWindowModality(Qt::ApplicationModal);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setMinimumDuration(progressDelayMs_);
+    progress_->setValue(0);  // starts the delay
+    connect(progress_, &QProgressDialog::canceled, this, [this] { cancel_ = true; });
+    // The bar follows the cycles the calculation has done.
+    auto* refresh = new QTimer(progress_);
+    connect(refresh, &QTimer::timeout, progress_, [this] {
+        progress_->setMaximum(cyclesTotal_.load());
+        progress_->setValue(std::min(cyclesDone_.load(), progress_->maximum()));
+    });
+    refresh->start(kProgressRefreshMs);
+
+    watcher_.setFuture(
+        QtConcurrent::run([this, input, options] { return session.berakna(input, options); }));
+}
+
+void forLodra02::calculationFinished() {
+    Outcome outcome;
+    try {
+        outcome = watcher_.result();
+    } catch (const QUnhandledException& escaped) {
+        outcome = fail(unexpectedFailure(escaped.exception()));
+    } catch (...) {
+        outcome = fail(unexpectedFailure(std::current_exception()));
+    }
+    delete progress_.data();
+    calculating_ = false;
     if (endRequested_) {
-        close();
+        endProgram();
         return;
     }
+    showOutcome(outcome);
+    emit calculationEnded();
+}
+
+void forLodra02::showOutcome(const Outcome& outcome) {
     if (outcome.ok()) {
         forResultat* window = resultat();
         window->show();
@@ -158,66 +225,45 @@ void forLodra02::cmdBerakna_Click() {
         showMessage(this,
                     QString::fromStdString(windowMessage(outcome.error(), decimalSeparator())),
                     QMessageBox::Warning);
+        if (outcome.error().status == Status::Refused) {
+            focusRefused(outcome.error().refusal);
+        }
     }
 }
 
-Outcome forLodra02::runCalculation(const InputRecord& input) {
-    calculating_ = true;
-    cancel_ = false;
-    std::atomic<int> cyclesDone{0};
-    std::atomic<int> cyclesTotal{0};
-    CalcOptions options;
-    options.decimalSeparator = decimalSeparator();
-    options.cancel = &cancel_;
-    options.cyclesDone = &cyclesDone;
-    options.cyclesTotal = &cyclesTotal;
-
-    Outcome outcome;
-    QThread* worker = QThread::create([&] { outcome = session.berakna(input, options); });
-    QEventLoop loop;
-    // The finished signal may come before the loop runs; the poll catches that case too.
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    QTimer poll;
-    poll.setInterval(50);
-    connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (worker->isFinished()) {
-            loop.quit();
-        }
-    });
-    QTimer delay;
-    delay.setSingleShot(true);
-    connect(&delay, &QTimer::timeout, &loop, &QEventLoop::quit);
-
-    worker->start();
-    poll.start();
-    delay.start(progressDelayMs_);
-    // The windows keep painting, but take no input until the calculation is done.
-    while (!worker->isFinished() && delay.isActive()) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+void forLodra02::focusRefused(const Refusal& refusal) {
+    const std::array<std::pair<InputField, QLineEdit*>, 9> fields = {{
+        {InputField::totaltid, ui->txtTotaltid},
+        {InputField::bonitet, ui->txtBon},
+        {InputField::areal, ui->txtAreal},
+        {InputField::ranta, ui->txtRant},
+        {InputField::maxRing, ui->txtRing},
+        {InputField::variation, ui->txtVari},
+        {InputField::atervandel, ui->txtAtervandel},
+        {InputField::berikning, ui->txtBerik},
+        {InputField::cykTillAvv, ui->txtCyktillavv},
+    }};
+    QWidget* window = this;
+    QLineEdit* field = nullptr;
+    if (refusal.field == InputField::tree && refusal.row >= 1 &&
+        refusal.row <= forTradDiametrar::kRows) {
+        window = tradDiametrar();
+        field = tradDiametrar()->txtDiam(refusal.row - 1);
     }
-    if (!worker->isFinished()) {
-        QProgressDialog progress(QStringLiteral("Beräkningen pågår."), QStringLiteral("Avbryt"), 0,
-                                 cyclesTotal.load(), this);
-        progress.setObjectName(QStringLiteral("lodraProgress"));
-        progress.setWindowTitle(kProgramTitle);
-        progress.setWindowModality(Qt::ApplicationModal);
-        progress.setAutoClose(false);
-        progress.setAutoReset(false);
-        progress.setMinimumDuration(0);
-        connect(&progress, &QProgressDialog::canceled, this, [this] { cancel_ = true; });
-        connect(&poll, &QTimer::timeout, &progress, [&] {
-            progress.setMaximum(cyclesTotal.load());
-            progress.setValue(std::min(cyclesDone.load(), progress.maximum()));
-        });
-        progress.show();
-        while (!worker->isFinished()) {
-            loop.exec();
+    for (const auto& [which, entry] : fields) {
+        if (which == refusal.field) {
+            field = entry;
         }
     }
-    worker->wait();
-    delete worker;
-    calculating_ = false;
-    return outcome;
+    if (field == nullptr) {
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+    WindowLook::bringIntoView(field);
 }
 
 void forLodra02::cmdTraddiametrar_Click() {
@@ -233,20 +279,27 @@ void forLodra02::cmdAvlsuta_Click() {
 
 void forLodra02::closeEvent(QCloseEvent* event) {
     if (calculating_) {
-        // Stop the calculation; the program ends as soon as it has returned.
+        // Stop the calculation; the program ends as soon as it has returned, and shows
+        // nothing of it.
         cancel_ = true;
         endRequested_ = true;
-        event->ignore();
+        delete progress_.data();
+        closeOtherWindows();
+        event->accept();
         return;
     }
     endProgram();
     event->accept();
 }
 
-void forLodra02::endProgram() {
+void forLodra02::closeOtherWindows() {
     delete catalog_.data();
     delete resultat_.data();
     delete tradDiametrar_.data();
+}
+
+void forLodra02::endProgram() {
+    closeOtherWindows();
     QCoreApplication::quit();
 }
 

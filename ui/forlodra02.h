@@ -4,6 +4,7 @@
 // and the texts of every calculation) and the other three windows, each created on first
 // use and at most once.
 
+#include <QFutureWatcher>
 #include <QPointer>
 #include <QWidget>
 #include <atomic>
@@ -11,10 +12,13 @@
 
 #include "calc/inputrecord.h"
 #include "report/session.h"
+#include "ui/windowlook.h"
 
 namespace Ui {
 class forLodra02;
 }
+
+class QProgressDialog;
 
 namespace lodra {
 
@@ -49,12 +53,22 @@ class forLodra02 : public QWidget {
     // The decimal separator of the user's regional settings, as the report writes it.
     static char decimalSeparator();
 
-    // True while a calculation runs; saving waits for it to end.
+    // The font and the twips-to-pixels factor of every window of the run.
+    const WindowLook& look() const { return look_; }
+
+    // True while a calculation runs in the background; saving waits for it to end.
     bool isCalculating() const { return calculating_; }
 
     // A calculation that runs longer than this shows its progress and "Avbryt".
     static constexpr int kProgressDelayMs = 500;
+    static constexpr int kProgressRefreshMs = 100;  // ms between updates of the bar
     void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
+    // The generator of the random diameter change; null: one seeded from the clock.
+    void setRandomSource(RandomSource* random) { random_ = random; }
+
+  signals:
+    // A calculation started by "Beräkna" has ended: shown, refused, failed or stopped.
+    void calculationEnded();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,20 +79,29 @@ class forLodra02 : public QWidget {
     void cmdTraddiametrar_Click();
     void cmdAvlsuta_Click();
 
-    // Runs the calculation in a worker thread while the windows keep painting; returns
-    // once it ended, was refused, or was stopped through "Avbryt".
-    Outcome runCalculation(const InputRecord& input);
+    // Takes what the background calculation gave, or the exception that escaped it.
+    void calculationFinished();
+    void showOutcome(const Outcome& outcome);
+    // After a refusal: the refused entry gets the focus, its text selected.
+    void focusRefused(const Refusal& refusal);
+    void closeOtherWindows();
     // Closes every other window and ends the program.
     void endProgram();
 
+    WindowLook look_;
     std::unique_ptr<Ui::forLodra02> ui;
     QPointer<forTradDiametrar> tradDiametrar_;
     QPointer<forResultat> resultat_;
     QPointer<forCatalog> catalog_;
     int progressDelayMs_ = kProgressDelayMs;
+    RandomSource* random_ = nullptr;
     bool calculating_ = false;
     bool endRequested_ = false;
     std::atomic<bool> cancel_{false};
+    std::atomic<int> cyclesDone_{0};
+    std::atomic<int> cyclesTotal_{0};
+    QFutureWatcher<Outcome> watcher_;
+    QPointer<QProgressDialog> progress_;
 };
 
 }  // namespace lodra

@@ -1,7 +1,6 @@
 #include "ui/forresultat.h"
 
 #include <QCloseEvent>
-#include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -9,17 +8,12 @@
 #include "ui/forcatalog.h"
 #include "ui/forlodra02.h"
 #include "ui/messages.h"
-#include "ui/windowfont.h"
+#include "ui/twipsform.h"
 #include "ui_forresultat.h"
 
 namespace lodra {
 
 namespace {
-
-// The report aligns its columns with tabs at every eighth character.
-void setTabStops(QPlainTextEdit* box) {
-    box->setTabStopDistance(QFontMetricsF(box->font()).averageCharWidth() * 8);
-}
 
 QString boxText(const std::string& text) {
     // The texts end their lines with CR LF; the box knows only LF.
@@ -32,11 +26,10 @@ QString boxText(const std::string& text) {
 
 forResultat::forResultat(forLodra02& owner, QWidget* parent)
     : QWidget(parent), owner_(owner), ui(std::make_unique<Ui::forResultat>()) {
-    setFont(windowFont());
-    ui->setupUi(this);
+    owner.look().setUp(*ui, this);
     setAttribute(Qt::WA_DeleteOnClose);
-    setTabStops(ui->txtIndata);
-    setTabStops(ui->txtResultat);
+    setReportTabStops(ui->txtIndata);
+    setReportTabStops(ui->txtResultat);
     connect(ui->cmdSpara, &QPushButton::clicked, this, &forResultat::cmdSpara_Click);
     connect(ui->cmdStang, &QPushButton::clicked, this, &forResultat::cmdStang_Click);
 }

@@ -6,15 +6,13 @@
 #include <QPushButton>
 
 #include "ui/messages.h"
-#include "ui/windowfont.h"
 #include "ui_fortraddiametrar.h"
 
 namespace lodra {
 
-forTradDiametrar::forTradDiametrar(QWidget* parent)
+forTradDiametrar::forTradDiametrar(const WindowLook& look, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::forTradDiametrar>()) {
-    setFont(windowFont());
-    ui->setupUi(this);
+    look.setUp(*ui, this);
     setAttribute(Qt::WA_DeleteOnClose);
     txtDiam_ = {ui->txtDiam_0, ui->txtDiam_1, ui->txtDiam_2, ui->txtDiam_3, ui->txtDiam_4,
                 ui->txtDiam_5, ui->txtDiam_6, ui->txtDiam_7, ui->txtDiam_8, ui->txtDiam_9};

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "calc/inputrecord.h"
+#include "ui/windowlook.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -24,7 +25,7 @@ class forTradDiametrar : public QWidget {
   public:
     static constexpr int kRows = 10;
 
-    explicit forTradDiametrar(QWidget* parent = nullptr);
+    explicit forTradDiametrar(const WindowLook& look, QWidget* parent = nullptr);
     ~forTradDiametrar() override;
 
     // The ten rows as they stand, row 1 first.

@@ -19,7 +19,6 @@
 #include "ui/cyclecharts.h"
 #include "ui/cyclemodel.h"
 #include "ui/messages.h"
-#include "ui/windowfont.h"
 #include "ui_forutveckling.h"
 
 namespace lodra {
@@ -41,7 +40,6 @@ const QString kPrompt = QStringLiteral(
 
 forUtveckling::forUtveckling(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::forUtveckling>()) {
-    setFont(windowFont());
     ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     cycles_ = new CycleModel(this);

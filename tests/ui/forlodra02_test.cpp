@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <stdexcept>
 
 #include "tests/ui/uitest.h"
 #include "ui/forcatalog.h"
@@ -74,6 +75,12 @@ void enterLongCalculation(forLodra02& window) {
         uitest::type(trees->txtDiam(i), QString::number(10 * i));
     }
 }
+
+class ThrowingRandom : public lodra::RandomSource {
+  public:
+    void reseed() override {}
+    double next() override { throw std::runtime_error("slut på slumptal"); }
+};
 
 QStringList tabChain(QWidget* start, int steps) {
     QStringList names;
@@ -214,20 +221,20 @@ class ForLodra02Test : public QObject {
             "cmdAvlsuta",  "txtBerik",      "optGallring",   "optGran",    "txtTotaltid"};
         QCOMPARE(tabChain(child<QWidget>(window.get(), "txtTotaltid"), expected.size()), expected);
         // Each choice is entered at its selected option.
-        QTest::mouseClick(child<QRadioButton>(window.get(), "optKalavv"), Qt::LeftButton);
-        QTest::mouseClick(child<QRadioButton>(window.get(), "optLov"), Qt::LeftButton);
+        uitest::clickIndicator(child<QRadioButton>(window.get(), "optKalavv"));
+        uitest::clickIndicator(child<QRadioButton>(window.get(), "optLov"));
         const QStringList changed = {"txtBerik", "optKalavv", "optLov", "txtTotaltid"};
         QCOMPARE(tabChain(child<QWidget>(window.get(), "txtBerik"), changed.size()), changed);
     }
 
     void optionButtonsExcludeEachOtherOnlyWithinTheirFrame() {
-        QTest::mouseClick(child<QRadioButton>(window.get(), "optLov"), Qt::LeftButton);
-        QTest::mouseClick(child<QRadioButton>(window.get(), "optKalavv"), Qt::LeftButton);
+        uitest::clickIndicator(child<QRadioButton>(window.get(), "optLov"));
+        uitest::clickIndicator(child<QRadioButton>(window.get(), "optKalavv"));
         QVERIFY(child<QRadioButton>(window.get(), "optLov")->isChecked());
         QVERIFY(!child<QRadioButton>(window.get(), "optGran")->isChecked());
         QVERIFY(child<QRadioButton>(window.get(), "optKalavv")->isChecked());
         QVERIFY(!child<QRadioButton>(window.get(), "optGallring")->isChecked());
-        QTest::mouseClick(child<QRadioButton>(window.get(), "optTall"), Qt::LeftButton);
+        uitest::clickIndicator(child<QRadioButton>(window.get(), "optTall"));
         QVERIFY(child<QRadioButton>(window.get(), "optKalavv")->isChecked());
         const InputRecord read = window->inputRecord();
         QVERIFY(read.optTall && !read.optGran && !read.optLov);
@@ -285,7 +292,7 @@ class ForLodra02Test : public QObject {
     }
 
     void calculationWithInitialEntriesGivesTheExpectedScreenTexts() {
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QVERIFY(catcher->messages.empty());
         // The tree window was read without being shown.
         QVERIFY(window->existingTradDiametrar() != nullptr);
@@ -311,7 +318,7 @@ class ForLodra02Test : public QObject {
         const QString expectedSeparator =
             qEnvironmentVariable("LODRA05_EXPECTED_SEPARATOR", QStringLiteral("."));
         QCOMPARE(QString(QChar::fromLatin1(separator)), expectedSeparator);
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         const uitest::Reference own =
             uitest::defaultReference(separator == ',' ? QStringLiteral("default.comma.txt")
                                                       : QStringLiteral("default.dot.txt"));
@@ -333,10 +340,10 @@ class ForLodra02Test : public QObject {
         const lodra::Session alone = uitest::calculatedAlone(edited);
         QVERIFY(!alone.Indata.empty());
 
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(window->session.Indata, alone.Indata);
         QCOMPARE(window->session.Resultat, alone.Resultat);
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(window->session.Indata, alone.Indata);
         QCOMPARE(window->session.Resultat, alone.Resultat);
         QCOMPARE(window->session.prIndata, alone.prIndata + alone.prIndata);
@@ -360,7 +367,7 @@ class ForLodra02Test : public QObject {
         QVERIFY(trees.isNull());
         QVERIFY(window->existingTradDiametrar() == nullptr);
 
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(window->session.Indata, kDefaultIndata);
         QCOMPARE(window->session.Resultat, kDefaultResultat);
 
@@ -384,7 +391,7 @@ class ForLodra02Test : public QObject {
         expected.rows[1] = {"", false};
         const lodra::Session alone = uitest::calculatedAlone(expected);
 
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QVERIFY(catcher->messages.empty());
         QCOMPARE(window->session.Indata, alone.Indata);
         QCOMPARE(window->session.Resultat, alone.Resultat);
@@ -392,9 +399,9 @@ class ForLodra02Test : public QObject {
     }
 
     void twoCalculationsShowOneBlockAndKeepTwoForTheFile() {
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         lodra::forResultat* first = shownResult();
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(shownResult(), first);
         QCOMPARE(child<QPlainTextEdit>(first, "txtIndata")->toPlainText(),
                  uitest::shown(kDefaultIndata));
@@ -412,7 +419,7 @@ class ForLodra02Test : public QObject {
         auto* entry = child<QLineEdit>(window.get(), qPrintable(field));
         uitest::type(entry, text);
 
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(catcher->messages.size(), std::size_t{1});
         const uitest::Message& message = catcher->messages.front();
         QCOMPARE(message.title, QStringLiteral("Lodra05"));
@@ -423,11 +430,14 @@ class ForLodra02Test : public QObject {
         QVERIFY(window->session.prIndata.empty());
         QVERIFY(window->session.prResultat.empty());
         QCOMPARE(entry->text(), text);
+        // Back in the refused entry, its text selected for typing over.
+        QTRY_VERIFY(entry->hasFocus());
+        QCOMPARE(entry->selectedText(), text);
 
         // The program goes on: mended, the next calculation works.
         const QString initial = field == "txtBon" ? "4" : field == "txtRant" ? "3" : "250";
         uitest::type(entry, initial);
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(catcher->messages.size(), std::size_t{1});
         QVERIFY(shownResult() != nullptr);
         QCOMPARE(window->session.Indata, kDefaultIndata);
@@ -457,12 +467,65 @@ class ForLodra02Test : public QObject {
                    "tal, till exempel 12.5.");
     }
 
+    // Also when the tree window was never shown.
+    void refusedTreeRowGetsTheFocusInTheTreeWindow() {
+        QFETCH(int, row);
+        forTradDiametrar* trees = window->tradDiametrar();
+        uitest::type(trees->txtDiam(row - 1), QStringLiteral("12,5,1"));
+        uitest::calculate(*window);
+        QCOMPARE(catcher->messages.size(), std::size_t{1});
+        QVERIFY(trees->isVisible() && window->existingResultat() == nullptr);
+        QTRY_VERIFY(trees->txtDiam(row - 1)->hasFocus());
+        QCOMPARE(trees->txtDiam(row - 1)->selectedText(), QStringLiteral("12,5,1"));
+    }
+    void refusedTreeRowGetsTheFocusInTheTreeWindow_data() {
+        QTest::addColumn<int>("row");
+        QTest::newRow("row 1") << 1;
+        QTest::newRow("row 10") << 10;
+    }
+
+    // Enter and Return press the focused button as Space does; in a field they do nothing.
+    void enterPressesTheFocusedButton() {
+        QFETCH(int, key);
+        auto* button = child<QPushButton>(window.get(), "cmdTraddiametrar");
+        QVERIFY(!button->isDefault() && !button->autoDefault());
+        button->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button, static_cast<Qt::Key>(key));
+        QVERIFY(window->existingTradDiametrar() != nullptr);
+        QVERIFY(window->existingTradDiametrar()->isVisible());
+    }
+    void enterPressesTheFocusedButton_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("Enter") << int(Qt::Key_Enter);
+        QTest::newRow("Space") << int(Qt::Key_Space);
+    }
+
+    // Whatever escapes the calculation ends it with a message; the program goes on.
+    void exceptionInTheCalculationBecomesAMessage() {
+        ThrowingRandom thrower;
+        window->setRandomSource(&thrower);
+        uitest::type(child<QLineEdit>(window.get(), "txtVari"), QStringLiteral("50"));
+        uitest::calculate(*window);
+        QCOMPARE(catcher->messages.size(), std::size_t{1});
+        QCOMPARE(catcher->messages[0].text,
+                 QStringLiteral("Beräkningen avbröts av ett oväntat fel: slut på slumptal"));
+        QVERIFY(window->existingResultat() == nullptr);
+        QVERIFY(window->session.prIndata.empty());
+
+        window->setRandomSource(nullptr);
+        uitest::type(child<QLineEdit>(window.get(), "txtVari"), QStringLiteral("0"));
+        uitest::calculate(*window);
+        QCOMPARE(window->session.Indata, kDefaultIndata);
+        QVERIFY(shownResult() != nullptr);
+    }
+
     void failedCalculationLeavesTheShownResultAsItWas() {
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         lodra::forResultat* result = shownResult();
         QVERIFY(result != nullptr);
         uitest::type(child<QLineEdit>(window.get(), "txtBon"), QStringLiteral("abc"));
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(catcher->messages.size(), std::size_t{1});
         QCOMPARE(child<QPlainTextEdit>(result, "txtIndata")->toPlainText(),
                  uitest::shown(kDefaultIndata));
@@ -471,7 +534,7 @@ class ForLodra02Test : public QObject {
 
     void fastCalculationShowsNoProgress() {
         uitest::ProgressWatcher watcher;
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(watcher.shown, 0);
         QVERIFY(shownResult() != nullptr);
     }
@@ -496,7 +559,7 @@ class ForLodra02Test : public QObject {
             }
         });
         avbryt.start();
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         avbryt.stop();
         QCOMPARE(watcher.shown, 1);
         QCOMPARE(pressed, 1);
@@ -512,22 +575,39 @@ class ForLodra02Test : public QObject {
         for (int i = 4; i < forTradDiametrar::kRows; ++i) {
             uitest::type(window->tradDiametrar()->txtDiam(i), QString());
         }
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QCOMPARE(window->session.Indata, kDefaultIndata);
     }
 
-    void closingTheParametersWindowDuringACalculationStopsItAndEnds() {
+    // Through the frame or with "Avsluta", while the calculation runs: it stops, nothing of
+    // it shows, and every window closes.
+    void endingDuringACalculationStopsItAndEnds() {
+        QFETCH(bool, avsluta);
         enterLongCalculation(*window);
         window->setProgressDelay(60000);
         QPointer<forTradDiametrar> trees = window->existingTradDiametrar();
-        QTimer::singleShot(20, window.get(), [this] { window->close(); });
-        click(window.get(), "cmdBerakna");
+        QSignalSpy ended(window.get(), &forLodra02::calculationEnded);
+        QTimer::singleShot(20, window.get(), [this, avsluta] {
+            QVERIFY(window->isCalculating());
+            if (avsluta) {
+                click(window.get(), "cmdAvlsuta");
+            } else {
+                window->close();
+            }
+        });
+        uitest::calculate(*window);
         uitest::settle();
+        QCOMPARE(ended.count(), 0);
         QVERIFY(!window->isVisible());
         QVERIFY(trees.isNull());
         QVERIFY(window->existingResultat() == nullptr);
         QVERIFY(window->session.prIndata.empty());
         QVERIFY(catcher->messages.empty());
+    }
+    void endingDuringACalculationStopsItAndEnds_data() {
+        QTest::addColumn<bool>("avsluta");
+        QTest::newRow("frame") << false;
+        QTest::newRow("Avsluta") << true;
     }
 
     void avslutaClosesEveryWindowAndWritesNothing() {
@@ -536,7 +616,7 @@ class ForLodra02Test : public QObject {
         const QString before = QDir::currentPath();
         QDir::setCurrent(folder.path());
         click(window.get(), "cmdTraddiametrar");
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         click(shownResult(), "cmdSpara");
         QPointer<QWidget> trees = window->existingTradDiametrar();
         QPointer<QWidget> result = window->existingResultat();
@@ -558,7 +638,7 @@ class ForLodra02Test : public QObject {
 
     void closingTheParametersWindowEndsTheProgramLikeAvsluta() {
         click(window.get(), "cmdTraddiametrar");
-        click(window.get(), "cmdBerakna");
+        uitest::calculate(*window);
         QPointer<QWidget> trees = window->existingTradDiametrar();
         QPointer<QWidget> result = window->existingResultat();
         QVERIFY(window->close());

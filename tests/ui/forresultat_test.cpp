@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QIcon>
+#include <QImage>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStorageInfo>
@@ -94,7 +97,24 @@ class ForResultatTest : public QObject {
         QTest::mouseDClick(folderList()->viewport(), Qt::LeftButton, {}, centreOf(entry));
     }
 
-    void calculate() { click(window.get(), "cmdBerakna"); }
+    void calculate() { uitest::calculate(*window); }
+
+    // The chooser shows the folder "OK" stores, and draws it, and the folders above it,
+    // open, the subfolders closed.
+    void expectOpenFolder(const QString& path, const QString& subfolder) {
+        auto* shown = child<QLineEdit>(chooser(), "txtKatalog");
+        QCOMPARE(shown->text(), path);
+        QVERIFY(shown->isReadOnly());
+        QCOMPARE(chooser()->path(), path);
+        const auto look = [this](const QString& folder) {
+            const QModelIndex entry = waitForEntry(folder);
+            return qvariant_cast<QIcon>(entry.data(Qt::DecorationRole)).pixmap(16).toImage();
+        };
+        const QImage open = look(path);
+        QVERIFY(!open.isNull());
+        QCOMPARE(look(QFileInfo(path).path()), open);
+        QVERIFY(look(subfolder) != open);
+    }
 
     // "Spara till fil", then "OK" in the chooser at the folder it opens.
     void saveThroughChooser() {
@@ -284,9 +304,10 @@ class ForResultatTest : public QObject {
         click(result(), "cmdSpara");
         QVERIFY(QTest::qWaitForWindowExposed(chooser()));
         const QModelIndex sub = waitForEntry(folder + "/sub");
+        expectOpenFolder(folder, folder + "/sub");
         QTest::mouseClick(folderList()->viewport(), Qt::LeftButton, {}, centreOf(sub));
         QCOMPARE(folderList()->currentIndex(), sub);
-        QCOMPARE(chooser()->path(), folder);
+        expectOpenFolder(folder, folder + "/sub");
         click(chooser(), "cmdOK");
         QCOMPARE(QString::fromStdString(window->session.sparaKatalog), folder);
         expectSavedMessage(0, folder + "/Result1.txt");
@@ -310,8 +331,7 @@ class ForResultatTest : public QObject {
         QVERIFY(!chooser()->entryOf(folder + "/.hidden").isValid());
 
         doubleClick(sub);
-        QCOMPARE(chooser()->path(), folder + "/sub");
-        waitForEntry(folder + "/sub/deeper");
+        expectOpenFolder(folder + "/sub", folder + "/sub/deeper");
         QVERIFY(!chooser()->entryOf(folder + "/other").isValid());
         QVERIFY(!chooser()->entryOf(folder + "/sub/deeper/deepest").isValid());
         QVERIFY(chooser()->entryOf(folder).isValid());
@@ -335,8 +355,7 @@ class ForResultatTest : public QObject {
         const QModelIndex above = waitForEntry(parent);
         doubleClick(above);
 
-        QCOMPARE(chooser()->path(), parent);
-        waitForEntry(folder);
+        expectOpenFolder(parent, folder);
     }
 
     void chooserClosedThroughItsFrameStoresNothing() {

@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -21,6 +23,7 @@
 
 #include "calc/inputrecord.h"
 #include "report/session.h"
+#include "ui/forlodra02.h"
 
 namespace uitest {
 
@@ -40,6 +43,12 @@ inline void click(const QWidget* window, const char* name) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+// Clicks "Beräkna" and waits for the background calculation to end.
+inline void calculate(lodra::forLodra02& window) {
+    click(&window, "cmdBerakna");
+    QVERIFY(QTest::qWaitFor([&] { return !window.isCalculating(); }, 60000));
+}
+
 // Replaces a field's text by typing, as a user does.
 inline void type(QLineEdit* field, const QString& text) {
     field->setFocus();
@@ -48,9 +57,19 @@ inline void type(QLineEdit* field, const QString& text) {
     QTest::keyClicks(field, text);
 }
 
+// Clicks an option button or check box on its indicator, where a user clicks.
+inline void clickIndicator(QAbstractButton* button) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    const bool check = qobject_cast<QCheckBox*>(button) != nullptr;
+    const QRect indicator = button->style()->subElementRect(
+        check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &option, button);
+    QTest::mouseClick(button, Qt::LeftButton, {}, indicator.center());
+}
+
 inline void setTicked(QCheckBox* box, bool ticked) {
     if (box->isChecked() != ticked) {
-        QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+        clickIndicator(box);
     }
 }
 

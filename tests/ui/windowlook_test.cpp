@@ -1,0 +1,177 @@
+// The look of the windows at the desktop font and screen the test runs with (set by CTest:
+// a font of LODRA05_TEST_FONT_PT points, an offscreen screen of its own size, a scale
+// factor): the font is the desktop's, every text fits, the default stand's report shows
+// unwrapped, and every button of a window larger than its screen can be scrolled to.
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QtTest>
+#include <memory>
+
+#include "tests/ui/uitest.h"
+#include "ui/forcatalog.h"
+#include "ui/forlodra02.h"
+#include "ui/forresultat.h"
+#include "ui/fortraddiametrar.h"
+#include "ui/windowlook.h"
+
+using lodra::forLodra02;
+using lodra::WindowLook;
+using uitest::child;
+using uitest::click;
+
+class WindowLookTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<forLodra02> window;
+    std::unique_ptr<uitest::MessageCatcher> catcher;
+
+    // All four windows, opened with the real buttons.
+    QWidget* windowNamed(const QString& name) {
+        if (name == "parameters") {
+            return window.get();
+        }
+        if (name == "trees") {
+            return window->existingTradDiametrar();
+        }
+        return name == "result" ? static_cast<QWidget*>(window->existingResultat())
+                                : window->existingCatalog();
+    }
+
+    void addWindowRows() {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"parameters", "trees", "result", "chooser"}) {
+            QTest::newRow(name) << QString::fromLatin1(name);
+        }
+    }
+
+  private slots:
+    void init() {
+        folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(folder->path()));
+        catcher = std::make_unique<uitest::MessageCatcher>();
+        window = std::make_unique<forLodra02>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        click(window.get(), "cmdTraddiametrar");
+        uitest::calculate(*window);
+        click(window->existingResultat(), "cmdSpara");
+        QVERIFY(window->existingCatalog() != nullptr);
+    }
+
+    void cleanup() {
+        window.reset();
+        uitest::settle();
+        catcher.reset();
+    }
+
+    void fontIsTheDesktopsAndEveryTextFits() {
+        QFETCH(QString, name);
+        QWidget* shown = windowNamed(name);
+        QVERIFY(shown != nullptr && shown->isVisible());
+        const QFont desktop = QApplication::font();
+        QCOMPARE(shown->font().family(), desktop.family());
+        QCOMPARE(shown->font().pointSizeF(), desktop.pointSizeF());
+        for (const QWidget* control : shown->findChildren<QWidget*>()) {
+            QVERIFY2(control->font().pointSizeF() >= desktop.pointSizeF(),
+                     qPrintable(control->objectName()));
+        }
+        // Every window at the program's one factor.
+        const QWidget* content = child<QWidget>(shown, "lodraContent");
+        QVERIFY(lodra::textsFit(content));
+        const QRect designed = content->property("lodraDesignedGeometry").toRect();
+        QCOMPARE(content->width(), qRound(designed.width() * 15 * window->look().pixelsPerTwip()));
+    }
+    void fontIsTheDesktopsAndEveryTextFits_data() { addWindowRows(); }
+
+    void defaultReportShowsWholeAndUnwrapped() {
+        QFETCH(QString, name);
+        auto* box = child<QPlainTextEdit>(window->existingResultat(), qPrintable(name));
+        QVERIFY(box->document()->blockCount() > 15);
+        bool separator = false;
+        double bottom = box->document()->documentMargin();
+        for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+            // Laid out by the box itself: one line, and within the box's height.
+            bottom += box->document()->documentLayout()->blockBoundingRect(block).height();
+            QVERIFY2(block.layout()->lineCount() == 1, qPrintable(block.text()));
+            QVERIFY2(bottom <= box->viewport()->height(), qPrintable(block.text()));
+            separator = separator || block.text() == QString(146, QLatin1Char('-'));
+        }
+        QCOMPARE(separator, name == "txtResultat");
+    }
+    void defaultReportShowsWholeAndUnwrapped_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Indata") << "txtIndata";
+        QTest::newRow("Resultat") << "txtResultat";
+    }
+
+    // A window larger than the screen's available area is made to fit it, and its content
+    // scrolls so that every button can be brought into view.
+    void everyButtonCanBeScrolledTo() {
+        QFETCH(QString, name);
+        QWidget* shown = windowNamed(name);
+        const QRect room = shown->screen()->availableGeometry();
+        QVERIFY(shown->width() <= room.width() && shown->height() <= room.height());
+        auto* area = child<QScrollArea>(shown, "lodraScroll");
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QTest::qWait(50);  // the scroll area lays out its bars
+        const QSize content = area->widget()->size();
+        QCOMPARE(area->verticalScrollBar()->isVisible(),
+                 content.height() > area->viewport()->height());
+        QCOMPARE(area->horizontalScrollBar()->isVisible(),
+                 content.width() > area->viewport()->width());
+        for (QPushButton* button : shown->findChildren<QPushButton*>()) {
+            area->ensureWidgetVisible(button, 0, 0);
+            const QRect at(button->mapTo(area->viewport(), QPoint(0, 0)), button->size());
+            QVERIFY2(area->viewport()->rect().contains(at), qPrintable(button->objectName()));
+        }
+    }
+    void everyButtonCanBeScrolledTo_data() { addWindowRows(); }
+
+    // The smallest factor at which a form's texts fit, whichever text limits it: one step
+    // less does not fit, and the controls keep the proportions of the form.
+    void factorIsTheSmallestThatFits() {
+        QFETCH(QString, label);
+        QFETCH(int, dashes);
+        QWidget form;
+        form.setGeometry(0, 0, 120, 60);
+        auto* text = new QLabel(label, &form);
+        text->setGeometry(8, 8, 60, 17);
+        auto* box = new QPlainTextEdit(&form);
+        box->setGeometry(8, 28, 50, 24);
+        const lodra::BoxText line{box, QString(dashes, QLatin1Char('-'))};
+        const double factor =
+            WindowLook::fitting(QApplication::font(), {&form}, {line}).pixelsPerTwip();
+        QVERIFY(factor > WindowLook::kDesignedPixelsPerTwip);
+        QVERIFY(lodra::textsFit(&form) && lodra::textFitsBox(line));
+        const auto at = [factor](int pixels) { return qRound(pixels * 15 * factor); };
+        QCOMPARE(text->geometry(), QRect(at(8), at(8), at(68) - at(8), at(25) - at(8)));
+        lodra::scaleForm(&form, factor - WindowLook::kStep);
+        QVERIFY(!lodra::textsFit(&form) || !lodra::textFitsBox(line));
+    }
+    void factorIsTheSmallestThatFits_data() {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("dashes");
+        QTest::newRow("label") << "Största tänkbara årsring" << 1;
+        QTest::newRow("report line") << "a" << 30;
+    }
+};
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const double points = qEnvironmentVariable("LODRA05_TEST_FONT_PT", "9").toDouble();
+    QFont font = QApplication::font();
+    font.setPointSizeF(points);
+    QApplication::setFont(font);
+    WindowLookTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "windowlook_test.moc"

@@ -1,0 +1,131 @@
+#include "ui/windowlook.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace lodra {
+
+namespace {
+
+constexpr char kScrollName[] = "lodraScroll";
+
+// The window frame's share of the screen (px) before the window system has drawn one: a
+// title bar and thin borders.
+constexpr QSize kFrameAllowance(8, 40);
+
+// Enter or Return on a focused push button presses it, as Space does. Nothing else reacts
+// to Enter: the buttons are never default buttons.
+class EnterPressesButton : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button == nullptr || key->isAutoRepeat() || key->modifiers() & ~Qt::KeypadModifier ||
+            (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)) {
+            return false;
+        }
+        button->click();
+        return true;
+    }
+};
+
+QSize frameOf(const QWidget* window) {
+    const QSize drawn = window->frameGeometry().size() - window->geometry().size();
+    return drawn.isEmpty() ? kFrameAllowance : drawn;
+}
+
+}  // namespace
+
+WindowLook WindowLook::fitting(const QFont& font, const std::vector<QWidget*>& forms,
+                               const std::vector<BoxText>& boxTexts) {
+    for (QWidget* form : forms) {
+        form->setFont(font);
+    }
+    const auto fits = [&] {
+        for (const QWidget* form : forms) {
+            if (!textsFit(form)) {
+                return false;
+            }
+        }
+        for (const BoxText& shown : boxTexts) {
+            if (!textFitsBox(shown)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (int step = 0;; ++step) {
+        const double factor = kDesignedPixelsPerTwip + step * kStep;
+        for (QWidget* form : forms) {
+            scaleForm(form, factor);
+        }
+        if (factor >= kLargest || fits()) {
+            return {font, factor};
+        }
+    }
+}
+
+QWidget* WindowLook::prepare(QWidget* window) const {
+    window->setFont(font_);
+    auto* area = new QScrollArea(window);
+    area->setObjectName(QString::fromLatin1(kScrollName));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);  // the focus order is the form's alone
+    area->setWidgetResizable(false);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area);
+    auto* content = new QWidget;
+    area->setWidget(content);
+    return content;
+}
+
+void WindowLook::finish(QWidget* window, QWidget* content) const {
+    window->setWindowTitle(content->windowTitle());
+    window->setObjectName(content->objectName());
+    content->setObjectName(QStringLiteral("lodraContent"));
+    scaleForm(content, pixelsPerTwip_);
+    auto* enter = new EnterPressesButton(window);
+    for (QPushButton* button : content->findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        button->installEventFilter(enter);
+    }
+    fitToScreen(window);
+}
+
+void WindowLook::fitToScreen(QWidget* window) {
+    auto* area = window->findChild<QScrollArea*>(QString::fromLatin1(kScrollName),
+                                                 Qt::FindDirectChildrenOnly);
+    const QSize content = area->widget()->size();
+    const QSize room = window->screen()->availableGeometry().size() - frameOf(window);
+    // A scroll bar across one side takes room from the other.
+    const int bar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+    bool tall = content.height() > room.height();
+    const bool wide = content.width() + (tall ? bar : 0) > room.width();
+    tall = tall || content.height() + (wide ? bar : 0) > room.height();
+    const QSize whole = content + QSize(tall ? bar : 0, wide ? bar : 0);
+    window->setMaximumSize(whole);
+    window->resize(whole.boundedTo(room));
+}
+
+void WindowLook::bringIntoView(QWidget* control) {
+    for (QWidget* up = control->parentWidget(); up != nullptr; up = up->parentWidget()) {
+        if (auto* area = qobject_cast<QScrollArea*>(up)) {
+            area->ensureWidgetVisible(control);
+            return;
+        }
+    }
+}
+
+}  // namespace lodra
