@@ -1,15 +1,20 @@
-// Speed of one whole calculation.
+// Speed of one whole calculation, with the fast and with the step-by-step ring search, so
+// that the ratio of Search/Literal/<case> to Search/Fast/<case> reads from one run.
 #include <benchmark/benchmark.h>
+
+#include <string>
 
 #include "calc/calculation.h"
 
 namespace {
 
-void runStand(benchmark::State& state, const lodra::InputRecord& input) {
+void runStand(benchmark::State& state, const lodra::InputRecord& input,
+              lodra::RingSearchMethod search) {
     lodra::StandCalculation calc;
     lodra::SeededRandom random(1);
     lodra::CalcOptions options;
     options.random = &random;
+    options.search = search;
     for (auto _ : state) {
         const lodra::Outcome outcome = calc.berakna(input, options);
         if (!outcome.ok()) {
@@ -21,23 +26,52 @@ void runStand(benchmark::State& state, const lodra::InputRecord& input) {
 }
 
 // The initial entries of both windows: three growing trees, 250 years.
-void BM_DefaultStand(benchmark::State& state) {
-    runStand(state, lodra::InputRecord{});
+lodra::InputRecord defaultStand() {
+    return {};
 }
 
 // Ten growing trees of 5 to 50 cm, largest ring 20 mm, 1000 years.
-void BM_TenTreesLongHorizon(benchmark::State& state) {
+lodra::InputRecord tenTrees() {
     lodra::InputRecord input;
     input.totaltid = "1000";
     input.maxRing = "20";
     for (int i = 0; i < 10; ++i) {
         input.rows[static_cast<std::size_t>(i)] = {std::to_string(5 + 5 * i), false};
     }
-    runStand(state, input);
+    return input;
+}
+
+// The largest ring the intake takes and the longest horizon, at 2 %.
+lodra::InputRecord longHorizon() {
+    lodra::InputRecord input;
+    input.totaltid = "32767";
+    input.maxRing = "100";
+    input.ranta = "2";
+    return input;
+}
+
+void registerCase(const char* name, lodra::InputRecord (*make)(), benchmark::TimeUnit unit) {
+    const lodra::InputRecord input = make();
+    for (const auto& [method, search] : {std::pair{"Literal", lodra::RingSearchMethod::Literal},
+                                         std::pair{"Fast", lodra::RingSearchMethod::Fast}}) {
+        benchmark::RegisterBenchmark(
+            (std::string("Search/") + method + "/" + name).c_str(),
+            [input, search](benchmark::State& state) { runStand(state, input, search); })
+            ->Unit(unit);
+    }
 }
 
 }  // namespace
 
-BENCHMARK(BM_DefaultStand)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_TenTreesLongHorizon)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    registerCase("default", defaultStand, benchmark::kMicrosecond);
+    registerCase("tenTrees", tenTrees, benchmark::kMicrosecond);
+    registerCase("longHorizon", longHorizon, benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
