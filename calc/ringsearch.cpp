@@ -106,6 +106,9 @@ double FastRingSearch::growthAt(double increment, const SearchStand& st) {
 }
 
 std::optional<double> FastRingSearch::startRing(const SearchStand& st) {
+    if (st.dia00.empty()) {
+        return std::nullopt;  // no growing tree: the growth is 0 at once
+    }
     if (!suitable(st)) {
         ++declined_;
         return std::nullopt;
@@ -139,10 +142,12 @@ namespace {
 struct Cubic {
     double p3 = 0, p2 = 0, p1 = 0, target = 0;
 
+    double valueAt(double x) const { return ((p3 * x + p2) * x + p1) * x - target; }
+
     // The zero that Newton's method reaches from x, if it does on a rising curve.
     std::optional<double> zeroFrom(double x) const {
         for (int i = 0; i < 50; ++i) {
-            const double f = ((p3 * x + p2) * x + p1) * x - target;
+            const double f = valueAt(x);
             const double slope = (3 * p3 * x + 2 * p2) * x + p1;
             if (!(slope > kSmallestSlope)) {
                 return std::nullopt;  // flat or falling: the growth may not be monotone here
@@ -176,6 +181,9 @@ std::optional<double> FastRingSearch::estimate(const SearchStand& st) const {
     cubic.p2 = 3 * kC3 * s1 + kA * n;
     cubic.p1 = 3 * kC3 * s2 + 2 * kA * s1 - kC1 * n;
     cubic.target = 5 * st.bonitet / st.haFaktor;
+    if (!(cubic.valueAt(st.maxRing) > 0)) {
+        return st.maxRing;  // already at maxRing the growth is about the site index or less
+    }
     if (st.warmRing < st.maxRing) {
         if (const std::optional<double> x = cubic.zeroFrom(st.warmRing)) {
             return x;
