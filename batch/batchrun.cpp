@@ -291,6 +291,10 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
     while (stands.next(stand)) {
         std::string refusal = stand.refusal;
         if (refusal.empty()) {
+            std::optional<SeededRandom> ownStream;  // with --seed: the stream of the row
+            if (arguments.seed) {
+                options.random = &ownStream.emplace(standSeed(*arguments.seed, stand.row));
+            }
             try {
                 const Outcome outcome = session.berakna(stand.input, options);
                 if (!outcome.ok()) {
