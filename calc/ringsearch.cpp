@@ -34,6 +34,8 @@ constexpr std::size_t kMaxSteps = std::size_t{1} << 20;  // longest sequence kep
 constexpr std::size_t kMargin = 2;        // steps above the estimate where the proof is tried
 constexpr int kAttempts = 6;              // proofs tried, each further above the estimate
 constexpr double kSmallestSlope = 1e-30;  // m3sk per mm; Newton's steps stay finite above it
+constexpr double kCloseEnough = 1e-3;     // mm: Newton's last change; the estimate is then
+                                          // far closer than a step, which is all it needs
 
 // True when x is a number no larger than limit in size. Tests finiteness first, so that
 // no comparison meets a NaN and raises the invalid-operation flag.
@@ -55,44 +57,53 @@ bool suitable(const SearchStand& st) {
                        [](double d) { return within(d, kLimit); });
 }
 
-// True when g'(lo) and g''(lo) are positive beyond their rounding errors (haFaktor / 5 > 0
-// left out of both).
-bool risesFrom(std::span<const double> dia, double lo) {
+// The bounds of one proof, from the trees at the lowest increment lo and over [lo, hi].
+struct Bounds {
     double first = 0, second = 0;            // sums of V'(lo + d) and V''(lo + d)
-    double firstSize = 0, secondSize = 0;    // sums of the terms' magnitudes
-    double firstShift = 0, secondShift = 0;  // effect of the rounding of lo + d
+    double firstSize = 0, secondSize = 0;    // sums of their terms' magnitudes
+    double firstShift = 0, secondShift = 0;  // effect of the rounding of lo + d on them
+    double size = 0;   // m3sk, sum of the volume terms' magnitudes over [lo, hi]
+    double shift = 0;  // m3sk, effect of the rounding of x + d on the volumes there
+};
+
+Bounds boundsAt(std::span<const double> dia, double lo, double hi) {
+    Bounds b;
     for (const double d : dia) {
         const double y = lo + d;
         const double m = std::fabs(y) * (1 + 4 * kU);
-        first = first + ((3 * kC3 * y) * y + (2 * kA * y - kC1));
-        second = second + (2 * kA + 6 * kC3 * y);
-        firstSize = firstSize + ((3 * kC3 * m + 2 * kA) * m + kC1);
-        secondSize = secondSize + (2 * kA + 6 * kC3 * m);
-        firstShift = firstShift + (6 * kC3 * m + 2 * kA) * m;
-        secondShift = secondShift + 6 * kC3 * m;
+        b.first = b.first + ((3 * kC3 * y) * y + (2 * kA * y - kC1));
+        b.second = b.second + (2 * kA + 6 * kC3 * y);
+        b.firstSize = b.firstSize + ((3 * kC3 * m + 2 * kA) * m + kC1);
+        b.secondSize = b.secondSize + (2 * kA + 6 * kC3 * m);
+        b.firstShift = b.firstShift + (6 * kC3 * m + 2 * kA) * m;
+        b.secondShift = b.secondShift + 6 * kC3 * m;
+        const double w = std::max(m, std::fabs(hi + d) * (1 + 4 * kU));
+        b.size = b.size + (((kC3 * w + kA) * w + kC1) * w + kC0);
+        b.shift = b.shift + w * ((3 * kC3 * w + 2 * kA) * w + kC1);
     }
-    const auto n = static_cast<double>(dia.size());
-    const double firstBound = 2 * kU * (firstShift + (n + 8) * firstSize);
-    const double secondBound = 2 * kU * (secondShift + (n + 8) * secondSize);
-    return first > firstBound && second > secondBound;
+    return b;
 }
 
-// E: a bound, taken twice over, of |G - g| at every increment in [lo, hi].
-double growthErrorBound(const SearchStand& st, double lo, double hi) {
-    double size = 0;   // sum of the magnitudes of the volume terms, m3sk
-    double shift = 0;  // effect of the rounding of x + d, m3sk
-    for (const double d : st.dia00) {
-        const double m = std::max(std::fabs(lo + d), std::fabs(hi + d)) * (1 + 4 * kU);
-        size = size + (((kC3 * m + kA) * m + kC1) * m + kC0);
-        shift = shift + m * ((3 * kC3 * m + 2 * kA) * m + kC1);
-    }
+// True when g rises from lo upwards, g'(lo) and g''(lo) being positive beyond twice their
+// rounding errors (haFaktor / 5 > 0 left out of both), and the growth computed at lo
+// exceeds the site index by more than 2E, E being a bound, taken twice over, of |G - g|
+// at every increment in [lo, hi].
+bool proofHolds(const SearchStand& st, double lo, double hi) {
+    const Bounds b = boundsAt(st.dia00, lo, hi);
     const auto n = static_cast<double>(st.dia00.size());
-    const double sumError = kU * (shift + (n + 8) * size);
+    const double firstBound = 2 * kU * (b.firstShift + (n + 8) * b.firstSize);
+    const double secondBound = 2 * kU * (b.secondShift + (n + 8) * b.secondSize);
+    if (!(b.first > firstBound && b.second > secondBound)) {
+        return false;
+    }
+    const double sumError = kU * (b.shift + (n + 8) * b.size);
     const double underflow = (n + 8) * (st.haFaktor + 1) * 1e-300;
     const double e =
-        (st.haFaktor * sumError + 3 * kU * st.haFaktor * size + 2 * kU * std::fabs(st.vol00)) / 5 +
-        underflow;
-    return 2 * e;
+        2 *
+        ((st.haFaktor * sumError + 3 * kU * st.haFaktor * b.size + 2 * kU * std::fabs(st.vol00)) /
+             5 +
+         underflow);
+    return FastRingSearch::growthAt(lo, st) - st.bonitet > 2 * e;
 }
 
 }  // namespace
@@ -157,7 +168,7 @@ struct Cubic {
             if (!(std::fabs(x) <= 2 * kLimit)) {
                 return std::nullopt;
             }
-            if (std::fabs(change) < 1e-7) {
+            if (std::fabs(change) < kCloseEnough) {
                 return x;
             }
         }
@@ -201,8 +212,7 @@ std::optional<std::size_t> FastRingSearch::provenStart(const SearchStand& st, st
         }
         const double lo = increment_[k];
         const double hi = increment_[0];
-        if (risesFrom(st.dia00, lo) &&
-            growthAt(lo, st) - st.bonitet > 2 * growthErrorBound(st, lo, hi)) {
+        if (proofHolds(st, lo, hi)) {
             return k;
         }
         k = k > back ? k - back : 0;

@@ -21,7 +21,7 @@ namespace {
 constexpr int kRandomStands = 100000;
 constexpr int kMetGrowthStands = 20000;
 #else
-constexpr int kRandomStands = 1500;
+constexpr int kRandomStands = 1000;
 constexpr int kMetGrowthStands = 300;
 #endif
 
@@ -131,6 +131,10 @@ struct EdgeStand {
     const char* variation;
     std::vector<const char*> trees;  // a leading '*': felled at once
 };
+
+void PrintTo(const EdgeStand& e, std::ostream* os) {
+    *os << e.name;
+}
 
 class SearchEdge : public ::testing::TestWithParam<EdgeStand> {};
 
