@@ -143,7 +143,8 @@ std::optional<double> FastRingSearch::startRing(const SearchStand& st) {
         return std::nullopt;
     }
     ++accepted_;
-    return ring_[*k];
+    // Ring k itself was computed as the search computes it and does not stop the search.
+    return ring_[*k + 1];
 }
 
 namespace {
@@ -207,7 +208,7 @@ std::optional<double> FastRingSearch::estimate(const SearchStand& st) const {
 std::optional<std::size_t> FastRingSearch::provenStart(const SearchStand& st, std::size_t k) {
     std::size_t back = 4;
     for (int attempt = 0; attempt < kAttempts && k > 0; ++attempt) {
-        if (!extendTo(st.maxRing, k)) {
+        if (!extendTo(st.maxRing, k + 1)) {
             return std::nullopt;
         }
         const double lo = increment_[k];
