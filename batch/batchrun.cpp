@@ -433,6 +433,10 @@ Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments
             progress.clear();
             return read ? Result<Tally>(tally) : standFileError(arguments.stands, read.message());
         }
+        std::optional<SeededRandom> ownStream;  // with --seed: the stream of the row
+        if (arguments.seed) {
+            options.random = &ownStream.emplace(standSeed(*arguments.seed, stand.row));
+        }
         Result<> spooled;
         if (const std::optional<RowRefusal> refusal = calculate(session, stand, options)) {
             ++tally.refused;

@@ -1,6 +1,10 @@
-// Speed of one whole calculation, with and without the record of its cycles, and of the
+// Speed of one whole calculation, with the fast and with the step-by-step ring search, so
+// that the ratio of Search/Literal/<case> to Search/Fast/<case> reads from one run; with the
+// record of its cycles (Record/<case>, at most 10 % above Search/Fast/<case>); and of the
 // comparison of choices.
 #include <benchmark/benchmark.h>
+
+#include <string>
 
 #include "calc/calculation.h"
 #include "calc/comparison.h"
@@ -8,11 +12,12 @@
 namespace {
 
 void runStand(benchmark::State& state, const lodra::InputRecord& input,
-              lodra::CycleRecord* record = nullptr) {
+              lodra::RingSearchMethod search, lodra::CycleRecord* record) {
     lodra::StandCalculation calc;
     lodra::SeededRandom random(1);
     lodra::CalcOptions options;
     options.random = &random;
+    options.search = search;
     options.cycleRecord = record;
     for (auto _ : state) {
         const lodra::Outcome outcome = calc.berakna(input, options);
@@ -25,12 +30,12 @@ void runStand(benchmark::State& state, const lodra::InputRecord& input,
 }
 
 // The initial entries of both windows: three growing trees, 250 years.
-void BM_DefaultStand(benchmark::State& state) {
-    runStand(state, lodra::InputRecord{});
+lodra::InputRecord defaultStand() {
+    return {};
 }
 
 // Ten growing trees of 5 to 50 cm, largest ring 20 mm, 1000 years.
-lodra::InputRecord tenTreesLongHorizon() {
+lodra::InputRecord tenTrees() {
     lodra::InputRecord input;
     input.totaltid = "1000";
     input.maxRing = "20";
@@ -40,23 +45,34 @@ lodra::InputRecord tenTreesLongHorizon() {
     return input;
 }
 
-void BM_TenTreesLongHorizon(benchmark::State& state) {
-    runStand(state, tenTreesLongHorizon());
+// The largest ring the intake takes and the longest horizon, at 2 %.
+lodra::InputRecord longHorizon() {
+    lodra::InputRecord input;
+    input.totaltid = "32767";
+    input.maxRing = "100";
+    input.ranta = "2";
+    return input;
 }
 
-// The same two stands recording one row per cycle: at most 10 % slower than without.
-void BM_Record_DefaultStand(benchmark::State& state) {
-    lodra::CycleRecord record;
-    runStand(state, lodra::InputRecord{}, &record);
-}
-
-void BM_Record_TenTreesLongHorizon(benchmark::State& state) {
-    lodra::CycleRecord record;
-    runStand(state, tenTreesLongHorizon(), &record);
+void registerCase(const char* name, lodra::InputRecord (*make)(), benchmark::TimeUnit unit) {
+    const lodra::InputRecord input = make();
+    for (const auto& [method, search] : {std::pair{"Literal", lodra::RingSearchMethod::Literal},
+                                         std::pair{"Fast", lodra::RingSearchMethod::Fast}}) {
+        benchmark::RegisterBenchmark(
+            (std::string("Search/") + method + "/" + name).c_str(),
+            [input, search](benchmark::State& state) { runStand(state, input, search, nullptr); })
+            ->Unit(unit);
+    }
+    benchmark::RegisterBenchmark((std::string("Record/") + name).c_str(),
+                                 [input](benchmark::State& state) {
+                                     lodra::CycleRecord record;
+                                     runStand(state, input, lodra::RingSearchMethod::Fast, &record);
+                                 })
+        ->Unit(unit);
 }
 
 // The 44 calculations of the comparison of the default stand: under 20 ms.
-void BM_Compare_DefaultStand(benchmark::State& state) {
+void compareDefaultStand(benchmark::State& state) {
     const lodra::InputRecord input;
     const lodra::ComparisonOptions options;
     for (auto _ : state) {
@@ -71,11 +87,17 @@ void BM_Compare_DefaultStand(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_DefaultStand)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_TenTreesLongHorizon)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Record_DefaultStand)->Name("Record/DefaultStand")->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Record_TenTreesLongHorizon)
-    ->Name("Record/TenTreesLongHorizon")
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Compare_DefaultStand)->Name("Compare/DefaultStand")->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    registerCase("default", defaultStand, benchmark::kMicrosecond);
+    registerCase("tenTrees", tenTrees, benchmark::kMicrosecond);
+    registerCase("longHorizon", longHorizon, benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Compare/default", compareDefaultStand)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

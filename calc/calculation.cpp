@@ -218,6 +218,7 @@ Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& o
         std::feclearexcept(kFpErrors);
         ClockRandom clock;
         random_ = options.random != nullptr ? options.random : &clock;
+        random_->reseed();
         intake_ = &in;
         setParameters(in);
         checkStep("inläsningen av parametrarna", s);
@@ -418,10 +419,13 @@ void StandCalculation::Bytarray() {
 void StandCalculation::Varieradia() {
     s.variBredd = s.variation * 2 / 100;
     s.variFaktor = 0;
-    random_->reseed();
+    // Without variation the change is 0 (of variBredd's sign) whatever the number, since
+    // the number is never negative: none is drawn.
+    const bool draws = s.variBredd != 0;
     const int16_t n = s.antalTrad;
     for (s.tradNr = 1; s.tradNr <= n; ++s.tradNr) {
-        const float r = static_cast<float>(random_->next());  // held in single precision
+        // held in single precision
+        const float r = draws ? static_cast<float>(random_->next()) : 0.0f;
         s.variFaktor = (1 - s.variBredd * 0.5) + r * s.variBredd;
         s.dia00[s.tradNr] = (s.variFaktor - 1) + s.dia00[s.tradNr];
     }
@@ -466,10 +470,23 @@ void StandCalculation::Avverkn() {
 }
 
 void StandCalculation::ringSearch(const CalcOptions& options) {
+    const double previousRing = s.arsring;
     s.arsring = s.maxRing;
     s.tillvaxt = s.tillvStart;
     // The start volume does not change while the ring is searched: computed once.
     PrVol00();
+    if (options.search == RingSearchMethod::Fast) {
+        // Starts lower where the rings in between are proven not to end the search.
+        const SearchStand stand{s.dia00.entries(s.antalTrad),
+                                s.haFaktor,
+                                s.vol00,
+                                s.bonitet,
+                                s.maxRing,
+                                s.antalCykler > 0 ? previousRing + 0.01 : s.maxRing};
+        if (const std::optional<double> start = fastSearch_.startRing(stand)) {
+            s.arsring = *start;
+        }
+    }
 
     // Each step grows the trees by the ring, takes the stand volume and the growth, and
     // lowers the ring by 0.01 mm, until the growth no longer exceeds the site index (at

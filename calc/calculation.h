@@ -10,6 +10,7 @@
 #include "calc/inputrecord.h"
 #include "calc/randomsource.h"
 #include "calc/result.h"
+#include "calc/ringsearch.h"
 #include "calc/standstate.h"
 
 namespace lodra {
@@ -18,6 +19,12 @@ namespace lodra {
 // cancelled) and, for a refusal, the entry refused.
 using Outcome = Result<void>;
 
+// How each cycle's annual ring is searched. Both give the same result in every field.
+enum class RingSearchMethod {
+    Fast,     // skips, with a proof, the rings that cannot meet the site index
+    Literal,  // every ring from maxRing down, 0.01 mm at a time: the reference
+};
+
 struct CalcOptions {
     char decimalSeparator = '.';     // of the user's regional settings; '.' is always accepted too
     RandomSource* random = nullptr;  // null: a ClockRandom of the calculation's own
@@ -25,6 +32,7 @@ struct CalcOptions {
     std::atomic<int>* cyclesDone = nullptr;     // progress, written while the cycles run
     std::atomic<int>* cyclesTotal = nullptr;    // cycles the horizon takes, once it is read
     CycleRecord* cycleRecord = nullptr;         // when set, receives one row per cycle
+    RingSearchMethod search = RingSearchMethod::Fast;
 };
 
 // The six economic results, computed once per calculation after the cycles.
@@ -90,6 +98,9 @@ class StandCalculation {
     // cm; defined for rates of exactly 2, 3, 4 and 5 %. Returns false for any other rate.
     static bool avvDiameterFor(double ranta, double arsring, double& avvDiameter);
 
+    // The fast ring search of this object, with its counts of proven and declined searches.
+    const FastRingSearch& fastSearch() const { return fastSearch_; }
+
   private:
     struct Intake;
     static Intake readInput(const InputRecord& input, char decimalSeparator);
@@ -99,6 +110,7 @@ class StandCalculation {
 
     const Intake* intake_ = nullptr;  // the accepted input, while DiaVidStart runs
     RandomSource* random_ = nullptr;
+    FastRingSearch fastSearch_;  // keeps the ring sequence of the last maxRing
 };
 
 }  // namespace lodra

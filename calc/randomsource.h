@@ -11,20 +11,22 @@ namespace lodra {
 class RandomSource {
   public:
     virtual ~RandomSource() = default;
-    // Called once at the start of every random diameter change.
+    // Called once at the start of every calculation, before its first number.
     virtual void reseed() = 0;
     // The next number, uniform in [0, 1).
     virtual double next() = 0;
 };
 
-// Seeded anew from the clock at every reseed(), as the desktop program does.
+// Seeded from the clock at the first number after each reseed(): once per calculation,
+// and not at all in a calculation that draws none (no variation).
 class ClockRandom final : public RandomSource {
   public:
-    void reseed() override;
+    void reseed() override { seeded_ = false; }
     double next() override;
 
   private:
     std::mt19937_64 engine_;
+    bool seeded_ = false;
 };
 
 // Seeded once; reseed() changes nothing, so a whole run can be repeated.
@@ -37,5 +39,10 @@ class SeededRandom final : public RandomSource {
   private:
     std::mt19937_64 engine_;
 };
+
+// The seed of the stand in the given row of a register, for a run seeded with seed. It
+// depends on these two alone, so a stand draws the same numbers whatever else the
+// register holds, in whatever order or on whatever thread its stands are calculated.
+std::uint64_t standSeed(std::uint64_t seed, std::int64_t row);
 
 }  // namespace lodra

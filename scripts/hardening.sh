@@ -36,7 +36,7 @@ for step in $steps; do
         rm -rf "$findings"
         mkdir -p "$findings"
         summary=""
-        for target in number standfile report; do
+        for target in number standfile report search; do
             # The seeds stay as they are; what libFuzzer adds goes to a working copy.
             work="build-fuzz/corpus/$target"
             mkdir -p "$work"

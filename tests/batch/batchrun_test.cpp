@@ -115,7 +115,7 @@ class RunBatch : public ::testing::Test {
 TEST_F(RunBatch, SavesTheBytesOfOneSessionOverAllTheGoodRows) {
     const char* species[] = {"Tall", "Gran", "Löv"};
     std::string csv = "tradslag;variation;atgard;bonitet;totaltid;dia1;avv1;dia2;dia3\r\n";
-    std::vector<InputRecord> good;
+    std::vector<std::pair<int, InputRecord>> good;  // row number (header 1), stand
     std::string expectedErrors;
     for (int i = 0; i < 24; ++i) {
         InputRecord r;
@@ -138,16 +138,17 @@ TEST_F(RunBatch, SavesTheBytesOfOneSessionOverAllTheGoodRows) {
             expectedErrors +=
                 "Rad " + std::to_string(i + 2) + ", kolumn bonitet: \"x\" är inte ett tal.\n";
         } else {
-            good.push_back(r);
+            good.emplace_back(i + 2, r);
         }
     }
 
+    // Each stand draws from the stream of its own row, whatever the rows before it.
     Session session;
-    SeededRandom random(20240611);
     CalcOptions options;
     options.decimalSeparator = ',';
-    options.random = &random;
-    for (const InputRecord& r : good) {
+    for (const auto& [row, r] : good) {
+        SeededRandom random(standSeed(20240611, row));
+        options.random = &random;
         ASSERT_TRUE(session.berakna(r, options).ok());
     }
 

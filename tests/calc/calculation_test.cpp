@@ -291,8 +291,12 @@ class ListRandom final : public RandomSource {
   public:
     explicit ListRandom(std::vector<double> values) : values_(std::move(values)) {}
     void reseed() override { ++reseeds; }
-    double next() override { return values_[next_++ % values_.size()]; }
+    double next() override {
+        ++draws;
+        return values_[next_++ % values_.size()];
+    }
     int reseeds = 0;
+    int draws = 0;
 
   private:
     std::vector<double> values_;
@@ -329,6 +333,29 @@ TEST(Cycles, RandomDiameterChange) {
     ASSERT_TRUE(run(calc, input, &seeded).ok());
     EXPECT_EQ(calc.s.variFaktor, 1);
     EXPECT_EQ(calc.s.dia00[1], calc.s.dia05[1]);
+}
+
+// The generator is seeded once per calculation, and a calculation without variation, or
+// without a growing tree, draws nothing.
+TEST(Cycles, GeneratorSeededOncePerCalculation) {
+    struct Case {
+        const char* variation;
+        bool growingTrees;
+        int draws;
+    };
+    for (const Case& c : {Case{"0", true, 0}, Case{"50", true, 300}, Case{"50", false, 0}}) {
+        InputRecord input;
+        input.totaltid = "500";  // 100 cycles
+        input.variation = c.variation;
+        if (!c.growingTrees) {
+            input.rows = {{{"45", true}}};
+        }
+        ListRandom random({0.25});
+        StandCalculation calc;
+        ASSERT_TRUE(run(calc, input, &random).ok());
+        EXPECT_EQ(random.reseeds, 1) << c.variation;
+        EXPECT_EQ(random.draws, c.draws) << c.variation;
+    }
 }
 
 TEST(Economics, WorkedExample) {

@@ -70,6 +70,8 @@ const std::string kDefaultResultat =
 void enterLongCalculation(forLodra02& window) {
     uitest::type(child<QLineEdit>(&window, "txtTotaltid"), QStringLiteral("32767"));
     uitest::type(child<QLineEdit>(&window, "txtRing"), QStringLiteral("100"));
+    // A plot this small is beyond what the fast ring search takes on: every ring is tried.
+    uitest::type(child<QLineEdit>(&window, "txtAreal"), QStringLiteral("0.000000001"));
     forTradDiametrar* trees = window.tradDiametrar();
     for (int i = 4; i < forTradDiametrar::kRows; ++i) {
         uitest::type(trees->txtDiam(i), QString::number(10 * i));
@@ -572,6 +574,7 @@ class ForLodra02Test : public QObject {
         QCOMPARE(child<QLineEdit>(window.get(), "txtTotaltid")->text(), QStringLiteral("32767"));
         uitest::type(child<QLineEdit>(window.get(), "txtTotaltid"), QStringLiteral("250"));
         uitest::type(child<QLineEdit>(window.get(), "txtRing"), QStringLiteral("5"));
+        uitest::type(child<QLineEdit>(window.get(), "txtAreal"), QStringLiteral("50"));
         for (int i = 4; i < forTradDiametrar::kRows; ++i) {
             uitest::type(window->tradDiametrar()->txtDiam(i), QString());
         }

@@ -1,0 +1,243 @@
+#include "calc/ringsearch.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "calc/calculation.h"
+
+// Why a start ring is safe. Let G(k) be the growth the step-by-step search computes at its
+// k-th ring, with increment x_k = ring_k * 10 / 10, and g(x) the same growth in exact
+// arithmetic, (haFaktor * sum of V(x + d_i) - vol00) / 5, where V is the tree volume
+// cubic with its coefficients taken as the doubles they are. Over the rings 0..k,
+// |G(j) - g(x_j)| <= E, a bound from the largest diameters met there. If g rises from x_k
+// upwards and G(k) > bonitet + 2E, then for every j < k (x_j >= x_k):
+//     G(j) >= g(x_j) - E >= g(x_k) - E >= G(k) - 2E > bonitet,
+// so no ring above ring_k stops the search. g rises from x_k upwards when g'(x_k) > 0
+// and g''(x_k) > 0, since g''' is a positive constant. Both are tested against bounds of
+// their own rounding errors. The bounds are taken twice over for safety.
+
+namespace lodra {
+
+namespace {
+
+constexpr double kA = 0.00089;  // the coefficients of StandCalculation::tradVolym
+constexpr double kC0 = 0.03896;
+constexpr double kC1 = 0.00905;
+constexpr double kC3 = 0.000001682;
+constexpr double kU = 0x1p-53;  // unit roundoff of a double
+
+constexpr double kStep = 0.01;           // mm, the search step
+constexpr double kLimit = 1e4;           // cm or mm: larger diameters and rings fall back
+constexpr double kHaFaktorLimit = 1e12;  // beyond it the bounds are not worth the care
+constexpr std::size_t kMaxSteps = std::size_t{1} << 17;  // longest sequence kept, 2 MB
+constexpr std::size_t kMargin = 2;        // steps above the estimate where the proof is tried
+constexpr int kAttempts = 6;              // proofs tried, each further above the estimate
+constexpr double kSmallestSlope = 1e-30;  // m3sk per mm; Newton's steps stay finite above it
+constexpr double kCloseEnough = 1e-3;     // mm: Newton's last change; the estimate is then
+                                          // far closer than a step, which is all it needs
+
+// True when x is a number no larger than limit in size. Tests finiteness first, so that
+// no comparison meets a NaN and raises the invalid-operation flag.
+bool within(double x, double limit) {
+    return std::isfinite(x) && std::fabs(x) <= limit;
+}
+
+// Stands whose numbers keep every operation below far from overflow and the bounds
+// meaningful. Within them nothing here raises an exception flag that the calculation
+// tests, so the flags stay as the step-by-step search leaves them.
+bool suitable(const SearchStand& st) {
+    if (st.dia00.empty() || !within(st.haFaktor, kHaFaktorLimit) ||
+        !(st.haFaktor >= 1 / kHaFaktorLimit) || !within(st.vol00, kHaFaktorLimit * kLimit) ||
+        !within(st.bonitet, kHaFaktorLimit) || !within(st.maxRing, kLimit) ||
+        !within(st.warmRing, 2 * kLimit)) {
+        return false;
+    }
+    return std::all_of(st.dia00.begin(), st.dia00.end(),
+                       [](double d) { return within(d, kLimit); });
+}
+
+// The bounds of one proof, from the trees at the lowest increment lo and over [lo, hi].
+struct Bounds {
+    double first = 0, second = 0;            // sums of V'(lo + d) and V''(lo + d)
+    double firstSize = 0, secondSize = 0;    // sums of their terms' magnitudes
+    double firstShift = 0, secondShift = 0;  // effect of the rounding of lo + d on them
+    double size = 0;   // m3sk, sum of the volume terms' magnitudes over [lo, hi]
+    double shift = 0;  // m3sk, effect of the rounding of x + d on the volumes there
+};
+
+Bounds boundsAt(std::span<const double> dia, double lo, double hi) {
+    Bounds b;
+    for (const double d : dia) {
+        const double y = lo + d;
+        const double m = std::fabs(y) * (1 + 4 * kU);
+        b.first = b.first + ((3 * kC3 * y) * y + (2 * kA * y - kC1));
+        b.second = b.second + (2 * kA + 6 * kC3 * y);
+        b.firstSize = b.firstSize + ((3 * kC3 * m + 2 * kA) * m + kC1);
+        b.secondSize = b.secondSize + (2 * kA + 6 * kC3 * m);
+        b.firstShift = b.firstShift + (6 * kC3 * m + 2 * kA) * m;
+        b.secondShift = b.secondShift + 6 * kC3 * m;
+        const double w = std::max(m, std::fabs(hi + d) * (1 + 4 * kU));
+        b.size = b.size + (((kC3 * w + kA) * w + kC1) * w + kC0);
+        b.shift = b.shift + w * ((3 * kC3 * w + 2 * kA) * w + kC1);
+    }
+    return b;
+}
+
+// True when g rises from lo upwards, g'(lo) and g''(lo) being positive beyond twice their
+// rounding errors (haFaktor / 5 > 0 left out of both), and the growth computed at lo
+// exceeds the site index by more than 2E, E being a bound, taken twice over, of |G - g|
+// at every increment in [lo, hi].
+bool proofHolds(const SearchStand& st, double lo, double hi) {
+    const Bounds b = boundsAt(st.dia00, lo, hi);
+    const auto n = static_cast<double>(st.dia00.size());
+    const double firstBound = 2 * kU * (b.firstShift + (n + 8) * b.firstSize);
+    const double secondBound = 2 * kU * (b.secondShift + (n + 8) * b.secondSize);
+    if (!(b.first > firstBound && b.second > secondBound)) {
+        return false;
+    }
+    const double sumError = kU * (b.shift + (n + 8) * b.size);
+    const double underflow = (n + 8) * (st.haFaktor + 1) * 1e-300;
+    const double e =
+        2 *
+        ((st.haFaktor * sumError + 3 * kU * st.haFaktor * b.size + 2 * kU * std::fabs(st.vol00)) /
+             5 +
+         underflow);
+    return FastRingSearch::growthAt(lo, st) - st.bonitet > 2 * e;
+}
+
+}  // namespace
+
+double FastRingSearch::growthAt(double increment, const SearchStand& st) {
+    double sum = 0;
+    for (const double d : st.dia00) {
+        sum = sum + StandCalculation::tradVolym(increment + d);
+    }
+    return (sum * st.haFaktor - st.vol00) / 5;
+}
+
+std::optional<double> FastRingSearch::startRing(const SearchStand& st) {
+    if (st.dia00.empty()) {
+        return std::nullopt;  // no growing tree: the growth is 0 at once
+    }
+    if (!suitable(st)) {
+        ++declined_;
+        return std::nullopt;
+    }
+    const std::optional<double> crossing = estimate(st);
+    if (!crossing) {
+        ++declined_;
+        return std::nullopt;
+    }
+    const double steps = (st.maxRing - *crossing) / kStep;
+    if (!(steps >= static_cast<double>(kMargin + 1))) {
+        return std::nullopt;  // at most a few steps below maxRing: nothing worth skipping
+    }
+    if (!(steps < static_cast<double>(kMaxSteps))) {
+        ++declined_;
+        return std::nullopt;
+    }
+    const std::optional<std::size_t> k = provenStart(st, static_cast<std::size_t>(steps) - kMargin);
+    if (!k) {
+        ++declined_;
+        return std::nullopt;
+    }
+    ++accepted_;
+    // Ring k itself was computed as the search computes it and does not stop the search.
+    return ring_[*k + 1];
+}
+
+namespace {
+
+// sum of V(x + d) - sum of V(d) = ((p3 x + p2) x + p1) x - target, m3sk per plot, which
+// is zero where the exact growth meets the site index.
+struct Cubic {
+    double p3 = 0, p2 = 0, p1 = 0, target = 0;
+
+    double valueAt(double x) const { return ((p3 * x + p2) * x + p1) * x - target; }
+
+    // The zero that Newton's method reaches from x, if it does on a rising curve.
+    std::optional<double> zeroFrom(double x) const {
+        for (int i = 0; i < 50; ++i) {
+            const double f = valueAt(x);
+            const double slope = (3 * p3 * x + 2 * p2) * x + p1;
+            if (!(slope > kSmallestSlope)) {
+                return std::nullopt;  // flat or falling: the growth may not be monotone here
+            }
+            const double change = f / slope;
+            x = x - change;
+            if (!(std::fabs(x) <= 2 * kLimit)) {
+                return std::nullopt;
+            }
+            if (std::fabs(change) < kCloseEnough) {
+                return x;
+            }
+        }
+        return std::nullopt;
+    }
+};
+
+}  // namespace
+
+// The ring where the exact growth meets the site index, by Newton's method on the stand
+// volume as a cubic in the increment, started at warmRing, else at maxRing.
+std::optional<double> FastRingSearch::estimate(const SearchStand& st) const {
+    double n = 0, s1 = 0, s2 = 0;  // count, sum of d (cm) and of d * d (cm2)
+    for (const double d : st.dia00) {
+        n = n + 1;
+        s1 = s1 + d;
+        s2 = s2 + d * d;
+    }
+    Cubic cubic;
+    cubic.p3 = kC3 * n;
+    cubic.p2 = 3 * kC3 * s1 + kA * n;
+    cubic.p1 = 3 * kC3 * s2 + 2 * kA * s1 - kC1 * n;
+    cubic.target = 5 * st.bonitet / st.haFaktor;
+    if (!(cubic.valueAt(st.maxRing) > 0)) {
+        return st.maxRing;  // already at maxRing the growth is about the site index or less
+    }
+    if (st.warmRing < st.maxRing) {
+        if (const std::optional<double> x = cubic.zeroFrom(st.warmRing)) {
+            return x;
+        }
+    }
+    return cubic.zeroFrom(st.maxRing);
+}
+
+// The first k0 <= k, not far below k, at which the proof holds; empty if none is found.
+std::optional<std::size_t> FastRingSearch::provenStart(const SearchStand& st, std::size_t k) {
+    std::size_t back = 4;
+    for (int attempt = 0; attempt < kAttempts && k > 0; ++attempt) {
+        if (!extendTo(st.maxRing, k + 1)) {
+            return std::nullopt;
+        }
+        const double lo = increment_[k];
+        const double hi = increment_[0];
+        if (proofHolds(st, lo, hi)) {
+            return k;
+        }
+        k = k > back ? k - back : 0;
+        back *= 4;
+    }
+    return std::nullopt;
+}
+
+bool FastRingSearch::extendTo(double maxRing, std::size_t k) {
+    if (k >= kMaxSteps) {
+        return false;
+    }
+    const auto bits = std::bit_cast<std::uint64_t>(maxRing);
+    if (ring_.empty() || bits != sequenceOf_) {
+        sequenceOf_ = bits;
+        ring_.assign(1, maxRing);
+        increment_.assign(1, maxRing * 10 / 10);
+    }
+    while (ring_.size() <= k) {
+        const double ring = ring_.back() - kStep;
+        ring_.push_back(ring);
+        increment_.push_back(ring * 10 / 10);
+    }
+    return true;
+}
+
+}  // namespace lodra
