@@ -394,17 +394,23 @@ std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& st
     return std::nullopt;
 }
 
-// Spools the texts of a calculated stand and its table row.
+// Spools the texts of a calculated stand and its table row; scratch is for the bytes.
 Result<> spoolCalculated(Session& session, int row, RunSpools& spools, bool withTable,
-                         char decimalSeparator) {
-    Result<> written = spools.indata.write(toWindows1252(session.prIndata));
+                         char decimalSeparator, std::string& scratch) {
+    scratch.clear();
+    appendWindows1252(scratch, session.prIndata);
+    Result<> written = spools.indata.write(scratch);
     if (written) {
-        written = spools.resultat.write(toWindows1252(session.prResultat));
+        scratch.clear();
+        appendWindows1252(scratch, session.prResultat);
+        written = spools.resultat.write(scratch);
     }
     session.prIndata.clear();
     session.prResultat.clear();
     if (written && withTable) {
-        written = spools.table.write(tableRow(row, session.calculation, decimalSeparator));
+        scratch.clear();
+        appendTableRow(scratch, row, session.calculation, decimalSeparator);
+        written = spools.table.write(scratch);
     }
     return written;
 }
@@ -427,6 +433,7 @@ Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments
     Progress progress(streams.errors, streams.progress, stands.standCount());
     Tally tally;
     StandFile::Stand stand;
+    std::string scratch;
     for (;;) {
         const Result<bool> read = stands.next(stand);
         if (!read || !*read) {
@@ -441,14 +448,15 @@ Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments
         if (const std::optional<RowRefusal> refusal = calculate(session, stand, options)) {
             ++tally.refused;
             progress.clear();
-            printLine(streams.errors, "Rad " + std::to_string(stand.row) + refusal->joint +
-                                          refusal->text);
+            printLine(streams.errors,
+                      "Rad " + std::to_string(stand.row) + refusal->joint + refusal->text);
             if (withTable) {
                 spooled = spools.table.write(tableRefusedRow(stand.row, refusal->text));
             }
         } else {
             ++tally.calculated;
-            spooled = spoolCalculated(session, stand.row, spools, withTable, decimalSeparator);
+            spooled =
+                spoolCalculated(session, stand.row, spools, withTable, decimalSeparator, scratch);
         }
         if (!spooled) {
             progress.clear();

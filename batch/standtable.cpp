@@ -59,17 +59,18 @@ std::string tableHeader() {
     return out + "\r\n";
 }
 
-std::string tableRow(int row, const StandCalculation& calculation, char decimalSeparator) {
+void appendTableRow(std::string& out, int row, const StandCalculation& calculation,
+                    char decimalSeparator) {
     const StandState& s = calculation.s;
     const Economics& e = calculation.economics;
     const ReportFigures& f = calculation.figures;
     // As in the result text: without a felling there are no figures per felling.
     const bool fellings = s.antalAvverkningar > 0;
-    std::string out = std::to_string(row);
+    appendNumber(out, row);
     auto add = [&](bool shown, double value) {
         out += ';';
         if (shown) {
-            out += numberText(value, decimalSeparator);
+            appendNumber(out, value, decimalSeparator);
         }
     };
 
@@ -78,7 +79,7 @@ std::string tableRow(int row, const StandCalculation& calculation, char decimalS
         add(true, value);
     }
     out += ';';
-    out += numberText(s.antalAvverkningar);
+    appendNumber(out, s.antalAvverkningar);
     add(fellings, f.arMellanAvv);
     add(true, f.prodVolymPerAr);
     add(fellings, f.volymPerAvv);
@@ -87,8 +88,13 @@ std::string tableRow(int row, const StandCalculation& calculation, char decimalS
           f.vol00Medel, s.vol00Min, s.vol05Max, f.vol05Medel, s.vol05Min}) {
         add(true, value);
     }
-    out += ';';  // no message
-    return out + "\r\n";
+    out += ";\r\n";  // no message
+}
+
+std::string tableRow(int row, const StandCalculation& calculation, char decimalSeparator) {
+    std::string out;
+    appendTableRow(out, row, calculation, decimalSeparator);
+    return out;
 }
 
 std::string tableRefusedRow(int row, const std::string& message) {

@@ -18,6 +18,8 @@ std::string tableHeader();
 // digits) with the given decimal separator; a figure that the result text leaves out
 // (years between fellings and volume per felling when nothing was felled) is empty.
 std::string tableRow(int row, const StandCalculation& calculation, char decimalSeparator);
+void appendTableRow(std::string& out, int row, const StandCalculation& calculation,
+                    char decimalSeparator);
 
 // The row of a refused stand: its number, empty figures and the message.
 std::string tableRefusedRow(int row, const std::string& message);

@@ -93,12 +93,29 @@ char32_t nextCodePoint(std::string_view text, std::size_t& i) {
 
 }  // namespace
 
+void appendWindows1252(std::string& out, std::string_view utf8) {
+    // Every character and every malformed byte becomes one byte: the text never grows.
+    const std::size_t start = out.size();
+    out.resize(start + utf8.size());
+    char* to = out.data() + start;
+    for (std::size_t i = 0; i < utf8.size();) {
+        // A run of ASCII is copied as it is.
+        const auto ascii = static_cast<std::size_t>(
+            std::find_if(utf8.begin() + static_cast<std::ptrdiff_t>(i), utf8.end(),
+                         [](char c) { return (static_cast<unsigned char>(c) & 0x80) != 0; }) -
+            utf8.begin());
+        to = std::copy(utf8.data() + i, utf8.data() + ascii, to);
+        i = ascii;
+        if (i < utf8.size()) {
+            *to++ = byteOf(nextCodePoint(utf8, i));
+        }
+    }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
 std::string toWindows1252(std::string_view utf8) {
     std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        out += byteOf(nextCodePoint(utf8, i));
-    }
+    appendWindows1252(out, utf8);
     return out;
 }
 

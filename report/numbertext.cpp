@@ -1,25 +1,35 @@
 #include "report/numbertext.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
-#include <cstdlib>
+#include <cstddef>
 
 namespace lodra {
 
-std::string numberText(double value, char decimalSeparator) {
+void appendNumber(std::string& out, double value, char decimalSeparator) {
     if (value == 0) {
-        return "0";  // also a negative zero
+        out += '0';  // also a negative zero
+        return;
     }
     char buffer[64];
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    std::string text(buffer, ec == std::errc{} ? end : buffer);
-    for (char& c : text) {
-        if (c == '.') {
-            c = decimalSeparator;
-        } else if (c == 'e') {
-            c = 'E';
-        }
+    const char* const last = ec == std::errc{} ? end : buffer;
+    for (const char* c = buffer; c != last; ++c) {
+        out += *c == '.' ? decimalSeparator : *c == 'e' ? 'E' : *c;
     }
+}
+
+void appendNumber(std::string& out, int value) {
+    char buffer[16];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, end);
+}
+
+std::string numberText(double value, char decimalSeparator) {
+    std::string text;
+    appendNumber(text, value, decimalSeparator);
     return text;
 }
 
@@ -32,77 +42,119 @@ namespace {
 // A value as it reads to 15 significant digits: d.dddddddddddddde±x.
 struct Significant {
     bool negative = false;
-    std::string digits;  // the 15 digits, without the point
-    int exponent = 0;    // decimal exponent of the first digit
+    std::array<char, 32> digits{};  // the 15 digits, without the point
+    std::size_t count = 0;          // of digits
+    long exponent = 0;              // decimal exponent of the first digit
 };
 
 Significant significant(double value) {
-    char buffer[64];
+    char sci[64];
     const auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-    const std::string_view sci(buffer,
-                               ec == std::errc{} ? static_cast<std::size_t>(end - buffer) : 0);
+        std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14);
+    const std::size_t n = ec == std::errc{} ? static_cast<std::size_t>(end - sci) : 0;
     Significant out;
-    out.negative = !sci.empty() && sci.front() == '-';
+    out.negative = n > 0 && sci[0] == '-';
     std::size_t i = out.negative ? 1 : 0;
-    for (; i < sci.size() && sci[i] != 'e'; ++i) {
+    for (; i < n && sci[i] != 'e' && out.count < out.digits.size(); ++i) {
         if (sci[i] != '.') {
-            out.digits += sci[i];
+            out.digits[out.count++] = sci[i];
         }
     }
-    out.exponent = i < sci.size() ? std::atoi(std::string(sci.substr(i + 1)).c_str()) : 0;
+    if (i < n && sci[i] == 'e') {
+        const bool below = i + 1 < n && sci[i + 1] == '-';
+        for (std::size_t k = i + 2; k < n; ++k) {
+            out.exponent = out.exponent * 10 + (sci[k] - '0');
+        }
+        out.exponent = below ? -out.exponent : out.exponent;
+    }
     return out;
 }
 
-// The digits up to the `kept`-th, rounded half away from zero on the first digit dropped;
-// zeros are added when fewer digits are there. Empty when kept is negative.
-std::string roundedDigits(const std::string& digits, long kept) {
-    if (kept >= static_cast<long>(digits.size())) {
-        return digits + std::string(static_cast<std::size_t>(kept) - digits.size(), '0');
+// Room for the longest scaled text: 309 digits before the point of the largest double, the
+// decimals after it and a carry.
+constexpr std::size_t kScaledRoom = 320;
+
+// The digits up to the `kept`-th into to, rounded half away from zero on the first digit
+// dropped; zeros are added when fewer digits are there. None when kept is negative.
+// Returns how many were written.
+std::size_t roundedDigits(const Significant& sig, long kept, char* to) {
+    const auto count = static_cast<long>(sig.count);
+    if (kept >= count) {
+        std::copy_n(sig.digits.data(), sig.count, to);
+        std::fill(to + count, to + kept, '0');
+        return static_cast<std::size_t>(kept);
     }
     if (kept < 0) {
-        return {};
+        return 0;
     }
-    std::string out = digits.substr(0, static_cast<std::size_t>(kept));
-    if (digits[static_cast<std::size_t>(kept)] >= '5') {
-        int pos = static_cast<int>(out.size()) - 1;
-        while (pos >= 0 && out[static_cast<std::size_t>(pos)] == '9') {
-            out[static_cast<std::size_t>(pos)] = '0';
-            --pos;
+    // to[0] is room for a carry out of the first digit.
+    std::copy_n(sig.digits.data(), kept, to + 1);
+    std::size_t first = 1;
+    if (sig.digits[static_cast<std::size_t>(kept)] >= '5') {
+        long pos = kept;
+        while (pos >= 1 && to[pos] == '9') {
+            to[pos--] = '0';
         }
-        if (pos < 0) {
-            out.insert(out.begin(), '1');
+        if (pos < 1) {
+            to[0] = '1';
+            first = 0;
         } else {
-            ++out[static_cast<std::size_t>(pos)];
+            ++to[pos];
         }
     }
-    return out;
+    std::copy(to + first, to + kept + 1, to);
+    return static_cast<std::size_t>(kept) + 1 - first;
+}
+
+// patternText into text (room for kScaledRoom + 2 bytes); returns its length.
+std::size_t formatPattern(double value, std::string_view pattern, char decimalSeparator,
+                          char* text) {
+    const auto point = pattern.find('.');
+    // The patterns have at most two decimals; more are never asked for.
+    const std::size_t decimals =
+        point == std::string_view::npos ? 0 : std::min<std::size_t>(pattern.size() - point - 1, 8);
+
+    const Significant sig = significant(value);
+    // |value| × 10^decimals, rounded, as decimal digits without leading zeros.
+    char scaled[kScaledRoom];
+    const long kept = std::min(sig.exponent + 1 + static_cast<long>(decimals),
+                               static_cast<long>(kScaledRoom) - 1);
+    const std::size_t length = roundedDigits(sig, kept, scaled);
+    const char* digits = std::find_if(scaled, scaled + length, [](char c) { return c != '0'; });
+    const auto size = static_cast<std::size_t>(scaled + length - digits);
+    // At least "0" before the point: zeros in front of the digits.
+    const std::size_t total = std::max(size, decimals + 1);
+    const std::size_t pad = total - size;
+    auto digitAt = [&](std::size_t k) { return k < pad ? '0' : digits[k - pad]; };
+
+    char* t = text;
+    if (sig.negative && size > 0) {
+        *t++ = '-';
+    }
+    for (std::size_t k = 0; k < total; ++k) {
+        if (k == total - decimals) {
+            *t++ = decimalSeparator;
+        }
+        *t++ = digitAt(k);
+    }
+    return static_cast<std::size_t>(t - text);
 }
 
 }  // namespace
 
 std::string patternText(double value, std::string_view pattern, char decimalSeparator) {
-    const auto point = pattern.find('.');
-    const std::size_t decimals = point == std::string_view::npos ? 0 : pattern.size() - point - 1;
+    char text[kScaledRoom + 3];
+    return std::string(text, formatPattern(value, pattern, decimalSeparator, text));
+}
 
-    const Significant sig = significant(value);
-    // |value| × 10^decimals, rounded, as decimal digits without leading zeros.
-    std::string scaled = roundedDigits(
-        sig.digits, static_cast<long>(sig.exponent) + 1 + static_cast<long>(decimals));
-    const auto firstNonZero = scaled.find_first_not_of('0');
-    const bool zero = firstNonZero == std::string::npos;
-    scaled = zero ? std::string() : scaled.substr(firstNonZero);
-    if (scaled.size() < decimals + 1) {
-        scaled.insert(0, decimals + 1 - scaled.size(), '0');  // at least "0" before the point
+void appendPattern(std::string& out, double value, std::string_view pattern, int width,
+                   char decimalSeparator) {
+    char text[kScaledRoom + 3];
+    const std::size_t length = formatPattern(value, pattern, decimalSeparator, text);
+    if (static_cast<long>(length) < width) {  // ASCII: a byte is a character
+        out.append(static_cast<std::size_t>(width) - length, ' ');
     }
-
-    std::string text = sig.negative && !zero ? "-" : "";
-    text += scaled.substr(0, scaled.size() - decimals);
-    if (decimals > 0) {
-        text += decimalSeparator;
-        text += scaled.substr(scaled.size() - decimals);
-    }
-    return text;
+    out.append(text, length);
 }
 
 std::string HJ(const std::string& txt, int lgd) {
@@ -118,15 +170,18 @@ std::string HJ(const std::string& txt, int lgd) {
     return std::string(static_cast<std::size_t>(lgd - characters), ' ') + txt;
 }
 
+void appendDiaList(std::string& out, const DiameterList& list, int n, char decimalSeparator) {
+    for (int i = 1; i <= n; ++i) {
+        if (i > 1) {
+            out += ',';
+        }
+        appendPattern(out, list[i], "##0.0", 6, decimalSeparator);
+    }
+}
+
 std::string printDiaList(const DiameterList& list, int n, char decimalSeparator) {
     std::string text;
-    for (int i = 1; i <= n; ++i) {
-        text += HJ(patternText(list[i], "##0.0", decimalSeparator), 6);
-        text += ',';
-    }
-    if (n >= 1) {
-        text.pop_back();
-    }
+    appendDiaList(text, list, n, decimalSeparator);
     return text;
 }
 

@@ -1,30 +1,105 @@
 #include "report/reporttext.h"
 
+#include <string_view>
+
 #include "report/numbertext.h"
 
 namespace lodra {
 
 namespace {
 
-constexpr const char* kBreak = "\r\n";
+constexpr std::string_view kBreak = "\r\n";
 
-std::string tabs(int n) {
-    return std::string(static_cast<std::size_t>(n), '\t');
-}
-
-// Builds the screen and the file form of a text at once; they differ only in tabs.
-struct TwoTexts {
-    std::string screen;
-    std::string file;
-
-    // label, the tabs of each form, the rest of the line and its break.
-    void line(const std::string& label, int screenTabs, int fileTabs, const std::string& rest) {
-        screen += label + tabs(screenTabs) + rest + kBreak;
-        file += label + tabs(fileTabs) + rest + kBreak;
-    }
+// A number as numberText writes it.
+struct Num {
+    double value;
+};
+// A whole number of years or trees.
+struct Whole {
+    int value;
+};
+// A number in one of the report's patterns, right-justified in width characters.
+struct Pat {
+    double value;
+    std::string_view pattern;
+    int width = 0;
+};
+// Largest, mean and smallest, each right-justified in six characters.
+struct MaxMeanMin {
+    double max;
+    double mean;
+    double min;
+    std::string_view pattern;
+};
+// A character n times.
+struct Repeat {
+    char c;
+    std::size_t n;
+};
+// Entries 1..n of a diameter list.
+struct Dia {
+    const DiameterList& list;
+    int n;
 };
 
-const char* speciesName(int tradslag) {
+// Builds the screen and the file form of a text at once; they differ only in tabs. Each
+// line's pieces are written once into a scratch string and copied into both forms.
+class TwoTexts {
+  public:
+    TwoTexts(std::string& screen, std::string& file, char sep)
+        : screen_(screen), file_(file), sep_(sep) {}
+
+    // label, the tabs of each form, the rest of the line and its break.
+    template <class Label, class... Rest>
+    void line(const Label& label, int screenTabs, int fileTabs, const Rest&... rest) {
+        both(label);
+        screen_.append(static_cast<std::size_t>(screenTabs), '\t');
+        file_.append(static_cast<std::size_t>(fileTabs), '\t');
+        both(rest..., kBreak);
+    }
+
+    // The same pieces at the end of both forms.
+    template <class... Pieces>
+    void both(const Pieces&... pieces) {
+        scratch_.clear();
+        (put(pieces), ...);
+        screen_ += scratch_;
+        file_ += scratch_;
+    }
+
+    // Pieces at the end of one form only.
+    template <class... Pieces>
+    void only(std::string& form, const Pieces&... pieces) {
+        scratch_.clear();
+        (put(pieces), ...);
+        form += scratch_;
+    }
+    std::string& screen() { return screen_; }
+    std::string& file() { return file_; }
+
+  private:
+    void put(std::string_view text) { scratch_ += text; }
+    void put(const Num& n) { appendNumber(scratch_, n.value, sep_); }
+    void put(const Whole& n) { appendNumber(scratch_, n.value); }
+    void put(const Pat& p) { appendPattern(scratch_, p.value, p.pattern, p.width, sep_); }
+    void put(const MaxMeanMin& m) {
+        put(" Max= ");
+        put(Pat{m.max, m.pattern, 6});
+        put("\t Medel= ");
+        put(Pat{m.mean, m.pattern, 6});
+        put("\t Min = ");
+        put(Pat{m.min, m.pattern, 6});
+    }
+    void put(const Repeat& r) { scratch_.append(r.n, r.c); }
+    void put(const Dia& d) { appendDiaList(scratch_, d.list, d.n, sep_); }
+
+    std::string& screen_;
+    std::string& file_;
+    char sep_;
+    std::string scratch_;
+};
+
+std::string_view speciesName(int tradslag) {
     if (tradslag == 2) {
         return "Gran";
     }
@@ -34,92 +109,87 @@ const char* speciesName(int tradslag) {
     return "Tall";
 }
 
-void inputSummary(const StandCalculation& calc, char sep, TwoTexts& t) {
+void inputSummary(const StandCalculation& calc, TwoTexts& t) {
     const StandState& s = calc.s;
     const ReportFigures& f = calc.figures;
-    auto num = [sep](double v) { return numberText(v, sep); };
 
-    t.line(" Antal träd/ha vid start = ", 2, 2, num(f.antalTradPerHa));
-    t.line(" Nuvärde beräknas på en period av ", 1, 1, numberText(s.totaltid) + " år");
-    t.line(" Bonitet = ", 1, 2, num(s.bonitet) + " m3/år och ha");
-    t.line(" Ytans areal = ", 1, 2, num(s.areal) + " m2");
-    t.line(" Ränta = ", 2, 2, num(s.ranta) + " %");
-    t.line(" Max årsring = ", 1, 2, num(s.maxRing) + " mm");
+    t.line(" Antal träd/ha vid start = ", 2, 2, Num{f.antalTradPerHa});
+    t.line(" Nuvärde beräknas på en period av ", 1, 1, Whole{s.totaltid}, " år");
+    t.line(" Bonitet = ", 1, 2, Num{s.bonitet}, " m3/år och ha");
+    t.line(" Ytans areal = ", 1, 2, Num{s.areal}, " m2");
+    t.line(" Ränta = ", 2, 2, Num{s.ranta}, " %");
+    t.line(" Max årsring = ", 1, 2, Num{s.maxRing}, " mm");
     t.line(" Art = ", 2, 3, speciesName(s.tradslag));
     if (s.variation > 0) {
-        t.line(" Slumpvis ändring av diametern per femårsperiod är ", 0, 0,
-               num(s.variation) + "*(-1..+-1) cm");
+        t.line(" Slumpvis ändring av diametern per femårsperiod är ", 0, 0, Num{s.variation},
+               "*(-1..+-1) cm");
     } else {
-        t.line(" Ingen slumpvis ändring av diametern", 0, 0, "");
+        t.line(" Ingen slumpvis ändring av diametern", 0, 0);
     }
-    t.line(" Återväxt år 1 = ", 1, 1, num(s.atervandel) + " %");
-    t.line(" Åtgärd = ", 1, 2, s.atgard == 1.0 ? "Kalavverkning" : "Gallring och plockhuggning");
-    t.line(" Berikande plantering = ", 1, 1, num(s.berikning) + " %");
-    t.line(" Tid mellan avverkningar = ", 1, 1, "minst " + num(f.tidMellanAvv) + " år" + kBreak);
-    t.line(" Diametrar hos träd som avverkas omedelbart = ", 1, 1,
-           printDiaList(s.diaAvv, s.antalAvvDirekt, sep));
-    t.line(" Volym för dessa träd = ", 3, 3, patternText(s.volAvv, "###0", sep) + " m3sk/ha");
-    t.line(" Diametrar hos träd som lämnas för tillväxt = ", 1, 1,
-           printDiaList(s.diaStart, s.antalTrad, sep));
+    t.line(" Återväxt år 1 = ", 1, 1, Num{s.atervandel}, " %");
+    t.line(" Åtgärd = ", 1, 2,
+           s.atgard == 1.0 ? std::string_view("Kalavverkning") : "Gallring och plockhuggning");
+    t.line(" Berikande plantering = ", 1, 1, Num{s.berikning}, " %");
+    t.line(" Tid mellan avverkningar = ", 1, 1, "minst ", Num{f.tidMellanAvv}, " år", kBreak);
+    t.line(" Diametrar hos träd som avverkas omedelbart = ", 1, 1, Dia{s.diaAvv, s.antalAvvDirekt});
+    t.line(" Volym för dessa träd = ", 3, 3, Pat{s.volAvv, "###0"}, " m3sk/ha");
+    t.line(" Diametrar hos träd som lämnas för tillväxt = ", 1, 1, Dia{s.diaStart, s.antalTrad});
 
     // The diameters after the last growth: on screen after two cycles or more, in the file
     // after eighty cycles or more. The line has no break of its own.
-    const std::string dia05 = printDiaList(s.dia05, s.antalTrad, sep);
     if (s.ar - 5 > 1) {
-        t.screen += " Diametrar efter " + tabs(1) + num(s.ar) + " år = " + tabs(3) + dia05;
+        t.only(t.screen(), " Diametrar efter \t", Num{s.ar}, " år = \t\t\t",
+               Dia{s.dia05, s.antalTrad});
     }
     if (s.ar - 5 > 390) {
-        t.file += " Diametrar efter " + tabs(1) + num(s.ar - 5) + " år = " + tabs(2) + dia05;
+        t.only(t.file(), " Diametrar efter \t", Num{s.ar - 5}, " år = \t\t",
+               Dia{s.dia05, s.antalTrad});
     }
 }
 
-void resultText(const StandCalculation& calc, char sep, TwoTexts& t) {
+void resultText(const StandCalculation& calc, TwoTexts& t) {
     const StandState& s = calc.s;
     const ReportFigures& f = calc.figures;
     const Economics& e = calc.economics;
-    auto pat = [sep](double v, std::string_view pattern) { return patternText(v, pattern, sep); };
-    // Largest, mean and smallest, each right-justified in six characters.
-    auto maxMeanMin = [&pat](double max, double mean, double min, std::string_view pattern) {
-        return " Max= " + HJ(pat(max, pattern), 6) + tabs(1) +
-               " Medel= " + HJ(pat(mean, pattern), 6) + tabs(1) +
-               " Min = " + HJ(pat(min, pattern), 6);
-    };
 
     if (s.antalAvverkningar > 0) {
-        t.line(" År mellan avverkningarna = ", 1, 1, pat(f.arMellanAvv, "##0") + kBreak);
+        t.line(" År mellan avverkningarna = ", 1, 1, Pat{f.arMellanAvv, "##0"}, kBreak);
     }
-    t.line(" Producerad volym/ha och år = ", 1, 1, HJ(pat(f.prodVolymPerAr, "##0.0"), 6) + " m3sk");
+    t.line(" Producerad volym/ha och år = ", 1, 1, Pat{f.prodVolymPerAr, "##0.0", 6}, " m3sk");
     if (s.antalAvverkningar > 0) {
-        t.line(" Volym/avverkning = ", 2, 2, HJ(pat(f.volymPerAvv, "###0"), 6) + " m3sk / ha");
+        t.line(" Volym/avverkning = ", 2, 2, Pat{f.volymPerAvv, "###0", 6}, " m3sk / ha");
     }
-    t.line(" Antal avverkade träd/ha = " + pat(f.avvTradPerHa, "###0"), 1, 1,
-           " Medeldiameter = " + pat(s.medeldiameter, "##0.00") + kBreak);
-    t.line(" Årsring", 2, 1, maxMeanMin(s.ringMax, f.ringMedel, s.ringMin, "##0.00"));
-    t.line(" Volym år 0", 1, 1, maxMeanMin(s.vol00Max, f.vol00Medel, s.vol00Min, "###0"));
-    t.line(" Volym år 5", 1, 1, maxMeanMin(s.vol05Max, f.vol05Medel, s.vol05Min, "###0") + kBreak);
+    t.both(" Antal avverkade träd/ha = ", Pat{f.avvTradPerHa, "###0"});
+    t.line("", 1, 1, " Medeldiameter = ", Pat{s.medeldiameter, "##0.00"}, kBreak);
+    t.line(" Årsring", 2, 1, MaxMeanMin{s.ringMax, f.ringMedel, s.ringMin, "##0.00"});
+    t.line(" Volym år 0", 1, 1, MaxMeanMin{s.vol00Max, f.vol00Medel, s.vol00Min, "###0"});
+    t.line(" Volym år 5", 1, 1, MaxMeanMin{s.vol05Max, f.vol05Medel, s.vol05Min, "###0"}, kBreak);
     t.line(" Netto av i framtiden avverkade träd (exkl återväxt) =", 1, 1,
-           pat(e.nettoPerTrad, "####0") + " kr/träd");
-    t.line(" Röjning nu kostar ", 0, 0, numberText(e.rojningKost, sep) + " kr/ha");
-    t.line(std::string(146, '-'), 0, 0, "");
-    t.line(" ÅTERVÄXTKOSTNAD (inkl. år 1) = ", 4, 4,
-           HJ(pat(e.atervKostTotal, "######0"), 7) + " kr/ha");
+           Pat{e.nettoPerTrad, "####0"}, " kr/träd");
+    t.line(" Röjning nu kostar ", 0, 0, Num{e.rojningKost}, " kr/ha");
+    t.line(Repeat{'-', 146}, 0, 0);
+    t.line(" ÅTERVÄXTKOSTNAD (inkl. år 1) = ", 4, 4, Pat{e.atervKostTotal, "######0", 7}, " kr/ha");
     t.line(" DRIVNINGSNETTO av nu avv. träd (exkl. röjning och återväxt) = ", 1, 1,
-           HJ(pat(e.drivningsnetto, "######0"), 7) + " kr/ha");
-    t.line(" KASSAFLÖDE I FRAMTID (inkl återväxt) = ", 3, 3,
-           HJ(pat(e.kassaflode, "######0"), 7) + "  kr/ha och år");
+           Pat{e.drivningsnetto, "######0", 7}, " kr/ha");
+    t.line(" KASSAFLÖDE I FRAMTID (inkl återväxt) = ", 3, 3, Pat{e.kassaflode, "######0", 7},
+           "  kr/ha och år");
     t.line(" NUVÄRDE (inkl Avverkning nu+framtid, återväxt, röjning) = ", 2, 1,
-           HJ(pat(e.nuvarde, "######0"), 7) + " kr/ha");
+           Pat{e.nuvarde, "######0", 7}, " kr/ha");
 }
 
 }  // namespace
 
+void appendReport(const StandCalculation& calc, char decimalSeparator, ReportBlocks& to) {
+    TwoTexts summary(to.indata, to.prIndata, decimalSeparator);
+    inputSummary(calc, summary);
+    TwoTexts result(to.resultat, to.prResultat, decimalSeparator);
+    resultText(calc, result);
+}
+
 ReportBlocks buildReport(const StandCalculation& calc, char decimalSeparator) {
-    TwoTexts summary;
-    inputSummary(calc, decimalSeparator, summary);
-    TwoTexts result;
-    resultText(calc, decimalSeparator, result);
-    return {std::move(summary.screen), std::move(summary.file), std::move(result.screen),
-            std::move(result.file)};
+    ReportBlocks blocks;
+    appendReport(calc, decimalSeparator, blocks);
+    return blocks;
 }
 
 }  // namespace lodra

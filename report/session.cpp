@@ -1,23 +1,43 @@
 #include "report/session.h"
 
-#include "report/reporttext.h"
 #include "files/windows1252.h"
+#include "report/reporttext.h"
 
 namespace lodra {
+
+namespace {
+// Enough for a screen text of ten trees at once.
+constexpr std::size_t kScreenTextBytes = 2048;  // bytes
+}  // namespace
 
 Outcome Session::berakna(const InputRecord& input, const CalcOptions& options) {
     Outcome outcome = calculation.berakna(input, options);
     if (!outcome.ok()) {
         return outcome;
     }
-    ReportBlocks blocks = buildReport(calculation, options.decimalSeparator);
-    prIndata.reserve(prIndata.size() + blocks.prIndata.size());
-    prResultat.reserve(prResultat.size() + blocks.prResultat.size());
-    // Both file blocks are appended together, once the whole calculation has succeeded.
-    prIndata += blocks.prIndata;
-    prResultat += blocks.prResultat;
-    Indata = std::move(blocks.indata);
-    Resultat = std::move(blocks.resultat);
+    // The file forms grow in place; the screen forms replace the latest ones. Both file
+    // blocks are appended together, once the whole calculation has succeeded: a text that
+    // cannot be built leaves every text as it was.
+    ReportBlocks texts;
+    texts.indata.reserve(kScreenTextBytes);
+    texts.resultat.reserve(kScreenTextBytes);
+    const std::size_t indataEnd = prIndata.size();
+    const std::size_t resultatEnd = prResultat.size();
+    texts.prIndata = std::move(prIndata);
+    texts.prResultat = std::move(prResultat);
+    try {
+        appendReport(calculation, options.decimalSeparator, texts);
+    } catch (...) {
+        texts.prIndata.resize(indataEnd);
+        texts.prResultat.resize(resultatEnd);
+        prIndata = std::move(texts.prIndata);
+        prResultat = std::move(texts.prResultat);
+        throw;
+    }
+    prIndata = std::move(texts.prIndata);
+    prResultat = std::move(texts.prResultat);
+    Indata = std::move(texts.indata);
+    Resultat = std::move(texts.resultat);
     return outcome;
 }
 

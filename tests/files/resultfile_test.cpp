@@ -45,6 +45,13 @@ TEST(Windows1252, EncodesAndDecodesByTheTable) {
     };
     for (const auto& [utf8, bytes] : lossy) {
         EXPECT_EQ(toWindows1252(utf8), bytes);
+        // Appended after what a string holds, also between runs of ASCII.
+        std::string out = "ö";
+        appendWindows1252(out, "ab" + utf8 + "cd");
+        EXPECT_EQ(out,
+                  "ö"
+                  "ab" +
+                      bytes + "cd");
     }
     for (const char unassigned : {'\x81', '\x8D', '\x8F', '\x90', '\x9D'}) {
         EXPECT_EQ(fromWindows1252(std::string(1, unassigned)), "\xEF\xBF\xBD");

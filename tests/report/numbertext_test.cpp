@@ -49,6 +49,28 @@ TEST(PatternText, NeverShortensAndNeverWritesMinusZero) {
     EXPECT_EQ(patternText(-562.5, "######0", '.'), "-563");
 }
 
+TEST(PatternText, ExtremesAndAppendingRightJustified) {
+    const struct {
+        double value;
+        const char* pattern;
+        int width;
+        std::string text;
+    } cases[] = {
+        {1.7976931348623157e308, "##0.00", 0, "179769313486232" + std::string(294, '0') + ".00"},
+        {-1.7976931348623157e308, "##0", 3, "-179769313486232" + std::string(294, '0')},
+        {4.9e-324, "##0.00", 7, "   0.00"},
+        {-4.9e-324, "######0", 7, "      0"},
+        {999.995, "##0.00", 7, "1000.00"},
+        {-99.95, "##0.0", 7, " -100.0"},
+        {123.456, "##0.0", 2, "123.5"},
+    };
+    for (const auto& c : cases) {
+        std::string out = "x";
+        appendPattern(out, c.value, c.pattern, c.width, '.');
+        EXPECT_EQ(out, "x" + c.text) << c.value << " " << c.pattern;
+    }
+}
+
 TEST(HJ, RightJustifiesWithoutCutting) {
     EXPECT_EQ(HJ("12.5", 6), "  12.5");
     EXPECT_EQ(HJ("123456", 6), "123456");
