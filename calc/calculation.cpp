@@ -216,8 +216,8 @@ Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& o
             options.cyclesTotal->store(cyclesFor(in.totaltid), std::memory_order_relaxed);
         }
         std::feclearexcept(kFpErrors);
-        ClockRandom clock;
-        random_ = options.random != nullptr ? options.random : &clock;
+        std::optional<ClockRandom> clock;  // made only when no generator is passed in
+        random_ = options.random != nullptr ? options.random : &clock.emplace();
         random_->reseed();
         intake_ = &in;
         setParameters(in);
