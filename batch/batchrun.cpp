@@ -6,6 +6,8 @@
 
 #include <QLocale>
 #include <QString>
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -17,7 +19,11 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <thread>
+#include <utility>
+#include <vector>
 
+#include "batch/chunkpool.h"
 #include "batch/outputfile.h"
 #include "batch/refusaltext.h"
 #include "batch/standfile.h"
@@ -111,7 +117,8 @@ Result<Option> readOption(const std::vector<std::string>& args, std::size_t& i) 
     if (eq != std::string::npos) {
         option = {arg.substr(0, eq), arg.substr(eq + 1)};
     }
-    if (option.name != "--seed" && option.name != "--output" && option.name != "--table") {
+    if (option.name != "--seed" && option.name != "--threads" && option.name != "--output" &&
+        option.name != "--table") {
         return fail("Okänd flagga " + inQuotes(arg) + ".");
     }
     if (eq == std::string::npos) {
@@ -138,9 +145,28 @@ Result<> setSeed(const std::string& text, Arguments& arguments) {
     return {};
 }
 
+Result<> setThreads(const std::string& text, Arguments& arguments) {
+    if (arguments.threads != 0) {
+        return fail("Flaggan --threads kan bara anges en gång.");
+    }
+    unsigned threads = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, threads);
+    if (text.empty() || error != std::errc() || stop != end || threads < 1 ||
+        threads > kMaxThreads) {
+        return fail("--threads behöver ett heltal från 1 till " + std::to_string(kMaxThreads) +
+                    ", inte " + inQuotes(text) + ".");
+    }
+    arguments.threads = threads;
+    return {};
+}
+
 Result<> setOption(const Option& option, Arguments& arguments) {
     if (option.name == "--seed") {
         return setSeed(option.value, arguments);
+    }
+    if (option.name == "--threads") {
+        return setThreads(option.value, arguments);
     }
     std::optional<std::string>& slot =
         option.name == "--output" ? arguments.output : arguments.table;
@@ -185,8 +211,8 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
 }
 
 std::string helpText() {
-    return "Användning: lodra05-batch [--seed N] [--output FIL | --output -] [--table FIL] "
-           "BESTÅND.csv\n"
+    return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
+           "                     [--table FIL] BESTÅND.csv\n"
            "\n"
            "Beräknar bestånden i BESTÅND.csv, ett per rad och i tur och ordning, som i en och\n"
            "samma körning av skrivbordsprogrammet, och sparar den fil som programmet då skulle\n"
@@ -214,6 +240,8 @@ std::string helpText() {
            "                 de ekonomiska resultaten, volymerna och avverkningarna\n"
            "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
            "                 att en körning kan upprepas exakt (annars från klockan)\n"
+           "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"
+           "                 blir desamma med hur många trådar som helst\n"
            "  --help         visa den här hjälpen\n"
            "\n"
            "Decimaltecknet är de regionala inställningarnas (LC_ALL, LC_NUMERIC, LANG).\n"
@@ -394,76 +422,192 @@ std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& st
     return std::nullopt;
 }
 
-// Spools the texts of a calculated stand and its table row; scratch is for the bytes.
-Result<> spoolCalculated(Session& session, int row, RunSpools& spools, bool withTable,
-                         char decimalSeparator, std::string& scratch) {
-    scratch.clear();
-    appendWindows1252(scratch, session.prIndata);
-    Result<> written = spools.indata.write(scratch);
-    if (written) {
-        scratch.clear();
-        appendWindows1252(scratch, session.prResultat);
-        written = spools.resultat.write(scratch);
-    }
-    session.prIndata.clear();
-    session.prResultat.clear();
-    if (written && withTable) {
-        scratch.clear();
-        appendTableRow(scratch, row, session.calculation, decimalSeparator);
-        written = spools.table.write(scratch);
-    }
-    return written;
-}
+// Everything one stand gives the outputs, made before any of it is written. Kept from
+// chunk to chunk, so that its strings keep their room.
+struct StandOutputs {
+    std::optional<RowRefusal> refusal;
+    std::string indata;    // Windows-1252; empty when refused
+    std::string resultat;  // Windows-1252; empty when refused
+    std::string table;     // the table's row, when asked for
+};
 
-// Calculates every stand in order, as one session of the desktop program would.
-Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments& arguments,
-                           char decimalSeparator, const RunStreams& streams) {
-    std::unique_ptr<RandomSource> random;
-    if (arguments.seed) {
-        random = std::make_unique<SeededRandom>(*arguments.seed);
-    } else {
-        random = std::make_unique<ClockRandom>();
-    }
+// What one worker thread keeps from stand to stand.
+struct Worker {
+    Session session;
+    ClockRandom clock;  // without --seed
+};
+
+// Calculates one stand and makes its part of every output.
+void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,
+                  char decimalSeparator, StandOutputs& out) {
     CalcOptions options;
     options.decimalSeparator = decimalSeparator;
-    options.random = random.get();
-
-    const bool withTable = arguments.table.has_value();
-    Session session;
-    Progress progress(streams.errors, streams.progress, stands.standCount());
-    Tally tally;
-    StandFile::Stand stand;
-    std::string scratch;
-    for (;;) {
-        const Result<bool> read = stands.next(stand);
-        if (!read || !*read) {
-            progress.clear();
-            return read ? Result<Tally>(tally) : standFileError(arguments.stands, read.message());
-        }
-        std::optional<SeededRandom> ownStream;  // with --seed: the stream of the row
-        if (arguments.seed) {
-            options.random = &ownStream.emplace(standSeed(*arguments.seed, stand.row));
-        }
-        Result<> spooled;
-        if (const std::optional<RowRefusal> refusal = calculate(session, stand, options)) {
-            ++tally.refused;
-            progress.clear();
-            printLine(streams.errors,
-                      "Rad " + std::to_string(stand.row) + refusal->joint + refusal->text);
-            if (withTable) {
-                spooled = spools.table.write(tableRefusedRow(stand.row, refusal->text));
-            }
-        } else {
-            ++tally.calculated;
-            spooled =
-                spoolCalculated(session, stand.row, spools, withTable, decimalSeparator, scratch);
-        }
-        if (!spooled) {
-            progress.clear();
-            return spooled.error();
-        }
-        progress.update(++tally.handedOut);
+    options.random = &worker.clock;
+    std::optional<SeededRandom> ownStream;  // with --seed: the stream of the row
+    if (arguments.seed) {
+        options.random = &ownStream.emplace(standSeed(*arguments.seed, stand.row));
     }
+    Session& session = worker.session;
+    out.indata.clear();
+    out.resultat.clear();
+    out.table.clear();
+    out.refusal = calculate(session, stand, options);
+    if (out.refusal) {
+        if (arguments.table) {
+            out.table = tableRefusedRow(stand.row, out.refusal->text);
+        }
+        return;
+    }
+    appendWindows1252(out.indata, session.prIndata);
+    appendWindows1252(out.resultat, session.prResultat);
+    session.prIndata.clear();
+    session.prResultat.clear();
+    if (arguments.table) {
+        appendTableRow(out.table, stand.row, session.calculation, decimalSeparator);
+    }
+}
+
+// Writes one stand's part of every output to the spools (an output not asked for has
+// nothing to write).
+Result<> spoolStand(const StandOutputs& stand, RunSpools& spools) {
+    const std::pair<SpoolFile*, const std::string*> parts[] = {
+        {&spools.indata, &stand.indata},
+        {&spools.resultat, &stand.resultat},
+        {&spools.table, &stand.table},
+    };
+    for (const auto& [spool, bytes] : parts) {
+        if (bytes->empty()) {
+            continue;
+        }
+        if (Result<> written = spool->write(*bytes); !written) {
+            return written;
+        }
+    }
+    return {};
+}
+
+// One thread per core (as far as the system tells), at most kMaxThreads.
+std::size_t defaultThreads() {
+    return std::clamp(std::thread::hardware_concurrency(), 1U, kMaxThreads);
+}
+
+// Stands read together and calculated together by one worker. A small chunk keeps the
+// threads evenly busy; a few of them per thread keep every thread busy while the chunk
+// at the head of the row order is written.
+constexpr std::size_t kChunkStands = 16;
+constexpr std::size_t kChunksPerThread = 4;
+
+struct Chunk {
+    std::array<StandFile::Stand, kChunkStands> stands;
+    std::array<StandOutputs, kChunkStands> outputs;
+    std::size_t count = 0;  // stands in it
+};
+
+// Reads the next stands of the file into chunk; false when the file has no more, or the
+// error of the stand file (the stands read before it are in the chunk).
+Result<bool> fillChunk(StandFile& stands, Chunk& chunk) {
+    chunk.count = 0;
+    while (chunk.count < kChunkStands) {
+        const Result<bool> read = stands.next(chunk.stands[chunk.count]);
+        if (!read) {
+            return read;
+        }
+        if (!*read) {
+            return false;
+        }
+        ++chunk.count;
+    }
+    return true;
+}
+
+// The run's writing side: the outputs of the stands in row order.
+class RowWriter {
+  public:
+    RowWriter(RunSpools& spools, const RunStreams& streams, int standCount)
+        : spools_(spools),
+          streams_(streams),
+          progress_(streams.errors, streams.progress, standCount) {}
+
+    Result<> write(const Chunk& chunk) {
+        for (std::size_t i = 0; i < chunk.count; ++i) {
+            const StandOutputs& outputs = chunk.outputs[i];
+            if (outputs.refusal) {
+                ++tally_.refused;
+                progress_.clear();
+                printLine(streams_.errors, "Rad " + std::to_string(chunk.stands[i].row) +
+                                               outputs.refusal->joint + outputs.refusal->text);
+            } else {
+                ++tally_.calculated;
+            }
+            if (Result<> spooled = spoolStand(outputs, spools_); !spooled) {
+                progress_.clear();
+                return spooled;
+            }
+            progress_.update(++tally_.handedOut);
+        }
+        return {};
+    }
+    void clearProgress() { progress_.clear(); }
+    const Tally& tally() const { return tally_; }
+
+  private:
+    RunSpools& spools_;
+    const RunStreams& streams_;
+    Progress progress_;
+    Tally tally_;
+};
+
+// Calculates every stand, on the run's threads, and writes their outputs in row order:
+// the same bytes as one session of the desktop program calculating them one by one. A
+// window of chunks is in flight, never the whole register.
+Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments& arguments,
+                           char decimalSeparator, const RunStreams& streams) {
+    const std::size_t threads = arguments.threads != 0 ? arguments.threads : defaultThreads();
+    std::vector<Worker> workers(threads);
+    std::vector<Chunk> chunks(threads == 1 ? 1 : threads * kChunksPerThread);
+    // One thread calculates in the thread that reads and writes.
+    ChunkPool pool(threads == 1 ? 0 : threads, chunks.size(),
+                   [&](std::size_t worker, std::size_t index) {
+                       Chunk& chunk = chunks[index];
+                       for (std::size_t i = 0; i < chunk.count; ++i) {
+                           computeStand(workers[worker], chunk.stands[i], arguments,
+                                        decimalSeparator, chunk.outputs[i]);
+                       }
+                   });
+    RowWriter writer(spools, streams, stands.standCount());
+    std::optional<Error> readError;
+    std::size_t next = 0;      // the chunk to fill next
+    std::size_t inFlight = 0;  // chunks filled and not yet written, from next - inFlight
+    bool more = true;
+    for (;;) {
+        while (more && inFlight < chunks.size()) {
+            const Result<bool> read = fillChunk(stands, chunks[next]);
+            more = read && *read;
+            if (!read) {
+                readError = standFileError(arguments.stands, read.message());
+            }
+            if (chunks[next].count == 0) {
+                break;
+            }
+            pool.submit(next);
+            next = (next + 1) % chunks.size();
+            ++inFlight;
+        }
+        if (inFlight == 0) {
+            break;
+        }
+        const std::size_t oldest = (next + chunks.size() - inFlight) % chunks.size();
+        pool.waitFor(oldest);
+        if (Result<> written = writer.write(chunks[oldest]); !written) {
+            return written.error();
+        }
+        --inFlight;
+    }
+    writer.clearProgress();
+    if (readError) {
+        return *readError;
+    }
+    return writer.tally();
 }
 
 // The whole run; its failures are the usage and file errors of exit status 2.

@@ -18,8 +18,12 @@ struct Arguments {
     std::optional<std::uint64_t> seed;  // one generator seeded with it for the run
     std::optional<std::string> output;  // "-" for standard output; none: numbered file
     std::optional<std::string> table;   // the table of figures, if asked for
+    unsigned threads = 0;               // threads that calculate; 0: one per core
     bool help = false;
 };
+
+// The most threads --threads takes, and the most a run uses by default.
+inline constexpr unsigned kMaxThreads = 64;
 
 // Reads the command line (without the program name), or says what is wrong with it.
 Result<Arguments> parseArguments(const std::vector<std::string>& args);

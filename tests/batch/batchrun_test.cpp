@@ -20,9 +20,10 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(ParseArguments, AcceptsTheDocumentedForms) {
-    Result<Arguments> a = parseArguments(
-        {"stands.csv", "--seed", "18446744073709551615", "--output=-", "--table", "t.csv"});
+    Result<Arguments> a = parseArguments({"stands.csv", "--seed", "18446744073709551615",
+                                          "--output=-", "--table", "t.csv", "--threads=64"});
     ASSERT_TRUE(a) << a.message();
+    EXPECT_EQ(a->threads, 64u);
     EXPECT_EQ(a->stands, "stands.csv");
     EXPECT_EQ(a->seed, 18446744073709551615u);
     EXPECT_EQ(a->output, "-");
@@ -34,6 +35,7 @@ TEST(ParseArguments, AcceptsTheDocumentedForms) {
     EXPECT_EQ(a->output, "ut.txt");
     EXPECT_FALSE(a->seed);
     EXPECT_FALSE(a->table);
+    EXPECT_EQ(a->threads, 0u);  // one per core
 
     a = parseArguments({"--help"});
     ASSERT_TRUE(a) << a.message();
@@ -43,6 +45,7 @@ TEST(ParseArguments, AcceptsTheDocumentedForms) {
 TEST(ParseArguments, RefusesWhatCannotBeMeant) {
     const std::string seedMessage =
         "--seed behöver ett heltal från 0 till 18446744073709551615, inte ";
+    const std::string threadsMessage = "--threads behöver ett heltal från 1 till 64, inte ";
     const struct {
         std::vector<std::string> args;
         std::string message;
@@ -60,6 +63,12 @@ TEST(ParseArguments, RefusesWhatCannotBeMeant) {
         {{"--seed", "1.5", "a.csv"}, seedMessage + "\"1.5\"."},
         {{"--seed=", "a.csv"}, seedMessage + "\"\"."},
         {{"--seed", "12a", "a.csv"}, seedMessage + "\"12a\"."},
+        {{"--threads", "0", "a.csv"}, threadsMessage + "\"0\"."},
+        {{"--threads", "65", "a.csv"}, threadsMessage + "\"65\"."},
+        {{"--threads", "2x", "a.csv"}, threadsMessage + "\"2x\"."},
+        {{"--threads=", "a.csv"}, threadsMessage + "\"\"."},
+        {{"--threads", "2", "--threads", "2", "a.csv"},
+         "Flaggan --threads kan bara anges en gång."},
     };
     for (const auto& c : cases) {
         const Result<Arguments> a = parseArguments(c.args);
