@@ -19,6 +19,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <random>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -28,6 +29,8 @@
 #include "batch/refusaltext.h"
 #include "batch/standfile.h"
 #include "batch/standtable.h"
+#include "calc/comparison.h"
+#include "calc/cyclerecord.h"
 #include "calc/randomsource.h"
 #include "files/fdwriter.h"
 #include "files/inquotes.h"
@@ -109,16 +112,31 @@ struct Option {
     std::string value;
 };
 
+// Where the file of an output option goes, or null for another name.
+std::optional<std::string>* outputSlot(const std::string& name, Arguments& arguments) {
+    if (name == "--output") {
+        return &arguments.output;
+    }
+    if (name == "--table") {
+        return &arguments.table;
+    }
+    if (name == "--cycles") {
+        return &arguments.cycles;
+    }
+    return name == "--compare" ? &arguments.compare : nullptr;
+}
+
 // The option at args[i], "--name=value" or "--name value" (then i moves past the value).
-Result<Option> readOption(const std::vector<std::string>& args, std::size_t& i) {
+Result<Option> readOption(const std::vector<std::string>& args, std::size_t& i,
+                          Arguments& arguments) {
     const std::string& arg = args[i];
     Option option{arg, {}};
     const std::size_t eq = arg.find('=');
     if (eq != std::string::npos) {
         option = {arg.substr(0, eq), arg.substr(eq + 1)};
     }
-    if (option.name != "--seed" && option.name != "--threads" && option.name != "--output" &&
-        option.name != "--table") {
+    if (option.name != "--seed" && option.name != "--threads" &&
+        !outputSlot(option.name, arguments)) {
         return fail("Okänd flagga " + inQuotes(arg) + ".");
     }
     if (eq == std::string::npos) {
@@ -168,12 +186,11 @@ Result<> setOption(const Option& option, Arguments& arguments) {
     if (option.name == "--threads") {
         return setThreads(option.value, arguments);
     }
-    std::optional<std::string>& slot =
-        option.name == "--output" ? arguments.output : arguments.table;
+    std::optional<std::string>& slot = *outputSlot(option.name, arguments);
     if (slot) {
         return fail("Flaggan " + option.name + " kan bara anges en gång.");
     }
-    if (option.value.empty() || (option.name == "--table" && option.value == "-")) {
+    if (option.value.empty() || (option.name != "--output" && option.value == "-")) {
         return fail("Flaggan " + option.name + " behöver ett filnamn.");
     }
     slot = option.value;
@@ -195,7 +212,7 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
             onlyFiles = true;
         } else if (arg == "--help" || arg == "-h") {
             arguments.help = true;
-        } else if (Result<Option> option = readOption(args, i); !option) {
+        } else if (Result<Option> option = readOption(args, i, arguments); !option) {
             taken = option.error();
         } else {
             taken = setOption(*option, arguments);
@@ -212,7 +229,7 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
 
 std::string helpText() {
     return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
-           "                     [--table FIL] BESTÅND.csv\n"
+           "                     [--table FIL] [--cycles FIL] [--compare FIL] BESTÅND.csv\n"
            "\n"
            "Beräknar bestånden i BESTÅND.csv, ett per rad och i tur och ordning, som i en och\n"
            "samma körning av skrivbordsprogrammet, och sparar den fil som programmet då skulle\n"
@@ -238,6 +255,9 @@ std::string helpText() {
            "                 aktuella mappen.\n"
            "  --table FIL    skriv också en tabell (CSV med ';') med en rad per bestånd:\n"
            "                 de ekonomiska resultaten, volymerna och avverkningarna\n"
+           "  --cycles FIL   skriv också varje bestånds cykler (CSV), en rad per cykel\n"
+           "  --compare FIL  skriv också varje bestånds nuvärde vid 0 till 10 cykler till\n"
+           "                 avverkning och 2, 3, 4 och 5 % ränta (CSV), en rad per bestånd\n"
            "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
            "                 att en körning kan upprepas exakt (annars från klockan)\n"
            "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"
@@ -329,17 +349,38 @@ Result<> checkReadConsistently(const std::string& path, const StandSource& sourc
     return {};
 }
 
+// The named outputs of the run, with how messages call them.
+struct NamedOutput {
+    const std::optional<std::string>* path;
+    const char* subject;  // at the start of a sentence
+    const char* object;   // after "och"
+};
+
 // No output may be the stand file or another output.
 Result<> checkDistinct(const Arguments& arguments) {
     const std::string& stands = arguments.stands;
-    if (arguments.output && arguments.table && sameFile(*arguments.output, *arguments.table)) {
-        return fail("Resultatet och tabellen kan inte skrivas till samma fil.");
-    }
-    if (arguments.output && sameFile(*arguments.output, stands)) {
-        return fail("Resultatet kan inte skrivas till beståndsfilen " + inQuotes(stands) + ".");
-    }
-    if (arguments.table && sameFile(*arguments.table, stands)) {
-        return fail("Tabellen kan inte skrivas till beståndsfilen " + inQuotes(stands) + ".");
+    const NamedOutput outputs[] = {
+        {&arguments.output, "Resultatet", "resultatet"},
+        {&arguments.table, "Tabellen", "tabellen"},
+        {&arguments.cycles, "Cykeltabellen", "cykeltabellen"},
+        {&arguments.compare, "Jämförelsen", "jämförelsen"},
+    };
+    for (std::size_t i = 0; i < std::size(outputs); ++i) {
+        const NamedOutput& a = outputs[i];
+        if (!*a.path) {
+            continue;
+        }
+        for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
+            const NamedOutput& b = outputs[j];
+            if (*b.path && sameFile(**a.path, **b.path)) {
+                return fail(std::string(a.subject) + " och " + b.object +
+                            " kan inte skrivas till samma fil.");
+            }
+        }
+        if (sameFile(**a.path, stands)) {
+            return fail(std::string(a.subject) + " kan inte skrivas till beståndsfilen " +
+                        inQuotes(stands) + ".");
+        }
     }
     return {};
 }
@@ -349,30 +390,67 @@ struct RunSpools {
     SpoolFile indata;    // input summaries, Windows-1252
     SpoolFile resultat;  // result texts, Windows-1252
     SpoolFile table;     // the table's rows, when asked for
+    SpoolFile cycles;    // the cycle table's rows, when asked for
+    SpoolFile compare;   // the comparison rows, when asked for
 };
 
-Result<> createSpools(RunSpools& spools, bool withTable) {
-    for (SpoolFile* spool : {&spools.indata, &spools.resultat, &spools.table}) {
-        if (spool == &spools.table && !withTable) {
+// The extra outputs asked for, each a table with a row (or rows) per stand.
+struct Extras {
+    bool table = false;
+    bool cycles = false;
+    bool compare = false;
+
+    explicit Extras(const Arguments& arguments)
+        : table(arguments.table.has_value()),
+          cycles(arguments.cycles.has_value()),
+          compare(arguments.compare.has_value()) {}
+};
+
+Result<> createSpools(RunSpools& spools, const Extras& extras) {
+    const struct {
+        SpoolFile* spool;
+        bool wanted;
+        std::string header;
+    } all[] = {
+        {&spools.indata, true, {}},
+        {&spools.resultat, true, {}},
+        {&spools.table, extras.table, tableHeader()},
+        {&spools.cycles, extras.cycles, cyclesHeader()},
+        {&spools.compare, extras.compare, compareHeader()},
+    };
+    for (const auto& [spool, wanted, header] : all) {
+        if (!wanted) {
             continue;
         }
-        if (Result<> created = spool->create(); !created) {
+        Result<> created = spool->create();
+        if (created && !header.empty()) {
+            created = spool->write(header);
+        }
+        if (!created) {
             return created;
         }
     }
-    return withTable ? spools.table.write(tableHeader()) : Result<>();
+    return {};
 }
 
-// The outputs in the order they are finished: the table before the result.
+// The outputs in the order they are finished: the tables before the result.
 Result<std::list<PlannedOutput>> planOutputs(const Arguments& arguments, RunSpools& spools) {
     std::list<PlannedOutput> outputs;
-    if (arguments.table) {
-        Result<OutputTarget> target = findTarget(arguments.table);
+    const std::pair<const std::optional<std::string>*, SpoolFile*> tables[] = {
+        {&arguments.table, &spools.table},
+        {&arguments.cycles, &spools.cycles},
+        {&arguments.compare, &spools.compare},
+    };
+    for (const auto& [argument, spool] : tables) {
+        if (!*argument) {
+            continue;
+        }
+        Result<OutputTarget> target = findTarget(*argument);
         if (!target) {
             return target.error();
         }
         outputs.emplace_back(std::move(*target),
-                             [&spools](FdWriter& out) { return spools.table.copyTo(out); });
+                             [spool](FdWriter& out) { return spool->copyTo(out); });
     }
     Result<OutputTarget> target = findTarget(arguments.output);
     if (!target) {
@@ -428,18 +506,52 @@ struct StandOutputs {
     std::optional<RowRefusal> refusal;
     std::string indata;    // Windows-1252; empty when refused
     std::string resultat;  // Windows-1252; empty when refused
-    std::string table;     // the table's row, when asked for
+    std::string table;     // the rows of each extra output asked for
+    std::string cycles;
+    std::string compare;
 };
 
 // What one worker thread keeps from stand to stand.
 struct Worker {
     Session session;
     ClockRandom clock;  // without --seed
+    CycleRecord record;
 };
+
+// The comparison row of a calculated stand: every cell from the seed of the stand's row
+// with --seed, else from one random seed for the stand.
+std::string comparisonRow(const StandFile::Stand& stand, const Arguments& arguments,
+                          char decimalSeparator) {
+    ComparisonOptions options;
+    options.decimalSeparator = decimalSeparator;
+    options.seed = arguments.seed ? standSeed(*arguments.seed, stand.row) : std::random_device{}();
+    try {
+        const Result<ComparisonGrid> grid = compareChoices(stand.input, options);
+        return grid ? compareRow(stand.row, *grid, decimalSeparator)
+                    : compareRefusedRow(stand.row, grid.message());
+    } catch (const std::exception&) {
+        return compareRefusedRow(stand.row, "Beräkningen kunde inte slutföras.");
+    }
+}
+
+// The extra outputs of a refused stand.
+void refusedRows(const StandFile::Stand& stand, const Extras& extras, StandOutputs& out) {
+    const std::string& text = out.refusal->text;
+    if (extras.table) {
+        out.table = tableRefusedRow(stand.row, text);
+    }
+    if (extras.cycles) {
+        out.cycles = cyclesRefusedRow(stand.row, text);
+    }
+    if (extras.compare) {
+        out.compare = compareRefusedRow(stand.row, text);
+    }
+}
 
 // Calculates one stand and makes its part of every output.
 void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,
                   char decimalSeparator, StandOutputs& out) {
+    const Extras extras(arguments);
     CalcOptions options;
     options.decimalSeparator = decimalSeparator;
     options.random = &worker.clock;
@@ -447,23 +559,29 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
     if (arguments.seed) {
         options.random = &ownStream.emplace(standSeed(*arguments.seed, stand.row));
     }
+    worker.record.rows.clear();
+    options.cycleRecord = extras.cycles ? &worker.record : nullptr;
+    for (std::string* text : {&out.indata, &out.resultat, &out.table, &out.cycles, &out.compare}) {
+        text->clear();
+    }
     Session& session = worker.session;
-    out.indata.clear();
-    out.resultat.clear();
-    out.table.clear();
     out.refusal = calculate(session, stand, options);
     if (out.refusal) {
-        if (arguments.table) {
-            out.table = tableRefusedRow(stand.row, out.refusal->text);
-        }
+        refusedRows(stand, extras, out);
         return;
     }
     appendWindows1252(out.indata, session.prIndata);
     appendWindows1252(out.resultat, session.prResultat);
     session.prIndata.clear();
     session.prResultat.clear();
-    if (arguments.table) {
+    if (extras.table) {
         appendTableRow(out.table, stand.row, session.calculation, decimalSeparator);
+    }
+    if (extras.cycles) {
+        out.cycles = cyclesRows(stand.row, worker.record.rows, decimalSeparator);
+    }
+    if (extras.compare) {
+        out.compare = comparisonRow(stand, arguments, decimalSeparator);
     }
 }
 
@@ -471,9 +589,9 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
 // nothing to write).
 Result<> spoolStand(const StandOutputs& stand, RunSpools& spools) {
     const std::pair<SpoolFile*, const std::string*> parts[] = {
-        {&spools.indata, &stand.indata},
-        {&spools.resultat, &stand.resultat},
-        {&spools.table, &stand.table},
+        {&spools.indata, &stand.indata},   {&spools.resultat, &stand.resultat},
+        {&spools.table, &stand.table},     {&spools.cycles, &stand.cycles},
+        {&spools.compare, &stand.compare},
     };
     for (const auto& [spool, bytes] : parts) {
         if (bytes->empty()) {
@@ -623,7 +741,7 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
     StandSource stands;
     Result<> ready = openStands(arguments.stands, stands);
     if (ready) {
-        ready = createSpools(spools, arguments.table.has_value());
+        ready = createSpools(spools, Extras(arguments));
     }
     if (ready) {
         ready = prepareAll(*outputs);

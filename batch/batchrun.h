@@ -14,11 +14,13 @@
 namespace lodra::batch {
 
 struct Arguments {
-    std::string stands;                 // the stand file
-    std::optional<std::uint64_t> seed;  // one generator seeded with it for the run
-    std::optional<std::string> output;  // "-" for standard output; none: numbered file
-    std::optional<std::string> table;   // the table of figures, if asked for
-    unsigned threads = 0;               // threads that calculate; 0: one per core
+    std::string stands;                  // the stand file
+    std::optional<std::uint64_t> seed;   // one generator seeded with it for the run
+    std::optional<std::string> output;   // "-" for standard output; none: numbered file
+    std::optional<std::string> table;    // the table of figures, if asked for
+    std::optional<std::string> cycles;   // the table of every stand's cycles, if asked for
+    std::optional<std::string> compare;  // the comparison grid of every stand, if asked for
+    unsigned threads = 0;                // threads that calculate; 0: one per core
     bool help = false;
 };
 

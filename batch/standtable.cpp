@@ -1,8 +1,10 @@
 #include "batch/standtable.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
+#include "report/cyclecsv.h"
 #include "report/numbertext.h"
 
 namespace lodra::batch {
@@ -34,6 +36,20 @@ constexpr std::array<std::string_view, 22> kFigureNames = {
     "Meddelande",
 };
 
+// A row of empty fields after the row number, then the message.
+std::string refusedRow(int row, std::size_t emptyFields, const std::string& message) {
+    std::string out = std::to_string(row);
+    out.append(emptyFields + 1, ';');
+    out += csvField(message);
+    return out + "\r\n";
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::size_t kCompareValues =
+    std::size_t{ComparisonGrid::kIntervals} * ComparisonGrid::kRates;
+
+}  // namespace
+
 std::string csvField(std::string_view text) {
     if (text.find_first_of(";\"\r\n") == std::string_view::npos) {
         return std::string(text);
@@ -47,8 +63,6 @@ std::string csvField(std::string_view text) {
     }
     return out + '"';
 }
-
-}  // namespace
 
 std::string tableHeader() {
     std::string out = "\xEF\xBB\xBFRad";
@@ -98,11 +112,60 @@ std::string tableRow(int row, const StandCalculation& calculation, char decimalS
 }
 
 std::string tableRefusedRow(int row, const std::string& message) {
+    return refusedRow(row, kFigureNames.size() - 1, message);
+}
+
+std::string cyclesHeader() {
+    return std::string(kByteOrderMark) + "Rad;" + cycleCsvHeader() + ";Meddelande\r\n";
+}
+
+std::string cyclesRows(int row, const std::vector<CycleRow>& cycles, char decimalSeparator) {
+    const std::string lead = std::to_string(row) + ';';
+    std::string out;
+    for (const CycleRow& cycle : cycles) {
+        out += lead + cycleCsvRow(cycle, decimalSeparator) + ";\r\n";
+    }
+    return out;
+}
+
+std::string cyclesRefusedRow(int row, const std::string& message) {
+    return refusedRow(row, kCycleColumnNames.size(), message);
+}
+
+std::string compareHeader() {
+    std::string out = std::string(kByteOrderMark) + "Rad";
+    for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
+        for (const int ranta : ComparisonGrid::kRanta) {
+            out += ";nuvarde_c" + std::to_string(c) + "_r" + std::to_string(ranta);
+        }
+    }
+    for (const int ranta : ComparisonGrid::kRanta) {
+        out += ";basta_r" + std::to_string(ranta);
+    }
+    return out + ";Meddelande\r\n";
+}
+
+std::string compareRow(int row, const ComparisonGrid& grid, char decimalSeparator) {
     std::string out = std::to_string(row);
-    out.append(kFigureNames.size() - 1, ';');
-    out += ';';
-    out += csvField(message);
-    return out + "\r\n";
+    for (const auto& interval : grid.nuvarde) {
+        for (const std::optional<double>& cell : interval) {
+            out += ';';
+            if (cell) {
+                out += numberText(*cell, decimalSeparator);
+            }
+        }
+    }
+    for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+        out += ';';
+        if (const int best = grid.best(r); best >= 0) {
+            out += std::to_string(best);
+        }
+    }
+    return out + ';' + csvField(grid.stopped) + "\r\n";
+}
+
+std::string compareRefusedRow(int row, const std::string& message) {
+    return refusedRow(row, kCompareValues + ComparisonGrid::kRates, message);
 }
 
 }  // namespace lodra::batch

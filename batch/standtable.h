@@ -5,8 +5,12 @@
 // byte-order mark (so that spreadsheets read "ö" right), ';' between fields, CR LF.
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "calc/calculation.h"
+#include "calc/comparison.h"
+#include "calc/cyclerecord.h"
 
 namespace lodra::batch {
 
@@ -23,5 +27,23 @@ void appendTableRow(std::string& out, int row, const StandCalculation& calculati
 
 // The row of a refused stand: its number, empty figures and the message.
 std::string tableRefusedRow(int row, const std::string& message);
+
+// A field as written in the tables: quoted when it holds ';', '"' or a line end.
+std::string csvField(std::string_view text);
+
+// The cycle table of a run: every cycle of every stand, each row led by the stand's row
+// number and ended by a message cell, empty for a calculated stand. A refused stand has
+// one row with empty figures and its message.
+std::string cyclesHeader();
+std::string cyclesRows(int row, const std::vector<CycleRow>& cycles, char decimalSeparator);
+std::string cyclesRefusedRow(int row, const std::string& message);
+
+// The comparison table of a run: one row per stand with its row number, the 44 present
+// values interval by interval (nuvarde_c0_r2, nuvarde_c0_r3, ... nuvarde_c10_r5), the best
+// interval at each rate (basta_r2 ... basta_r5) and a message cell: why the first empty
+// value was stopped, or the message of a refused stand, whose figures are all empty.
+std::string compareHeader();
+std::string compareRow(int row, const ComparisonGrid& grid, char decimalSeparator);
+std::string compareRefusedRow(int row, const std::string& message);
 
 }  // namespace lodra::batch

@@ -37,6 +37,11 @@ TEST(ParseArguments, AcceptsTheDocumentedForms) {
     EXPECT_FALSE(a->table);
     EXPECT_EQ(a->threads, 0u);  // one per core
 
+    a = parseArguments({"--compare=k.csv", "s.csv", "--cycles", "c.csv"});
+    ASSERT_TRUE(a) << a.message();
+    EXPECT_EQ(a->cycles, "c.csv");
+    EXPECT_EQ(a->compare, "k.csv");
+
     a = parseArguments({"--help"});
     ASSERT_TRUE(a) << a.message();
     EXPECT_TRUE(a->help);
@@ -57,6 +62,10 @@ TEST(ParseArguments, RefusesWhatCannotBeMeant) {
         {{"--output", "x", "--output", "y", "a.csv"}, "Flaggan --output kan bara anges en gång."},
         {{"--table", "-", "a.csv"}, "Flaggan --table behöver ett filnamn."},
         {{"--seed", "1", "--seed", "1", "a.csv"}, "Flaggan --seed kan bara anges en gång."},
+        {{"--cycles", "-", "a.csv"}, "Flaggan --cycles behöver ett filnamn."},
+        {{"--compare=", "a.csv"}, "Flaggan --compare behöver ett filnamn."},
+        {{"--cycles", "x", "--cycles=y", "a.csv"}, "Flaggan --cycles kan bara anges en gång."},
+        {{"a.csv", "--compare"}, "Flaggan --compare behöver ett värde."},
         {{"--seed", "18446744073709551616", "a.csv"}, seedMessage + "\"18446744073709551616\"."},
         {{"--seed", "-1", "a.csv"}, seedMessage + "\"-1\"."},
         {{"--seed", "+1", "a.csv"}, seedMessage + "\"+1\"."},
@@ -169,6 +178,53 @@ TEST_F(RunBatch, SavesTheBytesOfOneSessionOverAllTheGoodRows) {
     // Another seed draws other changes.
     EXPECT_EQ(run(csv, 20240612, ',', errors), kRowsRefused);
     EXPECT_NE(read("out.txt"), session.fileBytes());
+}
+
+// With --seed the comparison of each stand starts every cell from the stream of the stand's
+// row, so the cell of the entered interval and rate is the stand's own present value.
+TEST_F(RunBatch, ComparisonCellOfTheEnteredChoiceIsTheStandsPresentValue) {
+    const std::string csv =
+        "variation;cykTillAvv;ranta;totaltid;tradslag\n"
+        "10;2;3;250;Gran\n20;0;5;120;Tall\n15;4;2;300;Löv\n25;10;4;90;Gran\n";
+    const int chosen[][2] = {{2, 3}, {0, 5}, {4, 2}, {10, 4}};  // interval, rate (%)
+    Arguments arguments;
+    arguments.stands = path("stands.csv");
+    arguments.output = path("out.txt");
+    arguments.table = path("table.csv");
+    arguments.compare = path("compare.csv");
+    arguments.seed = 77;
+    write("stands.csv", csv);
+    std::FILE* err = std::tmpfile();
+    const RunStreams streams{err, err, false};
+    ASSERT_EQ(runBatch(arguments, '.', streams), kAllCalculated);
+    std::fclose(err);
+
+    auto rows = [this](const std::string& name) {
+        std::vector<std::vector<std::string>> out;
+        std::istringstream in(read(name));
+        for (std::string line; std::getline(in, line);) {
+            std::vector<std::string> fields;
+            std::istringstream cells(line.substr(0, line.size() - 1));  // without CR
+            for (std::string field; std::getline(cells, field, ';');) {
+                fields.push_back(field);
+            }
+            out.push_back(fields);
+        }
+        return out;
+    };
+    const auto table = rows("table.csv");
+    const auto compare = rows("compare.csv");
+    ASSERT_EQ(table.size(), 5u);
+    ASSERT_EQ(compare.size(), 5u);
+    for (std::size_t i = 1; i < 5; ++i) {
+        const auto [interval, rate] = chosen[i - 1];
+        const std::size_t column = 1 + static_cast<std::size_t>(interval * 4 + rate - 2);
+        ASSERT_EQ(compare[i].size(), 49u);  // the message cell is empty: no line ends in ';'
+        EXPECT_EQ(compare[0][column],
+                  "nuvarde_c" + std::to_string(interval) + "_r" + std::to_string(rate));
+        EXPECT_EQ(compare[i][0], table[i][0]);
+        EXPECT_EQ(compare[i][column], table[i][6]) << "row " << table[i][0];
+    }
 }
 
 TEST_F(RunBatch, NoGoodRowLeavesTheOutputAlone) {

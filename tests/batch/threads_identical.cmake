@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 
-# One register run on different numbers of threads: the result, the table, standard error
-# and the exit status must be the same bytes every time. The register mixes stands drawing
+# One register run on different numbers of threads: the result, every table, standard
+# error and the exit status must be the same bytes every time. The register mixes stands drawing
 # random changes (with --seed), rows refused by the reader and by the calculation, stopped
 # calculations and blank rows, over more chunks than any number of threads has in flight.
 #
@@ -32,8 +32,8 @@ string(REPLACE "|" ";" threads "${THREADS}")
 list(GET threads 0 first)
 foreach(n IN LISTS threads)
   execute_process(
-    COMMAND "${BIN}" --threads ${n} --seed 42 --table table${n}.csv --output result${n}.txt
-            stands.csv
+    COMMAND "${BIN}" --threads ${n} --seed 42 --table table${n}.csv --cycles cycles${n}.csv
+            --compare compare${n}.csv --output result${n}.txt stands.csv
     WORKING_DIRECTORY "${WORK}"
     RESULT_VARIABLE status${n}
     OUTPUT_FILE stdout${n}.txt
@@ -41,7 +41,7 @@ foreach(n IN LISTS threads)
   if(NOT status${n} EQUAL 1)
     message(FATAL_ERROR "--threads ${n}: exit status ${status${n}}, not 1")
   endif()
-  foreach(output result.txt table.csv stdout.txt stderr.txt)
+  foreach(output result.txt table.csv cycles.csv compare.csv stdout.txt stderr.txt)
     string(REPLACE "." "${n}." actual "${output}")
     string(REPLACE "." "${first}." expected "${output}")
     execute_process(COMMAND cmp "${actual}" "${expected}" WORKING_DIRECTORY "${WORK}"
