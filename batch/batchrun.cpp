@@ -385,13 +385,37 @@ Result<> checkDistinct(const Arguments& arguments) {
     return {};
 }
 
-// The texts of the run, spooled until the outputs are made from them.
+// One part of the run's texts. It goes straight into the file of its output when that is a
+// file (which has no name until every output is complete); for an output written only at
+// the end (standard output, a device, a FIFO) it waits in a spool.
+struct RunPart {
+    PlannedOutput* output = nullptr;  // what the part goes into
+    SpoolFile spool;                  // made only when needed
+    FdWriter* sink = nullptr;         // where the part is written during the run
+
+    // Before the outputs are prepared: makes the spool if the part needs one.
+    Result<> createSpool(bool direct) {
+        const bool inFile = direct && output->target().kind != OutputTarget::Kind::InPlace;
+        return inFile ? Result<>() : spool.create();
+    }
+    // After: the part's sink, and its header written there.
+    Result<> connect(std::string_view header) {
+        sink = spool.created() ? &spool.writer() : output->fileWriter();
+        return sink->write(header);
+    }
+    Result<> write(std::string_view bytes) { return sink->write(bytes); }
+    // What the output gets at the end: the spool; nothing when written straight into it.
+    Result<> copyTo(FdWriter& out) { return spool.created() ? spool.copyTo(out) : Result<>(); }
+};
+
+// The texts of the run: the saved file is every input summary, CR LF, every result text,
+// CR LF, so the result texts wait in a spool until the end.
 struct RunSpools {
-    SpoolFile indata;    // input summaries, Windows-1252
-    SpoolFile resultat;  // result texts, Windows-1252
-    SpoolFile table;     // the table's rows, when asked for
-    SpoolFile cycles;    // the cycle table's rows, when asked for
-    SpoolFile compare;   // the comparison rows, when asked for
+    RunPart indata;    // input summaries, Windows-1252
+    RunPart resultat;  // result texts, Windows-1252
+    RunPart table;     // the table's rows, when asked for
+    RunPart cycles;    // the cycle table's rows, when asked for
+    RunPart compare;   // the comparison rows, when asked for
 };
 
 // The extra outputs asked for, each a table with a row (or rows) per stand.
@@ -406,28 +430,40 @@ struct Extras {
           compare(arguments.compare.has_value()) {}
 };
 
-Result<> createSpools(RunSpools& spools, const Extras& extras) {
-    const struct {
-        SpoolFile* spool;
-        bool wanted;
-        std::string header;
-    } all[] = {
-        {&spools.indata, true, {}},
-        {&spools.resultat, true, {}},
-        {&spools.table, extras.table, tableHeader()},
-        {&spools.cycles, extras.cycles, cyclesHeader()},
-        {&spools.compare, extras.compare, compareHeader()},
-    };
-    for (const auto& [spool, wanted, header] : all) {
-        if (!wanted) {
-            continue;
-        }
-        Result<> created = spool->create();
-        if (created && !header.empty()) {
-            created = spool->write(header);
-        }
-        if (!created) {
+// Each part asked for, with its header and whether it may go straight into its output.
+struct PartPlan {
+    RunPart* part;
+    std::string header;
+    bool direct;
+};
+
+std::vector<PartPlan> partsAskedFor(RunSpools& spools, const Extras& extras) {
+    std::vector<PartPlan> parts = {{&spools.indata, {}, true}, {&spools.resultat, {}, false}};
+    if (extras.table) {
+        parts.push_back({&spools.table, tableHeader(), true});
+    }
+    if (extras.cycles) {
+        parts.push_back({&spools.cycles, cyclesHeader(), true});
+    }
+    if (extras.compare) {
+        parts.push_back({&spools.compare, compareHeader(), true});
+    }
+    return parts;
+}
+
+Result<> createSpools(const std::vector<PartPlan>& parts) {
+    for (const PartPlan& plan : parts) {
+        if (Result<> created = plan.part->createSpool(plan.direct); !created) {
             return created;
+        }
+    }
+    return {};
+}
+
+Result<> connectParts(const std::vector<PartPlan>& parts) {
+    for (const PartPlan& plan : parts) {
+        if (Result<> connected = plan.part->connect(plan.header); !connected) {
+            return connected;
         }
     }
     return {};
@@ -436,12 +472,12 @@ Result<> createSpools(RunSpools& spools, const Extras& extras) {
 // The outputs in the order they are finished: the tables before the result.
 Result<std::list<PlannedOutput>> planOutputs(const Arguments& arguments, RunSpools& spools) {
     std::list<PlannedOutput> outputs;
-    const std::pair<const std::optional<std::string>*, SpoolFile*> tables[] = {
+    const std::pair<const std::optional<std::string>*, RunPart*> tables[] = {
         {&arguments.table, &spools.table},
         {&arguments.cycles, &spools.cycles},
         {&arguments.compare, &spools.compare},
     };
-    for (const auto& [argument, spool] : tables) {
+    for (const auto& [argument, part] : tables) {
         if (!*argument) {
             continue;
         }
@@ -449,17 +485,17 @@ Result<std::list<PlannedOutput>> planOutputs(const Arguments& arguments, RunSpoo
         if (!target) {
             return target.error();
         }
-        outputs.emplace_back(std::move(*target),
-                             [spool](FdWriter& out) { return spool->copyTo(out); });
+        part->output = &outputs.emplace_back(std::move(*target),
+                                             [part](FdWriter& out) { return part->copyTo(out); });
     }
     Result<OutputTarget> target = findTarget(arguments.output);
     if (!target) {
         return target.error();
     }
-    outputs.emplace_back(std::move(*target), [&spools](FdWriter& out) -> Result<> {
-        // The saved file: every input summary, CR LF, every result text, CR LF.
+    spools.indata.output = &outputs.emplace_back(std::move(*target), [&spools](FdWriter& out) {
+        // After the input summaries: CR LF, every result text, CR LF.
         Result<> written = spools.indata.copyTo(out);
-        for (SpoolFile* next : {&spools.resultat, static_cast<SpoolFile*>(nullptr)}) {
+        for (RunPart* next : {&spools.resultat, static_cast<RunPart*>(nullptr)}) {
             if (written) {
                 written = out.write("\r\n");
             }
@@ -588,7 +624,7 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
 // Writes one stand's part of every output to the spools (an output not asked for has
 // nothing to write).
 Result<> spoolStand(const StandOutputs& stand, RunSpools& spools) {
-    const std::pair<SpoolFile*, const std::string*> parts[] = {
+    const std::pair<RunPart*, const std::string*> parts[] = {
         {&spools.indata, &stand.indata},   {&spools.resultat, &stand.resultat},
         {&spools.table, &stand.table},     {&spools.cycles, &stand.cycles},
         {&spools.compare, &stand.compare},
@@ -739,12 +775,16 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
         return outputs.error();
     }
     StandSource stands;
+    const std::vector<PartPlan> parts = partsAskedFor(spools, Extras(arguments));
     Result<> ready = openStands(arguments.stands, stands);
     if (ready) {
-        ready = createSpools(spools, Extras(arguments));
+        ready = createSpools(parts);
     }
     if (ready) {
         ready = prepareAll(*outputs);
+    }
+    if (ready) {
+        ready = connectParts(parts);
     }
     if (!ready) {
         return ready.error();

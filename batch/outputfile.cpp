@@ -129,11 +129,31 @@ Result<> SpoolFile::create() {
 }
 
 Result<> SpoolFile::copyTo(FdWriter& out) {
-    if (Result<> flushed = writer_.flush(); !flushed) {
+    Result<> flushed = writer_.flush();
+    if (flushed) {
+        flushed = out.flush();
+    }
+    if (!flushed) {
         return flushed;
     }
+    // File to file inside the kernel, without passing the bytes through here. A pipe or a
+    // device, and any failure, go on through the buffer below, which words the error.
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t n =
+            ::copy_file_range(writer_.fd(), &offset, out.fd(), nullptr, kChunkBytes * 16, 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n == 0) {
+            return {};
+        }
+        if (n < 0) {
+            break;
+        }
+    }
     std::vector<char> chunk(kChunkBytes);
-    for (off_t offset = 0;;) {
+    for (;;) {
         const ssize_t n = ::pread(writer_.fd(), chunk.data(), chunk.size(), offset);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -215,6 +235,10 @@ Result<> PlannedOutput::prepare() {
     Result<> created = file_.create(target_.folder, target_.shown);
     file_.keepMode(target_.mode);
     return created;
+}
+
+FdWriter* PlannedOutput::fileWriter() {
+    return target_.kind == OutputTarget::Kind::InPlace ? nullptr : &file_.writer();
 }
 
 Result<> PlannedOutput::finish() {

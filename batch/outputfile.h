@@ -28,7 +28,9 @@ class SpoolFile {
     ~SpoolFile();
 
     Result<> create();
+    bool created() const { return writer_.fd() >= 0; }
     Result<> write(std::string_view bytes) { return writer_.write(bytes); }
+    FdWriter& writer() { return writer_; }
     // Copies everything written so far to out.
     Result<> copyTo(FdWriter& out);
 
@@ -63,7 +65,8 @@ Result<> standardOutputWritable();
 // resolved path otherwise. Standard output, devices and FIFOs are never the same file.
 bool sameFile(const std::string& a, const std::string& b);
 
-// One output of the run. The producer writes its whole content at the end.
+// One output of the run. The producer writes its content at the end, after what was
+// written into fileWriter() during the run.
 class PlannedOutput {
   public:
     using Producer = std::function<Result<>(FdWriter&)>;
@@ -77,7 +80,10 @@ class PlannedOutput {
     // Before the run: makes the file that will be written, so that a folder that cannot
     // be written is known at once.
     Result<> prepare();
-    // After the run: a file output gets its whole content and is made durable.
+    // After prepare(): the file being made, which may be written into during the run (it
+    // has no name until it is committed); null for an output written in place at the end.
+    FdWriter* fileWriter();
+    // After the run: a file output gets the rest of its content and is made durable.
     Result<> finish();
     // Writes an output in place, or gives a finished file its name; returns its path.
     Result<std::string> commit();

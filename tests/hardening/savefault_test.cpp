@@ -225,8 +225,9 @@ TEST_F(SaveFault, BatchToolOnAFullDisk) {
     if (IsSkipped()) {
         return;
     }
+    // More result text than the full disk holds even when only the result texts are spooled.
     std::string stands = "totaltid\n";
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 80; ++i) {
         stands += "250\n";
     }
     writeFile(base / "register.csv", stands);
