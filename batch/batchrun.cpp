@@ -649,7 +649,7 @@ std::size_t defaultThreads() {
 // threads evenly busy; a few of them per thread keep every thread busy while the chunk
 // at the head of the row order is written.
 constexpr std::size_t kChunkStands = 16;
-constexpr std::size_t kChunksPerThread = 4;
+constexpr std::size_t kChunksPerThread = 8;
 
 struct Chunk {
     std::array<StandFile::Stand, kChunkStands> stands;
