@@ -1,7 +1,6 @@
 // The batch tool on stand registers of default-like stands: reading the stand file alone,
-// and whole runs on one and on two threads, whose texts are spooled to temporary files. Each run
-// reports the peak resident memory of the process so far (peak_rss_mb), which must stay under 100
-// MB.
+// and whole runs on one and on two threads. Each run reports the peak resident memory of
+// the process so far (peak_rss_mb), which must stay under 100 MB.
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
