@@ -22,9 +22,9 @@
 #include "batch/refusaltext.h"
 #include "batch/standfile.h"
 #include "batch/standtable.h"
+#include "calc/quote.h"
 #include "calc/randomsource.h"
 #include "files/fdwriter.h"
-#include "files/inquotes.h"
 #include "files/windows1252.h"
 #include "report/decimalseparator.h"
 #include "report/session.h"
@@ -441,8 +441,8 @@ Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments
         if (const std::optional<RowRefusal> refusal = calculate(session, stand, options)) {
             ++tally.refused;
             progress.clear();
-            printLine(streams.errors, "Rad " + std::to_string(stand.row) + refusal->joint +
-                                          refusal->text);
+            printLine(streams.errors,
+                      "Rad " + std::to_string(stand.row) + refusal->joint + refusal->text);
             if (withTable) {
                 spooled = spools.table.write(tableRefusedRow(stand.row, refusal->text));
             }

@@ -13,4 +13,7 @@ namespace lodra {
 // values beyond the range of a double; a value below its range reads as zero.
 std::optional<double> parseNumber(std::string_view text, char decimalSeparator);
 
+// The text without the blanks (spaces and tabs) before and after it, as every field is read.
+std::string_view withoutBlanks(std::string_view text);
+
 }  // namespace lodra
