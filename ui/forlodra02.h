@@ -1,8 +1,8 @@
 #pragma once
 
 // The parameters window: the program's main window. It owns the run (the calculation
-// and the texts of every calculation) and the other three windows, each created on first
-// use and at most once.
+// and the texts of every calculation) and the other windows, each created on first use and
+// at most once.
 
 #include <QFutureWatcher>
 #include <QPointer>
