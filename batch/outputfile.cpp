@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "files/inquotes.h"
+#include "calc/quote.h"
 #include "files/resultfile.h"
 
 namespace lodra::batch {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "files/inquotes.h"
+#include "calc/numberparse.h"
+#include "calc/quote.h"
 #include "files/windows1252.h"
 
 namespace lodra::batch {
@@ -83,41 +84,44 @@ void CsvReader::start() {
     }
 }
 
-bool CsvReader::countByte() {
+Result<> CsvReader::countByte() {
     if (++recordBytes_ <= kMaxRecordBytes) {
-        return true;
+        return {};
     }
-    error_ = "Rad " + std::to_string(row_) + " är längre än 1 MB.";
-    return false;
+    return fail("Rad " + std::to_string(row_) + " är längre än 1 MB.");
 }
 
-bool CsvReader::readQuoted(std::string& field, int& c) {
+Result<CsvReader::Field> CsvReader::readQuoted() {
+    Field field;
     for (;;) {
-        c = get();
+        int c = get();
         if (c < 0) {
-            error_ = "Rad " + std::to_string(row_) +
-                     ": ett citattecken som inleder ett fält avslutas aldrig.";
-            return false;
+            return fail("Rad " + std::to_string(row_) +
+                        ": ett citattecken som inleder ett fält avslutas aldrig.");
         }
         if (c == '"' && (c = get()) != '"') {
-            return true;
+            field.end = c;
+            return field;
         }
-        if (!countByte()) {
-            return false;
+        if (Result<> counted = countByte(); !counted) {
+            return counted.error();
         }
-        field.push_back(static_cast<char>(c));
+        field.text.push_back(static_cast<char>(c));
     }
 }
 
-bool CsvReader::readPlain(std::string& field, int& c) {
+Result<CsvReader::Field> CsvReader::readPlain(int first) {
+    Field field;
+    int c = first;
     while (c >= 0 && c != ';' && c != '\n' && c != '\r') {
-        if (!countByte()) {
-            return false;
+        if (Result<> counted = countByte(); !counted) {
+            return counted.error();
         }
-        field.push_back(static_cast<char>(c));
+        field.text.push_back(static_cast<char>(c));
         c = get();
     }
-    return true;
+    field.end = c;
+    return field;
 }
 
 std::string CsvReader::tooManyFields() const {
@@ -128,27 +132,22 @@ std::string CsvReader::tooManyFields() const {
            std::to_string(fieldLimit_) + ".";
 }
 
-bool CsvReader::endRecord(int c) {
+Result<> CsvReader::endRecord(int c) {
     if (c == '\r') {
         // A lone CR ends the record too; the byte after it starts the next one.
         if (const int d = get(); d >= 0 && d != '\n') {
             unget();
         }
-        return true;
+        return {};
     }
     if (c == '\n' || c < 0) {
-        return true;
+        return {};
     }
-    error_ = "Rad " + std::to_string(row_) +
-             ": efter ett avslutande citattecken ska ';' eller radslut följa.";
-    return false;
+    return fail("Rad " + std::to_string(row_) +
+                ": efter ett avslutande citattecken ska ';' eller radslut följa.");
 }
 
-bool CsvReader::readRecord(std::vector<std::string>& fields) {
-    fields.clear();
-    if (!error_.empty()) {
-        return false;
-    }
+Result<bool> CsvReader::readRecord(std::vector<std::string>& fields) {
     if (!started_) {
         start();
     }
@@ -160,31 +159,38 @@ bool CsvReader::readRecord(std::vector<std::string>& fields) {
     fieldCount_ = 0;
     recordBytes_ = 0;
     for (;;) {
-        std::string field;
-        if (!(c == '"' ? readQuoted(field, c) : readPlain(field, c))) {
-            return false;
+        Result<Field> field = c == '"' ? readQuoted() : readPlain(c);
+        if (!field) {
+            return field.error();
         }
         // A record stops at its first field beyond the limit, so that a row of separators
         // costs no more than the header's fields.
         if (++fieldCount_ > fieldLimit_) {
-            error_ = tooManyFields();
-            return false;
+            return fail(tooManyFields());
         }
-        fields.push_back(std::move(field));
+        fields.push_back(std::move(field->text));
+        c = field->end;
         if (c != ';') {
-            return endRecord(c);
+            if (Result<> ended = endRecord(c); !ended) {
+                return ended.error();
+            }
+            return true;
         }
-        if (!countByte()) {
-            return false;
+        if (Result<> counted = countByte(); !counted) {
+            return counted.error();
         }
         c = get();
     }
 }
 
 Result<bool> CsvReader::next(std::vector<std::string>& fields) {
-    const bool read = readRecord(fields);
-    if (!error_.empty()) {
-        return fail(error_);
+    fields.clear();
+    if (error_) {
+        return *error_;
+    }
+    Result<bool> read = readRecord(fields);
+    if (!read) {
+        error_ = read.error();
     }
     return read;
 }
@@ -203,20 +209,6 @@ constexpr std::array<TextField, StandColumns::kParameters> kParameterFields = {
     &InputRecord::atervandel, &InputRecord::berikning, &InputRecord::cykTillAvv,
 };
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && isBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 std::string asciiLower(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
@@ -231,8 +223,37 @@ std::string asciiLower(std::string_view s) {
 
 bool blankRecord(const std::vector<std::string>& fields) {
     return std::all_of(fields.begin(), fields.end(),
-                       [](const std::string& f) { return trimmed(f).empty(); });
+                       [](const std::string& f) { return withoutBlanks(f).empty(); });
 }
+
+namespace {
+
+// Where the column of the lower-case name key goes in columns; null for an unknown name.
+int* columnSlot(StandColumns& columns, const std::string& key) {
+    for (std::size_t p = 0; p < StandColumns::kParameters; ++p) {
+        if (key == asciiLower(StandColumns::kParameterNames[p])) {
+            return &columns.parameter[p];
+        }
+    }
+    if (key == "tradslag") {
+        return &columns.tradslag;
+    }
+    if (key == "atgard") {
+        return &columns.atgard;
+    }
+    for (std::size_t k = 0; k < columns.dia.size(); ++k) {
+        const std::string number = std::to_string(k + 1);
+        if (key == "dia" + number) {
+            return &columns.dia[k];
+        }
+        if (key == "avv" + number) {
+            return &columns.avv[k];
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
 
 Result<StandColumns> readHeader(const std::vector<std::string>& header) {
     StandColumns columns;
@@ -243,30 +264,12 @@ Result<StandColumns> readHeader(const std::vector<std::string>& header) {
 
     for (std::size_t i = 0; i < header.size(); ++i) {
         const int index = static_cast<int>(i);
-        const std::string_view name = trimmed(header[i]);
+        const std::string_view name = withoutBlanks(header[i]);
         if (name.empty()) {
             return fail("Kolumn " + std::to_string(index + 1) + " i rubrikraden saknar namn.");
         }
         const std::string key = asciiLower(name);
-        int* slot = nullptr;
-        for (int p = 0; p < StandColumns::kParameters; ++p) {
-            if (key == asciiLower(StandColumns::kParameterNames[static_cast<std::size_t>(p)])) {
-                slot = &columns.parameter[static_cast<std::size_t>(p)];
-            }
-        }
-        if (key == "tradslag") {
-            slot = &columns.tradslag;
-        } else if (key == "atgard") {
-            slot = &columns.atgard;
-        }
-        for (std::size_t k = 0; k < 10; ++k) {
-            const std::string number = std::to_string(k + 1);
-            if (key == "dia" + number) {
-                slot = &columns.dia[k];
-            } else if (key == "avv" + number) {
-                slot = &columns.avv[k];
-            }
-        }
+        int* slot = columnSlot(columns, key);
         if (slot == nullptr) {
             return fail(
                 "Okänd kolumn " + inQuotes(name) +
@@ -296,12 +299,12 @@ Result<> toInputRecord(const StandColumns& columns, const std::vector<std::strin
 
     for (std::size_t p = 0; p < kParameterFields.size(); ++p) {
         const std::string_view text = cell(columns.parameter[p]);
-        if (!trimmed(text).empty()) {
+        if (!withoutBlanks(text).empty()) {
             record.*kParameterFields[p] = std::string(text);
         }
     }
 
-    if (const std::string_view art = trimmed(cell(columns.tradslag)); !art.empty()) {
+    if (const std::string_view art = withoutBlanks(cell(columns.tradslag)); !art.empty()) {
         if (art != "Tall" && art != "Gran" && art != "Löv") {
             return fail("Okänt trädslag " + inQuotes(art) +
                         " i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
@@ -311,7 +314,7 @@ Result<> toInputRecord(const StandColumns& columns, const std::vector<std::strin
         record.optLov = art == "Löv";
     }
 
-    if (const std::string_view atgard = trimmed(cell(columns.atgard)); !atgard.empty()) {
+    if (const std::string_view atgard = withoutBlanks(cell(columns.atgard)); !atgard.empty()) {
         if (atgard != "Kalavverkning" && atgard != "Gallring och plockhuggning") {
             return fail(
                 "Okänd åtgärd " + inQuotes(atgard) +
@@ -325,8 +328,8 @@ Result<> toInputRecord(const StandColumns& columns, const std::vector<std::strin
         for (std::size_t k = 0; k < record.rows.size(); ++k) {
             TreeRow& row = record.rows[k];
             const std::string_view dia = cell(columns.dia[k]);
-            row.text = trimmed(dia).empty() ? std::string() : std::string(dia);
-            const std::string_view avv = trimmed(cell(columns.avv[k]));
+            row.text = withoutBlanks(dia).empty() ? std::string() : std::string(dia);
+            const std::string_view avv = withoutBlanks(cell(columns.avv[k]));
             if (!avv.empty() && avv != "x" && avv != "X") {
                 return fail("Okänt värde " + inQuotes(avv) + " i kolumnen avv" +
                             std::to_string(k + 1) +

@@ -57,21 +57,27 @@ class CsvReader {
     bool hadByteOrderMark() const { return bom_; }
 
   private:
-    bool readRecord(std::vector<std::string>& fields);
+    // A field's bytes and the byte that follows it (-1 at the end of the input).
+    struct Field {
+        std::string text;
+        int end = -1;
+    };
+
+    Result<bool> readRecord(std::vector<std::string>& fields);
     int get();
     void unget() { --pos_; }
     bool refill();
     // Reads the first buffer and skips a byte-order mark.
     void start();
-    // Counts one more byte of the record; false (with the error) past the limit.
-    bool countByte();
-    // A field from the byte after its opening quote; c becomes the byte after the closing one.
-    bool readQuoted(std::string& field, int& c);
-    // A field without quotes, from its first byte c; c becomes the byte that ends it.
-    bool readPlain(std::string& field, int& c);
+    // Counts one more byte of the record; fails past the limit.
+    Result<> countByte();
+    // A field from the byte after its opening quote; it ends after the closing one.
+    Result<Field> readQuoted();
+    // A field without quotes, from its first byte.
+    Result<Field> readPlain(int first);
     std::string tooManyFields() const;
-    // The record ends at c (a line end, the end of the input), else the error.
-    bool endRecord(int c);
+    // The record ends at c (a line end, the end of the input), else fails.
+    Result<> endRecord(int c);
 
     std::istream& in_;
     std::vector<char> buf_ = std::vector<char>(1 << 16);
@@ -84,7 +90,7 @@ class CsvReader {
     std::size_t fieldLimit_ = kMaxHeaderFields;
     std::size_t fieldCount_ = 0;
     std::size_t recordBytes_ = 0;
-    std::string error_;
+    std::optional<Error> error_;  // the first failure, said again by every later call
     Utf8Check utf8_;
 };
 

@@ -159,20 +159,21 @@ double StandCalculation::rojningTrad(double d) {
     return ((0.23895 * d + 0.97315) - (0.00636 * d) * d) + ((0.00603 * d) * d) * d;
 }
 
-bool StandCalculation::avvDiameterFor(double ranta, double w, double& avvDiameter) {
+std::optional<double> StandCalculation::avvDiameterFor(double ranta, double w) {
     const double w2 = w * w;
     if (ranta == 2) {
-        avvDiameter = 0.21739 * w2 + 17.4135 * w + 12.664;
-    } else if (ranta == 3) {
-        avvDiameter = 0.08303 * w2 + 12.33 * w + 11.775;
-    } else if (ranta == 4) {
-        avvDiameter = 0.3125 * w2 + 7.0164 * w + 15.148;
-    } else if (ranta == 5) {
-        avvDiameter = 6.5915 * w + 14.046 - 0.08532 * w2;
-    } else {
-        return false;
+        return 0.21739 * w2 + 17.4135 * w + 12.664;
     }
-    return true;
+    if (ranta == 3) {
+        return 0.08303 * w2 + 12.33 * w + 11.775;
+    }
+    if (ranta == 4) {
+        return 0.3125 * w2 + 7.0164 * w + 15.148;
+    }
+    if (ranta == 5) {
+        return 6.5915 * w + 14.046 - 0.08532 * w2;
+    }
+    return std::nullopt;
 }
 
 // Every parameter and tree row, read and checked in the window's order before anything
@@ -547,7 +548,8 @@ void StandCalculation::runCycles(const CalcOptions& options) {
         }
         ringSearch(options);
 
-        avvDiameterFor(s.ranta, s.arsring, s.avvDiameter);
+        // The intake admits only the rates that have a felling diameter.
+        s.avvDiameter = avvDiameterFor(s.ranta, s.arsring).value_or(s.avvDiameter);
         checkStep("avverkningsdiametern", s);
         const bool fellingCycle = s.cykSedanAvv > s.cykTillAvv - 1;
         if (fellingCycle) {
@@ -561,38 +563,42 @@ void StandCalculation::runCycles(const CalcOptions& options) {
         Varieradia();
         checkStep("den slumpvisa ändringen av diametrarna", s);
 
-        s.ar = s.ar + 5;
-        s.ringSumma = s.ringSumma + s.arsring;
-        ++s.antalCykler;
-        if (fellingCycle) {
-            s.cykSedanAvv = 0;
-        } else {
-            s.cykSedanAvv = s.cykSedanAvv + 1;
-        }
-        if (s.arsring > s.ringMax) {
-            s.ringMax = s.arsring;
-        }
-        if (s.arsring < s.ringMin) {
-            s.ringMin = s.arsring;
-        }
-        s.vol00Summa = s.vol00Summa + s.vol00;
-        if (s.vol00 > s.vol00Max) {
-            s.vol00Max = s.vol00;
-        }
-        if (s.vol00 < s.vol00Min) {
-            s.vol00Min = s.vol00;
-        }
-        s.vol05Summa = s.vol05Summa + s.vol05;
-        if (s.vol05 > s.vol05Max) {
-            s.vol05Max = s.vol05;
-        }
-        if (s.vol05 < s.vol05Min) {
-            s.vol05Min = s.vol05;
-        }
+        closeCycle(fellingCycle);
         checkStep("statistiken över femårsperioderna", s);
         if (options.cyclesDone != nullptr) {
             options.cyclesDone->store(s.antalCykler, std::memory_order_relaxed);
         }
+    }
+}
+
+void StandCalculation::closeCycle(bool fellingCycle) {
+    s.ar = s.ar + 5;
+    s.ringSumma = s.ringSumma + s.arsring;
+    ++s.antalCykler;
+    if (fellingCycle) {
+        s.cykSedanAvv = 0;
+    } else {
+        s.cykSedanAvv = s.cykSedanAvv + 1;
+    }
+    if (s.arsring > s.ringMax) {
+        s.ringMax = s.arsring;
+    }
+    if (s.arsring < s.ringMin) {
+        s.ringMin = s.arsring;
+    }
+    s.vol00Summa = s.vol00Summa + s.vol00;
+    if (s.vol00 > s.vol00Max) {
+        s.vol00Max = s.vol00;
+    }
+    if (s.vol00 < s.vol00Min) {
+        s.vol00Min = s.vol00;
+    }
+    s.vol05Summa = s.vol05Summa + s.vol05;
+    if (s.vol05 > s.vol05Max) {
+        s.vol05Max = s.vol05;
+    }
+    if (s.vol05 < s.vol05Min) {
+        s.vol05Min = s.vol05;
     }
 }
 

@@ -4,6 +4,7 @@
 // felling, and the economic results. One object owns one StandState for a whole run.
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 #include "calc/cyclerecord.h"
@@ -95,8 +96,9 @@ class StandCalculation {
     double tradNetto(double d) const;
     // kr, cleaning cost (positive) of one small tree of d cm felled at once.
     static double rojningTrad(double d);
-    // cm; defined for rates of exactly 2, 3, 4 and 5 %. Returns false for any other rate.
-    static bool avvDiameterFor(double ranta, double arsring, double& avvDiameter);
+    // cm, the felling diameter for a rate of ranta % and an annual ring of arsring mm; defined
+    // for rates of exactly 2, 3, 4 and 5 %, none for any other rate.
+    [[nodiscard]] static std::optional<double> avvDiameterFor(double ranta, double arsring);
 
     // The fast ring search of this object, with its counts of proven and declined searches.
     const FastRingSearch& fastSearch() const { return fastSearch_; }
@@ -106,6 +108,8 @@ class StandCalculation {
     static Intake readInput(const InputRecord& input, char decimalSeparator);
     void setParameters(const Intake& in);
     void runCycles(const CalcOptions& options);
+    // Moves the year on by one cycle and adds the cycle to the ring and volume statistics.
+    void closeCycle(bool fellingCycle);
     void ringSearch(const CalcOptions& options);
 
     const Intake* intake_ = nullptr;  // the accepted input, while DiaVidStart runs

@@ -9,21 +9,8 @@ namespace lodra {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string_view withoutBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 // Reads an optional sign, then digits with at most one decimal separator, from text[i]
@@ -140,6 +127,14 @@ std::optional<double> parseNumber(std::string_view text, char decimalSeparator) 
         return std::nullopt;
     }
     return convert(*plain);
+}
+
+std::string_view withoutBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 }  // namespace lodra

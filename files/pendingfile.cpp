@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <random>
 
-#include "files/inquotes.h"
+#include "calc/quote.h"
 #include "files/resultfile.h"
 
 namespace lodra {

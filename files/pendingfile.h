@@ -43,7 +43,7 @@ class PendingFile {
   private:
     Result<> openNamed(const std::string& what);
     // Gives the file the name path if nothing has it; the errno of the failure, else 0.
-    int linkAs(const std::string& path);
+    [[nodiscard]] int linkAs(const std::string& path);
 
     std::string folder_;
     std::string namedPath_;  // the hidden name, where the file system has no unnamed files

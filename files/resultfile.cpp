@@ -5,8 +5,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "calc/quote.h"
 #include "files/fdwriter.h"
-#include "files/inquotes.h"
 #include "files/pendingfile.h"
 
 namespace lodra {

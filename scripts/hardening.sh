@@ -1,7 +1,8 @@
 #!/bin/sh
 # The hardening checks of CI, after the normal tests:
 #  1. everything built with AddressSanitizer and UndefinedBehaviorSanitizer (preset "asan",
-#     in build-asan) and every test run under them, the windows on the offscreen platform;
+#     in build-asan) and every test but the large ones (the normal build runs those) run
+#     under them, the windows on the offscreen platform;
 #  2. the libFuzzer targets built with clang (preset "fuzz", in build-fuzz) and each run for
 #     FUZZ_SECONDS (default 60) from its seeds in fuzz/corpus/<target>.
 # Any sanitizer report, failed test or fuzzing finding fails the script. A fuzzing finding

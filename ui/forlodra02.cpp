@@ -19,6 +19,7 @@
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
+#include "ui/forutveckling.h"
 #include "ui/messages.h"
 #include "ui/programlook.h"
 #include "ui/refusaltext.h"
@@ -101,6 +102,18 @@ forCatalog* forLodra02::catalog() {
     return catalog_;
 }
 
+forUtveckling* forLodra02::utveckling() {
+    if (!utveckling_) {
+        utveckling_ = new forUtveckling(look_);
+        connect(utveckling_, &forUtveckling::closedThroughFrame, this,
+                [this] { utveckling_ = nullptr; });
+        if (!shownRows_.empty()) {  // every calculation has a cycle
+            utveckling_->showCalculation(shownInput_, shownRows_, decimalSeparator());
+        }
+    }
+    return utveckling_;
+}
+
 forTradDiametrar* forLodra02::existingTradDiametrar() const {
     return tradDiametrar_;
 }
@@ -111,6 +124,10 @@ forResultat* forLodra02::existingResultat() const {
 
 forCatalog* forLodra02::existingCatalog() const {
     return catalog_;
+}
+
+forUtveckling* forLodra02::existingUtveckling() const {
+    return utveckling_;
 }
 
 InputRecord forLodra02::inputRecord() {
@@ -166,6 +183,8 @@ void forLodra02::cmdBerakna_Click() {
     options.cancel = &cancel_;
     options.cyclesDone = &cyclesDone_;
     options.cyclesTotal = &cyclesTotal_;
+    options.cycleRecord = &record_;
+    calculated_ = input;
     cancel_ = false;
     cyclesDone_ = 0;
     cyclesTotal_ = 0;
@@ -221,6 +240,11 @@ void forLodra02::showOutcome(const Outcome& outcome) {
         window->raise();
         window->activateWindow();
         window->showTexts(session.Indata, session.Resultat);
+        shownInput_ = calculated_;
+        shownRows_ = record_.rows;
+        if (utveckling_) {
+            utveckling_->showCalculation(shownInput_, shownRows_, decimalSeparator());
+        }
     } else if (outcome.error().status != Status::Cancelled) {
         showMessage(this,
                     QString::fromStdString(windowMessage(outcome.error(), decimalSeparator())),
@@ -293,6 +317,7 @@ void forLodra02::closeEvent(QCloseEvent* event) {
 }
 
 void forLodra02::closeOtherWindows() {
+    delete utveckling_.data();
     delete catalog_.data();
     delete resultat_.data();
     delete tradDiametrar_.data();

@@ -1,8 +1,8 @@
 #pragma once
 
 // The parameters window: the program's main window. It owns the run (the calculation
-// and the texts of every calculation) and the other three windows, each created on first
-// use and at most once.
+// and the texts of every calculation) and the other windows, each created on first use and
+// at most once.
 
 #include <QFutureWatcher>
 #include <QPointer>
@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 
+#include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
 #include "report/session.h"
 #include "ui/windowlook.h"
@@ -25,6 +26,7 @@ namespace lodra {
 class forCatalog;
 class forResultat;
 class forTradDiametrar;
+class forUtveckling;
 
 class forLodra02 : public QWidget {
     Q_OBJECT
@@ -42,10 +44,13 @@ class forLodra02 : public QWidget {
     forTradDiametrar* tradDiametrar();
     forResultat* resultat();
     forCatalog* catalog();
+    // Created showing the latest calculation that succeeded, and follows every later one.
+    forUtveckling* utveckling();
     // The windows as they are now, or null while they do not exist.
     forTradDiametrar* existingTradDiametrar() const;
     forResultat* existingResultat() const;
     forCatalog* existingCatalog() const;
+    forUtveckling* existingUtveckling() const;
 
     // The entries of this window and the ten tree rows, as the calculation reads them.
     InputRecord inputRecord();
@@ -93,6 +98,13 @@ class forLodra02 : public QWidget {
     QPointer<forTradDiametrar> tradDiametrar_;
     QPointer<forResultat> resultat_;
     QPointer<forCatalog> catalog_;
+    QPointer<forUtveckling> utveckling_;
+    // The cycles of the calculation running, and the entries it started from.
+    CycleRecord record_;
+    InputRecord calculated_;
+    // The entries and cycles of the latest calculation that succeeded.
+    InputRecord shownInput_;
+    std::vector<CycleRow> shownRows_;
     int progressDelayMs_ = kProgressDelayMs;
     RandomSource* random_ = nullptr;
     bool calculating_ = false;

@@ -7,6 +7,7 @@
 #include "files/resultfile.h"
 #include "ui/forcatalog.h"
 #include "ui/forlodra02.h"
+#include "ui/forutveckling.h"
 #include "ui/messages.h"
 #include "ui/twipsform.h"
 #include "ui_forresultat.h"
@@ -32,6 +33,7 @@ forResultat::forResultat(forLodra02& owner, QWidget* parent)
     setReportTabStops(ui->txtResultat);
     connect(ui->cmdSpara, &QPushButton::clicked, this, &forResultat::cmdSpara_Click);
     connect(ui->cmdStang, &QPushButton::clicked, this, &forResultat::cmdStang_Click);
+    connect(ui->cmdUtveckling, &QPushButton::clicked, this, &forResultat::cmdUtveckling_Click);
 }
 
 forResultat::~forResultat() = default;
@@ -73,6 +75,13 @@ void forResultat::saveToFile() {
 
 void forResultat::cmdStang_Click() {
     hide();
+}
+
+void forResultat::cmdUtveckling_Click() {
+    forUtveckling* window = owner_.utveckling();
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void forResultat::closeEvent(QCloseEvent* event) {

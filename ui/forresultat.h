@@ -42,6 +42,7 @@ class forResultat : public QWidget {
   private:
     void cmdSpara_Click();
     void cmdStang_Click();
+    void cmdUtveckling_Click();
 
     forLodra02& owner_;
     std::unique_ptr<Ui::forResultat> ui;

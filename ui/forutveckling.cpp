@@ -9,12 +9,13 @@
 #include <QImage>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTableView>
 #include <QtConcurrent/QtConcurrentRun>
 #include <random>
 
-#include "report/cyclecsv.h"
 #include "files/resultfile.h"
+#include "report/cyclecsv.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
 #include "ui/cyclemodel.h"
@@ -38,9 +39,9 @@ const QString kPrompt = QStringLiteral(
 
 }  // namespace
 
-forUtveckling::forUtveckling(QWidget* parent)
+forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::forUtveckling>()) {
-    ui->setupUi(this);
+    look.setUpLaidOut(*ui, this);
     setAttribute(Qt::WA_DeleteOnClose);
     cycles_ = new CycleModel(this);
     comparison_ = new ComparisonModel(this);
@@ -53,6 +54,12 @@ forUtveckling::forUtveckling(QWidget* parent)
         replaceChart(view, new QChart());
     }
     ui->lblJamforelse->setText(kPrompt);
+    // The wrapped caption makes the scroll area ask the page for its height at the
+    // window's width, which is the height the chart would like: the chart takes the height
+    // there is instead, down to its least, so that a window with room does not scroll.
+    QSplitter* split = ui->splJamforelse;
+    split->setMinimumHeight(split->minimumSizeHint().height());
+    split->setSizePolicy(split->sizePolicy().horizontalPolicy(), QSizePolicy::Ignored);
     setComparing(false);
     progressTimer_.setInterval(50);
 

@@ -14,6 +14,7 @@
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
+#include "ui/windowlook.h"
 
 class QChart;
 class QChartView;
@@ -31,7 +32,8 @@ class forUtveckling : public QWidget {
     Q_OBJECT
 
   public:
-    explicit forUtveckling(QWidget* parent = nullptr);
+    // Built in the program's look: its font, and scrolling on a small screen.
+    explicit forUtveckling(const WindowLook& look, QWidget* parent = nullptr);
     ~forUtveckling() override;
 
     // Shows a calculation: the entries it was made from (the comparison starts from them),

@@ -90,18 +90,38 @@ QWidget* WindowLook::prepare(QWidget* window) const {
     return content;
 }
 
-void WindowLook::finish(QWidget* window, QWidget* content) const {
+namespace {
+
+// The window takes the form's title and name, and Enter presses the form's buttons.
+void adopt(QWidget* window, QWidget* content) {
     window->setWindowTitle(content->windowTitle());
     window->setObjectName(content->objectName());
     content->setObjectName(QStringLiteral("lodraContent"));
-    scaleForm(content, pixelsPerTwip_);
     auto* enter = new EnterPressesButton(window);
     for (QPushButton* button : content->findChildren<QPushButton*>()) {
         button->setAutoDefault(false);
         button->setDefault(false);
         button->installEventFilter(enter);
     }
+}
+
+}  // namespace
+
+void WindowLook::finish(QWidget* window, QWidget* content) const {
+    adopt(window, content);
+    scaleForm(content, pixelsPerTwip_);
     fitToScreen(window);
+}
+
+void WindowLook::finishLaidOut(QWidget* window, QWidget* content) const {
+    adopt(window, content);
+    const double factor = pixelsPerTwip_ * kTwipsPerFormPixel;
+    const QSize designed = (QSizeF(content->size()) * factor).toSize();
+    // From here on the content takes the size of the area.
+    window->findChild<QScrollArea*>(QString::fromLatin1(kScrollName), Qt::FindDirectChildrenOnly)
+        ->setWidgetResizable(true);
+    const QSize room = window->screen()->availableGeometry().size() - frameOf(window);
+    window->resize(designed.expandedTo(content->minimumSizeHint()).boundedTo(room));
 }
 
 void WindowLook::fitToScreen(QWidget* window) {

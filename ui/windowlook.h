@@ -45,6 +45,19 @@ class WindowLook {
         return content;
     }
 
+    // Builds a form that its own layouts arrange into the window at the look's font: the
+    // form follows the window's size and scrolls in a window smaller than the form's
+    // smallest size, and Enter presses its push buttons. The window takes the form's title
+    // and object name, and its designed size at the look's factor, or the available area
+    // of its screen where that is smaller. Returns the content widget.
+    template <typename Form>
+    QWidget* setUpLaidOut(Form& ui, QWidget* window) const {
+        QWidget* content = prepare(window);
+        ui.setupUi(content);
+        finishLaidOut(window, content);
+        return content;
+    }
+
     // Sizes the window to its content, or to the available area of its screen where the
     // content is larger; the content then scrolls. setUp() calls it; call it again for a
     // window that moved to another screen.
@@ -56,6 +69,7 @@ class WindowLook {
   private:
     QWidget* prepare(QWidget* window) const;
     void finish(QWidget* window, QWidget* content) const;
+    void finishLaidOut(QWidget* window, QWidget* content) const;
 
     QFont font_;
     double pixelsPerTwip_;  // px per twip

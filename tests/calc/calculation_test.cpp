@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -36,17 +37,16 @@ TEST(TreeFunctions, Volume) {
 }
 
 TEST(TreeFunctions, FellingDiameterAtThreeMillimetres) {
-    double avv = -1;
-    ASSERT_TRUE(StandCalculation::avvDiameterFor(2, 3, avv));
-    EXPECT_NEAR(avv, 66.9, 0.05);
-    ASSERT_TRUE(StandCalculation::avvDiameterFor(3, 3, avv));
-    EXPECT_NEAR(avv, 49.5, 0.05);
-    ASSERT_TRUE(StandCalculation::avvDiameterFor(4, 3, avv));
-    EXPECT_NEAR(avv, 39.0, 0.05);
-    ASSERT_TRUE(StandCalculation::avvDiameterFor(5, 3, avv));
-    EXPECT_NEAR(avv, 33.1, 0.05);
-    EXPECT_FALSE(StandCalculation::avvDiameterFor(2.5, 3, avv));
-    EXPECT_NEAR(avv, 33.1, 0.05);  // left as it was
+    const struct {
+        double ranta;  // %
+        double avv;    // cm
+    } cases[] = {{2, 66.9}, {3, 49.5}, {4, 39.0}, {5, 33.1}};
+    for (const auto& c : cases) {
+        const std::optional<double> avv = StandCalculation::avvDiameterFor(c.ranta, 3);
+        ASSERT_TRUE(avv) << c.ranta;
+        EXPECT_NEAR(*avv, c.avv, 0.05) << c.ranta;
+    }
+    EXPECT_FALSE(StandCalculation::avvDiameterFor(2.5, 3));
 }
 
 TEST(TreeFunctions, CleaningCost) {

@@ -38,6 +38,23 @@ TEST(ParseNumber, RefusesWhatIsNotAPlainNumber) {
     EXPECT_FALSE(parseNumber("1 5", ',').has_value());
 }
 
+TEST(ParseNumber, BlanksAroundAFieldAreSpacesAndTabsOnly) {
+    const struct {
+        std::string_view text, kept;
+    } cases[] = {{"", ""},
+                 {" \t ", ""},
+                 {"a", "a"},
+                 {"\t a b \t", "a b"},
+                 {" \n5 ", "\n5"},
+                 {"\xC2\xA0"
+                  "5 ",
+                  "\xC2\xA0"
+                  "5"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(withoutBlanks(c.text), c.kept) << '"' << c.text << '"';
+    }
+}
+
 Outcome run(StandCalculation& calc, const InputRecord& input, char sep = '.') {
     SeededRandom random(7);
     CalcOptions options;

@@ -132,6 +132,15 @@ TEST_F(Intake, TextsThatAreNoNumbersAreRefusedNamingTheFieldAndTheText) {
     }
 }
 
+// A NUL byte in an entry shows as \\0, and the message goes on after it.
+TEST_F(Intake, ANulInAnEntryIsShownAsBackslashZero) {
+    for (const Field& field : kFields) {
+        SCOPED_TRACE(field.name);
+        const Outcome outcome = run(with(field, std::string("1\0002", 3)), ',');
+        EXPECT_EQ(said(outcome), notANumber(field, "1\\02", ','));
+    }
+}
+
 TEST_F(Intake, EmptyFieldsAreRefusedButEmptyTreeRowsAreNoTrees) {
     for (const char separator : {',', '.'}) {
         const std::string example = std::string("12") + separator + "5";

@@ -1,6 +1,7 @@
 // The report texts, whole, and the saved-file bytes of a run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
@@ -51,24 +52,21 @@ struct Stand {
 };
 
 InputRecord record(const Stand& st) {
-    InputRecord r;
-    r.totaltid = st.totaltid;
-    r.bonitet = st.bonitet;
-    r.areal = st.areal;
-    r.ranta = st.ranta;
-    r.maxRing = st.maxRing;
-    r.optTall = st.tradslag == 1;
-    r.optGran = st.tradslag == 2;
-    r.optLov = st.tradslag == 3;
-    r.optKalavv = st.kalavv;
-    r.optGallring = !st.kalavv;
-    r.atervandel = st.atervandel;
-    r.berikning = st.berikning;
-    r.cykTillAvv = st.cykTillAvv;
-    r.rows = {};
-    for (std::size_t i = 0; i < st.trees.size(); ++i) {
-        r.rows[i] = st.trees[i];
-    }
+    InputRecord r{.totaltid = st.totaltid,
+                  .bonitet = st.bonitet,
+                  .areal = st.areal,
+                  .ranta = st.ranta,
+                  .maxRing = st.maxRing,
+                  .optTall = st.tradslag == 1,
+                  .optGran = st.tradslag == 2,
+                  .optLov = st.tradslag == 3,
+                  .atervandel = st.atervandel,
+                  .optGallring = !st.kalavv,
+                  .optKalavv = st.kalavv,
+                  .berikning = st.berikning,
+                  .cykTillAvv = st.cykTillAvv,
+                  .rows = {}};
+    std::copy(st.trees.begin(), st.trees.end(), r.rows.begin());
     return r;
 }
 

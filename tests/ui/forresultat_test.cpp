@@ -21,13 +21,16 @@
 
 #include "files/resultfile.h"
 #include "tests/ui/uitest.h"
+#include "ui/cyclemodel.h"
 #include "ui/forcatalog.h"
 #include "ui/forlodra02.h"
 #include "ui/forresultat.h"
+#include "ui/forutveckling.h"
 
 using lodra::forCatalog;
 using lodra::forLodra02;
 using lodra::forResultat;
+using lodra::forUtveckling;
 using uitest::child;
 using uitest::click;
 
@@ -167,6 +170,7 @@ class ForResultatTest : public QObject {
         QCOMPARE(child<QGroupBox>(shown, "frmUtdata")->title(), QStringLiteral("Resultat"));
         QCOMPARE(child<QPushButton>(shown, "cmdSpara")->text(), QStringLiteral("Spara till fil"));
         QCOMPARE(child<QPushButton>(shown, "cmdStang")->text(), QStringLiteral("Stäng"));
+        QCOMPARE(child<QPushButton>(shown, "cmdUtveckling")->text(), QStringLiteral("Utveckling"));
         for (const char* name : {"txtIndata", "txtResultat"}) {
             auto* box = child<QPlainTextEdit>(shown, name);
             QVERIFY(!box->isReadOnly());
@@ -175,7 +179,8 @@ class ForResultatTest : public QObject {
         }
 
         QVERIFY(QTest::qWaitForWindowActive(shown));
-        const QStringList order = {"txtIndata", "txtResultat", "cmdStang", "cmdSpara", "txtIndata"};
+        const QStringList order = {"txtIndata", "txtResultat",   "cmdStang",
+                                   "cmdSpara",  "cmdUtveckling", "txtIndata"};
         QStringList chain;
         child<QWidget>(shown, "txtIndata")->setFocus(Qt::TabFocusReason);
         for (int i = 0; i < order.size(); ++i) {
@@ -223,6 +228,42 @@ class ForResultatTest : public QObject {
         QVERIFY(result() != nullptr && result()->isVisible());
         QCOMPARE(child<QPlainTextEdit>(result(), "txtResultat")->toPlainText(),
                  uitest::shown(alone.Resultat));
+    }
+
+    // "Utveckling" opens the one development window on the latest calculation that
+    // succeeded, in the program's font; it follows every later one while it exists, and
+    // after it was closed through its frame the button (here by Enter) makes it anew.
+    void utvecklingOpensTheWindowThatFollowsTheCalculations() {
+        calculate();
+        click(result(), "cmdUtveckling");
+        QPointer<forUtveckling> development = window->existingUtveckling();
+        QVERIFY(development != nullptr && development->isVisible());
+        QCOMPARE(development->objectName(), QStringLiteral("forUtveckling"));
+        QCOMPARE(development->windowTitle(), QStringLiteral("Lodra02 - Utveckling"));
+        QCOMPARE(development->font(), window->look().font());
+        QCOMPARE(development->cycleModel().rowCount(), 50);
+
+        uitest::type(child<QLineEdit>(window.get(), "txtTotaltid"), QStringLiteral("251"));
+        calculate();
+        QCOMPARE(development->cycleModel().rowCount(), 51);
+        click(result(), "cmdUtveckling");
+        QCOMPARE(window->existingUtveckling(), development.data());
+
+        // A refused calculation leaves it as it was.
+        uitest::type(child<QLineEdit>(window.get(), "txtTotaltid"), QStringLiteral("0"));
+        calculate();
+        QCOMPARE(catcher->messages.size(), std::size_t{1});
+        QCOMPARE(development->cycleModel().rowCount(), 51);
+
+        development->close();
+        uitest::settle();
+        QVERIFY(development.isNull());
+        QVERIFY(window->existingUtveckling() == nullptr);
+        auto* button = child<QPushButton>(result(), "cmdUtveckling");
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+        QVERIFY(window->existingUtveckling() != nullptr);
+        QCOMPARE(window->existingUtveckling()->cycleModel().rowCount(), 51);
     }
 
     void firstSaveInAnEmptyFolder() {

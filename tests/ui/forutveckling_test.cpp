@@ -14,8 +14,8 @@
 #include <QtTest>
 #include <memory>
 
-#include "report/cyclecsv.h"
 #include "files/resultfile.h"
+#include "report/cyclecsv.h"
 #include "tests/ui/uitest.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclemodel.h"
@@ -42,6 +42,11 @@ std::vector<CycleRow> rowsOf(const InputRecord& input, char separator) {
         return {};
     }
     return record.rows;
+}
+
+// The look of the windows at the desktop's font and the factor they are drawn at.
+lodra::WindowLook designedLook() {
+    return {QApplication::font(), lodra::WindowLook::kDesignedPixelsPerTwip};
 }
 
 // Answers the next file dialog with a path, as a user who types the name and presses
@@ -108,7 +113,7 @@ class ForUtvecklingTest : public QObject {
     void init() {
         temporary = std::make_unique<QTemporaryDir>();
         QVERIFY(temporary->isValid());
-        window = std::make_unique<forUtveckling>();
+        window = std::make_unique<forUtveckling>(designedLook());
         window->setAttribute(Qt::WA_DeleteOnClose, false);
     }
     void cleanup() { window.reset(); }
@@ -279,7 +284,7 @@ class ForUtvecklingTest : public QObject {
 
     // Closed through its frame while comparing: the window stops the comparison and goes.
     void closedThroughFrameWhileComparing() {
-        QPointer<forUtveckling> own = new forUtveckling();
+        QPointer<forUtveckling> own = new forUtveckling(designedLook());
         QSignalSpy closed(own.data(), &forUtveckling::closedThroughFrame);
         InputRecord slow;
         slow.totaltid = "32000";

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QtTest>
@@ -18,6 +19,7 @@
 #include "ui/forlodra02.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
+#include "ui/forutveckling.h"
 #include "ui/windowlook.h"
 
 using lodra::forLodra02;
@@ -33,10 +35,13 @@ class WindowLookTest : public QObject {
     std::unique_ptr<forLodra02> window;
     std::unique_ptr<uitest::MessageCatcher> catcher;
 
-    // All four windows, opened with the real buttons.
+    // All five windows, opened with the real buttons.
     QWidget* windowNamed(const QString& name) {
         if (name == "parameters") {
             return window.get();
+        }
+        if (name == "development") {
+            return window->existingUtveckling();
         }
         if (name == "trees") {
             return window->existingTradDiametrar();
@@ -64,6 +69,8 @@ class WindowLookTest : public QObject {
         uitest::calculate(*window);
         click(window->existingResultat(), "cmdSpara");
         QVERIFY(window->existingCatalog() != nullptr);
+        click(window->existingResultat(), "cmdUtveckling");
+        QVERIFY(window->existingUtveckling() != nullptr);
     }
 
     void cleanup() {
@@ -133,7 +140,40 @@ class WindowLookTest : public QObject {
             QVERIFY2(area->viewport()->rect().contains(at), qPrintable(button->objectName()));
         }
     }
-    void everyButtonCanBeScrolledTo_data() { addWindowRows(); }
+    void everyButtonCanBeScrolledTo_data() {
+        addWindowRows();
+        QTest::newRow("development") << QStringLiteral("development");
+    }
+
+    // The development window is laid out by its layouts, in the desktop's font: it opens at
+    // its designed size at the program's factor, never smaller than its layouts allow, and
+    // without scroll bars where its screen has room for that.
+    void developmentWindowOpensWholeWhereThereIsRoom() {
+        QWidget* shown = window->existingUtveckling();
+        QCOMPARE(shown->font(), window->look().font());
+        const double factor = 15 * window->look().pixelsPerTwip();
+        const auto* content = child<QWidget>(shown, "lodraContent");
+        const QSize designed = QSize(qRound(900 * factor), qRound(620 * factor))
+                                   .expandedTo(content->minimumSizeHint());
+        const QSize room = shown->screen()->availableGeometry().size() - QSize(8, 40);
+        QCOMPARE(shown->size(), designed.boundedTo(room));
+        if (designed.boundedTo(room) != designed) {
+            return;
+        }
+        // Also on every page, and with a comparison shown.
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        auto* development = static_cast<lodra::forUtveckling*>(shown);
+        click(shown, "cmdJamfor");
+        QVERIFY(QTest::qWaitFor([&] { return !development->isComparing(); }, 20000));
+        auto* pages = child<QTabWidget>(shown, "tabUtveckling");
+        auto* area = child<QScrollArea>(shown, "lodraScroll");
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            QTest::qWait(50);
+            QVERIFY2(!area->verticalScrollBar()->isVisible(), qPrintable(pages->tabText(page)));
+            QVERIFY2(!area->horizontalScrollBar()->isVisible(), qPrintable(pages->tabText(page)));
+        }
+    }
 
     // The smallest factor at which a form's texts fit, whichever text limits it: one step
     // less does not fit, and the controls keep the proportions of the form.
