@@ -132,16 +132,12 @@ TEST_P(Sums, RowsAddUpToTheReportFigures) {
     EXPECT_NEAR(kassa / s.totaltid, calc.economics.kassaflode, 1e-9);
     EXPECT_DOUBLE_EQ(trad, calc.figures.avvTradPerHa);
     EXPECT_NEAR(volym / s.totaltid, calc.figures.prodVolymPerAr, 1e-12);
-    const auto [ringMin, ringMax] = std::minmax_element(
-        record.rows.begin(), record.rows.end(),
-        [](const CycleRow& a, const CycleRow& b) { return a.arsring < b.arsring; });
-    EXPECT_EQ(ringMin->arsring, s.ringMin);
-    EXPECT_EQ(ringMax->arsring, s.ringMax);
-    const auto [v05Min, v05Max] =
-        std::minmax_element(record.rows.begin(), record.rows.end(),
-                            [](const CycleRow& a, const CycleRow& b) { return a.vol05 < b.vol05; });
-    EXPECT_EQ(v05Min->vol05, s.vol05Min);
-    EXPECT_EQ(v05Max->vol05, s.vol05Max);
+    const auto ring = std::ranges::minmax_element(record.rows, {}, &CycleRow::arsring);
+    EXPECT_EQ(ring.min->arsring, s.ringMin);
+    EXPECT_EQ(ring.max->arsring, s.ringMax);
+    const auto vol05 = std::ranges::minmax_element(record.rows, {}, &CycleRow::vol05);
+    EXPECT_EQ(vol05.min->vol05, s.vol05Min);
+    EXPECT_EQ(vol05.max->vol05, s.vol05Max);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stands, Sums, testing::Values(0, 1, 2, 3));
