@@ -122,8 +122,6 @@ class ForUtvecklingTest : public QObject {
     void cleanup() { window.reset(); }
 
     void opensEmpty() {
-        QCOMPARE(window->objectName(), QStringLiteral("forUtveckling"));
-        QCOMPARE(window->windowTitle(), QStringLiteral("Lodra02 - Utveckling"));
         QCOMPARE(window->cycleModel().rowCount(), 0);
         QVERIFY(!child<QPushButton>(window.get(), "cmdJamfor")->isEnabled());
         QVERIFY(!child<QPushButton>(window.get(), "cmdSparaTabell")->isEnabled());
