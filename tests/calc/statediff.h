@@ -3,6 +3,7 @@
 // The differences between a calculation with the step-by-step and one with the fast ring
 // search, in every field, status and message, bit for bit: empty when there is none.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -18,13 +19,8 @@ namespace lodra::testing {
 template <typename T>
 long firstDifference(const T& a, const T& b) {
     const auto* pa = reinterpret_cast<const unsigned char*>(&a);
-    const auto* pb = reinterpret_cast<const unsigned char*>(&b);
-    for (std::size_t i = 0; i < sizeof(T); ++i) {
-        if (pa[i] != pb[i]) {
-            return static_cast<long>(i);
-        }
-    }
-    return -1;
+    const auto at = std::mismatch(pa, pa + sizeof(T), reinterpret_cast<const unsigned char*>(&b));
+    return at.first == pa + sizeof(T) ? -1 : static_cast<long>(at.first - pa);
 }
 
 inline std::string calculationDifferences(const Outcome& oa, const StandCalculation& a,

@@ -36,13 +36,7 @@ TEST(Windows1252, EncodesAndDecodesByTheTable) {
     }
     // What the encoding cannot hold, and bytes that are no UTF-8, become '?'.
     const std::pair<std::string, std::string> lossy[] = {
-        {"\xE2\x88\x92"
-         "5",
-         "?5"},
-        {"\xC3", "?"},
-        {"\xED\xA0\x80", "???"},
-        {"\xF0\x9F\x8C\xB2", "?"},
-    };
+        {"−5", "?5"}, {"\xC3", "?"}, {"\xED\xA0\x80", "???"}, {"\xF0\x9F\x8C\xB2", "?"}};
     for (const auto& [utf8, bytes] : lossy) {
         EXPECT_EQ(toWindows1252(utf8), bytes);
         // Appended after what a string holds, also between runs of ASCII.

@@ -68,31 +68,30 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
         {"ln keep.txt l.txt", "--output keep.txt --table l.txt s.csv", ">out",
          "Resultatet och tabellen kan inte skrivas till samma fil."},
         {"", "--output ./s.csv s.csv", ">out",
-         "Resultatet kan inte skrivas till beståndsfilen \\\"s.csv\\\"."},
+         "Resultatet kan inte skrivas till beståndsfilen \"s.csv\"."},
         {"ln -s s.csv t.csv", "--table t.csv s.csv", ">out",
-         "Tabellen kan inte skrivas till beståndsfilen \\\"s.csv\\\"."},
+         "Tabellen kan inte skrivas till beståndsfilen \"s.csv\"."},
         {"ln keep.txt l.txt", "--table keep.txt --cycles c.csv --compare l.txt s.csv", ">out",
          "Tabellen och jämförelsen kan inte skrivas till samma fil."},
         {"ln -s s.csv t.csv", "--compare t.csv s.csv", ">out",
-         "Jämförelsen kan inte skrivas till beståndsfilen \\\"s.csv\\\"."},
+         "Jämförelsen kan inte skrivas till beståndsfilen \"s.csv\"."},
         {"mkdir tdir", "--cycles tdir s.csv", ">out",
-         "Kunde inte skriva \\\"tdir\\\": det är en mapp."},
-        {"mkdir tdir", "--table tdir s.csv", ">out",
-         "Kunde inte skriva \\\"tdir\\\": det är en mapp."},
+         "Kunde inte skriva \"tdir\": det är en mapp."},
+        {"mkdir tdir", "--table tdir s.csv", ">out", "Kunde inte skriva \"tdir\": det är en mapp."},
         {"mkdir tdir", "--output keep.txt --table tdir s.csv", ">out",
-         "Kunde inte skriva \\\"tdir\\\": det är en mapp."},
+         "Kunde inte skriva \"tdir\": det är en mapp."},
         {"", "--output keep.txt --table saknas/t.csv s.csv", ">out",
-         "Kunde inte skapa en fil i mappen \\\"saknas\\\": mappen eller filen finns inte."},
+         "Kunde inte skapa en fil i mappen \"saknas\": mappen eller filen finns inte."},
         {"ln -s saknas.txt ut.txt", "--output ut.txt s.csv", ">out",
-         "Kunde inte skriva \\\"ut.txt\\\": länken pekar på en fil som inte finns."},
+         "Kunde inte skriva \"ut.txt\": länken pekar på en fil som inte finns."},
         {"touch Result32767.txt", "--table keep.txt s.csv", ">out",
-         "Mappen \\\"@\\\" har redan en resultatfil med numret 32767, det högsta möjliga. Flytta "
+         "Mappen \"@\" har redan en resultatfil med numret 32767, det högsta möjliga. Flytta "
          "filen eller välj en annan mapp."},
         {"", "--output - s.csv", ">&-",
          "Standardutmatningen är stängd eller går inte att skriva i."},
         {"", "s.csv", ">&-", "Standardutmatningen är stängd eller går inte att skriva i."},
         {"", "--output keep.txt s.csv", ">out",
-         "Kunde inte skapa en tillfällig fil i mappen \\\"/saknas\\\": mappen eller filen finns "
+         "Kunde inte skapa en tillfällig fil i mappen \"/saknas\": mappen eller filen finns "
          "inte."},
     };
     for (const auto& c : cases) {
@@ -105,9 +104,6 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
         const std::vector<std::string> before = testfiles::fileNames(folder);
         EXPECT_EQ(run(c.arguments, noTmp ? "TMPDIR=/saknas" : "", c.redirection), 2);
         std::string expected = "lodra05-batch: " + c.message + "\n";
-        for (std::size_t at; (at = expected.find("\\\"")) != std::string::npos;) {
-            expected.replace(at, 2, "\"");
-        }
         if (const std::size_t at = expected.find('@'); at != std::string::npos) {
             expected.replace(at, 1, folder.string());
         }

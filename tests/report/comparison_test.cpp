@@ -31,20 +31,8 @@ TEST(Comparison, CellOfTheEnteredChoiceIsTheReportsPresentValue) {
     EXPECT_TRUE(grid->stopped.empty());
 }
 
-struct Cell {
-    int cykTillAvv;
-    int rate;  // index into kRanta
-};
-
-void PrintTo(const Cell& c, std::ostream* os) {
-    *os << c.cykTillAvv << " cycles, rate " << c.rate;
-}
-
-class ComparisonCells : public testing::TestWithParam<Cell> {};
-
 // With a random variation every cell is the calculation of its choice from the same seed.
-TEST_P(ComparisonCells, EqualTheCalculationOfTheirChoice) {
-    const Cell c = GetParam();
+TEST(Comparison, CellsEqualTheCalculationOfTheirChoice) {
     InputRecord input;
     input.variation = "30";
     input.totaltid = "120";
@@ -55,24 +43,22 @@ TEST_P(ComparisonCells, EqualTheCalculationOfTheirChoice) {
     compare.decimalSeparator = ',';
     const Result<ComparisonGrid> grid = compareChoices(input, compare);
     ASSERT_TRUE(grid.ok()) << grid.message();
-
-    input.cykTillAvv = std::to_string(c.cykTillAvv);
-    input.ranta = std::to_string(ComparisonGrid::kRanta[static_cast<std::size_t>(c.rate)]);
-    StandCalculation calc;
-    SeededRandom random(1234);
-    CalcOptions options;
-    options.decimalSeparator = ',';
-    options.random = &random;
-    ASSERT_TRUE(calc.berakna(input, options).ok());
-    const auto cell =
-        grid->nuvarde[static_cast<std::size_t>(c.cykTillAvv)][static_cast<std::size_t>(c.rate)];
-    ASSERT_TRUE(cell.has_value());
-    EXPECT_EQ(*cell, calc.economics.nuvarde);
+    // {cykTillAvv, index into kRanta}
+    for (const auto& [cycles, rate] :
+         {std::pair<std::size_t, std::size_t>{0, 0}, {2, 1}, {7, 2}, {10, 3}, {5, 0}}) {
+        input.cykTillAvv = std::to_string(cycles);
+        input.ranta = std::to_string(ComparisonGrid::kRanta[rate]);
+        StandCalculation calc;
+        SeededRandom random(1234);
+        CalcOptions options;
+        options.decimalSeparator = ',';
+        options.random = &random;
+        ASSERT_TRUE(calc.berakna(input, options).ok());
+        const auto cell = grid->nuvarde[cycles][rate];
+        ASSERT_TRUE(cell.has_value()) << cycles << " " << rate;
+        EXPECT_EQ(*cell, calc.economics.nuvarde) << cycles << " " << rate;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cells, ComparisonCells,
-                         testing::Values(Cell{0, 0}, Cell{2, 1}, Cell{7, 2}, Cell{10, 3},
-                                         Cell{5, 0}));
 
 TEST(Comparison, RefusedEntriesGiveTheCalculationsMessage) {
     InputRecord input;
@@ -101,32 +87,24 @@ TEST(Comparison, Cancelled) {
     EXPECT_EQ(grid.message(), "Jämförelsen avbröts.");
 }
 
-struct BestCase {
-    std::vector<std::optional<double>> column;  // intervals 0.., the rest empty
-    int best;
-};
-
-void PrintTo(const BestCase& b, std::ostream* os) {
-    *os << b.column.size() << " values, best " << b.best;
-}
-
-class BestInterval : public testing::TestWithParam<BestCase> {};
-
-TEST_P(BestInterval, HighestValueShortestOfEqual) {
-    ComparisonGrid grid;
-    const BestCase& b = GetParam();
-    for (std::size_t c = 0; c < b.column.size(); ++c) {
-        grid.nuvarde[c][2] = b.column[c];
+// The best interval of a rate: the highest value, the shortest of equal ones, -1 if none.
+TEST(Comparison, BestIntervalIsTheHighestValueShortestOfEqual) {
+    const std::pair<std::vector<std::optional<double>>, int> cases[] = {
+        {{}, -1},
+        {{-5.0}, 0},
+        {{-5.0, -4.0, -6.0}, 1},
+        {{std::nullopt, 3.0, 7.0, 7.0, 1.0}, 2},
+        {{1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0, 11.0}, 10},
+    };
+    for (const auto& [column, best] : cases) {
+        ComparisonGrid grid;
+        for (std::size_t c = 0; c < column.size(); ++c) {
+            grid.nuvarde[c][2] = column[c];
+        }
+        EXPECT_EQ(grid.best(2), best) << column.size() << " values";
+        EXPECT_EQ(grid.best(0), -1);
     }
-    EXPECT_EQ(grid.best(2), b.best);
-    EXPECT_EQ(grid.best(0), -1);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Columns, BestInterval,
-    testing::Values(BestCase{{}, -1}, BestCase{{-5.0}, 0}, BestCase{{-5.0, -4.0, -6.0}, 1},
-                    BestCase{{std::nullopt, 3.0, 7.0, 7.0, 1.0}, 2},
-                    BestCase{{1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0, 11.0}, 10}));
 
 }  // namespace
 }  // namespace lodra

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QtTest>
+#include <map>
 #include <memory>
 
 #include "tests/ui/uitest.h"
@@ -37,17 +38,12 @@ class WindowLookTest : public QObject {
 
     // All five windows, opened with the real buttons.
     QWidget* windowNamed(const QString& name) {
-        if (name == "parameters") {
-            return window.get();
-        }
-        if (name == "development") {
-            return window->existingUtveckling();
-        }
-        if (name == "trees") {
-            return window->existingTradDiametrar();
-        }
-        return name == "result" ? static_cast<QWidget*>(window->existingResultat())
-                                : window->existingCatalog();
+        const std::map<QString, QWidget*> windows = {{"parameters", window.get()},
+                                                     {"development", window->existingUtveckling()},
+                                                     {"trees", window->existingTradDiametrar()},
+                                                     {"result", window->existingResultat()},
+                                                     {"chooser", window->existingCatalog()}};
+        return windows.at(name);
     }
 
     void addWindowRows() {
