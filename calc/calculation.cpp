@@ -477,18 +477,25 @@ void StandCalculation::ringSearch(const CalcOptions& options) {
     // The start volume does not change while the ring is searched: computed once.
     PrVol00();
     if (options.search == RingSearchMethod::Fast) {
-        // Starts lower where the rings in between are proven not to end the search.
-        const SearchStand stand{s.dia00.entries(s.antalTrad),
-                                s.haFaktor,
-                                s.vol00,
-                                s.bonitet,
-                                s.maxRing,
-                                s.antalCykler > 0 ? previousRing + 0.01 : s.maxRing};
-        if (const std::optional<double> start = fastSearch_.startRing(stand)) {
-            s.arsring = *start;
-        }
+        skipProvenRings(previousRing);
     }
+    stepSearch(options);
+}
 
+// Starts the search lower where the rings in between are proven not to end it.
+void StandCalculation::skipProvenRings(double previousRing) {
+    const SearchStand stand{s.dia00.entries(s.antalTrad),
+                            s.haFaktor,
+                            s.vol00,
+                            s.bonitet,
+                            s.maxRing,
+                            s.antalCykler > 0 ? previousRing + 0.01 : s.maxRing};
+    if (const std::optional<double> start = fastSearch_.startRing(stand)) {
+        s.arsring = *start;
+    }
+}
+
+void StandCalculation::stepSearch(const CalcOptions& options) {
     // Each step grows the trees by the ring, takes the stand volume and the growth, and
     // lowers the ring by 0.01 mm, until the growth no longer exceeds the site index (at
     // least one step, also for a site index of 20 or more). The steps are independent

@@ -111,6 +111,8 @@ class StandCalculation {
     // Moves the year on by one cycle and adds the cycle to the ring and volume statistics.
     void closeCycle(bool fellingCycle);
     void ringSearch(const CalcOptions& options);
+    void skipProvenRings(double previousRing);  // mm, the last cycle's ring
+    void stepSearch(const CalcOptions& options);
 
     const Intake* intake_ = nullptr;  // the accepted input, while DiaVidStart runs
     RandomSource* random_ = nullptr;
