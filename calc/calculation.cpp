@@ -235,6 +235,11 @@ Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& o
         s.medeldiameter = s.avvDiaSumma / (s.antalAvvTotalt + 0.0001);
         computeResults();
         checkStep("de ekonomiska resultaten", s);
+        if (options.cycleRecord != nullptr) {
+            // After the last check: the record's own arithmetic cannot stop the calculation.
+            options.cycleRecord->finish(s.haFaktor);
+            std::feclearexcept(kFpErrors);
+        }
     } catch (const CalcFailure& failure) {
         outcome = failure.error;
     } catch (const std::out_of_range&) {

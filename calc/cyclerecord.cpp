@@ -1,28 +1,22 @@
 #include "calc/cyclerecord.h"
 
-#include <cfenv>
-
 namespace lodra {
 
-void CycleRecord::keepSums(const StandState& s) {
-    antalAvv_ = s.antalAvvTotalt;
-    avvDiaSumma_ = s.avvDiaSumma;
-    avvVolSumma_ = s.avvVolSumma;
-    nettoAvvSumma_ = s.nettoAvvSumma;
-    atervKostSumma_ = s.atervKostSumma;
-    nuvardeAvv_ = s.nuvardeAvv;
+CycleRecord::Sums CycleRecord::sumsOf(const StandState& s) {
+    return {s.antalAvvTotalt, s.avvDiaSumma,    s.avvVolSumma,
+            s.nettoAvvSumma,  s.atervKostSumma, s.nuvardeAvv};
 }
 
 void CycleRecord::start(const StandState& s, int cycles) {
+    const std::size_t count = static_cast<std::size_t>(cycles > 0 ? cycles : 0);
     rows.clear();
-    rows.reserve(static_cast<std::size_t>(cycles > 0 ? cycles : 0));
-    keepSums(s);
+    rows.reserve(count);
+    sums_.clear();
+    sums_.reserve(count + 1);
+    sums_.push_back(sumsOf(s));
 }
 
 void CycleRecord::add(const StandState& s, bool fellingCycle) {
-    // The calculation stops on the floating-point flags; a figure of the record that
-    // overflows must not stop it.
-    const int raisedBefore = std::fetestexcept(FE_ALL_EXCEPT);
     CycleRow row;
     row.ar = s.ar;
     row.arsring = s.arsring;
@@ -30,22 +24,26 @@ void CycleRecord::add(const StandState& s, bool fellingCycle) {
     row.vol05 = s.vol05;
     row.avvDiameter = s.avvDiameter;
     row.avverkning = fellingCycle;
-    // The felling sums are per plot; what this cycle added to them, per ha.
-    const double felled = s.antalAvvTotalt - antalAvv_;
-    row.avvTrad = felled * s.haFaktor;
-    if (felled > 0) {
-        row.medeldiameter = (s.avvDiaSumma - avvDiaSumma_) / felled;
-    }
-    row.avvVolym = (s.avvVolSumma - avvVolSumma_) * s.haFaktor;
-    row.netto = (s.nettoAvvSumma - nettoAvvSumma_) * s.haFaktor;
-    row.atervKost = (s.atervKostSumma - atervKostSumma_) * s.haFaktor;
-    row.nuvarde = (s.nuvardeAvv - nuvardeAvv_) * s.haFaktor;
-    row.nuvardeSumma = s.nuvardeAvv * s.haFaktor;
     rows.push_back(row);
-    keepSums(s);
-    const int raisedHere = std::fetestexcept(FE_ALL_EXCEPT) & ~raisedBefore;
-    if (raisedHere != 0) {
-        std::feclearexcept(raisedHere);
+    sums_.push_back(sumsOf(s));
+}
+
+void CycleRecord::finish(double haFaktor) {
+    for (std::size_t i = 0; i < rows.size() && i + 1 < sums_.size(); ++i) {
+        const Sums& before = sums_[i];
+        const Sums& after = sums_[i + 1];
+        CycleRow& row = rows[i];
+        // The felling sums are per plot; what this cycle added to them, per ha.
+        const double felled = after.antalAvv - before.antalAvv;
+        row.avvTrad = felled * haFaktor;
+        if (felled > 0) {
+            row.medeldiameter = (after.avvDiaSumma - before.avvDiaSumma) / felled;
+        }
+        row.avvVolym = (after.avvVolSumma - before.avvVolSumma) * haFaktor;
+        row.netto = (after.nettoAvvSumma - before.nettoAvvSumma) * haFaktor;
+        row.atervKost = (after.atervKostSumma - before.atervKostSumma) * haFaktor;
+        row.nuvarde = (after.nuvardeAvv - before.nuvardeAvv) * haFaktor;
+        row.nuvardeSumma = after.nuvardeAvv * haFaktor;
     }
 }
 

@@ -28,7 +28,10 @@ struct CycleRow {
 
 // Collects the rows while a calculation runs. Handed to the calculation through
 // CalcOptions::cycleRecord; the rows are those of the latest calculation and complete
-// only when it ended well.
+// only when it ended well. While the cycles run the record only copies figures, so that it
+// costs the calculation next to nothing and cannot raise a floating-point flag that would
+// stop it; what each cycle felled is worked out by finish(), after the calculation's last
+// check.
 class CycleRecord {
   public:
     std::vector<CycleRow> rows;
@@ -37,12 +40,16 @@ class CycleRecord {
     void start(const StandState& s, int cycles);
     // At the end of a cycle, after its felling and while ar still holds its start year.
     void add(const StandState& s, bool fellingCycle);
+    // After the last cycle: the felling figures of every row, per ha.
+    void finish(double haFaktor);  // ha per plot
 
   private:
-    // The felling sums (per plot) after the previous cycle.
-    double antalAvv_ = 0, avvDiaSumma_ = 0, avvVolSumma_ = 0;
-    double nettoAvvSumma_ = 0, atervKostSumma_ = 0, nuvardeAvv_ = 0;
-    void keepSums(const StandState& s);
+    // The felling sums (per plot) before the first cycle and after each cycle.
+    struct Sums {
+        double antalAvv, avvDiaSumma, avvVolSumma, nettoAvvSumma, atervKostSumma, nuvardeAvv;
+    };
+    std::vector<Sums> sums_;
+    static Sums sumsOf(const StandState& s);
 };
 
 }  // namespace lodra
