@@ -44,7 +44,7 @@ double parameter(const std::string& text, InputField field, char decimalSeparato
     if (const auto value = parseNumber(text, decimalSeparator)) {
         return *value;
     }
-    const bool blank = text.find_first_not_of(" \t") == std::string::npos;
+    const bool blank = withoutBlanks(text).empty();
     refuse({field, 0, text, blank ? RefusalReason::Empty : RefusalReason::NotANumber, {}});
 }
 

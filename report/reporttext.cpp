@@ -186,10 +186,4 @@ void appendReport(const StandCalculation& calc, char decimalSeparator, ReportBlo
     resultText(calc, result);
 }
 
-ReportBlocks buildReport(const StandCalculation& calc, char decimalSeparator) {
-    ReportBlocks blocks;
-    appendReport(calc, decimalSeparator, blocks);
-    return blocks;
-}
-
 }  // namespace lodra

@@ -15,10 +15,8 @@ struct ReportBlocks {
     std::string prResultat;  // file form of the result text
 };
 
+// The four texts appended to the ends of the strings of to, which keep what they hold.
 // Texts are UTF-8 with CR LF line breaks and tabs.
-ReportBlocks buildReport(const StandCalculation& calc, char decimalSeparator);
-
-// The same four texts appended to the ends of the strings of to, which keep what they hold.
 void appendReport(const StandCalculation& calc, char decimalSeparator, ReportBlocks& to);
 
 }  // namespace lodra
