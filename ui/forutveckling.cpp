@@ -230,7 +230,7 @@ void forUtveckling::cmdSparaDiagram_Click() {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    view->grab().toImage().save(&buffer, "PNG");
+    view->grab().save(&buffer, "PNG");
     save(path, png.toStdString());
 }
 
