@@ -6,7 +6,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
