@@ -46,7 +46,10 @@ QString CycleModel::text(const CycleRow& row, int column) const {
     const auto pat = [this](double value, std::string_view pattern) {
         return QString::fromStdString(patternText(value, pattern, separator_));
     };
-    const bool felled = row.avvTrad > 0;
+    // A cycle without a felling leaves its felling columns empty.
+    const auto felling = [&](double value, std::string_view pattern) {
+        return row.avvTrad > 0 ? pat(value, pattern) : QString();
+    };
     switch (column) {
         case kAr:
             return pat(row.ar, "###0");
@@ -61,17 +64,17 @@ QString CycleModel::text(const CycleRow& row, int column) const {
         case kAvverkning:
             return row.avverkning ? QStringLiteral("ja") : QString();
         case kAvvTrad:
-            return felled ? pat(row.avvTrad, "####0") : QString();
+            return felling(row.avvTrad, "####0");
         case kMedeldiameter:
-            return felled ? pat(row.medeldiameter, "##0.00") : QString();
+            return felling(row.medeldiameter, "##0.00");
         case kAvvVolym:
-            return felled ? pat(row.avvVolym, "##0.0") : QString();
+            return felling(row.avvVolym, "##0.0");
         case kNetto:
-            return felled ? pat(row.netto, "######0") : QString();
+            return felling(row.netto, "######0");
         case kAtervKost:
-            return felled ? pat(row.atervKost, "######0") : QString();
+            return felling(row.atervKost, "######0");
         case kNuvarde:
-            return felled ? pat(row.nuvarde, "######0") : QString();
+            return felling(row.nuvarde, "######0");
         case kNuvardeSumma:
             return pat(row.nuvardeSumma, "######0");
         default:
@@ -99,9 +102,7 @@ QVariant CycleModel::headerData(int section, Qt::Orientation orientation, int ro
         section >= kColumns) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    return QString::fromUtf8(
-        kCycleColumnNames[static_cast<std::size_t>(section)].data(),
-        static_cast<qsizetype>(kCycleColumnNames[static_cast<std::size_t>(section)].size()));
+    return QString::fromUtf8(kCycleColumnNames[static_cast<std::size_t>(section)]);
 }
 
 }  // namespace lodra

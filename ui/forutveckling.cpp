@@ -6,7 +6,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
@@ -230,7 +230,7 @@ void forUtveckling::cmdSparaDiagram_Click() {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    view->grab().toImage().save(&buffer, "PNG");
+    view->grab().save(&buffer, "PNG");
     save(path, png.toStdString());
 }
 
