@@ -92,10 +92,6 @@ class Progress {
     Clock::time_point shown_{};
 };
 
-}  // namespace
-
-namespace {
-
 // Takes the file argument as the stand file, the only one there may be.
 Result<> setStandFile(const std::string& arg, bool& haveStands, Arguments& arguments) {
     if (haveStands) {
@@ -495,13 +491,14 @@ Result<std::list<PlannedOutput>> planOutputs(const Arguments& arguments, RunSpoo
     spools.indata.output = &outputs.emplace_back(std::move(*target), [&spools](FdWriter& out) {
         // After the input summaries: CR LF, every result text, CR LF.
         Result<> written = spools.indata.copyTo(out);
-        for (RunPart* next : {&spools.resultat, static_cast<RunPart*>(nullptr)}) {
-            if (written) {
-                written = out.write("\r\n");
-            }
-            if (written && next != nullptr) {
-                written = next->copyTo(out);
-            }
+        if (written) {
+            written = out.write("\r\n");
+        }
+        if (written) {
+            written = spools.resultat.copyTo(out);
+        }
+        if (written) {
+            written = out.write("\r\n");
         }
         return written;
     });

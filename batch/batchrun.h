@@ -15,7 +15,7 @@ namespace lodra::batch {
 
 struct Arguments {
     std::string stands;                  // the stand file
-    std::optional<std::uint64_t> seed;   // one generator seeded with it for the run
+    std::optional<std::uint64_t> seed;   // each row draws from a stream seeded from it
     std::optional<std::string> output;   // "-" for standard output; none: numbered file
     std::optional<std::string> table;    // the table of figures, if asked for
     std::optional<std::string> cycles;   // the table of every stand's cycles, if asked for

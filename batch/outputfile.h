@@ -11,7 +11,6 @@
 #include <list>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "calc/result.h"
 #include "files/fdwriter.h"
@@ -29,7 +28,6 @@ class SpoolFile {
 
     Result<> create();
     bool created() const { return writer_.fd() >= 0; }
-    Result<> write(std::string_view bytes) { return writer_.write(bytes); }
     FdWriter& writer() { return writer_; }
     // Copies everything written so far to out.
     Result<> copyTo(FdWriter& out);

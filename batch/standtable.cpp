@@ -65,7 +65,7 @@ std::string csvField(std::string_view text) {
 }
 
 std::string tableHeader() {
-    std::string out = "\xEF\xBB\xBFRad";
+    std::string out = std::string(kByteOrderMark) + "Rad";
     for (std::string_view name : kFigureNames) {
         out += ';';
         out += name;

@@ -1,11 +1,12 @@
 // Fuzz target: the fast ring search against the step-by-step one, on whole calculations.
 //
 // The bytes are read in turn, a missing byte reading as 0. The first two bytes are flags:
-// species, measure, and for each of six numbers whether it is taken as raw bits (eight
+// species, measure, and for each of five numbers whether it is taken as raw bits (eight
 // bytes, any double at all) or scaled from two bytes into the range where stands are
-// found. Then come totaltid, bonitet, areal, maxRing, variation, cykTillAvv, the tree
-// count (0-10), each tree's diameter (two bytes, or eight raw with a flag) and whether it
-// is felled at once, and the generator's seed. Both calculations must agree in every
+// found. Then come totaltid (two bytes, 1-300 years), bonitet, areal, maxRing, variation,
+// cykTillAvv, ranta (one byte, 2-5 %), the tree count (0-10), each tree's diameter (two
+// bytes, or eight raw with a flag) and whether it is felled at once, and the generator's
+// seed. Both calculations must agree in every
 // field, status and message, bit for bit.
 
 #include <bit>
