@@ -44,7 +44,6 @@ std::string refusedRow(int row, std::size_t emptyFields, const std::string& mess
     return out + "\r\n";
 }
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kCompareValues =
     std::size_t{ComparisonGrid::kIntervals} * ComparisonGrid::kRates;
 
@@ -65,7 +64,7 @@ std::string csvField(std::string_view text) {
 }
 
 std::string tableHeader() {
-    std::string out = std::string(kByteOrderMark) + "Rad";
+    std::string out = std::string(kUtf8ByteOrderMark) + "Rad";
     for (std::string_view name : kFigureNames) {
         out += ';';
         out += name;
@@ -116,7 +115,7 @@ std::string tableRefusedRow(int row, const std::string& message) {
 }
 
 std::string cyclesHeader() {
-    return std::string(kByteOrderMark) + "Rad;" + cycleCsvHeader() + ";Meddelande\r\n";
+    return std::string(kUtf8ByteOrderMark) + "Rad;" + cycleCsvHeader() + ";Meddelande\r\n";
 }
 
 std::string cyclesRows(int row, const std::vector<CycleRow>& cycles, char decimalSeparator) {
@@ -133,7 +132,7 @@ std::string cyclesRefusedRow(int row, const std::string& message) {
 }
 
 std::string compareHeader() {
-    std::string out = std::string(kByteOrderMark) + "Rad";
+    std::string out = std::string(kUtf8ByteOrderMark) + "Rad";
     for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
         for (const int ranta : ComparisonGrid::kRanta) {
             out += ";nuvarde_c" + std::to_string(c) + "_r" + std::to_string(ranta);

@@ -7,11 +7,7 @@
 
 namespace lodra {
 
-namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-}  // namespace
+namespace {}  // namespace
 
 std::string cycleCsvHeader() {
     std::string out;
@@ -38,7 +34,7 @@ std::string cycleCsvRow(const CycleRow& row, char sep) {
 }
 
 std::string cycleCsv(const std::vector<CycleRow>& rows, char sep) {
-    std::string out = std::string(kByteOrderMark) + cycleCsvHeader() + "\r\n";
+    std::string out = std::string(kUtf8ByteOrderMark) + cycleCsvHeader() + "\r\n";
     for (const CycleRow& row : rows) {
         out += cycleCsvRow(row, sep) + "\r\n";
     }
@@ -46,7 +42,7 @@ std::string cycleCsv(const std::vector<CycleRow>& rows, char sep) {
 }
 
 std::string comparisonCsv(const ComparisonGrid& grid, char sep) {
-    std::string out = std::string(kByteOrderMark) + "Cykler till avverkning";
+    std::string out = std::string(kUtf8ByteOrderMark) + "Cykler till avverkning";
     for (const int ranta : ComparisonGrid::kRanta) {
         out += ";Nuvärde vid " + std::to_string(ranta) + " % (kr/ha)";
     }
