@@ -33,6 +33,7 @@
 #include "calc/cyclerecord.h"
 #include "calc/quote.h"
 #include "calc/randomsource.h"
+#include "calc/utf8.h"
 #include "files/fdwriter.h"
 #include "files/windows1252.h"
 #include "report/decimalseparator.h"
@@ -274,16 +275,11 @@ char systemDecimalSeparator() {
 
 namespace {
 
-// Prints a message on its own line; a NUL in it is shown as \0 instead of ending it.
+// Prints a message on its own line in one write, so that a message never arrives in
+// pieces and many messages cost no more than they must.
 void printLine(std::FILE* out, const std::string& text) {
-    for (const char c : text) {
-        if (c == '\0') {
-            std::fputs("\\0", out);
-        } else {
-            std::fputc(c, out);
-        }
-    }
-    std::fputc('\n', out);
+    const std::string line = text + '\n';
+    std::fwrite(line.data(), 1, line.size(), out);
 }
 
 // What tells one state of the stand file from another: a change between the readings
@@ -801,7 +797,8 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
         return finished.error();
     }
     Result<> committed = commitAll(*outputs, [&streams](const std::string& path) {
-        std::fprintf(streams.messages, "Resultatet sparades i följande fil:\n%s\n", path.c_str());
+        std::fprintf(streams.messages, "Resultatet sparades i följande fil:\n%s\n",
+                     visibleText(path).c_str());
         std::fflush(streams.messages);
     });
     if (!committed) {
