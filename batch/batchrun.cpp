@@ -1,6 +1,7 @@
 #include "batch/batchrun.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,8 +25,8 @@
 #include <utility>
 #include <vector>
 
-#include "batch/chunkpool.h"
 #include "batch/outputfile.h"
+#include "batch/pipeline.h"
 #include "batch/refusaltext.h"
 #include "batch/standfile.h"
 #include "batch/standtable.h"
@@ -507,12 +508,6 @@ struct Tally {
     int handedOut = 0;
 };
 
-// Why the stand cannot be calculated, if it cannot.
-struct RowRefusal {
-    std::string text;          // for the table's message cell
-    const char* joint = ": ";  // between "Rad N" and the text on standard error
-};
-
 std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& stand,
                                     const CalcOptions& options) {
     if (stand.refusal) {
@@ -528,17 +523,6 @@ std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& st
     }
     return std::nullopt;
 }
-
-// Everything one stand gives the outputs, made before any of it is written. Kept from
-// chunk to chunk, so that its strings keep their room.
-struct StandOutputs {
-    std::optional<RowRefusal> refusal;
-    std::string indata;    // Windows-1252; empty when refused
-    std::string resultat;  // Windows-1252; empty when refused
-    std::string table;     // the rows of each extra output asked for
-    std::string cycles;
-    std::string compare;
-};
 
 // What one worker thread keeps from stand to stand.
 struct Worker {
@@ -638,35 +622,6 @@ std::size_t defaultThreads() {
     return std::clamp(std::thread::hardware_concurrency(), 1U, kMaxThreads);
 }
 
-// Stands read together and calculated together by one worker. A small chunk keeps the
-// threads evenly busy; a few of them per thread keep every thread busy while the chunk
-// at the head of the row order is written.
-constexpr std::size_t kChunkStands = 16;
-constexpr std::size_t kChunksPerThread = 8;
-
-struct Chunk {
-    std::array<StandFile::Stand, kChunkStands> stands;
-    std::array<StandOutputs, kChunkStands> outputs;
-    std::size_t count = 0;  // stands in it
-};
-
-// Reads the next stands of the file into chunk; false when the file has no more, or the
-// error of the stand file (the stands read before it are in the chunk).
-Result<bool> fillChunk(StandFile& stands, Chunk& chunk) {
-    chunk.count = 0;
-    while (chunk.count < kChunkStands) {
-        const Result<bool> read = stands.next(chunk.stands[chunk.count]);
-        if (!read) {
-            return read;
-        }
-        if (!*read) {
-            return false;
-        }
-        ++chunk.count;
-    }
-    return true;
-}
-
 // The run's writing side: the outputs of the stands in row order.
 class RowWriter {
   public:
@@ -675,23 +630,20 @@ class RowWriter {
           streams_(streams),
           progress_(streams.errors, streams.progress, standCount) {}
 
-    Result<> write(const Chunk& chunk) {
-        for (std::size_t i = 0; i < chunk.count; ++i) {
-            const StandOutputs& outputs = chunk.outputs[i];
-            if (outputs.refusal) {
-                ++tally_.refused;
-                progress_.clear();
-                printLine(streams_.errors, "Rad " + std::to_string(chunk.stands[i].row) +
-                                               outputs.refusal->joint + outputs.refusal->text);
-            } else {
-                ++tally_.calculated;
-            }
-            if (Result<> spooled = spoolStand(outputs, spools_); !spooled) {
-                progress_.clear();
-                return spooled;
-            }
-            progress_.update(++tally_.handedOut);
+    Result<> write(const StandFile::Stand& stand, const StandOutputs& outputs) {
+        if (outputs.refusal) {
+            ++tally_.refused;
+            progress_.clear();
+            printLine(streams_.errors, "Rad " + std::to_string(stand.row) + outputs.refusal->joint +
+                                           outputs.refusal->text);
+        } else {
+            ++tally_.calculated;
         }
+        if (Result<> spooled = spoolStand(outputs, spools_); !spooled) {
+            progress_.clear();
+            return spooled;
+        }
+        progress_.update(++tally_.handedOut);
         return {};
     }
     void clearProgress() { progress_.clear(); }
@@ -705,54 +657,29 @@ class RowWriter {
 };
 
 // Calculates every stand, on the run's threads, and writes their outputs in row order:
-// the same bytes as one session of the desktop program calculating them one by one. A
-// window of chunks is in flight, never the whole register.
+// the same bytes as one session of the desktop program calculating them one by one.
 Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments& arguments,
                            char decimalSeparator, const RunStreams& streams) {
-    const std::size_t threads = arguments.threads != 0 ? arguments.threads : defaultThreads();
-    std::vector<Worker> workers(threads);
-    std::vector<Chunk> chunks(threads == 1 ? 1 : threads * kChunksPerThread);
-    // One thread calculates in the thread that reads and writes.
-    ChunkPool pool(threads == 1 ? 0 : threads, chunks.size(),
-                   [&](std::size_t worker, std::size_t index) {
-                       Chunk& chunk = chunks[index];
-                       for (std::size_t i = 0; i < chunk.count; ++i) {
-                           computeStand(workers[worker], chunk.stands[i], arguments,
-                                        decimalSeparator, chunk.outputs[i]);
-                       }
-                   });
+    PipelineLimits limits;
+    limits.threads = arguments.threads != 0 ? arguments.threads : defaultThreads();
+    std::vector<Worker> workers(limits.threads);
     RowWriter writer(spools, streams, stands.standCount());
     std::optional<Error> readError;
-    std::size_t next = 0;      // the chunk to fill next
-    std::size_t inFlight = 0;  // chunks filled and not yet written, from next - inFlight
-    bool more = true;
-    for (;;) {
-        while (more && inFlight < chunks.size()) {
-            const Result<bool> read = fillChunk(stands, chunks[next]);
-            more = read && *read;
-            if (!read) {
-                readError = standFileError(arguments.stands, read.message());
-            }
-            if (chunks[next].count == 0) {
-                break;
-            }
-            pool.submit(next);
-            next = (next + 1) % chunks.size();
-            ++inFlight;
-        }
-        if (inFlight == 0) {
-            break;
-        }
-        const std::size_t oldest = (next + chunks.size() - inFlight) % chunks.size();
-        pool.waitFor(oldest);
-        if (Result<> written = writer.write(chunks[oldest]); !written) {
-            return written.error();
-        }
-        --inFlight;
+    const Result<> done = runPipeline(
+        stands, limits,
+        [&](std::size_t worker, const StandFile::Stand& stand, StandOutputs& out) {
+            computeStand(workers[worker], stand, arguments, decimalSeparator, out);
+        },
+        [&](const StandFile::Stand& stand, const StandOutputs& out) {
+            return writer.write(stand, out);
+        },
+        readError);
+    if (!done) {
+        return done.error();
     }
     writer.clearProgress();
     if (readError) {
-        return *readError;
+        return standFileError(arguments.stands, readError->message);
     }
     return writer.tally();
 }
@@ -810,6 +737,11 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
 }  // namespace
 
 int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
+    // A long text (a stand's cycles over 32767 years) is mapped on its own and given back
+    // when freed, instead of staying in the heap of the thread that made it: without a fixed
+    // threshold the allocator raises it after the first such text, and the freed texts of
+    // many threads pile up.
+    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     const Result<Tally> tally = run(arguments, decimalSeparator, streams);
     if (!tally) {
         printLine(streams.errors, "lodra05-batch: " + tally.message());
