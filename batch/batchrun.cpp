@@ -22,6 +22,7 @@
 #include <optional>
 #include <random>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -342,35 +343,61 @@ Result<> checkReadConsistently(const std::string& path, const StandSource& sourc
     return {};
 }
 
-// The named outputs of the run, with how messages call them.
+// An output of the run as far as aliases go, with how messages call it.
 struct NamedOutput {
-    const std::optional<std::string>* path;
-    const char* subject;  // at the start of a sentence
-    const char* object;   // after "och"
+    std::optional<std::string> path;  // none: standard output
+    const char* subject;              // at the start of a sentence
+    const char* object;               // after "och"
 };
+
+// Whether two outputs write the same file: both standard output, a file that standard
+// output is, or one file under two names.
+bool sameOutput(const NamedOutput& a, const NamedOutput& b,
+                const std::optional<FileIdentity>& standardOutput) {
+    if (!a.path || !b.path) {
+        const std::optional<std::string>& other = a.path ? a.path : b.path;
+        return !other || (standardOutput && identityOf(*other) == standardOutput);
+    }
+    return sameFile(*a.path, *b.path);
+}
+
+// The outputs named on the command line, and standard output when it is a regular file
+// that none of them writes.
+std::vector<NamedOutput> namedOutputs(const Arguments& arguments, bool standardOutputFile) {
+    std::vector<NamedOutput> outputs;
+    bool toStandardOutput = false;
+    for (const auto& [argument, subject, object] :
+         {std::tuple{&arguments.output, "Resultatet", "resultatet"},
+          std::tuple{&arguments.table, "Tabellen", "tabellen"},
+          std::tuple{&arguments.cycles, "Cykeltabellen", "cykeltabellen"},
+          std::tuple{&arguments.compare, "Jämförelsen", "jämförelsen"}}) {
+        if (*argument) {
+            const bool standard = isStandardOutput(**argument);
+            toStandardOutput |= standard;
+            outputs.push_back({standard ? std::nullopt : *argument, subject, object});
+        }
+    }
+    if (standardOutputFile && !toStandardOutput) {
+        outputs.push_back({std::nullopt, "Standardutmatningen", "standardutmatningen"});
+    }
+    return outputs;
+}
 
 // No output may be the stand file or another output.
 Result<> checkDistinct(const Arguments& arguments) {
     const std::string& stands = arguments.stands;
-    const NamedOutput outputs[] = {
-        {&arguments.output, "Resultatet", "resultatet"},
-        {&arguments.table, "Tabellen", "tabellen"},
-        {&arguments.cycles, "Cykeltabellen", "cykeltabellen"},
-        {&arguments.compare, "Jämförelsen", "jämförelsen"},
-    };
-    for (std::size_t i = 0; i < std::size(outputs); ++i) {
+    const std::optional<FileIdentity> standardOutput = standardOutputFile();
+    const NamedOutput standFile{stands, "", ""};
+    const std::vector<NamedOutput> outputs = namedOutputs(arguments, standardOutput.has_value());
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
         const NamedOutput& a = outputs[i];
-        if (!*a.path) {
-            continue;
-        }
-        for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
-            const NamedOutput& b = outputs[j];
-            if (*b.path && sameFile(**a.path, **b.path)) {
-                return fail(std::string(a.subject) + " och " + b.object +
+        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+            if (sameOutput(a, outputs[j], standardOutput)) {
+                return fail(std::string(a.subject) + " och " + outputs[j].object +
                             " kan inte skrivas till samma fil.");
             }
         }
-        if (sameFile(**a.path, stands)) {
+        if ((a.path || standardOutput) && sameOutput(a, standFile, standardOutput)) {
             return fail(std::string(a.subject) + " kan inte skrivas till beståndsfilen " +
                         inQuotes(stands) + ".");
         }
@@ -723,11 +750,12 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
     if (Result<> finished = finishAll(*outputs); !finished) {
         return finished.error();
     }
-    Result<> committed = commitAll(*outputs, [&streams](const std::string& path) {
-        std::fprintf(streams.messages, "Resultatet sparades i följande fil:\n%s\n",
-                     visibleText(path).c_str());
-        std::fflush(streams.messages);
-    });
+    Result<> committed =
+        commitAll(*outputs, streams.commitSeam, [&streams](const std::string& path) {
+            std::fprintf(streams.messages, "Resultatet sparades i följande fil:\n%s\n",
+                         visibleText(path).c_str());
+            std::fflush(streams.messages);
+        });
     if (!committed) {
         return committed.error();
     }

@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
 
 #include "calc/quote.h"
+#include "files/outputcommit.h"
 #include "files/resultfile.h"
 
 namespace lodra::batch {
@@ -78,12 +80,17 @@ Result<OutputTarget> existingTarget(OutputTarget target, const struct stat& st) 
         return cannotWrite(target.shown, EISDIR);
     }
     if (isStream(st.st_mode)) {
-        const int fd = ::open(target.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-        if (fd < 0) {
+        // A FIFO is opened only when the run writes to it, since opening it waits for a
+        // reader; a device at once, which tells whether it can be written.
+        target.kind = OutputTarget::Kind::InPlace;
+        if (S_ISFIFO(st.st_mode)) {
+            return ::access(target.path.c_str(), W_OK) == 0 ? Result<OutputTarget>(target)
+                                                            : cannotWrite(target.shown, errno);
+        }
+        target.fd = ::open(target.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (target.fd < 0) {
             return cannotWrite(target.shown, errno);
         }
-        target.kind = OutputTarget::Kind::InPlace;
-        target.fd = fd;
         return target;
     }
     if (!S_ISREG(st.st_mode)) {
@@ -175,7 +182,7 @@ Result<OutputTarget> findTarget(const std::optional<std::string>& argument) {
     if (!argument) {
         return numberedInCurrentFolder();
     }
-    if (*argument == "-") {
+    if (isStandardOutput(*argument)) {
         return standardOutput();
     }
     OutputTarget target;
@@ -198,8 +205,29 @@ Result<OutputTarget> findTarget(const std::optional<std::string>& argument) {
     return target;
 }
 
+bool isStandardOutput(const std::string& argument) {
+    return argument == "-" || argument == "/dev/stdout" || argument == "/dev/fd/1" ||
+           argument == "/proc/self/fd/1";
+}
+
+std::optional<FileIdentity> standardOutputFile() {
+    struct stat st {};
+    if (::fstat(STDOUT_FILENO, &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return FileIdentity{st.st_dev, st.st_ino};
+}
+
+std::optional<FileIdentity> identityOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || isStream(st.st_mode)) {
+        return std::nullopt;
+    }
+    return FileIdentity{st.st_dev, st.st_ino};
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
-    if (a == "-" || b == "-") {
+    if (isStandardOutput(a) || isStandardOutput(b)) {
         return false;
     }
     struct stat sa {};
@@ -222,15 +250,35 @@ PlannedOutput::~PlannedOutput() {
     }
 }
 
-Result<> PlannedOutput::prepare() {
+// The numbered file's name, fixed before the run: the first free number above the
+// highest whose name no other output of the run claims.
+Result<std::string> numberedPath(const std::string& folder,
+                                 const std::vector<std::string>& claimed) {
+    Result<ResultNumbers> numbers = listResultNumbers(folder);
+    if (!numbers) {
+        return numbers.error();
+    }
+    for (int number = numbers->highest + 1; number <= kHighestResultNumber; ++number) {
+        std::string path = resultFilePath(folder, number);
+        if (!numbers->taken(number) &&
+            std::none_of(claimed.begin(), claimed.end(),
+                         [&](const std::string& other) { return sameFile(path, other); })) {
+            return path;
+        }
+    }
+    return fail("Kunde inte hitta ett ledigt filnummer i mappen " + inQuotes(folder) + ".");
+}
+
+Result<> PlannedOutput::prepare(const std::vector<std::string>& claimed) {
     if (target_.kind == OutputTarget::Kind::InPlace) {
         return {};
     }
     if (target_.kind == OutputTarget::Kind::Numbered) {
-        // A folder whose numbers are used up is known before the run.
-        if (Result<ResultNumbers> numbers = listResultNumbers(target_.folder); !numbers) {
-            return numbers.error();
+        Result<std::string> path = numberedPath(target_.folder, claimed);
+        if (!path) {
+            return path.error();
         }
+        target_.path = std::move(*path);
     }
     Result<> created = file_.create(target_.folder, target_.shown);
     file_.keepMode(target_.mode);
@@ -251,33 +299,42 @@ Result<> PlannedOutput::finish() {
     return file_.finish();
 }
 
-Result<std::string> PlannedOutput::commit() {
+Result<> PlannedOutput::commit(OutputCommit& commit) {
     switch (target_.kind) {
-        case OutputTarget::Kind::InPlace: {
-            FdWriter out(target_.fd, target_.shown);
-            Result<> written = producer_(out);
-            if (written) {
-                written = out.flush();
-            }
-            if (!written) {
-                return written.error();
-            }
-            return std::string();
-        }
+        case OutputTarget::Kind::InPlace:
+            return writeInPlace();
         case OutputTarget::Kind::Replacing:
-            if (Result<> replaced = file_.commitReplacing(target_.path); !replaced) {
-                return replaced.error();
-            }
-            return target_.path;
+            return commit.replace(file_, target_.path);
         case OutputTarget::Kind::Numbered:
             break;
     }
-    return file_.commitNumbered();
+    return commit.create(file_, target_.path);
+}
+
+Result<> PlannedOutput::writeInPlace() {
+    if (target_.fd < 0) {
+        target_.fd = ::open(target_.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (target_.fd < 0) {
+            return cannotWrite(target_.shown, errno);
+        }
+    }
+    FdWriter out(target_.fd, target_.shown);
+    Result<> written = producer_(out);
+    if (written) {
+        written = out.flush();
+    }
+    return written;
 }
 
 Result<> prepareAll(std::list<PlannedOutput>& outputs) {
+    std::vector<std::string> claimed;
+    for (const PlannedOutput& output : outputs) {
+        if (output.target().kind == OutputTarget::Kind::Replacing) {
+            claimed.push_back(output.target().path);
+        }
+    }
     for (PlannedOutput& output : outputs) {
-        if (Result<> prepared = output.prepare(); !prepared) {
+        if (Result<> prepared = output.prepare(claimed); !prepared) {
             return prepared;
         }
     }
@@ -293,31 +350,28 @@ Result<> finishAll(std::list<PlannedOutput>& outputs) {
     return {};
 }
 
-Result<> commitAll(std::list<PlannedOutput>& outputs,
+Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
                    const std::function<void(const std::string&)>& savedNumbered) {
     using Kind = OutputTarget::Kind;
-    // Replacing comes last: a replaced file cannot be had back, a new numbered one can be
-    // removed again when a later commit fails.
-    std::vector<std::string> created;
-    for (const Kind kind : {Kind::InPlace, Kind::Numbered, Kind::Replacing}) {
+    // The files first, each replaced one kept until the end, so that a failure puts every
+    // file back; what is written in place (standard output, a device, a FIFO) cannot be
+    // taken back and comes last.
+    OutputCommit commit(seam);
+    for (const Kind kind : {Kind::Numbered, Kind::Replacing, Kind::InPlace}) {
         for (PlannedOutput& output : outputs) {
             if (output.target().kind != kind) {
                 continue;
             }
-            Result<std::string> path = output.commit();
-            if (!path) {
-                for (const std::string& made : created) {
-                    ::unlink(made.c_str());
-                }
-                return path.error();
-            }
-            if (kind == Kind::Numbered) {
-                created.push_back(*path);
+            if (Result<> committed = output.commit(commit); !committed) {
+                return committed;
             }
         }
     }
-    for (const std::string& path : created) {
-        savedNumbered(path);
+    commit.done();
+    for (const PlannedOutput& output : outputs) {
+        if (output.target().kind == Kind::Numbered) {
+            savedNumbered(output.target().path);
+        }
     }
     return {};
 }

@@ -6,16 +6,14 @@
 
 #include <cerrno>
 #include <random>
+#include <utility>
 
 #include "calc/quote.h"
 #include "files/resultfile.h"
 
 namespace lodra {
 
-namespace {
-
-// A hidden name in folder that no file had a moment ago.
-std::string hiddenName(const std::string& folder) {
+std::string hiddenFileName(const std::string& folder) {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device device;
@@ -26,6 +24,8 @@ std::string hiddenName(const std::string& folder) {
     }
     return name;
 }
+
+namespace {
 
 bool lacksUnnamedFiles(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
@@ -75,7 +75,7 @@ Result<> PendingFile::create(const std::string& folder, const std::string& what)
 
 Result<> PendingFile::openNamed(const std::string& what) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = hiddenName(folder_);
+        const std::string path = hiddenFileName(folder_);
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             namedPath_ = path;
@@ -138,14 +138,17 @@ int PendingFile::linkAs(const std::string& path) {
     return error;
 }
 
-Result<> PendingFile::commitReplacing(const std::string& path) {
+Result<std::string> PendingFile::stage(const std::string& path, const StepSeam& seam) {
     if (Result<> finished = finish(); !finished) {
-        return finished;
+        return finished.error();
     }
-    std::string temp = namedPath_;
+    std::string temp = std::exchange(namedPath_, {});
     for (int attempt = 0; temp.empty() && attempt < 100; ++attempt) {
-        const std::string name = hiddenName(folder_);
-        const int error = linkAs(name);
+        const std::string name = hiddenFileName(folder_);
+        int error = seam ? seam() : 0;
+        if (error == 0) {
+            error = linkAs(name);
+        }
         if (error == 0) {
             temp = name;
         } else if (error != EEXIST) {
@@ -153,15 +156,20 @@ Result<> PendingFile::commitReplacing(const std::string& path) {
             return systemFailure("spara", inQuotes(path), error);
         }
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    discard();
+    return temp;
+}
+
+Result<> PendingFile::commitReplacing(const std::string& path) {
+    Result<std::string> temp = stage(path);
+    if (!temp) {
+        return temp.error();
+    }
+    if (::rename(temp->c_str(), path.c_str()) != 0) {
         const int error = errno;
-        ::unlink(temp.c_str());
-        namedPath_.clear();
-        discard();
+        ::unlink(temp->c_str());
         return systemFailure("spara", inQuotes(path), error);
     }
-    namedPath_.clear();
-    discard();
     return {};
 }
 

@@ -195,7 +195,7 @@ TEST_F(RunBatch, ComparisonCellOfTheEnteredChoiceIsTheStandsPresentValue) {
     arguments.seed = 77;
     write("stands.csv", csv);
     std::FILE* err = std::tmpfile();
-    const RunStreams streams{err, err, false};
+    const RunStreams streams{err, err, false, {}};
     ASSERT_EQ(runBatch(arguments, '.', streams), kAllCalculated);
     std::fclose(err);
 
