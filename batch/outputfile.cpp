@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "calc/quote.h"
+#include "base/quote.h"
 #include "files/outputcommit.h"
 #include "files/resultfile.h"
 

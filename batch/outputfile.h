@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
+#include "base/result.h"
 #include "files/fdwriter.h"
 #include "files/outputcommit.h"
 #include "files/pendingfile.h"

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "batch/standfile.h"
-#include "calc/result.h"
+#include "base/result.h"
 
 namespace lodra::batch {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/quote.h"
 #include "calc/numberparse.h"
-#include "calc/quote.h"
-#include "calc/utf8.h"
-#include "files/windows1252.h"
+#include "base/utf8.h"
+#include "report/windows1252.h"
 
 namespace lodra::batch {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "calc/quote.h"
+#include "base/quote.h"
 
 namespace lodra {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
+#include "base/result.h"
 #include "files/pendingfile.h"
 
 namespace lodra {

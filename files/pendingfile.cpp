@@ -8,7 +8,7 @@
 #include <random>
 #include <utility>
 
-#include "calc/quote.h"
+#include "base/quote.h"
 #include "files/resultfile.h"
 
 namespace lodra {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "calc/result.h"
+#include "base/result.h"
 #include "files/fdwriter.h"
 
 namespace lodra {

@@ -1,6 +1,6 @@
 #include "ui/messages.h"
 
-#include "calc/utf8.h"
+#include "base/utf8.h"
 
 namespace lodra {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "calc/quote.h"
-#include "calc/utf8.h"
+#include "base/quote.h"
+#include "base/utf8.h"
 
 namespace lodra {
 namespace {

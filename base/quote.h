@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "calc/utf8.h"
+#include "base/utf8.h"
 
 namespace lodra {
 

@@ -1,11 +1,11 @@
-#include "files/windows1252.h"
+#include "report/windows1252.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <iterator>
 
-#include "calc/utf8.h"
+#include "base/utf8.h"
 
 namespace lodra {
 

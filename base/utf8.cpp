@@ -1,4 +1,4 @@
-#include "calc/utf8.h"
+#include "base/utf8.h"
 
 #include <array>
 
