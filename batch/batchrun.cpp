@@ -1,8 +1,6 @@
 #include "batch/batchrun.h"
 
-#include <fcntl.h>
 #include <malloc.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QLocale>
@@ -10,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -27,7 +24,7 @@
 #include <vector>
 
 #include "base/quote.h"
-#include "batch/outputfile.h"
+#include "base/utf8.h"
 #include "batch/pipeline.h"
 #include "batch/refusaltext.h"
 #include "batch/standfile.h"
@@ -35,8 +32,8 @@
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
 #include "calc/randomsource.h"
-#include "base/utf8.h"
 #include "files/fdwriter.h"
+#include "files/outputfile.h"
 #include "report/decimalseparator.h"
 #include "report/windows1252.h"
 #include "session/session.h"
@@ -95,213 +92,11 @@ class Progress {
     Clock::time_point shown_{};
 };
 
-// Takes the file argument as the stand file, the only one there may be.
-Result<> setStandFile(const std::string& arg, bool& haveStands, Arguments& arguments) {
-    if (haveStands) {
-        return fail("Bara en beståndsfil kan anges (" + inQuotes(arguments.stands) + " och " +
-                    inQuotes(arg) + ").");
-    }
-    arguments.stands = arg;
-    haveStands = true;
-    return {};
-}
-
-struct Option {
-    std::string name;
-    std::string value;
-};
-
-// Where the file of an output option goes, or null for another name.
-std::optional<std::string>* outputSlot(const std::string& name, Arguments& arguments) {
-    if (name == "--output") {
-        return &arguments.output;
-    }
-    if (name == "--table") {
-        return &arguments.table;
-    }
-    if (name == "--cycles") {
-        return &arguments.cycles;
-    }
-    return name == "--compare" ? &arguments.compare : nullptr;
-}
-
-// The option at args[i], "--name=value" or "--name value" (then i moves past the value).
-Result<Option> readOption(const std::vector<std::string>& args, std::size_t& i,
-                          Arguments& arguments) {
-    const std::string& arg = args[i];
-    Option option{arg, {}};
-    const std::size_t eq = arg.find('=');
-    if (eq != std::string::npos) {
-        option = {arg.substr(0, eq), arg.substr(eq + 1)};
-    }
-    if (option.name != "--seed" && option.name != "--threads" &&
-        !outputSlot(option.name, arguments)) {
-        return fail("Okänd flagga " + inQuotes(arg) + ".");
-    }
-    if (eq == std::string::npos) {
-        if (i + 1 >= args.size()) {
-            return fail("Flaggan " + option.name + " behöver ett värde.");
-        }
-        option.value = args[++i];
-    }
-    return option;
-}
-
-Result<> setSeed(const std::string& text, Arguments& arguments) {
-    if (arguments.seed) {
-        return fail("Flaggan --seed kan bara anges en gång.");
-    }
-    std::uint64_t seed = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, seed);
-    if (text.empty() || error != std::errc() || stop != end) {
-        return fail("--seed behöver ett heltal från 0 till 18446744073709551615, inte " +
-                    inQuotes(text) + ".");
-    }
-    arguments.seed = seed;
-    return {};
-}
-
-Result<> setThreads(const std::string& text, Arguments& arguments) {
-    if (arguments.threads != 0) {
-        return fail("Flaggan --threads kan bara anges en gång.");
-    }
-    unsigned threads = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, threads);
-    if (text.empty() || error != std::errc() || stop != end || threads < 1 ||
-        threads > kMaxThreads) {
-        return fail("--threads behöver ett heltal från 1 till " + std::to_string(kMaxThreads) +
-                    ", inte " + inQuotes(text) + ".");
-    }
-    arguments.threads = threads;
-    return {};
-}
-
-Result<> setOption(const Option& option, Arguments& arguments) {
-    if (option.name == "--seed") {
-        return setSeed(option.value, arguments);
-    }
-    if (option.name == "--threads") {
-        return setThreads(option.value, arguments);
-    }
-    std::optional<std::string>& slot = *outputSlot(option.name, arguments);
-    if (slot) {
-        return fail("Flaggan " + option.name + " kan bara anges en gång.");
-    }
-    if (option.value.empty() || (option.name != "--output" && option.value == "-")) {
-        return fail("Flaggan " + option.name + " behöver ett filnamn.");
-    }
-    slot = option.value;
-    return {};
-}
-
-}  // namespace
-
-Result<Arguments> parseArguments(const std::vector<std::string>& args) {
-    Arguments arguments;
-    bool onlyFiles = false;
-    bool haveStands = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        Result<> taken;
-        if (onlyFiles || arg == "-" || !arg.starts_with("-")) {
-            taken = setStandFile(arg, haveStands, arguments);
-        } else if (arg == "--") {
-            onlyFiles = true;
-        } else if (arg == "--help" || arg == "-h") {
-            arguments.help = true;
-        } else if (Result<Option> option = readOption(args, i, arguments); !option) {
-            taken = option.error();
-        } else {
-            taken = setOption(*option, arguments);
-        }
-        if (!taken) {
-            return taken.error();
-        }
-    }
-    if (!arguments.help && !haveStands) {
-        return fail("Ange beståndsfilen.");
-    }
-    return arguments;
-}
-
-std::string helpText() {
-    return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
-           "                     [--table FIL] [--cycles FIL] [--compare FIL] BESTÅND.csv\n"
-           "\n"
-           "Beräknar bestånden i BESTÅND.csv, ett per rad och i tur och ordning, som i en och\n"
-           "samma körning av skrivbordsprogrammet, och sparar den fil som programmet då skulle\n"
-           "spara.\n"
-           "\n"
-           "BESTÅND.csv: en rubrikrad med kolumnernas namn, sedan ett bestånd per rad. Fälten\n"
-           "skiljs åt med ';' och får stå inom citattecken. UTF-8 eller Windows-1252.\n"
-           "Kolumner, i valfri ordning:\n"
-           "  totaltid, bonitet, areal, ranta, maxRing, variation, atervandel, berikning,\n"
-           "  cykTillAvv        talen, som i parameterfönstret\n"
-           "  tradslag          Tall, Gran eller Löv\n"
-           "  atgard            Kalavverkning eller Gallring och plockhuggning\n"
-           "  dia1 till dia10   trädens diametrar i cm (tom ruta: tom rad)\n"
-           "  avv1 till avv10   x för ett träd som avverkas direkt, annars tomt\n"
-           "En kolumn som saknas eller en tom ruta får fönstrets startvärde. Saknas alla dia-\n"
-           "och avv-kolumner får träden trädfönstrets startvärden (45 avverkas direkt, 35, 1, "
-           "1).\n"
-           "\n"
-           "Flaggor:\n"
-           "  --output FIL   skriv resultatet till FIL (en befintlig fil ersätts)\n"
-           "  --output -     skriv resultatet till standardutmatningen\n"
-           "                 Utan --output sparas det som nästa lediga ResultN.txt i den\n"
-           "                 aktuella mappen.\n"
-           "  --table FIL    skriv också en tabell (CSV med ';') med en rad per bestånd:\n"
-           "                 de ekonomiska resultaten, volymerna och avverkningarna\n"
-           "  --cycles FIL   skriv också varje bestånds cykler (CSV), en rad per cykel\n"
-           "  --compare FIL  skriv också varje bestånds nuvärde vid 0 till 10 cykler till\n"
-           "                 avverkning och 2, 3, 4 och 5 % ränta (CSV), en rad per bestånd\n"
-           "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
-           "                 att en körning kan upprepas exakt (annars från klockan)\n"
-           "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"
-           "                 blir desamma med hur många trådar som helst\n"
-           "  --help         visa den här hjälpen\n"
-           "\n"
-           "Decimaltecknet är de regionala inställningarnas (LC_ALL, LC_NUMERIC, LANG).\n"
-           "En rad som inte kan beräknas anges med sitt radnummer (rubrikraden är rad 1) på\n"
-           "standardfelet; de andra raderna beräknas ändå.\n"
-           "\n"
-           "Slutstatus: 0 när alla bestånd beräknades, 1 när någon rad inte kunde beräknas,\n"
-           "2 vid fel i kommandoraden eller i en fil (då skrivs ingen fil).\n";
-}
-
-char systemDecimalSeparator() {
-    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
-}
-
-namespace {
-
 // Prints a message on its own line in one write, so that a message never arrives in
 // pieces and many messages cost no more than they must.
 void printLine(std::FILE* out, const std::string& text) {
     const std::string line = text + '\n';
     std::fwrite(line.data(), 1, line.size(), out);
-}
-
-// What tells one state of the stand file from another: a change between the readings
-// means that something wrote the file meanwhile.
-struct FileState {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;             // bytes
-    std::int64_t modified = 0;  // ns since the epoch
-
-    bool operator==(const FileState&) const = default;
-};
-
-std::optional<FileState> stateOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        return std::nullopt;
-    }
-    return FileState{st.st_dev, st.st_ino, st.st_size,
-                     st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
 }
 
 struct StandSource {
@@ -764,6 +559,10 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
 
 }  // namespace
 
+char systemDecimalSeparator() {
+    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
+}
+
 int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
     // A long text (a stand's cycles over 32767 years) is mapped on its own and given back
     // when freed, instead of staying in the heap of the thread that made it: without a fixed
@@ -777,24 +576,6 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
     }
     return tally->refused > 0 ? kRowsRefused : kAllCalculated;
 }
-
-namespace {
-
-// A standard stream that is closed is held by /dev/null opened for reading, so that no file
-// of the run gets its number and writing to it fails instead of going into that file.
-void holdClosedStandardStreams() {
-    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        if (::fcntl(fd, F_GETFD) < 0) {
-            const int held = ::open("/dev/null", O_RDONLY);
-            if (held >= 0 && held != fd) {
-                ::dup2(held, fd);
-                ::close(held);
-            }
-        }
-    }
-}
-
-}  // namespace
 
 int batchMain(int argc, char** argv) {
     holdClosedStandardStreams();

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "batch/standfile.h"
 #include "base/result.h"
+#include "batch/standfile.h"
 
 namespace lodra::batch {
 

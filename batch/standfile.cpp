@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "base/quote.h"
-#include "calc/numberparse.h"
 #include "base/utf8.h"
+#include "calc/numberparse.h"
 #include "report/windows1252.h"
 
 namespace lodra::batch {

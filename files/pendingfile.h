@@ -23,6 +23,11 @@ using StepSeam = std::function<int()>;
 // A hidden name in folder ("folder/.lodra05-" and ten letters) that no file had a moment ago.
 std::string hiddenFileName(const std::string& folder);
 
+// Opens an unnamed file in folder; where the file system has none, a hidden named one,
+// whose name goes to named (or which is removed at once when named is null). -1 and errno
+// when neither can be made.
+int openUnnamed(const std::string& folder, mode_t mode, std::string* named);
+
 class PendingFile {
   public:
     PendingFile() = default;
@@ -55,12 +60,29 @@ class PendingFile {
     void discard();
 
   private:
-    Result<> openNamed(const std::string& what);
-
     std::string folder_;
     std::string namedPath_;  // the hidden name, where the file system has no unnamed files
     bool finished_ = false;
     mode_t mode_ = 0;
+    FdWriter writer_;
+};
+
+// An unnamed temporary file (in TMPDIR, else /tmp) that is written once and read back; like
+// a pending file it falls back to a hidden named one, removed at once.
+class SpoolFile {
+  public:
+    SpoolFile() = default;
+    SpoolFile(const SpoolFile&) = delete;
+    SpoolFile& operator=(const SpoolFile&) = delete;
+    ~SpoolFile();
+
+    Result<> create();
+    bool created() const { return writer_.fd() >= 0; }
+    FdWriter& writer() { return writer_; }
+    // Copies everything written so far to out.
+    Result<> copyTo(FdWriter& out);
+
+  private:
     FdWriter writer_;
 };
 

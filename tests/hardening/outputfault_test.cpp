@@ -122,7 +122,7 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
             ASSERT_EQ(std::system(("cd '" + folder.string() + "' && " + setting).c_str()), 0);
         }
         const std::vector<std::string> before = testfiles::fileNames(folder);
-        EXPECT_EQ(run(c.arguments, noTmp ? "TMPDIR=/saknas" : "timeout 20", c.redirection), 2);
+        EXPECT_EQ(run(c.arguments, noTmp ? "TMPDIR=/saknas" : "timeout 20 env", c.redirection), 2);
         std::string expected = "lodra05-batch: " + c.message + "\n";
         if (const std::size_t at = expected.find('@'); at != std::string::npos) {
             expected.replace(at, 1, folder.string());
@@ -171,10 +171,10 @@ TEST_F(OutputFault, StandFilesThatAreNotWhatTheySeem) {
          "Rad 2, kolumn totaltid: \"2\\050\" är inte ett tal.\n"
          "Inget bestånd kunde beräknas, så inget resultat skrevs.\n"},
         {"esc.csv",
-         "totaltid\n2\x1b]0;titel\x07\xe2\x80\xae"
+         "totaltid\n2\x1b[2J\x07\xe2\x80\xae"
          "50\n",
          1,
-         "Rad 2, kolumn totaltid: \"2\\x1b]0;titel\\x07\\u202e50\" är inte ett tal.\n"
+         "Rad 2, kolumn totaltid: \"2\\x1b[2J\\x07\\u202e50\" är inte ett tal.\n"
          "Inget bestånd kunde beräknas, så inget resultat skrevs.\n"},
         {"bom.csv", "\xef\xbb\xbf\xef\xbb\xbftotaltid\n250\n", 2,
          "lodra05-batch: Fel i beståndsfilen \"bom.csv\": Okänd kolumn \"\\ufefftotaltid\" i "

@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <optional>
@@ -18,25 +19,7 @@
 #include "files/outputcommit.h"
 #include "files/pendingfile.h"
 
-namespace lodra::batch {
-
-// An unnamed temporary file (in TMPDIR, else /tmp) that is written once and read back.
-class SpoolFile {
-  public:
-    SpoolFile() = default;
-    SpoolFile(const SpoolFile&) = delete;
-    SpoolFile& operator=(const SpoolFile&) = delete;
-    ~SpoolFile();
-
-    Result<> create();
-    bool created() const { return writer_.fd() >= 0; }
-    FdWriter& writer() { return writer_; }
-    // Copies everything written so far to out.
-    Result<> copyTo(FdWriter& out);
-
-  private:
-    FdWriter writer_;
-};
+namespace lodra {
 
 // Where an output goes, as found before the run.
 struct OutputTarget {
@@ -60,6 +43,21 @@ Result<OutputTarget> findTarget(const std::optional<std::string>& argument);
 
 // Standard output is open for writing (a closed one is refused before the run).
 Result<> standardOutputWritable();
+
+// What tells one state of a file from another: a change between two readings means that
+// something wrote the file meanwhile.
+struct FileState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;             // bytes
+    std::int64_t modified = 0;  // ns since the epoch
+    bool operator==(const FileState&) const = default;
+};
+std::optional<FileState> stateOf(const std::string& path);
+
+// A standard stream that is closed is held by /dev/null opened for reading, so that no file
+// of the run gets its number and writing to it fails instead of going into that file.
+void holdClosedStandardStreams();
 
 // Whether an output argument names standard output: "-", /dev/stdout, /dev/fd/1 or
 // /proc/self/fd/1.
@@ -124,4 +122,4 @@ Result<> finishAll(std::list<PlannedOutput>& outputs);
 Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
                    const std::function<void(const std::string&)>& savedNumbered);
 
-}  // namespace lodra::batch
+}  // namespace lodra

@@ -1,4 +1,4 @@
-#include "batch/outputfile.h"
+#include "files/outputfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,33 +14,11 @@
 #include "files/outputcommit.h"
 #include "files/resultfile.h"
 
-namespace lodra::batch {
+namespace lodra {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::size_t kChunkBytes = 1 << 16;
-
-std::string tempFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-}
-
-// An unnamed file in folder, or a named one removed at once where the file system has no
-// unnamed files.
-int openAnonymous(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) {
-        return fd;
-    }
-    std::string path = folder + "/lodra05-batch-spool-XXXXXX";
-    const int named = ::mkostemp(path.data(), O_CLOEXEC);
-    if (named >= 0) {
-        ::unlink(path.c_str());
-    }
-    return named;
-}
 
 Error cannotWrite(const std::string& shown, int error) {
     return systemFailure("skriva", shown, error);
@@ -119,65 +97,6 @@ Result<> standardOutputWritable() {
     return {};
 }
 
-SpoolFile::~SpoolFile() {
-    if (writer_.fd() >= 0) {
-        ::close(writer_.fd());
-    }
-}
-
-Result<> SpoolFile::create() {
-    const std::string folder = tempFolder();
-    const int fd = openAnonymous(folder);
-    if (fd < 0) {
-        return systemFailure("skapa en tillfällig fil i mappen", inQuotes(folder), errno);
-    }
-    writer_ = FdWriter(fd, "en tillfällig fil i mappen " + inQuotes(folder));
-    return {};
-}
-
-Result<> SpoolFile::copyTo(FdWriter& out) {
-    Result<> flushed = writer_.flush();
-    if (flushed) {
-        flushed = out.flush();
-    }
-    if (!flushed) {
-        return flushed;
-    }
-    // File to file inside the kernel, without passing the bytes through here. A pipe or a
-    // device, and any failure, go on through the buffer below, which words the error.
-    off_t offset = 0;
-    for (;;) {
-        const ssize_t n =
-            ::copy_file_range(writer_.fd(), &offset, out.fd(), nullptr, kChunkBytes * 16, 0);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n == 0) {
-            return {};
-        }
-        if (n < 0) {
-            break;
-        }
-    }
-    std::vector<char> chunk(kChunkBytes);
-    for (;;) {
-        const ssize_t n = ::pread(writer_.fd(), chunk.data(), chunk.size(), offset);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return fail("Kunde inte läsa en tillfällig fil.");
-        }
-        if (n == 0) {
-            return {};
-        }
-        offset += n;
-        if (Result<> written = out.write({chunk.data(), static_cast<std::size_t>(n)}); !written) {
-            return written;
-        }
-    }
-}
-
 Result<OutputTarget> findTarget(const std::optional<std::string>& argument) {
     if (!argument) {
         return numberedInCurrentFolder();
@@ -203,6 +122,27 @@ Result<OutputTarget> findTarget(const std::optional<std::string>& argument) {
     const std::string folder = fs::path(*argument).parent_path().string();
     target.folder = folder.empty() ? "." : folder;
     return target;
+}
+
+std::optional<FileState> stateOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return FileState{st.st_dev, st.st_ino, st.st_size,
+                     st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
+}
+
+void holdClosedStandardStreams() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) < 0) {
+            const int held = ::open("/dev/null", O_RDONLY);
+            if (held >= 0 && held != fd) {
+                ::dup2(held, fd);
+                ::close(held);
+            }
+        }
+    }
 }
 
 bool isStandardOutput(const std::string& argument) {
@@ -376,4 +316,4 @@ Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
     return {};
 }
 
-}  // namespace lodra::batch
+}  // namespace lodra
