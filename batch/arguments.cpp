@@ -6,22 +6,11 @@
 #include <charconv>
 
 #include "base/quote.h"
+#include "batch/outputtables.h"
 
 namespace lodra::batch {
 
 namespace {
-
-// The options that take a file, in the order of the outputs.
-struct FileOption {
-    const char* name;
-    std::optional<std::string> Arguments::*slot;
-};
-constexpr FileOption kFileOptions[] = {
-    {"output", &Arguments::output},
-    {"table", &Arguments::table},
-    {"cycles", &Arguments::cycles},
-    {"compare", &Arguments::compare},
-};
 
 // Arguments go through the parser as Latin-1, which keeps every byte of a file name.
 QString bytesIn(const std::string& bytes) {
@@ -103,17 +92,29 @@ Result<> readNumbers(const QCommandLineParser& parser, Arguments& arguments) {
     return {};
 }
 
+// The file of an output option, given at most once; only the result may go to "-".
+Result<> readFile(const QCommandLineParser& parser, const char* name, bool standardOutput,
+                  std::optional<std::string>& file) {
+    Result<std::optional<std::string>> value = onlyValue(parser, name);
+    if (!value) {
+        return value.error();
+    }
+    if (*value && ((*value)->empty() || (**value == "-" && !standardOutput))) {
+        return fail(std::string("Flaggan --") + name + " behöver ett filnamn.");
+    }
+    file = *value;
+    return {};
+}
+
 Result<> readFiles(const QCommandLineParser& parser, Arguments& arguments) {
-    for (const FileOption& option : kFileOptions) {
-        Result<std::optional<std::string>> value = onlyValue(parser, option.name);
-        if (!value) {
-            return value.error();
+    Result<> read = readFile(parser, "output", true, arguments.output);
+    for (const OutputTable& table : kOutputTables) {
+        if (read) {
+            read = readFile(parser, table.option, false, arguments.*table.path);
         }
-        const bool standardOutputAllowed = option.slot == &Arguments::output;
-        if (*value && ((*value)->empty() || (**value == "-" && !standardOutputAllowed))) {
-            return fail(std::string("Flaggan --") + option.name + " behöver ett filnamn.");
-        }
-        arguments.*option.slot = *value;
+    }
+    if (!read) {
+        return read;
     }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
@@ -132,8 +133,12 @@ Result<> readFiles(const QCommandLineParser& parser, Arguments& arguments) {
 Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const char* name : {"seed", "threads", "output", "table", "cycles", "compare"}) {
+    for (const char* name : {"seed", "threads", "output"}) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("N")));
+    }
+    for (const OutputTable& table : kOutputTables) {
+        parser.addOption(
+            QCommandLineOption(QString::fromLatin1(table.option), {}, QStringLiteral("FIL")));
     }
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
     QStringList list{QStringLiteral("lodra05-batch")};

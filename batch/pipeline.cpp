@@ -102,9 +102,11 @@ std::size_t bytesOf(const StandFile::Stand& stand, const StandOutputs& outputs) 
     std::size_t bytes = sizeof stand + sizeof outputs;
     for (const std::string* text :
          {&in.totaltid, &in.bonitet, &in.areal, &in.ranta, &in.maxRing, &in.variation,
-          &in.atervandel, &in.berikning, &in.cykTillAvv, &outputs.indata, &outputs.resultat,
-          &outputs.table, &outputs.cycles, &outputs.compare}) {
+          &in.atervandel, &in.berikning, &in.cykTillAvv, &outputs.indata, &outputs.resultat}) {
         bytes += text->capacity();
+    }
+    for (const std::string& table : outputs.tables) {
+        bytes += table.capacity();
     }
     for (const TreeRow& row : in.rows) {
         bytes += row.text.capacity();

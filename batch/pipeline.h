@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/result.h"
 #include "batch/standfile.h"
@@ -24,11 +25,9 @@ struct RowRefusal {
 // Everything one stand gives the outputs, made before any of it is written.
 struct StandOutputs {
     std::optional<RowRefusal> refusal;
-    std::string indata;    // Windows-1252; empty when refused
-    std::string resultat;  // Windows-1252; empty when refused
-    std::string table;     // the rows of each extra output asked for
-    std::string cycles;
-    std::string compare;
+    std::string indata;               // Windows-1252; empty when refused
+    std::string resultat;             // Windows-1252; empty when refused
+    std::vector<std::string> tables;  // the rows of each table, as kOutputTables orders them
 };
 
 // The bytes a stand takes while it is in flight: its fields, its outputs and their room.
