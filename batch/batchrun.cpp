@@ -610,7 +610,6 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
                   char decimalSeparator, StandOutputs& out) {
     const Extras extras(arguments);
     CalcOptions options;
-    options.decimalSeparator = decimalSeparator;
     options.random = &worker.clock;
     std::optional<SeededRandom> ownStream;  // with --seed: the stream of the row
     if (arguments.seed) {
@@ -739,6 +738,9 @@ Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments
                            char decimalSeparator, const RunStreams& streams) {
     const std::size_t threads = arguments.threads != 0 ? arguments.threads : defaultThreads();
     std::vector<Worker> workers(threads);
+    for (Worker& worker : workers) {
+        worker.session.decimalSeparator = decimalSeparator;
+    }
     std::vector<Chunk> chunks(threads == 1 ? 1 : threads * kChunksPerThread);
     // One thread calculates in the thread that reads and writes.
     ChunkPool pool(threads == 1 ? 0 : threads, chunks.size(),
