@@ -66,7 +66,7 @@ forLodra02::forLodra02(QWidget* parent)
             QString::fromUtf8(row.initial.data(), static_cast<qsizetype>(row.initial.size())));
     }
     // No folder has been chosen yet in this run.
-    sparaKatalog.clear();
+    sparaKatalog_.clear();
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
@@ -110,6 +110,11 @@ forCatalog* forLodra02::catalog() {
     if (!catalog_) {
         catalog_ = new forCatalog(*this);
         connect(catalog_, &forCatalog::closedThroughFrame, this, [this] { catalog_ = nullptr; });
+        // The chosen folder holds the results of the rest of the run, this one first.
+        connect(catalog_, &forCatalog::folderChosen, this, [this](const QString& folder) {
+            sparaKatalog_ = folder.toStdString();
+            resultat()->saveToFile();
+        });
     }
     return catalog_;
 }

@@ -47,7 +47,7 @@ class forLodra02 : public QWidget {
     // read them through this one instance.
     Session session;
     // The folder results are saved in; empty until chosen in this run.
-    std::string sparaKatalog;
+    const std::string& sparaKatalog() const { return sparaKatalog_; }
 
     // The other windows. Each is created on first use, unseen; the next use after it was
     // closed through its frame creates it afresh with its initial entries.
@@ -108,6 +108,7 @@ class forLodra02 : public QWidget {
     // Closes every other window and ends the program.
     void endProgram();
 
+    std::string sparaKatalog_;  // set by the folder chooser's folderChosen
     WindowLook look_;
     std::unique_ptr<Ui::forLodra02> ui;
     QPointer<forTradDiametrar> tradDiametrar_;
