@@ -15,6 +15,7 @@
 #include <array>
 #include <exception>
 
+#include "calc/parameters.h"
 #include "report/decimalseparator.h"
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
@@ -53,6 +54,10 @@ forLodra02::forLodra02(QWidget* parent)
       look_(programLook(QApplication::font(), decimalSeparator())),
       ui(std::make_unique<Ui::forLodra02>()) {
     look_.setUp(*ui, this);
+    for (const ParameterRow& row : kParameterTable) {
+        parameterEntry(row.field)->setText(
+            QString::fromUtf8(row.initial.data(), static_cast<qsizetype>(row.initial.size())));
+    }
     // No folder has been chosen yet in this run.
     sparaKatalog.clear();
 
@@ -132,20 +137,14 @@ forUtveckling* forLodra02::existingUtveckling() const {
 
 InputRecord forLodra02::inputRecord() {
     InputRecord input;
-    input.totaltid = fieldText(ui->txtTotaltid);
-    input.bonitet = fieldText(ui->txtBon);
-    input.areal = fieldText(ui->txtAreal);
-    input.ranta = fieldText(ui->txtRant);
-    input.maxRing = fieldText(ui->txtRing);
+    for (const ParameterRow& row : kParameterTable) {
+        input.*row.member = fieldText(parameterEntry(row.field));
+    }
     input.optTall = ui->optTall->isChecked();
     input.optGran = ui->optGran->isChecked();
     input.optLov = ui->optLov->isChecked();
-    input.variation = fieldText(ui->txtVari);
-    input.atervandel = fieldText(ui->txtAtervandel);
     input.optGallring = ui->optGallring->isChecked();
     input.optKalavv = ui->optKalavv->isChecked();
-    input.berikning = fieldText(ui->txtBerik);
-    input.cykTillAvv = fieldText(ui->txtCyktillavv);
     input.rows = tradDiametrar()->rows();
     return input;
 }
@@ -255,8 +254,8 @@ void forLodra02::showOutcome(const Outcome& outcome) {
     }
 }
 
-void forLodra02::focusRefused(const Refusal& refusal) {
-    const std::array<std::pair<InputField, QLineEdit*>, 9> fields = {{
+QLineEdit* forLodra02::parameterEntry(InputField field) const {
+    const std::array<std::pair<InputField, QLineEdit*>, kParameterTable.size()> entries = {{
         {InputField::totaltid, ui->txtTotaltid},
         {InputField::bonitet, ui->txtBon},
         {InputField::areal, ui->txtAreal},
@@ -267,17 +266,21 @@ void forLodra02::focusRefused(const Refusal& refusal) {
         {InputField::berikning, ui->txtBerik},
         {InputField::cykTillAvv, ui->txtCyktillavv},
     }};
+    for (const auto& [which, entry] : entries) {
+        if (which == field) {
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+void forLodra02::focusRefused(const Refusal& refusal) {
     QWidget* window = this;
-    QLineEdit* field = nullptr;
+    QLineEdit* field = parameterEntry(refusal.field);
     if (refusal.field == InputField::tree && refusal.row >= 1 &&
         refusal.row <= forTradDiametrar::kRows) {
         window = tradDiametrar();
         field = tradDiametrar()->txtDiam(refusal.row - 1);
-    }
-    for (const auto& [which, entry] : fields) {
-        if (which == refusal.field) {
-            field = entry;
-        }
     }
     if (field == nullptr) {
         return;

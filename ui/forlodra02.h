@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "base/refusal.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
 #include "session/session.h"
@@ -20,6 +21,7 @@ namespace Ui {
 class forLodra02;
 }
 
+class QLineEdit;
 class QProgressDialog;
 
 namespace lodra {
@@ -57,6 +59,8 @@ class forLodra02 : public QWidget {
 
     // The entries of this window and the ten tree rows, as the calculation reads them.
     InputRecord inputRecord();
+    // The entry of a parameter; null for a field that is no parameter.
+    QLineEdit* parameterEntry(InputField field) const;
 
     // The decimal separator of the user's regional settings, as the report writes it.
     static char decimalSeparator();
