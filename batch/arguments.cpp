@@ -122,7 +122,7 @@ Result<> readFiles(const QCommandLineParser& parser, Arguments& arguments) {
         return fail("Bara en beståndsfil kan anges (" + inQuotes(bytesOut(files[0])) + " och " +
                     inQuotes(bytesOut(files[1])) + ").");
     }
-    if (files.isEmpty() && !arguments.help) {
+    if (files.isEmpty() && !arguments.help && !arguments.version) {
         return fail("Ange beståndsfilen.");
     }
     arguments.stands = files.isEmpty() ? std::string() : bytesOut(files.front());
@@ -142,6 +142,7 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
             QCommandLineOption(QString::fromLatin1(table.option), {}, QStringLiteral("FIL")));
     }
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    parser.addOption(QCommandLineOption(QStringLiteral("version")));
     QStringList list{QStringLiteral("lodra05-batch")};
     for (const std::string& arg : args) {
         list.append(bytesIn(arg));
@@ -151,6 +152,7 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     }
     Arguments arguments;
     arguments.help = parser.isSet(QStringLiteral("help"));
+    arguments.version = parser.isSet(QStringLiteral("version"));
     Result<> read = readNumbers(parser, arguments);
     if (read) {
         read = readFiles(parser, arguments);
@@ -220,6 +222,7 @@ std::string helpText() {
            "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"
            "                 blir desamma med hur många trådar som helst\n"
            "  --help         visa den här hjälpen\n"
+           "  --version      visa programmets version\n"
            "\n"
            "Decimaltecknet är de regionala inställningarnas (LC_ALL, LC_NUMERIC, LANG).\n"
            "En rad som inte kan beräknas anges med sitt radnummer (rubrikraden är rad 1) på\n"

@@ -25,6 +25,7 @@
 #include "batch/standfile.h"
 #include "files/fdwriter.h"
 #include "files/outputfile.h"
+#include "lodra05/version.h"
 #include "report/decimalseparator.h"
 
 namespace lodra::batch {
@@ -129,6 +130,9 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
     PipelineLimits limits;
     limits.threads = arguments.threads != 0 ? arguments.threads : defaultThreads();
     std::vector<Worker> workers(limits.threads);
+    for (Worker& worker : workers) {
+        worker.session.decimalSeparator = decimalSeparator;
+    }
     RowWriter writer(outputs, streams, stands.standCount());
     std::optional<Error> readError;
     const Result<> done = runPipeline(
@@ -222,6 +226,10 @@ int batchMain(int argc, char** argv) {
     }
     if (arguments->help) {
         std::fputs(helpText().c_str(), stdout);
+        return std::fflush(stdout) == 0 ? kAllCalculated : kUsageOrFileError;
+    }
+    if (arguments->version) {
+        std::printf("lodra05-batch %s\n", kVersion);
         return std::fflush(stdout) == 0 ? kAllCalculated : kUsageOrFileError;
     }
     // A numbered file is named on standard output.

@@ -68,7 +68,6 @@ const std::array<OutputTable, 3> kOutputTables = {{
 void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,
                   char decimalSeparator, StandOutputs& out) {
     CalcOptions options;
-    options.decimalSeparator = decimalSeparator;
     options.random = &worker.clock;
     std::optional<SeededRandom> ownStream;  // with --seed: the stream of the row
     if (arguments.seed) {

@@ -30,6 +30,11 @@ namespace lodra {
 
 namespace {
 
+// The same rule as the batch tool's, so both give the same texts.
+char separatorOf(const QLocale& numbers) {
+    return reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
+}
+
 std::string fieldText(const QLineEdit* field) {
     return field->text().toStdString();
 }
@@ -51,7 +56,9 @@ std::string unexpectedFailure(const std::exception_ptr& escaped) {
 
 forLodra02::forLodra02(QWidget* parent)
     : QWidget(parent),
-      look_(programLook(QApplication::font(), decimalSeparator())),
+      numbers_(numberLocale()),
+      session(separatorOf(numbers_)),
+      look_(programLook(QApplication::font(), session.decimalSeparator)),
       ui(std::make_unique<Ui::forLodra02>()) {
     look_.setUp(*ui, this);
     for (const ParameterRow& row : kParameterTable) {
@@ -59,7 +66,7 @@ forLodra02::forLodra02(QWidget* parent)
             QString::fromUtf8(row.initial.data(), static_cast<qsizetype>(row.initial.size())));
     }
     // No folder has been chosen yet in this run.
-    sparaKatalog.clear();
+    sparaKatalog_.clear();
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
@@ -103,6 +110,11 @@ forCatalog* forLodra02::catalog() {
     if (!catalog_) {
         catalog_ = new forCatalog(*this);
         connect(catalog_, &forCatalog::closedThroughFrame, this, [this] { catalog_ = nullptr; });
+        // The chosen folder holds the results of the rest of the run, this one first.
+        connect(catalog_, &forCatalog::folderChosen, this, [this](const QString& folder) {
+            sparaKatalog_ = folder.toStdString();
+            resultat()->saveToFile();
+        });
     }
     return catalog_;
 }
@@ -113,7 +125,7 @@ forUtveckling* forLodra02::utveckling() {
         connect(utveckling_, &forUtveckling::closedThroughFrame, this,
                 [this] { utveckling_ = nullptr; });
         if (!shownRows_.empty()) {  // every calculation has a cycle
-            utveckling_->showCalculation(shownInput_, shownRows_, decimalSeparator());
+            utveckling_->showCalculation(shownInput_, shownRows_, numbers_);
         }
     }
     return utveckling_;
@@ -149,9 +161,16 @@ InputRecord forLodra02::inputRecord() {
     return input;
 }
 
+QLocale forLodra02::numberLocale() {
+    // A decimal point that the texts cannot write (not one printable ASCII character) is
+    // written '.', as the C locale does.
+    const QLocale system = QLocale::system();
+    return system.decimalPoint() == QString(QLatin1Char(separatorOf(system))) ? system
+                                                                              : QLocale::c();
+}
+
 char forLodra02::decimalSeparator() {
-    // The same rule as the batch tool's, so both give the same texts.
-    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
+    return separatorOf(numberLocale());
 }
 
 bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
@@ -177,7 +196,6 @@ void forLodra02::cmdBerakna_Click() {
     }
     const InputRecord input = inputRecord();
     CalcOptions options;
-    options.decimalSeparator = decimalSeparator();
     options.random = random_;
     options.cancel = &cancel_;
     options.cyclesDone = &cyclesDone_;
@@ -242,12 +260,12 @@ void forLodra02::showOutcome(const Outcome& outcome) {
         shownInput_ = calculated_;
         shownRows_ = record_.rows;
         if (utveckling_) {
-            utveckling_->showCalculation(shownInput_, shownRows_, decimalSeparator());
+            utveckling_->showCalculation(shownInput_, shownRows_, numbers_);
         }
     } else if (outcome.error().status != Status::Cancelled) {
-        showMessage(this,
-                    QString::fromStdString(windowMessage(outcome.error(), decimalSeparator())),
-                    QMessageBox::Warning);
+        showMessage(
+            this, QString::fromStdString(windowMessage(outcome.error(), session.decimalSeparator)),
+            QMessageBox::Warning);
         if (outcome.error().status == Status::Refused) {
             focusRefused(outcome.error().refusal);
         }

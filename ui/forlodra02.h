@@ -5,6 +5,7 @@
 // at most once.
 
 #include <QFutureWatcher>
+#include <QLocale>
 #include <QPointer>
 #include <QWidget>
 #include <atomic>
@@ -34,6 +35,10 @@ class forUtveckling;
 class forLodra02 : public QWidget {
     Q_OBJECT
 
+    // The number format, numberLocale() as the window was made; the session's decimal
+    // separator is this locale's. First, so that the session is made with it.
+    QLocale numbers_;
+
   public:
     explicit forLodra02(QWidget* parent = nullptr);
     ~forLodra02() override;
@@ -42,7 +47,7 @@ class forLodra02 : public QWidget {
     // read them through this one instance.
     Session session;
     // The folder results are saved in; empty until chosen in this run.
-    std::string sparaKatalog;
+    const std::string& sparaKatalog() const { return sparaKatalog_; }
 
     // The other windows. Each is created on first use, unseen; the next use after it was
     // closed through its frame creates it afresh with its initial entries.
@@ -62,7 +67,10 @@ class forLodra02 : public QWidget {
     // The entry of a parameter; null for a field that is no parameter.
     QLineEdit* parameterEntry(InputField field) const;
 
-    // The decimal separator of the user's regional settings, as the report writes it.
+    // The number format of the user's regional settings, decided once per window: the
+    // locale of the numbers the charts show, and the decimal separator the entries are read
+    // and the texts written with.
+    static QLocale numberLocale();
     static char decimalSeparator();
 
     // The font and the twips-to-pixels factor of every window of the run.
@@ -100,6 +108,7 @@ class forLodra02 : public QWidget {
     // Closes every other window and ends the program.
     void endProgram();
 
+    std::string sparaKatalog_;  // set by the folder chooser's folderChosen
     WindowLook look_;
     std::unique_ptr<Ui::forLodra02> ui;
     QPointer<forTradDiametrar> tradDiametrar_;
