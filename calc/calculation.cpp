@@ -5,8 +5,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "base/quote.h"
 #include "calc/numberparse.h"
-#include "calc/quote.h"
 
 namespace lodra {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "calc/inputrecord.h"
-#include "calc/result.h"
+#include "base/result.h"
 
 namespace lodra {
 
