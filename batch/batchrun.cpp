@@ -28,7 +28,9 @@
 #include "batch/chunkpool.h"
 #include "batch/outputfile.h"
 #include "batch/refusaltext.h"
+#include "batch/spreadtable.h"
 #include "batch/standfile.h"
+#include "batch/standspread.h"
 #include "batch/standtable.h"
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
@@ -119,6 +121,12 @@ std::optional<std::string>* outputSlot(const std::string& name, Arguments& argum
     if (name == "--cycles") {
         return &arguments.cycles;
     }
+    if (name == "--spread") {
+        return &arguments.spread;
+    }
+    if (name == "--measures") {
+        return &arguments.measures;
+    }
     return name == "--compare" ? &arguments.compare : nullptr;
 }
 
@@ -131,7 +139,7 @@ Result<Option> readOption(const std::vector<std::string>& args, std::size_t& i,
     if (eq != std::string::npos) {
         option = {arg.substr(0, eq), arg.substr(eq + 1)};
     }
-    if (option.name != "--seed" && option.name != "--threads" &&
+    if (option.name != "--seed" && option.name != "--threads" && option.name != "--runs" &&
         !outputSlot(option.name, arguments)) {
         return fail("Okänd flagga " + inQuotes(arg) + ".");
     }
@@ -175,12 +183,30 @@ Result<> setThreads(const std::string& text, Arguments& arguments) {
     return {};
 }
 
+Result<> setRuns(const std::string& text, Arguments& arguments) {
+    if (arguments.runs != 0) {
+        return fail("Flaggan --runs kan bara anges en gång.");
+    }
+    int runs = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, runs);
+    if (text.empty() || error != std::errc() || stop != end || runs < kMinSpreadRuns ||
+        runs > kMaxSpreadRuns) {
+        return fail("--runs behöver ett heltal från 1 till 100000, inte " + inQuotes(text) + ".");
+    }
+    arguments.runs = runs;
+    return {};
+}
+
 Result<> setOption(const Option& option, Arguments& arguments) {
     if (option.name == "--seed") {
         return setSeed(option.value, arguments);
     }
     if (option.name == "--threads") {
         return setThreads(option.value, arguments);
+    }
+    if (option.name == "--runs") {
+        return setRuns(option.value, arguments);
     }
     std::optional<std::string>& slot = *outputSlot(option.name, arguments);
     if (slot) {
@@ -225,7 +251,8 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
 
 std::string helpText() {
     return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
-           "                     [--table FIL] [--cycles FIL] [--compare FIL] BESTÅND.csv\n"
+           "                     [--table FIL] [--cycles FIL] [--compare FIL]\n"
+           "                     [--measures FIL] [--spread FIL [--runs N]] BESTÅND.csv\n"
            "\n"
            "Beräknar bestånden i BESTÅND.csv, ett per rad och i tur och ordning, som i en och\n"
            "samma körning av skrivbordsprogrammet, och sparar den fil som programmet då skulle\n"
@@ -254,6 +281,12 @@ std::string helpText() {
            "  --cycles FIL   skriv också varje bestånds cykler (CSV), en rad per cykel\n"
            "  --compare FIL  skriv också varje bestånds nuvärde vid 0 till 10 cykler till\n"
            "                 avverkning och 2, 3, 4 och 5 % ränta (CSV), en rad per bestånd\n"
+           "  --measures FIL skriv också samma nuvärden med gallring och plockhuggning och\n"
+           "                 med kalavverkning, och det bästa paret vid varje ränta (CSV)\n"
+           "  --spread FIL   skriv också varje bestånds spridning: beståndet beräknat en gång\n"
+           "                 per körning med slumpvis ändring av diametern, medelvärde,\n"
+           "                 standardavvikelse och percentiler (CSV), en rad per bestånd\n"
+           "  --runs N       körningar per bestånd i --spread, 1 till 100000 (annars 1000)\n"
            "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
            "                 att en körning kan upprepas exakt (annars från klockan)\n"
            "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"
@@ -360,6 +393,8 @@ Result<> checkDistinct(const Arguments& arguments) {
         {&arguments.table, "Tabellen", "tabellen"},
         {&arguments.cycles, "Cykeltabellen", "cykeltabellen"},
         {&arguments.compare, "Jämförelsen", "jämförelsen"},
+        {&arguments.spread, "Spridningen", "spridningen"},
+        {&arguments.measures, "Åtgärdsjämförelsen", "åtgärdsjämförelsen"},
     };
     for (std::size_t i = 0; i < std::size(outputs); ++i) {
         const NamedOutput& a = outputs[i];
@@ -412,6 +447,8 @@ struct RunSpools {
     RunPart table;     // the table's rows, when asked for
     RunPart cycles;    // the cycle table's rows, when asked for
     RunPart compare;   // the comparison rows, when asked for
+    RunPart spread;    // the spread rows, when asked for
+    RunPart measures;  // the rows of both measures, when asked for
 };
 
 // The extra outputs asked for, each a table with a row (or rows) per stand.
@@ -419,11 +456,15 @@ struct Extras {
     bool table = false;
     bool cycles = false;
     bool compare = false;
+    bool spread = false;
+    bool measures = false;
 
     explicit Extras(const Arguments& arguments)
         : table(arguments.table.has_value()),
           cycles(arguments.cycles.has_value()),
-          compare(arguments.compare.has_value()) {}
+          compare(arguments.compare.has_value()),
+          spread(arguments.spread.has_value()),
+          measures(arguments.measures.has_value()) {}
 };
 
 // Each part asked for, with its header and whether it may go straight into its output.
@@ -443,6 +484,12 @@ std::vector<PartPlan> partsAskedFor(RunSpools& spools, const Extras& extras) {
     }
     if (extras.compare) {
         parts.push_back({&spools.compare, compareHeader(), true});
+    }
+    if (extras.spread) {
+        parts.push_back({&spools.spread, spreadHeader(), true});
+    }
+    if (extras.measures) {
+        parts.push_back({&spools.measures, measuresHeader(), true});
     }
     return parts;
 }
@@ -469,9 +516,9 @@ Result<> connectParts(const std::vector<PartPlan>& parts) {
 Result<std::list<PlannedOutput>> planOutputs(const Arguments& arguments, RunSpools& spools) {
     std::list<PlannedOutput> outputs;
     const std::pair<const std::optional<std::string>*, RunPart*> tables[] = {
-        {&arguments.table, &spools.table},
-        {&arguments.cycles, &spools.cycles},
-        {&arguments.compare, &spools.compare},
+        {&arguments.table, &spools.table},       {&arguments.cycles, &spools.cycles},
+        {&arguments.compare, &spools.compare},   {&arguments.spread, &spools.spread},
+        {&arguments.measures, &spools.measures},
     };
     for (const auto& [argument, part] : tables) {
         if (!*argument) {
@@ -515,6 +562,8 @@ struct Tally {
 struct RowRefusal {
     std::string text;          // for the table's message cell
     const char* joint = ": ";  // between "Rad N" and the text on standard error
+    bool stopped = false;      // the entries were taken: the outputs that calculate the
+                               // stand again (comparisons, spread) still do
 };
 
 std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& stand,
@@ -525,7 +574,8 @@ std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& st
     try {
         const Outcome outcome = session.berakna(stand.input, options);
         if (!outcome.ok()) {
-            return RowRefusal{refusalText(outcome.error()), afterRow(outcome.error())};
+            return RowRefusal{refusalText(outcome.error()), afterRow(outcome.error()),
+                              outcome.error().status == Status::Stopped};
         }
     } catch (const std::exception&) {
         return RowRefusal{"Beräkningen kunde inte slutföras."};
@@ -542,6 +592,8 @@ struct StandOutputs {
     std::string table;     // the rows of each extra output asked for
     std::string cycles;
     std::string compare;
+    std::string spread;
+    std::string measures;
 };
 
 // What one worker thread keeps from stand to stand.
@@ -567,7 +619,8 @@ std::string comparisonRow(const StandFile::Stand& stand, const Arguments& argume
     }
 }
 
-// The extra outputs of a refused stand.
+// The extra outputs of a refused stand; those that calculate the stand again only when
+// its entries were refused.
 void refusedRows(const StandFile::Stand& stand, const Extras& extras, StandOutputs& out) {
     const std::string& text = out.refusal->text;
     if (extras.table) {
@@ -576,8 +629,35 @@ void refusedRows(const StandFile::Stand& stand, const Extras& extras, StandOutpu
     if (extras.cycles) {
         out.cycles = cyclesRefusedRow(stand.row, text);
     }
+    if (out.refusal->stopped) {
+        return;
+    }
     if (extras.compare) {
         out.compare = compareRefusedRow(stand.row, text);
+    }
+    if (extras.spread) {
+        out.spread = spreadRefusedRow(stand.row, text);
+    }
+    if (extras.measures) {
+        out.measures = measuresRefusedRow(stand.row, text);
+    }
+}
+
+// The outputs that calculate the stand again, each cell or run on its own.
+void recalculatedRows(const StandFile::Stand& stand, const Arguments& arguments,
+                      char decimalSeparator, StandOutputs& out) {
+    const Extras extras(arguments);
+    if (extras.compare) {
+        out.compare = comparisonRow(stand, arguments, decimalSeparator);
+    }
+    if (extras.spread) {
+        out.spread = spreadStandRow(stand.row, stand.input, baseSeed(arguments.seed, stand.row),
+                                    arguments.runs != 0 ? arguments.runs : kDefaultSpreadRuns,
+                                    decimalSeparator);
+    }
+    if (extras.measures) {
+        out.measures = measuresStandRow(stand.row, stand.input, baseSeed(arguments.seed, stand.row),
+                                        decimalSeparator);
     }
 }
 
@@ -594,13 +674,17 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
     }
     worker.record.rows.clear();
     options.cycleRecord = extras.cycles ? &worker.record : nullptr;
-    for (std::string* text : {&out.indata, &out.resultat, &out.table, &out.cycles, &out.compare}) {
+    for (std::string* text : {&out.indata, &out.resultat, &out.table, &out.cycles, &out.compare,
+                              &out.spread, &out.measures}) {
         text->clear();
     }
     Session& session = worker.session;
     out.refusal = calculate(session, stand, options);
     if (out.refusal) {
         refusedRows(stand, extras, out);
+        if (out.refusal->stopped) {
+            recalculatedRows(stand, arguments, decimalSeparator, out);
+        }
         return;
     }
     appendWindows1252(out.indata, session.prIndata);
@@ -613,18 +697,17 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
     if (extras.cycles) {
         out.cycles = cyclesRows(stand.row, worker.record.rows, decimalSeparator);
     }
-    if (extras.compare) {
-        out.compare = comparisonRow(stand, arguments, decimalSeparator);
-    }
+    recalculatedRows(stand, arguments, decimalSeparator, out);
 }
 
 // Writes one stand's part of every output to the spools (an output not asked for has
 // nothing to write).
 Result<> spoolStand(const StandOutputs& stand, RunSpools& spools) {
     const std::pair<RunPart*, const std::string*> parts[] = {
-        {&spools.indata, &stand.indata},   {&spools.resultat, &stand.resultat},
-        {&spools.table, &stand.table},     {&spools.cycles, &stand.cycles},
-        {&spools.compare, &stand.compare},
+        {&spools.indata, &stand.indata},     {&spools.resultat, &stand.resultat},
+        {&spools.table, &stand.table},       {&spools.cycles, &stand.cycles},
+        {&spools.compare, &stand.compare},   {&spools.spread, &stand.spread},
+        {&spools.measures, &stand.measures},
     };
     for (const auto& [spool, bytes] : parts) {
         if (bytes->empty()) {
