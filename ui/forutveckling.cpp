@@ -8,10 +8,10 @@
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <random>
 
 #include "files/resultfile.h"
@@ -207,16 +207,15 @@ void forUtveckling::showComparison() {
                 QString::fromStdString(grid.stopped);
     }
     ui->lblJamforelse->setText(text);
-    // The tables as wide as their columns, the chart takes the rest.
-    QList<int> widths;
+    // The grids as tall as their rows, the chart below takes the rest.
     for (QTableView* table : {ui->tblJamforelse, ui->tblJamforelseKal}) {
         table->resizeColumnsToContents();
-        widths << table->verticalHeader()->sizeHint().width() +
-                      table->horizontalHeader()->length() + table->frameWidth() * 2 +
-                      table->verticalScrollBar()->sizeHint().width() + 24;
+        table->resizeRowsToContents();
+        table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
+                                table->verticalHeader()->length() + table->frameWidth() * 2 + 2);
     }
-    widths << ui->splJamforelse->width() - widths[0] - widths[1];
-    ui->splJamforelse->setSizes(widths);
+    const int gridsHeight = ui->panJamforelse->minimumSizeHint().height();
+    ui->splJamforelse->setSizes({gridsHeight, ui->splJamforelse->height() - gridsHeight});
     replaceChart(ui->chvJamforelse, comparisonChart(grid, separator_));
 }
 

@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QHeaderView>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>
@@ -72,11 +73,18 @@ SpreadPage::SpreadPage(Ui::forUtveckling& ui, QWidget* window) : ui_(ui), window
         {QStringLiteral("Medel"), QStringLiteral("Standardavvikelse"), QStringLiteral("Min"),
          QStringLiteral("P5"), QStringLiteral("P10"), QStringLiteral("P50"), QStringLiteral("P90"),
          QStringLiteral("P95"), QStringLiteral("Max")});
-    table->setHorizontalHeaderLabels({QStringLiteral("Nuvärde (kr/ha)"),
-                                      QStringLiteral("År mellan avverkningarna"),
-                                      QStringLiteral("Volym/avverkning (m3sk/ha)")});
-    table->horizontalHeader()->setDefaultAlignment(
-        Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    table->setHorizontalHeaderLabels({QStringLiteral("Nuvärde\n(kr/ha)"),
+                                      QStringLiteral("År mellan\navverkningarna"),
+                                      QStringLiteral("Volym/avverkning\n(m3sk/ha)")});
+    table->resizeColumnsToContents();
+    // The seed's 20 digits in view, the table as wide as its columns, the chart the rest.
+    ui_.txtFro->setMinimumWidth(
+        ui_.txtFro->fontMetrics().horizontalAdvance(QStringLiteral("18446744073709551615")) +
+        ui_.txtFro->fontMetrics().averageCharWidth() * 3);
+    table->setMinimumWidth(table->verticalHeader()->sizeHint().width() +
+                           table->horizontalHeader()->length() + table->frameWidth() * 2 + 4);
+    ui_.splSpridning->setStretchFactor(0, 0);
+    ui_.splSpridning->setStretchFactor(1, 1);
     ui_.chvSpridning->setRenderHint(QPainter::Antialiasing);
     clear(kPrompt);
     setRunning(false);
