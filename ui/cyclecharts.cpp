@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "report/decimalseparator.h"
-
 namespace lodra {
 
 namespace {
@@ -44,28 +42,20 @@ double niceStep(double range, int intervals) {
     }
 }
 
-QChart* newChart(char decimalSeparator) {
+QChart* newChart(const QLocale& numbers) {
     auto* chart = new QChart();
     chart->setLocalizeNumbers(true);
-    chart->setLocale(axisLocale(decimalSeparator));
+    QLocale axes = numbers;
+    axes.setNumberOptions(axes.numberOptions() | QLocale::OmitGroupSeparator);
+    chart->setLocale(axes);
     chart->legend()->setAlignment(Qt::AlignBottom);
     return chart;
 }
 
 }  // namespace
 
-QLocale axisLocale(char decimalSeparator) {
-    QLocale locale = QLocale::system();
-    if (reportDecimalSeparator(locale.decimalPoint().toStdU16String()) != decimalSeparator) {
-        locale =
-            decimalSeparator == ',' ? QLocale(QLocale::Swedish, QLocale::Sweden) : QLocale::c();
-    }
-    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return locale;
-}
-
-QChart* developmentChart(const std::vector<CycleRow>& rows, char decimalSeparator) {
-    QChart* chart = newChart(decimalSeparator);
+QChart* developmentChart(const std::vector<CycleRow>& rows, const QLocale& numbers) {
+    QChart* chart = newChart(numbers);
     auto* volume = new QLineSeries(chart);
     volume->setName(QStringLiteral("Volym (m3sk/ha)"));
     auto* fellings = new QScatterSeries(chart);
@@ -112,8 +102,8 @@ QChart* developmentChart(const std::vector<CycleRow>& rows, char decimalSeparato
     return chart;
 }
 
-QChart* comparisonChart(const MeasureComparison& comparison, char decimalSeparator) {
-    QChart* chart = newChart(decimalSeparator);
+QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numbers) {
+    QChart* chart = newChart(numbers);
     QValueAxis* intervals = axis(chart, QStringLiteral("Cykler till avverkning"), Qt::AlignBottom);
     intervals->setRange(0, ComparisonGrid::kIntervals - 1);
     intervals->setTickCount(ComparisonGrid::kIntervals);
@@ -186,8 +176,8 @@ void markAt(QChart* chart, const QString& name, double x, double top, QColor col
 
 }  // namespace
 
-QChart* spreadChart(const Spread& spread, std::optional<double> latest, char decimalSeparator) {
-    QChart* chart = newChart(decimalSeparator);
+QChart* spreadChart(const Spread& spread, std::optional<double> latest, const QLocale& numbers) {
+    QChart* chart = newChart(numbers);
     const SpreadStatistics& stats = spread.nuvarde;
     QValueAxis* xAxis = axis(chart, QStringLiteral("Nuvärde (kr/ha)"), Qt::AlignBottom);
     xAxis->setLabelFormat(QStringLiteral("%.0f"));

@@ -16,21 +16,19 @@ class QChart;
 
 namespace lodra {
 
-// A locale whose decimal separator is the report's and that never groups digits, for the
-// numbers on the axes.
-QLocale axisLocale(char decimalSeparator);
-
 // Volume (m3sk/ha) at each cycle's start and after its five years, the fellings marked at
-// the cycle ends, and the annual ring (mm) on a second axis. The caller owns the chart.
-QChart* developmentChart(const std::vector<CycleRow>& rows, char decimalSeparator);
+// the cycle ends, and the annual ring (mm) on a second axis; the axes write numbers as the
+// locale numbers does, without digit grouping. The caller owns the chart.
+QChart* developmentChart(const std::vector<CycleRow>& rows, const QLocale& numbers);
 
 // Present value (kr/ha) against the felling interval, one line per measure and rate
-// (clear-felling dashed), the best pair of each rate marked. The caller owns the chart.
-QChart* comparisonChart(const MeasureComparison& comparison, char decimalSeparator);
+// (clear-felling dashed), the best pair of each rate marked, its numbers as
+// developmentChart's. The caller owns the chart.
+QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numbers);
 
 // The present values of a spread's completed runs in about 30 bins, with lines at the
-// latest calculation's value (when given) and at P10, P50 and P90. The caller owns the
-// chart.
-QChart* spreadChart(const Spread& spread, std::optional<double> latest, char decimalSeparator);
+// latest calculation's value (when given) and at P10, P50 and P90, its numbers as
+// developmentChart's. The caller owns the chart.
+QChart* spreadChart(const Spread& spread, std::optional<double> latest, const QLocale& numbers);
 
 }  // namespace lodra

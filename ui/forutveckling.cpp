@@ -16,6 +16,7 @@
 
 #include "files/resultfile.h"
 #include "report/cyclecsv.h"
+#include "report/decimalseparator.h"
 #include "report/spreadcsv.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
@@ -89,17 +90,18 @@ forUtveckling::~forUtveckling() {
 }
 
 void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                                    char decimalSeparator, double nuvarde) {
+                                    const QLocale& numbers, double nuvarde) {
     stopComparison();
-    spread_->setCalculation(input, nuvarde, decimalSeparator);
+    spread_->setCalculation(input, nuvarde, numbers);
     input_ = input;
     haveInput_ = true;
-    separator_ = decimalSeparator;
-    replaceChart(ui->chvUtveckling, developmentChart(rows, decimalSeparator));
-    cycles_->setRows(std::move(rows), decimalSeparator);
+    numbers_ = numbers;
+    separator_ = reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
+    replaceChart(ui->chvUtveckling, developmentChart(rows, numbers_));
+    cycles_->setRows(std::move(rows), separator_);
     ui->tblCykler->resizeColumnsToContents();
     for (ComparisonModel* model : comparison_) {
-        model->setComparison(std::nullopt, decimalSeparator);
+        model->setComparison(std::nullopt, separator_);
     }
     replaceChart(ui->chvJamforelse, new QChart());
     ui->lblJamforelse->setText(kPrompt);
@@ -216,7 +218,7 @@ void forUtveckling::showComparison() {
     }
     const int gridsHeight = ui->panJamforelse->minimumSizeHint().height();
     ui->splJamforelse->setSizes({gridsHeight, ui->splJamforelse->height() - gridsHeight});
-    replaceChart(ui->chvJamforelse, comparisonChart(grid, separator_));
+    replaceChart(ui->chvJamforelse, comparisonChart(grid, numbers_));
 }
 
 bool forUtveckling::comparisonShown() const {

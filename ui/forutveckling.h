@@ -5,6 +5,7 @@
 // rates, and the spread of the present value under random growth.
 
 #include <QFutureWatcher>
+#include <QLocale>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -40,12 +41,12 @@ class forUtveckling : public QWidget {
     ~forUtveckling() override;
 
     // Shows a calculation: the entries it was made from (the comparison and the spread
-    // start from them), its cycle rows (CalcOptions::cycleRecord), the decimal separator of
-    // its texts and its present value (kr/ha, marked in the spread's histogram). A
-    // comparison or spread that runs is stopped, and one shown is taken away: it was of
-    // other entries.
+    // start from them), its cycle rows (CalcOptions::cycleRecord), the locale of its
+    // numbers, whose decimal separator its texts have, and its present value (kr/ha, marked
+    // in the spread's histogram). A comparison or spread that runs is stopped, and one
+    // shown is taken away: it was of other entries.
     void showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                         char decimalSeparator, double nuvarde);
+                         const QLocale& numbers, double nuvarde);
 
     const CycleModel& cycleModel() const { return *cycles_; }
     // The grid of a measure (MeasureComparison::Measure).
@@ -89,7 +90,8 @@ class forUtveckling : public QWidget {
     SpreadPage* spread_;
     InputRecord input_;
     bool haveInput_ = false;
-    char separator_ = '.';
+    QLocale numbers_ = QLocale::c();
+    char separator_ = '.';  // the texts', of numbers_
 
     bool comparing_ = false;
     std::atomic<bool> cancel_{false};

@@ -12,6 +12,7 @@
 #include <numeric>
 #include <random>
 
+#include "report/decimalseparator.h"
 #include "report/numbertext.h"
 #include "ui/cyclecharts.h"
 #include "ui/messages.h"
@@ -101,11 +102,12 @@ SpreadPage::~SpreadPage() {
     watcher_.waitForFinished();
 }
 
-void SpreadPage::setCalculation(const InputRecord& input, double nuvarde, char decimalSeparator) {
+void SpreadPage::setCalculation(const InputRecord& input, double nuvarde, const QLocale& numbers) {
     stop();
     input_ = input;
     latest_ = nuvarde;
-    separator_ = decimalSeparator;
+    numbers_ = numbers;
+    separator_ = reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
     clear(kPrompt);
     setRunning(false);
 }
@@ -226,7 +228,7 @@ void SpreadPage::showSpread() {
                 .arg(QString::fromStdString(patternText(nuvarde.min, "######0", separator_))));
     }
     QChart* old = ui_.chvSpridning->chart();
-    ui_.chvSpridning->setChart(spreadChart(spread, latest_, separator_));
+    ui_.chvSpridning->setChart(spreadChart(spread, latest_, numbers_));
     delete old;
 }
 

@@ -5,6 +5,7 @@
 // histogram of their present values.
 
 #include <QFutureWatcher>
+#include <QLocale>
 #include <QObject>
 #include <QThreadPool>
 #include <QTimer>
@@ -31,9 +32,9 @@ class SpreadPage : public QObject {
     SpreadPage(Ui::forUtveckling& ui, QWidget* window);
     ~SpreadPage() override;
 
-    // The calculation the runs start from and its present value. A spread that runs is
-    // stopped and one shown is taken away.
-    void setCalculation(const InputRecord& input, double nuvarde, char decimalSeparator);
+    // The calculation the runs start from, its present value and the locale of its numbers. A
+    // spread that runs is stopped and one shown is taken away.
+    void setCalculation(const InputRecord& input, double nuvarde, const QLocale& numbers);
     // Stops a spread that runs; nothing is shown of it.
     void stop();
 
@@ -57,8 +58,9 @@ class SpreadPage : public QObject {
     Ui::forUtveckling& ui_;
     QWidget* window_;
     InputRecord input_;
-    std::optional<double> latest_;  // kr/ha, of the calculation shown
-    char separator_ = '.';
+    std::optional<double> latest_;    // kr/ha, of the calculation shown
+    QLocale numbers_ = QLocale::c();  // of the charts
+    char separator_ = '.';            // the texts', of numbers_
     std::optional<Spread> shown_;
 
     bool running_ = false;

@@ -44,7 +44,7 @@ std::vector<CycleRow> rowsOf(const InputRecord& input, char separator) {
     lodra::Session session;
     lodra::CycleRecord record;
     lodra::CalcOptions options;
-    options.decimalSeparator = separator;
+    session.decimalSeparator = separator;
     options.cycleRecord = &record;
     if (!session.berakna(input, options).ok()) {
         return {};
@@ -106,7 +106,9 @@ class ForUtvecklingTest : public QObject {
     QString path(const QString& name) const { return temporary->filePath(name); }
 
     void show(const InputRecord& input, char separator, double nuvarde = 157661) {
-        window->showCalculation(input, rowsOf(input, separator), separator, nuvarde);
+        window->showCalculation(input, rowsOf(input, separator),
+                                separator == ',' ? QLocale(QLocale::Swedish) : QLocale::c(),
+                                nuvarde);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -350,7 +352,7 @@ class ForUtvecklingTest : public QObject {
         // At 2 % the long horizon does not overflow: the runs take long enough to stop.
         InputRecord slow = withHorizon("32000", "100");
         slow.ranta = "2";
-        window->showCalculation(slow, {}, '.', 0);
+        window->showCalculation(slow, {}, QLocale::c(), 0);
         window->show();
         openSpreadPage();
         for (const char* bad : {"abc", "-1", "18446744073709551616", ""}) {
@@ -378,7 +380,7 @@ class ForUtvecklingTest : public QObject {
     // A long horizon with a wide ring search: "Avbryt" stops the comparison, which then
     // shows nothing.
     void cancelsTheComparison() {
-        window->showCalculation(withHorizon("32000", "100"), {}, '.', 0);
+        window->showCalculation(withHorizon("32000", "100"), {}, QLocale::c(), 0);
         window->show();
         QSignalSpy ended(window.get(), &forUtveckling::comparisonEnded);
         click(window.get(), "cmdJamfor");
@@ -401,7 +403,7 @@ class ForUtvecklingTest : public QObject {
         QCOMPARE(window->comparisonModel(1).rowCount(), 0);
         QCOMPARE(window->cycleModel().rowCount(), 4);
 
-        window->showCalculation(withHorizon("32000", "100"), {}, '.', 0);
+        window->showCalculation(withHorizon("32000", "100"), {}, QLocale::c(), 0);
         click(window.get(), "cmdJamfor");
         QVERIFY(window->isComparing());
         show(InputRecord{}, '.');
@@ -415,7 +417,7 @@ class ForUtvecklingTest : public QObject {
     void closedThroughFrameWhileComparing() {
         QPointer<forUtveckling> own = new forUtveckling(designedLook());
         QSignalSpy closed(own.data(), &forUtveckling::closedThroughFrame);
-        own->showCalculation(withHorizon("32000", "100"), {}, '.', 0);
+        own->showCalculation(withHorizon("32000", "100"), {}, QLocale::c(), 0);
         own->show();
         click(own, "cmdJamfor");
         QVERIFY(own->isComparing());
