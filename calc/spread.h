@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "calc/inputrecord.h"
 #include "base/result.h"
+#include "calc/inputrecord.h"
 
 namespace lodra {
 
