@@ -25,6 +25,7 @@ struct Arguments {
     int runs = 0;                         // runs of each spread; 0: the default
     unsigned threads = 0;                 // threads that calculate; 0: one per core
     bool help = false;
+    bool version = false;
 };
 
 // The most threads --threads takes, and the most a run uses by default.
