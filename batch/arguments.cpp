@@ -8,6 +8,7 @@
 #include "base/quote.h"
 #include "batch/outputtables.h"
 #include "calc/parameters.h"
+#include "calc/spread.h"
 
 namespace lodra::batch {
 
@@ -90,6 +91,18 @@ Result<> readNumbers(const QCommandLineParser& parser, Arguments& arguments) {
         }
         arguments.threads = *count;
     }
+    Result<std::optional<std::string>> runs = onlyValue(parser, "runs");
+    if (!runs) {
+        return runs.error();
+    }
+    if (*runs) {
+        const std::optional<int> count = wholeNumber<int>(**runs);
+        if (!count || *count < kMinSpreadRuns || *count > kMaxSpreadRuns) {
+            return fail("--runs behöver ett heltal från 1 till 100000, inte " + inQuotes(**runs) +
+                        ".");
+        }
+        arguments.runs = *count;
+    }
     return {};
 }
 
@@ -134,7 +147,7 @@ Result<> readFiles(const QCommandLineParser& parser, Arguments& arguments) {
 Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const char* name : {"seed", "threads", "output"}) {
+    for (const char* name : {"seed", "threads", "runs", "output"}) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("N")));
     }
     for (const OutputTable& table : kOutputTables) {
@@ -189,7 +202,8 @@ std::string parameterColumnsHelp() {
 
 std::string helpText() {
     return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
-           "                     [--table FIL] [--cycles FIL] [--compare FIL] BESTÅND.csv\n"
+           "                     [--table FIL] [--cycles FIL] [--compare FIL]\n"
+           "                     [--measures FIL] [--spread FIL [--runs N]] BESTÅND.csv\n"
            "\n"
            "Beräknar bestånden i BESTÅND.csv, ett per rad och i tur och ordning, som i en och\n"
            "samma körning av skrivbordsprogrammet, och sparar den fil som programmet då skulle\n"
@@ -217,6 +231,12 @@ std::string helpText() {
            "  --cycles FIL   skriv också varje bestånds cykler (CSV), en rad per cykel\n"
            "  --compare FIL  skriv också varje bestånds nuvärde vid 0 till 10 cykler till\n"
            "                 avverkning och 2, 3, 4 och 5 % ränta (CSV), en rad per bestånd\n"
+           "  --measures FIL skriv också samma nuvärden med gallring och plockhuggning och\n"
+           "                 med kalavverkning, och det bästa paret vid varje ränta (CSV)\n"
+           "  --spread FIL   skriv också varje bestånds spridning: beståndet beräknat en gång\n"
+           "                 per körning med slumpvis ändring av diametern, medelvärde,\n"
+           "                 standardavvikelse och percentiler (CSV), en rad per bestånd\n"
+           "  --runs N       körningar per bestånd i --spread, 1 till 100000 (annars 1000)\n"
            "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
            "                 att en körning kan upprepas exakt (annars från klockan)\n"
            "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"

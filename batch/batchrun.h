@@ -15,13 +15,16 @@
 namespace lodra::batch {
 
 struct Arguments {
-    std::string stands;                  // the stand file
-    std::optional<std::uint64_t> seed;   // each row draws from a stream seeded from it
-    std::optional<std::string> output;   // "-" for standard output; none: numbered file
-    std::optional<std::string> table;    // the table of figures, if asked for
-    std::optional<std::string> cycles;   // the table of every stand's cycles, if asked for
-    std::optional<std::string> compare;  // the comparison grid of every stand, if asked for
-    unsigned threads = 0;                // threads that calculate; 0: one per core
+    std::string stands;                   // the stand file
+    std::optional<std::uint64_t> seed;    // each row draws from a stream seeded from it
+    std::optional<std::string> output;    // "-" for standard output; none: numbered file
+    std::optional<std::string> table;     // the table of figures, if asked for
+    std::optional<std::string> cycles;    // the table of every stand's cycles, if asked for
+    std::optional<std::string> compare;   // the comparison grid of every stand, if asked for
+    std::optional<std::string> spread;    // every stand's spread under random growth, if asked for
+    std::optional<std::string> measures;  // every stand's grids under both measures, if asked for
+    int runs = 0;                         // runs of each spread; 0: the default
+    unsigned threads = 0;                 // threads that calculate; 0: one per core
     bool help = false;
     bool version = false;
 };

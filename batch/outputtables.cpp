@@ -4,9 +4,12 @@
 #include <random>
 
 #include "batch/refusaltext.h"
+#include "batch/spreadtable.h"
+#include "batch/standspread.h"
 #include "batch/standtable.h"
 #include "calc/comparison.h"
 #include "calc/randomsource.h"
+#include "calc/spread.h"
 #include "report/windows1252.h"
 
 namespace lodra::batch {
@@ -46,7 +49,8 @@ std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& st
     try {
         const Outcome outcome = session.berakna(stand.input, options);
         if (!outcome.ok()) {
-            return RowRefusal{refusalText(outcome.error()), afterRow(outcome.error())};
+            return RowRefusal{refusalText(outcome.error()), afterRow(outcome.error()),
+                              outcome.error().status == Status::Stopped};
         }
     } catch (const std::exception&) {
         return RowRefusal{"Beräkningen kunde inte slutföras."};
@@ -54,15 +58,30 @@ std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& st
     return std::nullopt;
 }
 
+void spreadRows(const StandContext& c, std::string& out) {
+    out += spreadStandRow(c.stand.row, c.stand.input, baseSeed(c.arguments.seed, c.stand.row),
+                          c.arguments.runs != 0 ? c.arguments.runs : kDefaultSpreadRuns,
+                          c.decimalSeparator);
+}
+
+void measuresRows(const StandContext& c, std::string& out) {
+    out += measuresStandRow(c.stand.row, c.stand.input, baseSeed(c.arguments.seed, c.stand.row),
+                            c.decimalSeparator);
+}
+
 }  // namespace
 
-const std::array<OutputTable, 3> kOutputTables = {{
-    {"table", &Arguments::table, "Tabellen", "tabellen", false, tableHeader, tableRows,
+const std::array<OutputTable, 5> kOutputTables = {{
+    {"table", &Arguments::table, "Tabellen", "tabellen", false, false, tableHeader, tableRows,
      tableRefusedRow},
-    {"cycles", &Arguments::cycles, "Cykeltabellen", "cykeltabellen", true, cyclesHeader, cycleRows,
-     cyclesRefusedRow},
-    {"compare", &Arguments::compare, "Jämförelsen", "jämförelsen", false, compareHeader,
+    {"cycles", &Arguments::cycles, "Cykeltabellen", "cykeltabellen", true, false, cyclesHeader,
+     cycleRows, cyclesRefusedRow},
+    {"compare", &Arguments::compare, "Jämförelsen", "jämförelsen", false, true, compareHeader,
      comparisonRows, compareRefusedRow},
+    {"spread", &Arguments::spread, "Spridningen", "spridningen", false, true, spreadHeader,
+     spreadRows, spreadRefusedRow},
+    {"measures", &Arguments::measures, "Åtgärdsjämförelsen", "åtgärdsjämförelsen", false, true,
+     measuresHeader, measuresRows, measuresRefusedRow},
 }};
 
 void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,
@@ -91,10 +110,10 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
         if (!(arguments.*table.path)) {
             continue;
         }
-        if (out.refusal) {
-            out.tables[i] = table.refusedRow(stand.row, out.refusal->text);
-        } else {
+        if (!out.refusal || (out.refusal->stopped && table.recalculates)) {
             table.rows(context, out.tables[i]);
+        } else {
+            out.tables[i] = table.refusedRow(stand.row, out.refusal->text);
         }
     }
     if (!out.refusal) {

@@ -32,13 +32,15 @@ struct OutputTable {
     const char* subject;                          // in messages, at the start of a sentence
     const char* object;                           // after "och"
     bool needsCycles;                             // its rows read the stand's cycles
+    bool recalculates;  // calculates the stand again: its rows stand alone when the
+                        // stand's own calculation stopped
     std::string (*header)();
     // Appends the rows of a calculated stand.
     void (*rows)(const StandContext& stand, std::string& out);
     std::string (*refusedRow)(int row, const std::string& message);
 };
 
-extern const std::array<OutputTable, 3> kOutputTables;
+extern const std::array<OutputTable, 5> kOutputTables;
 
 // What one worker thread keeps from stand to stand.
 struct Worker {

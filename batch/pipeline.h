@@ -20,6 +20,8 @@ namespace lodra::batch {
 struct RowRefusal {
     std::string text;          // for a table's message cell
     const char* joint = ": ";  // between "Rad N" and the text on standard error
+    bool stopped = false;      // the entries were taken: the outputs that calculate the
+                               // stand again still do
 };
 
 // Everything one stand gives the outputs, made before any of it is written.

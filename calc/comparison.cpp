@@ -52,7 +52,10 @@ Result<ComparisonGrid> compareChoices(const InputRecord& input, const Comparison
             } else if (outcome.error().status == Status::Refused) {
                 return outcome.error();
             } else if (grid.stopped.empty()) {
-                grid.stopped = outcome.message();
+                grid.stopped = "Vid " + std::to_string(c) + (c == 1 ? " cykel" : " cykler") +
+                               " och " +
+                               std::to_string(ComparisonGrid::kRanta[static_cast<std::size_t>(r)]) +
+                               " %: " + outcome.message();
             }
             if (options.progress != nullptr) {
                 options.progress->cellsDone.fetch_add(1, std::memory_order_relaxed);
@@ -61,6 +64,46 @@ Result<ComparisonGrid> compareChoices(const InputRecord& input, const Comparison
         }
     }
     return grid;
+}
+
+MeasureComparison::Best MeasureComparison::best(int rate) const {
+    Best found;
+    double highest = 0;  // kr/ha
+    for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
+        for (int m = 0; m < kMeasures; ++m) {
+            const auto& cell =
+                grids[static_cast<std::size_t>(m)]
+                    .nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(rate)];
+            if (cell && (found.measure < 0 || *cell > highest)) {
+                found = {m, c};
+                highest = *cell;
+            }
+        }
+    }
+    return found;
+}
+
+Result<MeasureComparison> compareMeasures(const InputRecord& input,
+                                          const ComparisonOptions& options) {
+    MeasureComparison both;
+    InputRecord entered = input;
+    for (const int m : {MeasureComparison::kGallring, MeasureComparison::kKalavverkning}) {
+        entered.optGallring = m == MeasureComparison::kGallring;
+        entered.optKalavv = !entered.optGallring;
+        Result<ComparisonGrid> grid = compareChoices(entered, options);
+        if (!grid) {
+            return grid.error();
+        }
+        if (both.stopped.empty() && !grid->stopped.empty()) {
+            // "Vid ..." follows the measure in lower case.
+            both.stopped =
+                std::string(m == MeasureComparison::kGallring ? "Gallring och plockhuggning v"
+                                                              : "Kalavverkning v") +
+                grid->stopped.substr(1);
+        }
+        both.grids[static_cast<std::size_t>(m)] = std::move(*grid);
+    }
+    return both;
 }
 
 }  // namespace lodra

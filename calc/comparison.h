@@ -22,7 +22,9 @@ struct ComparisonGrid {
 
     // kr/ha, NUVÄRDE per interval and rate; empty where that calculation was stopped.
     std::array<std::array<std::optional<double>, kRates>, kIntervals> nuvarde{};
-    std::string stopped;  // why the first empty cell was stopped, else empty
+    // Why the first empty cell (interval-major) was stopped, led by its interval and rate
+    // ("Vid 3 cykler och 4 %: ..."), else empty.
+    std::string stopped;
 
     // The interval with the highest present value at the rate (the shortest one of equal
     // values), or -1 when the rate has no value.
@@ -31,7 +33,7 @@ struct ComparisonGrid {
 
 // What the comparison reports while it runs, read by another thread.
 struct ComparisonProgress {
-    std::atomic<int> cellsDone{0};    // calculations finished, 0..44
+    std::atomic<int> cellsDone{0};    // calculations finished, 0..44 (88 for both measures)
     std::atomic<int> cyclesDone{0};   // cycles of the calculation running now
     std::atomic<int> cyclesTotal{0};  // cycles one calculation takes
 };
@@ -44,7 +46,32 @@ struct ComparisonOptions {
 };
 
 // Calculates the 44 cells. Fails with the message of the calculation when the entries
-// are refused, and with "Jämförelsen avbröts." when cancelled.
+// are refused, and with "Jämförelsen avbröts." when cancelled. A cell whose calculation
+// stops is empty and the others are filled.
 Result<ComparisonGrid> compareChoices(const InputRecord& input, const ComparisonOptions& options);
+
+// The comparison under both measures: the 44 cells under "Gallring och plockhuggning"
+// and the 44 under "Kalavverkning", everything else as entered.
+struct MeasureComparison {
+    static constexpr int kMeasures = 2;
+    enum Measure { kGallring = 0, kKalavverkning = 1 };
+    std::array<ComparisonGrid, kMeasures> grids;  // indexed by Measure
+    // Why the first empty cell (thinning first) was stopped, led by its measure, interval
+    // and rate ("Kalavverkning vid 3 cykler och 4 %: ..."), else empty.
+    std::string stopped;
+
+    // The best pair at a rate: the highest present value of both grids; of equal values
+    // the shorter interval, then thinning. Both -1 when the rate has no value.
+    struct Best {
+        int measure = -1;
+        int interval = -1;
+    };
+    Best best(int rate) const;
+};
+
+// Calculates the 88 cells, with the same failures as compareChoices; progress counts on
+// to 88.
+Result<MeasureComparison> compareMeasures(const InputRecord& input,
+                                          const ComparisonOptions& options);
 
 }  // namespace lodra

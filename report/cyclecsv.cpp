@@ -41,31 +41,4 @@ std::string cycleCsv(const std::vector<CycleRow>& rows, char sep) {
     return out;
 }
 
-std::string comparisonCsv(const ComparisonGrid& grid, char sep) {
-    std::string out = std::string(kUtf8ByteOrderMark) + "Cykler till avverkning";
-    for (const int ranta : ComparisonGrid::kRanta) {
-        out += ";Nuvärde vid " + std::to_string(ranta) + " % (kr/ha)";
-    }
-    out += "\r\n";
-    for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
-        out += std::to_string(c);
-        for (const auto& cell : grid.nuvarde[static_cast<std::size_t>(c)]) {
-            out += ';';
-            if (cell) {
-                out += numberText(*cell, sep);
-            }
-        }
-        out += "\r\n";
-    }
-    out += "Bästa antal cykler";
-    for (int r = 0; r < ComparisonGrid::kRates; ++r) {
-        const int best = grid.best(r);
-        out += ';';
-        if (best >= 0) {
-            out += std::to_string(best);
-        }
-    }
-    return out + "\r\n";
-}
-
 }  // namespace lodra

@@ -8,15 +8,16 @@
 
 namespace lodra {
 
-void ComparisonModel::setGrid(std::optional<ComparisonGrid> grid, char decimalSeparator) {
+void ComparisonModel::setComparison(std::optional<MeasureComparison> comparison,
+                                    char decimalSeparator) {
     beginResetModel();
-    grid_ = std::move(grid);
+    comparison_ = std::move(comparison);
     separator_ = decimalSeparator;
     endResetModel();
 }
 
 int ComparisonModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || !grid_ ? 0 : ComparisonGrid::kIntervals;
+    return parent.isValid() || !comparison_ ? 0 : ComparisonGrid::kIntervals;
 }
 
 int ComparisonModel::columnCount(const QModelIndex& parent) const {
@@ -24,7 +25,11 @@ int ComparisonModel::columnCount(const QModelIndex& parent) const {
 }
 
 bool ComparisonModel::isBest(int interval, int rate) const {
-    return grid_ && grid_->best(rate) == interval;
+    if (!comparison_) {
+        return false;
+    }
+    const MeasureComparison::Best best = comparison_->best(rate);
+    return best.measure == measure_ && best.interval == interval;
 }
 
 QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
@@ -34,8 +39,9 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
     const bool best = isBest(index.row(), index.column());
     switch (role) {
         case Qt::DisplayRole: {
-            const auto& cell = grid_->nuvarde[static_cast<std::size_t>(index.row())]
-                                             [static_cast<std::size_t>(index.column())];
+            const auto& cell = comparison_->grids[static_cast<std::size_t>(measure_)]
+                                   .nuvarde[static_cast<std::size_t>(index.row())]
+                                           [static_cast<std::size_t>(index.column())];
             return cell ? QString::fromStdString(patternText(*cell, "######0", separator_))
                         : QStringLiteral("–");
         }

@@ -1,7 +1,8 @@
 #pragma once
 
-// The comparison of choices as a table: a row per felling interval, a column per interest
-// rate, the present values in kr/ha; the highest value of each rate is marked.
+// One measure's grid of the comparison as a table: a row per felling interval, a column per
+// interest rate, the present values in kr/ha; the best pair of each rate, over both
+// measures, is marked in the grid of its measure.
 
 #include <QAbstractTableModel>
 #include <optional>
@@ -14,11 +15,13 @@ class ComparisonModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
-    using QAbstractTableModel::QAbstractTableModel;
+    // The grid of measure (MeasureComparison::Measure) this table shows.
+    explicit ComparisonModel(int measure, QObject* parent = nullptr)
+        : QAbstractTableModel(parent), measure_(measure) {}
 
-    // A grid to show, or none to empty the table.
-    void setGrid(std::optional<ComparisonGrid> grid, char decimalSeparator);
-    const std::optional<ComparisonGrid>& grid() const { return grid_; }
+    // A comparison to show, or none to empty the table.
+    void setComparison(std::optional<MeasureComparison> comparison, char decimalSeparator);
+    const std::optional<MeasureComparison>& comparison() const { return comparison_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -26,11 +29,12 @@ class ComparisonModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // Whether the cell holds the highest value of its rate.
+    // Whether the cell holds the highest value of its rate under both measures.
     bool isBest(int interval, int rate) const;
 
   private:
-    std::optional<ComparisonGrid> grid_;
+    int measure_;
+    std::optional<MeasureComparison> comparison_;
     char separator_ = '.';
 };
 

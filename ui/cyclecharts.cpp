@@ -1,5 +1,6 @@
 #include "ui/cyclecharts.h"
 
+#include <QAreaSeries>
 #include <QChart>
 #include <QLineSeries>
 #include <QScatterSeries>
@@ -101,7 +102,7 @@ QChart* developmentChart(const std::vector<CycleRow>& rows, const QLocale& numbe
     return chart;
 }
 
-QChart* comparisonChart(const ComparisonGrid& grid, const QLocale& numbers) {
+QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numbers) {
     QChart* chart = newChart(numbers);
     QValueAxis* intervals = axis(chart, QStringLiteral("Cykler till avverkning"), Qt::AlignBottom);
     intervals->setRange(0, ComparisonGrid::kIntervals - 1);
@@ -110,33 +111,119 @@ QChart* comparisonChart(const ComparisonGrid& grid, const QLocale& numbers) {
     QValueAxis* values = axis(chart, QStringLiteral("Nuvärde (kr/ha)"), Qt::AlignLeft);
     values->setLabelFormat(QStringLiteral("%.0f"));
     auto* best = new QScatterSeries(chart);
-    best->setName(QStringLiteral("Högst"));
+    best->setName(QStringLiteral("Bäst"));
     best->setMarkerSize(11);
     double low = 0, high = 0;
     bool any = false;
-    for (int r = 0; r < ComparisonGrid::kRates; ++r) {
-        auto* line = new QLineSeries(chart);
-        line->setName(
-            QStringLiteral("%1 %").arg(ComparisonGrid::kRanta[static_cast<std::size_t>(r)]));
-        for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
-            const auto& cell =
-                grid.nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)];
-            if (!cell) {
-                continue;
+    for (int m = 0; m < MeasureComparison::kMeasures; ++m) {
+        const ComparisonGrid& grid = comparison.grids[static_cast<std::size_t>(m)];
+        for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+            auto* line = new QLineSeries(chart);
+            line->setName(QStringLiteral("%1 %2 %")
+                              .arg(m == MeasureComparison::kGallring ? QStringLiteral("Gallring")
+                                                                     : QStringLiteral("Kal"))
+                              .arg(ComparisonGrid::kRanta[static_cast<std::size_t>(r)]));
+            const MeasureComparison::Best top = comparison.best(r);
+            for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
+                const auto& cell =
+                    grid.nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)];
+                if (!cell) {
+                    continue;
+                }
+                line->append(c, *cell);
+                low = any ? std::min(low, *cell) : *cell;
+                high = any ? std::max(high, *cell) : *cell;
+                any = true;
+                if (top.measure == m && top.interval == c) {
+                    best->append(c, *cell);
+                }
             }
-            line->append(c, *cell);
-            low = any ? std::min(low, *cell) : *cell;
-            high = any ? std::max(high, *cell) : *cell;
-            any = true;
-            if (grid.best(r) == c) {
-                best->append(c, *cell);
+            attach(chart, line, intervals, values);
+            if (m == MeasureComparison::kKalavverkning) {
+                // The same colour as thinning's line of the rate, dashed.
+                const auto* thinning = qobject_cast<QLineSeries*>(
+                    chart->series().at(chart->series().size() - 1 - ComparisonGrid::kRates));
+                QPen pen = line->pen();
+                pen.setColor(thinning->color());
+                pen.setStyle(Qt::DashLine);
+                line->setPen(pen);
             }
         }
-        attach(chart, line, intervals, values);
     }
     attach(chart, best, intervals, values);
     values->setRange(low, high > low ? high : low + 1);
     values->applyNiceNumbers();
+    return chart;
+}
+
+namespace {
+
+constexpr int kBins = 30;
+
+// A vertical line across the histogram at x.
+void markAt(QChart* chart, const QString& name, double x, double top, QColor color,
+            Qt::PenStyle style, QValueAxis* xAxis, QValueAxis* yAxis) {
+    auto* line = new QLineSeries(chart);
+    line->setName(name);
+    line->append(x, 0);
+    line->append(x, top);
+    QPen pen(color);
+    pen.setWidth(2);
+    pen.setStyle(style);
+    line->setPen(pen);
+    attach(chart, line, xAxis, yAxis);
+}
+
+}  // namespace
+
+QChart* spreadChart(const Spread& spread, std::optional<double> latest, const QLocale& numbers) {
+    QChart* chart = newChart(numbers);
+    const SpreadStatistics& stats = spread.nuvarde;
+    QValueAxis* xAxis = axis(chart, QStringLiteral("Nuvärde (kr/ha)"), Qt::AlignBottom);
+    xAxis->setLabelFormat(QStringLiteral("%.0f"));
+    QValueAxis* yAxis = axis(chart, QStringLiteral("Antal körningar"), Qt::AlignLeft);
+    yAxis->setLabelFormat(QStringLiteral("%.0f"));
+    if (stats.count == 0 || !(stats.max > stats.min)) {
+        return chart;
+    }
+    const double width = (stats.max - stats.min) / kBins;
+    std::vector<int> counts(kBins, 0);
+    for (const SpreadRun& run : spread.runs) {
+        if (run.completed) {
+            const int bin = static_cast<int>((run.nuvarde - stats.min) / width);
+            ++counts[static_cast<std::size_t>(std::clamp(bin, 0, kBins - 1))];
+        }
+    }
+    // The outline of the bars, filled down to the axis.
+    auto* upper = new QLineSeries(chart);
+    upper->append(stats.min, 0);
+    int highest = 0;
+    for (int b = 0; b < kBins; ++b) {
+        const int count = counts[static_cast<std::size_t>(b)];
+        upper->append(stats.min + b * width, count);
+        upper->append(stats.min + (b + 1) * width, count);
+        highest = std::max(highest, count);
+    }
+    upper->append(stats.max, 0);
+    auto* bars = new QAreaSeries(upper);
+    bars->setName(QStringLiteral("Körningar"));
+    bars->setColor(QColor(0x90, 0xca, 0xf9));
+    bars->setBorderColor(QColor(0x1e, 0x88, 0xe5));
+    attach(chart, bars, xAxis, yAxis);
+    const double top = highest * 1.05;
+    markAt(chart, QStringLiteral("P10"), stats.p10, top, Qt::darkGray, Qt::DashLine, xAxis, yAxis);
+    markAt(chart, QStringLiteral("P50"), stats.p50, top, Qt::black, Qt::SolidLine, xAxis, yAxis);
+    markAt(chart, QStringLiteral("P90"), stats.p90, top, Qt::darkGray, Qt::DotLine, xAxis, yAxis);
+    if (latest) {
+        markAt(chart, QStringLiteral("Senaste beräkningen"), *latest, top, QColor(0xd3, 0x2f, 0x2f),
+               Qt::SolidLine, xAxis, yAxis);
+    }
+    const double low = latest ? std::min(stats.min, *latest) : stats.min;
+    const double high = latest ? std::max(stats.max, *latest) : stats.max;
+    xAxis->setRange(low, high);
+    xAxis->applyNiceNumbers();
+    yAxis->setRange(0, top);
+    yAxis->applyNiceNumbers();
     return chart;
 }
 

@@ -1,13 +1,16 @@
 #pragma once
 
 // The charts of the development window: the stand's volume and annual ring over the years,
-// and the present value of the comparison against the felling interval.
+// the present value of the comparison against the felling interval, and the spread of the
+// present value under random growth.
 
 #include <QLocale>
+#include <optional>
 #include <vector>
 
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
+#include "calc/spread.h"
 
 class QChart;
 
@@ -18,8 +21,14 @@ namespace lodra {
 // locale numbers does, without digit grouping. The caller owns the chart.
 QChart* developmentChart(const std::vector<CycleRow>& rows, const QLocale& numbers);
 
-// Present value (kr/ha) against the felling interval, one line per rate, the highest value
-// of each rate marked, its numbers as developmentChart's. The caller owns the chart.
-QChart* comparisonChart(const ComparisonGrid& grid, const QLocale& numbers);
+// Present value (kr/ha) against the felling interval, one line per measure and rate
+// (clear-felling dashed), the best pair of each rate marked, its numbers as
+// developmentChart's. The caller owns the chart.
+QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numbers);
+
+// The present values of a spread's completed runs in about 30 bins, with lines at the
+// latest calculation's value (when given) and at P10, P50 and P90, its numbers as
+// developmentChart's. The caller owns the chart.
+QChart* spreadChart(const Spread& spread, std::optional<double> latest, const QLocale& numbers);
 
 }  // namespace lodra

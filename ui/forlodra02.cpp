@@ -125,7 +125,7 @@ forUtveckling* forLodra02::utveckling() {
         connect(utveckling_, &forUtveckling::closedThroughFrame, this,
                 [this] { utveckling_ = nullptr; });
         if (!shownRows_.empty()) {  // every calculation has a cycle
-            utveckling_->showCalculation(shownInput_, shownRows_, numbers_);
+            utveckling_->showCalculation(shownInput_, shownRows_, numbers_, shownNuvarde_);
         }
     }
     return utveckling_;
@@ -259,8 +259,9 @@ void forLodra02::showOutcome(const Outcome& outcome) {
         window->showTexts(session.Indata, session.Resultat);
         shownInput_ = calculated_;
         shownRows_ = record_.rows;
+        shownNuvarde_ = session.calculation.economics.nuvarde;
         if (utveckling_) {
-            utveckling_->showCalculation(shownInput_, shownRows_, numbers_);
+            utveckling_->showCalculation(shownInput_, shownRows_, numbers_, shownNuvarde_);
         }
     } else if (outcome.error().status != Status::Cancelled) {
         showMessage(

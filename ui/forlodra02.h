@@ -121,6 +121,7 @@ class forLodra02 : public QWidget {
     // The entries and cycles of the latest calculation that succeeded.
     InputRecord shownInput_;
     std::vector<CycleRow> shownRows_;
+    double shownNuvarde_ = 0;  // kr/ha, of the calculation shown
     int progressDelayMs_ = kProgressDelayMs;
     RandomSource* random_ = nullptr;
     bool calculating_ = false;

@@ -8,19 +8,21 @@
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <random>
 
 #include "files/resultfile.h"
 #include "report/cyclecsv.h"
 #include "report/decimalseparator.h"
+#include "report/spreadcsv.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
 #include "ui/cyclemodel.h"
 #include "ui/messages.h"
+#include "ui/spreadpage.h"
 #include "ui_forutveckling.h"
 
 namespace lodra {
@@ -35,8 +37,8 @@ std::string writeReplacing(const std::string& path, const std::string& bytes) {
 }
 
 const QString kPrompt = QStringLiteral(
-    "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) för 0 till 10 cykler till "
-    "avverkning vid räntekraven 2, 3, 4 och 5 %.");
+    "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) med gallring och plockhuggning och "
+    "med kalavverkning, för 0 till 10 cykler till avverkning vid räntekraven 2, 3, 4 och 5 %.");
 
 }  // namespace
 
@@ -45,9 +47,12 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
     look.setUpLaidOut(*ui, this);
     setAttribute(Qt::WA_DeleteOnClose);
     cycles_ = new CycleModel(this);
-    comparison_ = new ComparisonModel(this);
+    comparison_ = {new ComparisonModel(MeasureComparison::kGallring, this),
+                   new ComparisonModel(MeasureComparison::kKalavverkning, this)};
+    spread_ = new SpreadPage(*ui, this);
     ui->tblCykler->setModel(cycles_);
-    ui->tblJamforelse->setModel(comparison_);
+    ui->tblJamforelse->setModel(comparison_[0]);
+    ui->tblJamforelseKal->setModel(comparison_[1]);
     ui->tblCykler->horizontalHeader()->setDefaultAlignment(
         Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
     for (QChartView* view : {ui->chvUtveckling, ui->chvJamforelse}) {
@@ -70,20 +75,24 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
     connect(ui->cmdSparaDiagram, &QPushButton::clicked, this,
             &forUtveckling::cmdSparaDiagram_Click);
     connect(ui->cmdStang, &QPushButton::clicked, this, &forUtveckling::cmdStang_Click);
-    connect(&watcher_, &QFutureWatcher<Result<ComparisonGrid>>::finished, this,
+    connect(spread_, &SpreadPage::spreadEnded, this, &forUtveckling::spreadEnded);
+    connect(&watcher_, &QFutureWatcher<Result<MeasureComparison>>::finished, this,
             &forUtveckling::comparisonFinished);
     connect(&progressTimer_, &QTimer::timeout, this, &forUtveckling::showProgress);
 }
 
 forUtveckling::~forUtveckling() {
-    // The comparison reads this window's atomics until it has returned.
+    // The comparison reads this window's atomics until it has returned; the spread's page
+    // goes while the controls it works are still there.
     cancel_ = true;
     watcher_.waitForFinished();
+    delete spread_;
 }
 
 void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                                    const QLocale& numbers) {
+                                    const QLocale& numbers, double nuvarde) {
     stopComparison();
+    spread_->setCalculation(input, nuvarde, numbers);
     input_ = input;
     haveInput_ = true;
     numbers_ = numbers;
@@ -91,7 +100,9 @@ void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleR
     replaceChart(ui->chvUtveckling, developmentChart(rows, numbers_));
     cycles_->setRows(std::move(rows), separator_);
     ui->tblCykler->resizeColumnsToContents();
-    comparison_->setGrid(std::nullopt, separator_);
+    for (ComparisonModel* model : comparison_) {
+        model->setComparison(std::nullopt, separator_);
+    }
     replaceChart(ui->chvJamforelse, new QChart());
     ui->lblJamforelse->setText(kPrompt);
     setComparing(false);
@@ -136,7 +147,7 @@ void forUtveckling::cmdJamfor_Click() {
     ui->lblJamforelse->setText(QStringLiteral("Jämförelsen pågår."));
     ui->tabUtveckling->setCurrentWidget(ui->tabJamforelse);
     setComparing(true);
-    watcher_.setFuture(QtConcurrent::run(compareChoices, input_, options));
+    watcher_.setFuture(QtConcurrent::run(compareMeasures, input_, options));
 }
 
 void forUtveckling::showProgress() {
@@ -144,7 +155,8 @@ void forUtveckling::showProgress() {
     if (perCell <= 0) {
         return;
     }
-    const int cells = ComparisonGrid::kIntervals * ComparisonGrid::kRates;
+    const int cells =
+        MeasureComparison::kMeasures * ComparisonGrid::kIntervals * ComparisonGrid::kRates;
     ui->prgJamfor->setRange(0, cells * perCell);
     ui->prgJamfor->setValue(std::min(
         cells * perCell, progress_.cellsDone.load() * perCell + progress_.cyclesDone.load()));
@@ -171,9 +183,11 @@ void forUtveckling::comparisonFinished() {
     }
     const bool cancelled = cancel_;
     setComparing(false);
-    const Result<ComparisonGrid> result = watcher_.result();
+    const Result<MeasureComparison> result = watcher_.result();
     if (result) {
-        comparison_->setGrid(*result, separator_);
+        for (ComparisonModel* model : comparison_) {
+            model->setComparison(*result, separator_);
+        }
         showComparison();
     } else if (cancelled) {
         ui->lblJamforelse->setText(QString::fromStdString(result.message()));
@@ -185,50 +199,66 @@ void forUtveckling::comparisonFinished() {
 }
 
 void forUtveckling::showComparison() {
-    const ComparisonGrid& grid = *comparison_->grid();
+    const MeasureComparison& grid = *comparison_[0]->comparison();
     QString text = QStringLiteral(
-        "Nuvärde (kr/ha) för varje antal cykler till avverkning och räntekrav, övriga indata "
-        "som de angavs. Det högsta värdet vid varje räntekrav är markerat.");
+        "Nuvärde (kr/ha) för varje åtgärd, antal cykler till avverkning och räntekrav, övriga "
+        "indata som de angavs. Det högsta värdet vid varje räntekrav är markerat: ett "
+        "lika högt värde går till färre cykler, sedan till gallring.");
     if (!grid.stopped.empty()) {
         text += QStringLiteral("\nNågra kombinationer kunde inte beräknas (–): ") +
                 QString::fromStdString(grid.stopped);
     }
     ui->lblJamforelse->setText(text);
-    ui->tblJamforelse->resizeColumnsToContents();
-    // The table as wide as its columns, the chart takes the rest.
-    QTableView* table = ui->tblJamforelse;
-    const int tableWidth = table->verticalHeader()->sizeHint().width() +
-                           table->horizontalHeader()->length() + table->frameWidth() * 2 +
-                           table->verticalScrollBar()->sizeHint().width() + 4;
-    ui->splJamforelse->setSizes({tableWidth, ui->splJamforelse->width() - tableWidth});
+    // The grids as tall as their rows, the chart below takes the rest.
+    for (QTableView* table : {ui->tblJamforelse, ui->tblJamforelseKal}) {
+        table->resizeColumnsToContents();
+        table->resizeRowsToContents();
+        table->setMinimumHeight(table->horizontalHeader()->sizeHint().height() +
+                                table->verticalHeader()->length() + table->frameWidth() * 2 + 2);
+    }
+    const int gridsHeight = ui->panJamforelse->minimumSizeHint().height();
+    ui->splJamforelse->setSizes({gridsHeight, ui->splJamforelse->height() - gridsHeight});
     replaceChart(ui->chvJamforelse, comparisonChart(grid, numbers_));
 }
 
 bool forUtveckling::comparisonShown() const {
-    return ui->tabUtveckling->currentWidget() == ui->tabJamforelse && comparison_->grid();
+    return ui->tabUtveckling->currentWidget() == ui->tabJamforelse && comparison_[0]->comparison();
+}
+
+bool forUtveckling::spreadShown() const {
+    return ui->tabUtveckling->currentWidget() == ui->tabSpridning && spread_->spread();
 }
 
 void forUtveckling::cmdSparaTabell_Click() {
     const bool comparison = comparisonShown();
-    const QString path = chooseFile(
-        QStringLiteral("Spara tabell"), QStringLiteral("CSV-filer (*.csv)"),
-        comparison ? QStringLiteral("Jamforelse.csv") : QStringLiteral("Utveckling.csv"));
+    const bool spread = spreadShown();
+    const QString path =
+        chooseFile(QStringLiteral("Spara tabell"), QStringLiteral("CSV-filer (*.csv)"),
+                   comparison ? QStringLiteral("Jamforelse.csv")
+                   : spread   ? QStringLiteral("Spridning.csv")
+                              : QStringLiteral("Utveckling.csv"));
     if (path.isEmpty()) {
         return;
     }
-    save(path, comparison ? comparisonCsv(*comparison_->grid(), separator_)
+    save(path, comparison ? measureComparisonCsv(*comparison_[0]->comparison(), separator_)
+               : spread   ? spreadRunsCsv(*spread_->spread(), separator_)
                           : cycleCsv(cycles_->rows(), separator_));
 }
 
 void forUtveckling::cmdSparaDiagram_Click() {
     const bool comparison = comparisonShown();
-    const QString path = chooseFile(
-        QStringLiteral("Spara diagram"), QStringLiteral("PNG-bilder (*.png)"),
-        comparison ? QStringLiteral("Jamforelse.png") : QStringLiteral("Utveckling.png"));
+    const bool spread = spreadShown();
+    const QString path =
+        chooseFile(QStringLiteral("Spara diagram"), QStringLiteral("PNG-bilder (*.png)"),
+                   comparison ? QStringLiteral("Jamforelse.png")
+                   : spread   ? QStringLiteral("Spridning.png")
+                              : QStringLiteral("Utveckling.png"));
     if (path.isEmpty()) {
         return;
     }
-    QChartView* view = comparison ? ui->chvJamforelse : ui->chvUtveckling;
+    QChartView* view = comparison ? ui->chvJamforelse
+                       : spread   ? ui->chvSpridning
+                                  : ui->chvUtveckling;
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

@@ -1,12 +1,14 @@
 #pragma once
 
 // The development window: the five-year cycles of the latest calculation as a table and a
-// chart, and the comparison of the present value over felling intervals and interest rates.
+// chart, the comparison of the present value over measures, felling intervals and interest
+// rates, and the spread of the present value under random growth.
 
 #include <QFutureWatcher>
 #include <QLocale>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -28,6 +30,7 @@ namespace lodra {
 
 class CycleModel;
 class ComparisonModel;
+class SpreadPage;
 
 class forUtveckling : public QWidget {
     Q_OBJECT
@@ -37,22 +40,27 @@ class forUtveckling : public QWidget {
     explicit forUtveckling(const WindowLook& look, QWidget* parent = nullptr);
     ~forUtveckling() override;
 
-    // Shows a calculation: the entries it was made from (the comparison starts from them),
-    // its cycle rows (CalcOptions::cycleRecord) and the locale of its numbers, whose decimal
-    // separator its texts have. A comparison that runs is stopped, and one shown is taken
-    // away: it was of other entries.
+    // Shows a calculation: the entries it was made from (the comparison and the spread
+    // start from them), its cycle rows (CalcOptions::cycleRecord), the locale of its
+    // numbers, whose decimal separator its texts have, and its present value (kr/ha, marked
+    // in the spread's histogram). A comparison or spread that runs is stopped, and one
+    // shown is taken away: it was of other entries.
     void showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                         const QLocale& numbers);
+                         const QLocale& numbers, double nuvarde);
 
     const CycleModel& cycleModel() const { return *cycles_; }
-    const ComparisonModel& comparisonModel() const { return *comparison_; }
+    // The grid of a measure (MeasureComparison::Measure).
+    const ComparisonModel& comparisonModel(int measure) const { return *comparison_[measure]; }
     bool isComparing() const { return comparing_; }
+    const SpreadPage& spreadPage() const { return *spread_; }
 
   signals:
     // The window was closed through its frame and is about to be destroyed.
     void closedThroughFrame();
     // A comparison ended: shown, failed or stopped.
     void comparisonEnded();
+    // A spread ended: shown, failed or stopped.
+    void spreadEnded();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -71,13 +79,15 @@ class forUtveckling : public QWidget {
     void showComparison();
     void replaceChart(QChartView* view, QChart* chart);
     bool comparisonShown() const;
+    bool spreadShown() const;
     // Asks for a file name; empty when the user gave none.
     QString chooseFile(const QString& title, const QString& filter, const QString& name);
     void save(const QString& path, const std::string& bytes);
 
     std::unique_ptr<Ui::forUtveckling> ui;
     CycleModel* cycles_;
-    ComparisonModel* comparison_;
+    std::array<ComparisonModel*, MeasureComparison::kMeasures> comparison_;
+    SpreadPage* spread_;
     InputRecord input_;
     bool haveInput_ = false;
     QLocale numbers_ = QLocale::c();
@@ -86,7 +96,7 @@ class forUtveckling : public QWidget {
     bool comparing_ = false;
     std::atomic<bool> cancel_{false};
     ComparisonProgress progress_;
-    QFutureWatcher<Result<ComparisonGrid>> watcher_;
+    QFutureWatcher<Result<MeasureComparison>> watcher_;
     QTimer progressTimer_;
 };
 

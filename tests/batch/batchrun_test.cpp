@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "batch/spreadtable.h"
+#include "calc/comparison.h"
 #include "calc/randomsource.h"
+#include "calc/spread.h"
 #include "session/session.h"
 #include "tests/testfiles.h"
 
@@ -41,6 +44,12 @@ TEST(ParseArguments, AcceptsTheDocumentedForms) {
     ASSERT_TRUE(a) << a.message();
     EXPECT_EQ(a->cycles, "c.csv");
     EXPECT_EQ(a->compare, "k.csv");
+
+    a = parseArguments({"--spread=s.csv", "--runs", "100000", "--measures", "m.csv", "b.csv"});
+    ASSERT_TRUE(a) << a.message();
+    EXPECT_EQ(a->spread, "s.csv");
+    EXPECT_EQ(a->measures, "m.csv");
+    EXPECT_EQ(a->runs, 100000);
 
     a = parseArguments({"--help"});
     ASSERT_TRUE(a) << a.message();
@@ -83,6 +92,12 @@ TEST(ParseArguments, RefusesWhatCannotBeMeant) {
         {{"--threads=", "a.csv"}, threadsMessage + "\"\"."},
         {{"--threads", "2", "--threads", "2", "a.csv"},
          "Flaggan --threads kan bara anges en gång."},
+        {{"--runs", "0", "a.csv"}, "--runs behöver ett heltal från 1 till 100000, inte \"0\"."},
+        {{"--runs=100001", "a.csv"},
+         "--runs behöver ett heltal från 1 till 100000, inte \"100001\"."},
+        {{"--runs", "1", "--runs", "2", "a.csv"}, "Flaggan --runs kan bara anges en gång."},
+        {{"--spread", "-", "a.csv"}, "Flaggan --spread behöver ett filnamn."},
+        {{"--measures", "a.csv"}, "Ange beståndsfilen."},
     };
     for (const auto& c : cases) {
         const Result<Arguments> a = parseArguments(c.args);
@@ -230,6 +245,74 @@ TEST_F(RunBatch, ComparisonCellOfTheEnteredChoiceIsTheStandsPresentValue) {
         EXPECT_EQ(compare[i][0], table[i][0]);
         EXPECT_EQ(compare[i][column], table[i][6]) << "row " << table[i][0];
     }
+}
+
+// --spread and --measures with --seed: the stand on row r starts from B = standSeed(S, r);
+// the spread's run k from standSeed(B, k), every cell of the measures from B. A stand whose
+// own calculation stops still gets every cell and run that can be calculated: the longest
+// horizon overflows at 3 to 5 % but not at 2 %.
+TEST_F(RunBatch, SpreadAndMeasuresRowsAreTheCalculationsFromTheRowsSeed) {
+    const std::string csv = "variation;totaltid;ranta\n60;150;3\n;32767;3\n0;80;4\n";
+    InputRecord inputs[3];
+    inputs[0].variation = "60";
+    inputs[0].totaltid = "150";
+    inputs[1].totaltid = "32767";
+    inputs[2].totaltid = "80";
+    inputs[2].ranta = "4";
+    Arguments arguments;
+    arguments.stands = path("stands.csv");
+    arguments.output = path("out.txt");
+    arguments.spread = path("spread.csv");
+    arguments.measures = path("measures.csv");
+    arguments.compare = path("compare.csv");
+    arguments.runs = 40;
+    arguments.seed = 31337;
+    write("stands.csv", csv);
+    std::FILE* err = std::tmpfile();
+    const RunStreams streams{err, err, false, {}};
+    ASSERT_EQ(runBatch(arguments, ',', streams), kRowsRefused);  // row 3 stops
+    std::fclose(err);
+
+    std::string spread = spreadHeader();
+    std::string measures = measuresHeader();
+    for (int row = 2; row <= 4; ++row) {
+        const std::uint64_t base = standSeed(31337, row);
+        SpreadOptions options;
+        options.seed = base;
+        options.runs = 40;
+        options.decimalSeparator = ',';
+        const Result<Spread> expected = computeSpread(inputs[row - 2], options);
+        ASSERT_TRUE(expected.ok());
+        spread += spreadRow(row, *expected, ',');
+        ComparisonOptions compare;
+        compare.seed = base;
+        compare.decimalSeparator = ',';
+        const Result<MeasureComparison> both = compareMeasures(inputs[row - 2], compare);
+        ASSERT_TRUE(both.ok());
+        measures += measuresRow(row, *both, ',');
+    }
+    EXPECT_EQ(read("spread.csv"), spread);
+    EXPECT_EQ(read("measures.csv"), measures);
+
+    // The stopped stand's comparison: the 2 % cells filled, the first stopped cell named.
+    std::istringstream lines(read("compare.csv"));
+    std::string line;
+    for (int skip = 0; skip < 3; ++skip) {
+        std::getline(lines, line);
+    }
+    EXPECT_TRUE(line.starts_with("3;")) << line;
+    std::vector<std::string> fields;
+    std::istringstream cells(line);
+    for (std::string field; std::getline(cells, field, ';');) {
+        fields.push_back(field);
+    }
+    ASSERT_GE(fields.size(), 50u);
+    for (int interval = 0; interval <= 10; ++interval) {
+        EXPECT_FALSE(fields[static_cast<std::size_t>(1 + interval * 4)].empty()) << interval;
+        EXPECT_TRUE(fields[static_cast<std::size_t>(2 + interval * 4)].empty()) << interval;
+    }
+    EXPECT_TRUE(fields[49].starts_with("Vid 0 cykler och 3 %: Beräkningen avbröts: "))
+        << fields[49];
 }
 
 TEST_F(RunBatch, NoGoodRowLeavesTheOutputAlone) {

@@ -33,7 +33,8 @@ list(GET threads 0 first)
 foreach(n IN LISTS threads)
   execute_process(
     COMMAND "${BIN}" --threads ${n} --seed 42 --table table${n}.csv --cycles cycles${n}.csv
-            --compare compare${n}.csv --output result${n}.txt stands.csv
+            --compare compare${n}.csv --measures measures${n}.csv --spread spread${n}.csv
+            --runs 3 --output result${n}.txt stands.csv
     WORKING_DIRECTORY "${WORK}"
     RESULT_VARIABLE status${n}
     OUTPUT_FILE stdout${n}.txt
@@ -41,7 +42,8 @@ foreach(n IN LISTS threads)
   if(NOT status${n} EQUAL 1)
     message(FATAL_ERROR "--threads ${n}: exit status ${status${n}}, not 1")
   endif()
-  foreach(output result.txt table.csv cycles.csv compare.csv stdout.txt stderr.txt)
+  foreach(output result.txt table.csv cycles.csv compare.csv measures.csv spread.csv stdout.txt
+                 stderr.txt)
     string(REPLACE "." "${n}." actual "${output}")
     string(REPLACE "." "${first}." expected "${output}")
     execute_process(COMMAND cmp "${actual}" "${expected}" WORKING_DIRECTORY "${WORK}"

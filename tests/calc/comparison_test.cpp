@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <vector>
 
 #include "calc/calculation.h"
 #include "calc/comparison.h"
@@ -104,6 +106,94 @@ TEST(Comparison, BestIntervalIsTheHighestValueShortestOfEqual) {
         EXPECT_EQ(grid.best(2), best) << column.size() << " values";
         EXPECT_EQ(grid.best(0), -1);
     }
+}
+
+}  // namespace
+}  // namespace lodra
+
+namespace lodra {
+namespace {
+
+// Every one of the 88 cells is the single calculation of its measure, interval and rate,
+// from the same seed.
+TEST(MeasureComparison, EveryCellIsTheCalculationOfItsChoice) {
+    InputRecord input;
+    input.variation = "40";
+    input.totaltid = "150";
+    ComparisonProgress progress;
+    ComparisonOptions compare;
+    compare.seed = 77;
+    compare.progress = &progress;
+    const Result<MeasureComparison> both = compareMeasures(input, compare);
+    ASSERT_TRUE(both.ok()) << both.message();
+    EXPECT_EQ(progress.cellsDone.load(), 88);
+    EXPECT_TRUE(both->stopped.empty());
+    StandCalculation calc;
+    for (int m = 0; m < MeasureComparison::kMeasures; ++m) {
+        input.optGallring = m == MeasureComparison::kGallring;
+        input.optKalavv = !input.optGallring;
+        for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
+            for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+                input.cykTillAvv = std::to_string(c);
+                input.ranta = std::to_string(ComparisonGrid::kRanta[static_cast<std::size_t>(r)]);
+                SeededRandom random(77);
+                CalcOptions options;
+                options.random = &random;
+                ASSERT_TRUE(calc.berakna(input, options).ok());
+                const auto& cell =
+                    both->grids[static_cast<std::size_t>(m)]
+                        .nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)];
+                ASSERT_TRUE(cell.has_value());
+                EXPECT_EQ(*cell, calc.economics.nuvarde) << m << " " << c << " " << r;
+            }
+        }
+    }
+    // Clear-felling is no copy of thinning: the harvest nets differ.
+    EXPECT_NE(both->grids[0].nuvarde[2][1], both->grids[1].nuvarde[2][1]);
+}
+
+// The best pair of a rate: the highest value; of equal values the shorter interval, then
+// thinning; none without values.
+TEST(MeasureComparison, BestPairTiesGoToTheShorterIntervalThenThinning) {
+    using Cells = std::vector<std::tuple<int, int, double>>;  // measure, interval, value
+    const std::pair<Cells, std::pair<int, int>> cases[] = {
+        {{}, {-1, -1}},
+        {{{1, 4, -10.0}}, {1, 4}},
+        {{{0, 3, 5.0}, {1, 2, 6.0}}, {1, 2}},
+        {{{0, 3, 6.0}, {1, 2, 6.0}}, {1, 2}},
+        {{{1, 2, 6.0}, {0, 2, 6.0}}, {0, 2}},
+        {{{0, 9, 6.0}, {1, 9, 6.5}, {0, 10, 6.5}}, {1, 9}},
+    };
+    for (const auto& [cells, best] : cases) {
+        MeasureComparison both;
+        for (const auto& [m, c, value] : cells) {
+            both.grids[static_cast<std::size_t>(m)].nuvarde[static_cast<std::size_t>(c)][3] = value;
+        }
+        const MeasureComparison::Best found = both.best(3);
+        EXPECT_EQ(std::pair(found.measure, found.interval), best) << cells.size() << " cells";
+        EXPECT_EQ(both.best(0).measure, -1);
+    }
+}
+
+// The longest horizon overflows at 3, 4 and 5 % but not at 2 %: the cells that stop are
+// empty, the others filled, and the message names the first one that stopped.
+TEST(MeasureComparison, CellsThatStopAreEmptyTheOthersFilled) {
+    InputRecord input;
+    input.totaltid = "32767";
+    const Result<ComparisonGrid> grid = compareChoices(input, ComparisonOptions{});
+    ASSERT_TRUE(grid.ok()) << grid.message();
+    for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
+        EXPECT_TRUE(grid->nuvarde[static_cast<std::size_t>(c)][0].has_value()) << c;
+        EXPECT_FALSE(grid->nuvarde[static_cast<std::size_t>(c)][3].has_value()) << c;
+    }
+    EXPECT_EQ(grid->stopped.rfind("Vid 0 cykler och 3 %: Beräkningen avbröts: ", 0), 0u)
+        << grid->stopped;
+
+    const Result<MeasureComparison> both = compareMeasures(input, ComparisonOptions{});
+    ASSERT_TRUE(both.ok()) << both.message();
+    EXPECT_EQ(both->stopped, "Gallring och plockhuggning v" + grid->stopped.substr(1));
+    EXPECT_EQ(both->best(3).measure, -1);
+    EXPECT_GE(both->best(0).measure, 0);
 }
 
 }  // namespace

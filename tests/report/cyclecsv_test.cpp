@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "report/cyclecsv.h"
+#include "report/spreadcsv.h"
 
 namespace lodra {
 namespace {
@@ -27,32 +28,52 @@ TEST(CycleCsv, WholeFile) {
               "10;0.5;12.5;13;21.25;ja;200;41.5;317.375;96578.5;562.5;-1E-05;-2.5E+20");
 }
 
-TEST(ComparisonCsv, WholeFile) {
-    ComparisonGrid grid;
+TEST(MeasureComparisonCsv, WholeFile) {
+    MeasureComparison both;
     for (std::size_t c = 0; c < 11; ++c) {
         for (std::size_t r = 0; r < 4; ++r) {
-            grid.nuvarde[c][r] = static_cast<double>(c * 10 + r) + 0.5;
+            both.grids[0].nuvarde[c][r] = static_cast<double>(c * 10 + r) + 0.5;
+            both.grids[1].nuvarde[c][r] = static_cast<double>(c * 10 + r) - 0.5;
         }
     }
-    grid.nuvarde[3][1] = 1e6;
-    grid.nuvarde[4][3] = std::nullopt;
-    grid.nuvarde[10][3] = -1.25;
-    EXPECT_EQ(comparisonCsv(grid, ','),
+    both.grids[0].nuvarde[4][3] = std::nullopt;
+    both.grids[1].nuvarde[2][0] = 1000;    // clear-felling best at 2 %
+    both.grids[1].nuvarde[10][3] = 103.5;  // equal to thinning's best at 5 %: thinning
+    EXPECT_EQ(measureComparisonCsv(both, ','),
               "\xEF\xBB\xBF"
-              "Cykler till avverkning;Nuvärde vid 2 % (kr/ha);Nuvärde vid 3 % (kr/ha);"
-              "Nuvärde vid 4 % (kr/ha);Nuvärde vid 5 % (kr/ha)\r\n"
-              "0;0,5;1,5;2,5;3,5\r\n"
-              "1;10,5;11,5;12,5;13,5\r\n"
-              "2;20,5;21,5;22,5;23,5\r\n"
-              "3;30,5;1000000;32,5;33,5\r\n"
-              "4;40,5;41,5;42,5;\r\n"
-              "5;50,5;51,5;52,5;53,5\r\n"
-              "6;60,5;61,5;62,5;63,5\r\n"
-              "7;70,5;71,5;72,5;73,5\r\n"
-              "8;80,5;81,5;82,5;83,5\r\n"
-              "9;90,5;91,5;92,5;93,5\r\n"
-              "10;100,5;101,5;102,5;-1,25\r\n"
-              "Bästa antal cykler;10;3;10;9\r\n");
+              "Cykler till avverkning;Gallring och plockhuggning vid 2 % (kr/ha);"
+              "Gallring och plockhuggning vid 3 % (kr/ha);Gallring och plockhuggning vid 4 % "
+              "(kr/ha);Gallring och plockhuggning vid 5 % (kr/ha);Kalavverkning vid 2 % (kr/ha);"
+              "Kalavverkning vid 3 % (kr/ha);Kalavverkning vid 4 % (kr/ha);Kalavverkning vid 5 % "
+              "(kr/ha)\r\n"
+              "0;0,5;1,5;2,5;3,5;-0,5;0,5;1,5;2,5\r\n"
+              "1;10,5;11,5;12,5;13,5;9,5;10,5;11,5;12,5\r\n"
+              "2;20,5;21,5;22,5;23,5;1000;20,5;21,5;22,5\r\n"
+              "3;30,5;31,5;32,5;33,5;29,5;30,5;31,5;32,5\r\n"
+              "4;40,5;41,5;42,5;;39,5;40,5;41,5;42,5\r\n"
+              "5;50,5;51,5;52,5;53,5;49,5;50,5;51,5;52,5\r\n"
+              "6;60,5;61,5;62,5;63,5;59,5;60,5;61,5;62,5\r\n"
+              "7;70,5;71,5;72,5;73,5;69,5;70,5;71,5;72,5\r\n"
+              "8;80,5;81,5;82,5;83,5;79,5;80,5;81,5;82,5\r\n"
+              "9;90,5;91,5;92,5;93,5;89,5;90,5;91,5;92,5\r\n"
+              "10;100,5;101,5;102,5;103,5;99,5;100,5;101,5;103,5\r\n"
+              "Bästa åtgärd;Kalavverkning;Gallring och plockhuggning;Gallring och "
+              "plockhuggning;Gallring och plockhuggning\r\n"
+              "Bästa antal cykler;2;10;10;10\r\n");
+}
+
+// A completed run with fellings, one without any, and a stopped one.
+TEST(SpreadRunsCsv, WholeFile) {
+    Spread spread;
+    spread.runs = {{18446744073709551615u, true, true, 157661.25, 62.5, 225},
+                   {7, true, false, -0.5, 0, 0},
+                   {0, false, false, 0, 0, 0}};
+    EXPECT_EQ(spreadRunsCsv(spread, ','),
+              "\xEF\xBB\xBF"
+              "Körning;Frö;Nuvärde (kr/ha);År mellan avverkningarna;Volym/avverkning (m3sk/ha)\r\n"
+              "1;18446744073709551615;157661,25;62,5;225\r\n"
+              "2;7;-0,5;;\r\n"
+              "3;0;;;\r\n");
 }
 
 }  // namespace

@@ -6,20 +6,28 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <tuple>
 
 #include "files/resultfile.h"
 #include "report/cyclecsv.h"
+#include "report/numbertext.h"
+#include "report/spreadcsv.h"
 #include "tests/ui/uitest.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclemodel.h"
 #include "ui/forutveckling.h"
+#include "ui/spreadpage.h"
 
 using lodra::CycleRow;
 using lodra::forUtveckling;
@@ -97,9 +105,10 @@ class ForUtvecklingTest : public QObject {
 
     QString path(const QString& name) const { return temporary->filePath(name); }
 
-    void show(const InputRecord& input, char separator) {
+    void show(const InputRecord& input, char separator, double nuvarde = 157661) {
         window->showCalculation(input, rowsOf(input, separator),
-                                separator == ',' ? QLocale(QLocale::Swedish) : QLocale::c());
+                                separator == ',' ? QLocale(QLocale::Swedish) : QLocale::c(),
+                                nuvarde);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -111,6 +120,25 @@ class ForUtvecklingTest : public QObject {
         QVERIFY(window->isComparing());
         QVERIFY(ended.wait(20000));
         QVERIFY(!window->isComparing());
+    }
+
+    // Turns to the spread's page, as a user who clicks its tab.
+    void openSpreadPage() {
+        auto* tabs = child<QTabWidget>(window.get(), "tabUtveckling");
+        const int page = tabs->indexOf(child<QWidget>(window.get(), "tabSpridning"));
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
+                          tabs->tabBar()->tabRect(page).center());
+        QCOMPARE(tabs->currentIndex(), page);
+    }
+
+    // Clicks "Beräkna spridning" and waits until the spread has ended.
+    void spread(const QString& seed, int runs) {
+        child<QLineEdit>(window.get(), "txtFro")->setText(seed);
+        child<QSpinBox>(window.get(), "spnKorningar")->setValue(runs);
+        openSpreadPage();
+        QSignalSpy ended(window.get(), &forUtveckling::spreadEnded);
+        click(window.get(), "cmdBeraknaSpridning");
+        QVERIFY(ended.wait(20000));
     }
 
   private slots:
@@ -217,39 +245,149 @@ class ForUtvecklingTest : public QObject {
     void comparesChoices() {
         show(InputRecord{}, ',');
         compare();
-        const lodra::ComparisonModel& model = window->comparisonModel();
+        const lodra::ComparisonModel& model = window->comparisonModel(0);
+        const lodra::ComparisonModel& kal = window->comparisonModel(1);
+        QCOMPARE(child<QTableView>(window.get(), "tblJamforelseKal")->model(), &kal);
         QCOMPARE(model.rowCount(), 11);
         QCOMPARE(model.columnCount(), 4);
         QCOMPARE(model.index(2, 1).data().toString(), QStringLiteral("157661"));
+        const lodra::MeasureComparison& both = *model.comparison();
+        QCOMPARE(kal.index(2, 1).data().toString().toStdString(),
+                 lodra::patternText(*both.grids[1].nuvarde[2][1], "######0", ','));
+        // Each rate's best pair is marked once, in the grid of its measure.
         for (int rate = 0; rate < 4; ++rate) {
             int marked = 0;
-            for (int interval = 0; interval < 11; ++interval) {
-                marked += model.index(interval, rate).data(Qt::FontRole).value<QFont>().bold();
+            for (const lodra::ComparisonModel* grid : {&model, &kal}) {
+                for (int interval = 0; interval < 11; ++interval) {
+                    marked += grid->index(interval, rate).data(Qt::FontRole).value<QFont>().bold();
+                }
             }
             QCOMPARE(marked, 1);
+            const lodra::MeasureComparison::Best best = both.best(rate);
+            const lodra::ComparisonModel* grid = best.measure == 0 ? &model : &kal;
+            QVERIFY(grid->isBest(best.interval, rate));
         }
         QCOMPARE(child<QTabWidget>(window.get(), "tabUtveckling")->currentWidget()->objectName(),
                  QStringLiteral("tabJamforelse"));
-        QCOMPARE(child<QChartView>(window.get(), "chvJamforelse")->chart()->series().size(), 5);
+        // A line per measure and rate, and the marks.
+        QCOMPARE(child<QChartView>(window.get(), "chvJamforelse")->chart()->series().size(), 9);
 
         // On the comparison's page, "Spara tabell" saves the comparison.
         const QString file = path(QStringLiteral("jamforelse.csv"));
         FileDialogAnswer answer(file);
         click(window.get(), "cmdSparaTabell");
-        QCOMPARE(uitest::readBytes(file), lodra::comparisonCsv(*model.grid(), ','));
+        QCOMPARE(uitest::readBytes(file), lodra::measureComparisonCsv(both, ','));
+    }
+
+    // Each window draws its own seed; the runs are between 1 and 100,000, 1000 at first.
+    void spreadControlsAtOpening() {
+        forUtveckling other(designedLook());
+        const QString seed = child<QLineEdit>(window.get(), "txtFro")->text();
+        bool number = false;
+        seed.toULongLong(&number);
+        QVERIFY(number);
+        QVERIFY(seed != child<QLineEdit>(&other, "txtFro")->text());
+        auto* runs = child<QSpinBox>(window.get(), "spnKorningar");
+        QCOMPARE(runs->value(), 1000);
+        QCOMPARE(runs->minimum(), 1);
+        QCOMPARE(runs->maximum(), 100000);
+        QVERIFY(!child<QPushButton>(window.get(), "cmdBeraknaSpridning")->isEnabled());
+    }
+
+    // The figures shown and saved are those of the spread from the entered seed.
+    void spreadsFromTheSeed() {
+        InputRecord input;
+        input.variation = "100";
+        show(input, ',');
+        spread(QStringLiteral("18446744073709551615"), 300);
+        lodra::SpreadOptions options;
+        options.seed = 18446744073709551615u;
+        options.runs = 300;
+        options.decimalSeparator = ',';
+        const lodra::Result<lodra::Spread> expected = lodra::computeSpread(input, options);
+        QVERIFY(expected.ok());
+        QCOMPARE(child<QLabel>(window.get(), "lblSpridning")->text(),
+                 QStringLiteral("300 körningar beräknades, 0 stoppades."));
+        auto* table = child<QTableWidget>(window.get(), "tblSpridning");
+        const lodra::SpreadStatistics& nuvarde = expected->nuvarde;
+        // {row, column, value, pattern}
+        const std::tuple<int, int, double, const char*> cells[] = {
+            {0, 0, nuvarde.mean, "######0"},       {1, 0, *nuvarde.sd, "######0"},
+            {2, 0, nuvarde.min, "######0"},        {4, 0, nuvarde.p10, "######0"},
+            {8, 0, nuvarde.max, "######0"},        {5, 1, expected->arMellan.p50, "##0.0"},
+            {6, 2, expected->volAvv.p90, "##0.0"},
+        };
+        for (const auto& [row, column, value, pattern] : cells) {
+            QCOMPARE(table->item(row, column)->text().toStdString(),
+                     lodra::patternText(value, pattern, ','));
+        }
+        QVERIFY(child<QChartView>(window.get(), "chvSpridning")->isVisible());
+        QCOMPARE(child<QChartView>(window.get(), "chvSpridning")->chart()->series().size(), 5);
+
+        const QString csv = path(QStringLiteral("spridning.csv"));
+        FileDialogAnswer answerTable(csv);
+        click(window.get(), "cmdSparaTabell");
+        QCOMPARE(uitest::readBytes(csv), lodra::spreadRunsCsv(*expected, ','));
+        const QString png = path(QStringLiteral("spridning.png"));
+        FileDialogAnswer answerChart(png);
+        click(window.get(), "cmdSparaDiagram");
+        QImage image;
+        QVERIFY(image.load(png, "PNG"));
+    }
+
+    // Without variation every run is the same: one line says so, no chart is drawn.
+    void spreadWithoutVariationSaysSo() {
+        show(InputRecord{}, '.');
+        spread(QStringLiteral("7"), 20);
+        QCOMPARE(child<QLabel>(window.get(), "lblHistogram")->text(),
+                 QStringLiteral("Alla körningar gav samma nuvärde, 157661 kr/ha: den slumpmässiga "
+                                "ändringen av diametern påverkade inte resultatet."));
+        QVERIFY(child<QLabel>(window.get(), "lblHistogram")->isVisible());
+        QVERIFY(!child<QChartView>(window.get(), "chvSpridning")->isVisible());
+    }
+
+    // A seed that is no 64-bit number is refused before anything runs; "Avbryt" stops a
+    // spread, which then shows nothing.
+    void spreadRefusesABadSeedAndCanBeStopped() {
+        // At 2 % the long horizon does not overflow: the runs take long enough to stop.
+        InputRecord slow = withHorizon("32000", "100");
+        slow.ranta = "2";
+        window->showCalculation(slow, {}, QLocale::c(), 0);
+        window->show();
+        openSpreadPage();
+        for (const char* bad : {"abc", "-1", "18446744073709551616", ""}) {
+            child<QLineEdit>(window.get(), "txtFro")->setText(QString::fromUtf8(bad));
+            uitest::MessageCatcher catcher;
+            click(window.get(), "cmdBeraknaSpridning");
+            QCOMPARE(catcher.messages.size(), 1u);
+            QCOMPARE(catcher.messages[0].text,
+                     QStringLiteral("Fröet ska vara ett heltal från 0 till 18446744073709551615."));
+        }
+        child<QLineEdit>(window.get(), "txtFro")->setText(QStringLiteral("1"));
+        child<QSpinBox>(window.get(), "spnKorningar")->setValue(100000);
+        QSignalSpy ended(window.get(), &forUtveckling::spreadEnded);
+        click(window.get(), "cmdBeraknaSpridning");
+        QVERIFY(window->spreadPage().isRunning());
+        QVERIFY(child<QProgressBar>(window.get(), "prgSpridning")->isVisible());
+        click(window.get(), "cmdAvbrytSpridning");
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(child<QLabel>(window.get(), "lblSpridning")->text(),
+                 QStringLiteral("Spridningen avbröts."));
+        QVERIFY(!window->spreadPage().spread().has_value());
+        QVERIFY(!child<QPushButton>(window.get(), "cmdAvbrytSpridning")->isVisible());
     }
 
     // A long horizon with a wide ring search: "Avbryt" stops the comparison, which then
     // shows nothing.
     void cancelsTheComparison() {
-        window->showCalculation(withHorizon("32000", "100"), {}, QLocale::c());
+        window->showCalculation(withHorizon("32000", "100"), {}, QLocale::c(), 0);
         window->show();
         QSignalSpy ended(window.get(), &forUtveckling::comparisonEnded);
         click(window.get(), "cmdJamfor");
         QVERIFY(child<QProgressBar>(window.get(), "prgJamfor")->isVisible());
         click(window.get(), "cmdAvbryt");
         QVERIFY(ended.wait(20000));
-        QCOMPARE(window->comparisonModel().rowCount(), 0);
+        QCOMPARE(window->comparisonModel(1).rowCount(), 0);
         QCOMPARE(child<QLabel>(window.get(), "lblJamforelse")->text(),
                  QStringLiteral("Jämförelsen avbröts."));
         QVERIFY(!child<QPushButton>(window.get(), "cmdAvbryt")->isVisible());
@@ -260,18 +398,18 @@ class ForUtvecklingTest : public QObject {
     void newCalculationReplacesTheComparison() {
         show(InputRecord{}, '.');
         compare();
-        QCOMPARE(window->comparisonModel().rowCount(), 11);
+        QCOMPARE(window->comparisonModel(1).rowCount(), 11);
         show(withHorizon("20"), '.');
-        QCOMPARE(window->comparisonModel().rowCount(), 0);
+        QCOMPARE(window->comparisonModel(1).rowCount(), 0);
         QCOMPARE(window->cycleModel().rowCount(), 4);
 
-        window->showCalculation(withHorizon("32000", "100"), {}, QLocale::c());
+        window->showCalculation(withHorizon("32000", "100"), {}, QLocale::c(), 0);
         click(window.get(), "cmdJamfor");
         QVERIFY(window->isComparing());
         show(InputRecord{}, '.');
         QVERIFY(!window->isComparing());
         QTest::qWait(100);
-        QCOMPARE(window->comparisonModel().rowCount(), 0);
+        QCOMPARE(window->comparisonModel(1).rowCount(), 0);
         QCOMPARE(window->cycleModel().rowCount(), 50);
     }
 
@@ -279,7 +417,7 @@ class ForUtvecklingTest : public QObject {
     void closedThroughFrameWhileComparing() {
         QPointer<forUtveckling> own = new forUtveckling(designedLook());
         QSignalSpy closed(own.data(), &forUtveckling::closedThroughFrame);
-        own->showCalculation(withHorizon("32000", "100"), {}, QLocale::c());
+        own->showCalculation(withHorizon("32000", "100"), {}, QLocale::c(), 0);
         own->show();
         click(own, "cmdJamfor");
         QVERIFY(own->isComparing());

@@ -1,0 +1,174 @@
+#include "calc/spread.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <thread>
+
+#include "calc/calculation.h"
+#include "calc/randomsource.h"
+
+namespace lodra {
+
+namespace {
+
+// Runs per part: enough to make a part's calculation object worth its making, few enough
+// to keep two threads evenly busy on a thousand runs.
+constexpr int kRunsPerPart = 64;
+
+// What one part of the runs ended with beyond its runs' figures.
+struct PartEnd {
+    std::optional<Error> failure;  // refused, cancelled or failed: the spread fails
+    std::string firstStop;         // of the part's first stopped run
+};
+
+void builtInParallelFor(unsigned threads, int parts, const std::function<void(int)>& body) {
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int part = next++; part < parts; part = next++) {
+            body(part);
+        }
+    };
+    std::vector<std::jthread> helpers;
+    const unsigned extra = std::min<unsigned>(threads, static_cast<unsigned>(parts)) - 1;
+    for (unsigned t = 0; t < extra; ++t) {
+        helpers.emplace_back(work);
+    }
+    work();
+}
+
+// Calculates runs first + 1 ... last (of 1..N) into their places.
+PartEnd calculatePart(const InputRecord& input, const SpreadOptions& options, int first, int last,
+                      std::vector<SpreadRun>& runs) {
+    PartEnd end;
+    auto calc = std::make_unique<StandCalculation>();
+    CalcOptions calcOptions;
+    calcOptions.decimalSeparator = options.decimalSeparator;
+    calcOptions.cancel = options.cancel;
+    for (int k = first + 1; k <= last; ++k) {
+        if (options.cancel != nullptr && options.cancel->load(std::memory_order_relaxed)) {
+            end.failure = fail("Spridningen avbröts.");
+            return end;
+        }
+        SpreadRun& run = runs[static_cast<std::size_t>(k - 1)];
+        run.seed = standSeed(options.seed, k);
+        SeededRandom random(run.seed);
+        calcOptions.random = &random;
+        const Outcome outcome = calc->berakna(input, calcOptions);
+        if (outcome.ok()) {
+            run.completed = true;
+            run.felled = calc->s.antalAvverkningar > 0;
+            run.nuvarde = calc->economics.nuvarde;
+            run.arMellan = calc->figures.arMellanAvv;
+            run.volAvv = calc->figures.volymPerAvv;
+        } else if (outcome.error().status == Status::Stopped) {
+            if (end.firstStop.empty()) {
+                end.firstStop = "Körning " + std::to_string(k) + ": " + outcome.message();
+            }
+        } else {
+            end.failure = outcome.error().status == Status::Cancelled ? fail("Spridningen avbröts.")
+                                                                      : outcome.error();
+            return end;
+        }
+        if (options.progress != nullptr) {
+            options.progress->runsDone.fetch_add(1, std::memory_order_relaxed);
+        }
+    }
+    return end;
+}
+
+}  // namespace
+
+double percentileInc(std::span<const double> sorted, int percent) {
+    const auto n = static_cast<long long>(sorted.size());
+    const long long scaled = (n - 1) * percent;  // h * 100
+    const auto low = static_cast<std::size_t>(scaled / 100);
+    const double fraction = static_cast<double>(scaled % 100) / 100;
+    if (fraction == 0) {
+        return sorted[low];
+    }
+    return sorted[low] + fraction * (sorted[low + 1] - sorted[low]);
+}
+
+SpreadStatistics statisticsOf(std::vector<double> values) {
+    SpreadStatistics stats;
+    stats.count = static_cast<int>(values.size());
+    if (values.empty()) {
+        return stats;
+    }
+    double sum = 0;
+    for (const double v : values) {
+        sum += v;
+    }
+    stats.mean = sum / static_cast<double>(values.size());
+    if (values.size() >= 2) {
+        double squares = 0;
+        for (const double v : values) {
+            squares += (v - stats.mean) * (v - stats.mean);
+        }
+        stats.sd = std::sqrt(squares / static_cast<double>(values.size() - 1));
+    }
+    std::sort(values.begin(), values.end());
+    stats.min = values.front();
+    stats.max = values.back();
+    stats.p5 = percentileInc(values, 5);
+    stats.p10 = percentileInc(values, 10);
+    stats.p50 = percentileInc(values, 50);
+    stats.p90 = percentileInc(values, 90);
+    stats.p95 = percentileInc(values, 95);
+    return stats;
+}
+
+void summarize(Spread& spread) {
+    std::vector<double> nuvarde, arMellan, volAvv;
+    spread.completed = 0;
+    for (const SpreadRun& run : spread.runs) {
+        if (!run.completed) {
+            continue;
+        }
+        ++spread.completed;
+        nuvarde.push_back(run.nuvarde);
+        if (run.felled) {
+            arMellan.push_back(run.arMellan);
+            volAvv.push_back(run.volAvv);
+        }
+    }
+    spread.stopped = static_cast<int>(spread.runs.size()) - spread.completed;
+    spread.nuvarde = statisticsOf(std::move(nuvarde));
+    spread.arMellan = statisticsOf(std::move(arMellan));
+    spread.volAvv = statisticsOf(std::move(volAvv));
+}
+
+Result<Spread> computeSpread(const InputRecord& input, const SpreadOptions& options) {
+    const int runs = std::clamp(options.runs, kMinSpreadRuns, kMaxSpreadRuns);
+    Spread spread;
+    spread.runs.resize(static_cast<std::size_t>(runs));
+    const int parts = (runs + kRunsPerPart - 1) / kRunsPerPart;
+    std::vector<PartEnd> ends(static_cast<std::size_t>(parts));
+    const auto body = [&](int part) {
+        PartEnd& end = ends[static_cast<std::size_t>(part)];
+        try {
+            end = calculatePart(input, options, part * kRunsPerPart,
+                                std::min(runs, (part + 1) * kRunsPerPart), spread.runs);
+        } catch (const std::exception&) {
+            end.failure = fail("Beräkningen kunde inte slutföras.");
+        }
+    };
+    if (options.parallelFor) {
+        options.parallelFor(parts, body);
+    } else {
+        builtInParallelFor(std::max(1u, options.threads), parts, body);
+    }
+    for (PartEnd& end : ends) {
+        if (end.failure) {
+            return *end.failure;
+        }
+        if (spread.firstStop.empty()) {
+            spread.firstStop = std::move(end.firstStop);
+        }
+    }
+    summarize(spread);
+    return spread;
+}
+
+}  // namespace lodra

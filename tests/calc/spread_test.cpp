@@ -1,0 +1,157 @@
+// The spread of a stand under random growth: the percentile definition on hand-made
+// samples, each run as the single calculation from its own seed, and the same figures on
+// any number of threads.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "calc/calculation.h"
+#include "calc/spread.h"
+
+namespace lodra {
+namespace {
+
+TEST(Spread, PercentileInterpolatesBetweenOrderStatistics) {
+    struct Case {
+        std::vector<double> sorted;
+        int percent;
+        double expected;
+    };
+    const Case cases[] = {
+        {{7}, 0, 7},
+        {{7}, 5, 7},
+        {{7}, 50, 7},
+        {{7}, 100, 7},
+        {{1, 3}, 0, 1},
+        {{1, 3}, 10, 1.2},
+        {{1, 3}, 50, 2},
+        {{1, 3}, 95, 2.9},
+        {{1, 3}, 100, 3},
+        {{-4, -4}, 90, -4},
+        {{2, 4, 8, 16, 32}, 5, 2.4},
+        {{2, 4, 8, 16, 32}, 10, 2.8},
+        {{2, 4, 8, 16, 32}, 50, 8},
+        {{2, 4, 8, 16, 32}, 90, 25.6},
+        {{2, 4, 8, 16, 32}, 95, 28.8},
+        {{2, 4, 8, 16, 32}, 100, 32},
+        {{2, 4, 8, 16, 32}, 25, 4},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(percentileInc(c.sorted, c.percent), c.expected)
+            << c.sorted.size() << " values, P" << c.percent;
+    }
+}
+
+TEST(Spread, StatisticsOfHandSamples) {
+    // Unsorted on purpose: the percentiles are of the sorted values.
+    const SpreadStatistics five = statisticsOf({16, 2, 32, 8, 4});
+    EXPECT_EQ(five.count, 5);
+    EXPECT_DOUBLE_EQ(five.mean, 12.4);
+    ASSERT_TRUE(five.sd.has_value());
+    EXPECT_DOUBLE_EQ(*five.sd, std::sqrt(148.8));  // squares 595.2 over n - 1 = 4
+    EXPECT_EQ(five.min, 2);
+    EXPECT_EQ(five.max, 32);
+    EXPECT_DOUBLE_EQ(five.p10, 2.8);
+    EXPECT_DOUBLE_EQ(five.p50, 8);
+    EXPECT_DOUBLE_EQ(five.p95, 28.8);
+
+    const SpreadStatistics one = statisticsOf({-3.5});
+    EXPECT_EQ(one.count, 1);
+    EXPECT_FALSE(one.sd.has_value());
+    for (const double v : {one.mean, one.min, one.p5, one.p50, one.p95, one.max}) {
+        EXPECT_EQ(v, -3.5);
+    }
+    EXPECT_EQ(statisticsOf({}).count, 0);
+}
+
+InputRecord varied() {
+    InputRecord input;
+    input.variation = "100";
+    return input;
+}
+
+// Each run is the single calculation of the entered stand from standSeed(seed, k).
+TEST(Spread, RunKIsTheCalculationFromItsOwnSeed) {
+    SpreadOptions options;
+    options.seed = 987654321987654321u;
+    options.runs = 150;
+    options.decimalSeparator = ',';
+    SpreadProgress progress;
+    options.progress = &progress;
+    const Result<Spread> spread = computeSpread(varied(), options);
+    ASSERT_TRUE(spread.ok()) << spread.message();
+    ASSERT_EQ(spread->runs.size(), 150u);
+    EXPECT_EQ(progress.runsDone.load(), 150);
+    EXPECT_EQ(spread->completed, 150);
+    EXPECT_EQ(spread->stopped, 0);
+    for (const int k : {1, 2, 64, 65, 128, 150}) {
+        StandCalculation calc;
+        SeededRandom random(standSeed(options.seed, k));
+        CalcOptions single;
+        single.random = &random;
+        single.decimalSeparator = ',';
+        ASSERT_TRUE(calc.berakna(varied(), single).ok());
+        const SpreadRun& run = spread->runs[static_cast<std::size_t>(k - 1)];
+        EXPECT_EQ(run.seed, standSeed(options.seed, k));
+        EXPECT_EQ(run.nuvarde, calc.economics.nuvarde) << "run " << k;
+        EXPECT_EQ(run.arMellan, calc.figures.arMellanAvv) << "run " << k;
+        EXPECT_EQ(run.volAvv, calc.figures.volymPerAvv) << "run " << k;
+    }
+    // The variation does make the runs differ.
+    EXPECT_LT(spread->nuvarde.min, spread->nuvarde.max);
+    EXPECT_LE(spread->nuvarde.p5, spread->nuvarde.p50);
+}
+
+TEST(Spread, SameFiguresOnAnyNumberOfThreads) {
+    SpreadOptions options;
+    options.seed = 42;
+    options.runs = 700;
+    const Result<Spread> one = computeSpread(varied(), options);
+    ASSERT_TRUE(one.ok());
+    for (const unsigned threads : {2u, 3u, 8u}) {
+        options.threads = threads;
+        const Result<Spread> many = computeSpread(varied(), options);
+        ASSERT_TRUE(many.ok());
+        for (std::size_t k = 0; k < one->runs.size(); ++k) {
+            ASSERT_EQ(many->runs[k].nuvarde, one->runs[k].nuvarde) << threads << " threads";
+        }
+        const auto figures = [](const SpreadStatistics& s) {
+            return std::vector<double>{s.mean, *s.sd, s.min, s.p5, s.p10,
+                                       s.p50,  s.p90, s.p95, s.max};
+        };
+        EXPECT_EQ(figures(many->nuvarde), figures(one->nuvarde)) << threads << " threads";
+        EXPECT_EQ(figures(many->volAvv), figures(one->volAvv)) << threads << " threads";
+    }
+}
+
+TEST(Spread, RefusedStoppedAndCancelled) {
+    InputRecord refused = varied();
+    refused.bonitet = "abc";
+    const Result<Spread> noSpread = computeSpread(refused, SpreadOptions{});
+    ASSERT_FALSE(noSpread.ok());
+    EXPECT_EQ(noSpread.error().status, Status::Refused);
+    EXPECT_EQ(noSpread.error().refusal.field, InputField::bonitet);
+
+    // The longest horizon overflows at 3 %: every run stops, none is a reason to fail.
+    InputRecord stops;
+    stops.totaltid = "32767";
+    SpreadOptions options;
+    options.runs = 3;
+    const Result<Spread> stopped = computeSpread(stops, options);
+    ASSERT_TRUE(stopped.ok());
+    EXPECT_EQ(stopped->completed, 0);
+    EXPECT_EQ(stopped->stopped, 3);
+    EXPECT_EQ(stopped->nuvarde.count, 0);
+    EXPECT_EQ(stopped->firstStop.rfind("Körning 1: Beräkningen avbröts: ", 0), 0u)
+        << stopped->firstStop;
+
+    const std::atomic<bool> cancel{true};
+    options.cancel = &cancel;
+    const Result<Spread> cancelled = computeSpread(varied(), options);
+    ASSERT_FALSE(cancelled.ok());
+    EXPECT_EQ(cancelled.message(), "Spridningen avbröts.");
+}
+
+}  // namespace
+}  // namespace lodra

@@ -1,0 +1,75 @@
+#pragma once
+
+// The "Spridning" page of the development window: the entered stand calculated over and
+// over from seeded generators in the background, the statistics of the runs and the
+// histogram of their present values.
+
+#include <QFutureWatcher>
+#include <QLocale>
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+
+#include "calc/inputrecord.h"
+#include "calc/spread.h"
+
+class QWidget;
+
+namespace Ui {
+class forUtveckling;
+}
+
+namespace lodra {
+
+class SpreadPage : public QObject {
+    Q_OBJECT
+
+  public:
+    // Works the page's controls in ui; messages go to window. A new random seed is drawn.
+    SpreadPage(Ui::forUtveckling& ui, QWidget* window);
+    ~SpreadPage() override;
+
+    // The calculation the runs start from, its present value and the locale of its numbers. A
+    // spread that runs is stopped and one shown is taken away.
+    void setCalculation(const InputRecord& input, double nuvarde, const QLocale& numbers);
+    // Stops a spread that runs; nothing is shown of it.
+    void stop();
+
+    bool isRunning() const { return running_; }
+    const std::optional<Spread>& spread() const { return shown_; }
+    char decimalSeparator() const { return separator_; }
+
+  signals:
+    // A spread ended: shown, failed or stopped.
+    void spreadEnded();
+
+  private:
+    void start();
+    void finished();
+    void showProgress();
+    void setRunning(bool running);
+    void clear(const QString& text);
+    void showSpread();
+    void fillStatistics();
+
+    Ui::forUtveckling& ui_;
+    QWidget* window_;
+    InputRecord input_;
+    std::optional<double> latest_;    // kr/ha, of the calculation shown
+    QLocale numbers_ = QLocale::c();  // of the charts
+    char separator_ = '.';            // the texts', of numbers_
+    std::optional<Spread> shown_;
+
+    bool running_ = false;
+    int runs_ = 0;
+    std::atomic<bool> cancel_{false};
+    SpreadProgress progress_;
+    QThreadPool pool_;  // the runs' own threads
+    QFutureWatcher<Result<Spread>> watcher_;
+    QTimer progressTimer_;
+};
+
+}  // namespace lodra
