@@ -6,6 +6,7 @@
 #include <atomic>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
@@ -105,9 +106,33 @@ class StandCalculation {
 
   private:
     struct Intake;
+
+    // The generator's numbers as one calculation takes them, kept so that the calculation
+    // can be run again on exactly the same numbers; the generator itself moves on as if the
+    // calculation had run once.
+    class Draws final : public RandomSource {
+      public:
+        void start(RandomSource& source);
+        void replay();  // from the first number kept
+        void reseed() override {}
+        double next() override;
+
+      private:
+        RandomSource* source_ = nullptr;
+        std::vector<double> taken_;
+        std::size_t replayed_ = 0;
+        bool replaying_ = false;
+    };
+
     static Intake readInput(const InputRecord& input, char decimalSeparator);
+    // The calculation after the intake; the floating-point flags are tested after every
+    // step when everyStep is set, else at the end of each cycle's growth and felling.
+    Outcome calculate(const Intake& in, const CalcOptions& options, bool everyStep);
     void setParameters(const Intake& in);
     void runCycles(const CalcOptions& options);
+    void checkStep(const char* step) const;  // names the step whose flag is set
+    void checkFlags() const;                 // in the cycle-wise run: any flag set
+    [[noreturn]] void stop(const char* step) const;
     // Moves the year on by one cycle and adds the cycle to the ring and volume statistics.
     void closeCycle(bool fellingCycle);
     void ringSearch(const CalcOptions& options);
@@ -116,6 +141,8 @@ class StandCalculation {
 
     const Intake* intake_ = nullptr;  // the accepted input, while DiaVidStart runs
     RandomSource* random_ = nullptr;
+    Draws draws_;
+    bool everyStep_ = true;      // the flags are tested after every step
     FastRingSearch fastSearch_;  // keeps the ring sequence of the last maxRing
 };
 
