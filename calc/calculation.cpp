@@ -698,9 +698,12 @@ void StandCalculation::runCycles(const CalcOptions& options) {
             options.cycleRecord->add(s, fellingCycle);
         }
         Bytarray();
-        // Before the cycle's random numbers are taken: a stop takes as many as when every
-        // step is tested.
-        checkFlags();
+        // Before the cycle's random numbers are taken, so that a stop takes as many as when
+        // every step is tested. A cycle without them runs on to the test at the end: a
+        // number that became infinite or invalid in it stops the next ring search at once.
+        if (s.variation != 0) {
+            checkFlags();
+        }
         Varieradia();
         checkStep("den slumpvisa ändringen av diametrarna");
 

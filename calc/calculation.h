@@ -126,7 +126,7 @@ class StandCalculation {
 
     static Intake readInput(const InputRecord& input, char decimalSeparator);
     // The calculation after the intake; the floating-point flags are tested after every
-    // step when everyStep is set, else at the end of each cycle's growth and felling.
+    // step when everyStep is set, else before each cycle's random numbers and at the end.
     Outcome calculate(const Intake& in, const CalcOptions& options, bool everyStep);
     void setParameters(const Intake& in);
     void runCycles(const CalcOptions& options);
