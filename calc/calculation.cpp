@@ -306,7 +306,9 @@ Outcome StandCalculation::calculate(const Intake& in, const CalcOptions& options
     random_ = &draws_;
     intake_ = &in;
     try {
-        std::feclearexcept(kFpErrors);
+        if (std::fetestexcept(kFpErrors) != 0) {
+            std::feclearexcept(kFpErrors);
+        }
         setParameters(in);
         checkStep("inläsningen av parametrarna");
         Nollstall();
@@ -555,9 +557,19 @@ void StandCalculation::Varieradia() {
     // the number is never negative: none is drawn.
     const bool draws = s.variBredd != 0;
     const int16_t n = s.antalTrad;
+    if (!draws) {
+        // The factor is exactly 1 and the change +0, which leaves a diameter as it is but
+        // for a -0 that becomes +0.
+        for (double& d : s.dia00.entries(n)) {
+            d = 0.0 + d;
+        }
+        s.variFaktor = n > 0 ? 1 : 0;
+        s.tradNr = static_cast<int16_t>(n + 1);
+        return;
+    }
     for (s.tradNr = 1; s.tradNr <= n; ++s.tradNr) {
         // held in single precision
-        const float r = draws ? static_cast<float>(random_->next()) : 0.0f;
+        const float r = static_cast<float>(random_->next());
         s.variFaktor = (1 - s.variBredd * 0.5) + r * s.variBredd;
         s.dia00[s.tradNr] = (s.variFaktor - 1) + s.dia00[s.tradNr];
     }
@@ -568,6 +580,7 @@ void StandCalculation::Avverkn() {
     s.avvVolTrad = 0;
     s.antalAvvCykel = 0;
     const int16_t n = s.antalTrad;
+    double discount = 0;  // of the cycle's start year, once a tree is felled
     for (s.tradNr = 1; s.tradNr <= n; ++s.tradNr) {
         const double d = s.dia05[s.tradNr];
         s.nettoTrad = 0;
@@ -588,7 +601,10 @@ void StandCalculation::Avverkn() {
         s.nettoTrad = s.nettoTrad - s.atervKostTrad;
         s.atervKostSumma = s.atervKostSumma + s.atervKostTrad;
         s.antalAvvTotalt = s.antalAvvTotalt + 1;
-        s.nuvardeTrad = s.nettoTrad / std::exp(s.ar * std::log(1 + s.ranta / 100));
+        if (s.antalAvvCykel == 0) {
+            discount = std::exp(s.ar * std::log(1 + s.ranta / 100));
+        }
+        s.nuvardeTrad = s.nettoTrad / discount;
         s.nuvardeAvv = s.nuvardeAvv + s.nuvardeTrad;
         s.avvDiaSumma = s.avvDiaSumma + d;
         ++s.antalAvvCykel;
