@@ -32,10 +32,13 @@ constexpr double kStepsPerMm = 100;      // 1 / kStep
 constexpr double kLimit = 1e4;           // cm or mm: larger diameters and rings fall back
 constexpr double kHaFaktorLimit = 1e12;  // beyond it the bounds are not worth the care
 constexpr std::size_t kMaxSteps = std::size_t{1} << 17;  // longest sequence kept, 2 MB
-constexpr std::size_t kMargin = 2;          // steps above the estimate where the proof is tried
-constexpr int kAttempts = 6;                // proofs tried, each further above the estimate
-constexpr double kSmallestSlope = 1e-30;    // m3sk per mm; Newton's steps stay finite above it
-constexpr double kCloseEnough = kStep / 4;  // mm: the estimate need be no closer
+constexpr std::size_t kMargin = 2;        // steps above the estimate where the proof is tried
+constexpr int kAttempts = 6;              // proofs tried, each further above the estimate
+constexpr double kSmallestSlope = 1e-30;  // m3sk per mm; Newton's steps stay finite above it
+// mm: the estimate need be no closer. Past the first of Newton's steps the estimate lies
+// above the crossing (the cubic rises and is convex there); a step above it, the search
+// still stops within its first block.
+constexpr double kCloseEnough = kStep;
 
 // True when x is a number no larger than limit in size. Tests finiteness first, so that
 // no comparison meets a NaN and raises the invalid-operation flag.
