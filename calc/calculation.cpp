@@ -1,6 +1,7 @@
 #include "calc/calculation.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfenv>
 #include <cmath>
 #include <cstddef>
@@ -183,10 +184,6 @@ struct StandCalculation::Intake {
     std::array<std::optional<double>, kRowCount> rows{};  // empty row: no value
     std::array<bool, kRowCount> avverkas{};
 };
-
-double StandCalculation::tradVolym(double d) {
-    return (0.00089 * d) * d + (0.03896 - 0.00905 * d) + ((0.000001682 * d) * d) * d;
-}
 
 double StandCalculation::tradNetto(double d) const {
     double c0 = 0, c1 = 0, c2 = 0, c3 = 0;
@@ -386,6 +383,7 @@ double StandCalculation::Draws::next() {
 }
 
 void StandCalculation::setParameters(const Intake& in) {
+    rateLogOf_.reset();
     s.totaltid = in.totaltid;
     s.bonitet = in.bonitet;
     s.areal = in.areal;
@@ -602,7 +600,12 @@ void StandCalculation::Avverkn() {
         s.atervKostSumma = s.atervKostSumma + s.atervKostTrad;
         s.antalAvvTotalt = s.antalAvvTotalt + 1;
         if (s.antalAvvCykel == 0) {
-            discount = std::exp(s.ar * std::log(1 + s.ranta / 100));
+            const auto rate = std::bit_cast<std::uint64_t>(s.ranta);
+            if (rateLogOf_ != rate) {
+                rateLog_ = std::log(1 + s.ranta / 100);
+                rateLogOf_ = rate;
+            }
+            discount = std::exp(s.ar * rateLog_);
         }
         s.nuvardeTrad = s.nettoTrad / discount;
         s.nuvardeAvv = s.nuvardeAvv + s.nuvardeTrad;

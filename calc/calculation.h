@@ -92,7 +92,9 @@ class StandCalculation {
     void computeResults();
 
     // m3sk of one tree of diameter d cm, the same for every species.
-    static double tradVolym(double d);
+    static double tradVolym(double d) {
+        return (0.00089 * d) * d + (0.03896 - 0.00905 * d) + ((0.000001682 * d) * d) * d;
+    }
     // kr, harvest net of one felled tree of d cm for the current species and measure.
     double tradNetto(double d) const;
     // kr, cleaning cost (positive) of one small tree of d cm felled at once.
@@ -142,6 +144,10 @@ class StandCalculation {
     const Intake* intake_ = nullptr;  // the accepted input, while DiaVidStart runs
     RandomSource* random_ = nullptr;
     Draws draws_;
+    // ln(1 + ranta / 100) for the rate whose bits are in rateLogOf_, taken at the first
+    // felling of a calculation.
+    std::optional<std::uint64_t> rateLogOf_;
+    double rateLog_ = 0;
     bool everyStep_ = true;      // the flags are tested after every step
     FastRingSearch fastSearch_;  // keeps the ring sequence of the last maxRing
 };
