@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/quote.h"
 #include "batch/chunkpool.h"
 #include "batch/outputfile.h"
 #include "batch/refusaltext.h"
@@ -31,12 +32,11 @@
 #include "batch/standtable.h"
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
-#include "calc/quote.h"
 #include "calc/randomsource.h"
 #include "files/fdwriter.h"
-#include "files/windows1252.h"
 #include "report/decimalseparator.h"
-#include "report/session.h"
+#include "report/windows1252.h"
+#include "session/session.h"
 
 namespace lodra::batch {
 

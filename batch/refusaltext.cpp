@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "base/quote.h"
 #include "batch/standfile.h"
-#include "calc/quote.h"
 
 namespace lodra::batch {
 

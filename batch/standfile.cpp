@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/quote.h"
 #include "calc/numberparse.h"
-#include "calc/quote.h"
-#include "files/windows1252.h"
+#include "report/windows1252.h"
 
 namespace lodra::batch {
 

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/result.h"
 #include "calc/inputrecord.h"
-#include "calc/result.h"
 
 namespace lodra::batch {
 

@@ -10,8 +10,8 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "base/quote.h"
 #include "calc/numberparse.h"
-#include "calc/quote.h"
 
 namespace lodra {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
 #include "calc/randomsource.h"
-#include "calc/result.h"
 #include "calc/ringsearch.h"
 #include "calc/standstate.h"
 

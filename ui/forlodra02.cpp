@@ -54,7 +54,7 @@ forLodra02::forLodra02(QWidget* parent)
       ui(std::make_unique<Ui::forLodra02>()) {
     look_.setUp(*ui, this);
     // No folder has been chosen yet in this run.
-    session.sparaKatalog.clear();
+    sparaKatalog.clear();
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);

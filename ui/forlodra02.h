@@ -9,10 +9,11 @@
 #include <QWidget>
 #include <atomic>
 #include <memory>
+#include <string>
 
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
-#include "report/session.h"
+#include "session/session.h"
 #include "ui/windowlook.h"
 
 namespace Ui {
@@ -35,9 +36,11 @@ class forLodra02 : public QWidget {
     explicit forLodra02(QWidget* parent = nullptr);
     ~forLodra02() override;
 
-    // The run: sparaKatalog, Indata, Resultat, prIndata and prResultat live here, and the
-    // other windows read and write them through this one instance.
+    // The run: Indata, Resultat, prIndata and prResultat live here, and the other windows
+    // read them through this one instance.
     Session session;
+    // The folder results are saved in; empty until chosen in this run.
+    std::string sparaKatalog;
 
     // The other windows. Each is created on first use, unseen; the next use after it was
     // closed through its frame creates it afresh with its initial entries.

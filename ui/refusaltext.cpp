@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "calc/quote.h"
+#include "base/quote.h"
 
 namespace lodra {
 

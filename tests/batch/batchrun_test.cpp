@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "calc/randomsource.h"
-#include "report/session.h"
+#include "session/session.h"
 #include "tests/testfiles.h"
 
 namespace lodra::batch {
