@@ -32,6 +32,7 @@
 #include "batch/standtable.h"
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
+#include "calc/parameters.h"
 #include "calc/randomsource.h"
 #include "files/fdwriter.h"
 #include "report/decimalseparator.h"
@@ -223,6 +224,30 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     return arguments;
 }
 
+namespace {
+
+// The parameters' columns, in as many lines as they need, and what they hold.
+std::string parameterColumnsHelp() {
+    constexpr std::size_t kWidth = 80;       // characters of a help line
+    constexpr std::size_t kTextColumn = 20;  // where a column's description starts
+    std::string text;
+    std::string line = " ";
+    for (const ParameterRow& row : kParameterTable) {
+        if (line.size() + 1 + row.column.size() + 1 > kWidth) {
+            text += line + "\n";
+            line = " ";
+        }
+        line += " ";
+        line += row.column;
+        line += ",";
+    }
+    line.pop_back();
+    line.resize(std::max(line.size() + 1, kTextColumn), ' ');
+    return text + line + "talen, som i parameterfönstret\n";
+}
+
+}  // namespace
+
 std::string helpText() {
     return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
            "                     [--table FIL] [--cycles FIL] [--compare FIL] BESTÅND.csv\n"
@@ -233,9 +258,8 @@ std::string helpText() {
            "\n"
            "BESTÅND.csv: en rubrikrad med kolumnernas namn, sedan ett bestånd per rad. Fälten\n"
            "skiljs åt med ';' och får stå inom citattecken. UTF-8 eller Windows-1252.\n"
-           "Kolumner, i valfri ordning:\n"
-           "  totaltid, bonitet, areal, ranta, maxRing, variation, atervandel, berikning,\n"
-           "  cykTillAvv        talen, som i parameterfönstret\n"
+           "Kolumner, i valfri ordning:\n" +
+           parameterColumnsHelp() +
            "  tradslag          Tall, Gran eller Löv\n"
            "  atgard            Kalavverkning eller Gallring och plockhuggning\n"
            "  dia1 till dia10   trädens diametrar i cm (tom ruta: tom rad)\n"
@@ -586,7 +610,6 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
                   char decimalSeparator, StandOutputs& out) {
     const Extras extras(arguments);
     CalcOptions options;
-    options.decimalSeparator = decimalSeparator;
     options.random = &worker.clock;
     std::optional<SeededRandom> ownStream;  // with --seed: the stream of the row
     if (arguments.seed) {
@@ -715,6 +738,9 @@ Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments
                            char decimalSeparator, const RunStreams& streams) {
     const std::size_t threads = arguments.threads != 0 ? arguments.threads : defaultThreads();
     std::vector<Worker> workers(threads);
+    for (Worker& worker : workers) {
+        worker.session.decimalSeparator = decimalSeparator;
+    }
     std::vector<Chunk> chunks(threads == 1 ? 1 : threads * kChunksPerThread);
     // One thread calculates in the thread that reads and writes.
     ChunkPool pool(threads == 1 ? 0 : threads, chunks.size(),

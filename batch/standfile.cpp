@@ -5,6 +5,7 @@
 
 #include "base/quote.h"
 #include "calc/numberparse.h"
+#include "calc/parameters.h"
 #include "report/windows1252.h"
 
 namespace lodra::batch {
@@ -195,19 +196,7 @@ Result<bool> CsvReader::next(std::vector<std::string>& fields) {
     return read;
 }
 
-const std::array<const char*, StandColumns::kParameters> StandColumns::kParameterNames = {
-    "totaltid",  "bonitet",    "areal",     "ranta",      "maxRing",
-    "variation", "atervandel", "berikning", "cykTillAvv",
-};
-
 namespace {
-
-using TextField = std::string InputRecord::*;
-constexpr std::array<TextField, StandColumns::kParameters> kParameterFields = {
-    &InputRecord::totaltid,   &InputRecord::bonitet,   &InputRecord::areal,
-    &InputRecord::ranta,      &InputRecord::maxRing,   &InputRecord::variation,
-    &InputRecord::atervandel, &InputRecord::berikning, &InputRecord::cykTillAvv,
-};
 
 std::string asciiLower(std::string_view s) {
     std::string out(s);
@@ -230,8 +219,8 @@ namespace {
 
 // Where the column of the lower-case name key goes in columns; null for an unknown name.
 int* columnSlot(StandColumns& columns, const std::string& key) {
-    for (std::size_t p = 0; p < StandColumns::kParameters; ++p) {
-        if (key == asciiLower(StandColumns::kParameterNames[p])) {
+    for (std::size_t p = 0; p < kParameterTable.size(); ++p) {
+        if (key == asciiLower(kParameterTable[p].column)) {
             return &columns.parameter[p];
         }
     }
@@ -297,10 +286,10 @@ Result<> toInputRecord(const StandColumns& columns, const std::vector<std::strin
         return fields[static_cast<std::size_t>(index)];
     };
 
-    for (std::size_t p = 0; p < kParameterFields.size(); ++p) {
+    for (std::size_t p = 0; p < kParameterTable.size(); ++p) {
         const std::string_view text = cell(columns.parameter[p]);
         if (!withoutBlanks(text).empty()) {
-            record.*kParameterFields[p] = std::string(text);
+            record.*kParameterTable[p].member = std::string(text);
         }
     }
 

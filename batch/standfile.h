@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "base/result.h"
-#include "calc/inputrecord.h"
+#include "calc/parameters.h"
 
 namespace lodra::batch {
 
@@ -96,16 +96,13 @@ class CsvReader {
 
 // Where the named columns are in a record; -1 for a column the file does not have.
 struct StandColumns {
-    static constexpr int kParameters = 9;
-    std::array<int, kParameters> parameter{};  // in the order of kParameterNames
+    std::array<int, kParameterTable.size()> parameter{};  // in the order of kParameterTable
     int tradslag = -1;
     int atgard = -1;
     std::array<int, 10> dia{};
     std::array<int, 10> avv{};
     bool anyTreeColumn = false;
     std::size_t fieldCount = 0;  // fields of the header row
-
-    static const std::array<const char*, kParameters> kParameterNames;
 };
 
 // Maps the header row (already UTF-8) to columns. Column names are matched without regard

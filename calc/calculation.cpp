@@ -12,6 +12,7 @@
 
 #include "base/quote.h"
 #include "calc/numberparse.h"
+#include "calc/parameters.h"
 
 namespace lodra {
 
@@ -46,8 +47,14 @@ struct CalcFailure {
     throw CalcFailure{Error{std::move(message), Status::Refused, std::move(refusal)}};
 }
 
+// The text of a parameter in the input record.
+const std::string& textOf(const InputRecord& input, InputField field) {
+    return input.*parameterRow(field)->member;
+}
+
 // The number of a parameter's text; refused when the text is empty or not a number.
-double parameter(const std::string& text, InputField field, char decimalSeparator) {
+double parameter(const InputRecord& input, InputField field, char decimalSeparator) {
+    const std::string& text = textOf(input, field);
     if (const auto value = parseNumber(text, decimalSeparator)) {
         return *value;
     }
@@ -56,19 +63,20 @@ double parameter(const std::string& text, InputField field, char decimalSeparato
 }
 
 // Refuses a parameter whose number breaks the rule of its field.
-void require(bool kept, InputField field, const std::string& text, const char* rule) {
+void require(bool kept, const InputRecord& input, InputField field, const FixedText& rule) {
     if (!kept) {
-        refuse({field, 0, text, RefusalReason::OutOfRange, rule});
+        refuse(
+            {field, 0, textOf(input, field), RefusalReason::OutOfRange, std::string(rule.view())});
     }
 }
 
-// The horizon in whole years, 1 to 32767.
-int16_t horizon(const std::string& text, char decimalSeparator) {
+// The horizon in whole years, kHorizonMin to kHorizonMax.
+int16_t horizon(const InputRecord& input, char decimalSeparator) {
     // std::nearbyint in the default rounding mode (to nearest) takes a half to the even
     // neighbour: 12.5 years are 12, 13.5 are 14.
-    const double years = std::nearbyint(parameter(text, InputField::totaltid, decimalSeparator));
-    require(years >= 1 && years <= 32767, InputField::totaltid, text,
-            "Antalet år måste vara ett heltal från 1 till 32767.");
+    const double years = std::nearbyint(parameter(input, InputField::totaltid, decimalSeparator));
+    require(years >= kHorizonMin && years <= kHorizonMax, input, InputField::totaltid,
+            kHorizonBroken);
     return static_cast<int16_t>(years);
 }
 
@@ -174,17 +182,6 @@ bool cancelled(const CalcOptions& options) {
 
 }  // namespace
 
-// The input as accepted, before anything is computed.
-struct StandCalculation::Intake {
-    int16_t totaltid = 0;
-    double bonitet = 0, areal = 0, ranta = 0, maxRing = 0, variation = 0, atervandel = 0,
-           berikning = 0, cykTillAvv = 0;
-    int16_t tradslag = 1;
-    double atgard = 0;
-    std::array<std::optional<double>, kRowCount> rows{};  // empty row: no value
-    std::array<bool, kRowCount> avverkas{};
-};
-
 double StandCalculation::tradNetto(double d) const {
     double c0 = 0, c1 = 0, c2 = 0, c3 = 0;
     const bool kalavv = s.atgard == 1.0;
@@ -229,26 +226,28 @@ std::optional<double> StandCalculation::avvDiameterFor(double ranta, double w) {
 
 // Every parameter and tree row, read and checked in the window's order before anything
 // is computed.
-StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, char sep) {
+StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, char sep,
+                                                     bool rateAndInterval) {
     Intake in;
-    in.totaltid = horizon(input.totaltid, sep);
-    in.bonitet = parameter(input.bonitet, InputField::bonitet, sep);
-    require(!(in.bonitet < 0), InputField::bonitet, input.bonitet,
-            "Boniteten får inte vara negativ.");
-    in.areal = parameter(input.areal, InputField::areal, sep);
-    require(in.areal > 0, InputField::areal, input.areal, "Arealen måste vara större än 0 m2.");
-    in.ranta = parameter(input.ranta, InputField::ranta, sep);
-    require(in.ranta == 2 || in.ranta == 3 || in.ranta == 4 || in.ranta == 5, InputField::ranta,
-            input.ranta, "Avverkningsdiametern finns bara för räntekraven 2, 3, 4 och 5 %.");
-    in.maxRing = parameter(input.maxRing, InputField::maxRing, sep);
-    require(!(in.maxRing > 100), InputField::maxRing, input.maxRing,
-            "Den största tänkbara årsringen får vara högst 100 mm.");
+    in.totaltid = horizon(input, sep);
+    in.bonitet = parameter(input, InputField::bonitet, sep);
+    require(!(in.bonitet < kBonitetMin), input, InputField::bonitet, kBonitetBroken);
+    in.areal = parameter(input, InputField::areal, sep);
+    require(in.areal > kArealAbove, input, InputField::areal, kArealBroken);
+    if (rateAndInterval) {
+        in.ranta = parameter(input, InputField::ranta, sep);
+        require(isRate(in.ranta), input, InputField::ranta, kRateBroken);
+    }
+    in.maxRing = parameter(input, InputField::maxRing, sep);
+    require(!(in.maxRing > kMaxRingMax), input, InputField::maxRing, kMaxRingBroken);
     in.tradslag = speciesCode(input);
-    in.variation = parameter(input.variation, InputField::variation, sep);
-    in.atervandel = parameter(input.atervandel, InputField::atervandel, sep);
+    in.variation = parameter(input, InputField::variation, sep);
+    in.atervandel = parameter(input, InputField::atervandel, sep);
     in.atgard = input.optKalavv ? 1.0 : 0.0;
-    in.berikning = parameter(input.berikning, InputField::berikning, sep);
-    in.cykTillAvv = parameter(input.cykTillAvv, InputField::cykTillAvv, sep);
+    in.berikning = parameter(input, InputField::berikning, sep);
+    if (rateAndInterval) {
+        in.cykTillAvv = parameter(input, InputField::cykTillAvv, sep);
+    }
     for (std::size_t k = 0; k < in.rows.size(); ++k) {
         in.rows[k] = treeDiameter(input.rows[k], static_cast<int>(k) + 1, sep);
         in.avverkas[k] = input.rows[k].avverkas;
@@ -256,16 +255,29 @@ StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, c
     return in;
 }
 
-Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& options) {
-    std::optional<Intake> in;
+Result<StandCalculation::Intake> StandCalculation::accept(const InputRecord& input,
+                                                          char decimalSeparator,
+                                                          bool rateAndInterval) {
     try {
-        // Everything is read and checked before anything is computed.
-        in.emplace(readInput(input, options.decimalSeparator));
+        return readInput(input, decimalSeparator, rateAndInterval);
     } catch (const CalcFailure& failure) {
+        std::feclearexcept(kFpErrors);
         return failure.error;
     }
+}
+
+Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& options) {
+    // Everything is read and checked before anything is computed.
+    const Result<Intake> in = accept(input, options.decimalSeparator);
+    if (!in) {
+        return in.error();
+    }
+    return berakna(*in, options);
+}
+
+Outcome StandCalculation::berakna(const Intake& in, const CalcOptions& options) {
     if (options.cyclesTotal != nullptr) {
-        options.cyclesTotal->store(cyclesFor(in->totaltid), std::memory_order_relaxed);
+        options.cyclesTotal->store(cyclesFor(in.totaltid), std::memory_order_relaxed);
     }
     const StateBackup stateBefore(s);
     const Economics economicsBefore = economics;
@@ -280,7 +292,7 @@ Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& o
     RandomSource& source = options.random != nullptr ? *options.random : clock.emplace();
     source.reseed();
     draws_.start(source);
-    Outcome outcome = calculate(*in, options, false);
+    Outcome outcome = calculate(in, options, false);
     if (!outcome.ok() && outcome.error().status == Status::Stopped) {
         // Run again on the same numbers with a test after every step, which stops at the
         // step where a number became too large or invalid. Its progress was shown once.
@@ -288,7 +300,7 @@ Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& o
         draws_.replay();
         CalcOptions again = options;
         again.cyclesDone = nullptr;
-        outcome = calculate(*in, again, true);
+        outcome = calculate(in, again, true);
     }
     if (!outcome.ok()) {
         // Nothing of a stopped calculation stays behind.

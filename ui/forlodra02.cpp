@@ -15,6 +15,7 @@
 #include <array>
 #include <exception>
 
+#include "calc/parameters.h"
 #include "report/decimalseparator.h"
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
@@ -28,6 +29,11 @@
 namespace lodra {
 
 namespace {
+
+// The same rule as the batch tool's, so both give the same texts.
+char separatorOf(const QLocale& numbers) {
+    return reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
+}
 
 std::string fieldText(const QLineEdit* field) {
     return field->text().toStdString();
@@ -50,11 +56,17 @@ std::string unexpectedFailure(const std::exception_ptr& escaped) {
 
 forLodra02::forLodra02(QWidget* parent)
     : QWidget(parent),
-      look_(programLook(QApplication::font(), decimalSeparator())),
+      numbers_(numberLocale()),
+      session(separatorOf(numbers_)),
+      look_(programLook(QApplication::font(), session.decimalSeparator)),
       ui(std::make_unique<Ui::forLodra02>()) {
     look_.setUp(*ui, this);
+    for (const ParameterRow& row : kParameterTable) {
+        parameterEntry(row.field)->setText(
+            QString::fromUtf8(row.initial.data(), static_cast<qsizetype>(row.initial.size())));
+    }
     // No folder has been chosen yet in this run.
-    sparaKatalog.clear();
+    sparaKatalog_.clear();
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
@@ -98,6 +110,11 @@ forCatalog* forLodra02::catalog() {
     if (!catalog_) {
         catalog_ = new forCatalog(*this);
         connect(catalog_, &forCatalog::closedThroughFrame, this, [this] { catalog_ = nullptr; });
+        // The chosen folder holds the results of the rest of the run, this one first.
+        connect(catalog_, &forCatalog::folderChosen, this, [this](const QString& folder) {
+            sparaKatalog_ = folder.toStdString();
+            resultat()->saveToFile();
+        });
     }
     return catalog_;
 }
@@ -108,7 +125,7 @@ forUtveckling* forLodra02::utveckling() {
         connect(utveckling_, &forUtveckling::closedThroughFrame, this,
                 [this] { utveckling_ = nullptr; });
         if (!shownRows_.empty()) {  // every calculation has a cycle
-            utveckling_->showCalculation(shownInput_, shownRows_, decimalSeparator());
+            utveckling_->showCalculation(shownInput_, shownRows_, numbers_);
         }
     }
     return utveckling_;
@@ -132,27 +149,28 @@ forUtveckling* forLodra02::existingUtveckling() const {
 
 InputRecord forLodra02::inputRecord() {
     InputRecord input;
-    input.totaltid = fieldText(ui->txtTotaltid);
-    input.bonitet = fieldText(ui->txtBon);
-    input.areal = fieldText(ui->txtAreal);
-    input.ranta = fieldText(ui->txtRant);
-    input.maxRing = fieldText(ui->txtRing);
+    for (const ParameterRow& row : kParameterTable) {
+        input.*row.member = fieldText(parameterEntry(row.field));
+    }
     input.optTall = ui->optTall->isChecked();
     input.optGran = ui->optGran->isChecked();
     input.optLov = ui->optLov->isChecked();
-    input.variation = fieldText(ui->txtVari);
-    input.atervandel = fieldText(ui->txtAtervandel);
     input.optGallring = ui->optGallring->isChecked();
     input.optKalavv = ui->optKalavv->isChecked();
-    input.berikning = fieldText(ui->txtBerik);
-    input.cykTillAvv = fieldText(ui->txtCyktillavv);
     input.rows = tradDiametrar()->rows();
     return input;
 }
 
+QLocale forLodra02::numberLocale() {
+    // A decimal point that the texts cannot write (not one printable ASCII character) is
+    // written '.', as the C locale does.
+    const QLocale system = QLocale::system();
+    return system.decimalPoint() == QString(QLatin1Char(separatorOf(system))) ? system
+                                                                              : QLocale::c();
+}
+
 char forLodra02::decimalSeparator() {
-    // The same rule as the batch tool's, so both give the same texts.
-    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
+    return separatorOf(numberLocale());
 }
 
 bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
@@ -178,7 +196,6 @@ void forLodra02::cmdBerakna_Click() {
     }
     const InputRecord input = inputRecord();
     CalcOptions options;
-    options.decimalSeparator = decimalSeparator();
     options.random = random_;
     options.cancel = &cancel_;
     options.cyclesDone = &cyclesDone_;
@@ -243,20 +260,20 @@ void forLodra02::showOutcome(const Outcome& outcome) {
         shownInput_ = calculated_;
         shownRows_ = record_.rows;
         if (utveckling_) {
-            utveckling_->showCalculation(shownInput_, shownRows_, decimalSeparator());
+            utveckling_->showCalculation(shownInput_, shownRows_, numbers_);
         }
     } else if (outcome.error().status != Status::Cancelled) {
-        showMessage(this,
-                    QString::fromStdString(windowMessage(outcome.error(), decimalSeparator())),
-                    QMessageBox::Warning);
+        showMessage(
+            this, QString::fromStdString(windowMessage(outcome.error(), session.decimalSeparator)),
+            QMessageBox::Warning);
         if (outcome.error().status == Status::Refused) {
             focusRefused(outcome.error().refusal);
         }
     }
 }
 
-void forLodra02::focusRefused(const Refusal& refusal) {
-    const std::array<std::pair<InputField, QLineEdit*>, 9> fields = {{
+QLineEdit* forLodra02::parameterEntry(InputField field) const {
+    const std::array<std::pair<InputField, QLineEdit*>, kParameterTable.size()> entries = {{
         {InputField::totaltid, ui->txtTotaltid},
         {InputField::bonitet, ui->txtBon},
         {InputField::areal, ui->txtAreal},
@@ -267,17 +284,21 @@ void forLodra02::focusRefused(const Refusal& refusal) {
         {InputField::berikning, ui->txtBerik},
         {InputField::cykTillAvv, ui->txtCyktillavv},
     }};
+    for (const auto& [which, entry] : entries) {
+        if (which == field) {
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+void forLodra02::focusRefused(const Refusal& refusal) {
     QWidget* window = this;
-    QLineEdit* field = nullptr;
+    QLineEdit* field = parameterEntry(refusal.field);
     if (refusal.field == InputField::tree && refusal.row >= 1 &&
         refusal.row <= forTradDiametrar::kRows) {
         window = tradDiametrar();
         field = tradDiametrar()->txtDiam(refusal.row - 1);
-    }
-    for (const auto& [which, entry] : fields) {
-        if (which == refusal.field) {
-            field = entry;
-        }
     }
     if (field == nullptr) {
         return;

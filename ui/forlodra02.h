@@ -5,12 +5,14 @@
 // at most once.
 
 #include <QFutureWatcher>
+#include <QLocale>
 #include <QPointer>
 #include <QWidget>
 #include <atomic>
 #include <memory>
 #include <string>
 
+#include "base/refusal.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
 #include "session/session.h"
@@ -20,6 +22,7 @@ namespace Ui {
 class forLodra02;
 }
 
+class QLineEdit;
 class QProgressDialog;
 
 namespace lodra {
@@ -32,6 +35,10 @@ class forUtveckling;
 class forLodra02 : public QWidget {
     Q_OBJECT
 
+    // The number format, numberLocale() as the window was made; the session's decimal
+    // separator is this locale's. First, so that the session is made with it.
+    QLocale numbers_;
+
   public:
     explicit forLodra02(QWidget* parent = nullptr);
     ~forLodra02() override;
@@ -40,7 +47,7 @@ class forLodra02 : public QWidget {
     // read them through this one instance.
     Session session;
     // The folder results are saved in; empty until chosen in this run.
-    std::string sparaKatalog;
+    const std::string& sparaKatalog() const { return sparaKatalog_; }
 
     // The other windows. Each is created on first use, unseen; the next use after it was
     // closed through its frame creates it afresh with its initial entries.
@@ -57,8 +64,13 @@ class forLodra02 : public QWidget {
 
     // The entries of this window and the ten tree rows, as the calculation reads them.
     InputRecord inputRecord();
+    // The entry of a parameter; null for a field that is no parameter.
+    QLineEdit* parameterEntry(InputField field) const;
 
-    // The decimal separator of the user's regional settings, as the report writes it.
+    // The number format of the user's regional settings, decided once per window: the
+    // locale of the numbers the charts show, and the decimal separator the entries are read
+    // and the texts written with.
+    static QLocale numberLocale();
     static char decimalSeparator();
 
     // The font and the twips-to-pixels factor of every window of the run.
@@ -96,6 +108,7 @@ class forLodra02 : public QWidget {
     // Closes every other window and ends the program.
     void endProgram();
 
+    std::string sparaKatalog_;  // set by the folder chooser's folderChosen
     WindowLook look_;
     std::unique_ptr<Ui::forLodra02> ui;
     QPointer<forTradDiametrar> tradDiametrar_;

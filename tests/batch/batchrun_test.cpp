@@ -163,7 +163,7 @@ TEST_F(RunBatch, SavesTheBytesOfOneSessionOverAllTheGoodRows) {
     // Each stand draws from the stream of its own row, whatever the rows before it.
     Session session;
     CalcOptions options;
-    options.decimalSeparator = ',';
+    session.decimalSeparator = ',';
     for (const auto& [row, r] : good) {
         SeededRandom random(standSeed(20240611, row));
         options.random = &random;
