@@ -35,6 +35,7 @@
 #include "calc/parameters.h"
 #include "calc/randomsource.h"
 #include "files/fdwriter.h"
+#include "lodra05/version.h"
 #include "report/decimalseparator.h"
 #include "report/windows1252.h"
 #include "session/session.h"
@@ -209,6 +210,8 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
             onlyFiles = true;
         } else if (arg == "--help" || arg == "-h") {
             arguments.help = true;
+        } else if (arg == "--version") {
+            arguments.version = true;
         } else if (Result<Option> option = readOption(args, i, arguments); !option) {
             taken = option.error();
         } else {
@@ -218,7 +221,7 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
             return taken.error();
         }
     }
-    if (!arguments.help && !haveStands) {
+    if (!arguments.help && !arguments.version && !haveStands) {
         return fail("Ange beståndsfilen.");
     }
     return arguments;
@@ -283,6 +286,7 @@ std::string helpText() {
            "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"
            "                 blir desamma med hur många trådar som helst\n"
            "  --help         visa den här hjälpen\n"
+           "  --version      visa programmets version\n"
            "\n"
            "Decimaltecknet är de regionala inställningarnas (LC_ALL, LC_NUMERIC, LANG).\n"
            "En rad som inte kan beräknas anges med sitt radnummer (rubrikraden är rad 1) på\n"
@@ -881,6 +885,10 @@ int batchMain(int argc, char** argv) {
     }
     if (arguments->help) {
         std::fputs(helpText().c_str(), stdout);
+        return std::fflush(stdout) == 0 ? kAllCalculated : kUsageOrFileError;
+    }
+    if (arguments->version) {
+        std::printf("lodra05-batch %s\n", kVersion);
         return std::fflush(stdout) == 0 ? kAllCalculated : kUsageOrFileError;
     }
     // A numbered file is named on standard output.

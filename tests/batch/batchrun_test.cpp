@@ -45,6 +45,11 @@ TEST(ParseArguments, AcceptsTheDocumentedForms) {
     a = parseArguments({"--help"});
     ASSERT_TRUE(a) << a.message();
     EXPECT_TRUE(a->help);
+
+    a = parseArguments({"--version"});
+    ASSERT_TRUE(a) << a.message();
+    EXPECT_TRUE(a->version);
+    EXPECT_FALSE(a->help);
 }
 
 TEST(ParseArguments, RefusesWhatCannotBeMeant) {
