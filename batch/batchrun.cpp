@@ -27,16 +27,17 @@
 #include "batch/chunkpool.h"
 #include "batch/outputfile.h"
 #include "batch/refusaltext.h"
-#include "batch/standfile.h"
 #include "batch/standtable.h"
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
 #include "calc/quote.h"
 #include "calc/randomsource.h"
 #include "files/fdwriter.h"
+#include "files/standsource.h"
 #include "files/windows1252.h"
 #include "report/decimalseparator.h"
 #include "report/session.h"
+#include "standfile/standfile.h"
 
 namespace lodra::batch {
 
@@ -284,65 +285,6 @@ void printLine(std::FILE* out, const std::string& text) {
         }
     }
     std::fputc('\n', out);
-}
-
-// What tells one state of the stand file from another: a change between the readings
-// means that something wrote the file meanwhile.
-struct FileState {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;             // bytes
-    std::int64_t modified = 0;  // ns since the epoch
-
-    bool operator==(const FileState&) const = default;
-};
-
-std::optional<FileState> stateOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        return std::nullopt;
-    }
-    return FileState{st.st_dev, st.st_ino, st.st_size,
-                     st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
-}
-
-struct StandSource {
-    std::ifstream in;
-    StandFile file;
-    std::optional<FileState> state;  // when first read
-};
-
-Error standFileError(const std::string& path, const std::string& message) {
-    return fail("Fel i beståndsfilen " + inQuotes(path) + ": " + message);
-}
-
-// Opens the stand file and reads it through once, checking every record and counting
-// the stands, before anything is calculated.
-Result<> openStands(const std::string& path, StandSource& source) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        return fail("Beståndsfilen " + inQuotes(path) + " är en mapp, inte en fil.");
-    }
-    source.in.open(path, std::ios::binary);
-    if (!source.in) {
-        return systemFailure("öppna beståndsfilen", inQuotes(path), errno);
-    }
-    source.state = stateOf(path);
-    if (Result<> opened = source.file.open(source.in); !opened) {
-        return standFileError(path, opened.message());
-    }
-    if (source.file.standCount() == 0) {
-        return fail("Beståndsfilen " + inQuotes(path) + " har inga bestånd, bara en rubrikrad.");
-    }
-    return {};
-}
-
-// The stand file gave every stand it counted, and nothing wrote it while it was read.
-Result<> checkReadConsistently(const std::string& path, const StandSource& source, int handedOut) {
-    if (handedOut != source.file.standCount() || !source.state || stateOf(path) != source.state) {
-        return standFileError(path, "Filen ändrades medan den lästes.");
-    }
-    return {};
 }
 
 // The named outputs of the run, with how messages call them.

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "batch/standfile.h"
+#include "standfile/standfile.h"
 #include "calc/quote.h"
 
 namespace lodra::batch {
