@@ -23,6 +23,7 @@
 #include "ui/messages.h"
 #include "ui/programlook.h"
 #include "ui/refusaltext.h"
+#include "ui/standmenu.h"
 #include "ui_forlodra02.h"
 
 namespace lodra {
@@ -55,11 +56,27 @@ forLodra02::forLodra02(QWidget* parent)
     look_.setUp(*ui, this);
     // No folder has been chosen yet in this run.
     session.sparaKatalog.clear();
+    standMenu_ = new StandMenu(*this, WindowLook::addMenuBar(this));
+    connect(standMenu_, &StandMenu::quitChosen, this, &forLodra02::cmdAvlsuta_Click);
+    WindowLook::fitToScreen(this);
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
     connect(ui->cmdAvlsuta, &QPushButton::clicked, this, &forLodra02::cmdAvlsuta_Click);
     connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &forLodra02::calculationFinished);
+
+    // A screen reader announces each entry by the text of its label.
+    for (const auto& [field, label] : {std::pair{ui->txtTotaltid, ui->Label1},
+                                       {ui->txtBon, ui->Label2},
+                                       {ui->txtAreal, ui->Label3},
+                                       {ui->txtRant, ui->Label4},
+                                       {ui->txtRing, ui->Label5},
+                                       {ui->txtVari, ui->Label7},
+                                       {ui->txtAtervandel, ui->Label9},
+                                       {ui->txtBerik, ui->Label12},
+                                       {ui->txtCyktillavv, ui->Label11}}) {
+        field->setAccessibleName(label->text());
+    }
 
     // Tabbing into a choice lands on its selected option, not on the first one.
     for (QRadioButton* option :
@@ -107,6 +124,12 @@ forUtveckling* forLodra02::utveckling() {
         utveckling_ = new forUtveckling(look_);
         connect(utveckling_, &forUtveckling::closedThroughFrame, this,
                 [this] { utveckling_ = nullptr; });
+        utveckling_->setSaveFolders(&folders_);
+        utveckling_->setHandoverFacts([this] {
+            return HandoverFacts{standMenu_->standName(), standMenu_->standFile(),
+                                 QString::fromStdString(shownIndata_),
+                                 QString::fromStdString(shownResultat_)};
+        });
         if (!shownRows_.empty()) {  // every calculation has a cycle
             utveckling_->showCalculation(shownInput_, shownRows_, decimalSeparator());
         }
@@ -148,6 +171,34 @@ InputRecord forLodra02::inputRecord() {
     input.cykTillAvv = fieldText(ui->txtCyktillavv);
     input.rows = tradDiametrar()->rows();
     return input;
+}
+
+void forLodra02::setInputRecord(const InputRecord& input) {
+    const std::array<std::pair<QLineEdit*, const std::string*>, 9> texts = {{
+        {ui->txtTotaltid, &input.totaltid},
+        {ui->txtBon, &input.bonitet},
+        {ui->txtAreal, &input.areal},
+        {ui->txtRant, &input.ranta},
+        {ui->txtRing, &input.maxRing},
+        {ui->txtVari, &input.variation},
+        {ui->txtAtervandel, &input.atervandel},
+        {ui->txtBerik, &input.berikning},
+        {ui->txtCyktillavv, &input.cykTillAvv},
+    }};
+    for (const auto& [field, text] : texts) {
+        field->setText(QString::fromStdString(*text));
+    }
+    // Each choice is exclusive: checking one option clears the others.
+    for (const auto& [option, chosen] : {std::pair{ui->optTall, input.optTall},
+                                         {ui->optGran, input.optGran},
+                                         {ui->optLov, input.optLov},
+                                         {ui->optGallring, input.optGallring},
+                                         {ui->optKalavv, input.optKalavv}}) {
+        if (chosen) {
+            option->setChecked(true);
+        }
+    }
+    tradDiametrar()->setRows(input.rows);
 }
 
 char forLodra02::decimalSeparator() {
@@ -242,6 +293,8 @@ void forLodra02::showOutcome(const Outcome& outcome) {
         window->showTexts(session.Indata, session.Resultat);
         shownInput_ = calculated_;
         shownRows_ = record_.rows;
+        shownIndata_ = session.Indata;
+        shownResultat_ = session.Resultat;
         if (utveckling_) {
             utveckling_->showCalculation(shownInput_, shownRows_, decimalSeparator());
         }

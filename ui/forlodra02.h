@@ -13,6 +13,7 @@
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
 #include "report/session.h"
+#include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
 namespace Ui {
@@ -25,6 +26,7 @@ namespace lodra {
 
 class forCatalog;
 class forResultat;
+class StandMenu;
 class forTradDiametrar;
 class forUtveckling;
 
@@ -54,6 +56,13 @@ class forLodra02 : public QWidget {
 
     // The entries of this window and the ten tree rows, as the calculation reads them.
     InputRecord inputRecord();
+    // Puts the texts and choices of a stand into the entries and the ten tree rows.
+    void setInputRecord(const InputRecord& input);
+
+    // Where the run's file dialogs open.
+    SaveFolders& saveFolders() { return folders_; }
+    // The stand files of the menu bar, and the stand's name and file.
+    StandMenu& standMenu() const { return *standMenu_; }
 
     // The decimal separator of the user's regional settings, as the report writes it.
     static char decimalSeparator();
@@ -95,6 +104,8 @@ class forLodra02 : public QWidget {
 
     WindowLook look_;
     std::unique_ptr<Ui::forLodra02> ui;
+    SaveFolders folders_{session.sparaKatalog};
+    StandMenu* standMenu_ = nullptr;
     QPointer<forTradDiametrar> tradDiametrar_;
     QPointer<forResultat> resultat_;
     QPointer<forCatalog> catalog_;
@@ -105,6 +116,8 @@ class forLodra02 : public QWidget {
     // The entries and cycles of the latest calculation that succeeded.
     InputRecord shownInput_;
     std::vector<CycleRow> shownRows_;
+    std::string shownIndata_;
+    std::string shownResultat_;
     int progressDelayMs_ = kProgressDelayMs;
     RandomSource* random_ = nullptr;
     bool calculating_ = false;

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
+#include "ui/handover.h"
+#include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
 class QChart;
@@ -42,6 +45,20 @@ class forUtveckling : public QWidget {
     void showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
                          char decimalSeparator);
 
+    // Where the window's save dialogs open; the window keeps its own until given the run's.
+    void setSaveFolders(SaveFolders* folders) { folders_ = folders; }
+    // What the handed-over report says of the stand and the latest calculation's texts.
+    void setHandoverFacts(std::function<HandoverFacts()> facts) { facts_ = std::move(facts); }
+    // A section the report adds after its own, when it has something to show (it may add
+    // nothing): the spread, for one.
+    void addHandoverSection(std::function<void(Handover&)> section) {
+        sections_.push_back(std::move(section));
+    }
+    // The report as it would be saved or printed now.
+    std::unique_ptr<Handover> handover() const;
+    // Asks for a printer with the toolkit's print dialog and prints the report on it.
+    void printReport();
+
     const CycleModel& cycleModel() const { return *cycles_; }
     const ComparisonModel& comparisonModel() const { return *comparison_; }
     bool isComparing() const { return comparing_; }
@@ -60,6 +77,7 @@ class forUtveckling : public QWidget {
     void cmdAvbryt_Click();
     void cmdSparaTabell_Click();
     void cmdSparaDiagram_Click();
+    void cmdSparaPdf_Click();
     void cmdStang_Click();
 
     void comparisonFinished();
@@ -73,7 +91,15 @@ class forUtveckling : public QWidget {
     QString chooseFile(const QString& title, const QString& filter, const QString& name);
     void save(const QString& path, const std::string& bytes);
 
+    SaveFolders& folders() { return folders_ != nullptr ? *folders_ : ownFolders_; }
+
     std::unique_ptr<Ui::forUtveckling> ui;
+    std::string noResultFolder_;
+    SaveFolders ownFolders_{noResultFolder_};
+    SaveFolders* folders_ = nullptr;
+    SavedLine* saved_;
+    std::function<HandoverFacts()> facts_;
+    std::vector<std::function<void(Handover&)>> sections_;
     CycleModel* cycles_;
     ComparisonModel* comparison_;
     InputRecord input_;

@@ -26,6 +26,7 @@ using lodra::forUtveckling;
 using lodra::InputRecord;
 using uitest::child;
 using uitest::click;
+using uitest::FileDialogAnswer;
 
 Q_DECLARE_METATYPE(InputRecord)
 
@@ -48,34 +49,6 @@ std::vector<CycleRow> rowsOf(const InputRecord& input, char separator) {
 lodra::WindowLook designedLook() {
     return {QApplication::font(), lodra::WindowLook::kDesignedPixelsPerTwip};
 }
-
-// Answers the next file dialog with a path, as a user who types the name and presses
-// "Spara".
-class FileDialogAnswer : public QObject {
-  public:
-    explicit FileDialogAnswer(QString path) : path_(std::move(path)) {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (dialog != nullptr && dialog->isVisible()) {
-                title = dialog->windowTitle();
-                dialog->selectFile(path_);
-                auto* buttons = dialog->findChild<QDialogButtonBox*>();
-                QAbstractButton* save =
-                    buttons != nullptr ? buttons->button(QDialogButtonBox::Save) : nullptr;
-                QVERIFY(save != nullptr);
-                QTest::mouseClick(save, Qt::LeftButton);
-                timer_.stop();
-            }
-        });
-        timer_.start();
-    }
-    QString title;
-
-  private:
-    QString path_;
-    QTimer timer_;
-};
 
 // A stand of the default entries but these; maxRing 100 over 32000 years makes a comparison
 // slow enough to be stopped.
