@@ -14,6 +14,30 @@ static void loadResources() {
 
 namespace lodra {
 
+namespace {
+
+// Qt 6 words the standard buttons (of message boxes and file dialogs) under the context
+// QPlatformTheme, which Qt's Swedish catalog does not hold; it holds the same texts under
+// QDialogButtonBox, where Qt 5 kept them. This hands those over.
+class StandardButtonTexts : public QTranslator {
+  public:
+    StandardButtonTexts(const QTranslator& catalog, QObject* parent)
+        : QTranslator(parent), catalog_(catalog) {}
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char* disambiguation,
+                      int n) const override {
+        if (qstrcmp(context, "QPlatformTheme") != 0) {
+            return {};
+        }
+        return catalog_.translate("QDialogButtonBox", source, disambiguation, n);
+    }
+
+  private:
+    const QTranslator& catalog_;
+};
+
+}  // namespace
+
 QIcon programIcon() {
     loadResources();
     return QIcon(QStringLiteral(":/lodra05/lodra05.svg"));
@@ -35,6 +59,7 @@ bool setUpProgram(QApplication& app) {
         if (translator->load(locale, QString::fromLatin1(catalog), QStringLiteral("_"), folder) &&
             QCoreApplication::installTranslator(translator)) {
             installed = true;
+            QCoreApplication::installTranslator(new StandardButtonTexts(*translator, translator));
         } else {
             delete translator;
         }

@@ -16,10 +16,15 @@ QString SaveFolders::startFolder() const {
 
 namespace {
 
-QString runDialog(QFileDialog& dialog) {
+// The dialog of the toolkit itself, which Qt's Swedish translation covers, set before
+// anything else of it.
+void prepare(QFileDialog& dialog, const QString& folder) {
     dialog.setObjectName(QStringLiteral("lodraFileDialog"));
-    // The dialog of the toolkit itself, which Qt's Swedish translation covers.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDirectory(folder);
+}
+
+QString runDialog(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
@@ -30,17 +35,19 @@ QString runDialog(QFileDialog& dialog) {
 
 QString SaveFolders::chooseSave(QWidget* parent, const QString& title, const QString& filter,
                                 const QString& name) {
-    QFileDialog dialog(parent, title, startFolder());
+    QFileDialog dialog(parent, title);
+    prepare(dialog, startFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(name.section(QLatin1Char('.'), -1));
-    dialog.selectFile(QDir(startFolder()).filePath(name));
+    dialog.selectFile(name);
     return runDialog(dialog);
 }
 
 QString SaveFolders::chooseOpen(QWidget* parent, const QString& title, const QString& filter) {
-    QFileDialog dialog(parent, title, startFolder());
+    QFileDialog dialog(parent, title);
+    prepare(dialog, startFolder());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(filter);

@@ -89,6 +89,8 @@ class ForUtvecklingTest : public QObject {
     void init() {
         temporary = std::make_unique<QTemporaryDir>();
         QVERIFY(temporary->isValid());
+        // Save dialogs open in the working folder until the run has saved somewhere.
+        QVERIFY(QDir::setCurrent(temporary->path()));
         window = std::make_unique<forUtveckling>(designedLook());
         window->setAttribute(Qt::WA_DeleteOnClose, false);
     }
@@ -158,6 +160,8 @@ class ForUtvecklingTest : public QObject {
         QCOMPARE(answer.title, QStringLiteral("Spara tabell"));
         QVERIFY(catcher.messages.empty());
         QCOMPARE(uitest::readBytes(file), lodra::cycleCsv(window->cycleModel().rows(), separator));
+        QCOMPARE(child<QLabel>(window.get(), "lblSparad")->toolTip(),
+                 QStringLiteral("Sparades i ") + file);
     }
 
     void savesTheChart() {
@@ -181,7 +185,7 @@ class ForUtvecklingTest : public QObject {
         uitest::MessageCatcher catcher;
         click(window.get(), "cmdSparaTabell");
         QCOMPARE(catcher.messages.size(), 1u);
-        QCOMPARE(catcher.messages[0].text.toStdString(), expected);
+        QCOMPARE(catcher.messages[0].text, QString::fromStdString(expected));
         QCOMPARE(catcher.messages[0].title, QStringLiteral("Lodra05"));
         QVERIFY(!QFile::exists(file));
     }
