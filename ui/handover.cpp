@@ -88,51 +88,66 @@ void Handover::addFixedText(const QString& text) {
     }
 }
 
-void Handover::addTable(const QAbstractItemModel& model, const std::vector<int>& columns,
-                        const std::function<bool(int)>& keep) {
+void Handover::addTable(const QString& heading, const QAbstractItemModel& model,
+                        const std::vector<int>& columns, const std::function<bool(int)>& keep) {
     std::vector<int> rows;
     for (int row = 0; row < model.rowCount(); ++row) {
         if (keep(row)) {
             rows.push_back(row);
         }
     }
+    // The heading is the table's first row, so that it goes with the table to a new page.
     QTextTableFormat format;
-    format.setHeaderRowCount(1);
+    format.setHeaderRowCount(2);
     format.setCellPadding(2);
     format.setCellSpacing(0);
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    QTextTable* table = cursor_.insertTable(static_cast<int>(rows.size()) + 1,
-                                            static_cast<int>(columns.size()), format);
+    format.setTopMargin(12);
+    const int width = static_cast<int>(columns.size());
+    QTextTable* table = cursor_.insertTable(static_cast<int>(rows.size()) + 2, width, format);
+    table->mergeCells(0, 0, 1, width);
+    QTextCharFormat title;
+    title.setFontPointSize(13);
+    title.setFontWeight(QFont::Bold);
+    table->cellAt(0, 0).firstCursorPosition().insertText(heading, title);
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        const int column = static_cast<int>(c);
-        table->cellAt(0, column).firstCursorPosition().insertText(
-            model.headerData(columns[c], Qt::Horizontal)
+    QTextBlockFormat right;
+    right.setAlignment(Qt::AlignRight);
+    for (int c = 0; c < width; ++c) {
+        const int column = columns[static_cast<std::size_t>(c)];
+        table->cellAt(1, c).firstCursorPosition().insertText(
+            model.headerData(column, Qt::Horizontal)
                 .toString()
                 .replace(QLatin1Char('\n'), QLatin1Char(' ')),
             bold);
         for (std::size_t r = 0; r < rows.size(); ++r) {
-            QTextCursor cell = table->cellAt(static_cast<int>(r) + 1, column).firstCursorPosition();
-            QTextBlockFormat right;
-            right.setAlignment(Qt::AlignRight);
+            QTextCursor cell = table->cellAt(static_cast<int>(r) + 2, c).firstCursorPosition();
             cell.setBlockFormat(right);
-            cell.insertText(model.index(rows[r], columns[c]).data().toString());
+            cell.insertText(model.index(rows[r], column).data().toString());
         }
     }
     cursor_.movePosition(QTextCursor::End);
 }
 
-void Handover::addImage(const QImage& image) {
+void Handover::addImage(const QString& heading, const QImage& image, double widthShare) {
     const QUrl name(QStringLiteral("lodra://bild%1").arg(++images_));
     document_->addResource(QTextDocument::ImageResource, name, image);
     QTextImageFormat format;
     format.setName(name.toString());
-    // The text width at 96 pixels an inch, the document's own unit.
-    const double width = kPage.paintRect(QPageLayout::Inch).width() * 96 * 0.95;
+    // A share of the text width at 96 pixels an inch, the document's own unit.
+    const double width = kPage.paintRect(QPageLayout::Inch).width() * 96 * widthShare;
     format.setWidth(width);
     format.setHeight(width * image.height() / std::max(1, image.width()));
-    cursor_.insertBlock();
+    // The heading and the image in one block that a page break does not split.
+    QTextBlockFormat block;
+    block.setTopMargin(12);
+    block.setNonBreakableLines(true);
+    QTextCharFormat bold;
+    bold.setFontPointSize(13);
+    bold.setFontWeight(QFont::Bold);
+    cursor_.insertBlock(block, bold);
+    cursor_.insertText(heading + QChar::LineSeparator, bold);
     cursor_.insertImage(format);
 }
 

@@ -8,8 +8,8 @@
 //   doc.addParagraph(QStringLiteral("Bestånd: Norra skiftet"));
 //   doc.addHeading(QStringLiteral("Resultat"));
 //   doc.addFixedText(resultText);  // tabs every eighth column, as in the result window
-//   doc.addTable(model, {0, 6, 7}, [](int row) { return true; });
-//   doc.addImage(chartImage);
+//   doc.addTable(QStringLiteral("Avverkningar"), model, {0, 6, 7}, [](int) { return true; });
+//   doc.addImage(QStringLiteral("Diagram"), chartImage);
 //   const Result<std::string> pdf = doc.pdf();
 
 #include <QImage>
@@ -50,11 +50,13 @@ class Handover {
     // A text whose columns are aligned with tabs at every eighth character (lines end in LF
     // or CR LF), in a fixed-width font small enough for kFixedColumns columns.
     void addFixedText(const QString& text);
-    // The chosen columns of the model, with its headers, and the rows for which keep is true.
-    void addTable(const QAbstractItemModel& model, const std::vector<int>& columns,
-                  const std::function<bool(int row)>& keep);
-    // An image as wide as the text area, its proportions kept.
-    void addImage(const QImage& image);
+    // The chosen columns of the model under a heading, with the model's headers, and the rows
+    // for which keep is true.
+    void addTable(const QString& heading, const QAbstractItemModel& model,
+                  const std::vector<int>& columns, const std::function<bool(int row)>& keep);
+    // An image under its heading, as wide as a share of the text area, its proportions
+    // kept; the two stay on one page.
+    void addImage(const QString& heading, const QImage& image, double widthShare = 0.75);
 
     // The text as a reader sees it, without layout.
     QString plainText() const { return document_->toPlainText(); }

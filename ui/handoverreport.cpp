@@ -17,15 +17,15 @@ namespace lodra {
 
 namespace {
 
-// The cycle table's columns of what a felling gave: the year, then from the felled trees to
-// their discounted net.
+// The cycle table's columns of what a felling gave, for the cycles that felled trees: the
+// year, then from the felled trees to their discounted net.
 const std::vector<int> kFellingColumns = {0, 6, 7, 8, 9, 10, 11};
 
 // The development chart drawn at a size of its own, whatever the window shows.
 QImage chartImage(const std::vector<CycleRow>& rows, char separator) {
     QChartView view(developmentChart(rows, separator));
     view.setRenderHint(QPainter::Antialiasing);
-    view.resize(1400, 640);
+    view.resize(1400, 560);
     return view.grab().toImage();
 }
 
@@ -53,18 +53,16 @@ std::unique_ptr<Handover> forUtveckling::handover() const {
     }
     const std::vector<CycleRow>& rows = cycles_->rows();
     if (!rows.empty()) {
-        doc->addHeading(QStringLiteral("Beståndets utveckling"));
-        doc->addImage(chartImage(rows, separator_));
-        doc->addHeading(QStringLiteral("Avverkningar"));
-        doc->addTable(*cycles_, kFellingColumns,
-                      [&rows](int row) { return rows[static_cast<std::size_t>(row)].avverkning; });
+        doc->addImage(QStringLiteral("Beståndets utveckling"), chartImage(rows, separator_));
+        doc->addTable(QStringLiteral("Avverkningar"), *cycles_, kFellingColumns,
+                      [&rows](int row) { return rows[static_cast<std::size_t>(row)].avvTrad > 0; });
     }
     if (comparison_->grid()) {
-        doc->addHeading(QStringLiteral("Jämförelse av cykler till avverkning och räntekrav"));
-        doc->addParagraph(QStringLiteral("Nuvärde (kr/ha); övriga indata som de angavs."));
         std::vector<int> columns(static_cast<std::size_t>(comparison_->columnCount()));
         std::iota(columns.begin(), columns.end(), 0);
-        doc->addTable(*comparison_, columns, [](int) { return true; });
+        doc->addTable(QStringLiteral("Nuvärde (kr/ha) vid antal cykler till avverkning och "
+                                     "räntekrav"),
+                      *comparison_, columns, [](int) { return true; });
     }
     for (const auto& section : sections_) {
         section(*doc);
