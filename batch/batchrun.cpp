@@ -24,20 +24,21 @@
 #include <utility>
 #include <vector>
 
+#include "base/quote.h"
 #include "batch/chunkpool.h"
 #include "batch/outputfile.h"
 #include "batch/refusaltext.h"
 #include "batch/standtable.h"
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
-#include "calc/quote.h"
+#include "calc/parameters.h"
 #include "calc/randomsource.h"
 #include "files/fdwriter.h"
-#include "files/standsource.h"
-#include "files/windows1252.h"
 #include "report/decimalseparator.h"
-#include "report/session.h"
+#include "report/windows1252.h"
+#include "session/session.h"
 #include "standfile/standfile.h"
+#include "standfile/standsource.h"
 
 namespace lodra::batch {
 
@@ -224,6 +225,30 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     return arguments;
 }
 
+namespace {
+
+// The parameters' columns, in as many lines as they need, and what they hold.
+std::string parameterColumnsHelp() {
+    constexpr std::size_t kWidth = 80;       // characters of a help line
+    constexpr std::size_t kTextColumn = 20;  // where a column's description starts
+    std::string text;
+    std::string line = " ";
+    for (const ParameterRow& row : kParameterTable) {
+        if (line.size() + 1 + row.column.size() + 1 > kWidth) {
+            text += line + "\n";
+            line = " ";
+        }
+        line += " ";
+        line += row.column;
+        line += ",";
+    }
+    line.pop_back();
+    line.resize(std::max(line.size() + 1, kTextColumn), ' ');
+    return text + line + "talen, som i parameterfönstret\n";
+}
+
+}  // namespace
+
 std::string helpText() {
     return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
            "                     [--table FIL] [--cycles FIL] [--compare FIL] BESTÅND.csv\n"
@@ -234,9 +259,8 @@ std::string helpText() {
            "\n"
            "BESTÅND.csv: en rubrikrad med kolumnernas namn, sedan ett bestånd per rad. Fälten\n"
            "skiljs åt med ';' och får stå inom citattecken. UTF-8 eller Windows-1252.\n"
-           "Kolumner, i valfri ordning:\n"
-           "  totaltid, bonitet, areal, ranta, maxRing, variation, atervandel, berikning,\n"
-           "  cykTillAvv        talen, som i parameterfönstret\n"
+           "Kolumner, i valfri ordning:\n" +
+           parameterColumnsHelp() +
            "  tradslag          Tall, Gran eller Löv\n"
            "  atgard            Kalavverkning eller Gallring och plockhuggning\n"
            "  dia1 till dia10   trädens diametrar i cm (tom ruta: tom rad)\n"
@@ -375,7 +399,8 @@ struct PartPlan {
     bool direct;
 };
 
-std::vector<PartPlan> partsAskedFor(RunSpools& spools, const Extras& extras) {
+// named: the stand file has a bestand column, which every table carries.
+std::vector<PartPlan> partsAskedFor(RunSpools& spools, const Extras& extras, bool named) {
     std::vector<PartPlan> parts = {{&spools.indata, {}, true}, {&spools.resultat, {}, false}};
     if (extras.table) {
         parts.push_back({&spools.table, tableHeader(), true});
@@ -385,6 +410,11 @@ std::vector<PartPlan> partsAskedFor(RunSpools& spools, const Extras& extras) {
     }
     if (extras.compare) {
         parts.push_back({&spools.compare, compareHeader(), true});
+    }
+    if (named) {
+        for (std::size_t p = 2; p < parts.size(); ++p) {
+            parts[p].header = withNameColumn(parts[p].header);
+        }
     }
     return parts;
 }
@@ -523,6 +553,9 @@ void refusedRows(const StandFile::Stand& stand, const Extras& extras, StandOutpu
     }
 }
 
+void calculatedRows(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,
+                    char decimalSeparator, StandOutputs& out);
+
 // Calculates one stand and makes its part of every output.
 void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,
                   char decimalSeparator, StandOutputs& out) {
@@ -543,8 +576,21 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
     out.refusal = calculate(session, stand, options);
     if (out.refusal) {
         refusedRows(stand, extras, out);
-        return;
+    } else {
+        calculatedRows(worker, stand, arguments, decimalSeparator, out);
     }
+    if (stand.name) {
+        for (std::string* table : {&out.table, &out.cycles, &out.compare}) {
+            *table = withName(*table, *stand.name);
+        }
+    }
+}
+
+// The outputs of a stand the calculation took.
+void calculatedRows(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,
+                    char decimalSeparator, StandOutputs& out) {
+    const Extras extras(arguments);
+    Session& session = worker.session;
     appendWindows1252(out.indata, session.prIndata);
     appendWindows1252(out.resultat, session.prResultat);
     session.prIndata.clear();
@@ -714,8 +760,9 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
         return outputs.error();
     }
     StandSource stands;
-    const std::vector<PartPlan> parts = partsAskedFor(spools, Extras(arguments));
     Result<> ready = openStands(arguments.stands, stands);
+    const std::vector<PartPlan> parts =
+        partsAskedFor(spools, Extras(arguments), stands.file.columns().bestand >= 0);
     if (ready) {
         ready = createSpools(parts);
     }

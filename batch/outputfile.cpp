@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "calc/quote.h"
+#include "base/quote.h"
 #include "files/resultfile.h"
 
 namespace lodra::batch {

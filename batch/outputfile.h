@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "calc/result.h"
+#include "base/result.h"
 #include "files/fdwriter.h"
 #include "files/pendingfile.h"
 

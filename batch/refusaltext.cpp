@@ -1,32 +1,18 @@
 #include "batch/refusaltext.h"
 
-#include <array>
-
-#include "standfile/standfile.h"
-#include "calc/quote.h"
+#include "base/quote.h"
+#include "calc/parameters.h"
 
 namespace lodra::batch {
 
 namespace {
 
-// The parameters in the order of StandColumns::kParameterNames, whose names the columns
-// of a stand file have.
-constexpr std::array<InputField, StandColumns::kParameters> kParameterFields = {
-    InputField::totaltid,   InputField::bonitet,   InputField::areal,
-    InputField::ranta,      InputField::maxRing,   InputField::variation,
-    InputField::atervandel, InputField::berikning, InputField::cykTillAvv,
-};
-
 std::string columnName(const Refusal& refusal) {
     if (refusal.field == InputField::tree) {
         return "dia" + std::to_string(refusal.row);
     }
-    for (std::size_t p = 0; p < kParameterFields.size(); ++p) {
-        if (kParameterFields[p] == refusal.field) {
-            return StandColumns::kParameterNames[p];
-        }
-    }
-    return "?";
+    const ParameterRow* row = parameterRow(refusal.field);
+    return row != nullptr ? std::string(row->column) : "?";
 }
 
 }  // namespace

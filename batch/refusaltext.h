@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "calc/result.h"
+#include "base/result.h"
 
 namespace lodra::batch {
 

@@ -5,8 +5,9 @@
 #include <optional>
 #include <stdexcept>
 
+#include "base/quote.h"
 #include "calc/numberparse.h"
-#include "calc/quote.h"
+#include "calc/parameters.h"
 
 namespace lodra {
 
@@ -39,8 +40,14 @@ struct CalcFailure {
     throw CalcFailure{Error{std::move(message), Status::Refused, std::move(refusal)}};
 }
 
+// The text of a parameter in the input record.
+const std::string& textOf(const InputRecord& input, InputField field) {
+    return input.*parameterRow(field)->member;
+}
+
 // The number of a parameter's text; refused when the text is empty or not a number.
-double parameter(const std::string& text, InputField field, char decimalSeparator) {
+double parameter(const InputRecord& input, InputField field, char decimalSeparator) {
+    const std::string& text = textOf(input, field);
     if (const auto value = parseNumber(text, decimalSeparator)) {
         return *value;
     }
@@ -49,19 +56,20 @@ double parameter(const std::string& text, InputField field, char decimalSeparato
 }
 
 // Refuses a parameter whose number breaks the rule of its field.
-void require(bool kept, InputField field, const std::string& text, const char* rule) {
+void require(bool kept, const InputRecord& input, InputField field, const FixedText& rule) {
     if (!kept) {
-        refuse({field, 0, text, RefusalReason::OutOfRange, rule});
+        refuse(
+            {field, 0, textOf(input, field), RefusalReason::OutOfRange, std::string(rule.view())});
     }
 }
 
-// The horizon in whole years, 1 to 32767.
-int16_t horizon(const std::string& text, char decimalSeparator) {
+// The horizon in whole years, kHorizonMin to kHorizonMax.
+int16_t horizon(const InputRecord& input, char decimalSeparator) {
     // std::nearbyint in the default rounding mode (to nearest) takes a half to the even
     // neighbour: 12.5 years are 12, 13.5 are 14.
-    const double years = std::nearbyint(parameter(text, InputField::totaltid, decimalSeparator));
-    require(years >= 1 && years <= 32767, InputField::totaltid, text,
-            "Antalet år måste vara ett heltal från 1 till 32767.");
+    const double years = std::nearbyint(parameter(input, InputField::totaltid, decimalSeparator));
+    require(years >= kHorizonMin && years <= kHorizonMax, input, InputField::totaltid,
+            kHorizonBroken);
     return static_cast<int16_t>(years);
 }
 
@@ -180,24 +188,21 @@ std::optional<double> StandCalculation::avvDiameterFor(double ranta, double w) {
 // is computed.
 StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, char sep) {
     Intake in;
-    in.totaltid = horizon(input.totaltid, sep);
-    in.bonitet = parameter(input.bonitet, InputField::bonitet, sep);
-    require(!(in.bonitet < 0), InputField::bonitet, input.bonitet,
-            "Boniteten får inte vara negativ.");
-    in.areal = parameter(input.areal, InputField::areal, sep);
-    require(in.areal > 0, InputField::areal, input.areal, "Arealen måste vara större än 0 m2.");
-    in.ranta = parameter(input.ranta, InputField::ranta, sep);
-    require(in.ranta == 2 || in.ranta == 3 || in.ranta == 4 || in.ranta == 5, InputField::ranta,
-            input.ranta, "Avverkningsdiametern finns bara för räntekraven 2, 3, 4 och 5 %.");
-    in.maxRing = parameter(input.maxRing, InputField::maxRing, sep);
-    require(!(in.maxRing > 100), InputField::maxRing, input.maxRing,
-            "Den största tänkbara årsringen får vara högst 100 mm.");
+    in.totaltid = horizon(input, sep);
+    in.bonitet = parameter(input, InputField::bonitet, sep);
+    require(!(in.bonitet < kBonitetMin), input, InputField::bonitet, kBonitetBroken);
+    in.areal = parameter(input, InputField::areal, sep);
+    require(in.areal > kArealAbove, input, InputField::areal, kArealBroken);
+    in.ranta = parameter(input, InputField::ranta, sep);
+    require(isRate(in.ranta), input, InputField::ranta, kRateBroken);
+    in.maxRing = parameter(input, InputField::maxRing, sep);
+    require(!(in.maxRing > kMaxRingMax), input, InputField::maxRing, kMaxRingBroken);
     in.tradslag = speciesCode(input);
-    in.variation = parameter(input.variation, InputField::variation, sep);
-    in.atervandel = parameter(input.atervandel, InputField::atervandel, sep);
+    in.variation = parameter(input, InputField::variation, sep);
+    in.atervandel = parameter(input, InputField::atervandel, sep);
     in.atgard = input.optKalavv ? 1.0 : 0.0;
-    in.berikning = parameter(input.berikning, InputField::berikning, sep);
-    in.cykTillAvv = parameter(input.cykTillAvv, InputField::cykTillAvv, sep);
+    in.berikning = parameter(input, InputField::berikning, sep);
+    in.cykTillAvv = parameter(input, InputField::cykTillAvv, sep);
     for (std::size_t k = 0; k < in.rows.size(); ++k) {
         in.rows[k] = treeDiameter(input.rows[k], static_cast<int>(k) + 1, sep);
         in.avverkas[k] = input.rows[k].avverkas;

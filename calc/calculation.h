@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "base/result.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
 #include "calc/randomsource.h"
-#include "calc/result.h"
 #include "calc/ringsearch.h"
 #include "calc/standstate.h"
 

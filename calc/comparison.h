@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "base/result.h"
 #include "calc/inputrecord.h"
-#include "calc/result.h"
 
 namespace lodra {
 

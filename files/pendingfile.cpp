@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <random>
 
-#include "calc/quote.h"
+#include "base/quote.h"
 #include "files/resultfile.h"
 
 namespace lodra {

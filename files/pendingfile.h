@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "calc/result.h"
+#include "base/result.h"
 #include "files/fdwriter.h"
 
 namespace lodra {

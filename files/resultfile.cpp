@@ -5,7 +5,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "calc/quote.h"
+#include "base/quote.h"
 #include "files/fdwriter.h"
 #include "files/pendingfile.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
+#include "base/result.h"
 
 namespace lodra {
 

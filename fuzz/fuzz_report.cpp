@@ -20,8 +20,8 @@
 #include "calc/calculation.h"
 #include "calc/randomsource.h"
 #include "fuzz/fuzzcheck.h"
-#include "files/windows1252.h"
-#include "report/session.h"
+#include "report/windows1252.h"
+#include "session/session.h"
 
 namespace {
 

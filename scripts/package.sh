@@ -13,11 +13,12 @@ deb=$(ls build-package/lodra05_*.deb)
 contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/lodra05 ./usr/bin/lodra05-batch \
     ./usr/share/applications/lodra05.desktop \
-    ./usr/share/icons/hicolor/scalable/apps/lodra05.svg; do
+    ./usr/share/icons/hicolor/scalable/apps/lodra05.svg ./usr/share/doc/lodra05/README.md; do
     echo "$contents" | grep -q " $file\$" || { echo "$deb saknar $file" >&2; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libqt6core6 qt6-qpa-plugins; do
+for needed in libqt6widgets6 libqt6core6 libqt6printsupport6 qt6-qpa-plugins libqt6svg6 \
+    qt6-translations-l10n; do
     echo "$depends" | grep -q "$needed" || { echo "$deb beror inte på $needed" >&2; exit 1; }
 done
 echo "$deb"

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/quote.h"
 #include "calc/numberparse.h"
-#include "calc/quote.h"
-#include "files/windows1252.h"
+#include "calc/parameters.h"
+#include "report/windows1252.h"
 
 namespace lodra {
 
@@ -195,19 +196,7 @@ Result<bool> CsvReader::next(std::vector<std::string>& fields) {
     return read;
 }
 
-const std::array<const char*, StandColumns::kParameters> StandColumns::kParameterNames = {
-    "totaltid",  "bonitet",    "areal",     "ranta",      "maxRing",
-    "variation", "atervandel", "berikning", "cykTillAvv",
-};
-
 namespace {
-
-using TextField = std::string InputRecord::*;
-constexpr std::array<TextField, StandColumns::kParameters> kParameterFields = {
-    &InputRecord::totaltid,   &InputRecord::bonitet,   &InputRecord::areal,
-    &InputRecord::ranta,      &InputRecord::maxRing,   &InputRecord::variation,
-    &InputRecord::atervandel, &InputRecord::berikning, &InputRecord::cykTillAvv,
-};
 
 std::string asciiLower(std::string_view s) {
     std::string out(s);
@@ -230,8 +219,8 @@ namespace {
 
 // Where the column of the lower-case name key goes in columns; null for an unknown name.
 int* columnSlot(StandColumns& columns, const std::string& key) {
-    for (std::size_t p = 0; p < StandColumns::kParameters; ++p) {
-        if (key == asciiLower(StandColumns::kParameterNames[p])) {
+    for (std::size_t p = 0; p < kParameterTable.size(); ++p) {
+        if (key == asciiLower(kParameterTable[p].column)) {
             return &columns.parameter[p];
         }
     }
@@ -359,11 +348,11 @@ Result<> takeTrees(const StandColumns& columns, const Cells& cell, BlankCell bla
 Result<> toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
                        InputRecord& record, BlankCell blank) {
     const Cells cell{fields};
-    for (std::size_t p = 0; p < kParameterFields.size(); ++p) {
+    for (std::size_t p = 0; p < kParameterTable.size(); ++p) {
         const int index = columns.parameter[p];
         const std::string_view text = cell(index);
         if (!withoutBlanks(text).empty() || (blank == BlankCell::asWritten && index >= 0)) {
-            record.*kParameterFields[p] = std::string(text);
+            record.*kParameterTable[p].member = std::string(text);
         }
     }
     // Every cell is taken; the first cell that cannot be used is the refusal.
@@ -492,8 +481,10 @@ Result<bool> StandFile::next(Stand& stand) {
         stand.row = reader_->row();
         stand.input = InputRecord{};
         stand.refusal.reset();
-        stand.name =
-            columns_.bestand >= 0 ? std::string(Cells{fields_}(columns_.bestand)) : std::string();
+        stand.name.reset();
+        if (columns_.bestand >= 0) {
+            stand.name = std::string(Cells{fields_}(columns_.bestand));
+        }
         if (Result<> taken = toInputRecord(columns_, fields_, stand.input, blank_); !taken) {
             stand.refusal = taken.message();
         }

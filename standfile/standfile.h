@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "calc/inputrecord.h"
-#include "calc/result.h"
+#include "base/result.h"
+#include "calc/parameters.h"
 
 namespace lodra {
 
@@ -97,8 +97,7 @@ class CsvReader {
 
 // Where the named columns are in a record; -1 for a column the file does not have.
 struct StandColumns {
-    static constexpr int kParameters = 9;
-    std::array<int, kParameters> parameter{};  // in the order of kParameterNames
+    std::array<int, kParameterTable.size()> parameter{};  // in the order of kParameterTable
     int tradslag = -1;
     int atgard = -1;
     int bestand = -1;  // the stand's name, free text
@@ -106,8 +105,6 @@ struct StandColumns {
     std::array<int, 10> avv{};
     bool anyTreeColumn = false;
     std::size_t fieldCount = 0;  // fields of the header row
-
-    static const std::array<const char*, kParameters> kParameterNames;
 };
 
 // Maps the header row (already UTF-8) to columns. Column names are matched without regard
@@ -132,7 +129,7 @@ class StandFile {
   public:
     struct Stand {
         int row = 0;                         // counting the header as row 1
-        std::string name;                    // the bestand cell, empty without one
+        std::optional<std::string> name;     // the bestand cell; none without the column
         InputRecord input;                   // meaningful when there is no refusal
         std::optional<std::string> refusal;  // why the row cannot be calculated
     };

@@ -2,20 +2,12 @@
 
 #include <algorithm>
 
+#include "calc/parameters.h"
 #include "report/cyclecsv.h"
-#include "standfile/standfile.h"
 
 namespace lodra {
 
 namespace {
-
-using TextField = std::string InputRecord::*;
-// In the order of StandColumns::kParameterNames.
-constexpr std::array<TextField, StandColumns::kParameters> kParameterTexts = {
-    &InputRecord::totaltid,   &InputRecord::bonitet,   &InputRecord::areal,
-    &InputRecord::ranta,      &InputRecord::maxRing,   &InputRecord::variation,
-    &InputRecord::atervandel, &InputRecord::berikning, &InputRecord::cykTillAvv,
-};
 
 std::string cell(std::string_view text) {
     if (text.find_first_of(";\"\r\n") == std::string_view::npos) {
@@ -52,8 +44,8 @@ std::string standFileBytes(const InputRecord& input, std::string_view name) {
     if (!name.empty()) {
         add(header, row, "bestand", cell(name));
     }
-    for (std::size_t p = 0; p < kParameterTexts.size(); ++p) {
-        add(header, row, StandColumns::kParameterNames[p], numberCell(input.*kParameterTexts[p]));
+    for (const ParameterRow& parameter : kParameterTable) {
+        add(header, row, std::string(parameter.column), numberCell(input.*parameter.member));
     }
     add(header, row, "tradslag", input.optTall ? "Tall" : input.optLov ? "Löv" : "Gran");
     add(header, row, "atgard", input.optKalavv ? "Kalavverkning" : "Gallring och plockhuggning");

@@ -163,7 +163,7 @@ bool forCatalog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void forCatalog::cmdOK_Click() {
-    owner_.session.sparaKatalog = path_.toStdString();
+    owner_.sparaKatalog = path_.toStdString();
     hide();
     owner_.resultat()->saveToFile();
 }

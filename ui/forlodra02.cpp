@@ -15,6 +15,7 @@
 #include <array>
 #include <exception>
 
+#include "calc/parameters.h"
 #include "report/decimalseparator.h"
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
@@ -54,8 +55,16 @@ forLodra02::forLodra02(QWidget* parent)
       look_(programLook(QApplication::font(), decimalSeparator())),
       ui(std::make_unique<Ui::forLodra02>()) {
     look_.setUp(*ui, this);
+    for (const ParameterRow& row : kParameterTable) {
+        QLineEdit* entry = parameterEntry(row.field);
+        entry->setText(
+            QString::fromUtf8(row.initial.data(), static_cast<qsizetype>(row.initial.size())));
+        // What the entry accepts, from the rules the intake holds it to.
+        entry->setToolTip(
+            QString::fromUtf8(row.rule.data(), static_cast<qsizetype>(row.rule.size())));
+    }
     // No folder has been chosen yet in this run.
-    session.sparaKatalog.clear();
+    sparaKatalog.clear();
     standMenu_ = new StandMenu(*this, WindowLook::addMenuBar(this));
     connect(standMenu_, &StandMenu::quitChosen, this, &forLodra02::cmdAvlsuta_Click);
     WindowLook::fitToScreen(this);
@@ -155,38 +164,21 @@ forUtveckling* forLodra02::existingUtveckling() const {
 
 InputRecord forLodra02::inputRecord() {
     InputRecord input;
-    input.totaltid = fieldText(ui->txtTotaltid);
-    input.bonitet = fieldText(ui->txtBon);
-    input.areal = fieldText(ui->txtAreal);
-    input.ranta = fieldText(ui->txtRant);
-    input.maxRing = fieldText(ui->txtRing);
+    for (const ParameterRow& row : kParameterTable) {
+        input.*row.member = fieldText(parameterEntry(row.field));
+    }
     input.optTall = ui->optTall->isChecked();
     input.optGran = ui->optGran->isChecked();
     input.optLov = ui->optLov->isChecked();
-    input.variation = fieldText(ui->txtVari);
-    input.atervandel = fieldText(ui->txtAtervandel);
     input.optGallring = ui->optGallring->isChecked();
     input.optKalavv = ui->optKalavv->isChecked();
-    input.berikning = fieldText(ui->txtBerik);
-    input.cykTillAvv = fieldText(ui->txtCyktillavv);
     input.rows = tradDiametrar()->rows();
     return input;
 }
 
 void forLodra02::setInputRecord(const InputRecord& input) {
-    const std::array<std::pair<QLineEdit*, const std::string*>, 9> texts = {{
-        {ui->txtTotaltid, &input.totaltid},
-        {ui->txtBon, &input.bonitet},
-        {ui->txtAreal, &input.areal},
-        {ui->txtRant, &input.ranta},
-        {ui->txtRing, &input.maxRing},
-        {ui->txtVari, &input.variation},
-        {ui->txtAtervandel, &input.atervandel},
-        {ui->txtBerik, &input.berikning},
-        {ui->txtCyktillavv, &input.cykTillAvv},
-    }};
-    for (const auto& [field, text] : texts) {
-        field->setText(QString::fromStdString(*text));
+    for (const ParameterRow& row : kParameterTable) {
+        parameterEntry(row.field)->setText(QString::fromStdString(input.*row.member));
     }
     // Each choice is exclusive: checking one option clears the others.
     for (const auto& [option, chosen] : {std::pair{ui->optTall, input.optTall},
@@ -308,8 +300,8 @@ void forLodra02::showOutcome(const Outcome& outcome) {
     }
 }
 
-void forLodra02::focusRefused(const Refusal& refusal) {
-    const std::array<std::pair<InputField, QLineEdit*>, 9> fields = {{
+QLineEdit* forLodra02::parameterEntry(InputField field) const {
+    const std::array<std::pair<InputField, QLineEdit*>, kParameterTable.size()> entries = {{
         {InputField::totaltid, ui->txtTotaltid},
         {InputField::bonitet, ui->txtBon},
         {InputField::areal, ui->txtAreal},
@@ -320,17 +312,21 @@ void forLodra02::focusRefused(const Refusal& refusal) {
         {InputField::berikning, ui->txtBerik},
         {InputField::cykTillAvv, ui->txtCyktillavv},
     }};
+    for (const auto& [which, entry] : entries) {
+        if (which == field) {
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+void forLodra02::focusRefused(const Refusal& refusal) {
     QWidget* window = this;
-    QLineEdit* field = nullptr;
+    QLineEdit* field = parameterEntry(refusal.field);
     if (refusal.field == InputField::tree && refusal.row >= 1 &&
         refusal.row <= forTradDiametrar::kRows) {
         window = tradDiametrar();
         field = tradDiametrar()->txtDiam(refusal.row - 1);
-    }
-    for (const auto& [which, entry] : fields) {
-        if (which == refusal.field) {
-            field = entry;
-        }
     }
     if (field == nullptr) {
         return;

@@ -9,10 +9,12 @@
 #include <QWidget>
 #include <atomic>
 #include <memory>
+#include <string>
 
+#include "base/refusal.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
-#include "report/session.h"
+#include "session/session.h"
 #include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
@@ -20,6 +22,7 @@ namespace Ui {
 class forLodra02;
 }
 
+class QLineEdit;
 class QProgressDialog;
 
 namespace lodra {
@@ -37,9 +40,11 @@ class forLodra02 : public QWidget {
     explicit forLodra02(QWidget* parent = nullptr);
     ~forLodra02() override;
 
-    // The run: sparaKatalog, Indata, Resultat, prIndata and prResultat live here, and the
-    // other windows read and write them through this one instance.
+    // The run: Indata, Resultat, prIndata and prResultat live here, and the other windows
+    // read them through this one instance.
     Session session;
+    // The folder results are saved in; empty until chosen in this run.
+    std::string sparaKatalog;
 
     // The other windows. Each is created on first use, unseen; the next use after it was
     // closed through its frame creates it afresh with its initial entries.
@@ -56,6 +61,8 @@ class forLodra02 : public QWidget {
 
     // The entries of this window and the ten tree rows, as the calculation reads them.
     InputRecord inputRecord();
+    // The entry of a parameter; null for a field that is no parameter.
+    QLineEdit* parameterEntry(InputField field) const;
     // Puts the texts and choices of a stand into the entries and the ten tree rows.
     void setInputRecord(const InputRecord& input);
 
@@ -104,7 +111,7 @@ class forLodra02 : public QWidget {
 
     WindowLook look_;
     std::unique_ptr<Ui::forLodra02> ui;
-    SaveFolders folders_{session.sparaKatalog};
+    SaveFolders folders_{sparaKatalog};
     StandMenu* standMenu_ = nullptr;
     QPointer<forTradDiametrar> tradDiametrar_;
     QPointer<forResultat> resultat_;

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "calc/parameters.h"
 #include "ui/messages.h"
 #include "ui_fortraddiametrar.h"
 
@@ -24,6 +25,10 @@ forTradDiametrar::forTradDiametrar(const WindowLook& look, QWidget* parent)
         const QString row = QStringLiteral(", träd %1").arg(i + 1);
         txtDiam_[i]->setAccessibleName(ui->Label2->text() + row);
         ckbAvverkas_[i]->setAccessibleName(ui->Label3->text() + row);
+        txtDiam_[i]->setToolTip(QString::fromUtf8(parameterrules::treeDiameter.data(),
+                                                  parameterrules::treeDiameter.size()));
+        ckbAvverkas_[i]->setToolTip(QString::fromUtf8(parameterrules::treeFelled.data(),
+                                                      parameterrules::treeFelled.size()));
     }
     connect(ui->cmdStang, &QPushButton::clicked, this, &forTradDiametrar::cmdStang_Click);
     ui->cmdStang->setFocus();

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
+#include "base/result.h"
 
 class QAbstractItemModel;
 class QPrinter;

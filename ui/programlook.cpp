@@ -2,7 +2,7 @@
 
 #include <QPlainTextEdit>
 
-#include "report/session.h"
+#include "session/session.h"
 #include "ui_forcatalog.h"
 #include "ui_forlodra02.h"
 #include "ui_forresultat.h"

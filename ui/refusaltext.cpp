@@ -1,38 +1,14 @@
 #include "ui/refusaltext.h"
 
-#include <utility>
-
-#include "calc/quote.h"
+#include "base/quote.h"
+#include "calc/parameters.h"
 
 namespace lodra {
 
-namespace {
-
-// The labels of the parameters window, cut where a label runs on into advice (the largest
-// ring, enrichment planting, cycles). Being cut, they cannot be read back from the form:
-// this table is their one place, for the messages and the tests alike, and the window test
-// of the captions holds each against its label in the form.
-constexpr std::pair<InputField, const char*> kCaptions[] = {
-    {InputField::totaltid, "Antal år som nuvärdet ska omfatta"},
-    {InputField::bonitet, "Bonitet ( m3sk per år och ha )"},
-    {InputField::areal, "Provytans areal ( m2 )"},
-    {InputField::ranta, "Räntekrav ( % )"},
-    {InputField::maxRing, "Största tänkbara årsring i mm"},
-    {InputField::variation, "Variation i diametertillväxt"},
-    {InputField::atervandel, "Andel av återväxtkostnaden som skall debiteras år 1, 100 = hela"},
-    {InputField::berikning, "Procent av antal plantor per hektar (berikande plantering)"},
-    {InputField::cykTillAvv, "Cykler (5-åriga) till nästa avverkning"},
-};
-
-}  // namespace
-
 const char* fieldCaption(InputField field) {
-    for (const auto& [captioned, caption] : kCaptions) {
-        if (captioned == field) {
-            return caption;
-        }
-    }
-    return "";
+    // The captions are literals, so each ends in NUL.
+    const ParameterRow* row = parameterRow(field);
+    return row != nullptr ? row->caption.data() : "";
 }
 
 std::string windowMessage(const Error& error, char decimalSeparator) {

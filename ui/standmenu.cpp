@@ -157,7 +157,7 @@ void StandMenu::open(const QString& path) {
 
 void StandMenu::take(const StandFile::Stand& stand, const QString& path) {
     owner_.setInputRecord(withSeparator(stand.input, forLodra02::decimalSeparator()));
-    name_->setText(QString::fromStdString(stand.name));
+    name_->setText(QString::fromStdString(stand.name.value_or(std::string())));
     // The entries are shown even so; "Beräkna" then says what it cannot use.
     if (stand.refusal) {
         const std::string row = "Rad " + std::to_string(stand.row) + ": " + *stand.refusal;
@@ -171,8 +171,8 @@ int StandMenu::chooseStand(const std::vector<StandFile::Stand>& stands) {
     QStringList items;
     for (const StandFile::Stand& stand : stands) {
         QString item = QStringLiteral("Rad %1").arg(stand.row);
-        if (!stand.name.empty()) {
-            item += QStringLiteral(" – ") + QString::fromStdString(stand.name);
+        if (stand.name && !stand.name->empty()) {
+            item += QStringLiteral(" – ") + QString::fromStdString(*stand.name);
         }
         items << item;
     }

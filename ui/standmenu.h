@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QString>
 
-#include "files/standsource.h"
+#include "standfile/standsource.h"
 
 class QLineEdit;
 class QMenuBar;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "calc/randomsource.h"
-#include "report/session.h"
+#include "session/session.h"
 #include "tests/testfiles.h"
 #include "ui/refusaltext.h"
 

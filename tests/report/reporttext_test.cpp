@@ -7,8 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "files/windows1252.h"
-#include "report/session.h"
+#include "session/session.h"
 #include "tests/testfiles.h"
 
 namespace lodra {
@@ -312,30 +311,6 @@ TEST(ReportText, RandomVariationAndNoTreeFelledAtOnce) {
 // clang-format on
 
 // clang-format on
-
-TEST(Session, FileTextsGrowOnlyWithSuccessfulCalculations) {
-    Session session;
-    ASSERT_TRUE(calculate(session, InputRecord{}, '.').ok());
-    const std::string indata = session.Indata;
-    const std::string resultat = session.Resultat;
-    const std::string oneIndata = session.prIndata;
-    const std::string oneResultat = session.prResultat;
-
-    InputRecord bad;
-    bad.ranta = "2.5";
-    EXPECT_EQ(calculate(session, bad, '.').error().status, Status::Refused);
-    EXPECT_EQ(session.Indata, indata);
-    EXPECT_EQ(session.prIndata, oneIndata);
-    EXPECT_EQ(session.prResultat, oneResultat);
-
-    ASSERT_TRUE(calculate(session, InputRecord{}, '.').ok());
-    EXPECT_EQ(session.Indata, indata);
-    EXPECT_EQ(session.Resultat, resultat);
-    EXPECT_EQ(session.prIndata, oneIndata + oneIndata);
-    EXPECT_EQ(session.prResultat, oneResultat + oneResultat);
-    EXPECT_EQ(session.fileBytes(),
-              toWindows1252(oneIndata + oneIndata + "\r\n" + oneResultat + oneResultat + "\r\n"));
-}
 
 }  // namespace
 }  // namespace lodra

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "files/standsource.h"
 #include "standfile/standfile.h"
+#include "standfile/standsource.h"
 
 namespace lodra {
 namespace {
@@ -98,7 +98,7 @@ TEST(StandFileBytes, OpeningWhatWasSavedGivesBackEveryText) {
         SCOPED_TRACE(c.name);
         const StandFile::Stand back = readBack(standFileBytes(c.input, c.standName));
         EXPECT_FALSE(back.refusal.has_value());
-        EXPECT_EQ(back.name, c.standName);
+        EXPECT_EQ(back.name.value_or("<none>"), c.standName.empty() ? "<none>" : c.standName);
         expectTexts(back.input, c.expected);
     }
 }
@@ -154,7 +154,8 @@ TEST_F(StandSourceTest, ARegisterGivesEveryStandWithItsRowAndName) {
     ASSERT_TRUE(stands.ok()) << stands.message();
     std::vector<std::string> seen;
     for (const StandFile::Stand& stand : *stands) {
-        seen.push_back(std::to_string(stand.row) + " " + stand.name + " " + stand.input.ranta);
+        seen.push_back(std::to_string(stand.row) + " " + stand.name.value_or("<none>") + " " +
+                       stand.input.ranta);
     }
     EXPECT_EQ(seen, (std::vector<std::string>{"2 Norr 3", "4  abc", "5 Söder 5"}));
 }

@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "calc/parameters.h"
 #include "tests/ui/uitest.h"
 #include "ui/fortraddiametrar.h"
 #include "ui/refusaltext.h"
@@ -362,11 +363,11 @@ class StandsTest : public QObject {
         FileDialogAnswer second(path("a/two.csv"));
         press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(second.folder, path("a/b"));
-        window->session.sparaKatalog = path("a/b").toStdString();
+        window->sparaKatalog = path("a/b").toStdString();
         FileDialogAnswer third(path("a/three.csv"));
         press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(third.folder, path("a/b"));
-        window->session.sparaKatalog.clear();
+        window->sparaKatalog.clear();
         FileDialogAnswer fourth(path("four.csv"));
         press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(fourth.folder, path("a"));
@@ -393,6 +394,30 @@ class StandsTest : public QObject {
         QCOMPARE(trees->txtDiam(6)->accessibleName(), QStringLiteral("Diameter, träd 7"));
         QCOMPARE(trees->ckbAvverkas(6)->accessibleName(),
                  QStringLiteral("Avverkas direkt, träd 7"));
+    }
+
+    // Each entry says its unit and what it accepts, in the intake's own words.
+    void tooltipsComeFromTheRules_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("rate") << "txtRant"
+                              << "Räntekrav i procent: 2, 3, 4 eller 5";
+        QTest::newRow("horizon") << "txtTotaltid"
+                                 << "Antal år, ett heltal från 1 till 32767";
+        QTest::newRow("ring") << "txtRing"
+                              << "Största tänkbara årsring i mm: högst 100";
+        QTest::newRow("area") << "txtAreal"
+                              << "Provytans areal i m2: större än 0";
+    }
+    void tooltipsComeFromTheRules() {
+        QFETCH(QString, field);
+        QFETCH(QString, tooltip);
+        QCOMPARE(child<QLineEdit>(window.get(), qPrintable(field))->toolTip(), tooltip);
+        for (const lodra::ParameterRow& row : lodra::kParameterTable) {
+            QVERIFY(!window->parameterEntry(row.field)->toolTip().isEmpty());
+        }
+        QCOMPARE(window->tradDiametrar()->txtDiam(9)->toolTip(),
+                 QStringLiteral("Trädets diameter i cm: ett tal; en tom ruta är inget träd"));
     }
 };
 

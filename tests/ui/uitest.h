@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "calc/inputrecord.h"
-#include "report/session.h"
+#include "session/session.h"
 #include "ui/forlodra02.h"
 
 namespace uitest {

@@ -12,11 +12,10 @@ namespace lodra {
 class Session {
   public:
     StandCalculation calculation;
-    std::string sparaKatalog;  // folder results are saved in; empty until chosen
-    std::string Indata;        // screen input summary of the latest calculation
-    std::string Resultat;      // screen result text of the latest calculation
-    std::string prIndata;      // file input summaries of every calculation of the run
-    std::string prResultat;    // file result texts of every calculation of the run
+    std::string Indata;      // screen input summary of the latest calculation
+    std::string Resultat;    // screen result text of the latest calculation
+    std::string prIndata;    // file input summaries of every calculation of the run
+    std::string prResultat;  // file result texts of every calculation of the run
 
     // Calculates one stand and builds its texts. Only a calculation that succeeded whole
     // changes the texts: Indata and Resultat are replaced, and one block is appended to

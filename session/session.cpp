@@ -1,7 +1,7 @@
-#include "report/session.h"
+#include "session/session.h"
 
-#include "files/windows1252.h"
 #include "report/reporttext.h"
+#include "report/windows1252.h"
 
 namespace lodra {
 

@@ -8,7 +8,7 @@
 
 #include "standfile/standfile.h"
 #include "calc/calculation.h"
-#include "report/session.h"
+#include "session/session.h"
 #include "tests/testfiles.h"
 
 namespace lodra {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <variant>
 
-#include "calc/refusal.h"
+#include "base/refusal.h"
 
 namespace lodra {
 

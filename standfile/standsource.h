@@ -3,29 +3,16 @@
 // A stand file opened by its name: the messages of a file that cannot be used, and the check
 // that nothing wrote it while it was read. The batch tool and the windows say the same.
 
-#include <sys/types.h>
-
-#include <cstdint>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "calc/result.h"
+#include "base/result.h"
+#include "files/filestate.h"
 #include "standfile/standfile.h"
 
 namespace lodra {
-
-// What tells one state of the stand file from another: a change between the readings
-// means that something wrote the file meanwhile.
-struct FileState {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;             // bytes
-    std::int64_t modified = 0;  // ns since the epoch
-
-    bool operator==(const FileState&) const = default;
-};
 
 struct StandSource {
     std::ifstream in;

@@ -7,7 +7,7 @@
 #include "calc/calculation.h"
 #include "calc/comparison.h"
 #include "report/numbertext.h"
-#include "report/session.h"
+#include "session/session.h"
 
 namespace lodra {
 namespace {

@@ -1,27 +1,12 @@
-#include "files/standsource.h"
-
-#include <sys/stat.h>
+#include "standfile/standsource.h"
 
 #include <cerrno>
 #include <filesystem>
 
-#include "calc/quote.h"
+#include "base/quote.h"
 #include "files/fdwriter.h"
 
 namespace lodra {
-
-namespace {
-
-std::optional<FileState> stateOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        return std::nullopt;
-    }
-    return FileState{st.st_dev, st.st_ino, st.st_size,
-                     st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
-}
-
-}  // namespace
 
 Error standFileError(const std::string& path, const std::string& message) {
     return fail("Fel i beståndsfilen " + inQuotes(path) + ": " + message);

@@ -1,0 +1,46 @@
+// The run's texts: only a calculation that succeeded whole changes them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "calc/randomsource.h"
+#include "report/windows1252.h"
+#include "session/session.h"
+
+namespace lodra {
+namespace {
+
+Outcome calculate(Session& session, const InputRecord& input, char sep) {
+    SeededRandom random(5);
+    CalcOptions options;
+    options.decimalSeparator = sep;
+    options.random = &random;
+    return session.berakna(input, options);
+}
+
+TEST(Session, FileTextsGrowOnlyWithSuccessfulCalculations) {
+    Session session;
+    ASSERT_TRUE(calculate(session, InputRecord{}, '.').ok());
+    const std::string indata = session.Indata;
+    const std::string resultat = session.Resultat;
+    const std::string oneIndata = session.prIndata;
+    const std::string oneResultat = session.prResultat;
+
+    InputRecord bad;
+    bad.ranta = "2.5";
+    EXPECT_EQ(calculate(session, bad, '.').error().status, Status::Refused);
+    EXPECT_EQ(session.Indata, indata);
+    EXPECT_EQ(session.prIndata, oneIndata);
+    EXPECT_EQ(session.prResultat, oneResultat);
+
+    ASSERT_TRUE(calculate(session, InputRecord{}, '.').ok());
+    EXPECT_EQ(session.Indata, indata);
+    EXPECT_EQ(session.Resultat, resultat);
+    EXPECT_EQ(session.prIndata, oneIndata + oneIndata);
+    EXPECT_EQ(session.prResultat, oneResultat + oneResultat);
+    EXPECT_EQ(session.fileBytes(),
+              toWindows1252(oneIndata + oneIndata + "\r\n" + oneResultat + oneResultat + "\r\n"));
+}
+
+}  // namespace
+}  // namespace lodra
