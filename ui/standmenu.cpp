@@ -26,6 +26,16 @@ namespace lodra {
 
 namespace {
 
+// The bar's corner asks for the width the menus leave, which the bar then gives it.
+class Corner : public QWidget {
+  public:
+    using QWidget::QWidget;
+    int wanted = 0;
+    QSize sizeHint() const override {
+        return {std::max(wanted, minimumSizeHint().width()), QWidget::sizeHint().height()};
+    }
+};
+
 const QString kFilter = QStringLiteral("Beståndsfiler (*.csv);;Alla filer (*)");
 
 // The file writes a decimal point; under a decimal comma the fields show a comma again.
@@ -88,7 +98,7 @@ StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar) : QObject(&owner), owner_
 
     // The corner: the stand's name, which the tab order does not pass through, and where the
     // latest stand file went.
-    auto* corner = new QWidget(bar);
+    auto* corner = new Corner(bar);
     auto* row = new QHBoxLayout(corner);
     row->setContentsMargins(8, 0, 4, 0);
     auto* caption = new QLabel(QStringLiteral("Bestånd:"), corner);
@@ -114,8 +124,8 @@ bool StandMenu::eventFilter(QObject* watched, QEvent* event) {
         // The corner takes what the menus leave of the bar; the saved line shrinks first.
         const QList<QAction*> menus = bar_->actions();
         const int used = menus.isEmpty() ? 0 : bar_->actionGeometry(menus.constLast()).right();
-        corner_->setFixedWidth(
-            std::max(corner_->minimumSizeHint().width(), bar_->width() - used - 8));
+        static_cast<Corner*>(corner_)->wanted = bar_->width() - used - 8;
+        corner_->updateGeometry();
     }
     return QObject::eventFilter(watched, event);
 }
