@@ -34,6 +34,7 @@
 #include "calc/parameters.h"
 #include "calc/randomsource.h"
 #include "files/fdwriter.h"
+#include "lodra05/version.h"
 #include "report/decimalseparator.h"
 #include "report/windows1252.h"
 #include "session/session.h"
@@ -210,6 +211,8 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
             onlyFiles = true;
         } else if (arg == "--help" || arg == "-h") {
             arguments.help = true;
+        } else if (arg == "--version") {
+            arguments.version = true;
         } else if (Result<Option> option = readOption(args, i, arguments); !option) {
             taken = option.error();
         } else {
@@ -219,7 +222,7 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
             return taken.error();
         }
     }
-    if (!arguments.help && !haveStands) {
+    if (!arguments.help && !arguments.version && !haveStands) {
         return fail("Ange beståndsfilen.");
     }
     return arguments;
@@ -285,6 +288,7 @@ std::string helpText() {
            "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"
            "                 blir desamma med hur många trådar som helst\n"
            "  --help         visa den här hjälpen\n"
+           "  --version      visa programmets version\n"
            "\n"
            "Decimaltecknet är de regionala inställningarnas (LC_ALL, LC_NUMERIC, LANG).\n"
            "En rad som inte kan beräknas anges med sitt radnummer (rubrikraden är rad 1) på\n"
@@ -562,7 +566,6 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
                   char decimalSeparator, StandOutputs& out) {
     const Extras extras(arguments);
     CalcOptions options;
-    options.decimalSeparator = decimalSeparator;
     options.random = &worker.clock;
     std::optional<SeededRandom> ownStream;  // with --seed: the stream of the row
     if (arguments.seed) {
@@ -704,6 +707,9 @@ Result<Tally> calculateAll(StandFile& stands, RunSpools& spools, const Arguments
                            char decimalSeparator, const RunStreams& streams) {
     const std::size_t threads = arguments.threads != 0 ? arguments.threads : defaultThreads();
     std::vector<Worker> workers(threads);
+    for (Worker& worker : workers) {
+        worker.session.decimalSeparator = decimalSeparator;
+    }
     std::vector<Chunk> chunks(threads == 1 ? 1 : threads * kChunksPerThread);
     // One thread calculates in the thread that reads and writes.
     ChunkPool pool(threads == 1 ? 0 : threads, chunks.size(),
@@ -845,6 +851,10 @@ int batchMain(int argc, char** argv) {
     }
     if (arguments->help) {
         std::fputs(helpText().c_str(), stdout);
+        return std::fflush(stdout) == 0 ? kAllCalculated : kUsageOrFileError;
+    }
+    if (arguments->version) {
+        std::printf("lodra05-batch %s\n", kVersion);
         return std::fflush(stdout) == 0 ? kAllCalculated : kUsageOrFileError;
     }
     // A numbered file is named on standard output.

@@ -22,6 +22,7 @@ struct Arguments {
     std::optional<std::string> compare;  // the comparison grid of every stand, if asked for
     unsigned threads = 0;                // threads that calculate; 0: one per core
     bool help = false;
+    bool version = false;
 };
 
 // The most threads --threads takes, and the most a run uses by default.

@@ -127,17 +127,6 @@ bool cancelled(const CalcOptions& options) {
 
 }  // namespace
 
-// The input as accepted, before anything is computed.
-struct StandCalculation::Intake {
-    int16_t totaltid = 0;
-    double bonitet = 0, areal = 0, ranta = 0, maxRing = 0, variation = 0, atervandel = 0,
-           berikning = 0, cykTillAvv = 0;
-    int16_t tradslag = 1;
-    double atgard = 0;
-    std::array<std::optional<double>, kRowCount> rows{};  // empty row: no value
-    std::array<bool, kRowCount> avverkas{};
-};
-
 double StandCalculation::tradVolym(double d) {
     return (0.00089 * d) * d + (0.03896 - 0.00905 * d) + ((0.000001682 * d) * d) * d;
 }
@@ -186,15 +175,18 @@ std::optional<double> StandCalculation::avvDiameterFor(double ranta, double w) {
 
 // Every parameter and tree row, read and checked in the window's order before anything
 // is computed.
-StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, char sep) {
+StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, char sep,
+                                                     bool rateAndInterval) {
     Intake in;
     in.totaltid = horizon(input, sep);
     in.bonitet = parameter(input, InputField::bonitet, sep);
     require(!(in.bonitet < kBonitetMin), input, InputField::bonitet, kBonitetBroken);
     in.areal = parameter(input, InputField::areal, sep);
     require(in.areal > kArealAbove, input, InputField::areal, kArealBroken);
-    in.ranta = parameter(input, InputField::ranta, sep);
-    require(isRate(in.ranta), input, InputField::ranta, kRateBroken);
+    if (rateAndInterval) {
+        in.ranta = parameter(input, InputField::ranta, sep);
+        require(isRate(in.ranta), input, InputField::ranta, kRateBroken);
+    }
     in.maxRing = parameter(input, InputField::maxRing, sep);
     require(!(in.maxRing > kMaxRingMax), input, InputField::maxRing, kMaxRingBroken);
     in.tradslag = speciesCode(input);
@@ -202,7 +194,9 @@ StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, c
     in.atervandel = parameter(input, InputField::atervandel, sep);
     in.atgard = input.optKalavv ? 1.0 : 0.0;
     in.berikning = parameter(input, InputField::berikning, sep);
-    in.cykTillAvv = parameter(input, InputField::cykTillAvv, sep);
+    if (rateAndInterval) {
+        in.cykTillAvv = parameter(input, InputField::cykTillAvv, sep);
+    }
     for (std::size_t k = 0; k < in.rows.size(); ++k) {
         in.rows[k] = treeDiameter(input.rows[k], static_cast<int>(k) + 1, sep);
         in.avverkas[k] = input.rows[k].avverkas;
@@ -210,14 +204,32 @@ StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, c
     return in;
 }
 
+Result<StandCalculation::Intake> StandCalculation::accept(const InputRecord& input,
+                                                          char decimalSeparator,
+                                                          bool rateAndInterval) {
+    try {
+        return readInput(input, decimalSeparator, rateAndInterval);
+    } catch (const CalcFailure& failure) {
+        std::feclearexcept(kFpErrors);
+        return failure.error;
+    }
+}
+
 Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& options) {
+    // Everything is read and checked before anything is computed.
+    const Result<Intake> in = accept(input, options.decimalSeparator);
+    if (!in) {
+        return in.error();
+    }
+    return berakna(*in, options);
+}
+
+Outcome StandCalculation::berakna(const Intake& in, const CalcOptions& options) {
     const StandState stateBefore = s;
     const Economics economicsBefore = economics;
     const ReportFigures figuresBefore = figures;
     Outcome outcome;
     try {
-        // Everything is read and checked before anything is computed.
-        const Intake in = readInput(input, options.decimalSeparator);
         if (options.cyclesTotal != nullptr) {
             options.cyclesTotal->store(cyclesFor(in.totaltid), std::memory_order_relaxed);
         }

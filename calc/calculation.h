@@ -3,9 +3,13 @@
 // The stand calculation: intake, the five-year cycles with their annual-ring search,
 // felling, and the economic results. One object owns one StandState for a whole run.
 
+#include <array>
 #include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "base/result.h"
 #include "calc/cyclerecord.h"
@@ -27,7 +31,7 @@ enum class RingSearchMethod {
 };
 
 struct CalcOptions {
-    char decimalSeparator = '.';     // of the user's regional settings; '.' is always accepted too
+    char decimalSeparator = '.';     // of the entries (a Session sets its own); '.' always too
     RandomSource* random = nullptr;  // null: a ClockRandom of the calculation's own
     const std::atomic<bool>* cancel = nullptr;  // set by another thread to stop the calculation
     std::atomic<int>* cyclesDone = nullptr;     // progress, written while the cycles run
@@ -70,6 +74,24 @@ class StandCalculation {
     // felled diameter and the economic results. On refusal nothing is computed.
     Outcome berakna(const InputRecord& input, const CalcOptions& options);
 
+    // The entries as accepted: numbers within their limits, before anything is computed.
+    struct Intake {
+        int16_t totaltid = 0;
+        double bonitet = 0, areal = 0, ranta = 0, maxRing = 0, variation = 0, atervandel = 0,
+               berikning = 0, cykTillAvv = 0;
+        int16_t tradslag = 1;
+        double atgard = 0;
+        static constexpr std::size_t kRows = std::tuple_size_v<decltype(InputRecord::rows)>;
+        std::array<std::optional<double>, kRows> rows{};  // empty row: no value
+        std::array<bool, kRows> avverkas{};
+    };
+    // Reads and checks every entry in the window's order. Without rateAndInterval the
+    // entered rate and felling interval are not read: the caller sets them in the intake.
+    [[nodiscard]] static Result<Intake> accept(const InputRecord& input, char decimalSeparator,
+                                               bool rateAndInterval = true);
+    // The calculation of entries already accepted.
+    Outcome berakna(const Intake& in, const CalcOptions& options);
+
     // Number of five-year cycles a horizon of totaltid years takes.
     static int cyclesFor(int totaltid) { return totaltid <= 0 ? 0 : (totaltid + 4) / 5; }
 
@@ -104,8 +126,7 @@ class StandCalculation {
     const FastRingSearch& fastSearch() const { return fastSearch_; }
 
   private:
-    struct Intake;
-    static Intake readInput(const InputRecord& input, char decimalSeparator);
+    static Intake readInput(const InputRecord& input, char decimalSeparator, bool rateAndInterval);
     void setParameters(const Intake& in);
     void runCycles(const CalcOptions& options);
     // Moves the year on by one cycle and adds the cycle to the ring and volume statistics.

@@ -30,14 +30,20 @@ Result<ComparisonGrid> compareChoices(const InputRecord& input, const Comparison
         calcOptions.cyclesDone = &options.progress->cyclesDone;
         calcOptions.cyclesTotal = &options.progress->cyclesTotal;
     }
-    InputRecord cell = input;
+    // The entries are read once; each cell sets its own rate and interval, so the entered
+    // ones are no reason for a refusal.
+    Result<StandCalculation::Intake> cell =
+        StandCalculation::accept(input, options.decimalSeparator, false);
+    if (!cell) {
+        return cell.error();
+    }
     for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
         for (int r = 0; r < ComparisonGrid::kRates; ++r) {
-            cell.cykTillAvv = std::to_string(c);
-            cell.ranta = std::to_string(ComparisonGrid::kRanta[static_cast<std::size_t>(r)]);
+            cell->cykTillAvv = c;
+            cell->ranta = ComparisonGrid::kRanta[static_cast<std::size_t>(r)];
             SeededRandom random(options.seed);
             calcOptions.random = &random;
-            const Outcome outcome = calc->berakna(cell, calcOptions);
+            const Outcome outcome = calc->berakna(*cell, calcOptions);
             if (outcome.ok()) {
                 grid.nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)] =
                     calc->economics.nuvarde;

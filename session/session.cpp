@@ -11,7 +11,9 @@ constexpr std::size_t kScreenTextBytes = 2048;  // bytes
 }  // namespace
 
 Outcome Session::berakna(const InputRecord& input, const CalcOptions& options) {
-    Outcome outcome = calculation.berakna(input, options);
+    CalcOptions inRunFormat = options;
+    inRunFormat.decimalSeparator = decimalSeparator;
+    Outcome outcome = calculation.berakna(input, inRunFormat);
     if (!outcome.ok()) {
         return outcome;
     }
@@ -26,7 +28,7 @@ Outcome Session::berakna(const InputRecord& input, const CalcOptions& options) {
     texts.prIndata = std::move(prIndata);
     texts.prResultat = std::move(prResultat);
     try {
-        appendReport(calculation, options.decimalSeparator, texts);
+        appendReport(calculation, decimalSeparator, texts);
     } catch (...) {
         texts.prIndata.resize(indataEnd);
         texts.prResultat.resize(resultatEnd);

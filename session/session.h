@@ -11,6 +11,13 @@ namespace lodra {
 
 class Session {
   public:
+    Session() = default;
+    explicit Session(char decimalSeparator) : decimalSeparator(decimalSeparator) {}
+
+    // The run's number format, decided once by the front end from the regional settings:
+    // the decimal separator the entries are read with (besides '.') and the texts written
+    // with.
+    char decimalSeparator = '.';
     StandCalculation calculation;
     std::string Indata;      // screen input summary of the latest calculation
     std::string Resultat;    // screen result text of the latest calculation
@@ -19,7 +26,8 @@ class Session {
 
     // Calculates one stand and builds its texts. Only a calculation that succeeded whole
     // changes the texts: Indata and Resultat are replaced, and one block is appended to
-    // prIndata and to prResultat.
+    // prIndata and to prResultat. The entries are read with the run's decimal separator,
+    // whatever options holds.
     Outcome berakna(const InputRecord& input, const CalcOptions& options);
 
     // The bytes of a saved result file: prIndata, CR LF, prResultat, CR LF, in Windows-1252.

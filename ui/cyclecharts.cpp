@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "report/decimalseparator.h"
-
 namespace lodra {
 
 namespace {
@@ -43,28 +41,20 @@ double niceStep(double range, int intervals) {
     }
 }
 
-QChart* newChart(char decimalSeparator) {
+QChart* newChart(const QLocale& numbers) {
     auto* chart = new QChart();
     chart->setLocalizeNumbers(true);
-    chart->setLocale(axisLocale(decimalSeparator));
+    QLocale axes = numbers;
+    axes.setNumberOptions(axes.numberOptions() | QLocale::OmitGroupSeparator);
+    chart->setLocale(axes);
     chart->legend()->setAlignment(Qt::AlignBottom);
     return chart;
 }
 
 }  // namespace
 
-QLocale axisLocale(char decimalSeparator) {
-    QLocale locale = QLocale::system();
-    if (reportDecimalSeparator(locale.decimalPoint().toStdU16String()) != decimalSeparator) {
-        locale =
-            decimalSeparator == ',' ? QLocale(QLocale::Swedish, QLocale::Sweden) : QLocale::c();
-    }
-    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return locale;
-}
-
-QChart* developmentChart(const std::vector<CycleRow>& rows, char decimalSeparator) {
-    QChart* chart = newChart(decimalSeparator);
+QChart* developmentChart(const std::vector<CycleRow>& rows, const QLocale& numbers) {
+    QChart* chart = newChart(numbers);
     auto* volume = new QLineSeries(chart);
     volume->setName(QStringLiteral("Volym (m3sk/ha)"));
     auto* fellings = new QScatterSeries(chart);
@@ -111,8 +101,8 @@ QChart* developmentChart(const std::vector<CycleRow>& rows, char decimalSeparato
     return chart;
 }
 
-QChart* comparisonChart(const ComparisonGrid& grid, char decimalSeparator) {
-    QChart* chart = newChart(decimalSeparator);
+QChart* comparisonChart(const ComparisonGrid& grid, const QLocale& numbers) {
+    QChart* chart = newChart(numbers);
     QValueAxis* intervals = axis(chart, QStringLiteral("Cykler till avverkning"), Qt::AlignBottom);
     intervals->setRange(0, ComparisonGrid::kIntervals - 1);
     intervals->setTickCount(ComparisonGrid::kIntervals);

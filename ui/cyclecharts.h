@@ -13,16 +13,13 @@ class QChart;
 
 namespace lodra {
 
-// A locale whose decimal separator is the report's and that never groups digits, for the
-// numbers on the axes.
-QLocale axisLocale(char decimalSeparator);
-
 // Volume (m3sk/ha) at each cycle's start and after its five years, the fellings marked at
-// the cycle ends, and the annual ring (mm) on a second axis. The caller owns the chart.
-QChart* developmentChart(const std::vector<CycleRow>& rows, char decimalSeparator);
+// the cycle ends, and the annual ring (mm) on a second axis; the axes write numbers as the
+// locale numbers does, without digit grouping. The caller owns the chart.
+QChart* developmentChart(const std::vector<CycleRow>& rows, const QLocale& numbers);
 
 // Present value (kr/ha) against the felling interval, one line per rate, the highest value
-// of each rate marked. The caller owns the chart.
-QChart* comparisonChart(const ComparisonGrid& grid, char decimalSeparator);
+// of each rate marked, its numbers as developmentChart's. The caller owns the chart.
+QChart* comparisonChart(const ComparisonGrid& grid, const QLocale& numbers);
 
 }  // namespace lodra

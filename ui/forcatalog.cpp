@@ -11,7 +11,6 @@
 #include <QStyle>
 
 #include "ui/forlodra02.h"
-#include "ui/forresultat.h"
 #include "ui/messages.h"
 #include "ui_forcatalog.h"
 
@@ -66,7 +65,7 @@ class FolderChainFilter : public QSortFilterProxyModel {
 };
 
 forCatalog::forCatalog(forLodra02& owner, QWidget* parent)
-    : QWidget(parent), owner_(owner), ui(std::make_unique<Ui::forCatalog>()) {
+    : QWidget(parent), ui(std::make_unique<Ui::forCatalog>()) {
     owner.look().setUp(*ui, this);
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -163,9 +162,8 @@ bool forCatalog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void forCatalog::cmdOK_Click() {
-    owner_.sparaKatalog = path_.toStdString();
     hide();
-    owner_.resultat()->saveToFile();
+    emit folderChosen(path_);
 }
 
 void forCatalog::closeEvent(QCloseEvent* event) {

@@ -2,7 +2,7 @@
 
 // The folder chooser: asks once per run for the folder that result files are saved in.
 // A drive list of the mounted file systems, a folder list around one current folder, and
-// "OK", which stores the current folder and saves.
+// "OK", which hides the chooser and reports the current folder.
 
 #include <QModelIndex>
 #include <QString>
@@ -24,6 +24,7 @@ class forCatalog : public QWidget {
     Q_OBJECT
 
   public:
+    // Built in the look of the owner's windows.
     explicit forCatalog(forLodra02& owner, QWidget* parent = nullptr);
     ~forCatalog() override;
 
@@ -39,6 +40,8 @@ class forCatalog : public QWidget {
     void closedThroughFrame();
     // The folder list opened another folder.
     void pathChanged(const QString& folder);
+    // "OK" was clicked on this folder; the chooser is hidden.
+    void folderChosen(const QString& folder);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,7 +53,6 @@ class forCatalog : public QWidget {
     void fillDrives();
     void showChain();
 
-    forLodra02& owner_;
     std::unique_ptr<Ui::forCatalog> ui;
     QFileSystemModel* folders_ = nullptr;
     FolderChainFilter* chain_ = nullptr;

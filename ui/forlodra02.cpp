@@ -31,6 +31,11 @@ namespace lodra {
 
 namespace {
 
+// The same rule as the batch tool's, so both give the same texts.
+char separatorOf(const QLocale& numbers) {
+    return reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
+}
+
 std::string fieldText(const QLineEdit* field) {
     return field->text().toStdString();
 }
@@ -52,7 +57,9 @@ std::string unexpectedFailure(const std::exception_ptr& escaped) {
 
 forLodra02::forLodra02(QWidget* parent)
     : QWidget(parent),
-      look_(programLook(QApplication::font(), decimalSeparator())),
+      numbers_(numberLocale()),
+      session(separatorOf(numbers_)),
+      look_(programLook(QApplication::font(), session.decimalSeparator)),
       ui(std::make_unique<Ui::forLodra02>()) {
     look_.setUp(*ui, this);
     for (const ParameterRow& row : kParameterTable) {
@@ -64,7 +71,7 @@ forLodra02::forLodra02(QWidget* parent)
             QString::fromUtf8(row.rule.data(), static_cast<qsizetype>(row.rule.size())));
     }
     // No folder has been chosen yet in this run.
-    sparaKatalog.clear();
+    sparaKatalog_.clear();
     standMenu_ = new StandMenu(*this, WindowLook::addMenuBar(this));
     connect(standMenu_, &StandMenu::quitChosen, this, &forLodra02::cmdAvlsuta_Click);
     WindowLook::fitToScreen(this);
@@ -124,6 +131,11 @@ forCatalog* forLodra02::catalog() {
     if (!catalog_) {
         catalog_ = new forCatalog(*this);
         connect(catalog_, &forCatalog::closedThroughFrame, this, [this] { catalog_ = nullptr; });
+        // The chosen folder holds the results of the rest of the run, this one first.
+        connect(catalog_, &forCatalog::folderChosen, this, [this](const QString& folder) {
+            sparaKatalog_ = folder.toStdString();
+            resultat()->saveToFile();
+        });
     }
     return catalog_;
 }
@@ -140,7 +152,7 @@ forUtveckling* forLodra02::utveckling() {
                                  QString::fromStdString(shownResultat_)};
         });
         if (!shownRows_.empty()) {  // every calculation has a cycle
-            utveckling_->showCalculation(shownInput_, shownRows_, decimalSeparator());
+            utveckling_->showCalculation(shownInput_, shownRows_, numbers_);
         }
     }
     return utveckling_;
@@ -193,9 +205,16 @@ void forLodra02::setInputRecord(const InputRecord& input) {
     tradDiametrar()->setRows(input.rows);
 }
 
+QLocale forLodra02::numberLocale() {
+    // A decimal point that the texts cannot write (not one printable ASCII character) is
+    // written '.', as the C locale does.
+    const QLocale system = QLocale::system();
+    return system.decimalPoint() == QString(QLatin1Char(separatorOf(system))) ? system
+                                                                              : QLocale::c();
+}
+
 char forLodra02::decimalSeparator() {
-    // The same rule as the batch tool's, so both give the same texts.
-    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
+    return separatorOf(numberLocale());
 }
 
 bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
@@ -221,7 +240,6 @@ void forLodra02::cmdBerakna_Click() {
     }
     const InputRecord input = inputRecord();
     CalcOptions options;
-    options.decimalSeparator = decimalSeparator();
     options.random = random_;
     options.cancel = &cancel_;
     options.cyclesDone = &cyclesDone_;
@@ -288,12 +306,12 @@ void forLodra02::showOutcome(const Outcome& outcome) {
         shownIndata_ = session.Indata;
         shownResultat_ = session.Resultat;
         if (utveckling_) {
-            utveckling_->showCalculation(shownInput_, shownRows_, decimalSeparator());
+            utveckling_->showCalculation(shownInput_, shownRows_, numbers_);
         }
     } else if (outcome.error().status != Status::Cancelled) {
-        showMessage(this,
-                    QString::fromStdString(windowMessage(outcome.error(), decimalSeparator())),
-                    QMessageBox::Warning);
+        showMessage(
+            this, QString::fromStdString(windowMessage(outcome.error(), session.decimalSeparator)),
+            QMessageBox::Warning);
         if (outcome.error().status == Status::Refused) {
             focusRefused(outcome.error().refusal);
         }

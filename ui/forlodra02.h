@@ -5,6 +5,7 @@
 // at most once.
 
 #include <QFutureWatcher>
+#include <QLocale>
 #include <QPointer>
 #include <QWidget>
 #include <atomic>
@@ -36,6 +37,10 @@ class forUtveckling;
 class forLodra02 : public QWidget {
     Q_OBJECT
 
+    // The number format, numberLocale() as the window was made; the session's decimal
+    // separator is this locale's. First, so that the session is made with it.
+    QLocale numbers_;
+
   public:
     explicit forLodra02(QWidget* parent = nullptr);
     ~forLodra02() override;
@@ -44,7 +49,7 @@ class forLodra02 : public QWidget {
     // read them through this one instance.
     Session session;
     // The folder results are saved in; empty until chosen in this run.
-    std::string sparaKatalog;
+    const std::string& sparaKatalog() const { return sparaKatalog_; }
 
     // The other windows. Each is created on first use, unseen; the next use after it was
     // closed through its frame creates it afresh with its initial entries.
@@ -71,7 +76,10 @@ class forLodra02 : public QWidget {
     // The stand files of the menu bar, and the stand's name and file.
     StandMenu& standMenu() const { return *standMenu_; }
 
-    // The decimal separator of the user's regional settings, as the report writes it.
+    // The number format of the user's regional settings, decided once per window: the
+    // locale of the numbers the charts show, and the decimal separator the entries are read
+    // and the texts written with.
+    static QLocale numberLocale();
     static char decimalSeparator();
 
     // The font and the twips-to-pixels factor of every window of the run.
@@ -109,9 +117,10 @@ class forLodra02 : public QWidget {
     // Closes every other window and ends the program.
     void endProgram();
 
+    std::string sparaKatalog_;  // set by the folder chooser's folderChosen
     WindowLook look_;
     std::unique_ptr<Ui::forLodra02> ui;
-    SaveFolders folders_{sparaKatalog};
+    SaveFolders folders_{sparaKatalog_};
     StandMenu* standMenu_ = nullptr;
     QPointer<forTradDiametrar> tradDiametrar_;
     QPointer<forResultat> resultat_;

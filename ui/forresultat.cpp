@@ -51,7 +51,7 @@ void forResultat::cmdSpara_Click() {
     if (owner_.isCalculating()) {
         return;
     }
-    if (owner_.sparaKatalog.empty()) {
+    if (owner_.sparaKatalog().empty()) {
         // The chooser saves once the user confirms a folder there.
         forCatalog* chooser = owner_.catalog();
         chooser->show();
@@ -67,7 +67,7 @@ void forResultat::saveToFile() {
         return;
     }
     const Result<std::string> saved =
-        saveNumberedResult(owner_.sparaKatalog, owner_.session.fileBytes());
+        saveNumberedResult(owner_.sparaKatalog(), owner_.session.fileBytes());
     QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : &owner_;
     if (saved) {
         showMessage(parent, QStringLiteral("Resultatet sparades i följande fil:\n") +

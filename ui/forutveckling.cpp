@@ -15,6 +15,7 @@
 
 #include "files/resultfile.h"
 #include "report/cyclecsv.h"
+#include "report/decimalseparator.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
 #include "ui/cyclemodel.h"
@@ -84,15 +85,16 @@ forUtveckling::~forUtveckling() {
 }
 
 void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                                    char decimalSeparator) {
+                                    const QLocale& numbers) {
     stopComparison();
     input_ = input;
     haveInput_ = true;
-    separator_ = decimalSeparator;
-    replaceChart(ui->chvUtveckling, developmentChart(rows, decimalSeparator));
-    cycles_->setRows(std::move(rows), decimalSeparator);
+    numbers_ = numbers;
+    separator_ = reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
+    replaceChart(ui->chvUtveckling, developmentChart(rows, numbers_));
+    cycles_->setRows(std::move(rows), separator_);
     ui->tblCykler->resizeColumnsToContents();
-    comparison_->setGrid(std::nullopt, decimalSeparator);
+    comparison_->setGrid(std::nullopt, separator_);
     replaceChart(ui->chvJamforelse, new QChart());
     ui->lblJamforelse->setText(kPrompt);
     setComparing(false);
@@ -204,7 +206,7 @@ void forUtveckling::showComparison() {
                            table->horizontalHeader()->length() + table->frameWidth() * 2 +
                            table->verticalScrollBar()->sizeHint().width() + 4;
     ui->splJamforelse->setSizes({tableWidth, ui->splJamforelse->width() - tableWidth});
-    replaceChart(ui->chvJamforelse, comparisonChart(grid, separator_));
+    replaceChart(ui->chvJamforelse, comparisonChart(grid, numbers_));
 }
 
 bool forUtveckling::comparisonShown() const {

@@ -4,6 +4,7 @@
 // chart, and the comparison of the present value over felling intervals and interest rates.
 
 #include <QFutureWatcher>
+#include <QLocale>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
@@ -40,10 +41,11 @@ class forUtveckling : public QWidget {
     ~forUtveckling() override;
 
     // Shows a calculation: the entries it was made from (the comparison starts from them),
-    // its cycle rows (CalcOptions::cycleRecord) and the decimal separator of its texts. A
-    // comparison that runs is stopped, and one shown is taken away: it was of other entries.
+    // its cycle rows (CalcOptions::cycleRecord) and the locale of its numbers, whose decimal
+    // separator its texts have. A comparison that runs is stopped, and one shown is taken
+    // away: it was of other entries.
     void showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                         char decimalSeparator);
+                         const QLocale& numbers);
 
     // Where the window's save dialogs open; the window keeps its own until given the run's.
     void setSaveFolders(SaveFolders* folders) { folders_ = folders; }
@@ -104,7 +106,8 @@ class forUtveckling : public QWidget {
     ComparisonModel* comparison_;
     InputRecord input_;
     bool haveInput_ = false;
-    char separator_ = '.';
+    QLocale numbers_ = QLocale::c();
+    char separator_ = '.';  // the texts', of numbers_
 
     bool comparing_ = false;
     std::atomic<bool> cancel_{false};

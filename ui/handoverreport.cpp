@@ -22,8 +22,8 @@ namespace {
 const std::vector<int> kFellingColumns = {0, 6, 7, 8, 9, 10, 11};
 
 // The development chart drawn at a size of its own, whatever the window shows.
-QImage chartImage(const std::vector<CycleRow>& rows, char separator) {
-    QChartView view(developmentChart(rows, separator));
+QImage chartImage(const std::vector<CycleRow>& rows, const QLocale& numbers) {
+    QChartView view(developmentChart(rows, numbers));
     view.setRenderHint(QPainter::Antialiasing);
     view.resize(1400, 560);
     return view.grab().toImage();
@@ -53,7 +53,7 @@ std::unique_ptr<Handover> forUtveckling::handover() const {
     }
     const std::vector<CycleRow>& rows = cycles_->rows();
     if (!rows.empty()) {
-        doc->addImage(QStringLiteral("Beståndets utveckling"), chartImage(rows, separator_));
+        doc->addImage(QStringLiteral("Beståndets utveckling"), chartImage(rows, numbers_));
         doc->addTable(QStringLiteral("Avverkningar"), *cycles_, kFellingColumns,
                       [&rows](int row) { return rows[static_cast<std::size_t>(row)].avvTrad > 0; });
     }

@@ -25,11 +25,9 @@ WindowLook programLook(const QFont& font, char decimalSeparator) {
     chooserForm.setupUi(&chooser);
 
     // The texts of the initial entries of both windows.
-    Session initial;
-    CalcOptions options;
-    options.decimalSeparator = decimalSeparator;
+    Session initial(decimalSeparator);
     std::vector<BoxText> texts;
-    if (initial.berakna(InputRecord{}, options).ok()) {
+    if (initial.berakna(InputRecord{}, CalcOptions{}).ok()) {
         result.setFont(font);
         setReportTabStops(resultForm.txtIndata);
         setReportTabStops(resultForm.txtResultat);

@@ -45,6 +45,11 @@ TEST(ParseArguments, AcceptsTheDocumentedForms) {
     a = parseArguments({"--help"});
     ASSERT_TRUE(a) << a.message();
     EXPECT_TRUE(a->help);
+
+    a = parseArguments({"--version"});
+    ASSERT_TRUE(a) << a.message();
+    EXPECT_TRUE(a->version);
+    EXPECT_FALSE(a->help);
 }
 
 TEST(ParseArguments, RefusesWhatCannotBeMeant) {
@@ -163,7 +168,7 @@ TEST_F(RunBatch, SavesTheBytesOfOneSessionOverAllTheGoodRows) {
     // Each stand draws from the stream of its own row, whatever the rows before it.
     Session session;
     CalcOptions options;
-    options.decimalSeparator = ',';
+    session.decimalSeparator = ',';
     for (const auto& [row, r] : good) {
         SeededRandom random(standSeed(20240611, row));
         options.random = &random;

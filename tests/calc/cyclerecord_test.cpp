@@ -177,7 +177,7 @@ std::string recordedRunBytes(const std::string& csv, char sep) {
         }
         SeededRandom random(5);
         CalcOptions options;
-        options.decimalSeparator = sep;
+        session.decimalSeparator = sep;
         options.random = &random;
         options.cycleRecord = &record;
         (void)session.berakna(stand.input, options);

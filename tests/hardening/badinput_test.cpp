@@ -83,7 +83,8 @@ std::string readmeTable() {
 class Intake : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(session.berakna(InputRecord{}, {',', &random}).ok());
+        session.decimalSeparator = ',';
+        ASSERT_TRUE(session.berakna(InputRecord{}, {.random = &random}).ok());
         indata = session.Indata;
         resultat = session.Resultat;
         file = session.fileBytes();
@@ -93,7 +94,8 @@ class Intake : public ::testing::Test {
     // as the last one that did left it.
     Outcome run(const InputRecord& record, char separator) {
         separator_ = separator;
-        const Outcome outcome = session.berakna(record, {separator, &random});
+        session.decimalSeparator = separator;
+        const Outcome outcome = session.berakna(record, {.random = &random});
         if (outcome.ok()) {
             indata = session.Indata;
             resultat = session.Resultat;

@@ -72,7 +72,7 @@ InputRecord record(const Stand& st) {
 Outcome calculate(Session& session, const InputRecord& input, char sep) {
     SeededRandom random(5);
     CalcOptions options;
-    options.decimalSeparator = sep;
+    session.decimalSeparator = sep;
     options.random = &random;
     return session.berakna(input, options);
 }

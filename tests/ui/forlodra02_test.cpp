@@ -187,7 +187,7 @@ class ForLodra02Test : public QObject {
         QVERIFY(!child<QRadioButton>(window.get(), "optLov")->isChecked());
         QVERIFY(child<QRadioButton>(window.get(), "optGallring")->isChecked());
         QVERIFY(!child<QRadioButton>(window.get(), "optKalavv")->isChecked());
-        QVERIFY(window->sparaKatalog.empty());
+        QVERIFY(window->sparaKatalog().empty());
         QCOMPARE(QApplication::focusWidget(), child<QWidget>(window.get(), "txtTotaltid"));
         // Enter does not press a button by itself.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);

@@ -276,7 +276,7 @@ class ForResultatTest : public QObject {
         QCOMPARE(child<QGroupBox>(shown, "frmDirectory")->title(), QStringLiteral("Välj katalog"));
         QCOMPARE(child<QPushButton>(shown, "cmdOK")->text(), QStringLiteral("OK"));
         QCOMPARE(shown->path(), folder);
-        QVERIFY(window->sparaKatalog.empty());
+        QVERIFY(window->sparaKatalog().empty());
         QVERIFY(QTest::qWaitForWindowActive(shown));
         QStringList chain;
         for (int i = 0; i < 4; ++i) {
@@ -287,7 +287,7 @@ class ForResultatTest : public QObject {
 
         click(shown, "cmdOK");
         QVERIFY(!shown->isVisible());
-        QCOMPARE(QString::fromStdString(window->sparaKatalog), folder);
+        QCOMPARE(QString::fromStdString(window->sparaKatalog()), folder);
         expectSavedMessage(0, folder + "/Result1.txt");
         QCOMPARE(entries(folder), QStringList{"Result1.txt"});
         QCOMPARE(uitest::readBytes(folder + "/Result1.txt"), reference.fileOf(1));
@@ -350,7 +350,7 @@ class ForResultatTest : public QObject {
         QCOMPARE(folderList()->currentIndex(), sub);
         expectOpenFolder(folder, folder + "/sub");
         click(chooser(), "cmdOK");
-        QCOMPARE(QString::fromStdString(window->sparaKatalog), folder);
+        QCOMPARE(QString::fromStdString(window->sparaKatalog()), folder);
         expectSavedMessage(0, folder + "/Result1.txt");
         QVERIFY(entries(folder + "/sub").isEmpty());
     }
@@ -409,7 +409,7 @@ class ForResultatTest : public QObject {
         first->close();
         uitest::settle();
         QVERIFY(first.isNull());
-        QVERIFY(window->sparaKatalog.empty());
+        QVERIFY(window->sparaKatalog().empty());
         QVERIFY(catcher->messages.empty());
         QCOMPARE(entries(folder), QStringList{"sub"});
 
@@ -493,7 +493,7 @@ class ForResultatTest : public QObject {
         QCOMPARE(catcher->messages[0].text, QString::fromStdString(expected.message()));
         QVERIFY(catcher->messages[0].okOnly);
         QCOMPARE(QFileInfo::exists(target) ? entries(target) : QStringList(), present);
-        QCOMPARE(QString::fromStdString(window->sparaKatalog), target);
+        QCOMPARE(QString::fromStdString(window->sparaKatalog()), target);
         QCOMPARE(window->session.fileBytes(), bytes);
 
         // Mended, the next save goes through without asking for a folder again.

@@ -37,7 +37,7 @@ std::vector<CycleRow> rowsOf(const InputRecord& input, char separator) {
     lodra::Session session;
     lodra::CycleRecord record;
     lodra::CalcOptions options;
-    options.decimalSeparator = separator;
+    session.decimalSeparator = separator;
     options.cycleRecord = &record;
     if (!session.berakna(input, options).ok()) {
         return {};
@@ -71,7 +71,8 @@ class ForUtvecklingTest : public QObject {
     QString path(const QString& name) const { return temporary->filePath(name); }
 
     void show(const InputRecord& input, char separator) {
-        window->showCalculation(input, rowsOf(input, separator), separator);
+        window->showCalculation(input, rowsOf(input, separator),
+                                separator == ',' ? QLocale(QLocale::Swedish) : QLocale::c());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -218,7 +219,7 @@ class ForUtvecklingTest : public QObject {
     // A long horizon with a wide ring search: "Avbryt" stops the comparison, which then
     // shows nothing.
     void cancelsTheComparison() {
-        window->showCalculation(withHorizon("32000", "100"), {}, '.');
+        window->showCalculation(withHorizon("32000", "100"), {}, QLocale::c());
         window->show();
         QSignalSpy ended(window.get(), &forUtveckling::comparisonEnded);
         click(window.get(), "cmdJamfor");
@@ -241,7 +242,7 @@ class ForUtvecklingTest : public QObject {
         QCOMPARE(window->comparisonModel().rowCount(), 0);
         QCOMPARE(window->cycleModel().rowCount(), 4);
 
-        window->showCalculation(withHorizon("32000", "100"), {}, '.');
+        window->showCalculation(withHorizon("32000", "100"), {}, QLocale::c());
         click(window.get(), "cmdJamfor");
         QVERIFY(window->isComparing());
         show(InputRecord{}, '.');
@@ -255,7 +256,7 @@ class ForUtvecklingTest : public QObject {
     void closedThroughFrameWhileComparing() {
         QPointer<forUtveckling> own = new forUtveckling(designedLook());
         QSignalSpy closed(own.data(), &forUtveckling::closedThroughFrame);
-        own->showCalculation(withHorizon("32000", "100"), {}, '.');
+        own->showCalculation(withHorizon("32000", "100"), {}, QLocale::c());
         own->show();
         click(own, "cmdJamfor");
         QVERIFY(own->isComparing());

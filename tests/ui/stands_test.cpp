@@ -13,6 +13,7 @@
 
 #include "calc/parameters.h"
 #include "tests/ui/uitest.h"
+#include "ui/forcatalog.h"
 #include "ui/fortraddiametrar.h"
 #include "ui/refusaltext.h"
 #include "ui/savedialog.h"
@@ -363,14 +364,17 @@ class StandsTest : public QObject {
         FileDialogAnswer second(path("a/two.csv"));
         press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(second.folder, path("a/b"));
-        window->sparaKatalog = path("a/b").toStdString();
-        FileDialogAnswer third(path("a/three.csv"));
+        FileDialogAnswer third(path("three.csv"));
         press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(third.folder, path("a/b"));
-        window->sparaKatalog.clear();
-        FileDialogAnswer fourth(path("four.csv"));
+        QCOMPARE(third.folder, path("a"));
+        FileDialogAnswer fourth(path("a/four.csv"));
         press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(fourth.folder, path("a"));
+        QCOMPARE(fourth.folder, folder->path());
+        // The folder chooser's folder, once chosen, is where every later dialog opens.
+        emit window->catalog()->folderChosen(path("a/b"));
+        FileDialogAnswer fifth(path("five.csv"));
+        press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(fifth.folder, path("a/b"));
     }
 
     // Every field is announced by its label's text.

@@ -214,7 +214,7 @@ inline Reference defaultReference(const QString& name) {
 inline lodra::Session calculatedAlone(const lodra::InputRecord& input, char separator = '.') {
     lodra::Session session;
     lodra::CalcOptions options;
-    options.decimalSeparator = separator;
+    session.decimalSeparator = separator;
     // A calculation that fails leaves the texts empty, which the caller's comparison shows.
     static_cast<void>(session.berakna(input, options));
     return session;

@@ -1,0 +1,30 @@
+# Writes the bash completion of lodra05-batch from what its --help says:
+#   cmake -DBIN=lodra05-batch -DTEMPLATE=...in -DOUT=file -P completion.cmake
+# Every "--name" in the help is an option; one written "--name WORD" or "--name=WORD" takes
+# a value, a file name when WORD is FIL or FILE, else something the shell cannot guess.
+execute_process(COMMAND ${BIN} --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${BIN} --help ended with ${status}")
+endif()
+string(REGEX MATCHALL "--[a-z][a-z0-9-]*" options "${help}")
+list(REMOVE_DUPLICATES options)
+list(SORT options)
+set(file_options)
+set(value_options)
+foreach(option IN LISTS options)
+  if(help MATCHES "${option}[ =]<?(FILE?)[> ]")
+    list(APPEND file_options ${option})
+  elseif(help MATCHES "${option}[ =]<?[A-Z][A-Z]*[> \n]")
+    list(APPEND value_options ${option})
+  endif()
+endforeach()
+# A case pattern may not be empty: "--" is never the word before a value.
+foreach(kind file_options value_options)
+  if(NOT ${kind})
+    set(${kind} --)
+  endif()
+endforeach()
+list(JOIN options " " OPTIONS)
+list(JOIN file_options "|" FILE_OPTIONS)
+list(JOIN value_options "|" VALUE_OPTIONS)
+configure_file(${TEMPLATE} ${OUT} @ONLY)
