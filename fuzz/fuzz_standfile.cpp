@@ -11,13 +11,13 @@
 #include <string_view>
 #include <vector>
 
-#include "standfile/standfile.h"
 #include "fuzz/fuzzcheck.h"
+#include "standfile/standfile.h"
 
 namespace {
 
-using lodra::Result;
 using lodra::CsvReader;
+using lodra::Result;
 using lodra::StandFile;
 using lodra::fuzz::shown;
 using lodra::fuzz::wellFormedUtf8;

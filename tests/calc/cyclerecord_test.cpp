@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "standfile/standfile.h"
 #include "calc/calculation.h"
 #include "session/session.h"
+#include "standfile/standfile.h"
 #include "tests/testfiles.h"
 
 namespace lodra {
