@@ -29,7 +29,6 @@
 #include "batch/outputfile.h"
 #include "batch/refusaltext.h"
 #include "batch/spreadtable.h"
-#include "batch/standfile.h"
 #include "batch/standspread.h"
 #include "batch/standtable.h"
 #include "calc/comparison.h"
@@ -41,6 +40,8 @@
 #include "report/decimalseparator.h"
 #include "report/windows1252.h"
 #include "session/session.h"
+#include "standfile/standfile.h"
+#include "standfile/standsource.h"
 
 namespace lodra::batch {
 
@@ -294,6 +295,7 @@ std::string helpText() {
            "  atgard            Kalavverkning eller Gallring och plockhuggning\n"
            "  dia1 till dia10   trädens diametrar i cm (tom ruta: tom rad)\n"
            "  avv1 till avv10   x för ett träd som avverkas direkt, annars tomt\n"
+           "  bestand           beståndets namn, fri text; tabellerna får det efter Rad\n"
            "En kolumn som saknas eller en tom ruta får fönstrets startvärde. Saknas alla dia-\n"
            "och avv-kolumner får träden trädfönstrets startvärden (45 avverkas direkt, 35, 1, "
            "1).\n"
@@ -345,65 +347,6 @@ void printLine(std::FILE* out, const std::string& text) {
         }
     }
     std::fputc('\n', out);
-}
-
-// What tells one state of the stand file from another: a change between the readings
-// means that something wrote the file meanwhile.
-struct FileState {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;             // bytes
-    std::int64_t modified = 0;  // ns since the epoch
-
-    bool operator==(const FileState&) const = default;
-};
-
-std::optional<FileState> stateOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        return std::nullopt;
-    }
-    return FileState{st.st_dev, st.st_ino, st.st_size,
-                     st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
-}
-
-struct StandSource {
-    std::ifstream in;
-    StandFile file;
-    std::optional<FileState> state;  // when first read
-};
-
-Error standFileError(const std::string& path, const std::string& message) {
-    return fail("Fel i beståndsfilen " + inQuotes(path) + ": " + message);
-}
-
-// Opens the stand file and reads it through once, checking every record and counting
-// the stands, before anything is calculated.
-Result<> openStands(const std::string& path, StandSource& source) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        return fail("Beståndsfilen " + inQuotes(path) + " är en mapp, inte en fil.");
-    }
-    source.in.open(path, std::ios::binary);
-    if (!source.in) {
-        return systemFailure("öppna beståndsfilen", inQuotes(path), errno);
-    }
-    source.state = stateOf(path);
-    if (Result<> opened = source.file.open(source.in); !opened) {
-        return standFileError(path, opened.message());
-    }
-    if (source.file.standCount() == 0) {
-        return fail("Beståndsfilen " + inQuotes(path) + " har inga bestånd, bara en rubrikrad.");
-    }
-    return {};
-}
-
-// The stand file gave every stand it counted, and nothing wrote it while it was read.
-Result<> checkReadConsistently(const std::string& path, const StandSource& source, int handedOut) {
-    if (handedOut != source.file.standCount() || !source.state || stateOf(path) != source.state) {
-        return standFileError(path, "Filen ändrades medan den lästes.");
-    }
-    return {};
 }
 
 // The named outputs of the run, with how messages call them.
@@ -502,7 +445,8 @@ struct PartPlan {
     bool direct;
 };
 
-std::vector<PartPlan> partsAskedFor(RunSpools& spools, const Extras& extras) {
+// named: the stand file has a bestand column, which every table carries.
+std::vector<PartPlan> partsAskedFor(RunSpools& spools, const Extras& extras, bool named) {
     std::vector<PartPlan> parts = {{&spools.indata, {}, true}, {&spools.resultat, {}, false}};
     if (extras.table) {
         parts.push_back({&spools.table, tableHeader(), true});
@@ -518,6 +462,11 @@ std::vector<PartPlan> partsAskedFor(RunSpools& spools, const Extras& extras) {
     }
     if (extras.measures) {
         parts.push_back({&spools.measures, measuresHeader(), true});
+    }
+    if (named) {
+        for (std::size_t p = 2; p < parts.size(); ++p) {
+            parts[p].header = withNameColumn(parts[p].header);
+        }
     }
     return parts;
 }
@@ -689,6 +638,9 @@ void recalculatedRows(const StandFile::Stand& stand, const Arguments& arguments,
     }
 }
 
+void calculatedRows(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,
+                    char decimalSeparator, StandOutputs& out);
+
 // Calculates one stand and makes its part of every output.
 void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,
                   char decimalSeparator, StandOutputs& out) {
@@ -712,8 +664,22 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
         if (out.refusal->stopped) {
             recalculatedRows(stand, arguments, decimalSeparator, out);
         }
-        return;
+    } else {
+        calculatedRows(worker, stand, arguments, decimalSeparator, out);
     }
+    if (stand.name) {
+        for (std::string* table :
+             {&out.table, &out.cycles, &out.compare, &out.spread, &out.measures}) {
+            *table = withName(*table, *stand.name);
+        }
+    }
+}
+
+// The outputs of a stand the calculation took.
+void calculatedRows(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,
+                    char decimalSeparator, StandOutputs& out) {
+    const Extras extras(arguments);
+    Session& session = worker.session;
     appendWindows1252(out.indata, session.prIndata);
     appendWindows1252(out.resultat, session.prResultat);
     session.prIndata.clear();
@@ -885,8 +851,9 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
         return outputs.error();
     }
     StandSource stands;
-    const std::vector<PartPlan> parts = partsAskedFor(spools, Extras(arguments));
     Result<> ready = openStands(arguments.stands, stands);
+    const std::vector<PartPlan> parts =
+        partsAskedFor(spools, Extras(arguments), stands.file.columns().bestand >= 0);
     if (ready) {
         ready = createSpools(parts);
     }
