@@ -217,6 +217,7 @@ std::string helpText() {
            "  atgard            Kalavverkning eller Gallring och plockhuggning\n"
            "  dia1 till dia10   trädens diametrar i cm (tom ruta: tom rad)\n"
            "  avv1 till avv10   x för ett träd som avverkas direkt, annars tomt\n"
+           "  bestand           beståndets namn, fri text; tabellerna får det efter Rad\n"
            "En kolumn som saknas eller en tom ruta får fönstrets startvärde. Saknas alla dia-\n"
            "och avv-kolumner får träden trädfönstrets startvärden (45 avverkas direkt, 35, 1, "
            "1).\n"

@@ -22,11 +22,12 @@
 #include "batch/pipeline.h"
 #include "batch/progress.h"
 #include "batch/runoutputs.h"
-#include "batch/standfile.h"
 #include "files/fdwriter.h"
 #include "files/outputfile.h"
 #include "lodra05/version.h"
 #include "report/decimalseparator.h"
+#include "standfile/standfile.h"
+#include "standfile/standsource.h"
 
 namespace lodra::batch {
 
@@ -37,45 +38,6 @@ namespace {
 void printLine(std::FILE* out, const std::string& text) {
     const std::string line = text + '\n';
     std::fwrite(line.data(), 1, line.size(), out);
-}
-
-struct StandSource {
-    std::ifstream in;
-    StandFile file;
-    std::optional<FileState> state;  // when first read
-};
-
-Error standFileError(const std::string& path, const std::string& message) {
-    return fail("Fel i beståndsfilen " + inQuotes(path) + ": " + message);
-}
-
-// Opens the stand file and reads it through once, checking every record and counting
-// the stands, before anything is calculated.
-Result<> openStands(const std::string& path, StandSource& source) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
-        return fail("Beståndsfilen " + inQuotes(path) + " är en mapp, inte en fil.");
-    }
-    source.in.open(path, std::ios::binary);
-    if (!source.in) {
-        return systemFailure("öppna beståndsfilen", inQuotes(path), errno);
-    }
-    source.state = stateOf(path);
-    if (Result<> opened = source.file.open(source.in); !opened) {
-        return standFileError(path, opened.message());
-    }
-    if (source.file.standCount() == 0) {
-        return fail("Beståndsfilen " + inQuotes(path) + " har inga bestånd, bara en rubrikrad.");
-    }
-    return {};
-}
-
-// The stand file gave every stand it counted, and nothing wrote it while it was read.
-Result<> checkReadConsistently(const std::string& path, const StandSource& source, int handedOut) {
-    if (handedOut != source.file.standCount() || !source.state || stateOf(path) != source.state) {
-        return standFileError(path, "Filen ändrades medan den lästes.");
-    }
-    return {};
 }
 
 struct Tally {
@@ -163,7 +125,7 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
         ready = openStands(arguments.stands, stands);
     }
     if (ready) {
-        ready = outputs.prepare();
+        ready = outputs.prepare(stands.file.columns().bestand >= 0);
     }
     if (!ready) {
         return ready.error();

@@ -116,6 +116,11 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
             out.tables[i] = table.refusedRow(stand.row, out.refusal->text);
         }
     }
+    if (stand.name) {
+        for (std::string& rows : out.tables) {
+            rows = withName(rows, *stand.name);
+        }
+    }
     if (!out.refusal) {
         appendWindows1252(out.indata, session.prIndata);
         appendWindows1252(out.resultat, session.prResultat);

@@ -10,10 +10,10 @@
 
 #include "batch/batchrun.h"
 #include "batch/pipeline.h"
-#include "batch/standfile.h"
 #include "calc/cyclerecord.h"
 #include "calc/randomsource.h"
 #include "session/session.h"
+#include "standfile/standfile.h"
 
 namespace lodra::batch {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/result.h"
-#include "batch/standfile.h"
+#include "standfile/standfile.h"
 
 namespace lodra::batch {
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/quote.h"
+#include "batch/standtable.h"
 
 namespace lodra::batch {
 
@@ -116,7 +117,7 @@ Result<> RunOutputs::plan(const Arguments& arguments) {
     return {};
 }
 
-Result<> RunOutputs::prepare() {
+Result<> RunOutputs::prepare(bool named) {
     // The result texts always wait in a spool; every other part goes straight into its file.
     for (const auto& [part, header] : asked_) {
         if (Result<> created = part->createSpool(part != &resultat_); !created) {
@@ -127,7 +128,9 @@ Result<> RunOutputs::prepare() {
         return prepared;
     }
     for (const auto& [part, header] : asked_) {
-        if (Result<> connected = part->connect(header); !connected) {
+        const bool table = part != &indata_ && part != &resultat_;
+        if (Result<> connected = part->connect(named && table ? withNameColumn(header) : header);
+            !connected) {
             return connected;
         }
     }

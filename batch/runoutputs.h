@@ -45,8 +45,9 @@ class RunOutputs {
     // Before anything is read: no output may be the stand file or another output, and each
     // must be one that can be written.
     Result<> plan(const Arguments& arguments);
-    // Before the run: the files and spools made, the tables' headers written.
-    Result<> prepare();
+    // Before the run: the files and spools made, the tables' headers written (with a column
+    // of the stands' names when named).
+    Result<> prepare(bool named);
     // One stand's part of every output, in row order.
     Result<> write(const StandOutputs& stand);
     // After the run: every output complete and put in place as one; without a calculated

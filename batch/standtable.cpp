@@ -167,4 +167,35 @@ std::string compareRefusedRow(int row, const std::string& message) {
     return refusedRow(row, kCompareValues + ComparisonGrid::kRates, message);
 }
 
+namespace {
+
+// Each CR LF line with cell put in after its first field (a row number, or Rad).
+std::string afterFirstField(std::string_view lines, std::string_view cell) {
+    std::string out;
+    out.reserve(lines.size() + cell.size() + 1);
+    std::size_t start = 0;
+    while (start < lines.size()) {
+        const std::size_t end = lines.find("\r\n", start);
+        const std::size_t stop = end == std::string_view::npos ? lines.size() : end + 2;
+        const std::string_view line = lines.substr(start, stop - start);
+        const std::size_t first = std::min(line.find_first_of(";\r"), line.size());
+        out.append(line.substr(0, first)).append(";").append(cell).append(line.substr(first));
+        start = stop;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string withNameColumn(std::string_view header) {
+    const std::string_view mark = kUtf8ByteOrderMark;
+    const bool marked = header.starts_with(mark);
+    return (marked ? std::string(mark) : std::string()) +
+           afterFirstField(header.substr(marked ? mark.size() : 0), "Bestånd");
+}
+
+std::string withName(std::string_view rows, std::string_view name) {
+    return afterFirstField(rows, csvField(name));
+}
+
 }  // namespace lodra::batch

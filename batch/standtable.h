@@ -46,4 +46,9 @@ std::string compareHeader();
 std::string compareRow(int row, const ComparisonGrid& grid, char decimalSeparator);
 std::string compareRefusedRow(int row, const std::string& message);
 
+// A stand file with a bestand column carries the stand's name into every table, as the
+// column right after Rad: the header with it, and each line of a stand's rows with the name.
+std::string withNameColumn(std::string_view header);
+std::string withName(std::string_view rows, std::string_view name);
+
 }  // namespace lodra::batch

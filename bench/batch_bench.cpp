@@ -13,7 +13,7 @@
 #include <string>
 
 #include "batch/batchrun.h"
-#include "batch/standfile.h"
+#include "standfile/standfile.h"
 
 namespace {
 
@@ -41,12 +41,12 @@ void BM_ReadStandFile(benchmark::State& state) {
     const std::string csv = standRegister(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         std::istringstream in(csv);
-        lodra::batch::StandFile file;
+        lodra::StandFile file;
         if (const lodra::Result<> opened = file.open(in); !opened) {
             state.SkipWithError(opened.message().c_str());
             return;
         }
-        lodra::batch::StandFile::Stand stand;
+        lodra::StandFile::Stand stand;
         int count = 0;
         for (auto read = file.next(stand); read && *read; read = file.next(stand)) {
             ++count;

@@ -1,9 +1,14 @@
 #include "calc/calculation.h"
 
+#include <algorithm>
+#include <bit>
 #include <cfenv>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
+#include <type_traits>
 
 #include "base/quote.h"
 #include "calc/numberparse.h"
@@ -15,6 +20,8 @@ namespace {
 
 constexpr int kFpErrors = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
 constexpr int kRowCount = 10;
+// Trees the lists are cleared for before the rows are read.
+constexpr int16_t kClearedEntries = 100;
 constexpr int kSearchStepsBetweenCancelChecks = 4096;
 
 // Ends a calculation with its error.
@@ -109,13 +116,61 @@ int16_t speciesCode(const InputRecord& input) {
     throw CalcFailure{fail(std::move(message))};
 }
 
-// Stops the calculation when a floating-point step overflowed, divided by zero or was
-// invalid since the flags were last cleared.
-void checkStep(const char* step, const StandState& s) {
-    if (std::fetestexcept(kFpErrors) != 0) {
-        stopAt(step, s);
+// Ends the run that tests the flags cycle by cycle: the calculation is run again with a
+// test after every step, which names the step.
+struct Recheck {};
+
+// The part of a state that a calculation can change: every count and number, the entries
+// the intake clears of the lists of trees and of trees felled at once, and the entries of
+// one row of trees each of the other lists. Kept when a calculation starts and put back when
+// it stops, in place of a copy of the whole state.
+class StateBackup {
+  public:
+    explicit StateBackup(const StandState& s) {
+        std::memcpy(numbers_, reinterpret_cast<const unsigned char*>(&s) + kNumbersAt,
+                    sizeof numbers_);
+        copy(s.diaStart, s.dia00, s.diaAvv, kClearedEntries, cleared_.data());
+        copy(s.dia05, s.tradVol00, s.tradVol05, kRowCount, grown_.data());
+        copyEntries(s.tradVolAvv, kRowCount, grown_.data() + 3 * kRowCount);
     }
-}
+
+    void restore(StandState& s) const {
+        std::memcpy(reinterpret_cast<unsigned char*>(&s) + kNumbersAt, numbers_, sizeof numbers_);
+        put(cleared_.data(), kClearedEntries, s.diaStart, s.dia00, s.diaAvv);
+        put(grown_.data(), kRowCount, s.dia05, s.tradVol00, s.tradVol05);
+        putEntries(grown_.data() + 3 * kRowCount, kRowCount, s.tradVolAvv);
+    }
+
+  private:
+    // The counts and numbers follow the lists, with nothing after them.
+    static constexpr std::size_t kNumbersAt = offsetof(StandState, antalTrad);
+    static_assert(std::is_trivially_copyable_v<StandState>);
+    static_assert(offsetof(StandState, tradVolAvv) + sizeof(DiameterList) == kNumbersAt);
+
+    static void copyEntries(const DiameterList& list, int n, double* to) {
+        const auto from = list.entries(n);
+        std::copy(from.begin(), from.end(), to);
+    }
+    static void copy(const DiameterList& a, const DiameterList& b, const DiameterList& c, int n,
+                     double* to) {
+        copyEntries(a, n, to);
+        copyEntries(b, n, to + n);
+        copyEntries(c, n, to + 2 * n);
+    }
+    static void putEntries(const double* from, int n, DiameterList& list) {
+        const auto to = list.entries(n);
+        std::copy_n(from, to.size(), to.begin());
+    }
+    static void put(const double* from, int n, DiameterList& a, DiameterList& b, DiameterList& c) {
+        putEntries(from, n, a);
+        putEntries(from + n, n, b);
+        putEntries(from + 2 * n, n, c);
+    }
+
+    unsigned char numbers_[sizeof(StandState) - kNumbersAt];
+    std::array<double, 3 * kClearedEntries> cleared_;
+    std::array<double, 4 * kRowCount> grown_;
+};
 
 bool cancelled(const CalcOptions& options) {
     return options.cancel != nullptr && options.cancel->load(std::memory_order_relaxed);
@@ -126,10 +181,6 @@ bool cancelled(const CalcOptions& options) {
 }
 
 }  // namespace
-
-double StandCalculation::tradVolym(double d) {
-    return (0.00089 * d) * d + (0.03896 - 0.00905 * d) + ((0.000001682 * d) * d) * d;
-}
 
 double StandCalculation::tradNetto(double d) const {
     double c0 = 0, c1 = 0, c2 = 0, c3 = 0;
@@ -225,33 +276,64 @@ Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& o
 }
 
 Outcome StandCalculation::berakna(const Intake& in, const CalcOptions& options) {
-    const StandState stateBefore = s;
+    if (options.cyclesTotal != nullptr) {
+        options.cyclesTotal->store(cyclesFor(in.totaltid), std::memory_order_relaxed);
+    }
+    const StateBackup stateBefore(s);
     const Economics economicsBefore = economics;
     const ReportFigures figuresBefore = figures;
-    Outcome outcome;
-    try {
-        if (options.cyclesTotal != nullptr) {
-            options.cyclesTotal->store(cyclesFor(in.totaltid), std::memory_order_relaxed);
-        }
+    auto restore = [&] {
         std::feclearexcept(kFpErrors);
-        std::optional<ClockRandom> clock;  // made only when no generator is passed in
-        random_ = options.random != nullptr ? options.random : &clock.emplace();
-        random_->reseed();
-        intake_ = &in;
+        stateBefore.restore(s);
+        economics = economicsBefore;
+        figures = figuresBefore;
+    };
+    std::optional<ClockRandom> clock;  // made only when no generator is passed in
+    RandomSource& source = options.random != nullptr ? *options.random : clock.emplace();
+    source.reseed();
+    draws_.start(source);
+    Outcome outcome = calculate(in, options, false);
+    if (!outcome.ok() && outcome.error().status == Status::Stopped) {
+        // Run again on the same numbers with a test after every step, which stops at the
+        // step where a number became too large or invalid. Its progress was shown once.
+        restore();
+        draws_.replay();
+        CalcOptions again = options;
+        again.cyclesDone = nullptr;
+        outcome = calculate(in, again, true);
+    }
+    if (!outcome.ok()) {
+        // Nothing of a stopped calculation stays behind.
+        restore();
+    }
+    return outcome;
+}
+
+Outcome StandCalculation::calculate(const Intake& in, const CalcOptions& options, bool everyStep) {
+    Outcome outcome;
+    everyStep_ = everyStep;
+    random_ = &draws_;
+    intake_ = &in;
+    try {
+        if (std::fetestexcept(kFpErrors) != 0) {
+            std::feclearexcept(kFpErrors);
+        }
         setParameters(in);
-        checkStep("inläsningen av parametrarna", s);
+        checkStep("inläsningen av parametrarna");
         Nollstall();
         Nollaavvdia();
         DiaVidStart();
-        checkStep("inläsningen av träden", s);
+        checkStep("inläsningen av träden");
         VardeAvvTrad();
-        checkStep("värderingen av träden som avverkas direkt", s);
+        checkStep("värderingen av träden som avverkas direkt");
         AvvVol00();
-        checkStep("volymen av träden som avverkas direkt", s);
+        checkStep("volymen av träden som avverkas direkt");
+        checkFlags();
         runCycles(options);
         s.medeldiameter = s.avvDiaSumma / (s.antalAvvTotalt + 0.0001);
         computeResults();
-        checkStep("de ekonomiska resultaten", s);
+        checkStep("de ekonomiska resultaten");
+        checkFlags();
         if (options.cycleRecord != nullptr) {
             // After the last check: the record's own arithmetic cannot stop the calculation.
             options.cycleRecord->finish(s.haFaktor);
@@ -259,22 +341,61 @@ Outcome StandCalculation::berakna(const Intake& in, const CalcOptions& options) 
         }
     } catch (const CalcFailure& failure) {
         outcome = failure.error;
+    } catch (const Recheck&) {
+        outcome = fail({});
     } catch (const std::out_of_range&) {
         outcome = fail("Beräkningen avbröts: ett index utanför trädlistan.");
     }
     intake_ = nullptr;
     random_ = nullptr;
-    if (!outcome.ok()) {
-        // Nothing of a refused or stopped calculation stays behind.
-        std::feclearexcept(kFpErrors);
-        s = stateBefore;
-        economics = economicsBefore;
-        figures = figuresBefore;
-    }
+    everyStep_ = true;
     return outcome;
 }
 
+void StandCalculation::checkStep(const char* step) const {
+    if (everyStep_ && std::fetestexcept(kFpErrors) != 0) {
+        stopAt(step, s);
+    }
+}
+
+void StandCalculation::checkFlags() const {
+    if (!everyStep_ && std::fetestexcept(kFpErrors) != 0) {
+        throw Recheck{};
+    }
+}
+
+void StandCalculation::stop(const char* step) const {
+    if (!everyStep_) {
+        throw Recheck{};  // a flag of an earlier step, not yet tested, may have been set
+    }
+    stopAt(step, s);
+}
+
+void StandCalculation::Draws::start(RandomSource& source) {
+    source_ = &source;
+    taken_.clear();
+    replayed_ = 0;
+    replaying_ = false;
+}
+
+void StandCalculation::Draws::replay() {
+    replayed_ = 0;
+    replaying_ = true;
+}
+
+double StandCalculation::Draws::next() {
+    if (replaying_ && replayed_ < taken_.size()) {
+        return taken_[replayed_++];
+    }
+    const double value = source_->next();
+    if (!replaying_) {
+        taken_.push_back(value);
+    }
+    return value;
+}
+
 void StandCalculation::setParameters(const Intake& in) {
+    rateLogOf_.reset();
     s.totaltid = in.totaltid;
     s.bonitet = in.bonitet;
     s.areal = in.areal;
@@ -298,8 +419,8 @@ void StandCalculation::setParameters(const Intake& in) {
     s.cykTillAvv = in.cykTillAvv;
 
     s.tillvStart = 20.0;
-    s.antalTrad = 100;
-    s.antalAvvDirekt = 100;
+    s.antalTrad = kClearedEntries;
+    s.antalAvvDirekt = kClearedEntries;
     s.ar = 0;
     s.antalAvverkningar = 0;
     s.ringSumma = 0;
@@ -446,9 +567,19 @@ void StandCalculation::Varieradia() {
     // the number is never negative: none is drawn.
     const bool draws = s.variBredd != 0;
     const int16_t n = s.antalTrad;
+    if (!draws) {
+        // The factor is exactly 1 and the change +0, which leaves a diameter as it is but
+        // for a -0 that becomes +0.
+        for (double& d : s.dia00.entries(n)) {
+            d = 0.0 + d;
+        }
+        s.variFaktor = n > 0 ? 1 : 0;
+        s.tradNr = static_cast<int16_t>(n + 1);
+        return;
+    }
     for (s.tradNr = 1; s.tradNr <= n; ++s.tradNr) {
         // held in single precision
-        const float r = draws ? static_cast<float>(random_->next()) : 0.0f;
+        const float r = static_cast<float>(random_->next());
         s.variFaktor = (1 - s.variBredd * 0.5) + r * s.variBredd;
         s.dia00[s.tradNr] = (s.variFaktor - 1) + s.dia00[s.tradNr];
     }
@@ -459,6 +590,7 @@ void StandCalculation::Avverkn() {
     s.avvVolTrad = 0;
     s.antalAvvCykel = 0;
     const int16_t n = s.antalTrad;
+    double discount = 0;  // of the cycle's start year, once a tree is felled
     for (s.tradNr = 1; s.tradNr <= n; ++s.tradNr) {
         const double d = s.dia05[s.tradNr];
         s.nettoTrad = 0;
@@ -479,7 +611,15 @@ void StandCalculation::Avverkn() {
         s.nettoTrad = s.nettoTrad - s.atervKostTrad;
         s.atervKostSumma = s.atervKostSumma + s.atervKostTrad;
         s.antalAvvTotalt = s.antalAvvTotalt + 1;
-        s.nuvardeTrad = s.nettoTrad / std::exp(s.ar * std::log(1 + s.ranta / 100));
+        if (s.antalAvvCykel == 0) {
+            const auto rate = std::bit_cast<std::uint64_t>(s.ranta);
+            if (rateLogOf_ != rate) {
+                rateLog_ = std::log(1 + s.ranta / 100);
+                rateLogOf_ = rate;
+            }
+            discount = std::exp(s.ar * rateLog_);
+        }
+        s.nuvardeTrad = s.nettoTrad / discount;
         s.nuvardeAvv = s.nuvardeAvv + s.nuvardeTrad;
         s.avvDiaSumma = s.avvDiaSumma + d;
         ++s.antalAvvCykel;
@@ -547,7 +687,7 @@ void StandCalculation::stepSearch(const CalcOptions& options) {
         for (int j = 0; j < kBlock; ++j) {
             const double growth = (sum[j] * s.haFaktor - s.vol00) / 5;
             if (!std::isfinite(growth)) {
-                stopAt("sökningen av årsringen", s);
+                stop("sökningen av årsringen");
             }
             if (!(growth > s.bonitet)) {
                 s.arsring = ring[j];
@@ -555,7 +695,7 @@ void StandCalculation::stepSearch(const CalcOptions& options) {
                 PrVol05();
                 s.tillvaxt = (s.vol05 - s.vol00) / 5;
                 s.arsring = s.arsring - 0.01;
-                checkStep("sökningen av årsringen", s);
+                checkStep("sökningen av årsringen");
                 return;
             }
         }
@@ -579,21 +719,27 @@ void StandCalculation::runCycles(const CalcOptions& options) {
 
         // The intake admits only the rates that have a felling diameter.
         s.avvDiameter = avvDiameterFor(s.ranta, s.arsring).value_or(s.avvDiameter);
-        checkStep("avverkningsdiametern", s);
+        checkStep("avverkningsdiametern");
         const bool fellingCycle = s.cykSedanAvv > s.cykTillAvv - 1;
         if (fellingCycle) {
             Avverkn();
-            checkStep("avverkningen", s);
+            checkStep("avverkningen");
         }
         if (options.cycleRecord != nullptr) {
             options.cycleRecord->add(s, fellingCycle);
         }
         Bytarray();
+        // Before the cycle's random numbers are taken, so that a stop takes as many as when
+        // every step is tested. A cycle without them runs on to the test at the end: a
+        // number that became infinite or invalid in it stops the next ring search at once.
+        if (s.variation != 0) {
+            checkFlags();
+        }
         Varieradia();
-        checkStep("den slumpvisa ändringen av diametrarna", s);
+        checkStep("den slumpvisa ändringen av diametrarna");
 
         closeCycle(fellingCycle);
-        checkStep("statistiken över femårsperioderna", s);
+        checkStep("statistiken över femårsperioderna");
         if (options.cyclesDone != nullptr) {
             options.cyclesDone->store(s.antalCykler, std::memory_order_relaxed);
         }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "base/result.h"
 #include "calc/cyclerecord.h"
@@ -113,7 +114,9 @@ class StandCalculation {
     void computeResults();
 
     // m3sk of one tree of diameter d cm, the same for every species.
-    static double tradVolym(double d);
+    static double tradVolym(double d) {
+        return (0.00089 * d) * d + (0.03896 - 0.00905 * d) + ((0.000001682 * d) * d) * d;
+    }
     // kr, harvest net of one felled tree of d cm for the current species and measure.
     double tradNetto(double d) const;
     // kr, cleaning cost (positive) of one small tree of d cm felled at once.
@@ -126,9 +129,32 @@ class StandCalculation {
     const FastRingSearch& fastSearch() const { return fastSearch_; }
 
   private:
+    // The generator's numbers as one calculation takes them, kept so that the calculation
+    // can be run again on exactly the same numbers; the generator itself moves on as if the
+    // calculation had run once.
+    class Draws final : public RandomSource {
+      public:
+        void start(RandomSource& source);
+        void replay();  // from the first number kept
+        void reseed() override {}
+        double next() override;
+
+      private:
+        RandomSource* source_ = nullptr;
+        std::vector<double> taken_;
+        std::size_t replayed_ = 0;
+        bool replaying_ = false;
+    };
+
     static Intake readInput(const InputRecord& input, char decimalSeparator, bool rateAndInterval);
+    // The calculation after the intake; the floating-point flags are tested after every
+    // step when everyStep is set, else before each cycle's random numbers and at the end.
+    Outcome calculate(const Intake& in, const CalcOptions& options, bool everyStep);
     void setParameters(const Intake& in);
     void runCycles(const CalcOptions& options);
+    void checkStep(const char* step) const;  // names the step whose flag is set
+    void checkFlags() const;                 // in the cycle-wise run: any flag set
+    [[noreturn]] void stop(const char* step) const;
     // Moves the year on by one cycle and adds the cycle to the ring and volume statistics.
     void closeCycle(bool fellingCycle);
     void ringSearch(const CalcOptions& options);
@@ -137,6 +163,12 @@ class StandCalculation {
 
     const Intake* intake_ = nullptr;  // the accepted input, while DiaVidStart runs
     RandomSource* random_ = nullptr;
+    Draws draws_;
+    // ln(1 + ranta / 100) for the rate whose bits are in rateLogOf_, taken at the first
+    // felling of a calculation.
+    std::optional<std::uint64_t> rateLogOf_;
+    double rateLog_ = 0;
+    bool everyStep_ = true;      // the flags are tested after every step
     FastRingSearch fastSearch_;  // keeps the ring sequence of the last maxRing
 };
 

@@ -106,6 +106,10 @@ inline constexpr FixedText bonitet =
 inline constexpr FixedText areal = joined("Provytans areal i m2: större än ", kArealAbove);
 inline constexpr FixedText ranta = joined("Räntekrav i procent: ").list(kRates, " eller ");
 inline constexpr FixedText maxRing = joined("Största tänkbara årsring i mm: högst ", kMaxRingMax);
+// A tree row: the intake takes any number, and an empty row is no tree.
+inline constexpr std::string_view treeDiameter =
+    "Trädets diameter i cm: ett tal; en tom ruta är inget träd";
+inline constexpr std::string_view treeFelled = "Kryssa i för ett träd som avverkas direkt";
 }  // namespace parameterrules
 
 // In the order of the parameters window, which is the order the intake checks them in.

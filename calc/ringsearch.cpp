@@ -28,14 +28,17 @@ constexpr double kC3 = 0.000001682;
 constexpr double kU = 0x1p-53;  // unit roundoff of a double
 
 constexpr double kStep = 0.01;           // mm, the search step
+constexpr double kStepsPerMm = 100;      // 1 / kStep
 constexpr double kLimit = 1e4;           // cm or mm: larger diameters and rings fall back
 constexpr double kHaFaktorLimit = 1e12;  // beyond it the bounds are not worth the care
 constexpr std::size_t kMaxSteps = std::size_t{1} << 17;  // longest sequence kept, 2 MB
 constexpr std::size_t kMargin = 2;        // steps above the estimate where the proof is tried
 constexpr int kAttempts = 6;              // proofs tried, each further above the estimate
 constexpr double kSmallestSlope = 1e-30;  // m3sk per mm; Newton's steps stay finite above it
-constexpr double kCloseEnough = 1e-3;     // mm: Newton's last change; the estimate is then
-                                          // far closer than a step, which is all it needs
+// mm: the estimate need be no closer. Past the first of Newton's steps the estimate lies
+// above the crossing (the cubic rises and is convex there); a step above it, the search
+// still stops within its first block.
+constexpr double kCloseEnough = kStep;
 
 // True when x is a number no larger than limit in size. Tests finiteness first, so that
 // no comparison meets a NaN and raises the invalid-operation flag.
@@ -129,7 +132,8 @@ std::optional<double> FastRingSearch::startRing(const SearchStand& st) {
         ++declined_;
         return std::nullopt;
     }
-    const double steps = (st.maxRing - *crossing) / kStep;
+    // Steps to the estimate: how far it lies is all that counts here, not the last bit.
+    const double steps = (st.maxRing - *crossing) * kStepsPerMm;
     if (!(steps >= static_cast<double>(kMargin + 1))) {
         return std::nullopt;  // at most a few steps below maxRing: nothing worth skipping
     }
@@ -169,7 +173,9 @@ struct Cubic {
             if (!(std::fabs(x) <= 2 * kLimit)) {
                 return std::nullopt;
             }
-            if (std::fabs(change) < kCloseEnough) {
+            // The next change would be about f'' / (2 f') times the square of this one.
+            const double curve = std::fabs(6 * p3 * x + 2 * p2);
+            if (curve * change * change < 2 * kCloseEnough * slope) {
                 return x;
             }
         }

@@ -109,8 +109,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
-# The libraries the programs link come from dpkg-shlibdeps; Qt's window system plugins are
-# loaded at run time, so they are named here.
+# The libraries the programs link (Qt PrintSupport among them) come from dpkg-shlibdeps;
+# what Qt loads at run time is named here: the window system plugins, the SVG icon engine
+# that draws the program's icon, and Qt's own Swedish texts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, qt6-translations-l10n")
 include(CPack)

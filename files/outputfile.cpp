@@ -124,15 +124,6 @@ Result<OutputTarget> findTarget(const std::optional<std::string>& argument) {
     return target;
 }
 
-std::optional<FileState> stateOf(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        return std::nullopt;
-    }
-    return FileState{st.st_dev, st.st_ino, st.st_size,
-                     st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
-}
-
 void holdClosedStandardStreams() {
     for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
         if (::fcntl(fd, F_GETFD) < 0) {

@@ -16,6 +16,7 @@
 
 #include "base/result.h"
 #include "files/fdwriter.h"
+#include "files/filestate.h"
 #include "files/outputcommit.h"
 #include "files/pendingfile.h"
 
@@ -43,17 +44,6 @@ Result<OutputTarget> findTarget(const std::optional<std::string>& argument);
 
 // Standard output is open for writing (a closed one is refused before the run).
 Result<> standardOutputWritable();
-
-// What tells one state of a file from another: a change between two readings means that
-// something wrote the file meanwhile.
-struct FileState {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;             // bytes
-    std::int64_t modified = 0;  // ns since the epoch
-    bool operator==(const FileState&) const = default;
-};
-std::optional<FileState> stateOf(const std::string& path);
 
 // A standard stream that is closed is held by /dev/null opened for reading, so that no file
 // of the run gets its number and writing to it fails instead of going into that file.

@@ -11,14 +11,14 @@
 #include <string_view>
 #include <vector>
 
-#include "batch/standfile.h"
 #include "fuzz/fuzzcheck.h"
+#include "standfile/standfile.h"
 
 namespace {
 
+using lodra::CsvReader;
 using lodra::Result;
-using lodra::batch::CsvReader;
-using lodra::batch::StandFile;
+using lodra::StandFile;
 using lodra::fuzz::shown;
 using lodra::fuzz::wellFormedUtf8;
 

@@ -15,10 +15,11 @@ void appendNumber(std::string& out, double value, char decimalSeparator) {
     char buffer[64];
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    const char* const last = ec == std::errc{} ? end : buffer;
-    for (const char* c = buffer; c != last; ++c) {
-        out += *c == '.' ? decimalSeparator : *c == 'e' ? 'E' : *c;
+    char* const last = ec == std::errc{} ? end : buffer;
+    for (char* c = buffer; c != last; ++c) {
+        *c = *c == '.' ? decimalSeparator : *c == 'e' ? 'E' : *c;
     }
+    out.append(buffer, last);  // in one piece
 }
 
 void appendNumber(std::string& out, int value) {

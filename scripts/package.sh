@@ -28,11 +28,13 @@ for file in ./usr/bin/lodra05 ./usr/bin/lodra05-batch \
     ./usr/share/man/man1/lodra05.1.gz ./usr/share/man/man1/lodra05-batch.1.gz \
     ./usr/share/man/sv/man1/lodra05.1.gz ./usr/share/man/sv/man1/lodra05-batch.1.gz \
     ./usr/share/bash-completion/completions/lodra05-batch \
-    ./usr/share/doc/lodra05/copyright ./usr/share/doc/lodra05/changelog.gz; do
+    ./usr/share/doc/lodra05/copyright ./usr/share/doc/lodra05/changelog.gz \
+    ./usr/share/doc/lodra05/README.md; do
     echo "$contents" | grep -q " $file\$" || { echo "$deb saknar $file" >&2; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libqt6core6 qt6-qpa-plugins; do
+for needed in libqt6widgets6 libqt6core6 libqt6printsupport6 qt6-qpa-plugins libqt6svg6 \
+    qt6-translations-l10n; do
     echo "$depends" | grep -q "$needed" || { echo "$deb beror inte på $needed" >&2; exit 1; }
 done
 

@@ -24,6 +24,7 @@
 #include "ui/messages.h"
 #include "ui/programlook.h"
 #include "ui/refusaltext.h"
+#include "ui/standmenu.h"
 #include "ui_forlodra02.h"
 
 namespace lodra {
@@ -62,16 +63,36 @@ forLodra02::forLodra02(QWidget* parent)
       ui(std::make_unique<Ui::forLodra02>()) {
     look_.setUp(*ui, this);
     for (const ParameterRow& row : kParameterTable) {
-        parameterEntry(row.field)->setText(
+        QLineEdit* entry = parameterEntry(row.field);
+        entry->setText(
             QString::fromUtf8(row.initial.data(), static_cast<qsizetype>(row.initial.size())));
+        // What the entry accepts, from the rules the intake holds it to.
+        entry->setToolTip(
+            QString::fromUtf8(row.rule.data(), static_cast<qsizetype>(row.rule.size())));
     }
     // No folder has been chosen yet in this run.
     sparaKatalog_.clear();
+    standMenu_ = new StandMenu(*this, WindowLook::addMenuBar(this));
+    connect(standMenu_, &StandMenu::quitChosen, this, &forLodra02::cmdAvlsuta_Click);
+    WindowLook::fitToScreen(this);
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
     connect(ui->cmdAvlsuta, &QPushButton::clicked, this, &forLodra02::cmdAvlsuta_Click);
     connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &forLodra02::calculationFinished);
+
+    // A screen reader announces each entry by the text of its label.
+    for (const auto& [field, label] : {std::pair{ui->txtTotaltid, ui->Label1},
+                                       {ui->txtBon, ui->Label2},
+                                       {ui->txtAreal, ui->Label3},
+                                       {ui->txtRant, ui->Label4},
+                                       {ui->txtRing, ui->Label5},
+                                       {ui->txtVari, ui->Label7},
+                                       {ui->txtAtervandel, ui->Label9},
+                                       {ui->txtBerik, ui->Label12},
+                                       {ui->txtCyktillavv, ui->Label11}}) {
+        field->setAccessibleName(label->text());
+    }
 
     // Tabbing into a choice lands on its selected option, not on the first one.
     for (QRadioButton* option :
@@ -124,6 +145,12 @@ forUtveckling* forLodra02::utveckling() {
         utveckling_ = new forUtveckling(look_);
         connect(utveckling_, &forUtveckling::closedThroughFrame, this,
                 [this] { utveckling_ = nullptr; });
+        utveckling_->setSaveFolders(&folders_);
+        utveckling_->setHandoverFacts([this] {
+            return HandoverFacts{standMenu_->standName(), standMenu_->standFile(),
+                                 QString::fromStdString(shownIndata_),
+                                 QString::fromStdString(shownResultat_)};
+        });
         if (!shownRows_.empty()) {  // every calculation has a cycle
             utveckling_->showCalculation(shownInput_, shownRows_, numbers_, shownNuvarde_);
         }
@@ -159,6 +186,23 @@ InputRecord forLodra02::inputRecord() {
     input.optKalavv = ui->optKalavv->isChecked();
     input.rows = tradDiametrar()->rows();
     return input;
+}
+
+void forLodra02::setInputRecord(const InputRecord& input) {
+    for (const ParameterRow& row : kParameterTable) {
+        parameterEntry(row.field)->setText(QString::fromStdString(input.*row.member));
+    }
+    // Each choice is exclusive: checking one option clears the others.
+    for (const auto& [option, chosen] : {std::pair{ui->optTall, input.optTall},
+                                         {ui->optGran, input.optGran},
+                                         {ui->optLov, input.optLov},
+                                         {ui->optGallring, input.optGallring},
+                                         {ui->optKalavv, input.optKalavv}}) {
+        if (chosen) {
+            option->setChecked(true);
+        }
+    }
+    tradDiametrar()->setRows(input.rows);
 }
 
 QLocale forLodra02::numberLocale() {
@@ -260,6 +304,8 @@ void forLodra02::showOutcome(const Outcome& outcome) {
         shownInput_ = calculated_;
         shownRows_ = record_.rows;
         shownNuvarde_ = session.calculation.economics.nuvarde;
+        shownIndata_ = session.Indata;
+        shownResultat_ = session.Resultat;
         if (utveckling_) {
             utveckling_->showCalculation(shownInput_, shownRows_, numbers_, shownNuvarde_);
         }

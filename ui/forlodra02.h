@@ -16,6 +16,7 @@
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
 #include "session/session.h"
+#include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
 namespace Ui {
@@ -29,6 +30,7 @@ namespace lodra {
 
 class forCatalog;
 class forResultat;
+class StandMenu;
 class forTradDiametrar;
 class forUtveckling;
 
@@ -66,6 +68,13 @@ class forLodra02 : public QWidget {
     InputRecord inputRecord();
     // The entry of a parameter; null for a field that is no parameter.
     QLineEdit* parameterEntry(InputField field) const;
+    // Puts the texts and choices of a stand into the entries and the ten tree rows.
+    void setInputRecord(const InputRecord& input);
+
+    // Where the run's file dialogs open.
+    SaveFolders& saveFolders() { return folders_; }
+    // The stand files of the menu bar, and the stand's name and file.
+    StandMenu& standMenu() const { return *standMenu_; }
 
     // The number format of the user's regional settings, decided once per window: the
     // locale of the numbers the charts show, and the decimal separator the entries are read
@@ -111,6 +120,8 @@ class forLodra02 : public QWidget {
     std::string sparaKatalog_;  // set by the folder chooser's folderChosen
     WindowLook look_;
     std::unique_ptr<Ui::forLodra02> ui;
+    SaveFolders folders_{sparaKatalog_};
+    StandMenu* standMenu_ = nullptr;
     QPointer<forTradDiametrar> tradDiametrar_;
     QPointer<forResultat> resultat_;
     QPointer<forCatalog> catalog_;
@@ -122,6 +133,8 @@ class forLodra02 : public QWidget {
     InputRecord shownInput_;
     std::vector<CycleRow> shownRows_;
     double shownNuvarde_ = 0;  // kr/ha, of the calculation shown
+    std::string shownIndata_;
+    std::string shownResultat_;
     int progressDelayMs_ = kProgressDelayMs;
     RandomSource* random_ = nullptr;
     bool calculating_ = false;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "files/resultfile.h"
 #include "ui/forcatalog.h"
@@ -34,6 +35,9 @@ forResultat::forResultat(forLodra02& owner, QWidget* parent)
     connect(ui->cmdSpara, &QPushButton::clicked, this, &forResultat::cmdSpara_Click);
     connect(ui->cmdStang, &QPushButton::clicked, this, &forResultat::cmdStang_Click);
     connect(ui->cmdUtveckling, &QPushButton::clicked, this, &forResultat::cmdUtveckling_Click);
+    // The development window's print dialog, for the report of the latest calculation.
+    auto* print = new QShortcut(QKeySequence(QStringLiteral("Ctrl+P")), this);
+    connect(print, &QShortcut::activated, this, [this] { owner_.utveckling()->printReport(); });
 }
 
 forResultat::~forResultat() = default;

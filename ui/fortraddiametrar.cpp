@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "calc/parameters.h"
 #include "ui/messages.h"
 #include "ui_fortraddiametrar.h"
 
@@ -19,6 +20,16 @@ forTradDiametrar::forTradDiametrar(const WindowLook& look, QWidget* parent)
     ckbAvverkas_ = {ui->ckbAvverkas_0, ui->ckbAvverkas_1, ui->ckbAvverkas_2, ui->ckbAvverkas_3,
                     ui->ckbAvverkas_4, ui->ckbAvverkas_5, ui->ckbAvverkas_6, ui->ckbAvverkas_7,
                     ui->ckbAvverkas_8, ui->ckbAvverkas_9};
+    // A screen reader announces each entry by its column's caption and its row.
+    for (int i = 0; i < kRows; ++i) {
+        const QString row = QStringLiteral(", träd %1").arg(i + 1);
+        txtDiam_[i]->setAccessibleName(ui->Label2->text() + row);
+        ckbAvverkas_[i]->setAccessibleName(ui->Label3->text() + row);
+        txtDiam_[i]->setToolTip(QString::fromUtf8(parameterrules::treeDiameter.data(),
+                                                  parameterrules::treeDiameter.size()));
+        ckbAvverkas_[i]->setToolTip(QString::fromUtf8(parameterrules::treeFelled.data(),
+                                                      parameterrules::treeFelled.size()));
+    }
     connect(ui->cmdStang, &QPushButton::clicked, this, &forTradDiametrar::cmdStang_Click);
     ui->cmdStang->setFocus();
 }
@@ -32,6 +43,13 @@ std::array<TreeRow, forTradDiametrar::kRows> forTradDiametrar::rows() const {
         rows[i].avverkas = ckbAvverkas_[i]->isChecked();
     }
     return rows;
+}
+
+void forTradDiametrar::setRows(const std::array<TreeRow, kRows>& rows) {
+    for (int i = 0; i < kRows; ++i) {
+        txtDiam_[i]->setText(QString::fromStdString(rows[i].text));
+        ckbAvverkas_[i]->setChecked(rows[i].avverkas);
+    }
 }
 
 void forTradDiametrar::cmdStang_Click() {

@@ -30,6 +30,7 @@ class forTradDiametrar : public QWidget {
 
     // The ten rows as they stand, row 1 first.
     std::array<TreeRow, kRows> rows() const;
+    void setRows(const std::array<TreeRow, kRows>& rows);
 
     QLineEdit* txtDiam(int index) const { return txtDiam_.at(index); }
     QCheckBox* ckbAvverkas(int index) const { return ckbAvverkas_.at(index); }

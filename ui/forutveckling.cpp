@@ -4,7 +4,6 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPushButton>
@@ -46,6 +45,8 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::forUtveckling>()) {
     look.setUpLaidOut(*ui, this);
     setAttribute(Qt::WA_DeleteOnClose);
+    saved_ = new SavedLine(this);
+    ui->layUtveckling->addWidget(saved_);
     cycles_ = new CycleModel(this);
     comparison_ = {new ComparisonModel(MeasureComparison::kGallring, this),
                    new ComparisonModel(MeasureComparison::kKalavverkning, this)};
@@ -74,6 +75,8 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
     connect(ui->cmdSparaTabell, &QPushButton::clicked, this, &forUtveckling::cmdSparaTabell_Click);
     connect(ui->cmdSparaDiagram, &QPushButton::clicked, this,
             &forUtveckling::cmdSparaDiagram_Click);
+    connect(ui->cmdSparaPdf, &QPushButton::clicked, this, &forUtveckling::cmdSparaPdf_Click);
+    connect(ui->cmdSkrivUt, &QPushButton::clicked, this, &forUtveckling::printReport);
     connect(ui->cmdStang, &QPushButton::clicked, this, &forUtveckling::cmdStang_Click);
     connect(spread_, &SpreadPage::spreadEnded, this, &forUtveckling::spreadEnded);
     connect(&watcher_, &QFutureWatcher<Result<MeasureComparison>>::finished, this,
@@ -121,6 +124,8 @@ void forUtveckling::setComparing(bool comparing) {
     ui->prgJamfor->setVisible(comparing);
     ui->cmdSparaTabell->setEnabled(haveInput_);
     ui->cmdSparaDiagram->setEnabled(haveInput_);
+    ui->cmdSparaPdf->setEnabled(haveInput_);
+    ui->cmdSkrivUt->setEnabled(haveInput_);
     if (comparing) {
         progressTimer_.start();
     } else {
@@ -268,25 +273,17 @@ void forUtveckling::cmdSparaDiagram_Click() {
 
 QString forUtveckling::chooseFile(const QString& title, const QString& filter,
                                   const QString& name) {
-    QFileDialog dialog(this, title);
-    dialog.setObjectName(QStringLiteral("lodraFileDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(filter);
-    dialog.setDefaultSuffix(name.section(QLatin1Char('.'), -1));
-    dialog.selectFile(name);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    return dialog.selectedFiles().constFirst();
+    return folders().chooseSave(this, title, filter, name);
 }
 
 void forUtveckling::save(const QString& path, const std::string& bytes) {
     const std::string failure = writeReplacing(path.toStdString(), bytes);
     if (!failure.empty()) {
         showMessage(this, QString::fromStdString(failure), QMessageBox::Warning);
+        return;
     }
+    folders().used(path);
+    saved_->saved(path);
 }
 
 void forUtveckling::cmdStang_Click() {

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
+#include "ui/handover.h"
+#include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
 class QChart;
@@ -48,6 +51,20 @@ class forUtveckling : public QWidget {
     void showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
                          const QLocale& numbers, double nuvarde);
 
+    // Where the window's save dialogs open; the window keeps its own until given the run's.
+    void setSaveFolders(SaveFolders* folders) { folders_ = folders; }
+    // What the handed-over report says of the stand and the latest calculation's texts.
+    void setHandoverFacts(std::function<HandoverFacts()> facts) { facts_ = std::move(facts); }
+    // A section the report adds after its own, when it has something to show (it may add
+    // nothing): the spread, for one.
+    void addHandoverSection(std::function<void(Handover&)> section) {
+        sections_.push_back(std::move(section));
+    }
+    // The report as it would be saved or printed now.
+    std::unique_ptr<Handover> handover() const;
+    // Asks for a printer with the toolkit's print dialog and prints the report on it.
+    void printReport();
+
     const CycleModel& cycleModel() const { return *cycles_; }
     // The grid of a measure (MeasureComparison::Measure).
     const ComparisonModel& comparisonModel(int measure) const { return *comparison_[measure]; }
@@ -66,10 +83,14 @@ class forUtveckling : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The report's sections of the comparison and of the spread, when they were calculated.
+    void addComparison(Handover& doc) const;
+    void addSpread(Handover& doc) const;
     void cmdJamfor_Click();
     void cmdAvbryt_Click();
     void cmdSparaTabell_Click();
     void cmdSparaDiagram_Click();
+    void cmdSparaPdf_Click();
     void cmdStang_Click();
 
     void comparisonFinished();
@@ -84,7 +105,15 @@ class forUtveckling : public QWidget {
     QString chooseFile(const QString& title, const QString& filter, const QString& name);
     void save(const QString& path, const std::string& bytes);
 
+    SaveFolders& folders() { return folders_ != nullptr ? *folders_ : ownFolders_; }
+
     std::unique_ptr<Ui::forUtveckling> ui;
+    std::string noResultFolder_;
+    SaveFolders ownFolders_{noResultFolder_};
+    SaveFolders* folders_ = nullptr;
+    SavedLine* saved_;
+    std::function<HandoverFacts()> facts_;
+    std::vector<std::function<void(Handover&)>> sections_;
     CycleModel* cycles_;
     std::array<ComparisonModel*, MeasureComparison::kMeasures> comparison_;
     SpreadPage* spread_;

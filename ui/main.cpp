@@ -9,6 +9,7 @@
 
 #include "lodra05/version.h"
 #include "ui/forlodra02.h"
+#include "ui/programsetup.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ int main(int argc, char* argv[]) {
     // leaves nothing behind.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Lodra05"));
+    lodra::setUpProgram(app);
     lodra::forLodra02 window;
     window.show();
     return QApplication::exec();

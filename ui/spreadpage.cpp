@@ -232,6 +232,10 @@ void SpreadPage::showSpread() {
     delete old;
 }
 
+QChart* SpreadPage::histogram() const {
+    return spreadChart(*shown_, latest_, numbers_);
+}
+
 void SpreadPage::fillStatistics() {
     const Spread& spread = *shown_;
     const std::array<std::pair<const SpreadStatistics*, const char*>, 3> columns = {

@@ -16,6 +16,7 @@
 #include "calc/inputrecord.h"
 #include "calc/spread.h"
 
+class QChart;
 class QWidget;
 
 namespace Ui {
@@ -41,6 +42,8 @@ class SpreadPage : public QObject {
     bool isRunning() const { return running_; }
     const std::optional<Spread>& spread() const { return shown_; }
     char decimalSeparator() const { return separator_; }
+    // A new chart of the shown spread's histogram, for the report to hand over.
+    QChart* histogram() const;
 
   signals:
     // A spread ended: shown, failed or stopped.

@@ -128,15 +128,25 @@ void WindowLook::fitToScreen(QWidget* window) {
     auto* area = window->findChild<QScrollArea*>(QString::fromLatin1(kScrollName),
                                                  Qt::FindDirectChildrenOnly);
     const QSize content = area->widget()->size();
-    const QSize room = window->screen()->availableGeometry().size() - frameOf(window);
+    // A menu bar sits above the scroll area, outside the content.
+    const QWidget* menu = window->layout()->menuBar();
+    const QSize menuRow(0, menu != nullptr ? menu->sizeHint().height() : 0);
+    const QSize room = window->screen()->availableGeometry().size() - frameOf(window) - menuRow;
     // A scroll bar across one side takes room from the other.
     const int bar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
     bool tall = content.height() > room.height();
     const bool wide = content.width() + (tall ? bar : 0) > room.width();
     tall = tall || content.height() + (wide ? bar : 0) > room.height();
     const QSize whole = content + QSize(tall ? bar : 0, wide ? bar : 0);
-    window->setMaximumSize(whole);
-    window->resize(whole.boundedTo(room));
+    window->setMaximumSize(whole + menuRow);
+    window->resize(whole.boundedTo(room) + menuRow);
+}
+
+QMenuBar* WindowLook::addMenuBar(QWidget* window) {
+    auto* bar = new QMenuBar(window);
+    bar->setObjectName(QStringLiteral("lodraMenuBar"));
+    window->layout()->setMenuBar(bar);
+    return bar;
 }
 
 void WindowLook::bringIntoView(QWidget* control) {

@@ -6,6 +6,7 @@
 // is larger than its screen, and lets Enter press a focused button.
 
 #include <QFont>
+#include <QMenuBar>
 #include <QWidget>
 #include <vector>
 
@@ -58,10 +59,15 @@ class WindowLook {
         return content;
     }
 
-    // Sizes the window to its content, or to the available area of its screen where the
-    // content is larger; the content then scrolls. setUp() calls it; call it again for a
-    // window that moved to another screen.
+    // Sizes the window to its content and its menu bar, or to the available area of its
+    // screen where that is larger; the content then scrolls. setUp() calls it; call it again
+    // for a window that moved to another screen.
     static void fitToScreen(QWidget* window);
+
+    // Gives a window built through setUp() a menu bar above its content: the controls keep
+    // their places within the content. Fill it, then fitToScreen() grows the window by the
+    // bar's height.
+    static QMenuBar* addMenuBar(QWidget* window);
 
     // Scrolls the window's content so that the control is in view.
     static void bringIntoView(QWidget* control);

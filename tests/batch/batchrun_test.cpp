@@ -315,6 +315,56 @@ TEST_F(RunBatch, SpreadAndMeasuresRowsAreTheCalculationsFromTheRowsSeed) {
         << fields[49];
 }
 
+// A bestand column puts each stand's name into every table right after Rad; without it
+// the tables are as they were. Both runs of the same stands give the same figures.
+TEST_F(RunBatch, StandNamesFollowTheRowNumberInEveryTable) {
+    const std::string stands = "60;Gran;3\n50;Tall;9\n70;Löv;2\n";
+    const std::vector<std::string> names = {"Norr", "Mitt; \"ek\"", ""};
+    std::string named = "totaltid;tradslag;ranta;bestand\n";
+    std::istringstream lines(stands);
+    std::size_t k = 0;
+    for (std::string line; std::getline(lines, line); ++k) {
+        named += line + ";" + (k == 1 ? "\"Mitt; \"\"ek\"\"\"" : names[k]) + "\n";
+    }
+    auto runOn = [this](const std::string& csv, const std::string& tag) {
+        write(tag + ".csv", csv);
+        Arguments arguments;
+        arguments.stands = path(tag + ".csv");
+        arguments.output = path(tag + ".txt");
+        arguments.table = path(tag + "-table.csv");
+        arguments.cycles = path(tag + "-cycles.csv");
+        arguments.compare = path(tag + "-compare.csv");
+        arguments.seed = 5;
+        std::FILE* err = std::tmpfile();
+        const RunStreams streams{err, err, false, {}};
+        EXPECT_EQ(runBatch(arguments, '.', streams), kRowsRefused);
+        std::fclose(err);
+    };
+    runOn("totaltid;tradslag;ranta\n" + stands, "plain");
+    runOn(named, "named");
+    EXPECT_EQ(read("named.txt"), read("plain.txt"));
+    for (const char* table : {"-table.csv", "-cycles.csv", "-compare.csv"}) {
+        SCOPED_TRACE(table);
+        std::istringstream plain(read(std::string("plain") + table));
+        std::istringstream withNames(read(std::string("named") + table));
+        std::string a;
+        std::string b;
+        std::getline(plain, a);
+        std::getline(withNames, b);
+        const std::string header = b;
+        EXPECT_EQ(b, a.substr(0, a.find(';')) + ";Bestånd" + a.substr(a.find(';')));
+        int lines = 0;
+        while (std::getline(plain, a) && std::getline(withNames, b)) {
+            const int row = std::stoi(a);
+            const std::string name = row == 3 ? "\"Mitt; \"\"ek\"\"\"" : names[row - 2];
+            EXPECT_EQ(b, a.substr(0, a.find(';')) + ";" + name + a.substr(a.find(';')));
+            ++lines;
+        }
+        EXPECT_GT(lines, 2);
+        EXPECT_FALSE(std::getline(withNames, b));
+    }
+}
+
 TEST_F(RunBatch, NoGoodRowLeavesTheOutputAlone) {
     write("out.txt", "earlier");
     std::string errors;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calc/calculation.h"
+#include "statediff.h"
 
 namespace lodra {
 namespace {
@@ -410,35 +411,134 @@ TEST(Economics, DefaultStandAndBroadleaves) {
     EXPECT_EQ(calc.economics.kassaflode, 0);
 }
 
-TEST(Failures, DiscountOverflowStopsTheCalculation) {
-    InputRecord input;
-    input.totaltid = "32767";
-    input.ranta = "5";
-    input.cykTillAvv = "0";
-    StandCalculation calc;
-    ASSERT_TRUE(run(calc, InputRecord{}).ok());
-    const double nuvarde = calc.economics.nuvarde;
-    const Outcome outcome = run(calc, input);
-    EXPECT_EQ(outcome.error().status, Status::Stopped);
-    EXPECT_EQ(outcome.message(),
-              "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i avverkningen "
-              "(femårsperioden som börjar år 14560). Kontrollera indata.");
-    EXPECT_EQ(calc.economics.nuvarde, nuvarde);  // the earlier calculation stays whole
-}
+// Stands whose numbers overflow or become invalid at each step that is checked, some only
+// after many cycles. The message names the step and the cycle's start year, and the
+// calculation takes exactly the random numbers up to that step, as when every step was
+// checked as it ran.
+struct StopCase {
+    const char* what;
+    void (*edit)(InputRecord&);
+    const char* message;
+    int draws;  // numbers taken from the generator before the stop
+};
 
-TEST(Failures, HugeValuesStopInsteadOfPrintingInfinity) {
-    InputRecord input;
-    input.areal = "1e-310";
-    StandCalculation calc;
-    Outcome outcome = run(calc, input);
-    EXPECT_EQ(outcome.error().status, Status::Stopped);
-    EXPECT_EQ(outcome.message(),
-              "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i inläsningen av "
-              "parametrarna. Kontrollera indata.");
-    input = InputRecord{};
-    input.rows[1].text = "1e200";
-    outcome = run(calc, input);
-    EXPECT_EQ(outcome.error().status, Status::Stopped);
+const StopCase kStops[] = {
+    {"plot of 1e-310 m2", [](InputRecord& r) { r.areal = "1e-310"; },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i inläsningen av parametrarna. "
+     "Kontrollera indata.",
+     0},
+    {"spruce of 1e200 cm felled at once", [](InputRecord& r) { r.rows[0].text = "1e200"; },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i värderingen av träden som "
+     "avverkas direkt. Kontrollera indata.",
+     0},
+    {"broadleaf of 1e200 cm felled at once",
+     [](InputRecord& r) {
+         r.rows[0].text = "1e200";
+         r.optGran = false;
+         r.optLov = true;
+     },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i volymen av träden som "
+     "avverkas direkt. Kontrollera indata.",
+     0},
+    {"growing tree of 1e200 cm", [](InputRecord& r) { r.rows[1].text = "1e200"; },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i sökningen av årsringen. "
+     "Kontrollera indata.",
+     0},
+    {"variation of 1e306 %", [](InputRecord& r) { r.variation = "1e306"; },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i sökningen av årsringen "
+     "(femårsperioden som börjar år 5). Kontrollera indata.",
+     3},
+    {"largest ring of -1e200 mm, no growing tree",
+     [](InputRecord& r) {
+         r.rows = {};
+         r.rows[0] = {"45", true};
+         r.maxRing = "-1e200";
+     },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i avverkningsdiametern. "
+     "Kontrollera indata.",
+     0},
+    {"discount over 32767 years",
+     [](InputRecord& r) {
+         r.totaltid = "32767";
+         r.ranta = "5";
+         r.cykTillAvv = "0";
+     },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i avverkningen "
+     "(femårsperioden som börjar år 14560). Kontrollera indata.",
+     0},
+    {"discount over 32767 years with variation",
+     [](InputRecord& r) {
+         r.totaltid = "32767";
+         r.ranta = "5";
+         r.cykTillAvv = "0";
+         r.variation = "5";
+     },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i avverkningen "
+     "(femårsperioden som börjar år 14565). Kontrollera indata.",
+     8739},
+    {"variation of 1e308 %", [](InputRecord& r) { r.variation = "1e308"; },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i den slumpvisa ändringen av "
+     "diametrarna. Kontrollera indata.",
+     3},
+    {"volume sums over 100 years",
+     [](InputRecord& r) {
+         r.areal = "1e-303";
+         r.cykTillAvv = "10000";
+     },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i statistiken över "
+     "femårsperioderna (femårsperioden som börjar år 100). Kontrollera indata.",
+     0},
+    {"volume sums over 10 years with variation",
+     [](InputRecord& r) {
+         r.areal = "1e-304";
+         r.cykTillAvv = "10000";
+         r.variation = "5";
+     },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i statistiken över "
+     "femårsperioderna (femårsperioden som börjar år 10). Kontrollera indata.",
+     6},
+    {"trees per ha over one year",
+     [](InputRecord& r) {
+         r.areal = "1e-304";
+         r.totaltid = "1";
+         r.variation = "5";
+     },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i de ekonomiska resultaten "
+     "(femårsperioden som börjar år 5). Kontrollera indata.",
+     3},
+    {"growing tree of 1e103 cm", [](InputRecord& r) { r.rows[1].text = "1e103"; },
+     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i de ekonomiska resultaten "
+     "(femårsperioden som börjar år 250). Kontrollera indata.",
+     0},
+};
+
+TEST(Failures, StopNamesTheStepAndYearAndLeavesTheEarlierCalculation) {
+    for (const RingSearchMethod search : {RingSearchMethod::Fast, RingSearchMethod::Literal}) {
+        for (const StopCase& c : kStops) {
+            SCOPED_TRACE(c.what);
+            StandCalculation calc;
+            ASSERT_TRUE(run(calc, InputRecord{}).ok());
+            const StandCalculation before = calc;
+            InputRecord input;
+            c.edit(input);
+            SeededRandom random(11);
+            CalcOptions options;
+            options.random = &random;
+            options.search = search;
+            const Outcome outcome = calc.berakna(input, options);
+            ASSERT_FALSE(outcome.ok());
+            EXPECT_EQ(outcome.error().status, Status::Stopped);
+            EXPECT_EQ(outcome.message(), c.message);
+            EXPECT_EQ(testing::firstDifference(calc.s, before.s), -1);
+            EXPECT_EQ(testing::firstDifference(calc.economics, before.economics), -1);
+            EXPECT_EQ(testing::firstDifference(calc.figures, before.figures), -1);
+            SeededRandom expected(11);
+            for (int i = 0; i < c.draws; ++i) {
+                expected.next();
+            }
+            EXPECT_EQ(random.next(), expected.next());
+        }
+    }
 }
 
 TEST(Failures, CancelStopsAtOnce) {

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "batch/standfile.h"
 #include "calc/calculation.h"
 #include "session/session.h"
+#include "standfile/standfile.h"
 #include "tests/testfiles.h"
 
 namespace lodra {
@@ -164,13 +164,13 @@ std::string reference(const std::string& name) {
 // The file bytes of a run over every stand of a register, recording the cycles.
 std::string recordedRunBytes(const std::string& csv, char sep) {
     std::ifstream in(std::string(LODRA05_TEST_DATA) + "/" + csv, std::ios::binary);
-    batch::StandFile file;
+    StandFile file;
     if (const Result<> opened = file.open(in); !opened) {
         return "<" + opened.message() + ">";
     }
     Session session;
     CycleRecord record;
-    batch::StandFile::Stand stand;
+    StandFile::Stand stand;
     for (Result<bool> read = file.next(stand); read && *read; read = file.next(stand)) {
         if (stand.refusal) {
             continue;

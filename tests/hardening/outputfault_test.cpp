@@ -179,8 +179,8 @@ TEST_F(OutputFault, StandFilesThatAreNotWhatTheySeem) {
         {"bom.csv", "\xef\xbb\xbf\xef\xbb\xbftotaltid\n250\n", 2,
          "lodra05-batch: Fel i beståndsfilen \"bom.csv\": Okänd kolumn \"\\ufefftotaltid\" i "
          "rubrikraden. Kolumnerna heter totaltid, bonitet, areal, ranta, maxRing, tradslag, "
-         "variation, atervandel, atgard, berikning, cykTillAvv, dia1 till dia10 och avv1 till "
-         "avv10.\n"},
+         "variation, atervandel, atgard, berikning, cykTillAvv, dia1 till dia10, avv1 till "
+         "avv10 och bestand.\n"},
         {"tradslag.csv", std::string("tradslag\nT\0all\n", 15), 1,
          "Rad 2: Okänt trädslag \"T\\0all\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.\n"
          "Inget bestånd kunde beräknas, så inget resultat skrevs.\n"},

@@ -34,6 +34,7 @@ using lodra::forUtveckling;
 using lodra::InputRecord;
 using uitest::child;
 using uitest::click;
+using uitest::FileDialogAnswer;
 
 Q_DECLARE_METATYPE(InputRecord)
 
@@ -56,34 +57,6 @@ std::vector<CycleRow> rowsOf(const InputRecord& input, char separator) {
 lodra::WindowLook designedLook() {
     return {QApplication::font(), lodra::WindowLook::kDesignedPixelsPerTwip};
 }
-
-// Answers the next file dialog with a path, as a user who types the name and presses
-// "Spara".
-class FileDialogAnswer : public QObject {
-  public:
-    explicit FileDialogAnswer(QString path) : path_(std::move(path)) {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (dialog != nullptr && dialog->isVisible()) {
-                title = dialog->windowTitle();
-                dialog->selectFile(path_);
-                auto* buttons = dialog->findChild<QDialogButtonBox*>();
-                QAbstractButton* save =
-                    buttons != nullptr ? buttons->button(QDialogButtonBox::Save) : nullptr;
-                QVERIFY(save != nullptr);
-                QTest::mouseClick(save, Qt::LeftButton);
-                timer_.stop();
-            }
-        });
-        timer_.start();
-    }
-    QString title;
-
-  private:
-    QString path_;
-    QTimer timer_;
-};
 
 // A stand of the default entries but these; maxRing 100 over 32000 years makes a comparison
 // slow enough to be stopped.
@@ -145,6 +118,8 @@ class ForUtvecklingTest : public QObject {
     void init() {
         temporary = std::make_unique<QTemporaryDir>();
         QVERIFY(temporary->isValid());
+        // Save dialogs open in the working folder until the run has saved somewhere.
+        QVERIFY(QDir::setCurrent(temporary->path()));
         window = std::make_unique<forUtveckling>(designedLook());
         window->setAttribute(Qt::WA_DeleteOnClose, false);
     }
@@ -214,6 +189,8 @@ class ForUtvecklingTest : public QObject {
         QCOMPARE(answer.title, QStringLiteral("Spara tabell"));
         QVERIFY(catcher.messages.empty());
         QCOMPARE(uitest::readBytes(file), lodra::cycleCsv(window->cycleModel().rows(), separator));
+        QCOMPARE(child<QLabel>(window.get(), "lblSparad")->toolTip(),
+                 QStringLiteral("Sparades i ") + file);
     }
 
     void savesTheChart() {
@@ -237,7 +214,7 @@ class ForUtvecklingTest : public QObject {
         uitest::MessageCatcher catcher;
         click(window.get(), "cmdSparaTabell");
         QCOMPARE(catcher.messages.size(), 1u);
-        QCOMPARE(catcher.messages[0].text.toStdString(), expected);
+        QCOMPARE(catcher.messages[0].text, QString::fromStdString(expected));
         QCOMPARE(catcher.messages[0].title, QStringLiteral("Lodra05"));
         QVERIFY(!QFile::exists(file));
     }

@@ -6,8 +6,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -118,6 +120,42 @@ class MessageCatcher : public QObject {
             box->reject();
         }
     }
+    QTimer timer_;
+};
+
+// Answers the next file dialog with a path, as a user who types the name and presses
+// "Spara" or "Öppna"; keeps the dialog's title and the folder it opened in.
+class FileDialogAnswer : public QObject {
+  public:
+    explicit FileDialogAnswer(QString path) : path_(std::move(path)) {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr || !dialog->isVisible()) {
+                return;
+            }
+            timer_.stop();
+            title = dialog->windowTitle();
+            folder = dialog->directory().absolutePath();
+            answered = true;
+            dialog->selectFile(path_);
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            QAbstractButton* accept = buttons->button(QDialogButtonBox::Save);
+            if (accept == nullptr) {
+                accept = buttons->button(QDialogButtonBox::Open);
+            }
+            acceptText = accept->text();
+            QTest::mouseClick(accept, Qt::LeftButton);
+        });
+        timer_.start();
+    }
+    QString title;
+    QString folder;
+    QString acceptText;
+    bool answered = false;
+
+  private:
+    QString path_;
     QTimer timer_;
 };
 

@@ -1,4 +1,4 @@
-#include "batch/standfile.h"
+#include "standfile/standfile.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace lodra::batch {
+namespace lodra {
 namespace {
 
 using Records = std::vector<std::vector<std::string>>;
@@ -141,7 +141,7 @@ TEST(ReadHeader, RefusesUnknownUnnamedAndRepeatedColumns) {
     EXPECT_EQ(readHeader({"totaltid", "dia11"}).message(),
               "Okänd kolumn \"dia11\" i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, "
               "ranta, maxRing, tradslag, variation, atervandel, atgard, berikning, cykTillAvv, "
-              "dia1 till dia10 och avv1 till avv10.");
+              "dia1 till dia10, avv1 till avv10 och bestand.");
     EXPECT_EQ(readHeader({"totaltid", "  "}).message(), "Kolumn 2 i rubrikraden saknar namn.");
     EXPECT_EQ(readHeader({"ranta", "Ranta"}).message(),
               "Kolumnen \"Ranta\" finns mer än en gång i rubrikraden.");
@@ -355,7 +355,7 @@ TEST(StandFile, FilesThatCannotBeUsedAtAllAreRefusedBeforeAnyStand) {
     EXPECT_EQ(r.error,
               "Okänd kolumn \"höjd\" i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, "
               "ranta, maxRing, tradslag, variation, atervandel, atgard, berikning, cykTillAvv, "
-              "dia1 till dia10 och avv1 till avv10.");
+              "dia1 till dia10, avv1 till avv10 och bestand.");
 
     r = readStands("totaltid;bonitet\n");
     EXPECT_TRUE(r.opened);
@@ -363,4 +363,4 @@ TEST(StandFile, FilesThatCannotBeUsedAtAllAreRefusedBeforeAnyStand) {
 }
 
 }  // namespace
-}  // namespace lodra::batch
+}  // namespace lodra

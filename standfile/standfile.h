@@ -1,7 +1,8 @@
 #pragma once
 
-// The stand register of the batch tool: a ';'-separated text file with a header row and
-// one stand per row, as spreadsheets save it. UTF-8 or Windows-1252 (a file that is not
+// The stand register: a ';'-separated text file with a header row and one stand per row,
+// as spreadsheets save it. The batch tool calculates every stand of it; the windows open one
+// and save one. UTF-8 or Windows-1252 (a file that is not
 // valid UTF-8 is read as Windows-1252), with or without a byte-order mark, LF or CR LF.
 
 #include <array>
@@ -16,7 +17,7 @@
 #include "base/result.h"
 #include "calc/parameters.h"
 
-namespace lodra::batch {
+namespace lodra {
 
 // Tells whether a byte stream fed to it piece by piece is well-formed UTF-8 (no overlong
 // forms, no surrogates, nothing above U+10FFFF, no sequence cut off at the end).
@@ -99,6 +100,7 @@ struct StandColumns {
     std::array<int, kParameterTable.size()> parameter{};  // in the order of kParameterTable
     int tradslag = -1;
     int atgard = -1;
+    int bestand = -1;  // the stand's name, free text
     std::array<int, 10> dia{};
     std::array<int, 10> avv{};
     bool anyTreeColumn = false;
@@ -109,11 +111,16 @@ struct StandColumns {
 // to ASCII case and to blanks around them. Refuses an unknown, unnamed or repeated column.
 Result<StandColumns> readHeader(const std::vector<std::string>& header);
 
+// What a blank parameter or diameter cell stands for: the window's initial value (the
+// batch tool), or the blank text itself (the windows, which show what the file holds).
+enum class BlankCell { initialValue, asWritten };
+
 // Fills record with the stand of one row (fields already UTF-8; fewer fields than the
-// header are empty cells). A missing column or a blank cell of a parameter leaves the
-// window's initial value. Fails with why the row is refused.
+// header are empty cells). A missing column leaves the window's initial value; a blank
+// cell of a parameter too, unless blank says otherwise. Fails with why the row is refused,
+// after taking every cell it could.
 Result<> toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
-                       InputRecord& record);
+                       InputRecord& record, BlankCell blank = BlankCell::initialValue);
 
 // A whole stand file, read twice: open() checks every record (encoding, quotes, field
 // counts) and counts the stands before any is calculated; next() then hands them out in
@@ -122,6 +129,7 @@ class StandFile {
   public:
     struct Stand {
         int row = 0;                         // counting the header as row 1
+        std::optional<std::string> name;     // the bestand cell; none without the column
         InputRecord input;                   // meaningful when there is no refusal
         std::optional<std::string> refusal;  // why the row cannot be calculated
     };
@@ -132,6 +140,8 @@ class StandFile {
     // The next stand: true when there was one, false after the last; fails when the file
     // turns out malformed or changed since open().
     Result<bool> next(Stand& stand);
+
+    void setBlankCells(BlankCell blank) { blank_ = blank; }
 
     bool windows1252() const { return windows1252_; }
     int standCount() const { return standCount_; }
@@ -148,9 +158,10 @@ class StandFile {
     std::vector<std::string> fields_;
     bool windows1252_ = false;
     int standCount_ = 0;
+    BlankCell blank_ = BlankCell::initialValue;
 };
 
 // Whether every field is empty or holds only blanks.
 bool blankRecord(const std::vector<std::string>& fields);
 
-}  // namespace lodra::batch
+}  // namespace lodra

@@ -1,4 +1,4 @@
-#include "batch/standfile.h"
+#include "standfile/standfile.h"
 
 #include <algorithm>
 #include <utility>
@@ -9,7 +9,7 @@
 #include "calc/parameters.h"
 #include "report/windows1252.h"
 
-namespace lodra::batch {
+namespace lodra {
 
 namespace {
 
@@ -239,6 +239,9 @@ int* columnSlot(StandColumns& columns, const std::string& key) {
     if (key == "atgard") {
         return &columns.atgard;
     }
+    if (key == "bestand") {
+        return &columns.bestand;
+    }
     for (std::size_t k = 0; k < columns.dia.size(); ++k) {
         const std::string number = std::to_string(k + 1);
         if (key == "dia" + number) {
@@ -273,7 +276,7 @@ Result<StandColumns> readHeader(const std::vector<std::string>& header) {
                 "Okänd kolumn " + inQuotes(name) +
                 " i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, ranta, maxRing, "
                 "tradslag, variation, atervandel, atgard, berikning, cykTillAvv, dia1 till "
-                "dia10 och avv1 till avv10.");
+                "dia10, avv1 till avv10 och bestand.");
         }
         if (*slot >= 0) {
             return fail("Kolumnen " + inQuotes(name) + " finns mer än en gång i rubrikraden.");
@@ -286,54 +289,89 @@ Result<StandColumns> readHeader(const std::vector<std::string>& header) {
     return columns;
 }
 
-Result<> toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
-                       InputRecord& record) {
-    auto cell = [&](int index) -> std::string_view {
+namespace {
+
+// The cells of one row by column index; a column past the row's end is an empty cell.
+struct Cells {
+    const std::vector<std::string>& fields;
+    std::string_view operator()(int index) const {
         if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) {
             return std::string_view();
         }
         return fields[static_cast<std::size_t>(index)];
-    };
+    }
+};
 
+Result<> takeTradslag(std::string_view art, InputRecord& record) {
+    if (art.empty()) {
+        return {};
+    }
+    if (art != "Tall" && art != "Gran" && art != "Löv") {
+        return fail("Okänt trädslag " + inQuotes(art) +
+                    " i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
+    }
+    record.optTall = art == "Tall";
+    record.optGran = art == "Gran";
+    record.optLov = art == "Löv";
+    return {};
+}
+
+Result<> takeAtgard(std::string_view atgard, InputRecord& record) {
+    if (atgard.empty()) {
+        return {};
+    }
+    if (atgard != "Kalavverkning" && atgard != "Gallring och plockhuggning") {
+        return fail("Okänd åtgärd " + inQuotes(atgard) +
+                    " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.");
+    }
+    record.optKalavv = atgard == "Kalavverkning";
+    record.optGallring = !record.optKalavv;
+    return {};
+}
+
+// The ten tree rows; a blank diameter cell is an empty row.
+Result<> takeTrees(const StandColumns& columns, const Cells& cell, BlankCell blank,
+                   InputRecord& record) {
+    Result<> taken;
+    for (std::size_t k = 0; k < record.rows.size(); ++k) {
+        TreeRow& row = record.rows[k];
+        const std::string_view dia = cell(columns.dia[k]);
+        const bool keep = blank == BlankCell::asWritten || !withoutBlanks(dia).empty();
+        row.text = keep ? std::string(dia) : std::string();
+        const std::string_view avv = withoutBlanks(cell(columns.avv[k]));
+        if (!avv.empty() && avv != "x" && avv != "X") {
+            if (taken) {
+                taken = fail("Okänt värde " + inQuotes(avv) + " i kolumnen avv" +
+                             std::to_string(k + 1) +
+                             ". Skriv x för ett träd som avverkas direkt, annars ingenting.");
+            }
+            continue;
+        }
+        row.avverkas = !avv.empty();
+    }
+    return taken;
+}
+
+}  // namespace
+
+Result<> toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
+                       InputRecord& record, BlankCell blank) {
+    const Cells cell{fields};
     for (std::size_t p = 0; p < kParameterTable.size(); ++p) {
-        const std::string_view text = cell(columns.parameter[p]);
-        if (!withoutBlanks(text).empty()) {
+        const int index = columns.parameter[p];
+        const std::string_view text = cell(index);
+        if (!withoutBlanks(text).empty() || (blank == BlankCell::asWritten && index >= 0)) {
             record.*kParameterTable[p].member = std::string(text);
         }
     }
-
-    if (const std::string_view art = withoutBlanks(cell(columns.tradslag)); !art.empty()) {
-        if (art != "Tall" && art != "Gran" && art != "Löv") {
-            return fail("Okänt trädslag " + inQuotes(art) +
-                        " i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
-        }
-        record.optTall = art == "Tall";
-        record.optGran = art == "Gran";
-        record.optLov = art == "Löv";
-    }
-
-    if (const std::string_view atgard = withoutBlanks(cell(columns.atgard)); !atgard.empty()) {
-        if (atgard != "Kalavverkning" && atgard != "Gallring och plockhuggning") {
-            return fail(
-                "Okänd åtgärd " + inQuotes(atgard) +
-                " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.");
-        }
-        record.optKalavv = atgard == "Kalavverkning";
-        record.optGallring = !record.optKalavv;
-    }
-
-    if (columns.anyTreeColumn) {
-        for (std::size_t k = 0; k < record.rows.size(); ++k) {
-            TreeRow& row = record.rows[k];
-            const std::string_view dia = cell(columns.dia[k]);
-            row.text = withoutBlanks(dia).empty() ? std::string() : std::string(dia);
-            const std::string_view avv = withoutBlanks(cell(columns.avv[k]));
-            if (!avv.empty() && avv != "x" && avv != "X") {
-                return fail("Okänt värde " + inQuotes(avv) + " i kolumnen avv" +
-                            std::to_string(k + 1) +
-                            ". Skriv x för ett träd som avverkas direkt, annars ingenting.");
-            }
-            row.avverkas = !avv.empty();
+    // Every cell is taken; the first cell that cannot be used is the refusal.
+    const Result<> art = takeTradslag(withoutBlanks(cell(columns.tradslag)), record);
+    const Result<> atgard = takeAtgard(withoutBlanks(cell(columns.atgard)), record);
+    const Result<> trees =
+        columns.anyTreeColumn ? takeTrees(columns, cell, blank, record) : Result<>();
+    for (const Result<>* taken : {&art, &atgard, &trees}) {
+        if (!*taken) {
+            return *taken;
         }
     }
     return {};
@@ -452,11 +490,15 @@ Result<bool> StandFile::next(Stand& stand) {
         stand.row = reader_->row();
         stand.input = InputRecord{};
         stand.refusal.reset();
-        if (Result<> taken = toInputRecord(columns_, fields_, stand.input); !taken) {
+        stand.name.reset();
+        if (columns_.bestand >= 0) {
+            stand.name = std::string(Cells{fields_}(columns_.bestand));
+        }
+        if (Result<> taken = toInputRecord(columns_, fields_, stand.input, blank_); !taken) {
             stand.refusal = taken.message();
         }
         return true;
     }
 }
 
-}  // namespace lodra::batch
+}  // namespace lodra

@@ -1,0 +1,61 @@
+#include "standfile/standwriter.h"
+
+#include <algorithm>
+
+#include "calc/parameters.h"
+#include "report/cyclecsv.h"
+
+namespace lodra {
+
+namespace {
+
+std::string cell(std::string_view text) {
+    if (text.find_first_of(";\"\r\n") == std::string_view::npos) {
+        return std::string(text);
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c == '"' ? "\"\"" : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
+// A number as the reader takes it under either decimal separator.
+std::string numberCell(std::string text) {
+    std::replace(text.begin(), text.end(), ',', '.');
+    return cell(text);
+}
+
+void add(std::string& header, std::string& row, const std::string& column,
+         const std::string& value) {
+    if (!header.empty()) {
+        header += ';';
+        row += ';';
+    }
+    header += column;
+    row += value;
+}
+
+}  // namespace
+
+std::string standFileBytes(const InputRecord& input, std::string_view name) {
+    std::string header;
+    std::string row;
+    if (!name.empty()) {
+        add(header, row, "bestand", cell(name));
+    }
+    for (const ParameterRow& parameter : kParameterTable) {
+        add(header, row, std::string(parameter.column), numberCell(input.*parameter.member));
+    }
+    add(header, row, "tradslag", input.optTall ? "Tall" : input.optLov ? "Löv" : "Gran");
+    add(header, row, "atgard", input.optKalavv ? "Kalavverkning" : "Gallring och plockhuggning");
+    for (std::size_t k = 0; k < input.rows.size(); ++k) {
+        add(header, row, "dia" + std::to_string(k + 1), numberCell(input.rows[k].text));
+    }
+    for (std::size_t k = 0; k < input.rows.size(); ++k) {
+        add(header, row, "avv" + std::to_string(k + 1), input.rows[k].avverkas ? "x" : "");
+    }
+    return std::string(kUtf8ByteOrderMark) + header + "\r\n" + row + "\r\n";
+}
+
+}  // namespace lodra

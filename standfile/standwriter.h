@@ -1,0 +1,18 @@
+#pragma once
+
+// One stand written as a stand file that the batch tool and the windows read back: a header
+// row and one row, ';'-separated, UTF-8 with a byte-order mark, lines ending in CR LF.
+
+#include <string>
+#include <string_view>
+
+#include "calc/inputrecord.h"
+
+namespace lodra {
+
+// Every parameter column, tradslag, atgard, dia1 to dia10 and avv1 to avv10, and the bestand
+// column first when the stand has a name. Each text as the user wrote it, except that a
+// decimal comma is written as a point; a cell holding ';', '"' or a line break is quoted.
+std::string standFileBytes(const InputRecord& input, std::string_view name);
+
+}  // namespace lodra

@@ -1,0 +1,186 @@
+#include "standfile/standwriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "standfile/standfile.h"
+#include "standfile/standsource.h"
+
+namespace lodra {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The one stand a written file holds, read as the windows read it.
+StandFile::Stand readBack(const std::string& bytes) {
+    std::istringstream in(bytes);
+    StandFile file;
+    file.setBlankCells(BlankCell::asWritten);
+    StandFile::Stand stand;
+    EXPECT_TRUE(file.open(in).ok());
+    EXPECT_EQ(file.standCount(), 1);
+    EXPECT_TRUE(file.next(stand).ok());
+    return stand;
+}
+
+void expectTexts(const InputRecord& a, const InputRecord& b) {
+    const std::vector<std::string> left = {a.totaltid,   a.bonitet,   a.areal,
+                                           a.ranta,      a.maxRing,   a.variation,
+                                           a.atervandel, a.berikning, a.cykTillAvv};
+    const std::vector<std::string> right = {b.totaltid,   b.bonitet,   b.areal,
+                                            b.ranta,      b.maxRing,   b.variation,
+                                            b.atervandel, b.berikning, b.cykTillAvv};
+    EXPECT_EQ(left, right);
+    EXPECT_EQ(std::vector<bool>({a.optTall, a.optGran, a.optLov, a.optGallring, a.optKalavv}),
+              std::vector<bool>({b.optTall, b.optGran, b.optLov, b.optGallring, b.optKalavv}));
+    for (std::size_t k = 0; k < a.rows.size(); ++k) {
+        EXPECT_EQ(a.rows[k].text, b.rows[k].text) << "row " << k + 1;
+        EXPECT_EQ(a.rows[k].avverkas, b.rows[k].avverkas) << "row " << k + 1;
+    }
+}
+
+TEST(StandFileBytes, TheDefaultStandIsAHeaderAndOneRow) {
+    EXPECT_EQ(standFileBytes(InputRecord{}, ""),
+              "\xEF\xBB\xBFtotaltid;bonitet;areal;ranta;maxRing;variation;atervandel;berikning;"
+              "cykTillAvv;tradslag;atgard;dia1;dia2;dia3;dia4;dia5;dia6;dia7;dia8;dia9;dia10;"
+              "avv1;avv2;avv3;avv4;avv5;avv6;avv7;avv8;avv9;avv10\r\n"
+              "250;4;50;3;5;0;15;50;2;Gran;Gallring och plockhuggning;45;35;1;1;;;;;;;"
+              "x;;;;;;;;;\r\n");
+}
+
+// What a stand looks like after saving and opening again: every text as it was, a decimal
+// comma as a point, whatever the cell holds.
+struct RoundTrip {
+    const char* name;
+    std::string standName;
+    InputRecord input;
+    InputRecord expected;  // input with its decimal commas as points
+};
+
+std::vector<RoundTrip> roundTrips() {
+    std::vector<RoundTrip> cases;
+    cases.push_back({"default", "", InputRecord{}, InputRecord{}});
+
+    InputRecord odd;
+    odd.totaltid = "";
+    odd.bonitet = " 4,5 ";
+    odd.areal = "abc;\"d\"";
+    odd.ranta = "1e999";
+    odd.optGran = false;
+    odd.optLov = true;
+    odd.optGallring = false;
+    odd.optKalavv = true;
+    odd.rows[0] = {"", true};
+    odd.rows[9] = {"12,25", false};
+    odd.rows[4] = {"  ", true};
+    InputRecord oddBack = odd;
+    oddBack.bonitet = " 4.5 ";
+    oddBack.rows[9].text = "12.25";
+    cases.push_back({"blank, comma, quotes", "Norra skiftet; \"ek\"", odd, oddBack});
+
+    InputRecord tall;
+    tall.optGran = false;
+    tall.optTall = true;
+    tall.variation = "2,5";
+    InputRecord tallBack = tall;
+    tallBack.variation = "2.5";
+    cases.push_back({"Tall, line break in name", "Rad ett\r\nrad två", tall, tallBack});
+    return cases;
+}
+
+TEST(StandFileBytes, OpeningWhatWasSavedGivesBackEveryText) {
+    for (const RoundTrip& c : roundTrips()) {
+        SCOPED_TRACE(c.name);
+        const StandFile::Stand back = readBack(standFileBytes(c.input, c.standName));
+        EXPECT_FALSE(back.refusal.has_value());
+        EXPECT_EQ(back.name.value_or("<none>"), c.standName.empty() ? "<none>" : c.standName);
+        expectTexts(back.input, c.expected);
+    }
+}
+
+TEST(StandFile, BlankCellsAreInitialValuesForTheBatchToolAndTextsForTheWindows) {
+    const StandColumns columns = *readHeader({"totaltid", "bonitet", "dia1", "dia2"});
+    const std::vector<std::string> row = {" ", "", "", "40"};
+    InputRecord batch;
+    ASSERT_TRUE(toInputRecord(columns, row, batch).ok());
+    InputRecord windows;
+    ASSERT_TRUE(toInputRecord(columns, row, windows, BlankCell::asWritten).ok());
+    EXPECT_EQ(std::vector<std::string>({batch.totaltid, batch.bonitet, batch.rows[0].text}),
+              std::vector<std::string>({"250", "4", ""}));
+    EXPECT_EQ(std::vector<std::string>({windows.totaltid, windows.bonitet, windows.rows[0].text}),
+              std::vector<std::string>({" ", "", ""}));
+    // A column the file does not have keeps the initial value either way.
+    EXPECT_EQ(windows.areal, "50");
+}
+
+TEST(StandFile, ARefusedRowStillHandsOverEveryCellItCould) {
+    const StandColumns columns = *readHeader({"tradslag", "ranta", "dia1", "avv1", "avv2"});
+    InputRecord record;
+    const Result<> taken = toInputRecord(columns, {"Ek", "7", "30", "ja", "x"}, record);
+    EXPECT_EQ(taken.message(),
+              "Okänt trädslag \"Ek\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
+    EXPECT_EQ(record.ranta, "7");
+    EXPECT_EQ(record.rows[0].text, "30");
+    EXPECT_TRUE(record.rows[1].avverkas);
+}
+
+class StandSourceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("lodra05-standsource-" +
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string write(const std::string& name, const std::string& bytes) {
+        const fs::path path = dir / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+    fs::path dir;
+};
+
+TEST_F(StandSourceTest, ARegisterGivesEveryStandWithItsRowAndName) {
+    const std::string path =
+        write("register.csv", "ranta;bestand\r\n3;Norr\r\n\r\nabc;\r\n5;Söder\r\n");
+    const Result<std::vector<StandFile::Stand>> stands = readAllStands(path);
+    ASSERT_TRUE(stands.ok()) << stands.message();
+    std::vector<std::string> seen;
+    for (const StandFile::Stand& stand : *stands) {
+        seen.push_back(std::to_string(stand.row) + " " + stand.name.value_or("<none>") + " " +
+                       stand.input.ranta);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"2 Norr 3", "4  abc", "5 Söder 5"}));
+}
+
+TEST_F(StandSourceTest, FilesThatCannotBeUsedAreRefusedNamingTheFile) {
+    const std::string empty = write("tom.csv", "ranta\r\n");
+    const std::string bad = write("fel.csv", "ranta;höjd\r\n3;4\r\n");
+    const std::string missing = (dir / "saknas.csv").string();
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {empty, "Beståndsfilen \"" + empty + "\" har inga bestånd, bara en rubrikrad."},
+        {bad, "Fel i beståndsfilen \"" + bad +
+                  "\": Okänd kolumn \"höjd\" i rubrikraden. Kolumnerna heter totaltid, bonitet, "
+                  "areal, ranta, maxRing, tradslag, variation, atervandel, atgard, berikning, "
+                  "cykTillAvv, dia1 till dia10, avv1 till avv10 och bestand."},
+        {dir.string(), "Beståndsfilen \"" + dir.string() + "\" är en mapp, inte en fil."},
+        {missing,
+         "Kunde inte öppna beståndsfilen \"" + missing + "\": mappen eller filen finns inte."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readAllStands(c.path).message(), c.message);
+    }
+}
+
+}  // namespace
+}  // namespace lodra

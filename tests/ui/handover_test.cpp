@@ -1,0 +1,170 @@
+// The report handed over: its PDF read back with pdftotext, its print dialog from the
+// development window and from the result window's Ctrl+P, and the tab expansion that lines
+// its columns up.
+
+#include <QPrintDialog>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "tests/ui/uitest.h"
+#include "ui/forresultat.h"
+#include "ui/forutveckling.h"
+#include "ui/handover.h"
+#include "ui/standmenu.h"
+
+using lodra::forLodra02;
+using uitest::child;
+using uitest::click;
+
+namespace {
+
+// Blanks (tabs and runs of spaces) as one space, as text extraction gives them.
+QString simplified(const QString& line) {
+    return line.simplified();
+}
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+        return QStringLiteral("<%1 failed>").arg(program);
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Answers the next print dialog with "Avbryt", keeping its name.
+class PrintDialogAnswer : public QObject {
+  public:
+    PrintDialogAnswer() {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            if (dialog != nullptr && dialog->isVisible()) {
+                timer_.stop();
+                name = dialog->objectName();
+                dialog->reject();
+            }
+        });
+        timer_.start();
+    }
+    QString name;
+
+  private:
+    QTimer timer_;
+};
+
+}  // namespace
+
+class HandoverTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<forLodra02> window;
+    std::unique_ptr<uitest::MessageCatcher> catcher;
+
+  private slots:
+    void init() {
+        folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(folder->path()));
+        catcher = std::make_unique<uitest::MessageCatcher>();
+        window = std::make_unique<forLodra02>();
+        window->show();
+        child<QLineEdit>(window.get(), "txtBestand")->setText(QStringLiteral("Norra skiftet"));
+        uitest::calculate(*window);
+        click(window->existingResultat(), "cmdUtveckling");
+    }
+    void cleanup() {
+        window.reset();
+        uitest::settle();
+        catcher.reset();
+    }
+
+    // Every line of the input summary and the result text is in the PDF (the NUVÄRDE line
+    // among them), with the stand's name and the fellings, on at most three pages.
+    void pdfHoldsTheReport() {
+        const QString file = folder->filePath(QStringLiteral("rapport.pdf"));
+        {
+            uitest::FileDialogAnswer answer(file);
+            click(window->existingUtveckling(), "cmdSparaPdf");
+            QCOMPARE(answer.title, QStringLiteral("Spara som PDF"));
+        }
+        QVERIFY(catcher->messages.empty());
+        const QString text = run(QStringLiteral("pdftotext"),
+                                 {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        QStringList lines;
+        for (const QString& line : text.split(QLatin1Char('\n'))) {
+            lines << simplified(line);
+        }
+        const QString expected = QString::fromStdString(window->session.Indata) +
+                                 QStringLiteral("\r\n") +
+                                 QString::fromStdString(window->session.Resultat);
+        QVERIFY(expected.contains(QStringLiteral("NUVÄRDE (inkl Avverkning")));
+        for (const QString& line : expected.split(QStringLiteral("\r\n"))) {
+            // Every line with words or figures; a separator of dashes is drawn, not read.
+            if (line.contains(QRegularExpression(QStringLiteral("\\w")))) {
+                QVERIFY2(lines.contains(simplified(line)), qPrintable(line));
+            }
+        }
+        for (const char* line : {"Beståndskalkyl", "Bestånd: Norra skiftet", "Avverkningar"}) {
+            QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
+        }
+        const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
+        const int count = pages.match(run(QStringLiteral("pdfinfo"), {file})).captured(1).toInt();
+        QVERIFY2(count >= 1 && count <= 3, qPrintable(QString::number(count)));
+        QCOMPARE(child<QLabel>(window->existingUtveckling(), "lblSparad")->toolTip(),
+                 QStringLiteral("Sparades i ") + file);
+    }
+
+    // Sections added from outside (the spread, for one) follow the report's own.
+    void addedSectionsFollow() {
+        lodra::forUtveckling* development = window->existingUtveckling();
+        development->addHandoverSection([](lodra::Handover& doc) {
+            doc.addHeading(QStringLiteral("Spridning"));
+            doc.addParagraph(QStringLiteral("ett stycke"));
+        });
+        const QStringList text = development->handover()->plainText().split(QLatin1Char('\n'));
+        const QStringList tail = text.mid(text.size() - 2);
+        QCOMPARE(tail, QStringList({"Spridning", "ett stycke"}));
+    }
+
+    void printDialogFromBothWindows() {
+        {
+            PrintDialogAnswer answer;
+            click(window->existingUtveckling(), "cmdSkrivUt");
+            QCOMPARE(answer.name, QStringLiteral("lodraPrintDialog"));
+        }
+        PrintDialogAnswer answer;
+        lodra::forResultat* result = window->existingResultat();
+        result->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(result));
+        QTest::keyClick(result, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(answer.name, QStringLiteral("lodraPrintDialog"));
+    }
+
+    void tabsExpandToEveryEighthColumn_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("expanded");
+        QTest::newRow("one tab") << "a\tb"
+                                 << "a       b";
+        QTest::newRow("tab at a stop") << "12345678\tx"
+                                       << "12345678        x";
+        QTest::newRow("two tabs") << "ab\t\tc"
+                                  << "ab              c";
+        QTest::newRow("no tab") << " Ränta = "
+                                << " Ränta = ";
+        QTest::newRow("non-ASCII counts one") << "Årsring\t Max"
+                                              << "Årsring  Max";
+    }
+    void tabsExpandToEveryEighthColumn() {
+        QFETCH(QString, line);
+        QFETCH(QString, expanded);
+        QCOMPARE(lodra::expandTabs(line), expanded);
+    }
+};
+
+QTEST_MAIN(HandoverTest)
+#include "handover_test.moc"

@@ -1,0 +1,90 @@
+#include "ui/savedialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QResizeEvent>
+
+namespace lodra {
+
+QString SaveFolders::startFolder() const {
+    if (!resultFolder_.empty()) {
+        return QString::fromStdString(resultFolder_);
+    }
+    return last_.isEmpty() ? QDir::currentPath() : last_;
+}
+
+namespace {
+
+// The dialog of the toolkit itself, which Qt's Swedish translation covers, set before
+// anything else of it.
+void prepare(QFileDialog& dialog, const QString& folder) {
+    dialog.setObjectName(QStringLiteral("lodraFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDirectory(folder);
+}
+
+QString runDialog(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+QString SaveFolders::chooseSave(QWidget* parent, const QString& title, const QString& filter,
+                                const QString& name) {
+    QFileDialog dialog(parent, title);
+    prepare(dialog, startFolder());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(name.section(QLatin1Char('.'), -1));
+    dialog.selectFile(name);
+    return runDialog(dialog);
+}
+
+QString SaveFolders::chooseOpen(QWidget* parent, const QString& title, const QString& filter) {
+    QFileDialog dialog(parent, title);
+    prepare(dialog, startFolder());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(filter);
+    return runDialog(dialog);
+}
+
+void SaveFolders::used(const QString& path) {
+    last_ = QFileInfo(path).absolutePath();
+}
+
+SavedLine::SavedLine(QWidget* parent) : QLabel(parent) {
+    setObjectName(QStringLiteral("lblSparad"));
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setMinimumWidth(1);  // a long path never widens the window
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+QString SavedLine::textFor(const QString& path) {
+    return QStringLiteral("Sparades i %1").arg(QDir::toNativeSeparators(path));
+}
+
+void SavedLine::saved(const QString& path) {
+    path_ = path;
+    setToolTip(textFor(path));
+    elide();
+}
+
+void SavedLine::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    elide();
+}
+
+void SavedLine::elide() {
+    if (path_.isEmpty()) {
+        return;
+    }
+    setText(fontMetrics().elidedText(textFor(path_), Qt::ElideMiddle, std::max(1, width())));
+}
+
+}  // namespace lodra

@@ -1,0 +1,238 @@
+#include "ui/standmenu.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <algorithm>
+
+#include "files/resultfile.h"
+#include "standfile/standwriter.h"
+#include "ui/forlodra02.h"
+#include "ui/messages.h"
+#include "ui/savedialog.h"
+
+#ifndef LODRA05_VERSION
+#error "LODRA05_VERSION is set by the build"
+#endif
+
+namespace lodra {
+
+namespace {
+
+// The bar's corner asks for the width the menus leave, which the bar then gives it.
+class Corner : public QWidget {
+  public:
+    using QWidget::QWidget;
+    int wanted = 0;
+    QSize sizeHint() const override {
+        return {std::max(wanted, minimumSizeHint().width()), QWidget::sizeHint().height()};
+    }
+};
+
+const QString kFilter = QStringLiteral("Beståndsfiler (*.csv);;Alla filer (*)");
+
+// The file writes a decimal point; under a decimal comma the fields show a comma again.
+InputRecord withSeparator(InputRecord input, char separator) {
+    if (separator == '.') {
+        return input;
+    }
+    const auto swap = [separator](std::string& text) {
+        std::replace(text.begin(), text.end(), '.', separator);
+    };
+    for (std::string* text :
+         {&input.totaltid, &input.bonitet, &input.areal, &input.ranta, &input.maxRing,
+          &input.variation, &input.atervandel, &input.berikning, &input.cykTillAvv}) {
+        swap(*text);
+    }
+    for (TreeRow& row : input.rows) {
+        swap(row.text);
+    }
+    return input;
+}
+
+QAction* addItem(QMenu* menu, const QString& text, const char* name, const char* keys) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    if (keys != nullptr) {
+        action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
+    }
+    return action;
+}
+
+}  // namespace
+
+QString aboutText() {
+    return QStringLiteral(
+               "Lodra05 version %1\n\n"
+               "Beräknar avverkning, kassaflöde och nuvärde för ett skogsbestånd.\n\n"
+               "Beståndsfilens format beskrivs i avsnittet \"Beståndsfilen\" i "
+               "/usr/share/doc/lodra05/README.md och av lodra05-batch --help.")
+        .arg(QStringLiteral(LODRA05_VERSION));
+}
+
+StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar) : QObject(&owner), owner_(owner) {
+    QMenu* arkiv = bar->addMenu(QStringLiteral("&Arkiv"));
+    arkiv->setObjectName(QStringLiteral("mnuArkiv"));
+    connect(addItem(arkiv, QStringLiteral("Nytt bestånd"), "mnuNytt", "Ctrl+N"),
+            &QAction::triggered, this, &StandMenu::nyttBestand);
+    connect(addItem(arkiv, QStringLiteral("Öppna bestånd…"), "mnuOppna", "Ctrl+O"),
+            &QAction::triggered, this, &StandMenu::oppnaBestand);
+    connect(addItem(arkiv, QStringLiteral("Spara bestånd"), "mnuSpara", "Ctrl+S"),
+            &QAction::triggered, this, &StandMenu::sparaBestand);
+    connect(addItem(arkiv, QStringLiteral("Spara bestånd som…"), "mnuSparaSom", "Ctrl+Shift+S"),
+            &QAction::triggered, this, &StandMenu::sparaBestandSom);
+    arkiv->addSeparator();
+    connect(addItem(arkiv, QStringLiteral("Avsluta"), "mnuAvsluta", "Ctrl+Q"), &QAction::triggered,
+            this, &StandMenu::quitChosen);
+    QMenu* hjalp = bar->addMenu(QStringLiteral("&Hjälp"));
+    hjalp->setObjectName(QStringLiteral("mnuHjalp"));
+    connect(addItem(hjalp, QStringLiteral("Om Lodra05"), "mnuOm", nullptr), &QAction::triggered,
+            this, &StandMenu::omLodra05);
+
+    // The corner: the stand's name, which the tab order does not pass through, and where the
+    // latest stand file went.
+    auto* corner = new Corner(bar);
+    auto* row = new QHBoxLayout(corner);
+    row->setContentsMargins(8, 0, 4, 0);
+    auto* caption = new QLabel(QStringLiteral("Bestånd:"), corner);
+    name_ = new QLineEdit(corner);
+    name_->setObjectName(QStringLiteral("txtBestand"));
+    name_->setFocusPolicy(Qt::ClickFocus);
+    name_->setMinimumWidth(name_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 20);
+    name_->setAccessibleName(caption->text());
+    name_->setToolTip(QStringLiteral("Beståndets namn, fritt text; sparas i kolumnen bestand."));
+    caption->setBuddy(name_);
+    saved_ = new SavedLine(corner);
+    row->addWidget(caption);
+    row->addWidget(name_, 1);
+    row->addWidget(saved_, 2);
+    bar->setCornerWidget(corner);
+    corner_ = corner;
+    bar_ = bar;
+    bar->installEventFilter(this);
+}
+
+bool StandMenu::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == bar_ && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+        // The corner takes what the menus leave of the bar; the saved line shrinks first.
+        const QList<QAction*> menus = bar_->actions();
+        const int used = menus.isEmpty() ? 0 : bar_->actionGeometry(menus.constLast()).right();
+        static_cast<Corner*>(corner_)->wanted = bar_->width() - used - 8;
+        corner_->updateGeometry();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QString StandMenu::standName() const {
+    return name_->text();
+}
+
+void StandMenu::nyttBestand() {
+    owner_.setInputRecord(InputRecord{});
+    name_->clear();
+    file_.clear();
+    fileHoldsOneStand_ = false;
+}
+
+void StandMenu::oppnaBestand() {
+    const QString path =
+        owner_.saveFolders().chooseOpen(&owner_, QStringLiteral("Öppna bestånd"), kFilter);
+    if (!path.isEmpty()) {
+        open(path);
+    }
+}
+
+void StandMenu::open(const QString& path) {
+    const Result<std::vector<StandFile::Stand>> stands = readAllStands(path.toStdString());
+    if (!stands) {
+        showMessage(&owner_, QString::fromStdString(stands.message()), QMessageBox::Warning);
+        return;
+    }
+    const int chosen = stands->size() == 1 ? 0 : chooseStand(*stands);
+    if (chosen < 0) {
+        return;
+    }
+    owner_.saveFolders().used(path);
+    file_ = path;
+    fileHoldsOneStand_ = stands->size() == 1;
+    take((*stands)[static_cast<std::size_t>(chosen)], path);
+}
+
+void StandMenu::take(const StandFile::Stand& stand, const QString& path) {
+    owner_.setInputRecord(withSeparator(stand.input, forLodra02::decimalSeparator()));
+    name_->setText(QString::fromStdString(stand.name.value_or(std::string())));
+    // The entries are shown even so; "Beräkna" then says what it cannot use.
+    if (stand.refusal) {
+        const std::string row = "Rad " + std::to_string(stand.row) + ": " + *stand.refusal;
+        showMessage(&owner_,
+                    QString::fromStdString(standFileError(path.toStdString(), row).message),
+                    QMessageBox::Warning);
+    }
+}
+
+int StandMenu::chooseStand(const std::vector<StandFile::Stand>& stands) {
+    QStringList items;
+    for (const StandFile::Stand& stand : stands) {
+        QString item = QStringLiteral("Rad %1").arg(stand.row);
+        if (stand.name && !stand.name->empty()) {
+            item += QStringLiteral(" – ") + QString::fromStdString(*stand.name);
+        }
+        items << item;
+    }
+    QInputDialog dialog(&owner_);
+    dialog.setObjectName(QStringLiteral("lodraStandChooser"));
+    dialog.setWindowTitle(kProgramTitle);
+    dialog.setLabelText(
+        QStringLiteral("Filen har %1 bestånd. Välj det som ska öppnas:").arg(stands.size()));
+    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+    dialog.setComboBoxItems(items);
+    dialog.setTextValue(items.constFirst());
+    if (dialog.exec() != QDialog::Accepted) {
+        return -1;
+    }
+    return static_cast<int>(items.indexOf(dialog.textValue()));
+}
+
+void StandMenu::sparaBestand() {
+    if (!file_.isEmpty() && fileHoldsOneStand_) {
+        saveAs(file_);
+    } else {
+        sparaBestandSom();
+    }
+}
+
+void StandMenu::sparaBestandSom() {
+    QString suggested = standName().trimmed();
+    suggested.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
+    const QString path = owner_.saveFolders().chooseSave(
+        &owner_, QStringLiteral("Spara bestånd"), kFilter,
+        (suggested.isEmpty() ? QStringLiteral("Bestand") : suggested) + QStringLiteral(".csv"));
+    if (!path.isEmpty()) {
+        saveAs(path);
+    }
+}
+
+void StandMenu::saveAs(const QString& path) {
+    const std::string bytes = standFileBytes(owner_.inputRecord(), standName().toStdString());
+    if (const Result<> written = writeFileReplacing(path.toStdString(), bytes); !written) {
+        showMessage(&owner_, QString::fromStdString(written.message()), QMessageBox::Warning);
+        return;
+    }
+    owner_.saveFolders().used(path);
+    file_ = path;
+    fileHoldsOneStand_ = true;
+    saved_->saved(path);
+}
+
+void StandMenu::omLodra05() {
+    showMessage(&owner_, aboutText(), QMessageBox::Information);
+}
+
+}  // namespace lodra

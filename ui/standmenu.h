@@ -1,0 +1,69 @@
+#pragma once
+
+// The parameters window's menu bar: a stand kept in a stand file ("Arkiv": new, open, save,
+// save as, quit) and "Hjälp". The stand's name (the file's bestand column) shows in the bar's
+// corner beside the line that says where the latest stand file was saved.
+
+#include <QObject>
+#include <QString>
+
+#include "standfile/standsource.h"
+
+class QLineEdit;
+class QMenuBar;
+
+namespace lodra {
+
+class forLodra02;
+class SavedLine;
+
+class StandMenu : public QObject {
+    Q_OBJECT
+
+  public:
+    StandMenu(forLodra02& owner, QMenuBar* bar);
+
+    // The stand's name as the user sees it; empty when it has none.
+    QString standName() const;
+    // The stand file the stand was opened from or last saved in; empty when there is none.
+    QString standFile() const { return file_; }
+
+    // Opens a stand file, letting the user choose when it holds several stands. A file
+    // that cannot be read leaves the entries as they are and says why.
+    void open(const QString& path);
+    // Writes the entries as a stand file.
+    void saveAs(const QString& path);
+
+    QLineEdit* nameField() const { return name_; }
+    SavedLine* savedLine() const { return saved_; }
+
+  signals:
+    // "Avsluta" was chosen.
+    void quitChosen();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void nyttBestand();
+    void oppnaBestand();
+    void sparaBestand();
+    void sparaBestandSom();
+    void omLodra05();
+    // The stand of the register the user chooses; -1 when the user chose none.
+    int chooseStand(const std::vector<StandFile::Stand>& stands);
+    void take(const StandFile::Stand& stand, const QString& path);
+
+    forLodra02& owner_;
+    QMenuBar* bar_;
+    QWidget* corner_;
+    QLineEdit* name_;
+    SavedLine* saved_;
+    QString file_;
+    bool fileHoldsOneStand_ = false;
+};
+
+// What "Om Lodra05" says.
+QString aboutText();
+
+}  // namespace lodra
