@@ -116,13 +116,19 @@ void Handover::addTable(const QString& heading, const QAbstractItemModel& model,
     right.setAlignment(Qt::AlignRight);
     for (int c = 0; c < width; ++c) {
         const int column = columns[static_cast<std::size_t>(c)];
+        const bool rowHeader = column == kRowHeader;
         table->cellAt(1, c).firstCursorPosition().insertText(
-            model.headerData(column, Qt::Horizontal)
-                .toString()
-                .replace(QLatin1Char('\n'), QLatin1Char(' ')),
+            rowHeader ? QString()
+                      : model.headerData(column, Qt::Horizontal)
+                            .toString()
+                            .replace(QLatin1Char('\n'), QLatin1Char(' ')),
             bold);
         for (std::size_t r = 0; r < rows.size(); ++r) {
             QTextCursor cell = table->cellAt(static_cast<int>(r) + 2, c).firstCursorPosition();
+            if (rowHeader) {
+                cell.insertText(model.headerData(rows[r], Qt::Vertical).toString(), bold);
+                continue;
+            }
             cell.setBlockFormat(right);
             cell.insertText(model.index(rows[r], column).data().toString());
         }

@@ -51,7 +51,8 @@ class Handover {
     // or CR LF), in a fixed-width font small enough for kFixedColumns columns.
     void addFixedText(const QString& text);
     // The chosen columns of the model under a heading, with the model's headers, and the rows
-    // for which keep is true.
+    // for which keep is true. The column kRowHeader stands for the rows' own headers.
+    static constexpr int kRowHeader = -1;
     void addTable(const QString& heading, const QAbstractItemModel& model,
                   const std::vector<int>& columns, const std::function<bool(int row)>& keep);
     // An image under its heading, as wide as a share of the text area, its proportions

@@ -51,8 +51,8 @@ void forUtveckling::addComparison(Handover& doc) const {
         if (!model.comparison()) {
             return;
         }
-        std::vector<int> columns(static_cast<std::size_t>(model.columnCount()));
-        std::iota(columns.begin(), columns.end(), 0);
+        std::vector<int> columns(static_cast<std::size_t>(model.columnCount()) + 1);
+        std::iota(columns.begin(), columns.end(), Handover::kRowHeader);
         doc.addTable(kMeasureNames[measure] +
                          QStringLiteral(": nuvärde (kr/ha) vid antal cykler till avverkning "
                                         "och räntekrav"),
@@ -66,8 +66,8 @@ void forUtveckling::addSpread(Handover& doc) const {
         return;
     }
     const QAbstractItemModel& model = *ui->tblSpridning->model();
-    std::vector<int> columns(static_cast<std::size_t>(model.columnCount()));
-    std::iota(columns.begin(), columns.end(), 0);
+    std::vector<int> columns(static_cast<std::size_t>(model.columnCount()) + 1);
+    std::iota(columns.begin(), columns.end(), Handover::kRowHeader);
     doc.addParagraph(ui->lblSpridning->text());
     doc.addTable(QStringLiteral("Spridning"), model, columns, [](int) { return true; });
     if (!ui->lblHistogram->isVisibleTo(ui->tabSpridning)) {

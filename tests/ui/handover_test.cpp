@@ -5,6 +5,10 @@
 #include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -117,6 +121,36 @@ class HandoverTest : public QObject {
         QVERIFY2(count >= 1 && count <= 3, qPrintable(QString::number(count)));
         QCOMPARE(child<QLabel>(window->existingUtveckling(), "lblSparad")->toolTip(),
                  QStringLiteral("Sparades i ") + file);
+    }
+
+    // A comparison and a spread that were calculated go into the report: both measures'
+    // grids with their intervals, the spread's figures with their names.
+    void comparisonAndSpreadGoIntoTheReport() {
+        lodra::forUtveckling* development = window->existingUtveckling();
+        {
+            QSignalSpy ended(development, &lodra::forUtveckling::comparisonEnded);
+            click(development, "cmdJamfor");
+            QVERIFY(ended.wait(20000));
+        }
+        {
+            child<QSpinBox>(development, "spnKorningar")->setValue(20);
+            auto* tabs = child<QTabWidget>(development, "tabUtveckling");
+            const int page = tabs->indexOf(child<QWidget>(development, "tabSpridning"));
+            QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
+                              tabs->tabBar()->tabRect(page).center());
+            QSignalSpy ended(development, &lodra::forUtveckling::spreadEnded);
+            click(development, "cmdBeraknaSpridning");
+            QVERIFY(ended.wait(20000));
+        }
+        const QStringList lines = development->handover()->plainText().split(QLatin1Char('\n'));
+        for (const char* line :
+             {"Gallring och plockhuggning: nuvärde (kr/ha) vid antal cykler till avverkning och "
+              "räntekrav",
+              "Kalavverkning: nuvärde (kr/ha) vid antal cykler till avverkning och räntekrav",
+              "0 cykler", "10 cykler", "Spridning", "Medel", "P95"}) {
+            QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
+        }
+        QVERIFY(lines.contains(QStringLiteral("157661")));  // 2 cycles at 3 % under thinning
     }
 
     // Sections added from outside (the spread, for one) follow the report's own.
