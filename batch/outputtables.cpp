@@ -4,12 +4,12 @@
 #include <random>
 
 #include "batch/refusaltext.h"
-#include "batch/spreadtable.h"
 #include "batch/standspread.h"
-#include "batch/standtable.h"
 #include "calc/comparison.h"
 #include "calc/randomsource.h"
 #include "calc/spread.h"
+#include "report/spreadtable.h"
+#include "report/standtable.h"
 #include "report/windows1252.h"
 
 namespace lodra::batch {

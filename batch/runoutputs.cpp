@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "base/quote.h"
-#include "batch/standtable.h"
+#include "report/standtable.h"
 
 namespace lodra::batch {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "batch/spreadtable.h"
 #include "calc/comparison.h"
 #include "calc/randomsource.h"
 #include "calc/spread.h"
+#include "report/spreadtable.h"
 #include "session/session.h"
 #include "tests/testfiles.h"
 
