@@ -13,7 +13,10 @@
 namespace lodra {
 
 inline std::string inQuotes(std::string_view text) {
-    return "\"" + visibleText(text) + "\"";
+    std::string quoted(1, '"');
+    quoted += visibleText(text);
+    quoted += '"';
+    return quoted;
 }
 
 }  // namespace lodra

@@ -183,11 +183,11 @@ std::string parameterColumnsHelp() {
     constexpr std::size_t kWidth = 80;       // characters of a help line
     constexpr std::size_t kTextColumn = 20;  // where a column's description starts
     std::string text;
-    std::string line = " ";
+    std::string line(1, ' ');
     for (const ParameterRow& row : kParameterTable) {
         if (line.size() + 1 + row.column.size() + 1 > kWidth) {
             text += line + "\n";
-            line = " ";
+            line.assign(1, ' ');
         }
         line += " ";
         line += row.column;
