@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstddef>
 
+#include "report/significantdigits.h"
+
 namespace lodra {
 
 void appendNumber(std::string& out, double value, char decimalSeparator) {
@@ -39,37 +41,6 @@ std::string numberText(int value) {
 }
 
 namespace {
-
-// A value as it reads to 15 significant digits: d.dddddddddddddde±x.
-struct Significant {
-    bool negative = false;
-    std::array<char, 32> digits{};  // the 15 digits, without the point
-    std::size_t count = 0;          // of digits
-    long exponent = 0;              // decimal exponent of the first digit
-};
-
-Significant significant(double value) {
-    char sci[64];
-    const auto [end, ec] =
-        std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14);
-    const std::size_t n = ec == std::errc{} ? static_cast<std::size_t>(end - sci) : 0;
-    Significant out;
-    out.negative = n > 0 && sci[0] == '-';
-    std::size_t i = out.negative ? 1 : 0;
-    for (; i < n && sci[i] != 'e' && out.count < out.digits.size(); ++i) {
-        if (sci[i] != '.') {
-            out.digits[out.count++] = sci[i];
-        }
-    }
-    if (i < n && sci[i] == 'e') {
-        const bool below = i + 1 < n && sci[i + 1] == '-';
-        for (std::size_t k = i + 2; k < n; ++k) {
-            out.exponent = out.exponent * 10 + (sci[k] - '0');
-        }
-        out.exponent = below ? -out.exponent : out.exponent;
-    }
-    return out;
-}
 
 // Room for the longest scaled text: 309 digits before the point of the largest double, the
 // decimals after it and a carry.
