@@ -1,5 +1,6 @@
 #include "report/significantdigits.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -42,12 +43,18 @@ Significant fromText(double value) {
     return out;
 }
 
-Wide powerOfTen(int k) {
-    Wide p = 1;
-    for (int i = 0; i < k; ++i) {
-        p = p * 10;
+// 10^k for k = 0..19, all that fits in 64 bits.
+constexpr auto kPowersOfTen = [] {
+    std::array<std::uint64_t, 20> p{};
+    p[0] = 1;
+    for (std::size_t k = 1; k < p.size(); ++k) {
+        p[k] = p[k - 1] * 10;
     }
     return p;
+}();
+
+Wide powerOfTen(long k) {
+    return kPowersOfTen[static_cast<std::size_t>(k)];
 }
 
 // In whole-number arithmetic, for 1E-04 <= |value| < 1E+15: the value is m / 2^q with
@@ -62,10 +69,10 @@ std::optional<Significant> fromBits(double value) {
     const int twos = biased - kExponentBias;  // 2^twos <= |value| < 2^(twos + 1)
     // floor(twos * log10 2), or one less than the decimal exponent.
     long exponent = (twos * 1233) >> 12;
-    Wide scaled = Wide{m} * powerOfTen(kDigits - 1 - static_cast<int>(exponent));
+    Wide scaled = Wide{m} * powerOfTen(kDigits - 1 - exponent);
     if ((scaled >> q) >= kBeyond) {
         ++exponent;
-        scaled = Wide{m} * powerOfTen(kDigits - 1 - static_cast<int>(exponent));
+        scaled = Wide{m} * powerOfTen(kDigits - 1 - exponent);
     }
     const Wide one = Wide{1} << q;
     std::uint64_t whole = static_cast<std::uint64_t>(scaled >> q);
