@@ -1,25 +1,19 @@
 #pragma once
 
-// The one way a message quotes what the user wrote or named: in straight double quotes. A NUL
-// byte is shown as \0, so that a message never ends early where the text has one.
+// The one way a message quotes what the user wrote or named: in straight double quotes, with
+// every character that would not show as itself written out (NUL as \0, ESC as \x1b, a
+// direction override as \u202e, a byte that is not UTF-8 as \xff), so that a message never
+// ends early, acts on the terminal or reads other than it is.
 
 #include <string>
 #include <string_view>
 
+#include "base/utf8.h"
+
 namespace lodra {
 
 inline std::string inQuotes(std::string_view text) {
-    std::string quoted = "\"";
-    quoted.reserve(text.size() + 2);
-    for (const char c : text) {
-        if (c == '\0') {
-            quoted += "\\0";
-        } else {
-            quoted += c;
-        }
-    }
-    quoted += '"';
-    return quoted;
+    return "\"" + visibleText(text) + "\"";
 }
 
 }  // namespace lodra

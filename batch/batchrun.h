@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "files/pendingfile.h"
 
 namespace lodra::batch {
 
@@ -45,6 +46,7 @@ struct RunStreams {
     std::FILE* messages = stdout;  // where the saved file is named
     std::FILE* errors = stderr;    // refused rows, errors and progress
     bool progress = false;         // show a progress line (on a terminal)
+    StepSeam commitSeam;           // asked before each step that puts a file in place
 };
 
 // Exit status of a run: 0 when every stand was calculated, 1 when any row was refused,

@@ -3,10 +3,10 @@
 #include <chrono>
 
 #include "batch/refusaltext.h"
-#include "batch/spreadtable.h"
 #include "calc/comparison.h"
 #include "calc/randomsource.h"
 #include "calc/spread.h"
+#include "report/spreadtable.h"
 
 namespace lodra::batch {
 

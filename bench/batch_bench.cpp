@@ -92,6 +92,47 @@ BENCHMARK(BM_BatchRun)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
 
+// Stands whose texts are long: the longest horizon with the largest ring, every cycle
+// written, on 16 threads (kind 0); a bonitet of 900,000 zeros in every row, on 2 threads
+// (kind 1). The bytes in flight are bounded, so both stay under 100 MB.
+void BM_BatchRunLongTexts(benchmark::State& state) {
+    const bool cycles = state.range(0) == 0;
+    const fs::path folder =
+        fs::temp_directory_path() / ("lodra05-batch-bench-long-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    {
+        std::ofstream csv(folder / "stands.csv", std::ios::binary);
+        csv << (cycles ? "totaltid;maxRing;ranta\n" : "totaltid;bonitet\n");
+        const std::string row = cycles ? "32767;100;2\n" : "250;" + std::string(900000, '0') + "\n";
+        for (int i = 0; i < (cycles ? 1000 : 300); ++i) {
+            csv << row;
+        }
+    }
+    lodra::batch::Arguments arguments;
+    arguments.stands = (folder / "stands.csv").string();
+    arguments.output = (folder / "out.txt").string();
+    if (cycles) {
+        arguments.cycles = (folder / "cycles.csv").string();
+    }
+    arguments.seed = 1;
+    arguments.threads = cycles ? 16 : 2;
+    lodra::batch::RunStreams streams;
+    for (auto _ : state) {
+        if (lodra::batch::runBatch(arguments, '.', streams) != lodra::batch::kAllCalculated) {
+            state.SkipWithError("the run did not calculate every stand");
+            break;
+        }
+    }
+    state.counters["peak_rss_mb"] = peakRssMegabytes();
+    fs::remove_all(folder);
+}
+BENCHMARK(BM_BatchRunLongTexts)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
+
 }  // namespace
 
 BENCHMARK_MAIN();

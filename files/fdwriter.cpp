@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+#include <string>
 
 namespace lodra {
 
@@ -14,37 +14,43 @@ constexpr std::size_t kBufferBytes = 1 << 16;
 }  // namespace
 
 std::string systemErrorText(int error) {
-    switch (error) {
-        case ENOSPC:
-            return "disken är full";
-        case EDQUOT:
-            return "diskkvoten är slut";
-        case EFBIG:
-            return "filen blir större än tillåtet";
-        case EACCES:
-        case EPERM:
-            return "behörighet saknas";
-        case EROFS:
-            return "filsystemet är skrivskyddat";
-        case ENOENT:
-            return "mappen eller filen finns inte";
-        case ENOTDIR:
-            return "en del av sökvägen är ingen mapp";
-        case EISDIR:
-            return "det är en mapp";
-        case EIO:
-            return "in- eller utmatningsfel";
-        case EPIPE:
-            return "mottagaren har slutat läsa";
-        case ENAMETOOLONG:
-            return "sökvägen är för lång";
-        case ELOOP:
-            return "för många symboliska länkar i sökvägen";
-        case EBADF:
-            return "filen är stängd";
-        default:
-            return std::strerror(error);
+    static constexpr struct {
+        int error;
+        const char* text;
+    } kTexts[] = {
+        {EACCES, "behörighet saknas"},
+        {EPERM, "behörighet saknas"},
+        {ENOENT, "mappen eller filen finns inte"},
+        {ENOTDIR, "en del av sökvägen är ingen mapp"},
+        {EISDIR, "det är en mapp"},
+        {EEXIST, "det finns redan en fil med det namnet"},
+        {ENOSPC, "disken är full"},
+        {EDQUOT, "diskkvoten är slut"},
+        {EROFS, "filsystemet är skrivskyddat"},
+        {EBUSY, "filen eller enheten används av systemet"},
+        {EMFILE, "programmet har för många filer öppna"},
+        {ENFILE, "systemet har för många filer öppna"},
+        {ENAMETOOLONG, "sökvägen är för lång"},
+        {ELOOP, "för många symboliska länkar i sökvägen"},
+        {EXDEV, "filerna ligger i olika filsystem"},
+        {EIO, "in- eller utmatningsfel"},
+        {EFBIG, "filen blir större än tillåtet"},
+        {ETXTBSY, "filen är ett program som körs"},
+        {EINVAL, "filen går inte att använda så"},
+        {ENOMEM, "minnet räcker inte"},
+        {EAGAIN, "filen är tillfälligt upptagen, försök igen"},
+        {EPIPE, "mottagaren har slutat läsa"},
+        {EBADF, "filen är stängd"},
+        {ENXIO, "ingen läser i andra änden"},
+        {EMLINK, "filen har för många länkar"},
+        {ENOTEMPTY, "mappen är inte tom"},
+    };
+    for (const auto& entry : kTexts) {
+        if (entry.error == error) {
+            return entry.text;
+        }
     }
+    return "systemfel nummer " + std::to_string(error);
 }
 
 Error systemFailure(const std::string& action, const std::string& what, int error) {

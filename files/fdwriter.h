@@ -9,7 +9,8 @@
 
 namespace lodra {
 
-// A system error number in Swedish words ("disken är full").
+// A system error number in Swedish words ("disken är full"); one without words of its own
+// as "systemfel nummer N", never the system's English text.
 std::string systemErrorText(int error);
 
 // "Kunde inte <action> <what>: <the error in words>."

@@ -5,17 +5,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "base/quote.h"
 #include "files/resultfile.h"
 
 namespace lodra {
 
-namespace {
-
-// A hidden name in folder that no file had a moment ago.
-std::string hiddenName(const std::string& folder) {
+std::string hiddenFileName(const std::string& folder) {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device device;
@@ -26,6 +26,8 @@ std::string hiddenName(const std::string& folder) {
     }
     return name;
 }
+
+namespace {
 
 bool lacksUnnamedFiles(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
@@ -57,36 +59,41 @@ int placeNamed(const std::string& temp, const std::string& path) {
 
 }  // namespace
 
+int openUnnamed(const std::string& folder, mode_t mode, std::string* named) {
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    if (fd >= 0 || !lacksUnnamedFiles(errno)) {
+        return fd;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = hiddenFileName(folder);
+        const int made = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (made >= 0) {
+            if (named != nullptr) {
+                *named = path;
+            } else {
+                ::unlink(path.c_str());
+            }
+            return made;
+        }
+        if (errno != EEXIST) {
+            return -1;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 Result<> PendingFile::create(const std::string& folder, const std::string& what) {
     discard();
     folder_ = folder;
     finished_ = false;
     mode_ = 0;
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-        writer_ = FdWriter(fd, what);
-        return {};
-    }
-    if (!lacksUnnamedFiles(errno)) {
+    const int fd = openUnnamed(folder, 0666, &namedPath_);
+    if (fd < 0) {
         return systemFailure("skapa en fil i mappen", inQuotes(folder), errno);
     }
-    return openNamed(what);
-}
-
-Result<> PendingFile::openNamed(const std::string& what) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = hiddenName(folder_);
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            namedPath_ = path;
-            writer_ = FdWriter(fd, what);
-            return {};
-        }
-        if (errno != EEXIST) {
-            return systemFailure("skapa en fil i mappen", inQuotes(folder_), errno);
-        }
-    }
-    return systemFailure("skapa en fil i mappen", inQuotes(folder_), EEXIST);
+    writer_ = FdWriter(fd, what);
+    return {};
 }
 
 Result<> PendingFile::finish() {
@@ -138,14 +145,17 @@ int PendingFile::linkAs(const std::string& path) {
     return error;
 }
 
-Result<> PendingFile::commitReplacing(const std::string& path) {
+Result<std::string> PendingFile::stage(const std::string& path, const StepSeam& seam) {
     if (Result<> finished = finish(); !finished) {
-        return finished;
+        return finished.error();
     }
-    std::string temp = namedPath_;
+    std::string temp = std::exchange(namedPath_, {});
     for (int attempt = 0; temp.empty() && attempt < 100; ++attempt) {
-        const std::string name = hiddenName(folder_);
-        const int error = linkAs(name);
+        const std::string name = hiddenFileName(folder_);
+        int error = seam ? seam() : 0;
+        if (error == 0) {
+            error = linkAs(name);
+        }
         if (error == 0) {
             temp = name;
         } else if (error != EEXIST) {
@@ -153,15 +163,20 @@ Result<> PendingFile::commitReplacing(const std::string& path) {
             return systemFailure("spara", inQuotes(path), error);
         }
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    discard();
+    return temp;
+}
+
+Result<> PendingFile::commitReplacing(const std::string& path) {
+    Result<std::string> temp = stage(path);
+    if (!temp) {
+        return temp.error();
+    }
+    if (::rename(temp->c_str(), path.c_str()) != 0) {
         const int error = errno;
-        ::unlink(temp.c_str());
-        namedPath_.clear();
-        discard();
+        ::unlink(temp->c_str());
         return systemFailure("spara", inQuotes(path), error);
     }
-    namedPath_.clear();
-    discard();
     return {};
 }
 
@@ -202,6 +217,72 @@ void PendingFile::discard() {
     if (!namedPath_.empty()) {
         ::unlink(namedPath_.c_str());
         namedPath_.clear();
+    }
+}
+
+namespace {
+
+constexpr std::size_t kSpoolChunk = 1 << 16;
+
+}  // namespace
+
+SpoolFile::~SpoolFile() {
+    if (writer_.fd() >= 0) {
+        ::close(writer_.fd());
+    }
+}
+
+Result<> SpoolFile::create() {
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string folder = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+    const int fd = openUnnamed(folder, 0600, nullptr);
+    if (fd < 0) {
+        return systemFailure("skapa en tillfällig fil i mappen", inQuotes(folder), errno);
+    }
+    writer_ = FdWriter(fd, "en tillfällig fil i mappen " + inQuotes(folder));
+    return {};
+}
+
+Result<> SpoolFile::copyTo(FdWriter& out) {
+    Result<> flushed = writer_.flush();
+    if (flushed) {
+        flushed = out.flush();
+    }
+    if (!flushed) {
+        return flushed;
+    }
+    // File to file inside the kernel, without passing the bytes through here. A pipe or a
+    // device, and any failure, go on through the buffer below, which words the error.
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t n =
+            ::copy_file_range(writer_.fd(), &offset, out.fd(), nullptr, kSpoolChunk * 16, 0);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n == 0) {
+            return {};
+        }
+        if (n < 0) {
+            break;
+        }
+    }
+    std::vector<char> chunk(kSpoolChunk);
+    for (;;) {
+        const ssize_t n = ::pread(writer_.fd(), chunk.data(), chunk.size(), offset);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return fail("Kunde inte läsa en tillfällig fil.");
+        }
+        if (n == 0) {
+            return {};
+        }
+        offset += n;
+        if (Result<> written = out.write({chunk.data(), static_cast<std::size_t>(n)}); !written) {
+            return written;
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,19 @@
 #include "files/fdwriter.h"
 
 namespace lodra {
+
+// Asked before each link and rename that puts a file in place: an error number makes that
+// step fail as if the system had said it (a test walks a failure through every step); 0
+// lets it run.
+using StepSeam = std::function<int()>;
+
+// A hidden name in folder ("folder/.lodra05-" and ten letters) that no file had a moment ago.
+std::string hiddenFileName(const std::string& folder);
+
+// Opens an unnamed file in folder; where the file system has none, a hidden named one,
+// whose name goes to named (or which is removed at once when named is null). -1 and errno
+// when neither can be made.
+int openUnnamed(const std::string& folder, mode_t mode, std::string* named);
 
 class PendingFile {
   public:
@@ -37,18 +51,38 @@ class PendingFile {
     // Puts the complete file in place as the folder's next free "Result" + N + ".txt",
     // never replacing anything; returns its path.
     Result<std::string> commitNumbered();
+    // Finishes the file and gives it a hidden name in its folder, which it returns; the file
+    // is then the caller's. path names the file in a message.
+    Result<std::string> stage(const std::string& path, const StepSeam& seam = {});
+    // Gives the file the name path if nothing has it; the errno of the failure, else 0.
+    [[nodiscard]] int linkAs(const std::string& path);
     // Closes the file and removes it, if it has not been put in place.
     void discard();
 
   private:
-    Result<> openNamed(const std::string& what);
-    // Gives the file the name path if nothing has it; the errno of the failure, else 0.
-    [[nodiscard]] int linkAs(const std::string& path);
-
     std::string folder_;
     std::string namedPath_;  // the hidden name, where the file system has no unnamed files
     bool finished_ = false;
     mode_t mode_ = 0;
+    FdWriter writer_;
+};
+
+// An unnamed temporary file (in TMPDIR, else /tmp) that is written once and read back; like
+// a pending file it falls back to a hidden named one, removed at once.
+class SpoolFile {
+  public:
+    SpoolFile() = default;
+    SpoolFile(const SpoolFile&) = delete;
+    SpoolFile& operator=(const SpoolFile&) = delete;
+    ~SpoolFile();
+
+    Result<> create();
+    bool created() const { return writer_.fd() >= 0; }
+    FdWriter& writer() { return writer_; }
+    // Copies everything written so far to out.
+    Result<> copyTo(FdWriter& out);
+
+  private:
     FdWriter writer_;
 };
 

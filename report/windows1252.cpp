@@ -6,6 +6,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "base/utf8.h"
+
 namespace lodra {
 
 namespace {
@@ -49,49 +51,6 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// Decodes the UTF-8 character at text[i] and advances i past it; a malformed sequence
-// gives kUnassigned and advances by one byte.
-char32_t nextCodePoint(std::string_view text, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    int length = 0;
-    char32_t c = 0;
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        c = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        c = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        c = lead & 0x07;
-    } else {
-        ++i;
-        return kUnassigned;
-    }
-    if (i + static_cast<std::size_t>(length) > text.size()) {
-        ++i;
-        return kUnassigned;
-    }
-    for (int k = 1; k < length; ++k) {
-        const auto b = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-        if ((b & 0xC0) != 0x80) {
-            ++i;
-            return kUnassigned;
-        }
-        c = (c << 6) | (b & 0x3F);
-    }
-    const bool overlong = (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
-    if (overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        ++i;
-        return kUnassigned;
-    }
-    i += static_cast<std::size_t>(length);
-    return c;
-}
-
 }  // namespace
 
 void appendWindows1252(std::string& out, std::string_view utf8) {
@@ -116,7 +75,7 @@ void appendWindows1252(std::string& out, std::string_view utf8) {
             *to++ = from[i++];
         }
         if (i < n) {
-            *to++ = byteOf(nextCodePoint(utf8, i));
+            *to++ = byteOf(decodeUtf8(utf8, i));
         }
     }
     out.resize(static_cast<std::size_t>(to - out.data()));

@@ -4,53 +4,62 @@
 #include <utility>
 
 #include "base/quote.h"
+#include "base/utf8.h"
 #include "calc/numberparse.h"
 #include "calc/parameters.h"
 #include "report/windows1252.h"
 
 namespace lodra {
 
-void Utf8Check::feed(std::string_view bytes) {
-    if (bad_) {
-        return;
-    }
-    for (unsigned char b : bytes) {
-        if (pending_ > 0) {
-            if (b < lo_ || b > hi_) {
-                bad_ = true;
-                return;
-            }
-            --pending_;
-            lo_ = 0x80;
-            hi_ = 0xBF;
-            continue;
+namespace {
+
+// The bytes of the sequence that a lead byte starts (one for any other byte).
+std::size_t sequenceLength(unsigned char lead) {
+    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+// The bytes at the end of text that start a character the next piece finishes.
+std::size_t cutOff(std::string_view text) {
+    for (std::size_t k = 1; k <= 3 && k <= text.size(); ++k) {
+        const auto b = static_cast<unsigned char>(text[text.size() - k]);
+        if (b >= 0xC0) {
+            return sequenceLength(b) > k ? k : 0;
         }
         if (b < 0x80) {
-            continue;
-        }
-        if (b >= 0xC2 && b <= 0xDF) {
-            pending_ = 1;
-        } else if (b == 0xE0) {
-            pending_ = 2;
-            lo_ = 0xA0;  // no overlong three-byte forms
-        } else if (b == 0xED) {
-            pending_ = 2;
-            hi_ = 0x9F;  // no surrogates
-        } else if (b >= 0xE1 && b <= 0xEF) {
-            pending_ = 2;
-        } else if (b == 0xF0) {
-            pending_ = 3;
-            lo_ = 0x90;  // no overlong four-byte forms
-        } else if (b >= 0xF1 && b <= 0xF3) {
-            pending_ = 3;
-        } else if (b == 0xF4) {
-            pending_ = 3;
-            hi_ = 0x8F;  // nothing above U+10FFFF
-        } else {
-            bad_ = true;
-            return;
+            return 0;
         }
     }
+    return 0;
+}
+
+}  // namespace
+
+void Utf8Check::check(std::string_view text) {
+    for (std::size_t i = 0; i < text.size() && !bad_;) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+        } else {
+            bad_ = decodeUtf8(text, i) == kNotUtf8;
+        }
+    }
+}
+
+void Utf8Check::feed(std::string_view bytes) {
+    // First the character the last piece cut off, a byte at a time.
+    while (!bad_ && !carry_.empty() && !bytes.empty()) {
+        carry_ += bytes.front();
+        bytes.remove_prefix(1);
+        if (carry_.size() >= sequenceLength(static_cast<unsigned char>(carry_[0]))) {
+            check(carry_);
+            carry_.clear();
+        }
+    }
+    if (bad_ || bytes.empty()) {
+        return;
+    }
+    const std::size_t whole = bytes.size() - cutOff(bytes);
+    check(bytes.substr(0, whole));
+    carry_ = bytes.substr(whole);
 }
 
 bool CsvReader::refill() {

@@ -24,12 +24,12 @@ namespace lodra {
 class Utf8Check {
   public:
     void feed(std::string_view bytes);
-    bool valid() const { return !bad_ && pending_ == 0; }
+    bool valid() const { return !bad_ && carry_.empty(); }
 
   private:
-    int pending_ = 0;          // continuation bytes still expected
-    unsigned char lo_ = 0x80;  // allowed range of the next continuation byte
-    unsigned char hi_ = 0xBF;
+    void check(std::string_view text);
+
+    std::string carry_;  // a character cut off at the end of the last piece
     bool bad_ = false;
 };
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "batch/spreadtable.h"
 #include "calc/comparison.h"
 #include "calc/randomsource.h"
 #include "calc/spread.h"
+#include "report/spreadtable.h"
 #include "session/session.h"
 #include "tests/testfiles.h"
 
@@ -215,7 +215,7 @@ TEST_F(RunBatch, ComparisonCellOfTheEnteredChoiceIsTheStandsPresentValue) {
     arguments.seed = 77;
     write("stands.csv", csv);
     std::FILE* err = std::tmpfile();
-    const RunStreams streams{err, err, false};
+    const RunStreams streams{err, err, false, {}};
     ASSERT_EQ(runBatch(arguments, '.', streams), kAllCalculated);
     std::fclose(err);
 
@@ -269,7 +269,7 @@ TEST_F(RunBatch, SpreadAndMeasuresRowsAreTheCalculationsFromTheRowsSeed) {
     arguments.seed = 31337;
     write("stands.csv", csv);
     std::FILE* err = std::tmpfile();
-    const RunStreams streams{err, err, false};
+    const RunStreams streams{err, err, false, {}};
     ASSERT_EQ(runBatch(arguments, ',', streams), kRowsRefused);  // row 3 stops
     std::fclose(err);
 
@@ -336,7 +336,7 @@ TEST_F(RunBatch, StandNamesFollowTheRowNumberInEveryTable) {
         arguments.compare = path(tag + "-compare.csv");
         arguments.seed = 5;
         std::FILE* err = std::tmpfile();
-        const RunStreams streams{err, err, false};
+        const RunStreams streams{err, err, false, {}};
         EXPECT_EQ(runBatch(arguments, '.', streams), kRowsRefused);
         std::fclose(err);
     };

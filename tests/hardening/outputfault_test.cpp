@@ -93,6 +93,26 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
         {"", "--output keep.txt s.csv", ">out",
          "Kunde inte skapa en tillfällig fil i mappen \"/saknas\": mappen eller filen finns "
          "inte."},
+        // Standard output is an output like the others, under any of its names.
+        {"touch t.csv", "--output - --table t.csv s.csv", ">t.csv",
+         "Resultatet och tabellen kan inte skrivas till samma fil."},
+        {"", "--output - s.csv", ">>s.csv",
+         "Resultatet kan inte skrivas till beståndsfilen \"s.csv\"."},
+        {"", "s.csv", ">>s.csv",
+         "Standardutmatningen kan inte skrivas till beståndsfilen \"s.csv\"."},
+        {"", "--output - --table /dev/stdout s.csv", ">out",
+         "Resultatet och tabellen kan inte skrivas till samma fil."},
+        {"", "--output keep.txt --cycles /proc/self/fd/1 --compare /dev/fd/1 s.csv", ">out",
+         "Cykeltabellen och jämförelsen kan inte skrivas till samma fil."},
+        {"", "--output keep.txt --compare t.csv s.csv", ">>keep.txt",
+         "Resultatet och standardutmatningen kan inte skrivas till samma fil."},
+        // A FIFO nobody reads is not opened before the stand file is checked.
+        {"mkfifo f; printf 'totaltid\\n\"250\\n' >b.csv", "--output r.txt --cycles f b.csv", ">out",
+         "Fel i beståndsfilen \"b.csv\": Rad 2: ett citattecken som inleder ett fält avslutas "
+         "aldrig."},
+        // A path is echoed with its control characters written out.
+        {"", "--table \"$(printf 'x\\033[2J\\r')/t.csv\" s.csv", ">out",
+         "Kunde inte skapa en fil i mappen \"x\\x1b[2J\\x0d\": mappen eller filen finns inte."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.setting) + " / " + c.arguments + " " + c.redirection);
@@ -102,7 +122,7 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
             ASSERT_EQ(std::system(("cd '" + folder.string() + "' && " + setting).c_str()), 0);
         }
         const std::vector<std::string> before = testfiles::fileNames(folder);
-        EXPECT_EQ(run(c.arguments, noTmp ? "TMPDIR=/saknas" : "", c.redirection), 2);
+        EXPECT_EQ(run(c.arguments, noTmp ? "TMPDIR=/saknas" : "timeout 20 env", c.redirection), 2);
         std::string expected = "lodra05-batch: " + c.message + "\n";
         if (const std::size_t at = expected.find('@'); at != std::string::npos) {
             expected.replace(at, 1, folder.string());
@@ -113,7 +133,7 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
         EXPECT_EQ(readFile(folder / "s.csv"), kStands);
         EXPECT_EQ(readFile(folder / "keep.txt"), "en tidigare fil\r\n");
         fs::remove_all(folder / "tdir");
-        for (const char* name : {"l.txt", "t.csv", "ut.txt", "Result32767.txt"}) {
+        for (const char* name : {"l.txt", "t.csv", "ut.txt", "Result32767.txt", "f", "b.csv"}) {
             fs::remove(folder / name);
         }
     }
@@ -150,6 +170,17 @@ TEST_F(OutputFault, StandFilesThatAreNotWhatTheySeem) {
         {"nul.csv", std::string("totaltid\n2\00050\n", 14), 1,
          "Rad 2, kolumn totaltid: \"2\\050\" är inte ett tal.\n"
          "Inget bestånd kunde beräknas, så inget resultat skrevs.\n"},
+        {"esc.csv",
+         "totaltid\n2\x1b[2J\x07\xe2\x80\xae"
+         "50\n",
+         1,
+         "Rad 2, kolumn totaltid: \"2\\x1b[2J\\x07\\u202e50\" är inte ett tal.\n"
+         "Inget bestånd kunde beräknas, så inget resultat skrevs.\n"},
+        {"bom.csv", "\xef\xbb\xbf\xef\xbb\xbftotaltid\n250\n", 2,
+         "lodra05-batch: Fel i beståndsfilen \"bom.csv\": Okänd kolumn \"\\ufefftotaltid\" i "
+         "rubrikraden. Kolumnerna heter totaltid, bonitet, areal, ranta, maxRing, tradslag, "
+         "variation, atervandel, atgard, berikning, cykTillAvv, dia1 till dia10, avv1 till "
+         "avv10 och bestand.\n"},
         {"tradslag.csv", std::string("tradslag\nT\0all\n", 15), 1,
          "Rad 2: Okänt trädslag \"T\\0all\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.\n"
          "Inget bestånd kunde beräknas, så inget resultat skrevs.\n"},

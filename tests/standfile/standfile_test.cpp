@@ -105,6 +105,7 @@ TEST(Utf8Check, AcceptsWellFormedTextAndRefusesWhatWindows1252Files) {
     EXPECT_TRUE(validUtf8({"Gran;Tall"}));
     EXPECT_TRUE(validUtf8({"L\xC3\xB6v", "\xE2\x82\xAC", "\xF0\x9F\x8C\xB2"}));
     EXPECT_TRUE(validUtf8({"L\xC3", "\xB6v"}));  // a character split between two reads
+    EXPECT_TRUE(validUtf8({"\xF0", "\x9F", "\x8C", "\xB2\xC3", "\xB6"}));  // and between four
 
     EXPECT_FALSE(validUtf8({"L\xF6v"}));              // "Löv" in Windows-1252
     EXPECT_FALSE(validUtf8({"\xC5r"}));               // "År" in Windows-1252
@@ -114,6 +115,7 @@ TEST(Utf8Check, AcceptsWellFormedTextAndRefusesWhatWindows1252Files) {
     EXPECT_FALSE(validUtf8({"\xED\xA0\x80"}));        // surrogate
     EXPECT_FALSE(validUtf8({"\xF4\x90\x80\x80"}));    // above U+10FFFF
     EXPECT_FALSE(validUtf8({"\xB6", "L\xC3\xB6v"}));  // stray continuation byte
+    EXPECT_FALSE(validUtf8({"\xE2\x82", "A"}));       // a split character left unfinished
 }
 
 TEST(ReadHeader, FindsColumnsInAnyOrderCaseAndSpacing) {

@@ -1,44 +1,24 @@
-#include "batch/outputfile.h"
+#include "files/outputfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
 
 #include "base/quote.h"
+#include "files/outputcommit.h"
 #include "files/resultfile.h"
 
-namespace lodra::batch {
+namespace lodra {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::size_t kChunkBytes = 1 << 16;
-
-std::string tempFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-}
-
-// An unnamed file in folder, or a named one removed at once where the file system has no
-// unnamed files.
-int openAnonymous(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) {
-        return fd;
-    }
-    std::string path = folder + "/lodra05-batch-spool-XXXXXX";
-    const int named = ::mkostemp(path.data(), O_CLOEXEC);
-    if (named >= 0) {
-        ::unlink(path.c_str());
-    }
-    return named;
-}
 
 Error cannotWrite(const std::string& shown, int error) {
     return systemFailure("skriva", shown, error);
@@ -78,12 +58,17 @@ Result<OutputTarget> existingTarget(OutputTarget target, const struct stat& st) 
         return cannotWrite(target.shown, EISDIR);
     }
     if (isStream(st.st_mode)) {
-        const int fd = ::open(target.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-        if (fd < 0) {
+        // A FIFO is opened only when the run writes to it, since opening it waits for a
+        // reader; a device at once, which tells whether it can be written.
+        target.kind = OutputTarget::Kind::InPlace;
+        if (S_ISFIFO(st.st_mode)) {
+            return ::access(target.path.c_str(), W_OK) == 0 ? Result<OutputTarget>(target)
+                                                            : cannotWrite(target.shown, errno);
+        }
+        target.fd = ::open(target.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (target.fd < 0) {
             return cannotWrite(target.shown, errno);
         }
-        target.kind = OutputTarget::Kind::InPlace;
-        target.fd = fd;
         return target;
     }
     if (!S_ISREG(st.st_mode)) {
@@ -112,70 +97,11 @@ Result<> standardOutputWritable() {
     return {};
 }
 
-SpoolFile::~SpoolFile() {
-    if (writer_.fd() >= 0) {
-        ::close(writer_.fd());
-    }
-}
-
-Result<> SpoolFile::create() {
-    const std::string folder = tempFolder();
-    const int fd = openAnonymous(folder);
-    if (fd < 0) {
-        return systemFailure("skapa en tillfällig fil i mappen", inQuotes(folder), errno);
-    }
-    writer_ = FdWriter(fd, "en tillfällig fil i mappen " + inQuotes(folder));
-    return {};
-}
-
-Result<> SpoolFile::copyTo(FdWriter& out) {
-    Result<> flushed = writer_.flush();
-    if (flushed) {
-        flushed = out.flush();
-    }
-    if (!flushed) {
-        return flushed;
-    }
-    // File to file inside the kernel, without passing the bytes through here. A pipe or a
-    // device, and any failure, go on through the buffer below, which words the error.
-    off_t offset = 0;
-    for (;;) {
-        const ssize_t n =
-            ::copy_file_range(writer_.fd(), &offset, out.fd(), nullptr, kChunkBytes * 16, 0);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n == 0) {
-            return {};
-        }
-        if (n < 0) {
-            break;
-        }
-    }
-    std::vector<char> chunk(kChunkBytes);
-    for (;;) {
-        const ssize_t n = ::pread(writer_.fd(), chunk.data(), chunk.size(), offset);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return fail("Kunde inte läsa en tillfällig fil.");
-        }
-        if (n == 0) {
-            return {};
-        }
-        offset += n;
-        if (Result<> written = out.write({chunk.data(), static_cast<std::size_t>(n)}); !written) {
-            return written;
-        }
-    }
-}
-
 Result<OutputTarget> findTarget(const std::optional<std::string>& argument) {
     if (!argument) {
         return numberedInCurrentFolder();
     }
-    if (*argument == "-") {
+    if (isStandardOutput(*argument)) {
         return standardOutput();
     }
     OutputTarget target;
@@ -198,8 +124,41 @@ Result<OutputTarget> findTarget(const std::optional<std::string>& argument) {
     return target;
 }
 
+void holdClosedStandardStreams() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) < 0) {
+            const int held = ::open("/dev/null", O_RDONLY);
+            if (held >= 0 && held != fd) {
+                ::dup2(held, fd);
+                ::close(held);
+            }
+        }
+    }
+}
+
+bool isStandardOutput(const std::string& argument) {
+    return argument == "-" || argument == "/dev/stdout" || argument == "/dev/fd/1" ||
+           argument == "/proc/self/fd/1";
+}
+
+std::optional<FileIdentity> standardOutputFile() {
+    struct stat st {};
+    if (::fstat(STDOUT_FILENO, &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return FileIdentity{st.st_dev, st.st_ino};
+}
+
+std::optional<FileIdentity> identityOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || isStream(st.st_mode)) {
+        return std::nullopt;
+    }
+    return FileIdentity{st.st_dev, st.st_ino};
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
-    if (a == "-" || b == "-") {
+    if (isStandardOutput(a) || isStandardOutput(b)) {
         return false;
     }
     struct stat sa {};
@@ -222,15 +181,35 @@ PlannedOutput::~PlannedOutput() {
     }
 }
 
-Result<> PlannedOutput::prepare() {
+// The numbered file's name, fixed before the run: the first free number above the
+// highest whose name no other output of the run claims.
+Result<std::string> numberedPath(const std::string& folder,
+                                 const std::vector<std::string>& claimed) {
+    Result<ResultNumbers> numbers = listResultNumbers(folder);
+    if (!numbers) {
+        return numbers.error();
+    }
+    for (int number = numbers->highest + 1; number <= kHighestResultNumber; ++number) {
+        std::string path = resultFilePath(folder, number);
+        if (!numbers->taken(number) &&
+            std::none_of(claimed.begin(), claimed.end(),
+                         [&](const std::string& other) { return sameFile(path, other); })) {
+            return path;
+        }
+    }
+    return fail("Kunde inte hitta ett ledigt filnummer i mappen " + inQuotes(folder) + ".");
+}
+
+Result<> PlannedOutput::prepare(const std::vector<std::string>& claimed) {
     if (target_.kind == OutputTarget::Kind::InPlace) {
         return {};
     }
     if (target_.kind == OutputTarget::Kind::Numbered) {
-        // A folder whose numbers are used up is known before the run.
-        if (Result<ResultNumbers> numbers = listResultNumbers(target_.folder); !numbers) {
-            return numbers.error();
+        Result<std::string> path = numberedPath(target_.folder, claimed);
+        if (!path) {
+            return path.error();
         }
+        target_.path = std::move(*path);
     }
     Result<> created = file_.create(target_.folder, target_.shown);
     file_.keepMode(target_.mode);
@@ -251,33 +230,42 @@ Result<> PlannedOutput::finish() {
     return file_.finish();
 }
 
-Result<std::string> PlannedOutput::commit() {
+Result<> PlannedOutput::commit(OutputCommit& commit) {
     switch (target_.kind) {
-        case OutputTarget::Kind::InPlace: {
-            FdWriter out(target_.fd, target_.shown);
-            Result<> written = producer_(out);
-            if (written) {
-                written = out.flush();
-            }
-            if (!written) {
-                return written.error();
-            }
-            return std::string();
-        }
+        case OutputTarget::Kind::InPlace:
+            return writeInPlace();
         case OutputTarget::Kind::Replacing:
-            if (Result<> replaced = file_.commitReplacing(target_.path); !replaced) {
-                return replaced.error();
-            }
-            return target_.path;
+            return commit.replace(file_, target_.path);
         case OutputTarget::Kind::Numbered:
             break;
     }
-    return file_.commitNumbered();
+    return commit.create(file_, target_.path);
+}
+
+Result<> PlannedOutput::writeInPlace() {
+    if (target_.fd < 0) {
+        target_.fd = ::open(target_.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        if (target_.fd < 0) {
+            return cannotWrite(target_.shown, errno);
+        }
+    }
+    FdWriter out(target_.fd, target_.shown);
+    Result<> written = producer_(out);
+    if (written) {
+        written = out.flush();
+    }
+    return written;
 }
 
 Result<> prepareAll(std::list<PlannedOutput>& outputs) {
+    std::vector<std::string> claimed;
+    for (const PlannedOutput& output : outputs) {
+        if (output.target().kind == OutputTarget::Kind::Replacing) {
+            claimed.push_back(output.target().path);
+        }
+    }
     for (PlannedOutput& output : outputs) {
-        if (Result<> prepared = output.prepare(); !prepared) {
+        if (Result<> prepared = output.prepare(claimed); !prepared) {
             return prepared;
         }
     }
@@ -293,33 +281,30 @@ Result<> finishAll(std::list<PlannedOutput>& outputs) {
     return {};
 }
 
-Result<> commitAll(std::list<PlannedOutput>& outputs,
+Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
                    const std::function<void(const std::string&)>& savedNumbered) {
     using Kind = OutputTarget::Kind;
-    // Replacing comes last: a replaced file cannot be had back, a new numbered one can be
-    // removed again when a later commit fails.
-    std::vector<std::string> created;
-    for (const Kind kind : {Kind::InPlace, Kind::Numbered, Kind::Replacing}) {
+    // The files first, each replaced one kept until the end, so that a failure puts every
+    // file back; what is written in place (standard output, a device, a FIFO) cannot be
+    // taken back and comes last.
+    OutputCommit commit(seam);
+    for (const Kind kind : {Kind::Numbered, Kind::Replacing, Kind::InPlace}) {
         for (PlannedOutput& output : outputs) {
             if (output.target().kind != kind) {
                 continue;
             }
-            Result<std::string> path = output.commit();
-            if (!path) {
-                for (const std::string& made : created) {
-                    ::unlink(made.c_str());
-                }
-                return path.error();
-            }
-            if (kind == Kind::Numbered) {
-                created.push_back(*path);
+            if (Result<> committed = output.commit(commit); !committed) {
+                return committed;
             }
         }
     }
-    for (const std::string& path : created) {
-        savedNumbered(path);
+    commit.done();
+    for (const PlannedOutput& output : outputs) {
+        if (output.target().kind == Kind::Numbered) {
+            savedNumbered(output.target().path);
+        }
     }
     return {};
 }
 
-}  // namespace lodra::batch
+}  // namespace lodra

@@ -1,4 +1,4 @@
-#include "batch/standtable.h"
+#include "report/standtable.h"
 
 #include <array>
 #include <optional>
@@ -7,7 +7,7 @@
 #include "report/cyclecsv.h"
 #include "report/numbertext.h"
 
-namespace lodra::batch {
+namespace lodra {
 
 namespace {
 
@@ -198,4 +198,4 @@ std::string withName(std::string_view rows, std::string_view name) {
     return afterFirstField(rows, csvField(name));
 }
 
-}  // namespace lodra::batch
+}  // namespace lodra

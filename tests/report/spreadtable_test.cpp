@@ -1,12 +1,12 @@
 // The spread and measures tables: column names as a spreadsheet user reads them, and rows
 // whose empty cells sit where a figure has no values.
-#include "batch/spreadtable.h"
+#include "report/spreadtable.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-namespace lodra::batch {
+namespace lodra {
 namespace {
 
 TEST(SpreadTable, HeaderNamesEveryColumn) {
@@ -70,4 +70,4 @@ TEST(MeasuresTable, HeaderAndRows) {
 }
 
 }  // namespace
-}  // namespace lodra::batch
+}  // namespace lodra

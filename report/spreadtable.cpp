@@ -1,13 +1,13 @@
-#include "batch/spreadtable.h"
+#include "report/spreadtable.h"
 
 #include <array>
 #include <string_view>
 
-#include "batch/standtable.h"
 #include "report/cyclecsv.h"
 #include "report/numbertext.h"
+#include "report/standtable.h"
 
-namespace lodra::batch {
+namespace lodra {
 
 namespace {
 
@@ -121,4 +121,4 @@ std::string measuresRefusedRow(int row, const std::string& message) {
     return refused(row, kMeasureValues + 2 * ComparisonGrid::kRates, message);
 }
 
-}  // namespace lodra::batch
+}  // namespace lodra

@@ -1,8 +1,8 @@
-#include "batch/standtable.h"
+#include "report/standtable.h"
 
 #include <gtest/gtest.h>
 
-namespace lodra::batch {
+namespace lodra {
 namespace {
 
 TEST(StandTable, HeaderStartsWithAByteOrderMarkAndNamesEveryColumn) {
@@ -73,4 +73,4 @@ TEST(StandTable, RefusedRowHasItsMessageQuotedWhereNeeded) {
 }
 
 }  // namespace
-}  // namespace lodra::batch
+}  // namespace lodra

@@ -7,34 +7,20 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/result.h"
 #include "files/fdwriter.h"
+#include "files/filestate.h"
+#include "files/outputcommit.h"
 #include "files/pendingfile.h"
 
-namespace lodra::batch {
-
-// An unnamed temporary file (in TMPDIR, else /tmp) that is written once and read back.
-class SpoolFile {
-  public:
-    SpoolFile() = default;
-    SpoolFile(const SpoolFile&) = delete;
-    SpoolFile& operator=(const SpoolFile&) = delete;
-    ~SpoolFile();
-
-    Result<> create();
-    bool created() const { return writer_.fd() >= 0; }
-    FdWriter& writer() { return writer_; }
-    // Copies everything written so far to out.
-    Result<> copyTo(FdWriter& out);
-
-  private:
-    FdWriter writer_;
-};
+namespace lodra {
 
 // Where an output goes, as found before the run.
 struct OutputTarget {
@@ -45,10 +31,10 @@ struct OutputTarget {
     };
     Kind kind = Kind::Numbered;
     std::string shown;   // the file as the user named it, quoted, for messages
-    std::string path;    // Replacing: the file replaced
+    std::string path;    // Replacing: the file replaced; Numbered: fixed by prepare(); a FIFO
     std::string folder;  // Numbered, Replacing: where the file is made
     mode_t mode = 0;     // Replacing an existing file: its permission bits
-    int fd = -1;         // InPlace: where to write
+    int fd = -1;         // InPlace: where to write (a FIFO: opened when written)
 };
 
 // The target of "--output" (std::nullopt: a numbered file in the current folder; "-":
@@ -58,6 +44,25 @@ Result<OutputTarget> findTarget(const std::optional<std::string>& argument);
 
 // Standard output is open for writing (a closed one is refused before the run).
 Result<> standardOutputWritable();
+
+// A standard stream that is closed is held by /dev/null opened for reading, so that no file
+// of the run gets its number and writing to it fails instead of going into that file.
+void holdClosedStandardStreams();
+
+// Whether an output argument names standard output: "-", /dev/stdout, /dev/fd/1 or
+// /proc/self/fd/1.
+bool isStandardOutput(const std::string& argument);
+
+// What tells one file from another.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// Standard output when it is a regular file, which an output or the stand file may then be.
+std::optional<FileIdentity> standardOutputFile();
+// The file at path, followed through links; none for a missing file, a device or a FIFO.
+std::optional<FileIdentity> identityOf(const std::string& path);
 
 // Whether two paths name the same file: the same device and inode once it exists, the same
 // resolved path otherwise. Standard output, devices and FIFOs are never the same file.
@@ -77,30 +82,34 @@ class PlannedOutput {
 
     // Before the run: makes the file that will be written, so that a folder that cannot
     // be written is known at once.
-    Result<> prepare();
+    // claimed: the paths of the files the run replaces, which a numbered file never takes.
+    Result<> prepare(const std::vector<std::string>& claimed);
     // After prepare(): the file being made, which may be written into during the run (it
     // has no name until it is committed); null for an output written in place at the end.
     FdWriter* fileWriter();
     // After the run: a file output gets the rest of its content and is made durable.
     Result<> finish();
-    // Writes an output in place, or gives a finished file its name; returns its path.
-    Result<std::string> commit();
+    // Gives a finished file its name, as part of commit, or writes an output in place.
+    Result<> commit(OutputCommit& commit);
     const OutputTarget& target() const { return target_; }
 
   private:
+    Result<> writeInPlace();
+
     OutputTarget target_;
     Producer producer_;
     PendingFile file_;
 };
 
-// Prepares every output, then, once the run is done, finishes the files in list order
-// (the table before the result, so that a full disk stops the run before the result is
-// in place) and commits them: what is written in place first, then the new numbered
-// files, then the replaced ones; a failure removes the numbered files made before it.
-// savedNumbered is told the path of a numbered file once it is in place.
+// Prepares every output (a numbered file's name is fixed then, past every name another
+// output claims), then, once the run is done, finishes the files in list order (the table
+// before the result, so that a full disk stops the run before the result is in place) and
+// commits them as one: the numbered files, the replaced ones, then what is written in
+// place; a failure puts every file back as it was. seam is asked before each link and
+// rename; savedNumbered is told the path of a numbered file once all are in place.
 Result<> prepareAll(std::list<PlannedOutput>& outputs);
 Result<> finishAll(std::list<PlannedOutput>& outputs);
-Result<> commitAll(std::list<PlannedOutput>& outputs,
+Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
                    const std::function<void(const std::string&)>& savedNumbered);
 
-}  // namespace lodra::batch
+}  // namespace lodra

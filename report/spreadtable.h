@@ -9,7 +9,7 @@
 #include "calc/comparison.h"
 #include "calc/spread.h"
 
-namespace lodra::batch {
+namespace lodra {
 
 // Rad, korningar, stoppade; for nuvarde, ar_mellan and vol_avv the mean, the standard
 // deviation, min, P5, P10, P50, P90, P95 and max; Meddelande: why the first stopped run
@@ -27,4 +27,4 @@ std::string measuresHeader();
 std::string measuresRow(int row, const MeasureComparison& comparison, char decimalSeparator);
 std::string measuresRefusedRow(int row, const std::string& message);
 
-}  // namespace lodra::batch
+}  // namespace lodra

@@ -12,7 +12,7 @@
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
 
-namespace lodra::batch {
+namespace lodra {
 
 // The byte-order mark and the row of column names.
 std::string tableHeader();
@@ -51,4 +51,4 @@ std::string compareRefusedRow(int row, const std::string& message);
 std::string withNameColumn(std::string_view header);
 std::string withName(std::string_view rows, std::string_view name);
 
-}  // namespace lodra::batch
+}  // namespace lodra

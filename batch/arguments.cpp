@@ -1,0 +1,256 @@
+#include "batch/batchrun.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <algorithm>
+#include <charconv>
+
+#include "base/quote.h"
+#include "batch/outputtables.h"
+#include "calc/parameters.h"
+#include "calc/spread.h"
+
+namespace lodra::batch {
+
+namespace {
+
+// Arguments go through the parser as Latin-1, which keeps every byte of a file name.
+QString bytesIn(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+std::string bytesOut(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+// The option an argument names ("--seed=5": "seed"), or empty for a file argument.
+std::string optionName(const std::string& arg) {
+    if (arg.size() < 2 || arg[0] != '-') {
+        return {};
+    }
+    const std::string name = arg.substr(arg[1] == '-' ? 2 : 1);
+    return name.substr(0, name.find('='));
+}
+
+// What the parser refused, in the words of the program: the first unknown option in the
+// command line, else the option at its end that lacks its value.
+Error parseFailure(const QCommandLineParser& parser, const std::vector<std::string>& args) {
+    const QStringList unknown = parser.unknownOptionNames();
+    for (const std::string& arg : args) {
+        if (arg == "--") {
+            break;
+        }
+        if (const std::string name = optionName(arg);
+            !name.empty() && unknown.contains(bytesIn(name))) {
+            return fail("Okänd flagga " + inQuotes(arg) + ".");
+        }
+    }
+    return fail("Flaggan --" + optionName(args.back()) + " behöver ett värde.");
+}
+
+template <typename Number>
+std::optional<Number> wholeNumber(const std::string& text) {
+    Number value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The one value of an option given at most once.
+Result<std::optional<std::string>> onlyValue(const QCommandLineParser& parser, const char* name) {
+    const QStringList values = parser.values(QString::fromLatin1(name));
+    if (values.size() > 1) {
+        return fail(std::string("Flaggan --") + name + " kan bara anges en gång.");
+    }
+    return values.isEmpty() ? std::nullopt : std::optional(bytesOut(values.front()));
+}
+
+Result<> readNumbers(const QCommandLineParser& parser, Arguments& arguments) {
+    Result<std::optional<std::string>> seed = onlyValue(parser, "seed");
+    if (!seed) {
+        return seed.error();
+    }
+    if (*seed) {
+        arguments.seed = wholeNumber<std::uint64_t>(**seed);
+        if (!arguments.seed) {
+            return fail("--seed behöver ett heltal från 0 till 18446744073709551615, inte " +
+                        inQuotes(**seed) + ".");
+        }
+    }
+    Result<std::optional<std::string>> threads = onlyValue(parser, "threads");
+    if (!threads) {
+        return threads.error();
+    }
+    if (*threads) {
+        const std::optional<unsigned> count = wholeNumber<unsigned>(**threads);
+        if (!count || *count < 1 || *count > kMaxThreads) {
+            return fail("--threads behöver ett heltal från 1 till " + std::to_string(kMaxThreads) +
+                        ", inte " + inQuotes(**threads) + ".");
+        }
+        arguments.threads = *count;
+    }
+    Result<std::optional<std::string>> runs = onlyValue(parser, "runs");
+    if (!runs) {
+        return runs.error();
+    }
+    if (*runs) {
+        const std::optional<int> count = wholeNumber<int>(**runs);
+        if (!count || *count < kMinSpreadRuns || *count > kMaxSpreadRuns) {
+            return fail("--runs behöver ett heltal från 1 till 100000, inte " + inQuotes(**runs) +
+                        ".");
+        }
+        arguments.runs = *count;
+    }
+    return {};
+}
+
+// The file of an output option, given at most once; only the result may go to "-".
+Result<> readFile(const QCommandLineParser& parser, const char* name, bool standardOutput,
+                  std::optional<std::string>& file) {
+    Result<std::optional<std::string>> value = onlyValue(parser, name);
+    if (!value) {
+        return value.error();
+    }
+    if (*value && ((*value)->empty() || (**value == "-" && !standardOutput))) {
+        return fail(std::string("Flaggan --") + name + " behöver ett filnamn.");
+    }
+    file = *value;
+    return {};
+}
+
+Result<> readFiles(const QCommandLineParser& parser, Arguments& arguments) {
+    Result<> read = readFile(parser, "output", true, arguments.output);
+    for (const OutputTable& table : kOutputTables) {
+        if (read) {
+            read = readFile(parser, table.option, false, arguments.*table.path);
+        }
+    }
+    if (!read) {
+        return read;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        return fail("Bara en beståndsfil kan anges (" + inQuotes(bytesOut(files[0])) + " och " +
+                    inQuotes(bytesOut(files[1])) + ").");
+    }
+    if (files.isEmpty() && !arguments.help && !arguments.version) {
+        return fail("Ange beståndsfilen.");
+    }
+    arguments.stands = files.isEmpty() ? std::string() : bytesOut(files.front());
+    return {};
+}
+
+}  // namespace
+
+Result<Arguments> parseArguments(const std::vector<std::string>& args) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char* name : {"seed", "threads", "runs", "output"}) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("N")));
+    }
+    for (const OutputTable& table : kOutputTables) {
+        parser.addOption(
+            QCommandLineOption(QString::fromLatin1(table.option), {}, QStringLiteral("FIL")));
+    }
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    parser.addOption(QCommandLineOption(QStringLiteral("version")));
+    QStringList list{QStringLiteral("lodra05-batch")};
+    for (const std::string& arg : args) {
+        list.append(bytesIn(arg));
+    }
+    if (!parser.parse(list)) {
+        return parseFailure(parser, args);
+    }
+    Arguments arguments;
+    arguments.help = parser.isSet(QStringLiteral("help"));
+    arguments.version = parser.isSet(QStringLiteral("version"));
+    Result<> read = readNumbers(parser, arguments);
+    if (read) {
+        read = readFiles(parser, arguments);
+    }
+    if (!read) {
+        return read.error();
+    }
+    return arguments;
+}
+
+namespace {
+
+// The parameters' columns, in as many lines as they need, and what they hold.
+std::string parameterColumnsHelp() {
+    constexpr std::size_t kWidth = 80;       // characters of a help line
+    constexpr std::size_t kTextColumn = 20;  // where a column's description starts
+    std::string text;
+    std::string line = " ";
+    for (const ParameterRow& row : kParameterTable) {
+        if (line.size() + 1 + row.column.size() + 1 > kWidth) {
+            text += line + "\n";
+            line = " ";
+        }
+        line += " ";
+        line += row.column;
+        line += ",";
+    }
+    line.pop_back();
+    line.resize(std::max(line.size() + 1, kTextColumn), ' ');
+    return text + line + "talen, som i parameterfönstret\n";
+}
+
+}  // namespace
+
+std::string helpText() {
+    return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
+           "                     [--table FIL] [--cycles FIL] [--compare FIL]\n"
+           "                     [--measures FIL] [--spread FIL [--runs N]] BESTÅND.csv\n"
+           "\n"
+           "Beräknar bestånden i BESTÅND.csv, ett per rad och i tur och ordning, som i en och\n"
+           "samma körning av skrivbordsprogrammet, och sparar den fil som programmet då skulle\n"
+           "spara.\n"
+           "\n"
+           "BESTÅND.csv: en rubrikrad med kolumnernas namn, sedan ett bestånd per rad. Fälten\n"
+           "skiljs åt med ';' och får stå inom citattecken. UTF-8 eller Windows-1252.\n"
+           "Kolumner, i valfri ordning:\n" +
+           parameterColumnsHelp() +
+           "  tradslag          Tall, Gran eller Löv\n"
+           "  atgard            Kalavverkning eller Gallring och plockhuggning\n"
+           "  dia1 till dia10   trädens diametrar i cm (tom ruta: tom rad)\n"
+           "  avv1 till avv10   x för ett träd som avverkas direkt, annars tomt\n"
+           "  bestand           beståndets namn, fri text; tabellerna får det efter Rad\n"
+           "En kolumn som saknas eller en tom ruta får fönstrets startvärde. Saknas alla dia-\n"
+           "och avv-kolumner får träden trädfönstrets startvärden (45 avverkas direkt, 35, 1, "
+           "1).\n"
+           "\n"
+           "Flaggor:\n"
+           "  --output FIL   skriv resultatet till FIL (en befintlig fil ersätts)\n"
+           "  --output -     skriv resultatet till standardutmatningen\n"
+           "                 Utan --output sparas det som nästa lediga ResultN.txt i den\n"
+           "                 aktuella mappen.\n"
+           "  --table FIL    skriv också en tabell (CSV med ';') med en rad per bestånd:\n"
+           "                 de ekonomiska resultaten, volymerna och avverkningarna\n"
+           "  --cycles FIL   skriv också varje bestånds cykler (CSV), en rad per cykel\n"
+           "  --compare FIL  skriv också varje bestånds nuvärde vid 0 till 10 cykler till\n"
+           "                 avverkning och 2, 3, 4 och 5 % ränta (CSV), en rad per bestånd\n"
+           "  --measures FIL skriv också samma nuvärden med gallring och plockhuggning och\n"
+           "                 med kalavverkning, och det bästa paret vid varje ränta (CSV)\n"
+           "  --spread FIL   skriv också varje bestånds spridning: beståndet beräknat en gång\n"
+           "                 per körning med slumpvis ändring av diametern, medelvärde,\n"
+           "                 standardavvikelse och percentiler (CSV), en rad per bestånd\n"
+           "  --runs N       körningar per bestånd i --spread, 1 till 100000 (annars 1000)\n"
+           "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
+           "                 att en körning kan upprepas exakt (annars från klockan)\n"
+           "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"
+           "                 blir desamma med hur många trådar som helst\n"
+           "  --help         visa den här hjälpen\n"
+           "  --version      visa programmets version\n"
+           "\n"
+           "Decimaltecknet är de regionala inställningarnas (LC_ALL, LC_NUMERIC, LANG).\n"
+           "En rad som inte kan beräknas anges med sitt radnummer (rubrikraden är rad 1) på\n"
+           "standardfelet; de andra raderna beräknas ändå.\n"
+           "\n"
+           "Slutstatus: 0 när alla bestånd beräknades, 1 när någon rad inte kunde beräknas,\n"
+           "2 vid fel i kommandoraden eller i en fil (då skrivs ingen fil).\n";
+}
+
+}  // namespace lodra::batch

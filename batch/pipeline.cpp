@@ -1,0 +1,166 @@
+#include "batch/pipeline.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "batch/chunkpool.h"
+
+namespace lodra::batch {
+
+namespace {
+
+// Stands read together and calculated together by one worker. A small chunk keeps the
+// threads evenly busy; a few of them per thread keep every thread busy while the chunk at
+// the head of the row order is written.
+constexpr std::size_t kChunkStands = 16;
+constexpr std::size_t kChunksPerThread = 8;
+// A stand whose strings held more than this gives their room back once written.
+constexpr std::size_t kKeptBytes = std::size_t{64} << 10;
+
+struct Chunk {
+    std::array<StandFile::Stand, kChunkStands> stands;
+    std::array<StandOutputs, kChunkStands> outputs;
+    std::size_t count = 0;     // stands in it
+    std::size_t expected = 0;  // bytes counted for it while in flight
+};
+
+// Reads up to most stands into chunk, fewer once they hold chunkBytes; false when the file
+// has no more, or the error of the stand file (the stands read before it are in the chunk).
+Result<bool> fillChunk(StandFile& stands, Chunk& chunk, std::size_t most, std::size_t chunkBytes) {
+    chunk.count = 0;
+    chunk.expected = 0;
+    while (chunk.count < most && chunk.expected < chunkBytes) {
+        StandFile::Stand& stand = chunk.stands[chunk.count];
+        const Result<bool> read = stands.next(stand);
+        if (!read || !*read) {
+            return read;
+        }
+        chunk.expected += bytesOf(stand, chunk.outputs[chunk.count]);
+        ++chunk.count;
+    }
+    return true;
+}
+
+// What the chunks in flight may take: their number, and the bytes they are expected to
+// hold from the most any stand has taken so far.
+class Admission {
+  public:
+    Admission(const PipelineLimits& limits, std::size_t chunks)
+        : limits_(limits), chunks_(chunks) {}
+
+    // How many stands the next chunk may hold, or 0 when it has to wait.
+    std::size_t nextChunkStands(std::size_t inFlight) const {
+        if (inFlight >= chunks_) {
+            return 0;
+        }
+        if (perStand_ == 0) {
+            // Nothing measured yet: one stand for each thread.
+            return inFlight < std::max<std::size_t>(limits_.threads, 1) ? 1 : 0;
+        }
+        if (inFlight > 0 && held_ + limits_.chunkBytes > limits_.bytesInFlight) {
+            return 0;
+        }
+        return std::clamp<std::size_t>(limits_.chunkBytes / perStand_, 1, kChunkStands);
+    }
+    void admitted(Chunk& chunk) {
+        chunk.expected = std::max(chunk.expected, chunk.count * perStand_);
+        held_ += chunk.expected;
+    }
+    // The chunk is done: what its stands really took.
+    void measured(const Chunk& chunk) {
+        for (std::size_t i = 0; i < chunk.count; ++i) {
+            perStand_ = std::max(perStand_, bytesOf(chunk.stands[i], chunk.outputs[i]));
+        }
+    }
+    void released(const Chunk& chunk) { held_ -= chunk.expected; }
+
+  private:
+    PipelineLimits limits_;
+    std::size_t chunks_;
+    std::size_t perStand_ = 0;
+    std::size_t held_ = 0;
+};
+
+void giveBackRoom(Chunk& chunk) {
+    for (std::size_t i = 0; i < chunk.count; ++i) {
+        if (bytesOf(chunk.stands[i], chunk.outputs[i]) > kKeptBytes) {
+            // Swapped out: a string assigned an empty one keeps its room.
+            StandFile::Stand stand;
+            StandOutputs outputs;
+            std::swap(chunk.stands[i], stand);
+            std::swap(chunk.outputs[i], outputs);
+        }
+    }
+}
+
+}  // namespace
+
+std::size_t bytesOf(const StandFile::Stand& stand, const StandOutputs& outputs) {
+    const InputRecord& in = stand.input;
+    std::size_t bytes = sizeof stand + sizeof outputs;
+    for (const std::string* text :
+         {&in.totaltid, &in.bonitet, &in.areal, &in.ranta, &in.maxRing, &in.variation,
+          &in.atervandel, &in.berikning, &in.cykTillAvv, &outputs.indata, &outputs.resultat}) {
+        bytes += text->capacity();
+    }
+    for (const std::string& table : outputs.tables) {
+        bytes += table.capacity();
+    }
+    for (const TreeRow& row : in.rows) {
+        bytes += row.text.capacity();
+    }
+    bytes += stand.refusal ? stand.refusal->capacity() : 0;
+    return bytes + (outputs.refusal ? outputs.refusal->text.capacity() : 0);
+}
+
+Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const ComputeStand& compute,
+                     const WriteStand& write, std::optional<Error>& readError) {
+    const std::size_t threads = std::max<std::size_t>(limits.threads, 1);
+    std::vector<Chunk> chunks(threads == 1 ? 1 : threads * kChunksPerThread);
+    // One thread calculates in the thread that reads and writes.
+    ChunkPool pool(threads == 1 ? 0 : threads, chunks.size(),
+                   [&](std::size_t worker, std::size_t index) {
+                       Chunk& chunk = chunks[index];
+                       for (std::size_t i = 0; i < chunk.count; ++i) {
+                           compute(worker, chunk.stands[i], chunk.outputs[i]);
+                       }
+                   });
+    Admission admission(limits, chunks.size());
+    std::size_t next = 0;      // the chunk to fill next
+    std::size_t inFlight = 0;  // chunks filled and not yet written, from next - inFlight
+    bool more = true;
+    for (;;) {
+        for (std::size_t most = 0; more && (most = admission.nextChunkStands(inFlight)) > 0;) {
+            const Result<bool> read = fillChunk(stands, chunks[next], most, limits.chunkBytes);
+            more = read && *read;
+            if (!read) {
+                readError = read.error();
+            }
+            if (chunks[next].count == 0) {
+                break;
+            }
+            admission.admitted(chunks[next]);
+            pool.submit(next);
+            next = (next + 1) % chunks.size();
+            ++inFlight;
+        }
+        if (inFlight == 0) {
+            return {};
+        }
+        Chunk& oldest = chunks[(next + chunks.size() - inFlight) % chunks.size()];
+        pool.waitFor(static_cast<std::size_t>(&oldest - chunks.data()));
+        admission.measured(oldest);
+        for (std::size_t i = 0; i < oldest.count; ++i) {
+            if (Result<> written = write(oldest.stands[i], oldest.outputs[i]); !written) {
+                return written;
+            }
+        }
+        admission.released(oldest);
+        giveBackRoom(oldest);
+        --inFlight;
+    }
+}
+
+}  // namespace lodra::batch

@@ -1,0 +1,164 @@
+#include "batch/runoutputs.h"
+
+#include <optional>
+#include <utility>
+
+#include "base/quote.h"
+#include "report/standtable.h"
+
+namespace lodra::batch {
+
+namespace {
+
+// An output of the run as far as aliases go, with how messages call it.
+struct NamedOutput {
+    std::optional<std::string> path;  // none: standard output
+    const char* subject;              // at the start of a sentence
+    const char* object;               // after "och"
+};
+
+// Whether two outputs write the same file: both standard output, a file that standard
+// output is, or one file under two names.
+bool sameOutput(const NamedOutput& a, const NamedOutput& b,
+                const std::optional<FileIdentity>& standardOutput) {
+    if (!a.path || !b.path) {
+        const std::optional<std::string>& other = a.path ? a.path : b.path;
+        return !other || (standardOutput && identityOf(*other) == standardOutput);
+    }
+    return sameFile(*a.path, *b.path);
+}
+
+// The outputs named on the command line, and standard output when it is a regular file
+// that none of them writes.
+std::vector<NamedOutput> namedOutputs(const Arguments& arguments, bool standardOutputFile) {
+    std::vector<NamedOutput> outputs;
+    bool toStandardOutput = false;
+    auto add = [&](const std::optional<std::string>& argument, const char* subject,
+                   const char* object) {
+        if (argument) {
+            const bool standard = isStandardOutput(*argument);
+            toStandardOutput |= standard;
+            outputs.push_back({standard ? std::nullopt : argument, subject, object});
+        }
+    };
+    add(arguments.output, "Resultatet", "resultatet");
+    for (const OutputTable& table : kOutputTables) {
+        add(arguments.*table.path, table.subject, table.object);
+    }
+    if (standardOutputFile && !toStandardOutput) {
+        outputs.push_back({std::nullopt, "Standardutmatningen", "standardutmatningen"});
+    }
+    return outputs;
+}
+
+// No output may be the stand file or another output.
+Result<> checkDistinct(const Arguments& arguments) {
+    const std::string& stands = arguments.stands;
+    const std::optional<FileIdentity> standardOutput = standardOutputFile();
+    const NamedOutput standFile{stands, "", ""};
+    const std::vector<NamedOutput> outputs = namedOutputs(arguments, standardOutput.has_value());
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const NamedOutput& a = outputs[i];
+        for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+            if (sameOutput(a, outputs[j], standardOutput)) {
+                return fail(std::string(a.subject) + " och " + outputs[j].object +
+                            " kan inte skrivas till samma fil.");
+            }
+        }
+        if (sameOutput(a, standFile, standardOutput)) {
+            return fail(std::string(a.subject) + " kan inte skrivas till beståndsfilen " +
+                        inQuotes(stands) + ".");
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+Result<> RunOutputs::plan(const Arguments& arguments) {
+    if (Result<> distinct = checkDistinct(arguments); !distinct) {
+        return distinct;
+    }
+    asked_ = {{&indata_, {}}, {&resultat_, {}}};
+    // The outputs in the order they are finished: the tables before the result.
+    for (std::size_t i = 0; i < kOutputTables.size(); ++i) {
+        const std::optional<std::string>& path = arguments.*kOutputTables[i].path;
+        if (!path) {
+            continue;
+        }
+        Result<OutputTarget> target = findTarget(*path);
+        if (!target) {
+            return target.error();
+        }
+        RunPart* part = &tables_[i];
+        part->output = &outputs_.emplace_back(std::move(*target),
+                                              [part](FdWriter& out) { return part->copyTo(out); });
+        asked_.emplace_back(part, kOutputTables[i].header());
+    }
+    Result<OutputTarget> target = findTarget(arguments.output);
+    if (!target) {
+        return target.error();
+    }
+    indata_.output = &outputs_.emplace_back(std::move(*target), [this](FdWriter& out) {
+        // After the input summaries: CR LF, every result text, CR LF.
+        Result<> written = indata_.copyTo(out);
+        if (written) {
+            written = out.write("\r\n");
+        }
+        if (written) {
+            written = resultat_.copyTo(out);
+        }
+        if (written) {
+            written = out.write("\r\n");
+        }
+        return written;
+    });
+    resultat_.output = indata_.output;
+    return {};
+}
+
+Result<> RunOutputs::prepare(bool named) {
+    // The result texts always wait in a spool; every other part goes straight into its file.
+    for (const auto& [part, header] : asked_) {
+        if (Result<> created = part->createSpool(part != &resultat_); !created) {
+            return created;
+        }
+    }
+    if (Result<> prepared = prepareAll(outputs_); !prepared) {
+        return prepared;
+    }
+    for (const auto& [part, header] : asked_) {
+        const bool table = part != &indata_ && part != &resultat_;
+        if (Result<> connected = part->connect(named && table ? withNameColumn(header) : header);
+            !connected) {
+            return connected;
+        }
+    }
+    return {};
+}
+
+Result<> RunOutputs::write(const StandOutputs& stand) {
+    Result<> written = stand.indata.empty() ? Result<>() : indata_.write(stand.indata);
+    if (written && !stand.resultat.empty()) {
+        written = resultat_.write(stand.resultat);
+    }
+    for (std::size_t i = 0; written && i < stand.tables.size(); ++i) {
+        if (!stand.tables[i].empty()) {
+            written = tables_[i].write(stand.tables[i]);
+        }
+    }
+    return written;
+}
+
+Result<> RunOutputs::commit(bool withResult, const StepSeam& seam,
+                            const std::function<void(const std::string&)>& savedNumbered) {
+    if (!withResult) {
+        outputs_.pop_back();
+    }
+    if (Result<> finished = finishAll(outputs_); !finished) {
+        return finished;
+    }
+    return commitAll(outputs_, seam, savedNumbered);
+}
+
+}  // namespace lodra::batch

@@ -1,0 +1,66 @@
+#pragma once
+
+// The outputs of a batch run: the saved result and the tables asked for, checked before the
+// run, written into while it runs and put in place together at the end.
+
+#include <array>
+#include <functional>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "base/result.h"
+#include "batch/batchrun.h"
+#include "batch/outputtables.h"
+#include "batch/pipeline.h"
+#include "files/outputfile.h"
+
+namespace lodra::batch {
+
+// One part of the run's texts. It goes straight into the file of its output when that is a
+// file (which has no name until every output is complete); for an output written only at
+// the end (standard output, a device, a FIFO) it waits in a spool.
+struct RunPart {
+    PlannedOutput* output = nullptr;  // what the part goes into
+    SpoolFile spool;                  // made only when needed
+    FdWriter* sink = nullptr;         // where the part is written during the run
+
+    // Before the outputs are prepared: makes the spool if the part needs one.
+    Result<> createSpool(bool direct) {
+        const bool inFile = direct && output->target().kind != OutputTarget::Kind::InPlace;
+        return inFile ? Result<>() : spool.create();
+    }
+    // After: the part's sink, and its header written there.
+    Result<> connect(std::string_view header) {
+        sink = spool.created() ? &spool.writer() : output->fileWriter();
+        return sink->write(header);
+    }
+    Result<> write(std::string_view bytes) { return sink->write(bytes); }
+    // What the output gets at the end: the spool; nothing when written straight into it.
+    Result<> copyTo(FdWriter& out) { return spool.created() ? spool.copyTo(out) : Result<>(); }
+};
+
+class RunOutputs {
+  public:
+    // Before anything is read: no output may be the stand file or another output, and each
+    // must be one that can be written.
+    Result<> plan(const Arguments& arguments);
+    // Before the run: the files and spools made, the tables' headers written (with a column
+    // of the stands' names when named).
+    Result<> prepare(bool named);
+    // One stand's part of every output, in row order.
+    Result<> write(const StandOutputs& stand);
+    // After the run: every output complete and put in place as one; without a calculated
+    // stand, every output but the result. savedNumbered is told a numbered file's path.
+    Result<> commit(bool withResult, const StepSeam& seam,
+                    const std::function<void(const std::string&)>& savedNumbered);
+
+  private:
+    RunPart indata_;    // input summaries, Windows-1252
+    RunPart resultat_;  // result texts, Windows-1252, after all the summaries
+    std::array<RunPart, kOutputTables.size()> tables_;
+    std::vector<std::pair<RunPart*, std::string>> asked_;  // each part, with its header
+    std::list<PlannedOutput> outputs_;                     // the tables, then the result
+};
+
+}  // namespace lodra::batch

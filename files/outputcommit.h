@@ -1,0 +1,49 @@
+#pragma once
+
+// Several files put in place as one: every complete file gets its name, and a file it
+// replaces is kept under a hidden name in its folder until all of them are in place. When a
+// step fails, every name is put back as it was, so that either all of the files are in
+// place or none is and nothing else changed.
+
+#include <string>
+#include <vector>
+
+#include "base/result.h"
+#include "files/pendingfile.h"
+
+namespace lodra {
+
+class OutputCommit {
+  public:
+    explicit OutputCommit(StepSeam seam = {}) : seam_(std::move(seam)) {}
+    OutputCommit(const OutputCommit&) = delete;
+    OutputCommit& operator=(const OutputCommit&) = delete;
+    // Without done(): undo().
+    ~OutputCommit();
+
+    // Puts the finished file in place under path, replacing a regular file there, whose
+    // present version is kept until done().
+    Result<> replace(PendingFile& file, const std::string& path);
+    // Gives the finished file the name path, which nothing may have.
+    Result<> create(PendingFile& file, const std::string& path);
+    // Every file is in place: the kept versions are dropped.
+    void done();
+    // Puts back every version kept and removes every file created.
+    void undo();
+
+  private:
+    struct Placed {
+        std::string path;
+        std::string previous;  // the hidden name of the version it replaced; empty: none
+    };
+    int step() const { return seam_ ? seam_() : 0; }
+    // Links path's present version to a hidden name: the name, empty when there is no such
+    // file, or the error number.
+    int keepPrevious(const std::string& path, std::string& kept);
+
+    StepSeam seam_;
+    std::vector<Placed> placed_;
+    bool done_ = false;
+};
+
+}  // namespace lodra

@@ -1,0 +1,64 @@
+// Text echoed in messages: every character that would act on a terminal or mislead the
+// reader is written out, everything else stays byte for byte.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/quote.h"
+#include "base/utf8.h"
+
+namespace lodra {
+namespace {
+
+TEST(VisibleText, WritesOutWhatWouldNotShowAsItself) {
+    const struct {
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        {"Löv 12,5 ½ € 日本 😀", "Löv 12,5 ½ € 日本 😀"},
+        {std::string("a\0b", 3), "a\\0b"},
+        {"\x1b[2J\x1b]0;titel\x07", "\\x1b[2J\\x1b]0;titel\\x07"},
+        {"rad\r\nRad 3: falsk", "rad\\x0d\\x0aRad 3: falsk"},
+        {"\t\x7f", "\\x09\\x7f"},
+        {"\xc2\x9b"
+         "31m \xc2\x85 \xc2\xa0",
+         "\\u009b31m \\u0085 \xc2\xa0"},
+        {"\xe2\x80\xaeTXT.exe \xe2\x80\xaa \xe2\x81\xa6 \xe2\x81\xa9 \xe2\x80\xad",
+         "\\u202eTXT.exe \\u202a \\u2066 \\u2069 \\u202d"},
+        {"\xe2\x80\xaf \xe2\x81\xa5", "\xe2\x80\xaf \xe2\x81\xa5"},  // U+202F, U+2065 show
+        {"\xef\xbb\xbftotaltid", "\\ufefftotaltid"},
+        {"fil\xff.csv", "fil\\xff.csv"},
+        {"\xc0\xaf \xe0\x80\xaf \xed\xa0\x80", "\\xc0\\xaf \\xe0\\x80\\xaf \\xed\\xa0\\x80"},
+        {"\xf4\x90\x80\x80 \xf0\x8f\xbf\xbf", "\\xf4\\x90\\x80\\x80 \\xf0\\x8f\\xbf\\xbf"},
+        {"slut\xe2\x82", "slut\\xe2\\x82"},
+        {"\\0 \\x1b", "\\0 \\x1b"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        EXPECT_EQ(visibleText(c.text), c.shown);
+        EXPECT_EQ(inQuotes(c.text), "\"" + c.shown + "\"");
+        EXPECT_EQ(visibleText(c.shown), c.shown);  // written out once, never twice
+    }
+}
+
+TEST(VisibleText, LinesKeepTheirBreaksOnly) {
+    EXPECT_EQ(visibleLines("Resultatet sparades i följande fil:\n/tmp/\x1b[31m\rR.txt\n"),
+              "Resultatet sparades i följande fil:\n/tmp/\\x1b[31m\\x0dR.txt\n");
+    EXPECT_EQ(visibleLines(""), "");
+}
+
+TEST(DecodeUtf8, StopsAtTheEndOfEachCharacter) {
+    const std::string text = "a\xc3\xa5\xe2\x82\xac\xf0\x9f\x98\x80\xff";
+    const struct {
+        char32_t c;
+        std::size_t next;
+    } steps[] = {{U'a', 1}, {U'å', 3}, {U'€', 6}, {U'😀', 10}, {kNotUtf8, 11}};
+    std::size_t i = 0;
+    for (const auto& step : steps) {
+        EXPECT_EQ(decodeUtf8(text, i), step.c);
+        EXPECT_EQ(i, step.next);
+    }
+}
+
+}  // namespace
+}  // namespace lodra
