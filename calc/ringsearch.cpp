@@ -40,10 +40,12 @@ constexpr double kSmallestSlope = 1e-30;  // m3sk per mm; Newton's steps stay fi
 // still stops within its first block.
 constexpr double kCloseEnough = kStep;
 
-// True when x is a number no larger than limit in size. Tests finiteness first, so that
+// True when x is a number no larger than limit (positive) in size. Compares the bits of
+// |x|, which order as the values do and put infinities and NaNs above every number, so that
 // no comparison meets a NaN and raises the invalid-operation flag.
 bool within(double x, double limit) {
-    return std::isfinite(x) && std::fabs(x) <= limit;
+    constexpr std::uint64_t kMagnitude = ~(std::uint64_t{1} << 63);
+    return (std::bit_cast<std::uint64_t>(x) & kMagnitude) <= std::bit_cast<std::uint64_t>(limit);
 }
 
 // Stands whose numbers keep every operation below far from overflow and the bounds

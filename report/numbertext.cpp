@@ -3,23 +3,75 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 
+#include "report/significantdigits.h"
+
 namespace lodra {
+
+namespace {
+
+// The digits of sig, at most 15, with the point after the first `before` of them (zeros
+// in front when before < 1) and the trailing zeros of the decimals dropped; as %.15G's
+// fixed form.
+void appendFixed(std::string& out, const Significant& sig, long before, char decimalSeparator) {
+    std::size_t used = sig.count;
+    while (used > 0 && static_cast<long>(used) > before && sig.digits[used - 1] == '0') {
+        --used;  // trailing zeros of the decimals
+    }
+    const char* d = sig.digits.data();
+    if (before <= 0) {
+        out += '0';
+        out += decimalSeparator;
+        out.append(static_cast<std::size_t>(-before), '0');
+        out.append(d, used);
+        return;
+    }
+    const auto whole = static_cast<std::size_t>(before);
+    out.append(d, whole);
+    if (used > whole) {
+        out += decimalSeparator;
+        out.append(d + whole, used - whole);
+    }
+}
+
+// %.15G's exponent form: d.ddd without trailing zeros, E, sign, at least two digits.
+void appendExponent(std::string& out, const Significant& sig, char decimalSeparator) {
+    appendFixed(out, sig, 1, decimalSeparator);
+    out += sig.exponent < 0 ? "E-" : "E+";
+    const long size = sig.exponent < 0 ? -sig.exponent : sig.exponent;
+    if (size < 10) {
+        out += '0';
+    }
+    char buffer[8];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, size);
+    out.append(buffer, end);
+}
+
+}  // namespace
 
 void appendNumber(std::string& out, double value, char decimalSeparator) {
     if (value == 0) {
         out += '0';  // also a negative zero
         return;
     }
+    if (std::isfinite(value)) {
+        const Significant sig = significant(value);
+        if (sig.negative) {
+            out += '-';
+        }
+        if (sig.exponent < -4 || sig.exponent >= 15) {
+            appendExponent(out, sig, decimalSeparator);
+        } else {
+            appendFixed(out, sig, sig.exponent + 1, decimalSeparator);
+        }
+        return;
+    }
     char buffer[64];
     const auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    char* const last = ec == std::errc{} ? end : buffer;
-    for (char* c = buffer; c != last; ++c) {
-        *c = *c == '.' ? decimalSeparator : *c == 'e' ? 'E' : *c;
-    }
-    out.append(buffer, last);  // in one piece
+    out.append(buffer, ec == std::errc{} ? end : buffer);
 }
 
 void appendNumber(std::string& out, int value) {
@@ -39,37 +91,6 @@ std::string numberText(int value) {
 }
 
 namespace {
-
-// A value as it reads to 15 significant digits: d.dddddddddddddde±x.
-struct Significant {
-    bool negative = false;
-    std::array<char, 32> digits{};  // the 15 digits, without the point
-    std::size_t count = 0;          // of digits
-    long exponent = 0;              // decimal exponent of the first digit
-};
-
-Significant significant(double value) {
-    char sci[64];
-    const auto [end, ec] =
-        std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14);
-    const std::size_t n = ec == std::errc{} ? static_cast<std::size_t>(end - sci) : 0;
-    Significant out;
-    out.negative = n > 0 && sci[0] == '-';
-    std::size_t i = out.negative ? 1 : 0;
-    for (; i < n && sci[i] != 'e' && out.count < out.digits.size(); ++i) {
-        if (sci[i] != '.') {
-            out.digits[out.count++] = sci[i];
-        }
-    }
-    if (i < n && sci[i] == 'e') {
-        const bool below = i + 1 < n && sci[i + 1] == '-';
-        for (std::size_t k = i + 2; k < n; ++k) {
-            out.exponent = out.exponent * 10 + (sci[k] - '0');
-        }
-        out.exponent = below ? -out.exponent : out.exponent;
-    }
-    return out;
-}
 
 // Room for the longest scaled text: 309 digits before the point of the largest double, the
 // decimals after it and a carry.

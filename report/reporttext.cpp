@@ -43,7 +43,8 @@ struct Dia {
 };
 
 // Builds the screen and the file form of a text at once; they differ only in tabs. Each
-// line's pieces are written once into a scratch string and copied into both forms.
+// line's pieces are written once at the end of the screen form and copied from there onto
+// the file form.
 class TwoTexts {
   public:
     TwoTexts(std::string& screen, std::string& file, char sep)
@@ -61,27 +62,25 @@ class TwoTexts {
     // The same pieces at the end of both forms.
     template <class... Pieces>
     void both(const Pieces&... pieces) {
-        scratch_.clear();
-        (put(pieces), ...);
-        screen_ += scratch_;
-        file_ += scratch_;
+        const std::size_t start = screen_.size();
+        only(screen_, pieces...);
+        file_.append(screen_, start);
     }
 
     // Pieces at the end of one form only.
     template <class... Pieces>
     void only(std::string& form, const Pieces&... pieces) {
-        scratch_.clear();
+        out_ = &form;
         (put(pieces), ...);
-        form += scratch_;
     }
     std::string& screen() { return screen_; }
     std::string& file() { return file_; }
 
   private:
-    void put(std::string_view text) { scratch_ += text; }
-    void put(const Num& n) { appendNumber(scratch_, n.value, sep_); }
-    void put(const Whole& n) { appendNumber(scratch_, n.value); }
-    void put(const Pat& p) { appendPattern(scratch_, p.value, p.pattern, p.width, sep_); }
+    void put(std::string_view text) { *out_ += text; }
+    void put(const Num& n) { appendNumber(*out_, n.value, sep_); }
+    void put(const Whole& n) { appendNumber(*out_, n.value); }
+    void put(const Pat& p) { appendPattern(*out_, p.value, p.pattern, p.width, sep_); }
     void put(const MaxMeanMin& m) {
         put(" Max= ");
         put(Pat{m.max, m.pattern, 6});
@@ -90,13 +89,13 @@ class TwoTexts {
         put("\t Min = ");
         put(Pat{m.min, m.pattern, 6});
     }
-    void put(const Repeat& r) { scratch_.append(r.n, r.c); }
-    void put(const Dia& d) { appendDiaList(scratch_, d.list, d.n, sep_); }
+    void put(const Repeat& r) { out_->append(r.n, r.c); }
+    void put(const Dia& d) { appendDiaList(*out_, d.list, d.n, sep_); }
 
     std::string& screen_;
     std::string& file_;
     char sep_;
-    std::string scratch_;
+    std::string* out_ = &screen_;  // where put writes
 };
 
 std::string_view speciesName(int tradslag) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 
 #include "base/utf8.h"
@@ -57,15 +58,23 @@ void appendWindows1252(std::string& out, std::string_view utf8) {
     const std::size_t start = out.size();
     out.resize(start + utf8.size());
     char* to = out.data() + start;
-    for (std::size_t i = 0; i < utf8.size();) {
-        // A run of ASCII is copied as it is.
-        const auto ascii = static_cast<std::size_t>(
-            std::find_if(utf8.begin() + static_cast<std::ptrdiff_t>(i), utf8.end(),
-                         [](char c) { return (static_cast<unsigned char>(c) & 0x80) != 0; }) -
-            utf8.begin());
-        to = std::copy(utf8.data() + i, utf8.data() + ascii, to);
-        i = ascii;
-        if (i < utf8.size()) {
+    const std::size_t n = utf8.size();
+    const char* from = utf8.data();
+    for (std::size_t i = 0; i < n;) {
+        // A run of ASCII is copied as it is, eight bytes at a time while it lasts; to never
+        // passes from + i, so the eight bytes fit.
+        constexpr std::uint64_t kHighBits = 0x8080808080808080;
+        std::uint64_t eight = 0;
+        while (i + sizeof eight <= n &&
+               (std::memcpy(&eight, from + i, sizeof eight), (eight & kHighBits) == 0)) {
+            std::memcpy(to, &eight, sizeof eight);
+            to += sizeof eight;
+            i += sizeof eight;
+        }
+        while (i < n && (static_cast<unsigned char>(from[i]) & 0x80) == 0) {
+            *to++ = from[i++];
+        }
+        if (i < n) {
             *to++ = byteOf(decodeUtf8(utf8, i));
         }
     }

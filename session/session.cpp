@@ -21,6 +21,10 @@ Outcome Session::berakna(const InputRecord& input, const CalcOptions& options) {
     // blocks are appended together, once the whole calculation has succeeded: a text that
     // cannot be built leaves every text as it was.
     ReportBlocks texts;
+    texts.indata = std::move(spareIndata_);
+    texts.resultat = std::move(spareResultat_);
+    texts.indata.clear();
+    texts.resultat.clear();
     texts.indata.reserve(kScreenTextBytes);
     texts.resultat.reserve(kScreenTextBytes);
     const std::size_t indataEnd = prIndata.size();
@@ -34,10 +38,14 @@ Outcome Session::berakna(const InputRecord& input, const CalcOptions& options) {
         texts.prResultat.resize(resultatEnd);
         prIndata = std::move(texts.prIndata);
         prResultat = std::move(texts.prResultat);
+        spareIndata_ = std::move(texts.indata);
+        spareResultat_ = std::move(texts.resultat);
         throw;
     }
     prIndata = std::move(texts.prIndata);
     prResultat = std::move(texts.prResultat);
+    spareIndata_ = std::move(Indata);
+    spareResultat_ = std::move(Resultat);
     Indata = std::move(texts.indata);
     Resultat = std::move(texts.resultat);
     return outcome;

@@ -32,6 +32,12 @@ class Session {
 
     // The bytes of a saved result file: prIndata, CR LF, prResultat, CR LF, in Windows-1252.
     std::string fileBytes() const;
+
+  private:
+    // The screen texts before the latest ones, kept for their capacity: the next
+    // calculation writes into them instead of allocating.
+    std::string spareIndata_;
+    std::string spareResultat_;
 };
 
 }  // namespace lodra

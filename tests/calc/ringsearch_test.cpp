@@ -4,8 +4,10 @@
 // LODRA05_LARGE_SEARCH, the full count under the label "large".
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -187,6 +189,53 @@ TEST(FastRingSearch, AnotherLargestRingInTheSameObject) {
         input.maxRing = maxRing;
         input.totaltid = "100";
         EXPECT_EQ(testing::searchDifferences(input, 1, &fast), "") << maxRing;
+    }
+}
+
+// A stand with a number that is not finite, or beyond what the bounds are made for, gets
+// no start ring, and testing it raises no exception flag that the calculation tests.
+TEST(FastRingSearch, DeclinesStandsOutsideItsBoundsWithoutRaisingFlags) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* name;
+        double SearchStand::*field;  // none: the first diameter
+        double value;
+    };
+    const Case cases[] = {
+        {"haFaktor inf", &SearchStand::haFaktor, kInf},
+        {"haFaktor NaN", &SearchStand::haFaktor, kNaN},
+        {"haFaktor -NaN", &SearchStand::haFaktor, -kNaN},
+        {"haFaktor too large", &SearchStand::haFaktor, 1.0000000000000002e12},
+        {"vol00 -inf", &SearchStand::vol00, -kInf},
+        {"vol00 too small", &SearchStand::vol00, -1.0000000000000002e16},
+        {"bonitet NaN", &SearchStand::bonitet, kNaN},
+        {"maxRing inf", &SearchStand::maxRing, kInf},
+        {"maxRing too large", &SearchStand::maxRing, 10000.000000000002},
+        {"warmRing -inf", &SearchStand::warmRing, -kInf},
+        {"warmRing too small", &SearchStand::warmRing, -20000.000000000004},
+        {"diameter NaN", nullptr, kNaN},
+        {"diameter -inf", nullptr, -kInf},
+        {"diameter too small", nullptr, -10000.000000000002},
+    };
+    {
+        const std::vector<double> dia = {35, 1, 1};
+        FastRingSearch search;
+        EXPECT_TRUE(search.startRing({dia, 50, 0.2, 3.5, 20, 20}).has_value());  // as it is
+    }
+    for (const Case& c : cases) {
+        std::vector<double> dia = {35, 1, 1};
+        SearchStand stand{dia, 50, 0.2, 3.5, 20, 20};
+        if (c.field != nullptr) {
+            stand.*c.field = c.value;
+        } else {
+            dia[0] = c.value;
+        }
+        FastRingSearch search;
+        std::feclearexcept(FE_ALL_EXCEPT);
+        EXPECT_FALSE(search.startRing(stand).has_value()) << c.name;
+        EXPECT_EQ(std::fetestexcept(FE_INVALID | FE_OVERFLOW | FE_DIVBYZERO), 0) << c.name;
+        EXPECT_EQ(search.declined(), 1) << c.name;
     }
 }
 

@@ -1,7 +1,12 @@
 // Numbers and diameter lists as report text.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <string>
 
 #include "report/numbertext.h"
 
@@ -24,6 +29,54 @@ TEST(NumberText, FifteenSignificantDigitsAndExponents) {
     EXPECT_EQ(numberText(-0.0, '.'), "0");  // never "-0"
     EXPECT_EQ(numberText(int{-250}), "-250");
     EXPECT_EQ(numberText(int{32767}), "32767");
+}
+
+// C's %.15G with the decimal separator put in, and "0" for a zero of either sign.
+std::string cForm(double value, char sep) {
+    if (value == 0) {
+        return "0";
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%.15G", value);
+    std::string out = text;
+    for (char& c : out) {
+        c = c == '.' ? sep : c;
+    }
+    return out;
+}
+
+TEST(NumberText, AsCsFormOverEdgesAndManyValues) {
+    const double edges[] = {9.99999999999999999e-5,
+                            0.000099999999999999,
+                            0.00010000000000000001,
+                            999999999999999.4,
+                            999999999999999.5,
+                            99999.99999999999,
+                            123.456,
+                            -7.0 / 3.0,
+                            1e-300,
+                            -1e-310,
+                            1.7976931348623157e308,
+                            4.9e-324,
+                            1e100,
+                            0.5,
+                            100000000000000.5,
+                            1e21};
+    for (const double value : edges) {
+        EXPECT_EQ(numberText(value, ','), cForm(value, ',')) << value;
+    }
+    std::uint64_t state = 0x2545F4914F6CDD1D;
+    for (int i = 0; i < 100'000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        // Binary exponents from 2^-20 to 2^56 and a few far out, either sign.
+        const std::uint64_t exponent =
+            i % 50 == 0 ? (state >> 32) % 2047 : 1003 + (state >> 40) % 77;
+        const double value =
+            std::bit_cast<double>((state & 0x800F'FFFF'FFFF'FFFF) | (exponent << 52));
+        ASSERT_EQ(numberText(value, '.'), cForm(value, '.')) << value;
+    }
 }
 
 TEST(PatternText, RoundsHalfAwayFromZeroAsTheValueReads) {

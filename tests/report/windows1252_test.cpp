@@ -42,5 +42,27 @@ TEST(Windows1252, EncodesAndDecodesByTheTable) {
     }
 }
 
+// A character outside ASCII, a whole one or a cut one, at every place of ASCII texts
+// shorter and longer than the blocks the ASCII is copied in.
+TEST(Windows1252, CharactersAtEveryPlaceOfAsciiRuns) {
+    const std::pair<std::string, char> characters[] = {{"ä", '\xE4'}, {"\xC3", '?'}, {"€", '\x80'}};
+    for (const auto& [utf8, byte] : characters) {
+        for (std::size_t length = 0; length <= 25; ++length) {
+            for (std::size_t at = 0; at <= length; ++at) {
+                std::string text(length, 'x');
+                std::string bytes = text;
+                for (std::size_t k = 0; k < length; ++k) {
+                    text[k] = bytes[k] = static_cast<char>('a' + k);
+                }
+                text.insert(at, utf8);
+                bytes.insert(at, 1, byte);
+                std::string out = "\xF6";
+                appendWindows1252(out, text);
+                EXPECT_EQ(out, "\xF6" + bytes) << length << " " << at;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace lodra

@@ -42,5 +42,21 @@ TEST(Session, FileTextsGrowOnlyWithSuccessfulCalculations) {
               toWindows1252(oneIndata + oneIndata + "\r\n" + oneResultat + oneResultat + "\r\n"));
 }
 
+// The screen texts are those of the latest stand alone, however many came before: nothing
+// of an earlier stand's text is left in them.
+TEST(Session, ScreenTextsHoldOnlyTheLatestStand) {
+    const char* const rates[] = {"2", "3", "4", "2", "5"};
+    Session run;
+    for (const char* rate : rates) {
+        InputRecord input;
+        input.ranta = rate;
+        ASSERT_TRUE(calculate(run, input, ',').ok()) << rate;
+        Session alone;
+        ASSERT_TRUE(calculate(alone, input, ',').ok()) << rate;
+        EXPECT_EQ(run.Indata, alone.Indata) << rate;
+        EXPECT_EQ(run.Resultat, alone.Resultat) << rate;
+    }
+}
+
 }  // namespace
 }  // namespace lodra

@@ -1,0 +1,94 @@
+// The 15 significant digits the patterns round from, against C's %.14e.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "report/significantdigits.h"
+
+namespace lodra {
+namespace {
+
+// The value as %.14e writes it: sign, 15 digits without the point, exponent.
+std::string expected(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.14e", value);
+    const char* t = text;
+    std::string out = *t == '-' ? "-" : "+";
+    t += *t == '-' ? 1 : 0;
+    for (; *t != 'e'; ++t) {
+        if (*t != '.') {
+            out += *t;
+        }
+    }
+    return out + " e" + std::to_string(std::strtol(t + 1, nullptr, 10));
+}
+
+std::string actual(double value) {
+    const Significant s = significant(value);
+    return std::string(s.negative ? "-" : "+") + std::string(s.digits.data(), s.count) + " e" +
+           std::to_string(s.exponent);
+}
+
+TEST(Significant, EdgesOfTheRangesAndOfTheRounding) {
+    const double cases[] = {0.0,
+                            -0.0,
+                            1.0,
+                            -1.0,
+                            0.1,
+                            2.675,
+                            1.005,
+                            0.30000000000000004,
+                            1e-4,
+                            std::nextafter(1e-4, 0.0),
+                            std::nextafter(1e-4, 1.0),
+                            1e15,
+                            std::nextafter(1e15, 0.0),
+                            1e14,
+                            std::nextafter(1e14, 0.0),
+                            1e13,
+                            999.9999999999999,
+                            9.999999999999999,
+                            99999999999999.99,
+                            99999999999999.95,
+                            100000000000000.5,  // ties: to even
+                            100000000000001.5,
+                            999999999999999.5,
+                            -999999999999998.5,
+                            123456789012345.6,
+                            0.00012345678901234567,
+                            5e-324,
+                            1.7976931348623157e308,
+                            2.5e-5,
+                            4503599627370495.5,
+                            317.38295128571,
+                            -0.0001,
+                            7.0 / 3.0,
+                            1.0 / 3.0 * 1e-4};
+    for (const double value : cases) {
+        EXPECT_EQ(actual(value), expected(value)) << value;
+    }
+}
+
+// Every decade the report's figures fall in, with mantissas of every kind.
+TEST(Significant, AgreesWithCsFormOverManyValues) {
+    std::uint64_t state = 0x9E3779B97F4A7C15;
+    for (int i = 0; i < 200'000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        // Binary exponents from 2^-16 to 2^52, either sign.
+        const std::uint64_t exponent = 1023 - 16 + (state >> 40) % 69;
+        const std::uint64_t bits = (state & 0x800F'FFFF'FFFF'FFFF) | (exponent << 52);
+        const double value = std::bit_cast<double>(bits);
+        ASSERT_EQ(actual(value), expected(value)) << value;
+    }
+}
+
+}  // namespace
+}  // namespace lodra
