@@ -55,11 +55,6 @@ class forUtveckling : public QWidget {
     void setSaveFolders(SaveFolders* folders) { folders_ = folders; }
     // What the handed-over report says of the stand and the latest calculation's texts.
     void setHandoverFacts(std::function<HandoverFacts()> facts) { facts_ = std::move(facts); }
-    // A section the report adds after its own, when it has something to show (it may add
-    // nothing): the spread, for one.
-    void addHandoverSection(std::function<void(Handover&)> section) {
-        sections_.push_back(std::move(section));
-    }
     // The report as it would be saved or printed now.
     std::unique_ptr<Handover> handover() const;
     // Asks for a printer with the toolkit's print dialog and prints the report on it.
@@ -113,7 +108,6 @@ class forUtveckling : public QWidget {
     SaveFolders* folders_ = nullptr;
     SavedLine* saved_;
     std::function<HandoverFacts()> facts_;
-    std::vector<std::function<void(Handover&)>> sections_;
     CycleModel* cycles_;
     std::array<ComparisonModel*, MeasureComparison::kMeasures> comparison_;
     SpreadPage* spread_;

@@ -1,5 +1,5 @@
 // The development window's report to hand over: what goes into it, and its saving and
-// printing. The spread and any later section come in through addHandoverSection().
+// printing.
 
 #include <QChartView>
 #include <QDate>
@@ -98,9 +98,6 @@ std::unique_ptr<Handover> forUtveckling::handover() const {
     }
     addComparison(*doc);
     addSpread(*doc);
-    for (const auto& section : sections_) {
-        section(*doc);
-    }
     return doc;
 }
 

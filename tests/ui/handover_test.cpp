@@ -153,18 +153,6 @@ class HandoverTest : public QObject {
         QVERIFY(lines.contains(QStringLiteral("157661")));  // 2 cycles at 3 % under thinning
     }
 
-    // Sections added from outside (the spread, for one) follow the report's own.
-    void addedSectionsFollow() {
-        lodra::forUtveckling* development = window->existingUtveckling();
-        development->addHandoverSection([](lodra::Handover& doc) {
-            doc.addHeading(QStringLiteral("Spridning"));
-            doc.addParagraph(QStringLiteral("ett stycke"));
-        });
-        const QStringList text = development->handover()->plainText().split(QLatin1Char('\n'));
-        const QStringList tail = text.mid(text.size() - 2);
-        QCOMPARE(tail, QStringList({"Spridning", "ett stycke"}));
-    }
-
     void printDialogFromBothWindows() {
         {
             PrintDialogAnswer answer;

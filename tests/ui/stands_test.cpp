@@ -11,7 +11,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "calc/parameters.h"
 #include "tests/ui/uitest.h"
 #include "ui/forcatalog.h"
 #include "ui/fortraddiametrar.h"
@@ -377,50 +376,54 @@ class StandsTest : public QObject {
         QCOMPARE(fifth.folder, path("a/b"));
     }
 
-    // Every field is announced by its label's text.
-    void fieldsAreNamedByTheirLabels() {
-        const std::array<std::pair<const char*, const char*>, 9> pairs = {{
-            {"txtTotaltid", "Label1"},
-            {"txtBon", "Label2"},
-            {"txtAreal", "Label3"},
-            {"txtRant", "Label4"},
-            {"txtRing", "Label5"},
-            {"txtVari", "Label7"},
-            {"txtAtervandel", "Label9"},
-            {"txtBerik", "Label12"},
-            {"txtCyktillavv", "Label11"},
-        }};
-        for (const auto& [field, label] : pairs) {
-            QCOMPARE(child<QLineEdit>(window.get(), field)->accessibleName(),
-                     child<QLabel>(window.get(), label)->text());
+    // Every entry is announced by its label's text and says its unit and what it accepts,
+    // in the intake's own words.
+    void fieldsSayTheirLabelAndRule_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("horizon") << "txtTotaltid"
+                                 << "Label1"
+                                 << "Antal år, ett heltal från 1 till 32767";
+        QTest::newRow("site index") << "txtBon"
+                                    << "Label2" << QString();
+        QTest::newRow("area") << "txtAreal"
+                              << "Label3"
+                              << "Provytans areal i m2: större än 0";
+        QTest::newRow("rate") << "txtRant"
+                              << "Label4"
+                              << "Räntekrav i procent: 2, 3, 4 eller 5";
+        QTest::newRow("ring") << "txtRing"
+                              << "Label5"
+                              << "Största tänkbara årsring i mm: högst 100";
+        QTest::newRow("variation") << "txtVari"
+                                   << "Label7" << QString();
+        QTest::newRow("regeneration") << "txtAtervandel"
+                                      << "Label9" << QString();
+        QTest::newRow("enrichment") << "txtBerik"
+                                    << "Label12" << QString();
+        QTest::newRow("interval") << "txtCyktillavv"
+                                  << "Label11" << QString();
+    }
+    void fieldsSayTheirLabelAndRule() {
+        QFETCH(QString, field);
+        QFETCH(QString, label);
+        QFETCH(QString, tooltip);
+        const auto* entry = child<QLineEdit>(window.get(), qPrintable(field));
+        QCOMPARE(entry->accessibleName(), child<QLabel>(window.get(), qPrintable(label))->text());
+        QVERIFY(!entry->toolTip().isEmpty());
+        if (!tooltip.isEmpty()) {
+            QCOMPARE(entry->toolTip(), tooltip);
         }
+    }
+
+    // A tree row is named by its number and says what its diameter accepts.
+    void treeRowsSayTheirNumberAndRule() {
         lodra::forTradDiametrar* trees = window->tradDiametrar();
         QCOMPARE(trees->txtDiam(6)->accessibleName(), QStringLiteral("Diameter, träd 7"));
         QCOMPARE(trees->ckbAvverkas(6)->accessibleName(),
                  QStringLiteral("Avverkas direkt, träd 7"));
-    }
-
-    // Each entry says its unit and what it accepts, in the intake's own words.
-    void tooltipsComeFromTheRules_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("tooltip");
-        QTest::newRow("rate") << "txtRant"
-                              << "Räntekrav i procent: 2, 3, 4 eller 5";
-        QTest::newRow("horizon") << "txtTotaltid"
-                                 << "Antal år, ett heltal från 1 till 32767";
-        QTest::newRow("ring") << "txtRing"
-                              << "Största tänkbara årsring i mm: högst 100";
-        QTest::newRow("area") << "txtAreal"
-                              << "Provytans areal i m2: större än 0";
-    }
-    void tooltipsComeFromTheRules() {
-        QFETCH(QString, field);
-        QFETCH(QString, tooltip);
-        QCOMPARE(child<QLineEdit>(window.get(), qPrintable(field))->toolTip(), tooltip);
-        for (const lodra::ParameterRow& row : lodra::kParameterTable) {
-            QVERIFY(!window->parameterEntry(row.field)->toolTip().isEmpty());
-        }
-        QCOMPARE(window->tradDiametrar()->txtDiam(9)->toolTip(),
+        QCOMPARE(trees->txtDiam(9)->toolTip(),
                  QStringLiteral("Trädets diameter i cm: ett tal; en tom ruta är inget träd"));
     }
 };
