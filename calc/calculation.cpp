@@ -518,7 +518,10 @@ void StandCalculation::DiaVidAr5() {
     // cm in five years: one ring a year, both sides. Keep "* 10 / 10": in floating point it
     // is not always arsring (3.92 * 10 / 10 is 3.9200000000000004), and the figures depend
     // on it.
-    const double increment = s.arsring * 10 / 10;
+    growTrees(s.arsring * 10 / 10);
+}
+
+void StandCalculation::growTrees(double increment) {
     const auto from = s.dia00.entries(s.antalTrad);
     const auto to = s.dia05.entries(s.antalTrad);
     for (std::size_t i = 0; i < from.size(); ++i) {
@@ -642,23 +645,36 @@ void StandCalculation::ringSearch(const CalcOptions& options) {
     s.tillvaxt = s.tillvStart;
     // The start volume does not change while the ring is searched: computed once.
     PrVol00();
-    if (options.search == RingSearchMethod::Fast) {
-        skipProvenRings(previousRing);
+    if (options.search == RingSearchMethod::Fast && skipProvenRings(previousRing)) {
+        return;
     }
     stepSearch(options);
 }
 
-// Starts the search lower where the rings in between are proven not to end it.
-void StandCalculation::skipProvenRings(double previousRing) {
+// Starts the search lower where the rings in between are proven not to end it; true when
+// it ended there.
+bool StandCalculation::skipProvenRings(double previousRing) {
     const SearchStand stand{s.dia00.entries(s.antalTrad),
                             s.haFaktor,
                             s.vol00,
                             s.bonitet,
                             s.maxRing,
                             s.antalCykler > 0 ? previousRing + 0.01 : s.maxRing};
-    if (const std::optional<double> start = fastSearch_.startRing(stand)) {
-        s.arsring = *start;
+    const std::optional<RingStart> start = fastSearch_.startRing(stand);
+    if (!start) {
+        return false;
     }
+    s.arsring = start->ring;
+    if (!start->ends) {
+        return false;
+    }
+    // The step that ends the search, as the search runs it.
+    growTrees(start->increment);
+    PrVol05();
+    s.tillvaxt = (s.vol05 - s.vol00) / 5;
+    s.arsring = s.arsring - 0.01;
+    checkStep("sökningen av årsringen");
+    return true;
 }
 
 void StandCalculation::stepSearch(const CalcOptions& options) {

@@ -32,7 +32,8 @@ constexpr double kStepsPerMm = 100;      // 1 / kStep
 constexpr double kLimit = 1e4;           // cm or mm: larger diameters and rings fall back
 constexpr double kHaFaktorLimit = 1e12;  // beyond it the bounds are not worth the care
 constexpr std::size_t kMaxSteps = std::size_t{1} << 17;  // longest sequence kept, 2 MB
-constexpr std::size_t kMargin = 2;        // steps above the estimate where the proof is tried
+constexpr std::size_t kMargin = 1;        // steps above the estimate where the proof is tried
+constexpr double kFewestSteps = 3;        // steps to the estimate worth skipping
 constexpr int kAttempts = 6;              // proofs tried, each further above the estimate
 constexpr double kSmallestSlope = 1e-30;  // m3sk per mm; Newton's steps stay finite above it
 // mm: the estimate need be no closer. Past the first of Newton's steps the estimate lies
@@ -89,17 +90,17 @@ Bounds boundsAt(std::span<const double> dia, double lo, double hi) {
     return b;
 }
 
-// True when g rises from lo upwards, g'(lo) and g''(lo) being positive beyond twice their
-// rounding errors (haFaktor / 5 > 0 left out of both), and the growth computed at lo
-// exceeds the site index by more than 2E, E being a bound, taken twice over, of |G - g|
-// at every increment in [lo, hi].
-bool proofHolds(const SearchStand& st, double lo, double hi) {
+// Twice E, E being a bound, taken twice over, of |G - g| at every increment in [lo, hi],
+// when g rises from lo upwards: g'(lo) and g''(lo) positive beyond twice their rounding
+// errors (haFaktor / 5 > 0 left out of both). The proof holds when the growth computed at
+// lo exceeds the site index by more than this margin.
+std::optional<double> proofMargin(const SearchStand& st, double lo, double hi) {
     const Bounds b = boundsAt(st.dia00, lo, hi);
     const auto n = static_cast<double>(st.dia00.size());
     const double firstBound = 2 * kU * (b.firstShift + (n + 8) * b.firstSize);
     const double secondBound = 2 * kU * (b.secondShift + (n + 8) * b.secondSize);
     if (!(b.first > firstBound && b.second > secondBound)) {
-        return false;
+        return std::nullopt;
     }
     const double sumError = kU * (b.shift + (n + 8) * b.size);
     const double underflow = (n + 8) * (st.haFaktor + 1) * 1e-300;
@@ -108,7 +109,7 @@ bool proofHolds(const SearchStand& st, double lo, double hi) {
         ((st.haFaktor * sumError + 3 * kU * st.haFaktor * b.size + 2 * kU * std::fabs(st.vol00)) /
              5 +
          underflow);
-    return FastRingSearch::growthAt(lo, st) - st.bonitet > 2 * e;
+    return 2 * e;
 }
 
 }  // namespace
@@ -121,7 +122,7 @@ double FastRingSearch::growthAt(double increment, const SearchStand& st) {
     return (sum * st.haFaktor - st.vol00) / 5;
 }
 
-std::optional<double> FastRingSearch::startRing(const SearchStand& st) {
+std::optional<RingStart> FastRingSearch::startRing(const SearchStand& st) {
     if (st.dia00.empty()) {
         return std::nullopt;  // no growing tree: the growth is 0 at once
     }
@@ -136,21 +137,21 @@ std::optional<double> FastRingSearch::startRing(const SearchStand& st) {
     }
     // Steps to the estimate: how far it lies is all that counts here, not the last bit.
     const double steps = (st.maxRing - *crossing) * kStepsPerMm;
-    if (!(steps >= static_cast<double>(kMargin + 1))) {
+    if (!(steps >= kFewestSteps)) {
         return std::nullopt;  // at most a few steps below maxRing: nothing worth skipping
     }
     if (!(steps < static_cast<double>(kMaxSteps))) {
         ++declined_;
         return std::nullopt;
     }
-    const std::optional<std::size_t> k = provenStart(st, static_cast<std::size_t>(steps) - kMargin);
-    if (!k) {
+    const std::optional<RingStart> start =
+        provenStart(st, static_cast<std::size_t>(steps) - kMargin);
+    if (!start) {
         ++declined_;
         return std::nullopt;
     }
     ++accepted_;
-    // Ring k itself was computed as the search computes it and does not stop the search.
-    return ring_[*k + 1];
+    return start;
 }
 
 namespace {
@@ -212,22 +213,44 @@ std::optional<double> FastRingSearch::estimate(const SearchStand& st) const {
     return cubic.zeroFrom(st.maxRing);
 }
 
-// The first k0 <= k, not far below k, at which the proof holds; empty if none is found.
-std::optional<std::size_t> FastRingSearch::provenStart(const SearchStand& st, std::size_t k) {
+// From the first k0 <= k, not far below k, at which the proof holds, the first of the
+// next steps that stops the search, else the step after them; empty if no proof is found.
+std::optional<RingStart> FastRingSearch::provenStart(const SearchStand& st, std::size_t k) {
     std::size_t back = 4;
     for (int attempt = 0; attempt < kAttempts && k > 0; ++attempt) {
-        if (!extendTo(st.maxRing, k + 1)) {
+        if (!extendTo(st.maxRing, k + kBlock)) {
             return std::nullopt;
         }
-        const double lo = increment_[k];
-        const double hi = increment_[0];
-        if (proofHolds(st, lo, hi)) {
-            return k;
+        const std::optional<double> margin = proofMargin(st, increment_[k], increment_[0]);
+        double growth[kBlock];
+        if (margin) {
+            blockGrowths(st, k, growth);
+        }
+        if (margin && growth[0] - st.bonitet > *margin) {
+            std::size_t j = 1;
+            while (j < kBlock && growth[j] > st.bonitet) {
+                ++j;
+            }
+            return RingStart{ring_[k + j], increment_[k + j], j < kBlock};
         }
         k = k > back ? k - back : 0;
         back *= 4;
     }
     return std::nullopt;
+}
+
+// Tree by tree in the order of the search, so that each sum is the one it computes.
+void FastRingSearch::blockGrowths(const SearchStand& st, std::size_t k,
+                                  double (&growth)[kBlock]) const {
+    double sum[kBlock] = {};
+    for (const double d : st.dia00) {
+        for (std::size_t j = 0; j < kBlock; ++j) {
+            sum[j] = sum[j] + StandCalculation::tradVolym(increment_[k + j] + d);
+        }
+    }
+    for (std::size_t j = 0; j < kBlock; ++j) {
+        growth[j] = (sum[j] * st.haFaktor - st.vol00) / 5;
+    }
 }
 
 bool FastRingSearch::extendTo(double maxRing, std::size_t k) {
