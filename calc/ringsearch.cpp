@@ -254,6 +254,15 @@ void FastRingSearch::blockGrowths(const SearchStand& st, std::size_t k,
 }
 
 bool FastRingSearch::extendTo(double maxRing, std::size_t k) {
+    // Nearly always the sequence is there already: the search of every cycle of a
+    // calculation uses the same one, and a cycle seldom goes deeper than the last.
+    if (k < ring_.size() && std::bit_cast<std::uint64_t>(maxRing) == sequenceOf_) {
+        return true;
+    }
+    return grow(maxRing, k);
+}
+
+bool FastRingSearch::grow(double maxRing, std::size_t k) {
     if (k >= kMaxSteps) {
         return false;
     }

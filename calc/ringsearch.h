@@ -55,7 +55,9 @@ class FastRingSearch {
 
     std::optional<double> estimate(const SearchStand& stand) const;
     std::optional<RingStart> provenStart(const SearchStand& stand, std::size_t k);
+    // Holds the sequence of maxRing at least to step k; false beyond kMaxSteps.
     bool extendTo(double maxRing, std::size_t k);
+    bool grow(double maxRing, std::size_t k);
     // The growths of the steps k to k + kBlock - 1, as the search computes them.
     void blockGrowths(const SearchStand& stand, std::size_t k, double (&growth)[kBlock]) const;
 
