@@ -105,12 +105,12 @@ bool tooSmall(const std::string& plain) {
     return lead + writtenExponent(plain) < 0;
 }
 
-std::optional<double> convert(const std::string& plain) {
+std::optional<double> convert(std::string_view plain) {
     double value = 0;
     const char* first = plain.data();
     const char* last = plain.data() + plain.size();
     const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec == std::errc::result_out_of_range && end == last && tooSmall(plain)) {
+    if (ec == std::errc::result_out_of_range && end == last && tooSmall(std::string(plain))) {
         return plain.front() == '-' ? -0.0 : 0.0;  // below the smallest double: zero
     }
     if (ec != std::errc{} || end != last || !std::isfinite(value)) {
@@ -119,9 +119,29 @@ std::optional<double> convert(const std::string& plain) {
     return value;
 }
 
+// Digits with at most one '.', nothing else: a text already in its plain form, as most
+// entries are.
+bool alreadyPlain(std::string_view text) {
+    int digits = 0;
+    int points = 0;
+    for (const char c : text) {
+        if (isDigit(c)) {
+            ++digits;
+        } else if (c == '.') {
+            ++points;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0 && points <= 1;
+}
+
 }  // namespace
 
 std::optional<double> parseNumber(std::string_view text, char decimalSeparator) {
+    if (alreadyPlain(text)) {
+        return convert(text);
+    }
     const auto plain = plainForm(withoutBlanks(text), decimalSeparator);
     if (!plain) {
         return std::nullopt;
