@@ -72,21 +72,29 @@ struct Bounds {
     double shift = 0;  // m3sk, effect of the rounding of x + d on the volumes there
 };
 
+// The sums of magnitudes are not taken tree by tree: each term is a polynomial with
+// coefficients of one sign in |x + d|, so it is at most the term of the largest tree at
+// the end of [lo, hi] farthest from zero. m and w are above |lo + d| and |x + d| for every
+// tree, also as rounded and widened by 4 units; one tree more than there are covers the
+// rounding of the sums they replace.
 Bounds boundsAt(std::span<const double> dia, double lo, double hi) {
     Bounds b;
+    double largest = 0;  // cm, of |d|
     for (const double d : dia) {
         const double y = lo + d;
-        const double m = std::fabs(y) * (1 + 4 * kU);
         b.first = b.first + ((3 * kC3 * y) * y + (2 * kA * y - kC1));
         b.second = b.second + (2 * kA + 6 * kC3 * y);
-        b.firstSize = b.firstSize + ((3 * kC3 * m + 2 * kA) * m + kC1);
-        b.secondSize = b.secondSize + (2 * kA + 6 * kC3 * m);
-        b.firstShift = b.firstShift + (6 * kC3 * m + 2 * kA) * m;
-        b.secondShift = b.secondShift + 6 * kC3 * m;
-        const double w = std::max(m, std::fabs(hi + d) * (1 + 4 * kU));
-        b.size = b.size + (((kC3 * w + kA) * w + kC1) * w + kC0);
-        b.shift = b.shift + w * ((3 * kC3 * w + 2 * kA) * w + kC1);
+        largest = std::max(largest, std::fabs(d));
     }
+    const auto trees = static_cast<double>(dia.size()) + 1;
+    const double m = (std::fabs(lo) + largest) * (1 + 16 * kU);
+    b.firstSize = trees * ((3 * kC3 * m + 2 * kA) * m + kC1);
+    b.secondSize = trees * (2 * kA + 6 * kC3 * m);
+    b.firstShift = trees * ((6 * kC3 * m + 2 * kA) * m);
+    b.secondShift = trees * (6 * kC3 * m);
+    const double w = (std::max(std::fabs(lo), std::fabs(hi)) + largest) * (1 + 16 * kU);
+    b.size = trees * (((kC3 * w + kA) * w + kC1) * w + kC0);
+    b.shift = trees * (w * ((3 * kC3 * w + 2 * kA) * w + kC1));
     return b;
 }
 
