@@ -660,16 +660,16 @@ bool StandCalculation::skipProvenRings(double previousRing) {
                             s.bonitet,
                             s.maxRing,
                             s.antalCykler > 0 ? previousRing + 0.01 : s.maxRing};
-    const std::optional<RingStart> start = fastSearch_.startRing(stand);
-    if (!start) {
+    RingStart start;
+    if (!fastSearch_.startRing(stand, start)) {
         return false;
     }
-    s.arsring = start->ring;
-    if (!start->ends) {
+    s.arsring = start.ring;
+    if (!start.ends) {
         return false;
     }
     // The step that ends the search, as the search runs it.
-    growTrees(start->increment);
+    growTrees(start.increment);
     PrVol05();
     s.tillvaxt = (s.vol05 - s.vol00) / 5;
     s.arsring = s.arsring - 0.01;

@@ -130,36 +130,27 @@ double FastRingSearch::growthAt(double increment, const SearchStand& st) {
     return (sum * st.haFaktor - st.vol00) / 5;
 }
 
-std::optional<RingStart> FastRingSearch::startRing(const SearchStand& st) {
+bool FastRingSearch::startRing(const SearchStand& st, RingStart& start) {
     if (st.dia00.empty()) {
-        return std::nullopt;  // no growing tree: the growth is 0 at once
+        return false;  // no growing tree: the growth is 0 at once
     }
-    if (!suitable(st)) {
+    double crossing = 0;
+    if (!suitable(st) || !estimate(st, crossing)) {
         ++declined_;
-        return std::nullopt;
-    }
-    const std::optional<double> crossing = estimate(st);
-    if (!crossing) {
-        ++declined_;
-        return std::nullopt;
+        return false;
     }
     // Steps to the estimate: how far it lies is all that counts here, not the last bit.
-    const double steps = (st.maxRing - *crossing) * kStepsPerMm;
+    const double steps = (st.maxRing - crossing) * kStepsPerMm;
     if (!(steps >= kFewestSteps)) {
-        return std::nullopt;  // at most a few steps below maxRing: nothing worth skipping
+        return false;  // at most a few steps below maxRing: nothing worth skipping
     }
-    if (!(steps < static_cast<double>(kMaxSteps))) {
+    if (!(steps < static_cast<double>(kMaxSteps)) ||
+        !provenStart(st, static_cast<std::size_t>(steps) - kMargin, start)) {
         ++declined_;
-        return std::nullopt;
-    }
-    const std::optional<RingStart> start =
-        provenStart(st, static_cast<std::size_t>(steps) - kMargin);
-    if (!start) {
-        ++declined_;
-        return std::nullopt;
+        return false;
     }
     ++accepted_;
-    return start;
+    return true;
 }
 
 namespace {
@@ -171,26 +162,29 @@ struct Cubic {
 
     double valueAt(double x) const { return ((p3 * x + p2) * x + p1) * x - target; }
 
-    // The zero that Newton's method reaches from x, if it does on a rising curve.
-    std::optional<double> zeroFrom(double x) const {
+    // The zero that Newton's method reaches from x, if it does on a rising curve. (The
+    // answers of the search come back in place, not as std::optional: its copy went
+    // through memory, which held up the search by a store that could not be forwarded.)
+    bool zeroFrom(double x, double& zero) const {
         for (int i = 0; i < 50; ++i) {
             const double f = valueAt(x);
             const double slope = (3 * p3 * x + 2 * p2) * x + p1;
             if (!(slope > kSmallestSlope)) {
-                return std::nullopt;  // flat or falling: the growth may not be monotone here
+                return false;  // flat or falling: the growth may not be monotone here
             }
             const double change = f / slope;
             x = x - change;
             if (!(std::fabs(x) <= 2 * kLimit)) {
-                return std::nullopt;
+                return false;
             }
             // The next change would be about f'' / (2 f') times the square of this one.
             const double curve = std::fabs(6 * p3 * x + 2 * p2);
             if (curve * change * change < 2 * kCloseEnough * slope) {
-                return x;
+                zero = x;
+                return true;
             }
         }
-        return std::nullopt;
+        return false;
     }
 };
 
@@ -198,7 +192,7 @@ struct Cubic {
 
 // The ring where the exact growth meets the site index, by Newton's method on the stand
 // volume as a cubic in the increment, started at warmRing, else at maxRing.
-std::optional<double> FastRingSearch::estimate(const SearchStand& st) const {
+bool FastRingSearch::estimate(const SearchStand& st, double& crossing) const {
     double n = 0, s1 = 0, s2 = 0;  // count, sum of d (cm) and of d * d (cm2)
     for (const double d : st.dia00) {
         n = n + 1;
@@ -211,40 +205,37 @@ std::optional<double> FastRingSearch::estimate(const SearchStand& st) const {
     cubic.p1 = 3 * kC3 * s2 + 2 * kA * s1 - kC1 * n;
     cubic.target = 5 * st.bonitet / st.haFaktor;
     if (!(cubic.valueAt(st.maxRing) > 0)) {
-        return st.maxRing;  // already at maxRing the growth is about the site index or less
+        crossing = st.maxRing;  // already at maxRing the growth is about the site index or less
+        return true;
     }
-    if (st.warmRing < st.maxRing) {
-        if (const std::optional<double> x = cubic.zeroFrom(st.warmRing)) {
-            return x;
-        }
-    }
-    return cubic.zeroFrom(st.maxRing);
+    return (st.warmRing < st.maxRing && cubic.zeroFrom(st.warmRing, crossing)) ||
+           cubic.zeroFrom(st.maxRing, crossing);
 }
 
 // From the first k0 <= k, not far below k, at which the proof holds, the first of the
-// next steps that stops the search, else the step after them; empty if no proof is found.
-std::optional<RingStart> FastRingSearch::provenStart(const SearchStand& st, std::size_t k) {
+// next steps that stops the search, else the step after them; false if no proof is found.
+bool FastRingSearch::provenStart(const SearchStand& st, std::size_t k, RingStart& start) {
     std::size_t back = 4;
     for (int attempt = 0; attempt < kAttempts && k > 0; ++attempt) {
         if (!extendTo(st.maxRing, k + kBlock)) {
-            return std::nullopt;
+            return false;
         }
-        const std::optional<double> margin = proofMargin(st, increment_[k], increment_[0]);
-        double growth[kBlock];
-        if (margin) {
+        if (const std::optional<double> margin = proofMargin(st, increment_[k], increment_[0])) {
+            double growth[kBlock];
             blockGrowths(st, k, growth);
-        }
-        if (margin && growth[0] - st.bonitet > *margin) {
-            std::size_t j = 1;
-            while (j < kBlock && growth[j] > st.bonitet) {
-                ++j;
+            if (growth[0] - st.bonitet > *margin) {
+                std::size_t j = 1;
+                while (j < kBlock && growth[j] > st.bonitet) {
+                    ++j;
+                }
+                start = {ring_[k + j], increment_[k + j], j < kBlock};
+                return true;
             }
-            return RingStart{ring_[k + j], increment_[k + j], j < kBlock};
         }
         k = k > back ? k - back : 0;
         back *= 4;
     }
-    return std::nullopt;
+    return false;
 }
 
 // Tree by tree in the order of the search, so that each sum is the one it computes.

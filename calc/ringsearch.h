@@ -36,11 +36,11 @@ struct RingStart {
 class FastRingSearch {
   public:
     // A ring of the sequence maxRing, maxRing - 0.01, ... at or above the ring where the
-    // step-by-step search stops, such that no ring above it stops the search; empty when
+    // step-by-step search stops, such that no ring above it stops the search; false when
     // that cannot be proven. The rings of the first steps below the proven one are tried
     // as the search tries them, so that the ring is nearly always the one where the search
     // stops. Raises no floating-point exception flag that the calculation tests.
-    std::optional<RingStart> startRing(const SearchStand& stand);
+    bool startRing(const SearchStand& stand, RingStart& start);
 
     // The yearly growth at a ring, with exactly the operations of DiaVidAr5, PrVol05 and
     // the search step: increment = ring * 10 / 10, m3sk per year and ha.
@@ -53,8 +53,8 @@ class FastRingSearch {
   private:
     static constexpr std::size_t kBlock = 4;  // steps tried from the proven ring
 
-    std::optional<double> estimate(const SearchStand& stand) const;
-    std::optional<RingStart> provenStart(const SearchStand& stand, std::size_t k);
+    bool estimate(const SearchStand& stand, double& crossing) const;
+    bool provenStart(const SearchStand& stand, std::size_t k, RingStart& start);
     // Holds the sequence of maxRing at least to step k; false beyond kMaxSteps.
     bool extendTo(double maxRing, std::size_t k);
     bool grow(double maxRing, std::size_t k);
