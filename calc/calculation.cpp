@@ -207,21 +207,35 @@ double StandCalculation::rojningTrad(double d) {
     return ((0.23895 * d + 0.97315) - (0.00636 * d) * d) + ((0.00603 * d) * d) * d;
 }
 
-std::optional<double> StandCalculation::avvDiameterFor(double ranta, double w) {
+namespace {
+
+// The felling diameter into d, cm; false, with d left as it is, for a rate without one.
+// In place: a std::optional returned from the cycle loop's call went through memory as a
+// store the processor could not forward.
+bool fellingDiameter(double ranta, double w, double& d) {
     const double w2 = w * w;
     if (ranta == 2) {
-        return 0.21739 * w2 + 17.4135 * w + 12.664;
+        d = 0.21739 * w2 + 17.4135 * w + 12.664;
+    } else if (ranta == 3) {
+        d = 0.08303 * w2 + 12.33 * w + 11.775;
+    } else if (ranta == 4) {
+        d = 0.3125 * w2 + 7.0164 * w + 15.148;
+    } else if (ranta == 5) {
+        d = 6.5915 * w + 14.046 - 0.08532 * w2;
+    } else {
+        return false;
     }
-    if (ranta == 3) {
-        return 0.08303 * w2 + 12.33 * w + 11.775;
+    return true;
+}
+
+}  // namespace
+
+std::optional<double> StandCalculation::avvDiameterFor(double ranta, double arsring) {
+    double d = 0;
+    if (!fellingDiameter(ranta, arsring, d)) {
+        return std::nullopt;
     }
-    if (ranta == 4) {
-        return 0.3125 * w2 + 7.0164 * w + 15.148;
-    }
-    if (ranta == 5) {
-        return 6.5915 * w + 14.046 - 0.08532 * w2;
-    }
-    return std::nullopt;
+    return d;
 }
 
 // Every parameter and tree row, read and checked in the window's order before anything
@@ -738,7 +752,7 @@ void StandCalculation::runCycles(const CalcOptions& options) {
         ringSearch(options);
 
         // The intake admits only the rates that have a felling diameter.
-        s.avvDiameter = avvDiameterFor(s.ranta, s.arsring).value_or(s.avvDiameter);
+        fellingDiameter(s.ranta, s.arsring, s.avvDiameter);
         checkStep("avverkningsdiametern");
         const bool fellingCycle = s.cykSedanAvv > s.cykTillAvv - 1;
         if (fellingCycle) {
