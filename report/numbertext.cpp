@@ -38,6 +38,43 @@ void appendFixed(std::string& out, const char* d, std::size_t count, long before
     }
 }
 
+// A whole number of at most 15 digits, which every form writes as it is.
+std::optional<std::int64_t> smallWhole(double value) {
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        return static_cast<std::int64_t>(value);
+    }
+    return std::nullopt;
+}
+
+// %.15G's fixed form of a number from 1E-04 to below 1E+15 into text (32 bytes); returns
+// the length.
+std::size_t writeFixed(const Decimal& d, char decimalSeparator, char* text) {
+    char digits[15];
+    writeFifteenDigits(d.whole, digits);
+    const long before = d.exponent + 1;  // digits before the point, -3 to 15
+    auto used = static_cast<long>(sizeof digits);
+    while (used > std::max(before, 0L) && digits[used - 1] == '0') {
+        --used;  // trailing zeros of the decimals
+    }
+    char* t = text;
+    if (d.negative) {
+        *t++ = '-';
+    }
+    if (before <= 0) {
+        *t++ = '0';
+        *t++ = decimalSeparator;
+        t = std::fill_n(t, -before, '0');
+        t = std::copy_n(digits, used, t);
+    } else {
+        t = std::copy_n(digits, before, t);
+        if (used > before) {
+            *t++ = decimalSeparator;
+            t = std::copy_n(digits + before, used - before, t);
+        }
+    }
+    return static_cast<std::size_t>(t - text);
+}
+
 // %.15G's exponent form: d.ddd without trailing zeros, E, sign, at least two digits.
 void appendExponent(std::string& out, const Significant& sig, char decimalSeparator) {
     appendFixed(out, sig.digits.data(), sig.count, 1, decimalSeparator);
@@ -58,15 +95,15 @@ void appendNumber(std::string& out, double value, char decimalSeparator) {
         out += '0';  // also a negative zero
         return;
     }
+    if (const std::optional<std::int64_t> whole = smallWhole(value)) {
+        char text[24];
+        out.append(text, std::to_chars(text, text + sizeof text, *whole).ptr);
+        return;
+    }
     if (const std::optional<Decimal> decimal = decimalOf(value);
         decimal && decimal->exponent < 15) {
-        char digits[24];
-        const char* end = std::to_chars(digits, digits + sizeof digits, decimal->whole).ptr;
-        if (decimal->negative) {
-            out += '-';
-        }
-        appendFixed(out, digits, static_cast<std::size_t>(end - digits), decimal->exponent + 1,
-                    decimalSeparator);
+        char text[32];
+        out.append(text, writeFixed(*decimal, decimalSeparator, text));
         return;
     }
     if (std::isfinite(value)) {
@@ -163,25 +200,27 @@ std::size_t writePattern(const char* digits, std::size_t size, bool negative, st
     return static_cast<std::size_t>(t + total - text);
 }
 
+// 10^0 to 10^15.
+constexpr std::uint64_t kPowers[] = {1,
+                                     10,
+                                     100,
+                                     1'000,
+                                     10'000,
+                                     100'000,
+                                     1'000'000,
+                                     10'000'000,
+                                     100'000'000,
+                                     1'000'000'000,
+                                     10'000'000'000,
+                                     100'000'000'000,
+                                     1'000'000'000'000,
+                                     10'000'000'000'000,
+                                     100'000'000'000'000,
+                                     1'000'000'000'000'000};
+
 // |value| × 10^decimals rounded half away from zero from its 15 digits, when that is a
 // whole number below 10^19.
 std::optional<std::uint64_t> scaledWhole(const Decimal& d, std::size_t decimals) {
-    static constexpr std::uint64_t kPowers[] = {1,
-                                                10,
-                                                100,
-                                                1'000,
-                                                10'000,
-                                                100'000,
-                                                1'000'000,
-                                                10'000'000,
-                                                100'000'000,
-                                                1'000'000'000,
-                                                10'000'000'000,
-                                                100'000'000'000,
-                                                1'000'000'000'000,
-                                                10'000'000'000'000,
-                                                100'000'000'000'000,
-                                                1'000'000'000'000'000};
     constexpr long kDigits = 15;
     const long kept = d.exponent + 1 + static_cast<long>(decimals);  // digits kept
     if (kept > 18) {
@@ -206,6 +245,14 @@ std::size_t formatPattern(double value, std::string_view pattern, char decimalSe
     const std::size_t decimals =
         point == std::string_view::npos ? 0 : std::min<std::size_t>(pattern.size() - point - 1, 8);
 
+    if (const std::optional<std::int64_t> whole = smallWhole(value); whole && decimals <= 3) {
+        char digits[24];
+        const std::uint64_t scaled =
+            static_cast<std::uint64_t>(*whole < 0 ? -*whole : *whole) * kPowers[decimals];
+        const char* end = scaled == 0 ? digits : std::to_chars(digits, digits + 24, scaled).ptr;
+        return writePattern(digits, static_cast<std::size_t>(end - digits), std::signbit(value),
+                            decimals, decimalSeparator, text);
+    }
     if (const std::optional<Decimal> decimal = decimalOf(value)) {
         if (const std::optional<std::uint64_t> scaled = scaledWhole(*decimal, decimals)) {
             char digits[24];
