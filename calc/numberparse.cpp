@@ -105,12 +105,12 @@ bool tooSmall(const std::string& plain) {
     return lead + writtenExponent(plain) < 0;
 }
 
-std::optional<double> convert(std::string_view plain) {
+std::optional<double> convert(const std::string& plain) {
     double value = 0;
     const char* first = plain.data();
     const char* last = plain.data() + plain.size();
     const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec == std::errc::result_out_of_range && end == last && tooSmall(std::string(plain))) {
+    if (ec == std::errc::result_out_of_range && end == last && tooSmall(plain)) {
         return plain.front() == '-' ? -0.0 : 0.0;  // below the smallest double: zero
     }
     if (ec != std::errc{} || end != last || !std::isfinite(value)) {
@@ -119,30 +119,34 @@ std::optional<double> convert(std::string_view plain) {
     return value;
 }
 
-// Digits with at most one '.', nothing else: a text already in its plain form, as most
-// entries are.
-bool alreadyPlain(std::string_view text) {
+// Digits with at most one '.', the form nearly every entry has, read as they stand; none
+// for any other text, and for one that does not fit a double.
+std::optional<double> plainDecimal(std::string_view text) {
     int digits = 0;
     int points = 0;
     for (const char c : text) {
-        if (isDigit(c)) {
-            ++digits;
-        } else if (c == '.') {
-            ++points;
-        } else {
-            return false;
-        }
+        digits += isDigit(c) ? 1 : 0;
+        points += c == '.' ? 1 : 0;
     }
-    return digits > 0 && points <= 1;
+    if (digits == 0 || points > 1 || digits + points != static_cast<int>(text.size())) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 }  // namespace
 
 std::optional<double> parseNumber(std::string_view text, char decimalSeparator) {
-    if (alreadyPlain(text)) {
-        return convert(text);
+    text = withoutBlanks(text);
+    if (const std::optional<double> value = plainDecimal(text)) {
+        return value;
     }
-    const auto plain = plainForm(withoutBlanks(text), decimalSeparator);
+    const auto plain = plainForm(text, decimalSeparator);
     if (!plain) {
         return std::nullopt;
     }

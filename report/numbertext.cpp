@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 
 #include "report/significantdigits.h"
 
@@ -15,12 +17,12 @@ namespace {
 // The digits of sig, at most 15, with the point after the first `before` of them (zeros
 // in front when before < 1) and the trailing zeros of the decimals dropped; as %.15G's
 // fixed form.
-void appendFixed(std::string& out, const Significant& sig, long before, char decimalSeparator) {
-    std::size_t used = sig.count;
-    while (used > 0 && static_cast<long>(used) > before && sig.digits[used - 1] == '0') {
+void appendDigits(std::string& out, const char* d, std::size_t count, long before,
+                  char decimalSeparator) {
+    std::size_t used = count;
+    while (used > 0 && static_cast<long>(used) > before && d[used - 1] == '0') {
         --used;  // trailing zeros of the decimals
     }
-    const char* d = sig.digits.data();
     if (before <= 0) {
         out += '0';
         out += decimalSeparator;
@@ -36,9 +38,88 @@ void appendFixed(std::string& out, const Significant& sig, long before, char dec
     }
 }
 
+// A whole number of at most 15 digits, which every form writes as it is.
+std::optional<std::int64_t> smallWhole(double value) {
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        return static_cast<std::int64_t>(value);
+    }
+    return std::nullopt;
+}
+
+// 10^0 to 10^19, all that fits in 64 bits.
+constexpr auto kPowers = [] {
+    std::array<std::uint64_t, 20> p{};
+    p[0] = 1;
+    for (std::size_t k = 1; k < p.size(); ++k) {
+        p[k] = p[k - 1] * 10;
+    }
+    return p;
+}();
+
+std::size_t digitCount(std::uint64_t n) {
+    std::size_t count = 1;
+    while (count < kPowers.size() && n >= kPowers[count]) {
+        ++count;
+    }
+    return count;
+}
+
+// A number in fixed form: the minus, the whole part, and the decimals (zeros in front
+// included) after the separator.
+struct Fixed {
+    bool minus = false;
+    std::uint64_t whole = 0;
+    std::uint64_t fraction = 0;  // below 10^decimals
+    std::size_t decimals = 0;
+};
+
+// The number right-justified in width characters, written straight into out: a text made
+// in a small buffer of its own and copied from there would make the copy wait for the bytes
+// just stored in it.
+void appendFixed(std::string& out, const Fixed& f, char decimalSeparator, std::size_t width) {
+    const std::size_t wholeDigits = digitCount(f.whole);
+    const std::size_t length =
+        (f.minus ? 1 : 0) + wholeDigits + (f.decimals > 0 ? f.decimals + 1 : 0);
+    out.resize(out.size() + std::max(length, width), ' ');
+    char* t = out.data() + out.size() - length;
+    if (f.minus) {
+        *t++ = '-';
+    }
+    t = std::to_chars(t, t + wholeDigits, f.whole).ptr;
+    if (f.decimals > 0) {
+        *t = decimalSeparator;
+        std::uint64_t rest = f.fraction;
+        for (std::size_t i = f.decimals; i > 0; --i) {
+            t[i] = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        }
+    }
+}
+
+// %.15G's fixed form of 15 digits read as whole × 10^(exponent - 14), -4 <= exponent < 15:
+// the point after exponent + 1 of them, the trailing zeros of the decimals dropped.
+Fixed generalFixed(const Decimal& d) {
+    constexpr long kDigits = 15;
+    const long before = d.exponent + 1;  // -3 to 15
+    Fixed f;
+    f.minus = d.negative;
+    f.decimals = static_cast<std::size_t>(kDigits - before);
+    if (before > 0) {
+        f.whole = d.whole / kPowers[f.decimals];
+        f.fraction = d.whole % kPowers[f.decimals];
+    } else {
+        f.fraction = d.whole;  // zeros in front: the decimals are more than 15
+    }
+    while (f.decimals > 0 && f.fraction % 10 == 0) {
+        f.fraction /= 10;
+        --f.decimals;
+    }
+    return f;
+}
+
 // %.15G's exponent form: d.ddd without trailing zeros, E, sign, at least two digits.
 void appendExponent(std::string& out, const Significant& sig, char decimalSeparator) {
-    appendFixed(out, sig, 1, decimalSeparator);
+    appendDigits(out, sig.digits.data(), sig.count, 1, decimalSeparator);
     out += sig.exponent < 0 ? "E-" : "E+";
     const long size = sig.exponent < 0 ? -sig.exponent : sig.exponent;
     if (size < 10) {
@@ -56,6 +137,16 @@ void appendNumber(std::string& out, double value, char decimalSeparator) {
         out += '0';  // also a negative zero
         return;
     }
+    if (const std::optional<std::int64_t> whole = smallWhole(value)) {
+        appendFixed(out, {*whole < 0, static_cast<std::uint64_t>(*whole < 0 ? -*whole : *whole)},
+                    decimalSeparator, 0);
+        return;
+    }
+    if (const std::optional<Decimal> decimal = decimalOf(value);
+        decimal && decimal->exponent < 15) {
+        appendFixed(out, generalFixed(*decimal), decimalSeparator, 0);
+        return;
+    }
     if (std::isfinite(value)) {
         const Significant sig = significant(value);
         if (sig.negative) {
@@ -64,7 +155,7 @@ void appendNumber(std::string& out, double value, char decimalSeparator) {
         if (sig.exponent < -4 || sig.exponent >= 15) {
             appendExponent(out, sig, decimalSeparator);
         } else {
-            appendFixed(out, sig, sig.exponent + 1, decimalSeparator);
+            appendDigits(out, sig.digits.data(), sig.count, sig.exponent + 1, decimalSeparator);
         }
         return;
     }
@@ -128,14 +219,74 @@ std::size_t roundedDigits(const Significant& sig, long kept, char* to) {
     return static_cast<std::size_t>(kept) + 1 - first;
 }
 
-// patternText into text (room for kScaledRoom + 2 bytes); returns its length.
-std::size_t formatPattern(double value, std::string_view pattern, char decimalSeparator,
-                          char* text) {
-    const auto point = pattern.find('.');
-    // The patterns have at most two decimals; more are never asked for.
-    const std::size_t decimals =
-        point == std::string_view::npos ? 0 : std::min<std::size_t>(pattern.size() - point - 1, 8);
+// The digits of |value| × 10^decimals (no leading zeros; none for a zero) as a pattern's
+// text into text: at least one digit before the point, and the minus of a negative value
+// that did not round to zero. Returns the text's length.
+std::size_t writePattern(const char* digits, std::size_t size, bool negative, std::size_t decimals,
+                         char decimalSeparator, char* text) {
+    // At least "0" before the point: zeros in front of the digits.
+    const std::size_t total = std::max(size, decimals + 1);
+    const std::size_t pad = total - size;
+    char* t = text;
+    if (negative && size > 0) {
+        *t++ = '-';
+    }
+    std::fill(t, t + pad, '0');
+    std::copy(digits, digits + size, t + pad);
+    if (decimals > 0) {
+        std::copy_backward(t + total - decimals, t + total, t + total + 1);
+        t[total - decimals] = decimalSeparator;
+        ++t;
+    }
+    return static_cast<std::size_t>(t + total - text);
+}
 
+// |value| × 10^decimals rounded half away from zero from its 15 digits, when that is a
+// whole number below 10^19.
+std::optional<std::uint64_t> scaledWhole(const Decimal& d, std::size_t decimals) {
+    constexpr long kDigits = 15;
+    const long kept = d.exponent + 1 + static_cast<long>(decimals);  // digits kept
+    if (kept > 18) {
+        return std::nullopt;
+    }
+    if (kept >= kDigits) {
+        return d.whole * kPowers[kept - kDigits];
+    }
+    if (kept < 0) {
+        return 0;
+    }
+    const std::uint64_t unit = kPowers[kDigits - kept];
+    // The first digit dropped is 5 or more when the rest is half a unit or more.
+    return d.whole / unit + (d.whole % unit >= unit / 2 ? 1 : 0);
+}
+
+// The decimals a pattern writes: at most two; more are never asked for.
+std::size_t decimalsOf(std::string_view pattern) {
+    const auto point = pattern.find('.');
+    return point == std::string_view::npos ? 0
+                                           : std::min<std::size_t>(pattern.size() - point - 1, 8);
+}
+
+// |value| × 10^decimals rounded, in whole-number arithmetic: for a whole value and for the
+// 15 digits of one from 1E-04 to below 1E+15, as long as it stays below 10^19.
+std::optional<Fixed> wholePattern(double value, std::size_t decimals) {
+    std::optional<std::uint64_t> scaled;
+    bool negative = std::signbit(value);
+    if (const std::optional<std::int64_t> whole = smallWhole(value); whole && decimals <= 3) {
+        scaled = static_cast<std::uint64_t>(*whole < 0 ? -*whole : *whole) * kPowers[decimals];
+    } else if (const std::optional<Decimal> decimal = decimalOf(value)) {
+        scaled = scaledWhole(*decimal, decimals);
+        negative = decimal->negative;
+    }
+    if (!scaled) {
+        return std::nullopt;
+    }
+    return Fixed{negative && *scaled > 0, *scaled / kPowers[decimals], *scaled % kPowers[decimals],
+                 decimals};
+}
+
+// patternText into text (room for kScaledRoom + 2 bytes), for any value; returns its length.
+std::size_t formatPattern(double value, std::size_t decimals, char decimalSeparator, char* text) {
     const Significant sig = significant(value);
     // |value| × 10^decimals, rounded, as decimal digits without leading zeros.
     char scaled[kScaledRoom];
@@ -143,36 +294,27 @@ std::size_t formatPattern(double value, std::string_view pattern, char decimalSe
                                static_cast<long>(kScaledRoom) - 1);
     const std::size_t length = roundedDigits(sig, kept, scaled);
     const char* digits = std::find_if(scaled, scaled + length, [](char c) { return c != '0'; });
-    const auto size = static_cast<std::size_t>(scaled + length - digits);
-    // At least "0" before the point: zeros in front of the digits.
-    const std::size_t total = std::max(size, decimals + 1);
-    const std::size_t pad = total - size;
-    auto digitAt = [&](std::size_t k) { return k < pad ? '0' : digits[k - pad]; };
-
-    char* t = text;
-    if (sig.negative && size > 0) {
-        *t++ = '-';
-    }
-    for (std::size_t k = 0; k < total; ++k) {
-        if (k == total - decimals) {
-            *t++ = decimalSeparator;
-        }
-        *t++ = digitAt(k);
-    }
-    return static_cast<std::size_t>(t - text);
+    return writePattern(digits, static_cast<std::size_t>(scaled + length - digits), sig.negative,
+                        decimals, decimalSeparator, text);
 }
 
 }  // namespace
 
 std::string patternText(double value, std::string_view pattern, char decimalSeparator) {
-    char text[kScaledRoom + 3];
-    return std::string(text, formatPattern(value, pattern, decimalSeparator, text));
+    std::string text;
+    appendPattern(text, value, pattern, 0, decimalSeparator);
+    return text;
 }
 
 void appendPattern(std::string& out, double value, std::string_view pattern, int width,
                    char decimalSeparator) {
+    const std::size_t decimals = decimalsOf(pattern);
+    if (const std::optional<Fixed> fixed = wholePattern(value, decimals)) {
+        appendFixed(out, *fixed, decimalSeparator, static_cast<std::size_t>(std::max(width, 0)));
+        return;
+    }
     char text[kScaledRoom + 3];
-    const std::size_t length = formatPattern(value, pattern, decimalSeparator, text);
+    const std::size_t length = formatPattern(value, decimals, decimalSeparator, text);
     if (static_cast<long>(length) < width) {  // ASCII: a byte is a character
         out.append(static_cast<std::size_t>(width) - length, ' ');
     }
