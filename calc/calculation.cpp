@@ -668,14 +668,14 @@ void StandCalculation::ringSearch(const CalcOptions& options) {
 // Starts the search lower where the rings in between are proven not to end it; true when
 // it ended there.
 bool StandCalculation::skipProvenRings(double previousRing) {
-    const SearchStand stand{s.dia00.entries(s.antalTrad),
-                            s.haFaktor,
-                            s.vol00,
-                            s.bonitet,
-                            s.maxRing,
-                            s.antalCykler > 0 ? previousRing + 0.01 : s.maxRing};
+    // Only what a cycle changes is written: the stand volume just computed, read back
+    // together with a neighbour as one wider piece, made the search wait on a store the
+    // processor could not forward.
+    searchStand_.dia00 = s.dia00.entries(s.antalTrad);
+    searchStand_.vol00 = s.vol00;
+    searchStand_.warmRing = s.antalCykler > 0 ? previousRing + 0.01 : s.maxRing;
     RingStart start;
-    if (!fastSearch_.startRing(stand, start)) {
+    if (!fastSearch_.startRing(searchStand_, start)) {
         return false;
     }
     s.arsring = start.ring;
@@ -745,6 +745,7 @@ void StandCalculation::runCycles(const CalcOptions& options) {
     if (options.cycleRecord != nullptr) {
         options.cycleRecord->start(s, cyclesFor(s.totaltid));
     }
+    searchStand_ = {{}, s.haFaktor, 0, s.bonitet, s.maxRing, 0};
     while (s.ar < s.totaltid) {
         if (cancelled(options)) {
             stopCancelled();

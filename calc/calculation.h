@@ -171,6 +171,7 @@ class StandCalculation {
     double rateLog_ = 0;
     bool everyStep_ = true;      // the flags are tested after every step
     FastRingSearch fastSearch_;  // keeps the ring sequence of the last maxRing
+    SearchStand searchStand_;    // what the fast search sees, its parameters set per run
 };
 
 }  // namespace lodra
