@@ -682,11 +682,13 @@ bool StandCalculation::skipProvenRings(double previousRing) {
     if (!start.ends) {
         return false;
     }
-    // The step that ends the search, as the search runs it.
+    // The step that ends the search, as the search runs it. Neither the growth of the trees
+    // nor the volume reads the ring, so it is lowered first: stored beside the growth, in
+    // one piece with it, it waited for the volume, and the next cycle for it.
+    s.arsring = s.arsring - 0.01;
     growTrees(start.increment);
     PrVol05();
     s.tillvaxt = (s.vol05 - s.vol00) / 5;
-    s.arsring = s.arsring - 0.01;
     checkStep("sökningen av årsringen");
     return true;
 }
