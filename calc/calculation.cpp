@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "base/quote.h"
+#include "base/vectorstate.h"
 #include "calc/numberparse.h"
 #include "calc/parameters.h"
 
@@ -281,6 +282,7 @@ Result<StandCalculation::Intake> StandCalculation::accept(const InputRecord& inp
 }
 
 Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& options) {
+    clearUpperVectorHalves();
     // Everything is read and checked before anything is computed.
     const Result<Intake> in = accept(input, options.decimalSeparator);
     if (!in) {
