@@ -118,15 +118,14 @@ std::size_t bytesOf(const StandFile::Stand& stand, const StandOutputs& outputs) 
 Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const ComputeStand& compute,
                      const WriteStand& write, std::optional<Error>& readError) {
     const std::size_t threads = std::max<std::size_t>(limits.threads, 1);
-    std::vector<Chunk> chunks(threads == 1 ? 1 : threads * kChunksPerThread);
-    // One thread calculates in the thread that reads and writes.
-    ChunkPool pool(threads == 1 ? 0 : threads, chunks.size(),
-                   [&](std::size_t worker, std::size_t index) {
-                       Chunk& chunk = chunks[index];
-                       for (std::size_t i = 0; i < chunk.count; ++i) {
-                           compute(worker, chunk.stands[i], chunk.outputs[i]);
-                       }
-                   });
+    std::vector<Chunk> chunks(threads * kChunksPerThread);
+    // The workers calculate while this thread reads the stands and writes what they gave.
+    ChunkPool pool(threads, chunks.size(), [&](std::size_t worker, std::size_t index) {
+        Chunk& chunk = chunks[index];
+        for (std::size_t i = 0; i < chunk.count; ++i) {
+            compute(worker, chunk.stands[i], chunk.outputs[i]);
+        }
+    });
     Admission admission(limits, chunks.size());
     std::size_t next = 0;      // the chunk to fill next
     std::size_t inFlight = 0;  // chunks filled and not yet written, from next - inFlight

@@ -9,7 +9,7 @@ namespace lodra {
 
 namespace {
 
-constexpr std::size_t kBufferBytes = 1 << 16;
+constexpr std::size_t kBufferBytes = std::size_t{1} << 18;
 
 }  // namespace
 
@@ -65,13 +65,15 @@ Result<> FdWriter::write(std::string_view bytes) {
     if (error_ != 0) {
         return failed();
     }
-    if (buffer_.size() + bytes.size() > kBufferBytes) {
+    // The buffer is filled to the brim before it is written, so that the writes of a new
+    // file cover whole pages: a write that ends inside a page makes the system zero and
+    // later fill the rest of it.
+    while (buffer_.size() + bytes.size() >= kBufferBytes) {
+        const std::size_t room = kBufferBytes - buffer_.size();
+        buffer_.append(bytes.substr(0, room));
+        bytes.remove_prefix(room);
         if (Result<> flushed = flush(); !flushed) {
             return flushed;
-        }
-        if (bytes.size() >= kBufferBytes) {
-            buffer_.assign(bytes);
-            return flush();
         }
     }
     buffer_.append(bytes);

@@ -16,8 +16,8 @@ std::string systemErrorText(int error);
 // "Kunde inte <action> <what>: <the error in words>."
 Error systemFailure(const std::string& action, const std::string& what, int error);
 
-// Writes through a buffer of 64 kB. The first failure stays: every later write and flush
-// returns it again, so that a file with a gap in it is never taken for complete.
+// Writes through a buffer of 256 kB, in whole buffers. The first failure stays: every later write
+// and flush returns it again, so that a file with a gap in it is never taken for complete.
 class FdWriter {
   public:
     FdWriter() = default;

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 
 #include "report/significantdigits.h"
 
@@ -15,12 +17,12 @@ namespace {
 // The digits of sig, at most 15, with the point after the first `before` of them (zeros
 // in front when before < 1) and the trailing zeros of the decimals dropped; as %.15G's
 // fixed form.
-void appendFixed(std::string& out, const Significant& sig, long before, char decimalSeparator) {
-    std::size_t used = sig.count;
-    while (used > 0 && static_cast<long>(used) > before && sig.digits[used - 1] == '0') {
+void appendFixed(std::string& out, const char* d, std::size_t count, long before,
+                 char decimalSeparator) {
+    std::size_t used = count;
+    while (used > 0 && static_cast<long>(used) > before && d[used - 1] == '0') {
         --used;  // trailing zeros of the decimals
     }
-    const char* d = sig.digits.data();
     if (before <= 0) {
         out += '0';
         out += decimalSeparator;
@@ -38,7 +40,7 @@ void appendFixed(std::string& out, const Significant& sig, long before, char dec
 
 // %.15G's exponent form: d.ddd without trailing zeros, E, sign, at least two digits.
 void appendExponent(std::string& out, const Significant& sig, char decimalSeparator) {
-    appendFixed(out, sig, 1, decimalSeparator);
+    appendFixed(out, sig.digits.data(), sig.count, 1, decimalSeparator);
     out += sig.exponent < 0 ? "E-" : "E+";
     const long size = sig.exponent < 0 ? -sig.exponent : sig.exponent;
     if (size < 10) {
@@ -56,6 +58,17 @@ void appendNumber(std::string& out, double value, char decimalSeparator) {
         out += '0';  // also a negative zero
         return;
     }
+    if (const std::optional<Decimal> decimal = decimalOf(value);
+        decimal && decimal->exponent < 15) {
+        char digits[24];
+        const char* end = std::to_chars(digits, digits + sizeof digits, decimal->whole).ptr;
+        if (decimal->negative) {
+            out += '-';
+        }
+        appendFixed(out, digits, static_cast<std::size_t>(end - digits), decimal->exponent + 1,
+                    decimalSeparator);
+        return;
+    }
     if (std::isfinite(value)) {
         const Significant sig = significant(value);
         if (sig.negative) {
@@ -64,7 +77,7 @@ void appendNumber(std::string& out, double value, char decimalSeparator) {
         if (sig.exponent < -4 || sig.exponent >= 15) {
             appendExponent(out, sig, decimalSeparator);
         } else {
-            appendFixed(out, sig, sig.exponent + 1, decimalSeparator);
+            appendFixed(out, sig.digits.data(), sig.count, sig.exponent + 1, decimalSeparator);
         }
         return;
     }
@@ -128,6 +141,63 @@ std::size_t roundedDigits(const Significant& sig, long kept, char* to) {
     return static_cast<std::size_t>(kept) + 1 - first;
 }
 
+// The digits of |value| × 10^decimals (no leading zeros; none for a zero) as a pattern's
+// text into text: at least one digit before the point, and the minus of a negative value
+// that did not round to zero. Returns the text's length.
+std::size_t writePattern(const char* digits, std::size_t size, bool negative, std::size_t decimals,
+                         char decimalSeparator, char* text) {
+    // At least "0" before the point: zeros in front of the digits.
+    const std::size_t total = std::max(size, decimals + 1);
+    const std::size_t pad = total - size;
+    char* t = text;
+    if (negative && size > 0) {
+        *t++ = '-';
+    }
+    std::fill(t, t + pad, '0');
+    std::copy(digits, digits + size, t + pad);
+    if (decimals > 0) {
+        std::copy_backward(t + total - decimals, t + total, t + total + 1);
+        t[total - decimals] = decimalSeparator;
+        ++t;
+    }
+    return static_cast<std::size_t>(t + total - text);
+}
+
+// |value| × 10^decimals rounded half away from zero from its 15 digits, when that is a
+// whole number below 10^19.
+std::optional<std::uint64_t> scaledWhole(const Decimal& d, std::size_t decimals) {
+    static constexpr std::uint64_t kPowers[] = {1,
+                                                10,
+                                                100,
+                                                1'000,
+                                                10'000,
+                                                100'000,
+                                                1'000'000,
+                                                10'000'000,
+                                                100'000'000,
+                                                1'000'000'000,
+                                                10'000'000'000,
+                                                100'000'000'000,
+                                                1'000'000'000'000,
+                                                10'000'000'000'000,
+                                                100'000'000'000'000,
+                                                1'000'000'000'000'000};
+    constexpr long kDigits = 15;
+    const long kept = d.exponent + 1 + static_cast<long>(decimals);  // digits kept
+    if (kept > 18) {
+        return std::nullopt;
+    }
+    if (kept >= kDigits) {
+        return d.whole * kPowers[kept - kDigits];
+    }
+    if (kept < 0) {
+        return 0;
+    }
+    const std::uint64_t unit = kPowers[kDigits - kept];
+    // The first digit dropped is 5 or more when the rest is half a unit or more.
+    return d.whole / unit + (d.whole % unit >= unit / 2 ? 1 : 0);
+}
+
 // patternText into text (room for kScaledRoom + 2 bytes); returns its length.
 std::size_t formatPattern(double value, std::string_view pattern, char decimalSeparator,
                           char* text) {
@@ -136,6 +206,15 @@ std::size_t formatPattern(double value, std::string_view pattern, char decimalSe
     const std::size_t decimals =
         point == std::string_view::npos ? 0 : std::min<std::size_t>(pattern.size() - point - 1, 8);
 
+    if (const std::optional<Decimal> decimal = decimalOf(value)) {
+        if (const std::optional<std::uint64_t> scaled = scaledWhole(*decimal, decimals)) {
+            char digits[24];
+            const char* end =
+                *scaled == 0 ? digits : std::to_chars(digits, digits + sizeof digits, *scaled).ptr;
+            return writePattern(digits, static_cast<std::size_t>(end - digits), decimal->negative,
+                                decimals, decimalSeparator, text);
+        }
+    }
     const Significant sig = significant(value);
     // |value| × 10^decimals, rounded, as decimal digits without leading zeros.
     char scaled[kScaledRoom];
@@ -143,23 +222,8 @@ std::size_t formatPattern(double value, std::string_view pattern, char decimalSe
                                static_cast<long>(kScaledRoom) - 1);
     const std::size_t length = roundedDigits(sig, kept, scaled);
     const char* digits = std::find_if(scaled, scaled + length, [](char c) { return c != '0'; });
-    const auto size = static_cast<std::size_t>(scaled + length - digits);
-    // At least "0" before the point: zeros in front of the digits.
-    const std::size_t total = std::max(size, decimals + 1);
-    const std::size_t pad = total - size;
-    auto digitAt = [&](std::size_t k) { return k < pad ? '0' : digits[k - pad]; };
-
-    char* t = text;
-    if (sig.negative && size > 0) {
-        *t++ = '-';
-    }
-    for (std::size_t k = 0; k < total; ++k) {
-        if (k == total - decimals) {
-            *t++ = decimalSeparator;
-        }
-        *t++ = digitAt(k);
-    }
-    return static_cast<std::size_t>(t - text);
+    return writePattern(digits, static_cast<std::size_t>(scaled + length - digits), sig.negative,
+                        decimals, decimalSeparator, text);
 }
 
 }  // namespace

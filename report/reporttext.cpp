@@ -42,13 +42,40 @@ struct Dia {
     int n;
 };
 
+// Writes the pieces of a line onto the end of one string.
+class PieceWriter {
+  public:
+    explicit PieceWriter(char sep) : sep_(sep) {}
+
+  protected:
+    void put(std::string_view text) { *out_ += text; }
+    void put(const Num& n) { appendNumber(*out_, n.value, sep_); }
+    void put(const Whole& n) { appendNumber(*out_, n.value); }
+    void put(const Pat& p) { appendPattern(*out_, p.value, p.pattern, p.width, sep_); }
+    void put(const MaxMeanMin& m) {
+        put(" Max= ");
+        put(Pat{m.max, m.pattern, 6});
+        put("\t Medel= ");
+        put(Pat{m.mean, m.pattern, 6});
+        put("\t Min = ");
+        put(Pat{m.min, m.pattern, 6});
+    }
+    void put(const Repeat& r) { out_->append(r.n, r.c); }
+    void put(const Dia& d) { appendDiaList(*out_, d.list, d.n, sep_); }
+
+    std::string* out_ = nullptr;  // where put writes
+
+  private:
+    char sep_;
+};
+
 // Builds the screen and the file form of a text at once; they differ only in tabs. Each
 // line's pieces are written once at the end of the screen form and copied from there onto
 // the file form.
-class TwoTexts {
+class TwoTexts : PieceWriter {
   public:
     TwoTexts(std::string& screen, std::string& file, char sep)
-        : screen_(screen), file_(file), sep_(sep) {}
+        : PieceWriter(sep), screen_(screen), file_(file) {}
 
     // label, the tabs of each form, the rest of the line and its break.
     template <class Label, class... Rest>
@@ -66,36 +93,48 @@ class TwoTexts {
         only(screen_, pieces...);
         file_.append(screen_, start);
     }
+    template <class... Pieces>
+    void screenOnly(const Pieces&... pieces) {
+        only(screen_, pieces...);
+    }
+    template <class... Pieces>
+    void fileOnly(const Pieces&... pieces) {
+        only(file_, pieces...);
+    }
 
-    // Pieces at the end of one form only.
+  private:
     template <class... Pieces>
     void only(std::string& form, const Pieces&... pieces) {
         out_ = &form;
         (put(pieces), ...);
     }
-    std::string& screen() { return screen_; }
-    std::string& file() { return file_; }
-
-  private:
-    void put(std::string_view text) { *out_ += text; }
-    void put(const Num& n) { appendNumber(*out_, n.value, sep_); }
-    void put(const Whole& n) { appendNumber(*out_, n.value); }
-    void put(const Pat& p) { appendPattern(*out_, p.value, p.pattern, p.width, sep_); }
-    void put(const MaxMeanMin& m) {
-        put(" Max= ");
-        put(Pat{m.max, m.pattern, 6});
-        put("\t Medel= ");
-        put(Pat{m.mean, m.pattern, 6});
-        put("\t Min = ");
-        put(Pat{m.min, m.pattern, 6});
-    }
-    void put(const Repeat& r) { out_->append(r.n, r.c); }
-    void put(const Dia& d) { appendDiaList(*out_, d.list, d.n, sep_); }
 
     std::string& screen_;
     std::string& file_;
-    char sep_;
-    std::string* out_ = &screen_;  // where put writes
+};
+
+// Builds the file form alone, for a caller that shows no screen.
+class FileText : PieceWriter {
+  public:
+    FileText(std::string& file, char sep) : PieceWriter(sep) { out_ = &file; }
+
+    template <class Label, class... Rest>
+    void line(const Label& label, int /*screenTabs*/, int fileTabs, const Rest&... rest) {
+        put(label);
+        out_->append(static_cast<std::size_t>(fileTabs), '\t');
+        (put(rest), ...);
+        put(kBreak);
+    }
+    template <class... Pieces>
+    void both(const Pieces&... pieces) {
+        (put(pieces), ...);
+    }
+    template <class... Pieces>
+    void screenOnly(const Pieces&...) {}
+    template <class... Pieces>
+    void fileOnly(const Pieces&... pieces) {
+        (put(pieces), ...);
+    }
 };
 
 std::string_view speciesName(int tradslag) {
@@ -108,7 +147,8 @@ std::string_view speciesName(int tradslag) {
     return "Tall";
 }
 
-void inputSummary(const StandCalculation& calc, TwoTexts& t) {
+template <class Texts>
+void inputSummary(const StandCalculation& calc, Texts& t) {
     const StandState& s = calc.s;
     const ReportFigures& f = calc.figures;
 
@@ -137,16 +177,15 @@ void inputSummary(const StandCalculation& calc, TwoTexts& t) {
     // The diameters after the last growth: on screen after two cycles or more, in the file
     // after eighty cycles or more. The line has no break of its own.
     if (s.ar - 5 > 1) {
-        t.only(t.screen(), " Diametrar efter \t", Num{s.ar}, " år = \t\t\t",
-               Dia{s.dia05, s.antalTrad});
+        t.screenOnly(" Diametrar efter \t", Num{s.ar}, " år = \t\t\t", Dia{s.dia05, s.antalTrad});
     }
     if (s.ar - 5 > 390) {
-        t.only(t.file(), " Diametrar efter \t", Num{s.ar - 5}, " år = \t\t",
-               Dia{s.dia05, s.antalTrad});
+        t.fileOnly(" Diametrar efter \t", Num{s.ar - 5}, " år = \t\t", Dia{s.dia05, s.antalTrad});
     }
 }
 
-void resultText(const StandCalculation& calc, TwoTexts& t) {
+template <class Texts>
+void resultText(const StandCalculation& calc, Texts& t) {
     const StandState& s = calc.s;
     const ReportFigures& f = calc.figures;
     const Economics& e = calc.economics;
@@ -182,6 +221,14 @@ void appendReport(const StandCalculation& calc, char decimalSeparator, ReportBlo
     TwoTexts summary(to.indata, to.prIndata, decimalSeparator);
     inputSummary(calc, summary);
     TwoTexts result(to.resultat, to.prResultat, decimalSeparator);
+    resultText(calc, result);
+}
+
+void appendFileReport(const StandCalculation& calc, char decimalSeparator, std::string& prIndata,
+                      std::string& prResultat) {
+    FileText summary(prIndata, decimalSeparator);
+    inputSummary(calc, summary);
+    FileText result(prResultat, decimalSeparator);
     resultText(calc, result);
 }
 

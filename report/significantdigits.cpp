@@ -73,9 +73,8 @@ void writeDigits(std::uint64_t whole, char* to) {
 }
 
 // In whole-number arithmetic, for 1E-04 <= |value| < 1E+15: the value is m / 2^q with
-// q <= 66, and m * 10^(14 - exponent) < 2^117 is exact. Empty on an exact tie, which the
-// text form rounds to even.
-std::optional<Significant> fromBits(double value) {
+// q <= 66, and m * 10^(14 - exponent) < 2^117 is exact. Empty on an exact tie.
+std::optional<Decimal> fromBits(double value) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto biased = static_cast<int>((bits >> kMantissaBits) & 0x7FF);
     const std::uint64_t m =
@@ -103,22 +102,27 @@ std::optional<Significant> fromBits(double value) {
         whole = kLowest;
         ++exponent;
     }
-    Significant out;
-    out.negative = std::signbit(value);
-    out.count = kDigits;
-    out.exponent = exponent;
-    writeDigits(whole, out.digits.data());
-    return out;
+    return Decimal{std::signbit(value), whole, exponent};
 }
 
 }  // namespace
 
-Significant significant(double value) {
+std::optional<Decimal> decimalOf(double value) {
     const double size = std::fabs(value);
     if (std::isfinite(value) && size >= 1e-4 && size < 1e15) {
-        if (const std::optional<Significant> out = fromBits(value)) {
-            return *out;
-        }
+        return fromBits(value);
+    }
+    return std::nullopt;
+}
+
+Significant significant(double value) {
+    if (const std::optional<Decimal> decimal = decimalOf(value)) {
+        Significant out;
+        out.negative = decimal->negative;
+        out.count = kDigits;
+        out.exponent = decimal->exponent;
+        writeDigits(decimal->whole, out.digits.data());
+        return out;
     }
     return fromText(value);
 }

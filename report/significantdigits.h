@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 
 namespace lodra {
 
@@ -17,5 +19,17 @@ struct Significant {
 };
 
 Significant significant(double value);
+
+// The same 15 digits as one whole number: |value| reads as whole × 10^(exponent - 14), with
+// 10^14 <= whole < 10^15. Found in whole-number arithmetic for 1E-04 <= |value| < 1E+15;
+// empty for any other value and for one exactly halfway between two readings, which
+// significant() rounds to even the slower way.
+struct Decimal {
+    bool negative = false;
+    std::uint64_t whole = 0;
+    long exponent = 0;
+};
+
+std::optional<Decimal> decimalOf(double value);
 
 }  // namespace lodra

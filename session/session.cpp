@@ -17,6 +17,15 @@ Outcome Session::berakna(const InputRecord& input, const CalcOptions& options) {
     if (!outcome.ok()) {
         return outcome;
     }
+    if (screenTexts) {
+        appendTexts();
+    } else {
+        appendFileTexts();
+    }
+    return outcome;
+}
+
+void Session::appendTexts() {
     // The file forms grow in place; the screen forms replace the latest ones. Both file
     // blocks are appended together, once the whole calculation has succeeded: a text that
     // cannot be built leaves every text as it was.
@@ -48,7 +57,18 @@ Outcome Session::berakna(const InputRecord& input, const CalcOptions& options) {
     spareResultat_ = std::move(Resultat);
     Indata = std::move(texts.indata);
     Resultat = std::move(texts.resultat);
-    return outcome;
+}
+
+void Session::appendFileTexts() {
+    const std::size_t indataEnd = prIndata.size();
+    const std::size_t resultatEnd = prResultat.size();
+    try {
+        appendFileReport(calculation, decimalSeparator, prIndata, prResultat);
+    } catch (...) {
+        prIndata.resize(indataEnd);
+        prResultat.resize(resultatEnd);
+        throw;
+    }
 }
 
 std::string Session::fileBytes() const {

@@ -18,6 +18,9 @@ class Session {
     // the decimal separator the entries are read with (besides '.') and the texts written
     // with.
     char decimalSeparator = '.';
+    // Whether Indata and Resultat are built: a run that shows no screen (the batch tool)
+    // builds only the file texts.
+    bool screenTexts = true;
     StandCalculation calculation;
     std::string Indata;      // screen input summary of the latest calculation
     std::string Resultat;    // screen result text of the latest calculation
@@ -25,15 +28,18 @@ class Session {
     std::string prResultat;  // file result texts of every calculation of the run
 
     // Calculates one stand and builds its texts. Only a calculation that succeeded whole
-    // changes the texts: Indata and Resultat are replaced, and one block is appended to
-    // prIndata and to prResultat. The entries are read with the run's decimal separator,
-    // whatever options holds.
+    // changes the texts: Indata and Resultat are replaced (with screenTexts), and one block
+    // is appended to prIndata and to prResultat. The entries are read with the run's decimal
+    // separator, whatever options holds.
     Outcome berakna(const InputRecord& input, const CalcOptions& options);
 
     // The bytes of a saved result file: prIndata, CR LF, prResultat, CR LF, in Windows-1252.
     std::string fileBytes() const;
 
   private:
+    void appendTexts();
+    void appendFileTexts();
+
     // The screen texts before the latest ones, kept for their capacity: the next
     // calculation writes into them instead of allocating.
     std::string spareIndata_;

@@ -1,10 +1,13 @@
 // Numbers and diameter lists as report text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -121,6 +124,57 @@ TEST(PatternText, ExtremesAndAppendingRightJustified) {
         std::string out = "x";
         appendPattern(out, c.value, c.pattern, c.width, '.');
         EXPECT_EQ(out, "x" + c.text) << c.value << " " << c.pattern;
+    }
+}
+
+// A pattern's text from C's %.14e digits, rounded half away from zero in decimal
+// arithmetic on the text.
+std::string patternFromC(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.14e", std::fabs(value));
+    std::string digits = std::string(1, text[0]) + std::string(text + 2, 14);
+    const long kept = std::atol(std::strchr(text, 'e') + 1) + 1 + decimals;
+    std::string scaled;  // |value| × 10^decimals, rounded
+    if (kept >= 0) {
+        scaled = "0" + digits.substr(0, static_cast<std::size_t>(std::min(kept, 15L)));
+        scaled.append(static_cast<std::size_t>(std::max(kept - 15, 0L)), '0');
+        if (kept < 15 && digits[static_cast<std::size_t>(kept)] >= '5') {
+            std::size_t pos = scaled.size() - 1;
+            for (; scaled[pos] == '9'; --pos) {
+                scaled[pos] = '0';
+            }
+            ++scaled[pos];
+        }
+    }
+    scaled.erase(0, std::min(scaled.find_first_not_of('0'), scaled.size()));
+    const bool minus = std::signbit(value) && !scaled.empty();
+    if (scaled.size() < static_cast<std::size_t>(decimals) + 1) {
+        scaled.insert(0, static_cast<std::size_t>(decimals) + 1 - scaled.size(), '0');
+    }
+    if (decimals > 0) {
+        scaled.insert(scaled.size() - static_cast<std::size_t>(decimals), ".");
+    }
+    return (minus ? "-" : "") + scaled;
+}
+
+TEST(PatternText, AsRoundedFromCsDigitsOverManyValues) {
+    std::uint64_t state = 0x9E3779B97F4A7C15;
+    const char* const patterns[] = {"######0", "##0.0", "##0.00"};
+    for (int i = 0; i < 100'000; ++i) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        // Binary exponents from 2^-20 to 2^62, either sign; every fourth value a short
+        // decimal, where the halfway cases lie.
+        const std::uint64_t exponent = 1003 + (state >> 40) % 60;
+        double value = std::bit_cast<double>((state & 0x800F'FFFF'FFFF'FFFF) | (exponent << 52));
+        if (i % 4 == 0) {
+            value = static_cast<double>(static_cast<std::int64_t>(state % 2'000'001) - 1'000'000) /
+                    (i % 8 == 0 ? 1000.0 : 200.0);
+        }
+        const int decimals = i % 3;
+        ASSERT_EQ(patternText(value, patterns[decimals], '.'), patternFromC(value, decimals))
+            << value;
     }
 }
 
