@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cassert>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <utility>
@@ -27,6 +27,11 @@ constexpr std::size_t kChunkStands = 16;
 constexpr std::size_t kChunksPerThread = 8;
 // A stand whose strings held more than this gives their room back once written.
 constexpr std::size_t kKeptBytes = std::size_t{64} << 10;
+#ifdef LODRA05_TBB_SPARE_THREAD
+constexpr std::size_t kSpareThreads = 1;
+#else
+constexpr std::size_t kSpareThreads = 0;
+#endif
 
 struct Chunk {
     std::array<StandFile::Stand, kChunkStands> stands;
@@ -57,6 +62,37 @@ class ChunkStore {
     std::vector<Chunk*> free_;
 };
 
+// The workers free to calculate a chunk. The arena may hold one thread more than there are
+// workers (as the pool has its reading and writing thread): a calculation that finds none
+// free waits for one.
+class WorkerSlots {
+  public:
+    explicit WorkerSlots(std::size_t workers) {
+        for (std::size_t worker = workers; worker-- > 0;) {
+            free_.push_back(worker);
+        }
+    }
+    std::size_t take() {
+        std::unique_lock lock(mutex_);
+        given_.wait(lock, [this] { return !free_.empty(); });
+        const std::size_t worker = free_.back();
+        free_.pop_back();
+        return worker;
+    }
+    void give(std::size_t worker) {
+        {
+            const std::lock_guard lock(mutex_);
+            free_.push_back(worker);
+        }
+        given_.notify_one();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable given_;
+    std::vector<std::size_t> free_;
+};
+
 void giveBackRoom(Chunk& chunk) {
     for (std::size_t i = 0; i < chunk.count; ++i) {
         if (bytesOf(chunk.stands[i], chunk.outputs[i]) > kKeptBytes) {
@@ -81,7 +117,8 @@ class TbbRun {
           threads_(std::max<std::size_t>(limits.threads, 1)),
           compute_(compute),
           write_(write),
-          readError_(readError) {}
+          readError_(readError),
+          workers_(threads_) {}
 
     Result<> run() {
         std::size_t tokens = threads_;
@@ -159,13 +196,18 @@ class TbbRun {
     }
 
     void calculate(Chunk& chunk) {
-        const auto worker = static_cast<std::size_t>(tbb::this_task_arena::current_thread_index());
-        assert(worker < threads_);
+        const std::size_t worker = workers_.take();
         std::size_t most = 0;
-        for (std::size_t i = 0; i < chunk.count; ++i) {
-            compute_(worker, chunk.stands[i], chunk.outputs[i]);
-            most = std::max(most, bytesOf(chunk.stands[i], chunk.outputs[i]));
+        try {
+            for (std::size_t i = 0; i < chunk.count; ++i) {
+                compute_(worker, chunk.stands[i], chunk.outputs[i]);
+                most = std::max(most, bytesOf(chunk.stands[i], chunk.outputs[i]));
+            }
+        } catch (...) {
+            workers_.give(worker);
+            throw;
         }
+        workers_.give(worker);
         for (std::size_t seen = perStand_;
              seen < most && !perStand_.compare_exchange_weak(seen, most);) {
         }
@@ -190,6 +232,7 @@ class TbbRun {
     const WriteStand& write_;
     std::optional<Error>& readError_;
     ChunkStore store_;
+    WorkerSlots workers_;
     std::atomic<std::size_t> perStand_{0};  // the most a stand has taken so far
     std::atomic<bool> failed_{false};       // a write failed: written_ holds why
     bool more_ = true;                      // the stand file has more (the reading filter's)
@@ -219,8 +262,9 @@ std::size_t bytesOf(const StandFile::Stand& stand, const StandOutputs& outputs) 
 
 Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const ComputeStand& compute,
                      const WriteStand& write, std::optional<Error>& readError) {
-    const std::size_t threads = std::max<std::size_t>(limits.threads, 1);
-    // The run's threads, the calling one among them: worker indices 0..threads-1.
+    // The run's threads, the calling one among them; with LODRA05_TBB_SPARE_THREAD one more
+    // than the workers, as the pool has.
+    const std::size_t threads = std::max<std::size_t>(limits.threads, 1) + kSpareThreads;
     const tbb::global_control parallelism(tbb::global_control::max_allowed_parallelism, threads);
     tbb::task_arena arena(static_cast<int>(threads));
     TbbRun run(stands, limits, compute, write, readError);

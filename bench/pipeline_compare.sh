@@ -1,15 +1,19 @@
 #!/bin/sh
-# Two builds of lodra05-batch measured against each other, alternating, on the registers of
+# Builds of lodra05-batch measured against each other, taking turns, on the registers of
 # batch_bench: wall, user and sys seconds and peak RSS in MB, the median of the runs.
-#   bench/pipeline_compare.sh A-BINARY B-BINARY [RUNS]
-# The binaries are copied first, so that a rebuild during the runs changes nothing.
+#   [RUNS=3] bench/pipeline_compare.sh BINARY BINARY...
+# The binaries are copied first (as 1, 2 ...), so that a rebuild during the runs changes nothing.
 set -eu
-[ $# -ge 2 ] || { echo "usage: $0 A-BINARY B-BINARY [RUNS]" >&2; exit 2; }
-runs=${3:-3}
+[ $# -ge 2 ] || { echo "usage: [RUNS=3] $0 BINARY BINARY..." >&2; exit 2; }
+runs=${RUNS:-3}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$1" "$work/a"
-cp "$2" "$work/b"
+bins="" n=0
+for bin in "$@"; do
+    n=$((n + 1))
+    cp "$bin" "$work/$n"
+    bins="$bins $n"
+done
 
 # The rows of standRegister in batch_bench.cpp, CRLF; the long texts of BM_BatchRunLongTexts 0.
 python3 - "$work" <<'EOF'
@@ -27,13 +31,13 @@ register(1000000, "r1m.csv")
 open(f"{folder}/long.csv", "w").write("totaltid;maxRing;ranta\n" + "32767;100;2\n" * 1000)
 EOF
 
-# measure NAME RUNS ARGS...: one line per run and binary, "NAME a|b wall user sys rss_kb".
+# measure NAME RUNS ARGS...: one line per run and binary, "NAME BIN wall user sys rss_kb".
 measure() {
     name=$1 count=$2
     shift 2
     i=0
     while [ "$i" -lt "$count" ]; do
-        for bin in a b; do
+        for bin in $bins; do
             (
                 cd "$work"
                 if /usr/bin/time -o time.txt -f "%e %U %S %M" "./$bin" --seed 1 "$@" >/dev/null 2>&1
