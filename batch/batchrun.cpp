@@ -94,7 +94,7 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
     std::vector<Worker> workers(limits.threads);
     for (Worker& worker : workers) {
         worker.session.decimalSeparator = decimalSeparator;
-        worker.session.screenTexts = false;  // the batch tool writes only the file texts
+        worker.session.texts = Session::Texts::fileBytes;
     }
     RowWriter writer(outputs, streams, stands.standCount());
     std::optional<Error> readError;

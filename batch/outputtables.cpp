@@ -10,7 +10,6 @@
 #include "calc/spread.h"
 #include "report/spreadtable.h"
 #include "report/standtable.h"
-#include "report/windows1252.h"
 
 namespace lodra::batch {
 
@@ -122,10 +121,10 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
         }
     }
     if (!out.refusal) {
-        appendWindows1252(out.indata, session.prIndata);
-        appendWindows1252(out.resultat, session.prResultat);
-        session.prIndata.clear();
-        session.prResultat.clear();
+        // The session's texts are already the file's bytes; out's emptied strings go back
+        // to the session for the next stand.
+        out.indata.swap(session.prIndata);
+        out.resultat.swap(session.prResultat);
     }
 }
 

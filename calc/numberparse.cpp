@@ -119,10 +119,34 @@ std::optional<double> convert(const std::string& plain) {
     return value;
 }
 
+// Digits with at most one '.', the form nearly every entry has, read as they stand; none
+// for any other text, and for one that does not fit a double.
+std::optional<double> plainDecimal(std::string_view text) {
+    int digits = 0;
+    int points = 0;
+    for (const char c : text) {
+        digits += isDigit(c) ? 1 : 0;
+        points += c == '.' ? 1 : 0;
+    }
+    if (digits == 0 || points > 1 || digits + points != static_cast<int>(text.size())) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 }  // namespace
 
 std::optional<double> parseNumber(std::string_view text, char decimalSeparator) {
-    const auto plain = plainForm(withoutBlanks(text), decimalSeparator);
+    text = withoutBlanks(text);
+    if (const std::optional<double> value = plainDecimal(text)) {
+        return value;
+    }
+    const auto plain = plainForm(text, decimalSeparator);
     if (!plain) {
         return std::nullopt;
     }

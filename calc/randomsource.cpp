@@ -29,7 +29,10 @@ double ClockRandom::next() {
 }
 
 double SeededRandom::next() {
-    return unit(engine_);
+    if (!engine_) {
+        engine_.emplace(seed_);
+    }
+    return unit(*engine_);
 }
 
 std::uint64_t standSeed(std::uint64_t seed, std::int64_t row) {

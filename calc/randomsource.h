@@ -4,6 +4,7 @@
 // the batch tool can repeat a run exactly.
 
 #include <cstdint>
+#include <optional>
 #include <random>
 
 namespace lodra {
@@ -29,15 +30,17 @@ class ClockRandom final : public RandomSource {
     bool seeded_ = false;
 };
 
-// Seeded once; reseed() changes nothing, so a whole run can be repeated.
+// Seeded once; reseed() changes nothing, so a whole run can be repeated. The engine is
+// seeded at the first number: a stand without variation draws none and never pays for it.
 class SeededRandom final : public RandomSource {
   public:
-    explicit SeededRandom(std::uint64_t seed) : engine_(seed) {}
+    explicit SeededRandom(std::uint64_t seed) : seed_(seed) {}
     void reseed() override {}
     double next() override;
 
   private:
-    std::mt19937_64 engine_;
+    std::uint64_t seed_;
+    std::optional<std::mt19937_64> engine_;
 };
 
 // The seed of the stand in the given row of a register, for a run seeded with seed. It

@@ -17,8 +17,8 @@ namespace {
 // The digits of sig, at most 15, with the point after the first `before` of them (zeros
 // in front when before < 1) and the trailing zeros of the decimals dropped; as %.15G's
 // fixed form.
-void appendFixed(std::string& out, const char* d, std::size_t count, long before,
-                 char decimalSeparator) {
+void appendDigits(std::string& out, const char* d, std::size_t count, long before,
+                  char decimalSeparator) {
     std::size_t used = count;
     while (used > 0 && static_cast<long>(used) > before && d[used - 1] == '0') {
         --used;  // trailing zeros of the decimals
@@ -38,9 +38,88 @@ void appendFixed(std::string& out, const char* d, std::size_t count, long before
     }
 }
 
+// A whole number of at most 15 digits, which every form writes as it is.
+std::optional<std::int64_t> smallWhole(double value) {
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+        return static_cast<std::int64_t>(value);
+    }
+    return std::nullopt;
+}
+
+// 10^0 to 10^19, all that fits in 64 bits.
+constexpr auto kPowers = [] {
+    std::array<std::uint64_t, 20> p{};
+    p[0] = 1;
+    for (std::size_t k = 1; k < p.size(); ++k) {
+        p[k] = p[k - 1] * 10;
+    }
+    return p;
+}();
+
+std::size_t digitCount(std::uint64_t n) {
+    std::size_t count = 1;
+    while (count < kPowers.size() && n >= kPowers[count]) {
+        ++count;
+    }
+    return count;
+}
+
+// A number in fixed form: the minus, the whole part, and the decimals (zeros in front
+// included) after the separator.
+struct Fixed {
+    bool minus = false;
+    std::uint64_t whole = 0;
+    std::uint64_t fraction = 0;  // below 10^decimals
+    std::size_t decimals = 0;
+};
+
+// The number right-justified in width characters, written straight into out: a text made
+// in a small buffer of its own and copied from there would make the copy wait for the bytes
+// just stored in it.
+void appendFixed(std::string& out, const Fixed& f, char decimalSeparator, std::size_t width) {
+    const std::size_t wholeDigits = digitCount(f.whole);
+    const std::size_t length =
+        (f.minus ? 1 : 0) + wholeDigits + (f.decimals > 0 ? f.decimals + 1 : 0);
+    out.resize(out.size() + std::max(length, width), ' ');
+    char* t = out.data() + out.size() - length;
+    if (f.minus) {
+        *t++ = '-';
+    }
+    t = std::to_chars(t, t + wholeDigits, f.whole).ptr;
+    if (f.decimals > 0) {
+        *t = decimalSeparator;
+        std::uint64_t rest = f.fraction;
+        for (std::size_t i = f.decimals; i > 0; --i) {
+            t[i] = static_cast<char>('0' + rest % 10);
+            rest /= 10;
+        }
+    }
+}
+
+// %.15G's fixed form of 15 digits read as whole × 10^(exponent - 14), -4 <= exponent < 15:
+// the point after exponent + 1 of them, the trailing zeros of the decimals dropped.
+Fixed generalFixed(const Decimal& d) {
+    constexpr long kDigits = 15;
+    const long before = d.exponent + 1;  // -3 to 15
+    Fixed f;
+    f.minus = d.negative;
+    f.decimals = static_cast<std::size_t>(kDigits - before);
+    if (before > 0) {
+        f.whole = d.whole / kPowers[f.decimals];
+        f.fraction = d.whole % kPowers[f.decimals];
+    } else {
+        f.fraction = d.whole;  // zeros in front: the decimals are more than 15
+    }
+    while (f.decimals > 0 && f.fraction % 10 == 0) {
+        f.fraction /= 10;
+        --f.decimals;
+    }
+    return f;
+}
+
 // %.15G's exponent form: d.ddd without trailing zeros, E, sign, at least two digits.
 void appendExponent(std::string& out, const Significant& sig, char decimalSeparator) {
-    appendFixed(out, sig.digits.data(), sig.count, 1, decimalSeparator);
+    appendDigits(out, sig.digits.data(), sig.count, 1, decimalSeparator);
     out += sig.exponent < 0 ? "E-" : "E+";
     const long size = sig.exponent < 0 ? -sig.exponent : sig.exponent;
     if (size < 10) {
@@ -58,15 +137,14 @@ void appendNumber(std::string& out, double value, char decimalSeparator) {
         out += '0';  // also a negative zero
         return;
     }
+    if (const std::optional<std::int64_t> whole = smallWhole(value)) {
+        appendFixed(out, {*whole < 0, static_cast<std::uint64_t>(*whole < 0 ? -*whole : *whole)},
+                    decimalSeparator, 0);
+        return;
+    }
     if (const std::optional<Decimal> decimal = decimalOf(value);
         decimal && decimal->exponent < 15) {
-        char digits[24];
-        const char* end = std::to_chars(digits, digits + sizeof digits, decimal->whole).ptr;
-        if (decimal->negative) {
-            out += '-';
-        }
-        appendFixed(out, digits, static_cast<std::size_t>(end - digits), decimal->exponent + 1,
-                    decimalSeparator);
+        appendFixed(out, generalFixed(*decimal), decimalSeparator, 0);
         return;
     }
     if (std::isfinite(value)) {
@@ -77,7 +155,7 @@ void appendNumber(std::string& out, double value, char decimalSeparator) {
         if (sig.exponent < -4 || sig.exponent >= 15) {
             appendExponent(out, sig, decimalSeparator);
         } else {
-            appendFixed(out, sig.digits.data(), sig.count, sig.exponent + 1, decimalSeparator);
+            appendDigits(out, sig.digits.data(), sig.count, sig.exponent + 1, decimalSeparator);
         }
         return;
     }
@@ -166,22 +244,6 @@ std::size_t writePattern(const char* digits, std::size_t size, bool negative, st
 // |value| × 10^decimals rounded half away from zero from its 15 digits, when that is a
 // whole number below 10^19.
 std::optional<std::uint64_t> scaledWhole(const Decimal& d, std::size_t decimals) {
-    static constexpr std::uint64_t kPowers[] = {1,
-                                                10,
-                                                100,
-                                                1'000,
-                                                10'000,
-                                                100'000,
-                                                1'000'000,
-                                                10'000'000,
-                                                100'000'000,
-                                                1'000'000'000,
-                                                10'000'000'000,
-                                                100'000'000'000,
-                                                1'000'000'000'000,
-                                                10'000'000'000'000,
-                                                100'000'000'000'000,
-                                                1'000'000'000'000'000};
     constexpr long kDigits = 15;
     const long kept = d.exponent + 1 + static_cast<long>(decimals);  // digits kept
     if (kept > 18) {
@@ -198,23 +260,33 @@ std::optional<std::uint64_t> scaledWhole(const Decimal& d, std::size_t decimals)
     return d.whole / unit + (d.whole % unit >= unit / 2 ? 1 : 0);
 }
 
-// patternText into text (room for kScaledRoom + 2 bytes); returns its length.
-std::size_t formatPattern(double value, std::string_view pattern, char decimalSeparator,
-                          char* text) {
+// The decimals a pattern writes: at most two; more are never asked for.
+std::size_t decimalsOf(std::string_view pattern) {
     const auto point = pattern.find('.');
-    // The patterns have at most two decimals; more are never asked for.
-    const std::size_t decimals =
-        point == std::string_view::npos ? 0 : std::min<std::size_t>(pattern.size() - point - 1, 8);
+    return point == std::string_view::npos ? 0
+                                           : std::min<std::size_t>(pattern.size() - point - 1, 8);
+}
 
-    if (const std::optional<Decimal> decimal = decimalOf(value)) {
-        if (const std::optional<std::uint64_t> scaled = scaledWhole(*decimal, decimals)) {
-            char digits[24];
-            const char* end =
-                *scaled == 0 ? digits : std::to_chars(digits, digits + sizeof digits, *scaled).ptr;
-            return writePattern(digits, static_cast<std::size_t>(end - digits), decimal->negative,
-                                decimals, decimalSeparator, text);
-        }
+// |value| × 10^decimals rounded, in whole-number arithmetic: for a whole value and for the
+// 15 digits of one from 1E-04 to below 1E+15, as long as it stays below 10^19.
+std::optional<Fixed> wholePattern(double value, std::size_t decimals) {
+    std::optional<std::uint64_t> scaled;
+    bool negative = std::signbit(value);
+    if (const std::optional<std::int64_t> whole = smallWhole(value); whole && decimals <= 3) {
+        scaled = static_cast<std::uint64_t>(*whole < 0 ? -*whole : *whole) * kPowers[decimals];
+    } else if (const std::optional<Decimal> decimal = decimalOf(value)) {
+        scaled = scaledWhole(*decimal, decimals);
+        negative = decimal->negative;
     }
+    if (!scaled) {
+        return std::nullopt;
+    }
+    return Fixed{negative && *scaled > 0, *scaled / kPowers[decimals], *scaled % kPowers[decimals],
+                 decimals};
+}
+
+// patternText into text (room for kScaledRoom + 2 bytes), for any value; returns its length.
+std::size_t formatPattern(double value, std::size_t decimals, char decimalSeparator, char* text) {
     const Significant sig = significant(value);
     // |value| × 10^decimals, rounded, as decimal digits without leading zeros.
     char scaled[kScaledRoom];
@@ -229,14 +301,20 @@ std::size_t formatPattern(double value, std::string_view pattern, char decimalSe
 }  // namespace
 
 std::string patternText(double value, std::string_view pattern, char decimalSeparator) {
-    char text[kScaledRoom + 3];
-    return std::string(text, formatPattern(value, pattern, decimalSeparator, text));
+    std::string text;
+    appendPattern(text, value, pattern, 0, decimalSeparator);
+    return text;
 }
 
 void appendPattern(std::string& out, double value, std::string_view pattern, int width,
                    char decimalSeparator) {
+    const std::size_t decimals = decimalsOf(pattern);
+    if (const std::optional<Fixed> fixed = wholePattern(value, decimals)) {
+        appendFixed(out, *fixed, decimalSeparator, static_cast<std::size_t>(std::max(width, 0)));
+        return;
+    }
     char text[kScaledRoom + 3];
-    const std::size_t length = formatPattern(value, pattern, decimalSeparator, text);
+    const std::size_t length = formatPattern(value, decimals, decimalSeparator, text);
     if (static_cast<long>(length) < width) {  // ASCII: a byte is a character
         out.append(static_cast<std::size_t>(width) - length, ' ');
     }

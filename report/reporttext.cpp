@@ -10,6 +10,42 @@ namespace {
 
 constexpr std::string_view kBreak = "\r\n";
 
+// A literal of the report in UTF-8 and in Windows-1252, the second made by the compiler.
+// The report's literals hold no character beyond U+00FF; one that did would not compile.
+template <std::size_t N>
+struct Literal {
+    char utf8[N]{};
+    char bytes[N]{};
+    std::size_t bytesSize = 0;
+
+    consteval Literal(const char (&text)[N]) {
+        for (std::size_t i = 0; i + 1 < N; ++i) {
+            utf8[i] = text[i];
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c < 0x80) {
+                bytes[bytesSize++] = text[i];
+            } else if ((c == 0xC2 || c == 0xC3) && i + 2 < N) {
+                const auto next = static_cast<unsigned char>(text[++i]);
+                utf8[i] = text[i];
+                bytes[bytesSize++] = static_cast<char>(((c & 0x03) << 6) | (next & 0x3F));
+            } else {
+                throw "a character Windows-1252 does not hold as itself";
+            }
+        }
+    }
+};
+
+// A literal's two forms.
+struct Text {
+    std::string_view utf8;
+    std::string_view bytes;  // Windows-1252
+};
+
+template <Literal L>
+constexpr Text operator""_t() {
+    return {{L.utf8, sizeof L.utf8 - 1}, {L.bytes, L.bytesSize}};
+}
+
 // A number as numberText writes it.
 struct Num {
     double value;
@@ -45,10 +81,12 @@ struct Dia {
 // Writes the pieces of a line onto the end of one string.
 class PieceWriter {
   public:
-    explicit PieceWriter(char sep) : sep_(sep) {}
+    // Literals in Windows-1252 with bytes, else in UTF-8.
+    PieceWriter(char sep, bool bytes) : sep_(sep), bytes_(bytes) {}
 
   protected:
-    void put(std::string_view text) { *out_ += text; }
+    void put(const Text& text) { *out_ += bytes_ ? text.bytes : text.utf8; }
+    void put(std::string_view ascii) { *out_ += ascii; }
     void put(const Num& n) { appendNumber(*out_, n.value, sep_); }
     void put(const Whole& n) { appendNumber(*out_, n.value); }
     void put(const Pat& p) { appendPattern(*out_, p.value, p.pattern, p.width, sep_); }
@@ -67,6 +105,7 @@ class PieceWriter {
 
   private:
     char sep_;
+    bool bytes_;
 };
 
 // Builds the screen and the file form of a text at once; they differ only in tabs. Each
@@ -75,7 +114,7 @@ class PieceWriter {
 class TwoTexts : PieceWriter {
   public:
     TwoTexts(std::string& screen, std::string& file, char sep)
-        : PieceWriter(sep), screen_(screen), file_(file) {}
+        : PieceWriter(sep, false), screen_(screen), file_(file) {}
 
     // label, the tabs of each form, the rest of the line and its break.
     template <class Label, class... Rest>
@@ -113,10 +152,10 @@ class TwoTexts : PieceWriter {
     std::string& file_;
 };
 
-// Builds the file form alone, for a caller that shows no screen.
-class FileText : PieceWriter {
+// Builds the file form alone, in Windows-1252, for a caller that shows no screen.
+class FileBytes : PieceWriter {
   public:
-    FileText(std::string& file, char sep) : PieceWriter(sep) { out_ = &file; }
+    FileBytes(std::string& file, char sep) : PieceWriter(sep, true) { out_ = &file; }
 
     template <class Label, class... Rest>
     void line(const Label& label, int /*screenTabs*/, int fileTabs, const Rest&... rest) {
@@ -137,14 +176,14 @@ class FileText : PieceWriter {
     }
 };
 
-std::string_view speciesName(int tradslag) {
+Text speciesName(int tradslag) {
     if (tradslag == 2) {
-        return "Gran";
+        return "Gran"_t;
     }
     if (tradslag == 3) {
-        return "Löv";
+        return "Löv"_t;
     }
-    return "Tall";
+    return "Tall"_t;
 }
 
 template <class Texts>
@@ -152,35 +191,38 @@ void inputSummary(const StandCalculation& calc, Texts& t) {
     const StandState& s = calc.s;
     const ReportFigures& f = calc.figures;
 
-    t.line(" Antal träd/ha vid start = ", 2, 2, Num{f.antalTradPerHa});
-    t.line(" Nuvärde beräknas på en period av ", 1, 1, Whole{s.totaltid}, " år");
-    t.line(" Bonitet = ", 1, 2, Num{s.bonitet}, " m3/år och ha");
-    t.line(" Ytans areal = ", 1, 2, Num{s.areal}, " m2");
-    t.line(" Ränta = ", 2, 2, Num{s.ranta}, " %");
-    t.line(" Max årsring = ", 1, 2, Num{s.maxRing}, " mm");
-    t.line(" Art = ", 2, 3, speciesName(s.tradslag));
+    t.line(" Antal träd/ha vid start = "_t, 2, 2, Num{f.antalTradPerHa});
+    t.line(" Nuvärde beräknas på en period av "_t, 1, 1, Whole{s.totaltid}, " år"_t);
+    t.line(" Bonitet = "_t, 1, 2, Num{s.bonitet}, " m3/år och ha"_t);
+    t.line(" Ytans areal = "_t, 1, 2, Num{s.areal}, " m2"_t);
+    t.line(" Ränta = "_t, 2, 2, Num{s.ranta}, " %"_t);
+    t.line(" Max årsring = "_t, 1, 2, Num{s.maxRing}, " mm"_t);
+    t.line(" Art = "_t, 2, 3, speciesName(s.tradslag));
     if (s.variation > 0) {
-        t.line(" Slumpvis ändring av diametern per femårsperiod är ", 0, 0, Num{s.variation},
-               "*(-1..+-1) cm");
+        t.line(" Slumpvis ändring av diametern per femårsperiod är "_t, 0, 0, Num{s.variation},
+               "*(-1..+-1) cm"_t);
     } else {
-        t.line(" Ingen slumpvis ändring av diametern", 0, 0);
+        t.line(" Ingen slumpvis ändring av diametern"_t, 0, 0);
     }
-    t.line(" Återväxt år 1 = ", 1, 1, Num{s.atervandel}, " %");
-    t.line(" Åtgärd = ", 1, 2,
-           s.atgard == 1.0 ? std::string_view("Kalavverkning") : "Gallring och plockhuggning");
-    t.line(" Berikande plantering = ", 1, 1, Num{s.berikning}, " %");
-    t.line(" Tid mellan avverkningar = ", 1, 1, "minst ", Num{f.tidMellanAvv}, " år", kBreak);
-    t.line(" Diametrar hos träd som avverkas omedelbart = ", 1, 1, Dia{s.diaAvv, s.antalAvvDirekt});
-    t.line(" Volym för dessa träd = ", 3, 3, Pat{s.volAvv, "###0"}, " m3sk/ha");
-    t.line(" Diametrar hos träd som lämnas för tillväxt = ", 1, 1, Dia{s.diaStart, s.antalTrad});
+    t.line(" Återväxt år 1 = "_t, 1, 1, Num{s.atervandel}, " %"_t);
+    t.line(" Åtgärd = "_t, 1, 2,
+           s.atgard == 1.0 ? "Kalavverkning"_t : "Gallring och plockhuggning"_t);
+    t.line(" Berikande plantering = "_t, 1, 1, Num{s.berikning}, " %"_t);
+    t.line(" Tid mellan avverkningar = "_t, 1, 1, "minst "_t, Num{f.tidMellanAvv}, " år"_t, kBreak);
+    t.line(" Diametrar hos träd som avverkas omedelbart = "_t, 1, 1,
+           Dia{s.diaAvv, s.antalAvvDirekt});
+    t.line(" Volym för dessa träd = "_t, 3, 3, Pat{s.volAvv, "###0"}, " m3sk/ha"_t);
+    t.line(" Diametrar hos träd som lämnas för tillväxt = "_t, 1, 1, Dia{s.diaStart, s.antalTrad});
 
     // The diameters after the last growth: on screen after two cycles or more, in the file
     // after eighty cycles or more. The line has no break of its own.
     if (s.ar - 5 > 1) {
-        t.screenOnly(" Diametrar efter \t", Num{s.ar}, " år = \t\t\t", Dia{s.dia05, s.antalTrad});
+        t.screenOnly(" Diametrar efter \t"_t, Num{s.ar}, " år = \t\t\t"_t,
+                     Dia{s.dia05, s.antalTrad});
     }
     if (s.ar - 5 > 390) {
-        t.fileOnly(" Diametrar efter \t", Num{s.ar - 5}, " år = \t\t", Dia{s.dia05, s.antalTrad});
+        t.fileOnly(" Diametrar efter \t"_t, Num{s.ar - 5}, " år = \t\t"_t,
+                   Dia{s.dia05, s.antalTrad});
     }
 }
 
@@ -191,28 +233,29 @@ void resultText(const StandCalculation& calc, Texts& t) {
     const Economics& e = calc.economics;
 
     if (s.antalAvverkningar > 0) {
-        t.line(" År mellan avverkningarna = ", 1, 1, Pat{f.arMellanAvv, "##0"}, kBreak);
+        t.line(" År mellan avverkningarna = "_t, 1, 1, Pat{f.arMellanAvv, "##0"}, kBreak);
     }
-    t.line(" Producerad volym/ha och år = ", 1, 1, Pat{f.prodVolymPerAr, "##0.0", 6}, " m3sk");
+    t.line(" Producerad volym/ha och år = "_t, 1, 1, Pat{f.prodVolymPerAr, "##0.0", 6}, " m3sk"_t);
     if (s.antalAvverkningar > 0) {
-        t.line(" Volym/avverkning = ", 2, 2, Pat{f.volymPerAvv, "###0", 6}, " m3sk / ha");
+        t.line(" Volym/avverkning = "_t, 2, 2, Pat{f.volymPerAvv, "###0", 6}, " m3sk / ha"_t);
     }
-    t.both(" Antal avverkade träd/ha = ", Pat{f.avvTradPerHa, "###0"});
-    t.line("", 1, 1, " Medeldiameter = ", Pat{s.medeldiameter, "##0.00"}, kBreak);
-    t.line(" Årsring", 2, 1, MaxMeanMin{s.ringMax, f.ringMedel, s.ringMin, "##0.00"});
-    t.line(" Volym år 0", 1, 1, MaxMeanMin{s.vol00Max, f.vol00Medel, s.vol00Min, "###0"});
-    t.line(" Volym år 5", 1, 1, MaxMeanMin{s.vol05Max, f.vol05Medel, s.vol05Min, "###0"}, kBreak);
-    t.line(" Netto av i framtiden avverkade träd (exkl återväxt) =", 1, 1,
-           Pat{e.nettoPerTrad, "####0"}, " kr/träd");
-    t.line(" Röjning nu kostar ", 0, 0, Num{e.rojningKost}, " kr/ha");
+    t.both(" Antal avverkade träd/ha = "_t, Pat{f.avvTradPerHa, "###0"});
+    t.line(""_t, 1, 1, " Medeldiameter = "_t, Pat{s.medeldiameter, "##0.00"}, kBreak);
+    t.line(" Årsring"_t, 2, 1, MaxMeanMin{s.ringMax, f.ringMedel, s.ringMin, "##0.00"});
+    t.line(" Volym år 0"_t, 1, 1, MaxMeanMin{s.vol00Max, f.vol00Medel, s.vol00Min, "###0"});
+    t.line(" Volym år 5"_t, 1, 1, MaxMeanMin{s.vol05Max, f.vol05Medel, s.vol05Min, "###0"}, kBreak);
+    t.line(" Netto av i framtiden avverkade träd (exkl återväxt) ="_t, 1, 1,
+           Pat{e.nettoPerTrad, "####0"}, " kr/träd"_t);
+    t.line(" Röjning nu kostar "_t, 0, 0, Num{e.rojningKost}, " kr/ha"_t);
     t.line(Repeat{'-', 146}, 0, 0);
-    t.line(" ÅTERVÄXTKOSTNAD (inkl. år 1) = ", 4, 4, Pat{e.atervKostTotal, "######0", 7}, " kr/ha");
-    t.line(" DRIVNINGSNETTO av nu avv. träd (exkl. röjning och återväxt) = ", 1, 1,
-           Pat{e.drivningsnetto, "######0", 7}, " kr/ha");
-    t.line(" KASSAFLÖDE I FRAMTID (inkl återväxt) = ", 3, 3, Pat{e.kassaflode, "######0", 7},
-           "  kr/ha och år");
-    t.line(" NUVÄRDE (inkl Avverkning nu+framtid, återväxt, röjning) = ", 2, 1,
-           Pat{e.nuvarde, "######0", 7}, " kr/ha");
+    t.line(" ÅTERVÄXTKOSTNAD (inkl. år 1) = "_t, 4, 4, Pat{e.atervKostTotal, "######0", 7},
+           " kr/ha"_t);
+    t.line(" DRIVNINGSNETTO av nu avv. träd (exkl. röjning och återväxt) = "_t, 1, 1,
+           Pat{e.drivningsnetto, "######0", 7}, " kr/ha"_t);
+    t.line(" KASSAFLÖDE I FRAMTID (inkl återväxt) = "_t, 3, 3, Pat{e.kassaflode, "######0", 7},
+           "  kr/ha och år"_t);
+    t.line(" NUVÄRDE (inkl Avverkning nu+framtid, återväxt, röjning) = "_t, 2, 1,
+           Pat{e.nuvarde, "######0", 7}, " kr/ha"_t);
 }
 
 }  // namespace
@@ -224,11 +267,11 @@ void appendReport(const StandCalculation& calc, char decimalSeparator, ReportBlo
     resultText(calc, result);
 }
 
-void appendFileReport(const StandCalculation& calc, char decimalSeparator, std::string& prIndata,
-                      std::string& prResultat) {
-    FileText summary(prIndata, decimalSeparator);
+void appendFileBytes(const StandCalculation& calc, char decimalSeparator, std::string& prIndata,
+                     std::string& prResultat) {
+    FileBytes summary(prIndata, decimalSeparator);
     inputSummary(calc, summary);
-    FileText result(prResultat, decimalSeparator);
+    FileBytes result(prResultat, decimalSeparator);
     resultText(calc, result);
 }
 

@@ -18,8 +18,9 @@ struct ReportBlocks {
 // The four texts appended to the ends of the strings of to, which keep what they hold.
 // Texts are UTF-8 with CR LF line breaks and tabs.
 void appendReport(const StandCalculation& calc, char decimalSeparator, ReportBlocks& to);
-// The file forms alone, for a run that shows no screen.
-void appendFileReport(const StandCalculation& calc, char decimalSeparator, std::string& prIndata,
-                      std::string& prResultat);
+// The file forms alone, as the bytes a result file holds (Windows-1252), for a run that
+// shows no screen.
+void appendFileBytes(const StandCalculation& calc, char decimalSeparator, std::string& prIndata,
+                     std::string& prResultat);
 
 }  // namespace lodra

@@ -57,21 +57,6 @@ Wide powerOfTen(long k) {
     return kPowersOfTen[static_cast<std::size_t>(k)];
 }
 
-// The 15 digits of 10^14 <= whole < 10^15, two at a time from the last.
-void writeDigits(std::uint64_t whole, char* to) {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    for (int i = kDigits - 2; i > 0; i -= 2) {
-        const std::uint64_t pair = whole % 100;
-        whole /= 100;
-        to[i] = kPairs[2 * pair];
-        to[i + 1] = kPairs[2 * pair + 1];
-    }
-    to[0] = static_cast<char>('0' + whole);
-}
-
 // In whole-number arithmetic, for 1E-04 <= |value| < 1E+15: the value is m / 2^q with
 // q <= 66, and m * 10^(14 - exponent) < 2^117 is exact. Empty on an exact tie.
 std::optional<Decimal> fromBits(double value) {
@@ -107,6 +92,21 @@ std::optional<Decimal> fromBits(double value) {
 
 }  // namespace
 
+// Two at a time from the last.
+void writeFifteenDigits(std::uint64_t whole, char* to) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    for (int i = kDigits - 2; i > 0; i -= 2) {
+        const std::uint64_t pair = whole % 100;
+        whole /= 100;
+        to[i] = kPairs[2 * pair];
+        to[i + 1] = kPairs[2 * pair + 1];
+    }
+    to[0] = static_cast<char>('0' + whole);
+}
+
 std::optional<Decimal> decimalOf(double value) {
     const double size = std::fabs(value);
     if (std::isfinite(value) && size >= 1e-4 && size < 1e15) {
@@ -121,7 +121,7 @@ Significant significant(double value) {
         out.negative = decimal->negative;
         out.count = kDigits;
         out.exponent = decimal->exponent;
-        writeDigits(decimal->whole, out.digits.data());
+        writeFifteenDigits(decimal->whole, out.digits.data());
         return out;
     }
     return fromText(value);

@@ -32,4 +32,7 @@ struct Decimal {
 
 std::optional<Decimal> decimalOf(double value);
 
+// The 15 digits of 10^14 <= whole < 10^15 into to[0..14].
+void writeFifteenDigits(std::uint64_t whole, char* to);
+
 }  // namespace lodra

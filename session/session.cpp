@@ -17,10 +17,10 @@ Outcome Session::berakna(const InputRecord& input, const CalcOptions& options) {
     if (!outcome.ok()) {
         return outcome;
     }
-    if (screenTexts) {
+    if (texts == Texts::screenAndFile) {
         appendTexts();
     } else {
-        appendFileTexts();
+        appendFileBytes();
     }
     return outcome;
 }
@@ -59,11 +59,11 @@ void Session::appendTexts() {
     Resultat = std::move(texts.resultat);
 }
 
-void Session::appendFileTexts() {
+void Session::appendFileBytes() {
     const std::size_t indataEnd = prIndata.size();
     const std::size_t resultatEnd = prResultat.size();
     try {
-        appendFileReport(calculation, decimalSeparator, prIndata, prResultat);
+        lodra::appendFileBytes(calculation, decimalSeparator, prIndata, prResultat);
     } catch (...) {
         prIndata.resize(indataEnd);
         prResultat.resize(resultatEnd);

@@ -18,9 +18,11 @@ class Session {
     // the decimal separator the entries are read with (besides '.') and the texts written
     // with.
     char decimalSeparator = '.';
-    // Whether Indata and Resultat are built: a run that shows no screen (the batch tool)
-    // builds only the file texts.
-    bool screenTexts = true;
+    // What berakna builds: the screen texts and the file texts in UTF-8 (the windows), or
+    // the file texts alone as the bytes a result file holds, in Windows-1252 (a run that
+    // shows no screen: the batch tool).
+    enum class Texts { screenAndFile, fileBytes };
+    Texts texts = Texts::screenAndFile;
     StandCalculation calculation;
     std::string Indata;      // screen input summary of the latest calculation
     std::string Resultat;    // screen result text of the latest calculation
@@ -28,17 +30,18 @@ class Session {
     std::string prResultat;  // file result texts of every calculation of the run
 
     // Calculates one stand and builds its texts. Only a calculation that succeeded whole
-    // changes the texts: Indata and Resultat are replaced (with screenTexts), and one block
-    // is appended to prIndata and to prResultat. The entries are read with the run's decimal
+    // changes the texts: Indata and Resultat are replaced (with the screen texts), and one
+    // block is appended to prIndata and to prResultat. The entries are read with the run's decimal
     // separator, whatever options holds.
     Outcome berakna(const InputRecord& input, const CalcOptions& options);
 
-    // The bytes of a saved result file: prIndata, CR LF, prResultat, CR LF, in Windows-1252.
+    // The bytes of a saved result file: prIndata, CR LF, prResultat, CR LF, in Windows-1252
+    // (of the texts in UTF-8).
     std::string fileBytes() const;
 
   private:
     void appendTexts();
-    void appendFileTexts();
+    void appendFileBytes();
 
     // The screen texts before the latest ones, kept for their capacity: the next
     // calculation writes into them instead of allocating.

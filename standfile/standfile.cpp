@@ -128,6 +128,18 @@ Result<CsvReader::Field> CsvReader::readPlain(int first) {
             return counted.error();
         }
         field.text.push_back(static_cast<char>(c));
+        // The rest of the field in the buffer, in one piece.
+        std::size_t end = pos_;
+        while (end < len_ && buf_[end] != ';' && buf_[end] != '\n' && buf_[end] != '\r') {
+            ++end;
+        }
+        if (recordBytes_ + (end - pos_) > kMaxRecordBytes) {
+            recordBytes_ = kMaxRecordBytes;
+            return countByte().error();
+        }
+        recordBytes_ += end - pos_;
+        field.text.append(buf_.data() + pos_, end - pos_);
+        pos_ = end;
         c = get();
     }
     field.end = c;
