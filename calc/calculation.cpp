@@ -207,21 +207,35 @@ double StandCalculation::rojningTrad(double d) {
     return ((0.23895 * d + 0.97315) - (0.00636 * d) * d) + ((0.00603 * d) * d) * d;
 }
 
-std::optional<double> StandCalculation::avvDiameterFor(double ranta, double w) {
+namespace {
+
+// The felling diameter into d, cm; false, with d left as it is, for a rate without one.
+// In place: a std::optional returned from the cycle loop's call went through memory as a
+// store the processor could not forward.
+bool fellingDiameter(double ranta, double w, double& d) {
     const double w2 = w * w;
     if (ranta == 2) {
-        return 0.21739 * w2 + 17.4135 * w + 12.664;
+        d = 0.21739 * w2 + 17.4135 * w + 12.664;
+    } else if (ranta == 3) {
+        d = 0.08303 * w2 + 12.33 * w + 11.775;
+    } else if (ranta == 4) {
+        d = 0.3125 * w2 + 7.0164 * w + 15.148;
+    } else if (ranta == 5) {
+        d = 6.5915 * w + 14.046 - 0.08532 * w2;
+    } else {
+        return false;
     }
-    if (ranta == 3) {
-        return 0.08303 * w2 + 12.33 * w + 11.775;
+    return true;
+}
+
+}  // namespace
+
+std::optional<double> StandCalculation::avvDiameterFor(double ranta, double arsring) {
+    double d = 0;
+    if (!fellingDiameter(ranta, arsring, d)) {
+        return std::nullopt;
     }
-    if (ranta == 4) {
-        return 0.3125 * w2 + 7.0164 * w + 15.148;
-    }
-    if (ranta == 5) {
-        return 6.5915 * w + 14.046 - 0.08532 * w2;
-    }
-    return std::nullopt;
+    return d;
 }
 
 // Every parameter and tree row, read and checked in the window's order before anything
@@ -518,7 +532,10 @@ void StandCalculation::DiaVidAr5() {
     // cm in five years: one ring a year, both sides. Keep "* 10 / 10": in floating point it
     // is not always arsring (3.92 * 10 / 10 is 3.9200000000000004), and the figures depend
     // on it.
-    const double increment = s.arsring * 10 / 10;
+    growTrees(s.arsring * 10 / 10);
+}
+
+void StandCalculation::growTrees(double increment) {
     const auto from = s.dia00.entries(s.antalTrad);
     const auto to = s.dia05.entries(s.antalTrad);
     for (std::size_t i = 0; i < from.size(); ++i) {
@@ -642,23 +659,38 @@ void StandCalculation::ringSearch(const CalcOptions& options) {
     s.tillvaxt = s.tillvStart;
     // The start volume does not change while the ring is searched: computed once.
     PrVol00();
-    if (options.search == RingSearchMethod::Fast) {
-        skipProvenRings(previousRing);
+    if (options.search == RingSearchMethod::Fast && skipProvenRings(previousRing)) {
+        return;
     }
     stepSearch(options);
 }
 
-// Starts the search lower where the rings in between are proven not to end it.
-void StandCalculation::skipProvenRings(double previousRing) {
-    const SearchStand stand{s.dia00.entries(s.antalTrad),
-                            s.haFaktor,
-                            s.vol00,
-                            s.bonitet,
-                            s.maxRing,
-                            s.antalCykler > 0 ? previousRing + 0.01 : s.maxRing};
-    if (const std::optional<double> start = fastSearch_.startRing(stand)) {
-        s.arsring = *start;
+// Starts the search lower where the rings in between are proven not to end it; true when
+// it ended there.
+bool StandCalculation::skipProvenRings(double previousRing) {
+    // Only what a cycle changes is written: the stand volume just computed, read back
+    // together with a neighbour as one wider piece, made the search wait on a store the
+    // processor could not forward.
+    searchStand_.dia00 = s.dia00.entries(s.antalTrad);
+    searchStand_.vol00 = s.vol00;
+    searchStand_.warmRing = s.antalCykler > 0 ? previousRing + 0.01 : s.maxRing;
+    RingStart start;
+    if (!fastSearch_.startRing(searchStand_, start)) {
+        return false;
     }
+    s.arsring = start.ring;
+    if (!start.ends) {
+        return false;
+    }
+    // The step that ends the search, as the search runs it. Neither the growth of the trees
+    // nor the volume reads the ring, so it is lowered first: stored beside the growth, in
+    // one piece with it, it waited for the volume, and the next cycle for it.
+    s.arsring = s.arsring - 0.01;
+    growTrees(start.increment);
+    PrVol05();
+    s.tillvaxt = (s.vol05 - s.vol00) / 5;
+    checkStep("sökningen av årsringen");
+    return true;
 }
 
 void StandCalculation::stepSearch(const CalcOptions& options) {
@@ -715,6 +747,7 @@ void StandCalculation::runCycles(const CalcOptions& options) {
     if (options.cycleRecord != nullptr) {
         options.cycleRecord->start(s, cyclesFor(s.totaltid));
     }
+    searchStand_ = {{}, s.haFaktor, 0, s.bonitet, s.maxRing, 0};
     while (s.ar < s.totaltid) {
         if (cancelled(options)) {
             stopCancelled();
@@ -722,7 +755,7 @@ void StandCalculation::runCycles(const CalcOptions& options) {
         ringSearch(options);
 
         // The intake admits only the rates that have a felling diameter.
-        s.avvDiameter = avvDiameterFor(s.ranta, s.arsring).value_or(s.avvDiameter);
+        fellingDiameter(s.ranta, s.arsring, s.avvDiameter);
         checkStep("avverkningsdiametern");
         const bool fellingCycle = s.cykSedanAvv > s.cykTillAvv - 1;
         if (fellingCycle) {

@@ -152,13 +152,14 @@ class StandCalculation {
     Outcome calculate(const Intake& in, const CalcOptions& options, bool everyStep);
     void setParameters(const Intake& in);
     void runCycles(const CalcOptions& options);
+    void growTrees(double increment);        // DiaVidAr5 with arsring * 10 / 10 known, mm
     void checkStep(const char* step) const;  // names the step whose flag is set
     void checkFlags() const;                 // in the cycle-wise run: any flag set
     [[noreturn]] void stop(const char* step) const;
     // Moves the year on by one cycle and adds the cycle to the ring and volume statistics.
     void closeCycle(bool fellingCycle);
     void ringSearch(const CalcOptions& options);
-    void skipProvenRings(double previousRing);  // mm, the last cycle's ring
+    bool skipProvenRings(double previousRing);  // mm, the last cycle's ring
     void stepSearch(const CalcOptions& options);
 
     const Intake* intake_ = nullptr;  // the accepted input, while DiaVidStart runs
@@ -170,6 +171,7 @@ class StandCalculation {
     double rateLog_ = 0;
     bool everyStep_ = true;      // the flags are tested after every step
     FastRingSearch fastSearch_;  // keeps the ring sequence of the last maxRing
+    SearchStand searchStand_;    // what the fast search sees, its parameters set per run
 };
 
 }  // namespace lodra

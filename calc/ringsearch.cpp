@@ -32,7 +32,8 @@ constexpr double kStepsPerMm = 100;      // 1 / kStep
 constexpr double kLimit = 1e4;           // cm or mm: larger diameters and rings fall back
 constexpr double kHaFaktorLimit = 1e12;  // beyond it the bounds are not worth the care
 constexpr std::size_t kMaxSteps = std::size_t{1} << 17;  // longest sequence kept, 2 MB
-constexpr std::size_t kMargin = 2;        // steps above the estimate where the proof is tried
+constexpr std::size_t kMargin = 1;        // steps above the estimate where the proof is tried
+constexpr double kFewestSteps = 3;        // steps to the estimate worth skipping
 constexpr int kAttempts = 6;              // proofs tried, each further above the estimate
 constexpr double kSmallestSlope = 1e-30;  // m3sk per mm; Newton's steps stay finite above it
 // mm: the estimate need be no closer. Past the first of Newton's steps the estimate lies
@@ -71,35 +72,43 @@ struct Bounds {
     double shift = 0;  // m3sk, effect of the rounding of x + d on the volumes there
 };
 
+// The sums of magnitudes are not taken tree by tree: each term is a polynomial with
+// coefficients of one sign in |x + d|, so it is at most the term of the largest tree at
+// the end of [lo, hi] farthest from zero. m and w are above |lo + d| and |x + d| for every
+// tree, also as rounded and widened by 4 units; one tree more than there are covers the
+// rounding of the sums they replace.
 Bounds boundsAt(std::span<const double> dia, double lo, double hi) {
     Bounds b;
+    double largest = 0;  // cm, of |d|
     for (const double d : dia) {
         const double y = lo + d;
-        const double m = std::fabs(y) * (1 + 4 * kU);
         b.first = b.first + ((3 * kC3 * y) * y + (2 * kA * y - kC1));
         b.second = b.second + (2 * kA + 6 * kC3 * y);
-        b.firstSize = b.firstSize + ((3 * kC3 * m + 2 * kA) * m + kC1);
-        b.secondSize = b.secondSize + (2 * kA + 6 * kC3 * m);
-        b.firstShift = b.firstShift + (6 * kC3 * m + 2 * kA) * m;
-        b.secondShift = b.secondShift + 6 * kC3 * m;
-        const double w = std::max(m, std::fabs(hi + d) * (1 + 4 * kU));
-        b.size = b.size + (((kC3 * w + kA) * w + kC1) * w + kC0);
-        b.shift = b.shift + w * ((3 * kC3 * w + 2 * kA) * w + kC1);
+        largest = std::max(largest, std::fabs(d));
     }
+    const auto trees = static_cast<double>(dia.size()) + 1;
+    const double m = (std::fabs(lo) + largest) * (1 + 16 * kU);
+    b.firstSize = trees * ((3 * kC3 * m + 2 * kA) * m + kC1);
+    b.secondSize = trees * (2 * kA + 6 * kC3 * m);
+    b.firstShift = trees * ((6 * kC3 * m + 2 * kA) * m);
+    b.secondShift = trees * (6 * kC3 * m);
+    const double w = (std::max(std::fabs(lo), std::fabs(hi)) + largest) * (1 + 16 * kU);
+    b.size = trees * (((kC3 * w + kA) * w + kC1) * w + kC0);
+    b.shift = trees * (w * ((3 * kC3 * w + 2 * kA) * w + kC1));
     return b;
 }
 
-// True when g rises from lo upwards, g'(lo) and g''(lo) being positive beyond twice their
-// rounding errors (haFaktor / 5 > 0 left out of both), and the growth computed at lo
-// exceeds the site index by more than 2E, E being a bound, taken twice over, of |G - g|
-// at every increment in [lo, hi].
-bool proofHolds(const SearchStand& st, double lo, double hi) {
+// Twice E, E being a bound, taken twice over, of |G - g| at every increment in [lo, hi],
+// when g rises from lo upwards: g'(lo) and g''(lo) positive beyond twice their rounding
+// errors (haFaktor / 5 > 0 left out of both). The proof holds when the growth computed at
+// lo exceeds the site index by more than this margin.
+std::optional<double> proofMargin(const SearchStand& st, double lo, double hi) {
     const Bounds b = boundsAt(st.dia00, lo, hi);
     const auto n = static_cast<double>(st.dia00.size());
     const double firstBound = 2 * kU * (b.firstShift + (n + 8) * b.firstSize);
     const double secondBound = 2 * kU * (b.secondShift + (n + 8) * b.secondSize);
     if (!(b.first > firstBound && b.second > secondBound)) {
-        return false;
+        return std::nullopt;
     }
     const double sumError = kU * (b.shift + (n + 8) * b.size);
     const double underflow = (n + 8) * (st.haFaktor + 1) * 1e-300;
@@ -108,7 +117,7 @@ bool proofHolds(const SearchStand& st, double lo, double hi) {
         ((st.haFaktor * sumError + 3 * kU * st.haFaktor * b.size + 2 * kU * std::fabs(st.vol00)) /
              5 +
          underflow);
-    return FastRingSearch::growthAt(lo, st) - st.bonitet > 2 * e;
+    return 2 * e;
 }
 
 }  // namespace
@@ -121,36 +130,27 @@ double FastRingSearch::growthAt(double increment, const SearchStand& st) {
     return (sum * st.haFaktor - st.vol00) / 5;
 }
 
-std::optional<double> FastRingSearch::startRing(const SearchStand& st) {
+bool FastRingSearch::startRing(const SearchStand& st, RingStart& start) {
     if (st.dia00.empty()) {
-        return std::nullopt;  // no growing tree: the growth is 0 at once
+        return false;  // no growing tree: the growth is 0 at once
     }
-    if (!suitable(st)) {
+    double crossing = 0;
+    if (!suitable(st) || !estimate(st, crossing)) {
         ++declined_;
-        return std::nullopt;
-    }
-    const std::optional<double> crossing = estimate(st);
-    if (!crossing) {
-        ++declined_;
-        return std::nullopt;
+        return false;
     }
     // Steps to the estimate: how far it lies is all that counts here, not the last bit.
-    const double steps = (st.maxRing - *crossing) * kStepsPerMm;
-    if (!(steps >= static_cast<double>(kMargin + 1))) {
-        return std::nullopt;  // at most a few steps below maxRing: nothing worth skipping
+    const double steps = (st.maxRing - crossing) * kStepsPerMm;
+    if (!(steps >= kFewestSteps)) {
+        return false;  // at most a few steps below maxRing: nothing worth skipping
     }
-    if (!(steps < static_cast<double>(kMaxSteps))) {
+    if (!(steps < static_cast<double>(kMaxSteps)) ||
+        !provenStart(st, static_cast<std::size_t>(steps) - kMargin, start)) {
         ++declined_;
-        return std::nullopt;
-    }
-    const std::optional<std::size_t> k = provenStart(st, static_cast<std::size_t>(steps) - kMargin);
-    if (!k) {
-        ++declined_;
-        return std::nullopt;
+        return false;
     }
     ++accepted_;
-    // Ring k itself was computed as the search computes it and does not stop the search.
-    return ring_[*k + 1];
+    return true;
 }
 
 namespace {
@@ -162,26 +162,29 @@ struct Cubic {
 
     double valueAt(double x) const { return ((p3 * x + p2) * x + p1) * x - target; }
 
-    // The zero that Newton's method reaches from x, if it does on a rising curve.
-    std::optional<double> zeroFrom(double x) const {
+    // The zero that Newton's method reaches from x, if it does on a rising curve. (The
+    // answers of the search come back in place, not as std::optional: its copy went
+    // through memory, which held up the search by a store that could not be forwarded.)
+    bool zeroFrom(double x, double& zero) const {
         for (int i = 0; i < 50; ++i) {
             const double f = valueAt(x);
             const double slope = (3 * p3 * x + 2 * p2) * x + p1;
             if (!(slope > kSmallestSlope)) {
-                return std::nullopt;  // flat or falling: the growth may not be monotone here
+                return false;  // flat or falling: the growth may not be monotone here
             }
             const double change = f / slope;
             x = x - change;
             if (!(std::fabs(x) <= 2 * kLimit)) {
-                return std::nullopt;
+                return false;
             }
             // The next change would be about f'' / (2 f') times the square of this one.
             const double curve = std::fabs(6 * p3 * x + 2 * p2);
             if (curve * change * change < 2 * kCloseEnough * slope) {
-                return x;
+                zero = x;
+                return true;
             }
         }
-        return std::nullopt;
+        return false;
     }
 };
 
@@ -189,7 +192,7 @@ struct Cubic {
 
 // The ring where the exact growth meets the site index, by Newton's method on the stand
 // volume as a cubic in the increment, started at warmRing, else at maxRing.
-std::optional<double> FastRingSearch::estimate(const SearchStand& st) const {
+bool FastRingSearch::estimate(const SearchStand& st, double& crossing) const {
     double n = 0, s1 = 0, s2 = 0;  // count, sum of d (cm) and of d * d (cm2)
     for (const double d : st.dia00) {
         n = n + 1;
@@ -202,35 +205,63 @@ std::optional<double> FastRingSearch::estimate(const SearchStand& st) const {
     cubic.p1 = 3 * kC3 * s2 + 2 * kA * s1 - kC1 * n;
     cubic.target = 5 * st.bonitet / st.haFaktor;
     if (!(cubic.valueAt(st.maxRing) > 0)) {
-        return st.maxRing;  // already at maxRing the growth is about the site index or less
+        crossing = st.maxRing;  // already at maxRing the growth is about the site index or less
+        return true;
     }
-    if (st.warmRing < st.maxRing) {
-        if (const std::optional<double> x = cubic.zeroFrom(st.warmRing)) {
-            return x;
-        }
-    }
-    return cubic.zeroFrom(st.maxRing);
+    return (st.warmRing < st.maxRing && cubic.zeroFrom(st.warmRing, crossing)) ||
+           cubic.zeroFrom(st.maxRing, crossing);
 }
 
-// The first k0 <= k, not far below k, at which the proof holds; empty if none is found.
-std::optional<std::size_t> FastRingSearch::provenStart(const SearchStand& st, std::size_t k) {
+// From the first k0 <= k, not far below k, at which the proof holds, the first of the
+// next steps that stops the search, else the step after them; false if no proof is found.
+bool FastRingSearch::provenStart(const SearchStand& st, std::size_t k, RingStart& start) {
     std::size_t back = 4;
     for (int attempt = 0; attempt < kAttempts && k > 0; ++attempt) {
-        if (!extendTo(st.maxRing, k + 1)) {
-            return std::nullopt;
+        if (!extendTo(st.maxRing, k + kBlock)) {
+            return false;
         }
-        const double lo = increment_[k];
-        const double hi = increment_[0];
-        if (proofHolds(st, lo, hi)) {
-            return k;
+        if (const std::optional<double> margin = proofMargin(st, increment_[k], increment_[0])) {
+            double growth[kBlock];
+            blockGrowths(st, k, growth);
+            if (growth[0] - st.bonitet > *margin) {
+                std::size_t j = 1;
+                while (j < kBlock && growth[j] > st.bonitet) {
+                    ++j;
+                }
+                start = {ring_[k + j], increment_[k + j], j < kBlock};
+                return true;
+            }
         }
         k = k > back ? k - back : 0;
         back *= 4;
     }
-    return std::nullopt;
+    return false;
+}
+
+// Tree by tree in the order of the search, so that each sum is the one it computes.
+void FastRingSearch::blockGrowths(const SearchStand& st, std::size_t k,
+                                  double (&growth)[kBlock]) const {
+    double sum[kBlock] = {};
+    for (const double d : st.dia00) {
+        for (std::size_t j = 0; j < kBlock; ++j) {
+            sum[j] = sum[j] + StandCalculation::tradVolym(increment_[k + j] + d);
+        }
+    }
+    for (std::size_t j = 0; j < kBlock; ++j) {
+        growth[j] = (sum[j] * st.haFaktor - st.vol00) / 5;
+    }
 }
 
 bool FastRingSearch::extendTo(double maxRing, std::size_t k) {
+    // Nearly always the sequence is there already: the search of every cycle of a
+    // calculation uses the same one, and a cycle seldom goes deeper than the last.
+    if (k < ring_.size() && std::bit_cast<std::uint64_t>(maxRing) == sequenceOf_) {
+        return true;
+    }
+    return grow(maxRing, k);
+}
+
+bool FastRingSearch::grow(double maxRing, std::size_t k) {
     if (k >= kMaxSteps) {
         return false;
     }

@@ -26,13 +26,21 @@ struct SearchStand {
     double warmRing = 0;            // mm, where the estimate starts: near last cycle's ring
 };
 
+// Where the step-by-step search may start, and whether it stops there at once.
+struct RingStart {
+    double ring = 0;       // mm, of the sequence maxRing, maxRing - 0.01, ...
+    double increment = 0;  // mm, ring * 10 / 10
+    bool ends = false;     // the growth at ring does not exceed the site index
+};
+
 class FastRingSearch {
   public:
     // A ring of the sequence maxRing, maxRing - 0.01, ... at or above the ring where the
-    // step-by-step search stops, such that no ring above it stops the search; empty when
-    // that cannot be proven. Raises no floating-point exception flag that the calculation
-    // tests.
-    std::optional<double> startRing(const SearchStand& stand);
+    // step-by-step search stops, such that no ring above it stops the search; false when
+    // that cannot be proven. The rings of the first steps below the proven one are tried
+    // as the search tries them, so that the ring is nearly always the one where the search
+    // stops. Raises no floating-point exception flag that the calculation tests.
+    bool startRing(const SearchStand& stand, RingStart& start);
 
     // The yearly growth at a ring, with exactly the operations of DiaVidAr5, PrVol05 and
     // the search step: increment = ring * 10 / 10, m3sk per year and ha.
@@ -43,9 +51,15 @@ class FastRingSearch {
     std::int64_t declined() const { return declined_; }
 
   private:
-    std::optional<double> estimate(const SearchStand& stand) const;
-    std::optional<std::size_t> provenStart(const SearchStand& stand, std::size_t k);
+    static constexpr std::size_t kBlock = 4;  // steps tried from the proven ring
+
+    bool estimate(const SearchStand& stand, double& crossing) const;
+    bool provenStart(const SearchStand& stand, std::size_t k, RingStart& start);
+    // Holds the sequence of maxRing at least to step k; false beyond kMaxSteps.
     bool extendTo(double maxRing, std::size_t k);
+    bool grow(double maxRing, std::size_t k);
+    // The growths of the steps k to k + kBlock - 1, as the search computes them.
+    void blockGrowths(const SearchStand& stand, std::size_t k, double (&growth)[kBlock]) const;
 
     // The rings by the search's own repeated subtraction, and ring * 10 / 10 of each (mm),
     // for the maxRing whose bits are in sequenceOf_.

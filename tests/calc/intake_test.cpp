@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <string>
 
 #include "calc/calculation.h"
 #include "calc/numberparse.h"
@@ -36,6 +38,28 @@ TEST(ParseNumber, RefusesWhatIsNotAPlainNumber) {
     }
     EXPECT_FALSE(parseNumber("1.5,5", ',').has_value());
     EXPECT_FALSE(parseNumber("1 5", ',').has_value());
+}
+
+// A text of digits with at most one '.' is read as it stands; the same text after a '+' is
+// read the long way. Both give the same, within the range of a double and beyond it.
+TEST(ParseNumber, PlainTextsReadAsTheLongWay) {
+    const std::string many(400, '0');
+    const std::string texts[] = {"0",          "007",    "250", "4.5",      ".5",
+                                 "5.",         "35.000", "0.1", "1" + many, "0." + many + "1",
+                                 many + ".25", "."};
+    for (const std::string& text : texts) {
+        for (const char sep : {'.', ','}) {
+            const std::optional<double> plain = parseNumber(text, sep);
+            const std::optional<double> longWay = parseNumber("+" + text, sep);
+            ASSERT_EQ(plain.has_value(), longWay.has_value()) << '"' << text << '"';
+            if (plain) {
+                EXPECT_EQ(std::signbit(*plain), std::signbit(*longWay)) << '"' << text << '"';
+                EXPECT_EQ(*plain, *longWay) << '"' << text << '"';
+            }
+        }
+    }
+    EXPECT_EQ(parseNumber("0." + many + "1", '.'), 0.0);
+    EXPECT_FALSE(parseNumber("1" + many, '.').has_value());
 }
 
 TEST(ParseNumber, BlanksAroundAFieldAreSpacesAndTabsOnly) {

@@ -221,7 +221,8 @@ TEST(FastRingSearch, DeclinesStandsOutsideItsBoundsWithoutRaisingFlags) {
     {
         const std::vector<double> dia = {35, 1, 1};
         FastRingSearch search;
-        EXPECT_TRUE(search.startRing({dia, 50, 0.2, 3.5, 20, 20}).has_value());  // as it is
+        RingStart start;
+        EXPECT_TRUE(search.startRing({dia, 50, 0.2, 3.5, 20, 20}, start));  // as it is
     }
     for (const Case& c : cases) {
         std::vector<double> dia = {35, 1, 1};
@@ -233,7 +234,8 @@ TEST(FastRingSearch, DeclinesStandsOutsideItsBoundsWithoutRaisingFlags) {
         }
         FastRingSearch search;
         std::feclearexcept(FE_ALL_EXCEPT);
-        EXPECT_FALSE(search.startRing(stand).has_value()) << c.name;
+        RingStart start;
+        EXPECT_FALSE(search.startRing(stand, start)) << c.name;
         EXPECT_EQ(std::fetestexcept(FE_INVALID | FE_OVERFLOW | FE_DIVBYZERO), 0) << c.name;
         EXPECT_EQ(search.declined(), 1) << c.name;
     }
