@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -57,11 +58,9 @@ constexpr auto kPowers = [] {
 }();
 
 std::size_t digitCount(std::uint64_t n) {
-    std::size_t count = 1;
-    while (count < kPowers.size() && n >= kPowers[count]) {
-        ++count;
-    }
-    return count;
+    // floor(log10(2^bits)), then one more when n reaches the next power of ten.
+    const auto guess = static_cast<std::size_t>(std::bit_width(n | 1) * 1233 >> 12);
+    return guess + ((n | 1) >= kPowers[guess] ? 1 : 0);
 }
 
 // A number in fixed form: the minus, the whole part, and the decimals (zeros in front
@@ -88,11 +87,7 @@ void appendFixed(std::string& out, const Fixed& f, char decimalSeparator, std::s
     t = std::to_chars(t, t + wholeDigits, f.whole).ptr;
     if (f.decimals > 0) {
         *t = decimalSeparator;
-        std::uint64_t rest = f.fraction;
-        for (std::size_t i = f.decimals; i > 0; --i) {
-            t[i] = static_cast<char>('0' + rest % 10);
-            rest /= 10;
-        }
+        writeDigits(f.fraction, t + 1, f.decimals);
     }
 }
 

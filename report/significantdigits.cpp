@@ -92,19 +92,22 @@ std::optional<Decimal> fromBits(double value) {
 
 }  // namespace
 
-// Two at a time from the last.
-void writeFifteenDigits(std::uint64_t whole, char* to) {
+void writeDigits(std::uint64_t value, char* to, std::size_t count) {
     static constexpr char kPairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    for (int i = kDigits - 2; i > 0; i -= 2) {
-        const std::uint64_t pair = whole % 100;
-        whole /= 100;
-        to[i] = kPairs[2 * pair];
-        to[i + 1] = kPairs[2 * pair + 1];
+    // Two at a time from the last.
+    std::size_t i = count;
+    for (; i >= 2; i -= 2) {
+        const std::uint64_t pair = value % 100;
+        value /= 100;
+        to[i - 2] = kPairs[2 * pair];
+        to[i - 1] = kPairs[2 * pair + 1];
     }
-    to[0] = static_cast<char>('0' + whole);
+    if (i == 1) {
+        to[0] = static_cast<char>('0' + value % 10);
+    }
 }
 
 std::optional<Decimal> decimalOf(double value) {
@@ -121,7 +124,7 @@ Significant significant(double value) {
         out.negative = decimal->negative;
         out.count = kDigits;
         out.exponent = decimal->exponent;
-        writeFifteenDigits(decimal->whole, out.digits.data());
+        writeDigits(decimal->whole, out.digits.data(), kDigits);
         return out;
     }
     return fromText(value);

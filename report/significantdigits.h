@@ -32,7 +32,7 @@ struct Decimal {
 
 std::optional<Decimal> decimalOf(double value);
 
-// The 15 digits of 10^14 <= whole < 10^15 into to[0..14].
-void writeFifteenDigits(std::uint64_t whole, char* to);
+// The last count digits of value into to[0..count-1], zeros in front when it has fewer.
+void writeDigits(std::uint64_t value, char* to, std::size_t count);
 
 }  // namespace lodra
