@@ -41,12 +41,28 @@ void ChunkPool::submit(std::size_t chunk) {
     queued_.notify_one();
 }
 
+void ChunkPool::waitLocked(std::unique_lock<std::mutex>& lock, std::size_t chunk) {
+    awaited_ = chunk;
+    finished_.wait(lock, [&] { return done_[chunk] != 0; });
+    awaited_ = kNone;
+}
+
 void ChunkPool::waitFor(std::size_t chunk) {
     std::unique_lock lock(mutex_);
-    finished_.wait(lock, [&] { return done_[chunk] != 0; });
+    waitLocked(lock, chunk);
     if (std::exception_ptr failure = std::exchange(failures_[chunk], nullptr)) {
         std::rethrow_exception(failure);
     }
+}
+
+bool ChunkPool::done(std::size_t chunk) {
+    const std::lock_guard lock(mutex_);
+    return done_[chunk] != 0;
+}
+
+void ChunkPool::waitUntilDone(std::size_t chunk) {
+    std::unique_lock lock(mutex_);
+    waitLocked(lock, chunk);
 }
 
 void ChunkPool::serve(std::size_t worker) {
@@ -68,7 +84,9 @@ void ChunkPool::serve(std::size_t worker) {
         lock.lock();
         failures_[chunk] = failure;
         done_[chunk] = 1;
-        finished_.notify_all();
+        if (chunk == awaited_) {
+            finished_.notify_all();
+        }
     }
 }
 

@@ -34,9 +34,14 @@ class ChunkPool {
     // Waits until the submitted chunk is done, then it may be submitted again. An exception
     // thrown by its work is thrown here.
     void waitFor(std::size_t chunk);
+    // Whether the submitted chunk is done.
+    bool done(std::size_t chunk);
+    // Waits until the submitted chunk is done, leaving an exception of its work to waitFor.
+    void waitUntilDone(std::size_t chunk);
 
   private:
     void serve(std::size_t worker);
+    void waitLocked(std::unique_lock<std::mutex>& lock, std::size_t chunk);
 
     Work work_;
     std::mutex mutex_;
@@ -45,6 +50,10 @@ class ChunkPool {
     std::deque<std::size_t> queue_;
     std::vector<char> done_;                    // per chunk
     std::vector<std::exception_ptr> failures_;  // per chunk
+    // The chunk a waiting caller waits for: a worker wakes it for that one only, since a
+    // wake-up costs the worker more than a chunk's bookkeeping.
+    std::size_t awaited_ = kNone;
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     bool stopping_ = false;
     std::vector<std::thread> threads_;
 };

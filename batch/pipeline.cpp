@@ -16,6 +16,9 @@ namespace {
 // the head of the row order is written.
 constexpr std::size_t kChunkStands = 16;
 constexpr std::size_t kChunksPerThread = 8;
+// While the chunk at the head of the row order is under way, the writing thread waits for
+// this many at once: a wake-up costs the worker that gives it a tenth of its time.
+constexpr std::size_t kWakeBatch = 4;
 // A stand whose strings held more than this gives their room back once written.
 constexpr std::size_t kKeptBytes = std::size_t{64} << 10;
 
@@ -148,8 +151,13 @@ Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const Comp
         if (inFlight == 0) {
             return {};
         }
-        Chunk& oldest = chunks[(next + chunks.size() - inFlight) % chunks.size()];
-        pool.waitFor(static_cast<std::size_t>(&oldest - chunks.data()));
+        const std::size_t oldestIndex = (next + chunks.size() - inFlight) % chunks.size();
+        Chunk& oldest = chunks[oldestIndex];
+        if (inFlight >= kWakeBatch && !pool.done(oldestIndex)) {
+            // Woken once for a few chunks instead of once for each.
+            pool.waitUntilDone((oldestIndex + kWakeBatch - 1) % chunks.size());
+        }
+        pool.waitFor(oldestIndex);
         admission.measured(oldest);
         for (std::size_t i = 0; i < oldest.count; ++i) {
             if (Result<> written = write(oldest.stands[i], oldest.outputs[i]); !written) {

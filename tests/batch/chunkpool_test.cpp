@@ -60,6 +60,26 @@ TEST_P(ChunkPoolThreads, AnExceptionIsThrownWhereTheChunkIsTaken) {
     EXPECT_NO_THROW(pool.waitFor(0));
 }
 
+TEST_P(ChunkPoolThreads, WaitingAheadWakesOnceTheLaterChunkIsDone) {
+    // Many rounds, so that a wake-up lost between a worker and the waiting thread hangs.
+    ChunkPool pool(GetParam(), 4, [](std::size_t, std::size_t chunk) {
+        if (chunk == 3) {
+            throw std::runtime_error("chunk 3");
+        }
+    });
+    for (int round = 0; round < 2000; ++round) {
+        for (std::size_t chunk = 0; chunk < 4; ++chunk) {
+            pool.submit(chunk);
+        }
+        pool.waitUntilDone(3);  // the exception stays with its chunk
+        EXPECT_TRUE(pool.done(3));
+        for (std::size_t chunk = 0; chunk < 3; ++chunk) {
+            pool.waitFor(chunk);
+        }
+        EXPECT_THROW(pool.waitFor(3), std::runtime_error);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Threads, ChunkPoolThreads, ::testing::Values(0, 1, 2, 8));
 
 }  // namespace
