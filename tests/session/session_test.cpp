@@ -58,5 +58,49 @@ TEST(Session, ScreenTextsHoldOnlyTheLatestStand) {
     }
 }
 
+// A run that shows no screen builds the file texts alone, already in Windows-1252: the same
+// bytes the windows' run saves, for every line the file form writes differently.
+TEST(Session, FileBytesAreTheSavedFormOfTheFileTexts) {
+    struct Case {
+        const char* name;
+        void (*set)(InputRecord&);
+    };
+    const Case cases[] = {
+        {"initial", [](InputRecord&) {}},
+        {"variation, Löv",
+         [](InputRecord& in) {
+             in.variation = "30";
+             in.optGran = false;
+             in.optLov = true;
+         }},
+        {"clear-felling, Tall",
+         [](InputRecord& in) {
+             in.optGallring = false;
+             in.optKalavv = true;
+             in.optGran = false;
+             in.optTall = true;
+         }},
+        {"diameters after 400 years", [](InputRecord& in) { in.totaltid = "500"; }},
+        {"no felling",
+         [](InputRecord& in) {
+             in.rows = {{{"3", false}}};
+         }},
+    };
+    for (const char sep : {'.', ','}) {
+        Session screen;
+        Session file;
+        file.texts = Session::Texts::fileBytes;
+        for (const Case& c : cases) {
+            InputRecord input;
+            c.set(input);
+            ASSERT_TRUE(calculate(screen, input, sep).ok()) << c.name;
+            ASSERT_TRUE(calculate(file, input, sep).ok()) << c.name;
+            EXPECT_TRUE(file.Indata.empty() && file.Resultat.empty()) << c.name;
+        }
+        EXPECT_EQ(file.prIndata, toWindows1252(screen.prIndata)) << sep;
+        EXPECT_EQ(file.prResultat, toWindows1252(screen.prResultat)) << sep;
+    }
+}
+
 }  // namespace
 }  // namespace lodra
