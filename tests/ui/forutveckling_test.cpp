@@ -2,15 +2,12 @@
 // the file dialog, and the comparison run in the background with its progress and "Avbryt".
 
 #include <QChartView>
-#include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -95,20 +92,11 @@ class ForUtvecklingTest : public QObject {
         QVERIFY(!window->isComparing());
     }
 
-    // Turns to the spread's page, as a user who clicks its tab.
-    void openSpreadPage() {
-        auto* tabs = child<QTabWidget>(window.get(), "tabUtveckling");
-        const int page = tabs->indexOf(child<QWidget>(window.get(), "tabSpridning"));
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
-                          tabs->tabBar()->tabRect(page).center());
-        QCOMPARE(tabs->currentIndex(), page);
-    }
-
     // Clicks "Beräkna spridning" and waits until the spread has ended.
     void spread(const QString& seed, int runs) {
         child<QLineEdit>(window.get(), "txtFro")->setText(seed);
         child<QSpinBox>(window.get(), "spnKorningar")->setValue(runs);
-        openSpreadPage();
+        uitest::clickTab(window.get(), "tabSpridning");
         QSignalSpy ended(window.get(), &forUtveckling::spreadEnded);
         click(window.get(), "cmdBeraknaSpridning");
         QVERIFY(ended.wait(20000));
@@ -125,10 +113,18 @@ class ForUtvecklingTest : public QObject {
     }
     void cleanup() { window.reset(); }
 
+    // Nothing compares or spreads before a calculation; each window draws its own seed.
     void opensEmpty() {
         QCOMPARE(window->cycleModel().rowCount(), 0);
-        QVERIFY(!child<QPushButton>(window.get(), "cmdJamfor")->isEnabled());
-        QVERIFY(!child<QPushButton>(window.get(), "cmdSparaTabell")->isEnabled());
+        for (const char* button : {"cmdJamfor", "cmdSparaTabell", "cmdBeraknaSpridning"}) {
+            QVERIFY2(!child<QPushButton>(window.get(), button)->isEnabled(), button);
+        }
+        const QString seed = child<QLineEdit>(window.get(), "txtFro")->text();
+        bool number = false;
+        seed.toULongLong(&number);
+        QVERIFY(number);
+        const forUtveckling other(designedLook());
+        QVERIFY(seed != child<QLineEdit>(&other, "txtFro")->text());
     }
 
     void showsOneRowPerCycle_data() {
@@ -256,21 +252,6 @@ class ForUtvecklingTest : public QObject {
         QCOMPARE(uitest::readBytes(file), lodra::measureComparisonCsv(both, ','));
     }
 
-    // Each window draws its own seed; the runs are between 1 and 100,000, 1000 at first.
-    void spreadControlsAtOpening() {
-        forUtveckling other(designedLook());
-        const QString seed = child<QLineEdit>(window.get(), "txtFro")->text();
-        bool number = false;
-        seed.toULongLong(&number);
-        QVERIFY(number);
-        QVERIFY(seed != child<QLineEdit>(&other, "txtFro")->text());
-        auto* runs = child<QSpinBox>(window.get(), "spnKorningar");
-        QCOMPARE(runs->value(), 1000);
-        QCOMPARE(runs->minimum(), 1);
-        QCOMPARE(runs->maximum(), 100000);
-        QVERIFY(!child<QPushButton>(window.get(), "cmdBeraknaSpridning")->isEnabled());
-    }
-
     // The figures shown and saved are those of the spread from the entered seed.
     void spreadsFromTheSeed() {
         InputRecord input;
@@ -331,7 +312,7 @@ class ForUtvecklingTest : public QObject {
         slow.ranta = "2";
         window->showCalculation(slow, {}, QLocale::c(), 0);
         window->show();
-        openSpreadPage();
+        uitest::clickTab(window.get(), "tabSpridning");
         for (const char* bad : {"abc", "-1", "18446744073709551616", ""}) {
             child<QLineEdit>(window.get(), "txtFro")->setText(QString::fromUtf8(bad));
             uitest::MessageCatcher catcher;

@@ -7,9 +7,6 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -19,16 +16,10 @@
 #include "ui/handover.h"
 #include "ui/standmenu.h"
 
-using lodra::forLodra02;
 using uitest::child;
 using uitest::click;
 
 namespace {
-
-// Blanks (tabs and runs of spaces) as one space, as text extraction gives them.
-QString simplified(const QString& line) {
-    return line.simplified();
-}
 
 QString run(const QString& program, const QStringList& arguments) {
     QProcess process;
@@ -39,53 +30,19 @@ QString run(const QString& program, const QStringList& arguments) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// Answers the next print dialog with "Avbryt", keeping its name.
-class PrintDialogAnswer : public QObject {
-  public:
-    PrintDialogAnswer() {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-            if (dialog != nullptr && dialog->isVisible()) {
-                timer_.stop();
-                name = dialog->objectName();
-                dialog->reject();
-            }
-        });
-        timer_.start();
-    }
-    QString name;
-
-  private:
-    QTimer timer_;
-};
-
 }  // namespace
 
-class HandoverTest : public QObject {
+class HandoverTest : public uitest::ParametersWindowTest {
     Q_OBJECT
-
-  private:
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<forLodra02> window;
-    std::unique_ptr<uitest::MessageCatcher> catcher;
 
   private slots:
     void init() {
-        folder = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(folder->path()));
-        catcher = std::make_unique<uitest::MessageCatcher>();
-        window = std::make_unique<forLodra02>();
-        window->show();
+        openWindow();
         child<QLineEdit>(window.get(), "txtBestand")->setText(QStringLiteral("Norra skiftet"));
         uitest::calculate(*window);
         click(window->existingResultat(), "cmdUtveckling");
     }
-    void cleanup() {
-        window.reset();
-        uitest::settle();
-        catcher.reset();
-    }
+    void cleanup() { closeWindow(); }
 
     // Every line of the input summary and the result text is in the PDF (the NUVÄRDE line
     // among them), with the stand's name and the fellings, on at most three pages.
@@ -101,7 +58,7 @@ class HandoverTest : public QObject {
                                  {QStringLiteral("-layout"), file, QStringLiteral("-")});
         QStringList lines;
         for (const QString& line : text.split(QLatin1Char('\n'))) {
-            lines << simplified(line);
+            lines << line.simplified();
         }
         const QString expected = QString::fromStdString(window->session.Indata) +
                                  QStringLiteral("\r\n") +
@@ -110,7 +67,7 @@ class HandoverTest : public QObject {
         for (const QString& line : expected.split(QStringLiteral("\r\n"))) {
             // Every line with words or figures; a separator of dashes is drawn, not read.
             if (line.contains(QRegularExpression(QStringLiteral("\\w")))) {
-                QVERIFY2(lines.contains(simplified(line)), qPrintable(line));
+                QVERIFY2(lines.contains(line.simplified()), qPrintable(line));
             }
         }
         for (const char* line : {"Beståndskalkyl", "Bestånd: Norra skiftet", "Avverkningar"}) {
@@ -134,10 +91,7 @@ class HandoverTest : public QObject {
         }
         {
             child<QSpinBox>(development, "spnKorningar")->setValue(20);
-            auto* tabs = child<QTabWidget>(development, "tabUtveckling");
-            const int page = tabs->indexOf(child<QWidget>(development, "tabSpridning"));
-            QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
-                              tabs->tabBar()->tabRect(page).center());
+            uitest::clickTab(development, "tabSpridning");
             QSignalSpy ended(development, &lodra::forUtveckling::spreadEnded);
             click(development, "cmdBeraknaSpridning");
             QVERIFY(ended.wait(20000));
@@ -153,38 +107,35 @@ class HandoverTest : public QObject {
         QVERIFY(lines.contains(QStringLiteral("157661")));  // 2 cycles at 3 % under thinning
     }
 
+    // Both the development window's "Skriv ut" and the result window's Ctrl+P open the
+    // program's print dialog.
     void printDialogFromBothWindows() {
+        QStringList names;
+        const auto answer = [&names](QPrintDialog& dialog) {
+            names << dialog.objectName();
+            dialog.reject();
+        };
         {
-            PrintDialogAnswer answer;
+            uitest::Answer<QPrintDialog> first(answer);
             click(window->existingUtveckling(), "cmdSkrivUt");
-            QCOMPARE(answer.name, QStringLiteral("lodraPrintDialog"));
         }
-        PrintDialogAnswer answer;
+        uitest::Answer<QPrintDialog> second(answer);
         lodra::forResultat* result = window->existingResultat();
         result->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(result));
         QTest::keyClick(result, Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(answer.name, QStringLiteral("lodraPrintDialog"));
+        QCOMPARE(names, QStringList({"lodraPrintDialog", "lodraPrintDialog"}));
     }
 
-    void tabsExpandToEveryEighthColumn_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("expanded");
-        QTest::newRow("one tab") << "a\tb"
-                                 << "a       b";
-        QTest::newRow("tab at a stop") << "12345678\tx"
-                                       << "12345678        x";
-        QTest::newRow("two tabs") << "ab\t\tc"
-                                  << "ab              c";
-        QTest::newRow("no tab") << " Ränta = "
-                                << " Ränta = ";
-        QTest::newRow("non-ASCII counts one") << "Årsring\t Max"
-                                              << "Årsring  Max";
-    }
+    // Tabs expand to every eighth column; a non-ASCII letter counts one.
     void tabsExpandToEveryEighthColumn() {
-        QFETCH(QString, line);
-        QFETCH(QString, expanded);
-        QCOMPARE(lodra::expandTabs(line), expanded);
+        for (const auto& [line, expanded] : {std::pair{"a\tb", "a       b"},
+                                             {"12345678\tx", "12345678        x"},
+                                             {"ab\t\tc", "ab              c"},
+                                             {" Ränta = ", " Ränta = "},
+                                             {"Årsring\t Max", "Årsring  Max"}}) {
+            QCOMPARE(lodra::expandTabs(QString::fromUtf8(line)), QString::fromUtf8(expanded));
+        }
     }
 };
 

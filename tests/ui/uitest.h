@@ -17,9 +17,14 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -89,74 +94,99 @@ struct Message {
     bool okOnly = false;
 };
 
-// Answers every modal message box with its "OK" button and keeps what it said. Armed for
-// the life of the object.
-class MessageCatcher : public QObject {
+// Answers the next modal dialog of type D with act, as a user does, or every one while it
+// lives.
+template <typename D>
+class Answer : public QObject {
   public:
-    MessageCatcher() {
+    explicit Answer(std::function<void(D&)> act, bool every = false) {
         timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, &MessageCatcher::poll);
+        connect(&timer_, &QTimer::timeout, this, [this, act = std::move(act), every] {
+            auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+            if (dialog != nullptr && dialog->isVisible()) {
+                if (!every) {
+                    timer_.stop();
+                }
+                answered = true;
+                act(*dialog);
+            }
+        });
         timer_.start();
     }
-    std::vector<Message> messages;
+    bool answered = false;
 
   private:
-    void poll() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr || !box->isVisible()) {
-            return;
-        }
-        Message m;
-        m.title = box->windowTitle();
-        m.text = box->text();
-        m.icon = box->icon();
-        m.buttons = static_cast<int>(box->buttons().size());
-        QAbstractButton* ok = box->button(QMessageBox::Ok);
-        m.okOnly = ok != nullptr && m.buttons == 1 && ok->text() == QStringLiteral("OK");
-        messages.push_back(m);
-        if (ok != nullptr) {
-            QTest::mouseClick(ok, Qt::LeftButton);
-        } else {
-            box->reject();
-        }
-    }
     QTimer timer_;
+};
+
+// Answers every modal message box with its "OK" button and keeps what it said.
+class MessageCatcher : public Answer<QMessageBox> {
+  public:
+    MessageCatcher()
+        : Answer(
+              [this](QMessageBox& box) {
+                  QAbstractButton* ok = box.button(QMessageBox::Ok);
+                  const int buttons = static_cast<int>(box.buttons().size());
+                  messages.push_back({box.windowTitle(), box.text(), box.icon(), buttons,
+                                      ok != nullptr && buttons == 1 && ok->text() == "OK"});
+                  if (ok != nullptr) {
+                      QTest::mouseClick(ok, Qt::LeftButton);
+                  } else {
+                      box.reject();
+                  }
+              },
+              true) {}
+    std::vector<Message> messages;
 };
 
 // Answers the next file dialog with a path, as a user who types the name and presses
 // "Spara" or "Öppna"; keeps the dialog's title and the folder it opened in.
-class FileDialogAnswer : public QObject {
+class FileDialogAnswer : public Answer<QFileDialog> {
   public:
-    explicit FileDialogAnswer(QString path) : path_(std::move(path)) {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (dialog == nullptr || !dialog->isVisible()) {
-                return;
-            }
-            timer_.stop();
-            title = dialog->windowTitle();
-            folder = dialog->directory().absolutePath();
-            answered = true;
-            dialog->selectFile(path_);
-            auto* buttons = dialog->findChild<QDialogButtonBox*>();
-            QAbstractButton* accept = buttons->button(QDialogButtonBox::Save);
-            if (accept == nullptr) {
-                accept = buttons->button(QDialogButtonBox::Open);
-            }
-            acceptText = accept->text();
-            QTest::mouseClick(accept, Qt::LeftButton);
-        });
-        timer_.start();
-    }
+    explicit FileDialogAnswer(const QString& path)
+        : Answer([this, path](QFileDialog& dialog) {
+              title = dialog.windowTitle();
+              folder = dialog.directory().absolutePath();
+              dialog.selectFile(path);
+              auto* buttons = dialog.findChild<QDialogButtonBox*>();
+              QAbstractButton* save = buttons->button(QDialogButtonBox::Save);
+              QTest::mouseClick(save != nullptr ? save : buttons->button(QDialogButtonBox::Open),
+                                Qt::LeftButton);
+          }) {}
     QString title;
     QString folder;
-    QString acceptText;
-    bool answered = false;
+};
 
-  private:
-    QString path_;
-    QTimer timer_;
+// Turns to the tab page of that name, as a user who clicks its tab.
+inline void clickTab(const QWidget* window, const char* page) {
+    auto* widget = child<QWidget>(window, page);
+    auto* tabs = qobject_cast<QTabWidget*>(widget->parentWidget()->parentWidget());
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
+                      tabs->tabBar()->tabRect(tabs->indexOf(widget)).center());
+    QCOMPARE(tabs->currentWidget(), widget);
+}
+
+// The parameters window shown in a fresh working folder, its message boxes answered: a
+// test calls openWindow() in its init() and closeWindow() in its cleanup().
+class ParametersWindowTest : public QObject {
+  protected:
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<lodra::forLodra02> window;
+    std::unique_ptr<MessageCatcher> catcher;
+
+    void openWindow() {
+        folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(folder->path()));
+        catcher = std::make_unique<MessageCatcher>();
+        window = std::make_unique<lodra::forLodra02>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    void closeWindow() {
+        window.reset();
+        settle();
+        catcher.reset();
+    }
 };
 
 // Counts the progress dialogs that were shown while it lived.

@@ -23,19 +23,14 @@
 #include "ui/forutveckling.h"
 #include "ui/windowlook.h"
 
-using lodra::forLodra02;
 using lodra::WindowLook;
 using uitest::child;
 using uitest::click;
 
-class WindowLookTest : public QObject {
+class WindowLookTest : public uitest::ParametersWindowTest {
     Q_OBJECT
 
   private:
-    std::unique_ptr<QTemporaryDir> folder;
-    std::unique_ptr<forLodra02> window;
-    std::unique_ptr<uitest::MessageCatcher> catcher;
-
     // All five windows, opened with the real buttons.
     QWidget* windowNamed(const QString& name) {
         const std::map<QString, QWidget*> windows = {{"parameters", window.get()},
@@ -55,12 +50,7 @@ class WindowLookTest : public QObject {
 
   private slots:
     void init() {
-        folder = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir::setCurrent(folder->path()));
-        catcher = std::make_unique<uitest::MessageCatcher>();
-        window = std::make_unique<forLodra02>();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        openWindow();
         click(window.get(), "cmdTraddiametrar");
         uitest::calculate(*window);
         click(window->existingResultat(), "cmdSpara");
@@ -69,11 +59,7 @@ class WindowLookTest : public QObject {
         QVERIFY(window->existingUtveckling() != nullptr);
     }
 
-    void cleanup() {
-        window.reset();
-        uitest::settle();
-        catcher.reset();
-    }
+    void cleanup() { closeWindow(); }
 
     void fontIsTheDesktopsAndEveryTextFits() {
         QFETCH(QString, name);
