@@ -83,25 +83,6 @@ class ForUtvecklingTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    // Clicks "Jämför" and waits until the comparison has ended.
-    void compare() {
-        QSignalSpy ended(window.get(), &forUtveckling::comparisonEnded);
-        click(window.get(), "cmdJamfor");
-        QVERIFY(window->isComparing());
-        QVERIFY(ended.wait(20000));
-        QVERIFY(!window->isComparing());
-    }
-
-    // Clicks "Beräkna spridning" and waits until the spread has ended.
-    void spread(const QString& seed, int runs) {
-        child<QLineEdit>(window.get(), "txtFro")->setText(seed);
-        child<QSpinBox>(window.get(), "spnKorningar")->setValue(runs);
-        uitest::clickTab(window.get(), "tabSpridning");
-        QSignalSpy ended(window.get(), &forUtveckling::spreadEnded);
-        click(window.get(), "cmdBeraknaSpridning");
-        QVERIFY(ended.wait(20000));
-    }
-
   private slots:
     void init() {
         temporary = std::make_unique<QTemporaryDir>();
@@ -217,7 +198,7 @@ class ForUtvecklingTest : public QObject {
 
     void comparesChoices() {
         show(InputRecord{}, ',');
-        compare();
+        uitest::compare(*window);
         const lodra::ComparisonModel& model = window->comparisonModel(0);
         const lodra::ComparisonModel& kal = window->comparisonModel(1);
         QCOMPARE(child<QTableView>(window.get(), "tblJamforelseKal")->model(), &kal);
@@ -257,7 +238,7 @@ class ForUtvecklingTest : public QObject {
         InputRecord input;
         input.variation = "100";
         show(input, ',');
-        spread(QStringLiteral("18446744073709551615"), 300);
+        uitest::spread(*window, QStringLiteral("18446744073709551615"), 300);
         lodra::SpreadOptions options;
         options.seed = 18446744073709551615u;
         options.runs = 300;
@@ -296,7 +277,7 @@ class ForUtvecklingTest : public QObject {
     // Without variation every run is the same: one line says so, no chart is drawn.
     void spreadWithoutVariationSaysSo() {
         show(InputRecord{}, '.');
-        spread(QStringLiteral("7"), 20);
+        uitest::spread(*window, QStringLiteral("7"), 20);
         QCOMPARE(child<QLabel>(window.get(), "lblHistogram")->text(),
                  QStringLiteral("Alla körningar gav samma nuvärde, 157661 kr/ha: den slumpmässiga "
                                 "ändringen av diametern påverkade inte resultatet."));
@@ -355,7 +336,7 @@ class ForUtvecklingTest : public QObject {
     // of other entries.
     void newCalculationReplacesTheComparison() {
         show(InputRecord{}, '.');
-        compare();
+        uitest::compare(*window);
         QCOMPARE(window->comparisonModel(1).rowCount(), 11);
         show(withHorizon("20"), '.');
         QCOMPARE(window->comparisonModel(1).rowCount(), 0);

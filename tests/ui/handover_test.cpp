@@ -5,8 +5,6 @@
 #include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSignalSpy>
-#include <QSpinBox>
 #include <QtTest>
 #include <memory>
 
@@ -84,18 +82,8 @@ class HandoverTest : public uitest::ParametersWindowTest {
     // grids with their intervals, the spread's figures with their names.
     void comparisonAndSpreadGoIntoTheReport() {
         lodra::forUtveckling* development = window->existingUtveckling();
-        {
-            QSignalSpy ended(development, &lodra::forUtveckling::comparisonEnded);
-            click(development, "cmdJamfor");
-            QVERIFY(ended.wait(20000));
-        }
-        {
-            child<QSpinBox>(development, "spnKorningar")->setValue(20);
-            uitest::clickTab(development, "tabSpridning");
-            QSignalSpy ended(development, &lodra::forUtveckling::spreadEnded);
-            click(development, "cmdBeraknaSpridning");
-            QVERIFY(ended.wait(20000));
-        }
+        uitest::compare(*development);
+        uitest::spread(*development, QStringLiteral("7"), 20);
         const QStringList lines = development->handover()->plainText().split(QLatin1Char('\n'));
         for (const char* line :
              {"Gallring och plockhuggning: nuvärde (kr/ha) vid antal cykler till avverkning och "

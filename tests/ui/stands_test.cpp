@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
+#include <tuple>
 
 #include "tests/ui/uitest.h"
 #include "ui/forcatalog.h"
@@ -107,14 +108,10 @@ class StandsTest : public uitest::ParametersWindowTest {
     // initial entries.)
     void saveThenOpenGivesBackEveryText() {
         InputRecord odd;
-        odd.totaltid = "";
-        odd.bonitet = "4,5";
-        odd.areal = "abc";
-        odd.ranta = "7";
-        odd.optLov = true;
-        odd.optGran = false;
-        odd.optKalavv = true;
-        odd.optGallring = false;
+        std::tie(odd.totaltid, odd.bonitet, odd.areal, odd.ranta) =
+            std::tuple("", "4,5", "abc", "7");
+        std::tie(odd.optGran, odd.optLov, odd.optGallring, odd.optKalavv) =
+            std::tuple(false, true, false, true);
         odd.rows[0] = {"", false};
         odd.rows[2] = {"12,5", true};
         window->setInputRecord(odd);

@@ -15,6 +15,8 @@
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabBar>
@@ -31,6 +33,7 @@
 #include "calc/inputrecord.h"
 #include "session/session.h"
 #include "ui/forlodra02.h"
+#include "ui/forutveckling.h"
 
 namespace uitest {
 
@@ -164,6 +167,25 @@ inline void clickTab(const QWidget* window, const char* page) {
     QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {},
                       tabs->tabBar()->tabRect(tabs->indexOf(widget)).center());
     QCOMPARE(tabs->currentWidget(), widget);
+}
+
+// Clicks "Jämför" and waits until the comparison has ended.
+inline void compare(lodra::forUtveckling& window) {
+    QSignalSpy ended(&window, &lodra::forUtveckling::comparisonEnded);
+    click(&window, "cmdJamfor");
+    QVERIFY(window.isComparing());
+    QVERIFY(ended.wait(20000));
+    QVERIFY(!window.isComparing());
+}
+
+// Clicks "Beräkna spridning" on the spread's page and waits until the spread has ended.
+inline void spread(lodra::forUtveckling& window, const QString& seed, int runs) {
+    child<QLineEdit>(&window, "txtFro")->setText(seed);
+    child<QSpinBox>(&window, "spnKorningar")->setValue(runs);
+    clickTab(&window, "tabSpridning");
+    QSignalSpy ended(&window, &lodra::forUtveckling::spreadEnded);
+    click(&window, "cmdBeraknaSpridning");
+    QVERIFY(ended.wait(20000));
 }
 
 // The parameters window shown in a fresh working folder, its message boxes answered: a
