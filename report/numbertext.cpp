@@ -15,30 +15,6 @@ namespace lodra {
 
 namespace {
 
-// The digits of sig, at most 15, with the point after the first `before` of them (zeros
-// in front when before < 1) and the trailing zeros of the decimals dropped; as %.15G's
-// fixed form.
-void appendDigits(std::string& out, const char* d, std::size_t count, long before,
-                  char decimalSeparator) {
-    std::size_t used = count;
-    while (used > 0 && static_cast<long>(used) > before && d[used - 1] == '0') {
-        --used;  // trailing zeros of the decimals
-    }
-    if (before <= 0) {
-        out += '0';
-        out += decimalSeparator;
-        out.append(static_cast<std::size_t>(-before), '0');
-        out.append(d, used);
-        return;
-    }
-    const auto whole = static_cast<std::size_t>(before);
-    out.append(d, whole);
-    if (used > whole) {
-        out += decimalSeparator;
-        out.append(d + whole, used - whole);
-    }
-}
-
 // A whole number of at most 15 digits, which every form writes as it is.
 std::optional<std::int64_t> smallWhole(double value) {
     if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
@@ -47,20 +23,10 @@ std::optional<std::int64_t> smallWhole(double value) {
     return std::nullopt;
 }
 
-// 10^0 to 10^19, all that fits in 64 bits.
-constexpr auto kPowers = [] {
-    std::array<std::uint64_t, 20> p{};
-    p[0] = 1;
-    for (std::size_t k = 1; k < p.size(); ++k) {
-        p[k] = p[k - 1] * 10;
-    }
-    return p;
-}();
-
 std::size_t digitCount(std::uint64_t n) {
     // floor(log10(2^bits)), then one more when n reaches the next power of ten.
     const auto guess = static_cast<std::size_t>(std::bit_width(n | 1) * 1233 >> 12);
-    return guess + ((n | 1) >= kPowers[guess] ? 1 : 0);
+    return guess + ((n | 1) >= kPowersOfTen[guess] ? 1 : 0);
 }
 
 // A number in fixed form: the minus, the whole part, and the decimals (zeros in front
@@ -100,8 +66,8 @@ Fixed generalFixed(const Decimal& d) {
     f.minus = d.negative;
     f.decimals = static_cast<std::size_t>(kDigits - before);
     if (before > 0) {
-        f.whole = d.whole / kPowers[f.decimals];
-        f.fraction = d.whole % kPowers[f.decimals];
+        f.whole = d.whole / kPowersOfTen[f.decimals];
+        f.fraction = d.whole % kPowersOfTen[f.decimals];
     } else {
         f.fraction = d.whole;  // zeros in front: the decimals are more than 15
     }
@@ -113,10 +79,10 @@ Fixed generalFixed(const Decimal& d) {
 }
 
 // %.15G's exponent form: d.ddd without trailing zeros, E, sign, at least two digits.
-void appendExponent(std::string& out, const Significant& sig, char decimalSeparator) {
-    appendDigits(out, sig.digits.data(), sig.count, 1, decimalSeparator);
-    out += sig.exponent < 0 ? "E-" : "E+";
-    const long size = sig.exponent < 0 ? -sig.exponent : sig.exponent;
+void appendExponent(std::string& out, const Decimal& d, char decimalSeparator) {
+    appendFixed(out, generalFixed({d.negative, d.whole, 0}), decimalSeparator, 0);
+    out += d.exponent < 0 ? "E-" : "E+";
+    const long size = d.exponent < 0 ? -d.exponent : d.exponent;
     if (size < 10) {
         out += '0';
     }
@@ -143,14 +109,16 @@ void appendNumber(std::string& out, double value, char decimalSeparator) {
         return;
     }
     if (std::isfinite(value)) {
+        // Far from 1, or exactly halfway between two readings: from the digits C's way.
         const Significant sig = significant(value);
-        if (sig.negative) {
-            out += '-';
+        Decimal d{sig.negative, 0, sig.exponent};
+        for (std::size_t i = 0; i < sig.count; ++i) {
+            d.whole = d.whole * 10 + static_cast<std::uint64_t>(sig.digits[i] - '0');
         }
-        if (sig.exponent < -4 || sig.exponent >= 15) {
-            appendExponent(out, sig, decimalSeparator);
+        if (d.exponent < -4 || d.exponent >= 15) {
+            appendExponent(out, d, decimalSeparator);
         } else {
-            appendDigits(out, sig.digits.data(), sig.count, sig.exponent + 1, decimalSeparator);
+            appendFixed(out, generalFixed(d), decimalSeparator, 0);
         }
         return;
     }
@@ -245,12 +213,12 @@ std::optional<std::uint64_t> scaledWhole(const Decimal& d, std::size_t decimals)
         return std::nullopt;
     }
     if (kept >= kDigits) {
-        return d.whole * kPowers[kept - kDigits];
+        return d.whole * kPowersOfTen[kept - kDigits];
     }
     if (kept < 0) {
         return 0;
     }
-    const std::uint64_t unit = kPowers[kDigits - kept];
+    const std::uint64_t unit = kPowersOfTen[kDigits - kept];
     // The first digit dropped is 5 or more when the rest is half a unit or more.
     return d.whole / unit + (d.whole % unit >= unit / 2 ? 1 : 0);
 }
@@ -268,7 +236,7 @@ std::optional<Fixed> wholePattern(double value, std::size_t decimals) {
     std::optional<std::uint64_t> scaled;
     bool negative = std::signbit(value);
     if (const std::optional<std::int64_t> whole = smallWhole(value); whole && decimals <= 3) {
-        scaled = static_cast<std::uint64_t>(*whole < 0 ? -*whole : *whole) * kPowers[decimals];
+        scaled = static_cast<std::uint64_t>(*whole < 0 ? -*whole : *whole) * kPowersOfTen[decimals];
     } else if (const std::optional<Decimal> decimal = decimalOf(value)) {
         scaled = scaledWhole(*decimal, decimals);
         negative = decimal->negative;
@@ -276,8 +244,8 @@ std::optional<Fixed> wholePattern(double value, std::size_t decimals) {
     if (!scaled) {
         return std::nullopt;
     }
-    return Fixed{negative && *scaled > 0, *scaled / kPowers[decimals], *scaled % kPowers[decimals],
-                 decimals};
+    return Fixed{negative && *scaled > 0, *scaled / kPowersOfTen[decimals],
+                 *scaled % kPowersOfTen[decimals], decimals};
 }
 
 // patternText into text (room for kScaledRoom + 2 bytes), for any value; returns its length.

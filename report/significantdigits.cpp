@@ -43,16 +43,6 @@ Significant fromText(double value) {
     return out;
 }
 
-// 10^k for k = 0..19, all that fits in 64 bits.
-constexpr auto kPowersOfTen = [] {
-    std::array<std::uint64_t, 20> p{};
-    p[0] = 1;
-    for (std::size_t k = 1; k < p.size(); ++k) {
-        p[k] = p[k - 1] * 10;
-    }
-    return p;
-}();
-
 Wide powerOfTen(long k) {
     return kPowersOfTen[static_cast<std::size_t>(k)];
 }

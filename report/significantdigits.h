@@ -9,6 +9,16 @@
 
 namespace lodra {
 
+// 10^k for k = 0..19, all that fits in 64 bits.
+inline constexpr auto kPowersOfTen = [] {
+    std::array<std::uint64_t, 20> p{};
+    p[0] = 1;
+    for (std::size_t k = 1; k < p.size(); ++k) {
+        p[k] = p[k - 1] * 10;
+    }
+    return p;
+}();
+
 // d.dddddddddddddd × 10^exponent, the digits correctly rounded from the value's exact
 // binary value (as C's %.14e); a zero of either sign has exponent 0.
 struct Significant {

@@ -234,14 +234,18 @@ bool forUtveckling::spreadShown() const {
     return ui->tabUtveckling->currentWidget() == ui->tabSpridning && spread_->spread();
 }
 
+QString forUtveckling::shownName(const QString& suffix) const {
+    return (comparisonShown() ? QStringLiteral("Jamforelse")
+            : spreadShown()   ? QStringLiteral("Spridning")
+                              : QStringLiteral("Utveckling")) +
+           suffix;
+}
+
 void forUtveckling::cmdSparaTabell_Click() {
     const bool comparison = comparisonShown();
     const bool spread = spreadShown();
-    const QString path =
-        chooseFile(QStringLiteral("Spara tabell"), QStringLiteral("CSV-filer (*.csv)"),
-                   comparison ? QStringLiteral("Jamforelse.csv")
-                   : spread   ? QStringLiteral("Spridning.csv")
-                              : QStringLiteral("Utveckling.csv"));
+    const QString path = chooseFile(QStringLiteral("Spara tabell"),
+                                    QStringLiteral("CSV-filer (*.csv)"), shownName(".csv"));
     if (path.isEmpty()) {
         return;
     }
@@ -253,11 +257,8 @@ void forUtveckling::cmdSparaTabell_Click() {
 void forUtveckling::cmdSparaDiagram_Click() {
     const bool comparison = comparisonShown();
     const bool spread = spreadShown();
-    const QString path =
-        chooseFile(QStringLiteral("Spara diagram"), QStringLiteral("PNG-bilder (*.png)"),
-                   comparison ? QStringLiteral("Jamforelse.png")
-                   : spread   ? QStringLiteral("Spridning.png")
-                              : QStringLiteral("Utveckling.png"));
+    const QString path = chooseFile(QStringLiteral("Spara diagram"),
+                                    QStringLiteral("PNG-bilder (*.png)"), shownName(".png"));
     if (path.isEmpty()) {
         return;
     }

@@ -96,6 +96,8 @@ class forUtveckling : public QWidget {
     void replaceChart(QChartView* view, QChart* chart);
     bool comparisonShown() const;
     bool spreadShown() const;
+    // The file name the shown page suggests: "Jamforelse", "Spridning" or "Utveckling".
+    QString shownName(const QString& suffix) const;
     // Asks for a file name; empty when the user gave none.
     QString chooseFile(const QString& title, const QString& filter, const QString& name);
     void save(const QString& path, const std::string& bytes);

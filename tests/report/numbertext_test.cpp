@@ -34,6 +34,16 @@ TEST(NumberText, FifteenSignificantDigitsAndExponents) {
     EXPECT_EQ(numberText(int{32767}), "32767");
 }
 
+// Values spread over binary exponents 2^-20 to 2^(-20 + spread), either sign, from an
+// xorshift generator.
+double nextValue(std::uint64_t& state, std::uint64_t spread) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    const std::uint64_t exponent = 1003 + (state >> 40) % spread;
+    return std::bit_cast<double>((state & 0x800F'FFFF'FFFF'FFFF) | (exponent << 52));
+}
+
 // C's %.15G with the decimal separator put in, and "0" for a zero of either sign.
 std::string cForm(double value, char sep) {
     if (value == 0) {
@@ -70,15 +80,14 @@ TEST(NumberText, AsCsFormOverEdgesAndManyValues) {
     }
     std::uint64_t state = 0x2545F4914F6CDD1D;
     for (int i = 0; i < 100'000; ++i) {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        // Binary exponents from 2^-20 to 2^56 and a few far out, either sign.
-        const std::uint64_t exponent =
-            i % 50 == 0 ? (state >> 32) % 2047 : 1003 + (state >> 40) % 77;
-        const double value =
-            std::bit_cast<double>((state & 0x800F'FFFF'FFFF'FFFF) | (exponent << 52));
-        ASSERT_EQ(numberText(value, '.'), cForm(value, '.')) << value;
+        // Up to 2^56, and now and then far out.
+        double value = nextValue(state, 77);
+        if (i % 50 == 0) {
+            value = std::bit_cast<double>(state ^ (state << 29));
+        }
+        if (std::isfinite(value)) {
+            ASSERT_EQ(numberText(value, '.'), cForm(value, '.')) << value;
+        }
     }
 }
 
@@ -161,13 +170,8 @@ TEST(PatternText, AsRoundedFromCsDigitsOverManyValues) {
     std::uint64_t state = 0x9E3779B97F4A7C15;
     const char* const patterns[] = {"######0", "##0.0", "##0.00"};
     for (int i = 0; i < 100'000; ++i) {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        // Binary exponents from 2^-20 to 2^62, either sign; every fourth value a short
-        // decimal, where the halfway cases lie.
-        const std::uint64_t exponent = 1003 + (state >> 40) % 60;
-        double value = std::bit_cast<double>((state & 0x800F'FFFF'FFFF'FFFF) | (exponent << 52));
+        // Up to 2^40; every fourth value a short decimal, where the halfway cases lie.
+        double value = nextValue(state, 60);
         if (i % 4 == 0) {
             value = static_cast<double>(static_cast<std::int64_t>(state % 2'000'001) - 1'000'000) /
                     (i % 8 == 0 ? 1000.0 : 200.0);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "session/session.h"
+#include "tests/seededsession.h"
 #include "tests/testfiles.h"
 
 namespace lodra {
@@ -69,13 +70,7 @@ InputRecord record(const Stand& st) {
     return r;
 }
 
-Outcome calculate(Session& session, const InputRecord& input, char sep) {
-    SeededRandom random(5);
-    CalcOptions options;
-    session.decimalSeparator = sep;
-    options.random = &random;
-    return session.berakna(input, options);
-}
+using testsession::calculate;
 
 // clang-format off: the expected texts keep one report line per source line.
 // The expected texts keep one report line per source line.

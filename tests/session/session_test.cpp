@@ -3,20 +3,14 @@
 
 #include <string>
 
-#include "calc/randomsource.h"
 #include "report/windows1252.h"
 #include "session/session.h"
+#include "tests/seededsession.h"
 
 namespace lodra {
 namespace {
 
-Outcome calculate(Session& session, const InputRecord& input, char sep) {
-    SeededRandom random(5);
-    CalcOptions options;
-    session.decimalSeparator = sep;
-    options.random = &random;
-    return session.berakna(input, options);
-}
+using testsession::calculate;
 
 TEST(Session, FileTextsGrowOnlyWithSuccessfulCalculations) {
     Session session;
