@@ -1,8 +1,12 @@
 #pragma once
 
-// Small file helpers shared by the tests: whole files as bytes and the names in a folder.
+// Small file helpers shared by the tests: whole files as bytes, a folder of their own and
+// the names in a folder.
+
+#include <stdlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -20,6 +24,23 @@ inline std::string readFile(const std::filesystem::path& path) {
 
 inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// All a temporary stream holds, from its start.
+inline std::string readStream(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
+        text += static_cast<char>(c);
+    }
+    return text;
+}
+
+// A new empty folder /tmp/lodra05-<tag>-XXXXXX of the test's own; empty if none could be made.
+inline std::filesystem::path newFolder(const std::string& tag) {
+    std::string name = "/tmp/lodra05-" + tag + "-XXXXXX";
+    return ::mkdtemp(name.data()) != nullptr ? std::filesystem::path(name)
+                                             : std::filesystem::path();
 }
 
 // Every name in the folder, hidden ones (temporary files) included, sorted.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "base/quote.h"
 #include "base/utf8.h"
@@ -11,10 +12,8 @@ namespace lodra {
 namespace {
 
 TEST(VisibleText, WritesOutWhatWouldNotShowAsItself) {
-    const struct {
-        std::string text;
-        std::string shown;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
+        // text, as shown
         {"Löv 12,5 ½ € 日本 😀", "Löv 12,5 ½ € 日本 😀"},
         {std::string("a\0b", 3), "a\\0b"},
         {"\x1b[2J\x1b]0;titel\x07", "\\x1b[2J\\x1b]0;titel\\x07"},
@@ -33,11 +32,11 @@ TEST(VisibleText, WritesOutWhatWouldNotShowAsItself) {
         {"slut\xe2\x82", "slut\\xe2\\x82"},
         {"\\0 \\x1b", "\\0 \\x1b"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.shown);
-        EXPECT_EQ(visibleText(c.text), c.shown);
-        EXPECT_EQ(inQuotes(c.text), "\"" + c.shown + "\"");
-        EXPECT_EQ(visibleText(c.shown), c.shown);  // written out once, never twice
+    for (const auto& [text, shown] : cases) {
+        SCOPED_TRACE(shown);
+        EXPECT_EQ(visibleText(text), shown);
+        EXPECT_EQ(inQuotes(text), "\"" + shown + "\"");
+        EXPECT_EQ(visibleText(shown), shown);  // written out once, never twice
     }
 }
 

@@ -1,17 +1,16 @@
 // The outputs of a run are put in place as one: whichever link or rename fails, every file
 // of the folder is left byte for byte as it was and no new file exists.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "batch/batchrun.h"
+#include "tests/testfiles.h"
 
 namespace lodra::batch {
 namespace {
@@ -22,30 +21,17 @@ using Files = std::map<std::string, std::string>;
 
 Files filesIn(const fs::path& folder) {
     Files files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        files[entry.path().filename().string()] = bytes.str();
+    for (const std::string& name : testfiles::fileNames(folder)) {
+        files[name] = testfiles::readFile(folder / name);
     }
     return files;
-}
-
-std::string readAll(std::FILE* file) {
-    std::string text;
-    std::rewind(file);
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
-        text += static_cast<char>(c);
-    }
-    return text;
 }
 
 class CommitFault : public ::testing::Test {
   protected:
     void SetUp() override {
-        char name[] = "/tmp/lodra05-commitfault-XXXXXX";
-        ASSERT_NE(::mkdtemp(name), nullptr);
-        folder_ = name;
+        folder_ = testfiles::newFolder("commitfault");
+        ASSERT_FALSE(folder_.empty());
         std::ofstream(folder_ / "s.csv") << "totaltid;ranta\n250;2\n120;4\n";
         std::ofstream(folder_ / "out.txt") << "ett tidigare resultat\r\n";
         std::ofstream(folder_ / "tabell.csv") << "en tidigare tabell\r\n";
@@ -82,8 +68,8 @@ TEST_F(CommitFault, AFailedStepLeavesEveryFileAsItWas) {
             std::FILE* messages = std::tmpfile();
             RunStreams streams{messages, err, false, [&] { return ++steps == k ? EIO : 0; }};
             const int status = runBatch(arguments, '.', streams);
-            const std::string errors = readAll(err);
-            const std::string said = readAll(messages);
+            const std::string errors = testfiles::readStream(err);
+            const std::string said = testfiles::readStream(messages);
             std::fclose(err);
             std::fclose(messages);
             if (status == kAllCalculated) {

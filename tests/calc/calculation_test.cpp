@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "calc/calculation.h"
@@ -418,54 +419,40 @@ TEST(Economics, DefaultStandAndBroadleaves) {
 struct StopCase {
     const char* what;
     void (*edit)(InputRecord&);
-    const char* message;
-    int draws;  // numbers taken from the generator before the stop
+    const char* step;  // where the numbers stopped, as the message names it
+    int draws;         // numbers taken from the generator before the stop
 };
 
 const StopCase kStops[] = {
-    {"plot of 1e-310 m2", [](InputRecord& r) { r.areal = "1e-310"; },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i inläsningen av parametrarna. "
-     "Kontrollera indata.",
+    {"plot of 1e-310 m2", [](InputRecord& r) { r.areal = "1e-310"; }, "inläsningen av parametrarna",
      0},
     {"spruce of 1e200 cm felled at once", [](InputRecord& r) { r.rows[0].text = "1e200"; },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i värderingen av träden som "
-     "avverkas direkt. Kontrollera indata.",
-     0},
+     "värderingen av träden som avverkas direkt", 0},
     {"broadleaf of 1e200 cm felled at once",
      [](InputRecord& r) {
          r.rows[0].text = "1e200";
          r.optGran = false;
          r.optLov = true;
      },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i volymen av träden som "
-     "avverkas direkt. Kontrollera indata.",
-     0},
+     "volymen av träden som avverkas direkt", 0},
     {"growing tree of 1e200 cm", [](InputRecord& r) { r.rows[1].text = "1e200"; },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i sökningen av årsringen. "
-     "Kontrollera indata.",
-     0},
+     "sökningen av årsringen", 0},
     {"variation of 1e306 %", [](InputRecord& r) { r.variation = "1e306"; },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i sökningen av årsringen "
-     "(femårsperioden som börjar år 5). Kontrollera indata.",
-     3},
+     "sökningen av årsringen (femårsperioden som börjar år 5)", 3},
     {"largest ring of -1e200 mm, no growing tree",
      [](InputRecord& r) {
          r.rows = {};
          r.rows[0] = {"45", true};
          r.maxRing = "-1e200";
      },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i avverkningsdiametern. "
-     "Kontrollera indata.",
-     0},
+     "avverkningsdiametern", 0},
     {"discount over 32767 years",
      [](InputRecord& r) {
          r.totaltid = "32767";
          r.ranta = "5";
          r.cykTillAvv = "0";
      },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i avverkningen "
-     "(femårsperioden som börjar år 14560). Kontrollera indata.",
-     0},
+     "avverkningen (femårsperioden som börjar år 14560)", 0},
     {"discount over 32767 years with variation",
      [](InputRecord& r) {
          r.totaltid = "32767";
@@ -473,43 +460,31 @@ const StopCase kStops[] = {
          r.cykTillAvv = "0";
          r.variation = "5";
      },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i avverkningen "
-     "(femårsperioden som börjar år 14565). Kontrollera indata.",
-     8739},
+     "avverkningen (femårsperioden som börjar år 14565)", 8739},
     {"variation of 1e308 %", [](InputRecord& r) { r.variation = "1e308"; },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i den slumpvisa ändringen av "
-     "diametrarna. Kontrollera indata.",
-     3},
+     "den slumpvisa ändringen av diametrarna", 3},
     {"volume sums over 100 years",
      [](InputRecord& r) {
          r.areal = "1e-303";
          r.cykTillAvv = "10000";
      },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i statistiken över "
-     "femårsperioderna (femårsperioden som börjar år 100). Kontrollera indata.",
-     0},
+     "statistiken över femårsperioderna (femårsperioden som börjar år 100)", 0},
     {"volume sums over 10 years with variation",
      [](InputRecord& r) {
          r.areal = "1e-304";
          r.cykTillAvv = "10000";
          r.variation = "5";
      },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i statistiken över "
-     "femårsperioderna (femårsperioden som börjar år 10). Kontrollera indata.",
-     6},
+     "statistiken över femårsperioderna (femårsperioden som börjar år 10)", 6},
     {"trees per ha over one year",
      [](InputRecord& r) {
          r.areal = "1e-304";
          r.totaltid = "1";
          r.variation = "5";
      },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i de ekonomiska resultaten "
-     "(femårsperioden som börjar år 5). Kontrollera indata.",
-     3},
+     "de ekonomiska resultaten (femårsperioden som börjar år 5)", 3},
     {"growing tree of 1e103 cm", [](InputRecord& r) { r.rows[1].text = "1e103"; },
-     "Beräkningen avbröts: ett tal blev för stort eller ogiltigt i de ekonomiska resultaten "
-     "(femårsperioden som börjar år 250). Kontrollera indata.",
-     0},
+     "de ekonomiska resultaten (femårsperioden som börjar år 250)", 0},
 };
 
 TEST(Failures, StopNamesTheStepAndYearAndLeavesTheEarlierCalculation) {
@@ -528,7 +503,9 @@ TEST(Failures, StopNamesTheStepAndYearAndLeavesTheEarlierCalculation) {
             const Outcome outcome = calc.berakna(input, options);
             ASSERT_FALSE(outcome.ok());
             EXPECT_EQ(outcome.error().status, Status::Stopped);
-            EXPECT_EQ(outcome.message(), c.message);
+            EXPECT_EQ(outcome.message(),
+                      std::string("Beräkningen avbröts: ett tal blev för stort eller ogiltigt i ") +
+                          c.step + ". Kontrollera indata.");
             EXPECT_EQ(testing::firstDifference(calc.s, before.s), -1);
             EXPECT_EQ(testing::firstDifference(calc.economics, before.economics), -1);
             EXPECT_EQ(testing::firstDifference(calc.figures, before.figures), -1);

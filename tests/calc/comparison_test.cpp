@@ -33,33 +33,48 @@ TEST(Comparison, CellOfTheEnteredChoiceIsTheReportsPresentValue) {
     EXPECT_TRUE(grid->stopped.empty());
 }
 
-// With a random variation every cell is the calculation of its choice from the same seed.
+// With a random variation every one of the 88 cells, of the entered measure's grid and of
+// both measures', is the single calculation of its measure, interval and rate from the
+// same seed.
 TEST(Comparison, CellsEqualTheCalculationOfTheirChoice) {
     InputRecord input;
     input.variation = "30";
     input.totaltid = "120";
     input.ranta = "4";
     input.cykTillAvv = "7";
+    ComparisonProgress progress;
     ComparisonOptions compare;
     compare.seed = 1234;
     compare.decimalSeparator = ',';
     const Result<ComparisonGrid> grid = compareChoices(input, compare);
     ASSERT_TRUE(grid.ok()) << grid.message();
-    // {cykTillAvv, index into kRanta}
-    for (const auto& [cycles, rate] :
-         {std::pair<std::size_t, std::size_t>{0, 0}, {2, 1}, {7, 2}, {10, 3}, {5, 0}}) {
-        input.cykTillAvv = std::to_string(cycles);
-        input.ranta = std::to_string(ComparisonGrid::kRanta[rate]);
-        StandCalculation calc;
-        SeededRandom random(1234);
-        CalcOptions options;
-        options.decimalSeparator = ',';
-        options.random = &random;
-        ASSERT_TRUE(calc.berakna(input, options).ok());
-        const auto cell = grid->nuvarde[cycles][rate];
-        ASSERT_TRUE(cell.has_value()) << cycles << " " << rate;
-        EXPECT_EQ(*cell, calc.economics.nuvarde) << cycles << " " << rate;
+    compare.progress = &progress;
+    const Result<MeasureComparison> both = compareMeasures(input, compare);
+    ASSERT_TRUE(both.ok()) << both.message();
+    EXPECT_EQ(progress.cellsDone.load(), 88);
+    EXPECT_TRUE(both->stopped.empty());
+    EXPECT_EQ(both->grids[MeasureComparison::kGallring].nuvarde, grid->nuvarde);
+    StandCalculation calc;
+    for (std::size_t m = 0; m < MeasureComparison::kMeasures; ++m) {
+        input.optGallring = m == MeasureComparison::kGallring;
+        input.optKalavv = !input.optGallring;
+        for (std::size_t c = 0; c < ComparisonGrid::kIntervals; ++c) {
+            for (std::size_t r = 0; r < ComparisonGrid::kRates; ++r) {
+                input.cykTillAvv = std::to_string(c);
+                input.ranta = std::to_string(ComparisonGrid::kRanta[r]);
+                SeededRandom random(1234);
+                CalcOptions options;
+                options.random = &random;
+                options.decimalSeparator = ',';
+                ASSERT_TRUE(calc.berakna(input, options).ok());
+                const auto& cell = both->grids[m].nuvarde[c][r];
+                ASSERT_TRUE(cell.has_value()) << m << " " << c << " " << r;
+                EXPECT_EQ(*cell, calc.economics.nuvarde) << m << " " << c << " " << r;
+            }
+        }
     }
+    // Clear-felling is no copy of thinning: the harvest nets differ.
+    EXPECT_NE(both->grids[0].nuvarde[2][1], both->grids[1].nuvarde[2][1]);
 }
 
 TEST(Comparison, RefusedEntriesGiveTheCalculationsMessage) {
@@ -106,50 +121,6 @@ TEST(Comparison, BestIntervalIsTheHighestValueShortestOfEqual) {
         EXPECT_EQ(grid.best(2), best) << column.size() << " values";
         EXPECT_EQ(grid.best(0), -1);
     }
-}
-
-}  // namespace
-}  // namespace lodra
-
-namespace lodra {
-namespace {
-
-// Every one of the 88 cells is the single calculation of its measure, interval and rate,
-// from the same seed.
-TEST(MeasureComparison, EveryCellIsTheCalculationOfItsChoice) {
-    InputRecord input;
-    input.variation = "40";
-    input.totaltid = "150";
-    ComparisonProgress progress;
-    ComparisonOptions compare;
-    compare.seed = 77;
-    compare.progress = &progress;
-    const Result<MeasureComparison> both = compareMeasures(input, compare);
-    ASSERT_TRUE(both.ok()) << both.message();
-    EXPECT_EQ(progress.cellsDone.load(), 88);
-    EXPECT_TRUE(both->stopped.empty());
-    StandCalculation calc;
-    for (int m = 0; m < MeasureComparison::kMeasures; ++m) {
-        input.optGallring = m == MeasureComparison::kGallring;
-        input.optKalavv = !input.optGallring;
-        for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
-            for (int r = 0; r < ComparisonGrid::kRates; ++r) {
-                input.cykTillAvv = std::to_string(c);
-                input.ranta = std::to_string(ComparisonGrid::kRanta[static_cast<std::size_t>(r)]);
-                SeededRandom random(77);
-                CalcOptions options;
-                options.random = &random;
-                ASSERT_TRUE(calc.berakna(input, options).ok());
-                const auto& cell =
-                    both->grids[static_cast<std::size_t>(m)]
-                        .nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)];
-                ASSERT_TRUE(cell.has_value());
-                EXPECT_EQ(*cell, calc.economics.nuvarde) << m << " " << c << " " << r;
-            }
-        }
-    }
-    // Clear-felling is no copy of thinning: the harvest nets differ.
-    EXPECT_NE(both->grids[0].nuvarde[2][1], both->grids[1].nuvarde[2][1]);
 }
 
 // The best pair of a rate: the highest value; of equal values the shorter interval, then

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 #include <vector>
 
 #include "calc/calculation.h"
@@ -13,48 +15,35 @@ namespace lodra {
 namespace {
 
 TEST(Spread, PercentileInterpolatesBetweenOrderStatistics) {
-    struct Case {
-        std::vector<double> sorted;
-        int percent;
-        double expected;
+    using Expected = std::vector<std::pair<int, double>>;  // percent, percentile
+    const std::pair<std::vector<double>, Expected> cases[] = {
+        {{7}, {{0, 7}, {5, 7}, {50, 7}, {100, 7}}},
+        {{1, 3}, {{0, 1}, {10, 1.2}, {50, 2}, {95, 2.9}, {100, 3}}},
+        {{-4, -4}, {{90, -4}}},
+        {{2, 4, 8, 16, 32},
+         {{5, 2.4}, {10, 2.8}, {25, 4}, {50, 8}, {90, 25.6}, {95, 28.8}, {100, 32}}},
     };
-    const Case cases[] = {
-        {{7}, 0, 7},
-        {{7}, 5, 7},
-        {{7}, 50, 7},
-        {{7}, 100, 7},
-        {{1, 3}, 0, 1},
-        {{1, 3}, 10, 1.2},
-        {{1, 3}, 50, 2},
-        {{1, 3}, 95, 2.9},
-        {{1, 3}, 100, 3},
-        {{-4, -4}, 90, -4},
-        {{2, 4, 8, 16, 32}, 5, 2.4},
-        {{2, 4, 8, 16, 32}, 10, 2.8},
-        {{2, 4, 8, 16, 32}, 50, 8},
-        {{2, 4, 8, 16, 32}, 90, 25.6},
-        {{2, 4, 8, 16, 32}, 95, 28.8},
-        {{2, 4, 8, 16, 32}, 100, 32},
-        {{2, 4, 8, 16, 32}, 25, 4},
-    };
-    for (const Case& c : cases) {
-        EXPECT_DOUBLE_EQ(percentileInc(c.sorted, c.percent), c.expected)
-            << c.sorted.size() << " values, P" << c.percent;
+    for (const auto& [sorted, expected] : cases) {
+        for (const auto& [percent, value] : expected) {
+            EXPECT_DOUBLE_EQ(percentileInc(sorted, percent), value)
+                << sorted.size() << " values, P" << percent;
+        }
     }
 }
 
+// Each figure from its own field: unsorted on purpose, the percentiles are of the sorted
+// values; one value has no standard deviation.
 TEST(Spread, StatisticsOfHandSamples) {
-    // Unsorted on purpose: the percentiles are of the sorted values.
     const SpreadStatistics five = statisticsOf({16, 2, 32, 8, 4});
     EXPECT_EQ(five.count, 5);
-    EXPECT_DOUBLE_EQ(five.mean, 12.4);
     ASSERT_TRUE(five.sd.has_value());
     EXPECT_DOUBLE_EQ(*five.sd, std::sqrt(148.8));  // squares 595.2 over n - 1 = 4
-    EXPECT_EQ(five.min, 2);
-    EXPECT_EQ(five.max, 32);
-    EXPECT_DOUBLE_EQ(five.p10, 2.8);
-    EXPECT_DOUBLE_EQ(five.p50, 8);
-    EXPECT_DOUBLE_EQ(five.p95, 28.8);
+    const std::pair<double, double> figures[] = {{five.mean, 12.4}, {five.min, 2}, {five.p5, 2.4},
+                                                 {five.p10, 2.8},   {five.p50, 8}, {five.p90, 25.6},
+                                                 {five.p95, 28.8},  {five.max, 32}};
+    for (const auto& [figure, expected] : figures) {
+        EXPECT_DOUBLE_EQ(figure, expected);
+    }
 
     const SpreadStatistics one = statisticsOf({-3.5});
     EXPECT_EQ(one.count, 1);

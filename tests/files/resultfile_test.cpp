@@ -21,9 +21,8 @@ namespace fs = std::filesystem;
 class ResultFolder : public ::testing::Test {
   protected:
     void SetUp() override {
-        char name[] = "/tmp/lodra05-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(name), nullptr);
-        folder = name;
+        folder = testfiles::newFolder("test").string();
+        ASSERT_FALSE(folder.empty());
     }
     void TearDown() override {
         fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);

@@ -324,9 +324,8 @@ TEST_F(Intake, TheReadmeTableQuotesTheIntakesMessages) {
 class BatchFile : public ::testing::Test {
   protected:
     void SetUp() override {
-        char name[] = "/tmp/lodra05-badinput-XXXXXX";
-        ASSERT_NE(::mkdtemp(name), nullptr);
-        folder = name;
+        folder = testfiles::newFolder("badinput");
+        ASSERT_FALSE(folder.empty());
     }
     void TearDown() override { fs::remove_all(folder); }
 

@@ -27,9 +27,8 @@ const std::string kStands = "totaltid\n250\n";
 class OutputFault : public ::testing::Test {
   protected:
     void SetUp() override {
-        char name[] = "/tmp/lodra05-outputfault-XXXXXX";
-        ASSERT_NE(::mkdtemp(name), nullptr);
-        folder = name;
+        folder = testfiles::newFolder("outputfault");
+        ASSERT_FALSE(folder.empty());
         writeFile(folder / "s.csv", kStands);
         writeFile(folder / "keep.txt", "en tidigare fil\r\n");
     }

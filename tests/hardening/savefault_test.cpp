@@ -69,9 +69,8 @@ bool setImmutable(const fs::path& path, bool on) {
 class SaveFault : public ::testing::Test {
   protected:
     void SetUp() override {
-        char name[] = "/tmp/lodra05-savefault-XXXXXX";
-        ASSERT_NE(::mkdtemp(name), nullptr);
-        base = name;
+        base = testfiles::newFolder("savefault");
+        ASSERT_FALSE(base.empty());
         spool = base / "spool";
         fs::create_directory(spool);
     }

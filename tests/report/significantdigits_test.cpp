@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "report/significantdigits.h"
 
@@ -35,42 +37,24 @@ std::string actual(double value) {
            std::to_string(s.exponent);
 }
 
+// Ties such as 100000000000000.5 round to even; 1e-4, 1e13, 1e14 and 1e15 are where the
+// ranges change.
 TEST(Significant, EdgesOfTheRangesAndOfTheRounding) {
-    const double cases[] = {0.0,
-                            -0.0,
-                            1.0,
-                            -1.0,
-                            0.1,
-                            2.675,
-                            1.005,
-                            0.30000000000000004,
-                            1e-4,
-                            std::nextafter(1e-4, 0.0),
-                            std::nextafter(1e-4, 1.0),
-                            1e15,
-                            std::nextafter(1e15, 0.0),
-                            1e14,
-                            std::nextafter(1e14, 0.0),
-                            1e13,
-                            999.9999999999999,
-                            9.999999999999999,
-                            99999999999999.99,
-                            99999999999999.95,
-                            100000000000000.5,  // ties: to even
-                            100000000000001.5,
-                            999999999999999.5,
-                            -999999999999998.5,
-                            123456789012345.6,
-                            0.00012345678901234567,
-                            5e-324,
-                            1.7976931348623157e308,
-                            2.5e-5,
-                            4503599627370495.5,
-                            317.38295128571,
-                            -0.0001,
-                            7.0 / 3.0,
-                            1.0 / 3.0 * 1e-4};
-    for (const double value : cases) {
+    std::vector<double> values;
+    std::istringstream cases(
+        "0 -0 1 -1 0.1 2.675 1.005 0.30000000000000004 1e-4 1e15 1e14 1e13 999.9999999999999 "
+        "9.999999999999999 99999999999999.99 99999999999999.95 100000000000000.5 "
+        "100000000000001.5 999999999999999.5 -999999999999998.5 123456789012345.6 "
+        "0.00012345678901234567 1.7976931348623157e308 2.5e-5 4503599627370495.5 "
+        "317.38295128571 -0.0001");
+    for (std::string text; cases >> text;) {
+        values.push_back(std::strtod(text.c_str(), nullptr));
+    }
+    for (const double edge : {1e-4, 1e15, 1e14}) {
+        values.insert(values.end(), {std::nextafter(edge, 0.0), std::nextafter(edge, 1e300)});
+    }
+    values.insert(values.end(), {5e-324, 7.0 / 3.0, 1.0 / 3.0 * 1e-4});
+    for (const double value : values) {
         EXPECT_EQ(actual(value), expected(value)) << value;
     }
 }

@@ -10,19 +10,17 @@ namespace lodra {
 namespace {
 
 TEST(Windows1252, EncodesAndDecodesByTheTable) {
-    const struct {
-        std::string utf8;
-        std::string bytes;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
+        // UTF-8, bytes
         {"åäöÅÄÖ\r\n\t-", "\xE5\xE4\xF6\xC5\xC4\xD6\r\n\t-"},
         {"€‚ƒ„…†‡ˆ‰Š‹ŒŽ", "\x80\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8E"},
         {"‘’“”•–—˜™š›œžŸ", "\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9E\x9F"},
         {"\xC2\xA0ÿ", "\xA0\xFF"},
         {std::string("a\0b", 3), std::string("a\0b", 3)},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(toWindows1252(c.utf8), c.bytes) << c.utf8;
-        EXPECT_EQ(fromWindows1252(c.bytes), c.utf8) << c.utf8;
+    for (const auto& [utf8, bytes] : cases) {
+        EXPECT_EQ(toWindows1252(utf8), bytes) << utf8;
+        EXPECT_EQ(fromWindows1252(bytes), utf8) << utf8;
     }
     // What the encoding cannot hold, and bytes that are no UTF-8, become '?'.
     const std::pair<std::string, std::string> lossy[] = {
@@ -32,10 +30,7 @@ TEST(Windows1252, EncodesAndDecodesByTheTable) {
         // Appended after what a string holds, also between runs of ASCII.
         std::string out = "ö";
         appendWindows1252(out, "ab" + utf8 + "cd");
-        EXPECT_EQ(out,
-                  "ö"
-                  "ab" +
-                      bytes + "cd");
+        EXPECT_EQ(out, std::string("öab") + bytes + "cd");
     }
     for (const char unassigned : {'\x81', '\x8D', '\x8F', '\x90', '\x9D'}) {
         EXPECT_EQ(fromWindows1252(std::string(1, unassigned)), "\xEF\xBF\xBD");
