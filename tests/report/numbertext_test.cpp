@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "report/numbertext.h"
 
@@ -58,23 +60,24 @@ std::string cForm(double value, char sep) {
     return out;
 }
 
+// The 15 digits every text starts from, against C: ties such as 100000000000000.5 round to
+// even, and 1e-4, 1e14 and 1e15 are where the ways of reading them change.
 TEST(NumberText, AsCsFormOverEdgesAndManyValues) {
-    const double edges[] = {9.99999999999999999e-5,
-                            0.000099999999999999,
-                            0.00010000000000000001,
-                            999999999999999.4,
-                            999999999999999.5,
-                            99999.99999999999,
-                            123.456,
-                            -7.0 / 3.0,
-                            1e-300,
-                            -1e-310,
-                            1.7976931348623157e308,
-                            4.9e-324,
-                            1e100,
-                            0.5,
-                            100000000000000.5,
-                            1e21};
+    std::vector<double> edges;
+    std::istringstream cases(
+        "1 -1 0.1 2.675 1.005 0.30000000000000004 1e-4 1e15 1e14 1e13 999.9999999999999 "
+        "9.999999999999999 99999999999999.99 99999999999999.95 100000000000000.5 "
+        "100000000000001.5 999999999999999.5 999999999999999.4 -999999999999998.5 "
+        "123456789012345.6 0.00012345678901234567 1.7976931348623157e308 2.5e-5 "
+        "4503599627370495.5 317.38295128571 -0.0001 99999.99999999999 1e-300 -1e-310 1e100 "
+        "1e21 5e-324");
+    for (std::string text; cases >> text;) {
+        edges.push_back(std::strtod(text.c_str(), nullptr));
+    }
+    for (const double edge : {1e-4, 1e15, 1e14}) {
+        edges.insert(edges.end(), {std::nextafter(edge, 0.0), std::nextafter(edge, 1e300)});
+    }
+    edges.insert(edges.end(), {7.0 / 3.0, -7.0 / 3.0, 1.0 / 3.0 * 1e-4});
     for (const double value : edges) {
         EXPECT_EQ(numberText(value, ','), cForm(value, ',')) << value;
     }
