@@ -87,8 +87,61 @@ double percentileInc(std::span<const double> sorted, int percent) {
     if (fraction == 0) {
         return sorted[low];
     }
-    return sorted[low] + fraction * (sorted[low + 1] - sorted[low]);
+    const double a = sorted[low];
+    const double b = sorted[low + 1];
+    const double step = b - a;
+    if (std::isfinite(step)) {
+        return a + fraction * step;
+    }
+    // Neighbours so far apart that their difference overflows: weighted instead.
+    return a * (1 - fraction) + b * fraction;
 }
+
+namespace {
+
+// A sum that carries the rounding error of every addition (Neumaier's variant of Kahan's
+// summation), so that a long sum of runs is as exact as its last bit.
+class CompensatedSum {
+  public:
+    void add(double v) {
+        const double t = sum_ + v;
+        compensation_ += std::abs(sum_) >= std::abs(v) ? (sum_ - t) + v : (v - t) + sum_;
+        sum_ = t;
+    }
+    double value() const { return sum_ + compensation_; }
+
+  private:
+    double sum_ = 0;
+    double compensation_ = 0;
+};
+
+// Mean and standard deviation of sorted values (at least two, not all equal) worked on
+// values scaled by a power of two, which is exact: values near the largest double then sum
+// without overflow and tiny ones without underflow. The deviation is taken about the mean
+// with the mean's own rounding corrected for (the corrected two-pass formula).
+void meanAndDeviation(std::span<const double> sorted, SpreadStatistics& stats) {
+    int exponent = 0;
+    std::frexp(std::max(std::abs(sorted.front()), std::abs(sorted.back())), &exponent);
+    const auto n = static_cast<double>(sorted.size());
+    CompensatedSum sum;
+    for (const double v : sorted) {
+        sum.add(std::ldexp(v, -exponent));
+    }
+    const double scaledMean = sum.value() / n;
+    stats.mean = std::clamp(std::ldexp(scaledMean, exponent), sorted.front(), sorted.back());
+    CompensatedSum squares;
+    CompensatedSum deviations;
+    for (const double v : sorted) {
+        const double d = std::ldexp(v, -exponent) - scaledMean;
+        squares.add(d * d);
+        deviations.add(d);
+    }
+    const double drift = deviations.value();
+    const double spread = std::max(0.0, squares.value() - drift * drift / n);
+    stats.sd = std::ldexp(std::sqrt(spread / (n - 1)), exponent);
+}
+
+}  // namespace
 
 SpreadStatistics statisticsOf(std::vector<double> values) {
     SpreadStatistics stats;
@@ -96,21 +149,18 @@ SpreadStatistics statisticsOf(std::vector<double> values) {
     if (values.empty()) {
         return stats;
     }
-    double sum = 0;
-    for (const double v : values) {
-        sum += v;
-    }
-    stats.mean = sum / static_cast<double>(values.size());
-    if (values.size() >= 2) {
-        double squares = 0;
-        for (const double v : values) {
-            squares += (v - stats.mean) * (v - stats.mean);
-        }
-        stats.sd = std::sqrt(squares / static_cast<double>(values.size() - 1));
-    }
     std::sort(values.begin(), values.end());
     stats.min = values.front();
     stats.max = values.back();
+    if (stats.min == stats.max) {
+        // Equal runs: their value, and no deviation at all.
+        stats.mean = stats.min;
+        if (values.size() >= 2) {
+            stats.sd = 0.0;
+        }
+    } else {
+        meanAndDeviation(values, stats);
+    }
     stats.p5 = percentileInc(values, 5);
     stats.p10 = percentileInc(values, 10);
     stats.p50 = percentileInc(values, 50);

@@ -52,7 +52,9 @@ struct SpreadStatistics {
 // v[floor(h)]), the interpolation spreadsheets call inclusive. h is worked out exactly.
 double percentileInc(std::span<const double> sorted, int percent);
 
-// The statistics of the values, summed in the order given.
+// The statistics of the values: equal values give that value and a deviation of exactly 0,
+// finite values never an infinite mean, and the sums are compensated, so that the figures
+// hold to the last bits whatever the order and size of the values.
 SpreadStatistics statisticsOf(std::vector<double> values);
 
 struct Spread {

@@ -54,6 +54,50 @@ TEST(Spread, StatisticsOfHandSamples) {
     EXPECT_EQ(statisticsOf({}).count, 0);
 }
 
+// Mean and deviation against sums worked out in a wider type: equal values give exactly that
+// value and a deviation of 0, values near the largest double never give inf, and values that
+// differ only in their last digits keep their deviation.
+TEST(Spread, StatisticsSoundForEqualHugeAndCloseValues) {
+    const auto repeated = [](double v, int n) { return std::vector<double>(n, v); };
+    std::vector<double> close;
+    std::vector<double> wide;
+    for (int k = 0; k < 1000; ++k) {
+        close.push_back(1e6 + k * 1e-4);
+        wide.push_back((k % 2 == 0 ? 1.0 : -1.0) * 1e6 * k + 0.1 * k);
+    }
+    const std::vector<double> cases[] = {repeated(0.1, 3),
+                                         repeated(6.72e306, 100),
+                                         repeated(-183724.25, 1000),
+                                         {1.7e308, 1.6e308, 1.5e308},
+                                         {1e-300, 3e-300, 2e-300},
+                                         close,
+                                         wide};
+    for (const std::vector<double>& values : cases) {
+        const SpreadStatistics stats = statisticsOf(values);
+        long double sum = 0;
+        for (const double v : values) {
+            sum += v;
+        }
+        const long double mean = sum / values.size();
+        long double squares = 0;
+        for (const double v : values) {
+            squares += (v - mean) * (v - mean);
+        }
+        const auto sd = static_cast<double>(std::sqrt(squares / (values.size() - 1)));
+        ASSERT_TRUE(stats.sd.has_value());
+        if (values.front() == values.back()) {
+            EXPECT_EQ(stats.mean, values.front());
+            EXPECT_EQ(*stats.sd, 0.0);
+            continue;
+        }
+        EXPECT_NEAR(stats.mean, static_cast<double>(mean), 1e-12 * std::abs(stats.mean))
+            << values.front();
+        EXPECT_NEAR(*stats.sd, sd, 1e-12 * sd) << values.front();
+    }
+    // Percentiles between neighbours whose difference overflows.
+    EXPECT_DOUBLE_EQ(statisticsOf({-1.5e308, 1.5e308}).p50, 0.0);
+}
+
 InputRecord varied() {
     InputRecord input;
     input.variation = "100";
