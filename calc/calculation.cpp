@@ -14,6 +14,7 @@
 #include "base/vectorstate.h"
 #include "calc/numberparse.h"
 #include "calc/parameters.h"
+#include "calc/treemodel.h"
 
 namespace lodra {
 
@@ -184,59 +185,7 @@ bool cancelled(const CalcOptions& options) {
 }  // namespace
 
 double StandCalculation::tradNetto(double d) const {
-    double c0 = 0, c1 = 0, c2 = 0, c3 = 0;
-    const bool kalavv = s.atgard == 1.0;
-    if (s.tradslag == 1) {
-        if (kalavv) {
-            c0 = 115.14, c1 = 20.566, c2 = 0.96476, c3 = 0.00517;
-        } else {
-            c0 = 110.26, c1 = 20.0724, c2 = 0.94048, c3 = 0.00501;
-        }
-    } else if (s.tradslag == 2) {
-        if (kalavv) {
-            c0 = 62.3571, c1 = 12.1919, c2 = 0.60905, c3 = 0.00271;
-        } else {
-            c0 = 56.429, c1 = 11.489, c2 = 0.57571, c3 = 0.00244;
-        }
-    } else {
-        return 0;  // broadleaves have no harvest net
-    }
-    return ((c2 * d) * d) + (c0 - c1 * d) - (((c3 * d) * d) * d);
-}
-
-double StandCalculation::rojningTrad(double d) {
-    return ((0.23895 * d + 0.97315) - (0.00636 * d) * d) + ((0.00603 * d) * d) * d;
-}
-
-namespace {
-
-// The felling diameter into d, cm; false, with d left as it is, for a rate without one.
-// In place: a std::optional returned from the cycle loop's call went through memory as a
-// store the processor could not forward.
-bool fellingDiameter(double ranta, double w, double& d) {
-    const double w2 = w * w;
-    if (ranta == 2) {
-        d = 0.21739 * w2 + 17.4135 * w + 12.664;
-    } else if (ranta == 3) {
-        d = 0.08303 * w2 + 12.33 * w + 11.775;
-    } else if (ranta == 4) {
-        d = 0.3125 * w2 + 7.0164 * w + 15.148;
-    } else if (ranta == 5) {
-        d = 6.5915 * w + 14.046 - 0.08532 * w2;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
-
-std::optional<double> StandCalculation::avvDiameterFor(double ranta, double arsring) {
-    double d = 0;
-    if (!fellingDiameter(ranta, arsring, d)) {
-        return std::nullopt;
-    }
-    return d;
+    return lodra::tradNetto(s.tradslag, s.atgard == 1.0, d);
 }
 
 // Every parameter and tree row, read and checked in the window's order before anything
@@ -551,7 +500,7 @@ namespace {
 double standVolume(std::span<const double> dia, std::span<double> vol, double haFaktor) {
     double sum = 0;
     for (std::size_t i = 0; i < dia.size(); ++i) {
-        vol[i] = StandCalculation::tradVolym(dia[i]);
+        vol[i] = tradVolym(dia[i]);
         sum = sum + vol[i];
     }
     return sum * haFaktor;
@@ -573,9 +522,7 @@ void StandCalculation::PrVol05() {
 void StandCalculation::Bytarray() {
     const auto from = s.dia05.entries(s.antalTrad);
     const auto to = s.dia00.entries(s.antalTrad);
-    // Entry by entry, each read as it stands (volatile), so that the compiler does not make
-    // the few entries a call of the library's memmove: that call stalled the cycle loop
-    // after it, and 100,000 stands took 2.0 s of processor time instead of 1.4 s.
+    // Entry by entry (volatile reads): a library memmove for these few entries stalls the loop.
     for (std::size_t i = 0; i < from.size(); ++i) {
         const volatile double& entry = from[i];
         to[i] = entry;
@@ -670,9 +617,7 @@ void StandCalculation::ringSearch(const CalcOptions& options) {
 // Starts the search lower where the rings in between are proven not to end it; true when
 // it ended there.
 bool StandCalculation::skipProvenRings(double previousRing) {
-    // Only what a cycle changes is written: the stand volume just computed, read back
-    // together with a neighbour as one wider piece, made the search wait on a store the
-    // processor could not forward.
+    // Only what a cycle changes is written, so that no store waits to be forwarded.
     searchStand_.dia00 = s.dia00.entries(s.antalTrad);
     searchStand_.vol00 = s.vol00;
     searchStand_.warmRing = s.antalCykler > 0 ? previousRing + 0.01 : s.maxRing;
@@ -684,9 +629,8 @@ bool StandCalculation::skipProvenRings(double previousRing) {
     if (!start.ends) {
         return false;
     }
-    // The step that ends the search, as the search runs it. Neither the growth of the trees
-    // nor the volume reads the ring, so it is lowered first: stored beside the growth, in
-    // one piece with it, it waited for the volume, and the next cycle for it.
+    // The step that ends the search, as the search runs it; the ring is lowered first, as
+    // nothing below reads it and its store then need not wait for the volume.
     s.arsring = s.arsring - 0.01;
     growTrees(start.increment);
     PrVol05();
@@ -715,15 +659,10 @@ void StandCalculation::stepSearch(const CalcOptions& options) {
         }
         for (int j = 0; j < kBlock; ++j) {
             increment[j] = ring[j] * 10 / 10;  // not always ring[j]: see DiaVidAr5
-            sum[j] = 0;
         }
-        for (const double d : dia00) {
-            for (int j = 0; j < kBlock; ++j) {
-                sum[j] = sum[j] + tradVolym(increment[j] + d);
-            }
-        }
+        blockVolumes(dia00, increment, sum);
         for (int j = 0; j < kBlock; ++j) {
-            const double growth = (sum[j] * s.haFaktor - s.vol00) / 5;
+            const double growth = yearlyGrowth(sum[j], s.haFaktor, s.vol00);
             if (!std::isfinite(growth)) {
                 stop("sökningen av årsringen");
             }

@@ -113,17 +113,8 @@ class StandCalculation {
     // and figures.
     void computeResults();
 
-    // m3sk of one tree of diameter d cm, the same for every species.
-    static double tradVolym(double d) {
-        return (0.00089 * d) * d + (0.03896 - 0.00905 * d) + ((0.000001682 * d) * d) * d;
-    }
     // kr, harvest net of one felled tree of d cm for the current species and measure.
     double tradNetto(double d) const;
-    // kr, cleaning cost (positive) of one small tree of d cm felled at once.
-    static double rojningTrad(double d);
-    // cm, the felling diameter for a rate of ranta % and an annual ring of arsring mm; defined
-    // for rates of exactly 2, 3, 4 and 5 %, none for any other rate.
-    [[nodiscard]] static std::optional<double> avvDiameterFor(double ranta, double arsring);
 
     // The fast ring search of this object, with its counts of proven and declined searches.
     const FastRingSearch& fastSearch() const { return fastSearch_; }

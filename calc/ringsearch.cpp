@@ -4,7 +4,7 @@
 #include <bit>
 #include <cmath>
 
-#include "calc/calculation.h"
+#include "calc/treemodel.h"
 
 // Why a start ring is safe. Let G(k) be the growth the step-by-step search computes at its
 // k-th ring, with increment x_k = ring_k * 10 / 10, and g(x) the same growth in exact
@@ -21,10 +21,10 @@ namespace lodra {
 
 namespace {
 
-constexpr double kA = 0.00089;  // the coefficients of StandCalculation::tradVolym
-constexpr double kC0 = 0.03896;
-constexpr double kC1 = 0.00905;
-constexpr double kC3 = 0.000001682;
+constexpr double kA = kVolymA;  // the tree volume cubic's coefficients, as in tradVolym
+constexpr double kC0 = kVolymC0;
+constexpr double kC1 = kVolymC1;
+constexpr double kC3 = kVolymC3;
 constexpr double kU = 0x1p-53;  // unit roundoff of a double
 
 constexpr double kStep = 0.01;           // mm, the search step
@@ -123,11 +123,9 @@ std::optional<double> proofMargin(const SearchStand& st, double lo, double hi) {
 }  // namespace
 
 double FastRingSearch::growthAt(double increment, const SearchStand& st) {
-    double sum = 0;
-    for (const double d : st.dia00) {
-        sum = sum + StandCalculation::tradVolym(increment + d);
-    }
-    return (sum * st.haFaktor - st.vol00) / 5;
+    double sum[1];
+    blockVolumes(st.dia00, &increment, sum);
+    return yearlyGrowth(sum[0], st.haFaktor, st.vol00);
 }
 
 bool FastRingSearch::startRing(const SearchStand& st, RingStart& start) {
@@ -162,9 +160,8 @@ struct Cubic {
 
     double valueAt(double x) const { return ((p3 * x + p2) * x + p1) * x - target; }
 
-    // The zero that Newton's method reaches from x, if it does on a rising curve. (The
-    // answers of the search come back in place, not as std::optional: its copy went
-    // through memory, which held up the search by a store that could not be forwarded.)
+    // The zero that Newton's method reaches from x, if it does on a rising curve; in place,
+    // as an optional's copy through memory held the search up.
     bool zeroFrom(double x, double& zero) const {
         for (int i = 0; i < 50; ++i) {
             const double f = valueAt(x);
@@ -241,14 +238,10 @@ bool FastRingSearch::provenStart(const SearchStand& st, std::size_t k, RingStart
 // Tree by tree in the order of the search, so that each sum is the one it computes.
 void FastRingSearch::blockGrowths(const SearchStand& st, std::size_t k,
                                   double (&growth)[kBlock]) const {
-    double sum[kBlock] = {};
-    for (const double d : st.dia00) {
-        for (std::size_t j = 0; j < kBlock; ++j) {
-            sum[j] = sum[j] + StandCalculation::tradVolym(increment_[k + j] + d);
-        }
-    }
+    double sum[kBlock];
+    blockVolumes(st.dia00, &increment_[k], sum);
     for (std::size_t j = 0; j < kBlock; ++j) {
-        growth[j] = (sum[j] * st.haFaktor - st.vol00) / 5;
+        growth[j] = yearlyGrowth(sum[j], st.haFaktor, st.vol00);
     }
 }
 
