@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "report/csvfield.h"
 #include "report/cyclecsv.h"
 #include "report/numbertext.h"
 
@@ -40,7 +41,7 @@ constexpr std::array<std::string_view, 22> kFigureNames = {
 std::string refusedRow(int row, std::size_t emptyFields, const std::string& message) {
     std::string out = std::to_string(row);
     out.append(emptyFields + 1, ';');
-    out += csvField(message);
+    out += csvTextCell(message);
     return out + "\r\n";
 }
 
@@ -48,20 +49,6 @@ constexpr std::size_t kCompareValues =
     std::size_t{ComparisonGrid::kIntervals} * ComparisonGrid::kRates;
 
 }  // namespace
-
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(";\"\r\n") == std::string_view::npos) {
-        return std::string(text);
-    }
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') {
-            out += '"';
-        }
-        out += c;
-    }
-    return out + '"';
-}
 
 std::string tableHeader() {
     std::string out = std::string(kUtf8ByteOrderMark) + "Rad";
@@ -160,7 +147,7 @@ std::string compareRow(int row, const ComparisonGrid& grid, char decimalSeparato
             out += std::to_string(best);
         }
     }
-    return out + ';' + csvField(grid.stopped) + "\r\n";
+    return out + ';' + csvTextCell(grid.stopped) + "\r\n";
 }
 
 std::string compareRefusedRow(int row, const std::string& message) {
@@ -195,7 +182,7 @@ std::string withNameColumn(std::string_view header) {
 }
 
 std::string withName(std::string_view rows, std::string_view name) {
-    return afterFirstField(rows, csvField(name));
+    return afterFirstField(rows, csvTextCell(name));
 }
 
 }  // namespace lodra
