@@ -19,19 +19,19 @@ std::string quoted(std::string_view lead, std::string_view text) {
 
 }  // namespace
 
-std::string csvField(std::string_view text) {
+std::string csvFieldAsTyped(std::string_view text) {
     if (text.find_first_of(";\"\r\n") == std::string_view::npos) {
         return std::string(text);
     }
     return quoted({}, text);
 }
 
-std::string csvTextCell(std::string_view text) {
+std::string csvField(std::string_view text) {
     if (!text.empty() &&
         std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
         return quoted("'", text);
     }
-    return csvField(text);
+    return csvFieldAsTyped(text);
 }
 
 }  // namespace lodra

@@ -22,7 +22,7 @@ constexpr std::size_t kMeasureValues =
 std::string refused(int row, std::size_t emptyFields, const std::string& message) {
     std::string out = std::to_string(row);
     out.append(emptyFields + 1, ';');
-    return out + csvTextCell(message) + "\r\n";
+    return out + csvField(message) + "\r\n";
 }
 
 void appendStatistics(std::string& out, const SpreadStatistics& stats, char sep) {
@@ -64,7 +64,7 @@ std::string spreadRow(int row, const Spread& spread, char sep) {
     for (const SpreadStatistics* stats : {&spread.nuvarde, &spread.arMellan, &spread.volAvv}) {
         appendStatistics(out, *stats, sep);
     }
-    return out + ';' + csvTextCell(spread.firstStop) + "\r\n";
+    return out + ';' + csvField(spread.firstStop) + "\r\n";
 }
 
 std::string spreadRefusedRow(int row, const std::string& message) {
@@ -114,7 +114,7 @@ std::string measuresRow(int row, const MeasureComparison& comparison, char sep) 
             intervals += std::to_string(best.interval);
         }
     }
-    return out + intervals + ';' + csvTextCell(comparison.stopped) + "\r\n";
+    return out + intervals + ';' + csvField(comparison.stopped) + "\r\n";
 }
 
 std::string measuresRefusedRow(int row, const std::string& message) {

@@ -41,7 +41,7 @@ constexpr std::array<std::string_view, 22> kFigureNames = {
 std::string refusedRow(int row, std::size_t emptyFields, const std::string& message) {
     std::string out = std::to_string(row);
     out.append(emptyFields + 1, ';');
-    out += csvTextCell(message);
+    out += csvField(message);
     return out + "\r\n";
 }
 
@@ -147,7 +147,7 @@ std::string compareRow(int row, const ComparisonGrid& grid, char decimalSeparato
             out += std::to_string(best);
         }
     }
-    return out + ';' + csvTextCell(grid.stopped) + "\r\n";
+    return out + ';' + csvField(grid.stopped) + "\r\n";
 }
 
 std::string compareRefusedRow(int row, const std::string& message) {
@@ -182,7 +182,7 @@ std::string withNameColumn(std::string_view header) {
 }
 
 std::string withName(std::string_view rows, std::string_view name) {
-    return afterFirstField(rows, csvTextCell(name));
+    return afterFirstField(rows, csvField(name));
 }
 
 }  // namespace lodra

@@ -11,6 +11,7 @@
 #include "calc/calculation.h"
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
+#include "report/csvfield.h"
 
 namespace lodra {
 

@@ -13,7 +13,7 @@ namespace {
 // A number as the reader takes it under either decimal separator.
 std::string numberCell(std::string text) {
     std::replace(text.begin(), text.end(), ',', '.');
-    return csvField(text);
+    return csvFieldAsTyped(text);
 }
 
 void add(std::string& header, std::string& row, const std::string& column,
@@ -32,7 +32,7 @@ std::string standFileBytes(const InputRecord& input, std::string_view name) {
     std::string header;
     std::string row;
     if (!name.empty()) {
-        add(header, row, "bestand", csvField(name));
+        add(header, row, "bestand", csvFieldAsTyped(name));
     }
     for (const ParameterRow& parameter : kParameterTable) {
         add(header, row, std::string(parameter.column), numberCell(input.*parameter.member));

@@ -36,9 +36,9 @@ std::string hostileRegister() {
         "\r\n=1+2", "Skifte 7"};
     std::string bytes = "totaltid;tradslag;bestand\r\n";
     for (const std::string& name : names) {
-        bytes += "30;Gran;" + csvField(name) + "\r\n";
+        bytes += "30;Gran;" + csvFieldAsTyped(name) + "\r\n";
     }
-    return bytes + "30;Ek;" + csvField("=SUMMA(1;2)") + "\r\n";
+    return bytes + "30;Ek;" + csvFieldAsTyped("=SUMMA(1;2)") + "\r\n";
 }
 
 // The tables the windows save ("Spara tabell"): the cycles, a spread's runs and the

@@ -27,7 +27,7 @@ const struct {
     {"@SUMMA(A1)", "\"'@SUMMA(A1)\""},
     {"\t=1+2", "\"'\t=1+2\""},
     {"\r\n=1+2", "\"'\r\n=1+2\""},
-    // harmless: as csvField writes them
+    // harmless: as typed, quoted where needed
     {"Skifte 7", "Skifte 7"},
     {"", ""},
     {"a=1+2", "a=1+2"},
@@ -38,20 +38,20 @@ const struct {
     {"Körning 2: 5 % – stopp", "Körning 2: 5 % – stopp"},
 };
 
-TEST(CsvTextCell, AFormulaShowsAsTextAndAnythingElseAsCsvFieldWritesIt) {
+TEST(CsvField, AFormulaShowsAsTextAndAnythingElseAsTyped) {
     for (const auto& c : kTexts) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(csvTextCell(c.text), c.cell);
+        EXPECT_EQ(csvField(c.text), c.cell);
         if (c.cell.find('\'') == std::string::npos) {
-            EXPECT_EQ(csvField(c.text), c.cell);
+            EXPECT_EQ(csvFieldAsTyped(c.text), c.cell);
         }
     }
     // The stand file's own quoting keeps a formula as it was typed.
-    EXPECT_EQ(csvField("=1+2"), "=1+2");
-    EXPECT_EQ(csvField("-12,5;x"), "\"-12,5;x\"");
+    EXPECT_EQ(csvFieldAsTyped("=1+2"), "=1+2");
+    EXPECT_EQ(csvFieldAsTyped("-12,5;x"), "\"-12,5;x\"");
 }
 
-TEST(CsvTextCell, EveryTableWritesItsNameAndMessageCellsGuarded) {
+TEST(CsvField, EveryTableWritesItsNameAndMessageCellsGuarded) {
     const struct {
         const char* table;
         std::function<std::string(const std::string&)> write;
