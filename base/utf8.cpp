@@ -28,9 +28,11 @@ Lead leadOf(unsigned char b) {
     return {0, 0, 0U, 0U};
 }
 
+// The controls, the line and paragraph separators (they break a line where a message has
+// none), every direction mark and override, and the byte-order mark.
 bool hidden(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
 void appendHex(std::string& out, const char* prefix, unsigned value, int digits) {

@@ -20,7 +20,8 @@ char32_t decodeUtf8(std::string_view text, std::size_t& i);
 
 // The text with every character that would not show as itself written out: NUL as \0,
 // the other C0 controls, DEL and the bytes that are not UTF-8 as \x1b, the C1 controls,
-// the direction controls (U+202A-U+202E, U+2066-U+2069) and U+FEFF as \u202e.
+// the line and paragraph separators (U+2028, U+2029), the direction marks (U+200E, U+200F,
+// U+061C) and controls (U+202A-U+202E, U+2066-U+2069) and U+FEFF as \u202e.
 std::string visibleText(std::string_view text);
 
 // The same for a text of several lines: each line made visible, the line breaks kept.

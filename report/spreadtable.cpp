@@ -3,9 +3,9 @@
 #include <array>
 #include <string_view>
 
+#include "report/csvfield.h"
 #include "report/cyclecsv.h"
 #include "report/numbertext.h"
-#include "report/standtable.h"
 
 namespace lodra {
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "report/csvfield.h"
 #include "report/cyclecsv.h"
 #include "report/numbertext.h"
 
@@ -48,20 +49,6 @@ constexpr std::size_t kCompareValues =
     std::size_t{ComparisonGrid::kIntervals} * ComparisonGrid::kRates;
 
 }  // namespace
-
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(";\"\r\n") == std::string_view::npos) {
-        return std::string(text);
-    }
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') {
-            out += '"';
-        }
-        out += c;
-    }
-    return out + '"';
-}
 
 std::string tableHeader() {
     std::string out = std::string(kUtf8ByteOrderMark) + "Rad";

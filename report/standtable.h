@@ -11,6 +11,7 @@
 #include "calc/calculation.h"
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
+#include "report/csvfield.h"
 
 namespace lodra {
 
@@ -27,9 +28,6 @@ void appendTableRow(std::string& out, int row, const StandCalculation& calculati
 
 // The row of a refused stand: its number, empty figures and the message.
 std::string tableRefusedRow(int row, const std::string& message);
-
-// A field as written in the tables: quoted when it holds ';', '"' or a line end.
-std::string csvField(std::string_view text);
 
 // The cycle table of a run: every cycle of every stand, each row led by the stand's row
 // number and ended by a message cell, empty for a calculated stand. A refused stand has

@@ -3,27 +3,17 @@
 #include <algorithm>
 
 #include "calc/parameters.h"
+#include "report/csvfield.h"
 #include "report/cyclecsv.h"
 
 namespace lodra {
 
 namespace {
 
-std::string cell(std::string_view text) {
-    if (text.find_first_of(";\"\r\n") == std::string_view::npos) {
-        return std::string(text);
-    }
-    std::string quoted = "\"";
-    for (const char c : text) {
-        quoted += c == '"' ? "\"\"" : std::string(1, c);
-    }
-    return quoted + "\"";
-}
-
 // A number as the reader takes it under either decimal separator.
 std::string numberCell(std::string text) {
     std::replace(text.begin(), text.end(), ',', '.');
-    return cell(text);
+    return csvFieldAsTyped(text);
 }
 
 void add(std::string& header, std::string& row, const std::string& column,
@@ -42,7 +32,7 @@ std::string standFileBytes(const InputRecord& input, std::string_view name) {
     std::string header;
     std::string row;
     if (!name.empty()) {
-        add(header, row, "bestand", cell(name));
+        add(header, row, "bestand", csvFieldAsTyped(name));
     }
     for (const ParameterRow& parameter : kParameterTable) {
         add(header, row, std::string(parameter.column), numberCell(input.*parameter.member));

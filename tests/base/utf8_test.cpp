@@ -25,6 +25,14 @@ TEST(VisibleText, WritesOutWhatWouldNotShowAsItself) {
         {"\xe2\x80\xaeTXT.exe \xe2\x80\xaa \xe2\x81\xa6 \xe2\x81\xa9 \xe2\x80\xad",
          "\\u202eTXT.exe \\u202a \\u2066 \\u2069 \\u202d"},
         {"\xe2\x80\xaf \xe2\x81\xa5", "\xe2\x80\xaf \xe2\x81\xa5"},  // U+202F, U+2065 show
+        // the line and paragraph separators, and the direction marks LRM, RLM and ALM
+        {"Rad 2\xe2\x80\xa8"
+         "Allt klart\xe2\x80\xa9",
+         "Rad 2\\u2028Allt klart\\u2029"},
+        {"\xe2\x80\x8e(\xe2\x80\x8f)\xd8\x9c.", "\\u200e(\\u200f)\\u061c."},
+        // their neighbours show: U+200D (joins emoji), U+2027, U+061B, U+061D
+        {"\xe2\x80\x8d \xe2\x80\xa7 \xd8\x9b \xd8\x9d",
+         "\xe2\x80\x8d \xe2\x80\xa7 \xd8\x9b \xd8\x9d"},
         {"\xef\xbb\xbftotaltid", "\\ufefftotaltid"},
         {"fil\xff.csv", "fil\\xff.csv"},
         {"\xc0\xaf \xe0\x80\xaf \xed\xa0\x80", "\\xc0\\xaf \\xe0\\x80\\xaf \\xed\\xa0\\x80"},
