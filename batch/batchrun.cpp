@@ -117,6 +117,25 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
     return writer.tally();
 }
 
+// Names the numbered file on the messages' stream, and on standard error the number that
+// another program took first; a path that cannot be written out fails the run.
+Result<> tellSaved(const SavedNumbered& saved, const RunStreams& streams) {
+    if (saved.taken) {
+        printLine(streams.errors, "Filen " + inQuotes(*saved.taken) +
+                                      " skapades av ett annat program under körningen, så "
+                                      "resultatet sparades i nästa lediga fil, " +
+                                      inQuotes(saved.path) + ".");
+    }
+    std::fprintf(streams.messages, "Resultatet sparades i följande fil:\n%s\n",
+                 visibleText(saved.path).c_str());
+    if (std::fflush(streams.messages) != 0 || std::ferror(streams.messages) != 0) {
+        const int error = errno;
+        std::clearerr(streams.messages);
+        return systemFailure("skriva", "resultatfilens namn på standardutmatningen", error);
+    }
+    return {};
+}
+
 // The whole run; its failures are the usage and file errors of exit status 2.
 Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
     RunOutputs outputs;
@@ -142,11 +161,8 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
         std::fputs("Inget bestånd kunde beräknas, så inget resultat skrevs.\n", streams.errors);
     }
     Result<> committed = outputs.commit(
-        tally->calculated > 0, streams.commitSeam, [&streams](const std::string& path) {
-            std::fprintf(streams.messages, "Resultatet sparades i följande fil:\n%s\n",
-                         visibleText(path).c_str());
-            std::fflush(streams.messages);
-        });
+        tally->calculated > 0, streams.commitSeam,
+        [&streams](const SavedNumbered& saved) { return tellSaved(saved, streams); });
     if (!committed) {
         return committed.error();
     }

@@ -151,7 +151,7 @@ Result<> RunOutputs::write(const StandOutputs& stand) {
 }
 
 Result<> RunOutputs::commit(bool withResult, const StepSeam& seam,
-                            const std::function<void(const std::string&)>& savedNumbered) {
+                            const SavedNumberedNotice& savedNumbered) {
     if (!withResult) {
         outputs_.pop_back();
     }

@@ -51,9 +51,9 @@ class RunOutputs {
     // One stand's part of every output, in row order.
     Result<> write(const StandOutputs& stand);
     // After the run: every output complete and put in place as one; without a calculated
-    // stand, every output but the result. savedNumbered is told a numbered file's path.
+    // stand, every output but the result. savedNumbered is told of a numbered file.
     Result<> commit(bool withResult, const StepSeam& seam,
-                    const std::function<void(const std::string&)>& savedNumbered);
+                    const SavedNumberedNotice& savedNumbered);
 
   private:
     RunPart indata_;    // input summaries, Windows-1252

@@ -65,16 +65,29 @@ Result<> OutputCommit::replace(PendingFile& file, const std::string& path) {
     return {};
 }
 
-Result<> OutputCommit::create(PendingFile& file, const std::string& path) {
+Result<> OutputCommit::create(PendingFile& file, std::string& path, const NextName& next) {
     if (Result<> finished = file.finish(); !finished) {
         return finished;
     }
-    int error = step();
-    if (error == 0) {
-        error = file.linkAs(path);
-    }
-    if (error != 0) {
-        return systemFailure("spara", inQuotes(path), error);
+    // Another program may take the name between the choice and the link: a name taken
+    // first is passed over, and the next is chosen afresh.
+    constexpr int kMostNames = 1000;
+    for (int attempt = 1;; ++attempt) {
+        int error = step();
+        if (error == 0) {
+            error = file.linkAs(path);
+        }
+        if (error == 0) {
+            break;
+        }
+        if (error != EEXIST || !next || attempt == kMostNames) {
+            return systemFailure("spara", inQuotes(path), error);
+        }
+        Result<std::string> other = next();
+        if (!other) {
+            return other.error();
+        }
+        path = std::move(*other);
     }
     file.discard();
     placed_.push_back({path, {}});

@@ -5,6 +5,7 @@
 // step fails, every name is put back as it was, so that either all of the files are in
 // place or none is and nothing else changed.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,12 @@ class OutputCommit {
     // Puts the finished file in place under path, replacing a regular file there, whose
     // present version is kept until done().
     Result<> replace(PendingFile& file, const std::string& path);
-    // Gives the finished file the name path, which nothing may have.
-    Result<> create(PendingFile& file, const std::string& path);
+    // The name to try after one that another program took first.
+    using NextName = std::function<Result<std::string>()>;
+    // Gives the finished file the name path, which nothing may have. When something else
+    // takes that name first and next is given, the file gets the first free one of the names
+    // next gives in turn; path becomes the name it got.
+    Result<> create(PendingFile& file, std::string& path, const NextName& next = {});
     // Every file is in place: the kept versions are dropped.
     void done();
     // Puts back every version kept and removes every file created.

@@ -13,6 +13,7 @@
 #include "base/quote.h"
 #include "files/outputcommit.h"
 #include "files/resultfile.h"
+#include "files/signalhold.h"
 
 namespace lodra {
 
@@ -210,6 +211,7 @@ Result<> PlannedOutput::prepare(const std::vector<std::string>& claimed) {
             return path.error();
         }
         target_.path = std::move(*path);
+        claimed_ = claimed;
     }
     Result<> created = file_.create(target_.folder, target_.shown);
     file_.keepMode(target_.mode);
@@ -239,15 +241,28 @@ Result<> PlannedOutput::commit(OutputCommit& commit) {
         case OutputTarget::Kind::Numbered:
             break;
     }
-    return commit.create(file_, target_.path);
+    const std::string fixed = target_.path;
+    Result<> created = commit.create(file_, target_.path,
+                                     [this] { return numberedPath(target_.folder, claimed_); });
+    if (created && target_.path != fixed) {
+        takenFirst_ = fixed;
+    }
+    return created;
 }
 
-Result<> PlannedOutput::writeInPlace() {
-    if (target_.fd < 0) {
+Result<> PlannedOutput::openInPlace() {
+    if (target_.kind == OutputTarget::Kind::InPlace && target_.fd < 0) {
         target_.fd = ::open(target_.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
         if (target_.fd < 0) {
             return cannotWrite(target_.shown, errno);
         }
+    }
+    return {};
+}
+
+Result<> PlannedOutput::writeInPlace() {
+    if (Result<> opened = openInPlace(); !opened) {
+        return opened;
     }
     FdWriter out(target_.fd, target_.shown);
     Result<> written = producer_(out);
@@ -282,8 +297,18 @@ Result<> finishAll(std::list<PlannedOutput>& outputs) {
 }
 
 Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
-                   const std::function<void(const std::string&)>& savedNumbered) {
+                   const SavedNumberedNotice& savedNumbered) {
     using Kind = OutputTarget::Kind;
+    // Opening a FIFO waits for a reader, and a signal may still end that wait: nothing is in
+    // place yet.
+    for (PlannedOutput& output : outputs) {
+        if (Result<> opened = output.openInPlace(); !opened) {
+            return opened;
+        }
+    }
+    // From here a signal waits until every file is in place or back as it was (the commit
+    // is undone before the hold ends).
+    const SignalHold hold;
     // The files first, each replaced one kept until the end, so that a failure puts every
     // file back; what is written in place (standard output, a device, a FIFO) cannot be
     // taken back and comes last.
@@ -298,12 +323,15 @@ Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
             }
         }
     }
-    commit.done();
     for (const PlannedOutput& output : outputs) {
-        if (output.target().kind == Kind::Numbered) {
-            savedNumbered(output.target().path);
+        if (output.target().kind != Kind::Numbered) {
+            continue;
+        }
+        if (Result<> told = savedNumbered(output.saved()); !told) {
+            return told;
         }
     }
+    commit.done();
     return {};
 }
 
