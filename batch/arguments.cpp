@@ -173,6 +173,11 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     if (!read) {
         return read.error();
     }
+    // Only the spread has runs; a count that nothing uses is a mistake in the command line.
+    if (arguments.runs != 0 && !arguments.spread && !arguments.help && !arguments.version) {
+        return fail(
+            "--runs gäller bara spridningen: ange också --spread FIL, eller ta bort --runs.");
+    }
     return arguments;
 }
 

@@ -23,6 +23,7 @@
 #include "batch/progress.h"
 #include "batch/runoutputs.h"
 #include "files/fdwriter.h"
+#include "files/filestate.h"
 #include "files/outputfile.h"
 #include "lodra05/version.h"
 #include "report/decimalseparator.h"
@@ -141,6 +142,11 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
     RunOutputs outputs;
     StandSource stands;
     Result<> ready = outputs.plan(arguments);
+    if (ready && readableOnce(arguments.stands)) {
+        ready = fail("Beståndsfilen " + inQuotes(arguments.stands) +
+                     " är en pipe eller en enhet, som bara kan läsas en gång, men filen läses "
+                     "två gånger. Spara den i en fil först och ange den filen.");
+    }
     if (ready) {
         ready = openStands(arguments.stands, stands);
     }
@@ -181,6 +187,14 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
     // threshold the allocator raises it after the first such text, and the freed texts of
     // many threads pile up.
     ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    if (const Result<> usable = checkErrorStream(arguments, ::fileno(streams.errors)); !usable) {
+        // Said on the messages' stream instead, unless that is the same file.
+        if (regularFileOf(::fileno(streams.messages)) != regularFileOf(::fileno(streams.errors))) {
+            printLine(streams.messages, "lodra05-batch: " + usable.message());
+            std::fflush(streams.messages);
+        }
+        return kUsageOrFileError;
+    }
     const Result<Tally> tally = run(arguments, decimalSeparator, streams);
     if (!tally) {
         printLine(streams.errors, "lodra05-batch: " + tally.message());

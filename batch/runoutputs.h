@@ -40,6 +40,10 @@ struct RunPart {
     Result<> copyTo(FdWriter& out) { return spool.created() ? spool.copyTo(out) : Result<>(); }
 };
 
+// Standard error (refused rows, progress, messages), open as errorFd, when it is a regular
+// file may be neither the stand file nor an output: the messages would go into it.
+Result<> checkErrorStream(const Arguments& arguments, int errorFd);
+
 class RunOutputs {
   public:
     // Before anything is read: no output may be the stand file or another output, and each

@@ -1,15 +1,24 @@
 #include "files/outputcommit.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 
 #include "base/quote.h"
 
 namespace lodra {
+
+namespace {
+
+// The name of path inside its folder.
+std::string leafName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+}  // namespace
 
 OutputCommit::~OutputCommit() {
     if (!done_) {
@@ -17,21 +26,25 @@ OutputCommit::~OutputCommit() {
     }
 }
 
-int OutputCommit::keepPrevious(const std::string& path, std::string& kept) {
+int OutputCommit::keepPrevious(int folder, const std::string& name, std::string& kept, int& lock) {
     kept.clear();
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) {
+    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         return errno == ENOENT ? 0 : errno;
     }
-    const std::string folder = std::filesystem::path(path).parent_path().string();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = hiddenFileName(folder.empty() ? "." : folder);
+        std::string hidden = hiddenFileName();
         int error = step();
-        if (error == 0 && ::link(path.c_str(), name.c_str()) != 0) {
+        if (error == 0 && ::linkat(folder, name.c_str(), folder, hidden.c_str(), 0) != 0) {
             error = errno;
         }
         if (error == 0) {
-            kept = std::move(name);
+            // Locked where it can be read, so that no other run takes it for a leftover.
+            lock = ::openat(folder, hidden.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (lock >= 0) {
+                lockHidden(lock);
+            }
+            kept = std::move(hidden);
             return 0;
         }
         if (error != EEXIST) {
@@ -46,22 +59,29 @@ Result<> OutputCommit::replace(PendingFile& file, const std::string& path) {
     if (!staged) {
         return staged.error();
     }
-    std::string previous;
-    int error = keepPrevious(path, previous);
+    Placed placed{::fcntl(file.folder(), F_DUPFD_CLOEXEC, 0), leafName(path), {}, -1};
+    int error = placed.folder >= 0 ? 0 : errno;
+    if (error == 0) {
+        error = keepPrevious(placed.folder, placed.name, placed.previous, placed.lock);
+    }
     if (error == 0) {
         error = step();
     }
-    if (error == 0 && std::rename(staged->c_str(), path.c_str()) != 0) {
+    if (error == 0 &&
+        ::renameat(file.folder(), staged->c_str(), file.folder(), placed.name.c_str()) != 0) {
         error = errno;
     }
     if (error != 0) {
-        ::unlink(staged->c_str());
-        if (!previous.empty()) {
-            ::unlink(previous.c_str());
+        ::unlinkat(file.folder(), staged->c_str(), 0);
+        if (!placed.previous.empty()) {
+            ::unlinkat(placed.folder, placed.previous.c_str(), 0);
         }
+        release(placed);
+        file.discard();
         return systemFailure("spara", inQuotes(path), error);
     }
-    placed_.push_back({path, std::move(previous)});
+    file.discard();
+    placed_.push_back(std::move(placed));
     return {};
 }
 
@@ -75,7 +95,7 @@ Result<> OutputCommit::create(PendingFile& file, std::string& path, const NextNa
     for (int attempt = 1;; ++attempt) {
         int error = step();
         if (error == 0) {
-            error = file.linkAs(path);
+            error = file.linkAs(leafName(path));
         }
         if (error == 0) {
             break;
@@ -89,16 +109,26 @@ Result<> OutputCommit::create(PendingFile& file, std::string& path, const NextNa
         }
         path = std::move(*other);
     }
+    placed_.push_back({::fcntl(file.folder(), F_DUPFD_CLOEXEC, 0), leafName(path), {}, -1});
     file.discard();
-    placed_.push_back({path, {}});
     return {};
 }
 
-void OutputCommit::done() {
-    for (const Placed& placed : placed_) {
-        if (!placed.previous.empty()) {
-            ::unlink(placed.previous.c_str());
+void OutputCommit::release(Placed& placed) {
+    for (int* fd : {&placed.folder, &placed.lock}) {
+        if (*fd >= 0) {
+            ::close(*fd);
+            *fd = -1;
         }
+    }
+}
+
+void OutputCommit::done() {
+    for (Placed& placed : placed_) {
+        if (!placed.previous.empty()) {
+            ::unlinkat(placed.folder, placed.previous.c_str(), 0);
+        }
+        release(placed);
     }
     placed_.clear();
     done_ = true;
@@ -107,10 +137,11 @@ void OutputCommit::done() {
 void OutputCommit::undo() {
     for (auto it = placed_.rbegin(); it != placed_.rend(); ++it) {
         if (it->previous.empty()) {
-            ::unlink(it->path.c_str());
+            ::unlinkat(it->folder, it->name.c_str(), 0);
         } else {
-            std::rename(it->previous.c_str(), it->path.c_str());
+            ::renameat(it->folder, it->previous.c_str(), it->folder, it->name.c_str());
         }
+        release(*it);
     }
     placed_.clear();
 }

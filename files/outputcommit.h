@@ -38,13 +38,17 @@ class OutputCommit {
 
   private:
     struct Placed {
-        std::string path;
+        int folder = -1;       // the folder, open (a copy of the file's), for the calls in it
+        std::string name;      // the file's name in it
         std::string previous;  // the hidden name of the version it replaced; empty: none
+        int lock = -1;         // the replaced version, open and locked while it is kept
     };
     int step() const { return seam_ ? seam_() : 0; }
-    // Links path's present version to a hidden name: the name, empty when there is no such
-    // file, or the error number.
-    int keepPrevious(const std::string& path, std::string& kept);
+    // Links the present version of the name in the folder to a hidden name, locked: the
+    // name, empty when there is no such file, or the error number.
+    int keepPrevious(int folder, const std::string& name, std::string& kept, int& lock);
+    // Closes what placed holds open.
+    static void release(Placed& placed);
 
     StepSeam seam_;
     std::vector<Placed> placed_;

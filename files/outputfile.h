@@ -61,6 +61,8 @@ struct FileIdentity {
 };
 // Standard output when it is a regular file, which an output or the stand file may then be.
 std::optional<FileIdentity> standardOutputFile();
+// The file open as fd when it is a regular file (standard error, say).
+std::optional<FileIdentity> regularFileOf(int fd);
 // The file at path, followed through links; none for a missing file, a device or a FIFO.
 std::optional<FileIdentity> identityOf(const std::string& path);
 
