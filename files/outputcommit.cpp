@@ -39,11 +39,8 @@ int OutputCommit::keepPrevious(int folder, const std::string& name, std::string&
             error = errno;
         }
         if (error == 0) {
-            // Locked where it can be read, so that no other run takes it for a leftover.
-            lock = ::openat(folder, hidden.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-            if (lock >= 0) {
-                lockHidden(lock);
-            }
+            // Locked where it can be, so that no other run takes it for a leftover.
+            lock = openLocked(folder, hidden);
             kept = std::move(hidden);
             return 0;
         }

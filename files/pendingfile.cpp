@@ -122,6 +122,21 @@ bool lockHidden(int fd) {
     return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
 }
 
+int openLocked(int folder, const std::string& name) {
+    // For writing where that is allowed: some network file systems lock only such files.
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = ::openat(folder, name.c_str(), O_RDWR | kFlags);
+    if (fd < 0) {
+        fd = ::openat(folder, name.c_str(), O_RDONLY | kFlags);
+    }
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !lockHidden(fd))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 void removeStaleHiddenFiles(int folder) {
     const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
@@ -136,13 +151,8 @@ void removeStaleHiddenFiles(int folder) {
         if (!maker || !makerEnded(*maker)) {
             continue;
         }
-        const int fd =
-            ::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        struct stat st {};
-        if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && lockHidden(fd)) {
+        if (const int fd = openLocked(folder, entry->d_name); fd >= 0) {
             ::unlinkat(folder, entry->d_name, 0);
-        }
-        if (fd >= 0) {
             ::close(fd);
         }
     }

@@ -38,6 +38,9 @@ void removeStaleHiddenFiles(int folder);
 // Holds a hidden file locked while it lives, which removeStaleHiddenFiles respects; false
 // when the file system has no locks (the process number still guards the file).
 bool lockHidden(int fd);
+// Opens the regular file name of the folder (no link followed) and locks it: the open file,
+// or -1 when it cannot be opened or another process holds it locked.
+int openLocked(int folder, const std::string& name);
 
 // Opens an unnamed file in the folder; where the file system has none, a hidden named one,
 // locked, whose name goes to named (or which is removed at once when named is null). -1

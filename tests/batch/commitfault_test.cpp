@@ -233,5 +233,35 @@ TEST_F(CommitFault, ASignalDuringTheCommitWaitsUntilItIsWhole) {
     }
 }
 
+// SIGKILL cannot wait: a run killed at any step of its commit leaves hidden files, which the
+// next run in the folder removes, its maker having ended.
+TEST_F(CommitFault, WhatAKilledRunLeavesTheNextRunRemoves) {
+    Arguments arguments;
+    arguments.stands = "s.csv";
+    arguments.output = "out.txt";
+    arguments.table = "tabell.csv";
+    arguments.seed = 3;
+    int leftBehind = 0;
+    for (int killed = 1; killed <= 6; ++killed) {
+        SCOPED_TRACE("SIGKILL at step " + std::to_string(killed));
+        const int status = inChild([&] {
+            int steps = 0;
+            (void)runWith(arguments, [&] {
+                if (++steps == killed) {
+                    ::kill(::getpid(), SIGKILL);
+                }
+                return 0;
+            });
+        });
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+        leftBehind += anyHidden(filesIn(folder_)) ? 1 : 0;
+        EXPECT_EQ(runWith(arguments, {}).status, kAllCalculated);
+        const Files after = filesIn(folder_);
+        EXPECT_FALSE(anyHidden(after));
+        EXPECT_TRUE(after.at("tabell.csv").starts_with("\xEF\xBB\xBFRad;"));
+    }
+    EXPECT_GT(leftBehind, 0);
+}
+
 }  // namespace
 }  // namespace lodra::batch
