@@ -173,6 +173,11 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     if (!read) {
         return read.error();
     }
+    // Only the spread has runs; a count that nothing uses is a mistake in the command line.
+    if (arguments.runs != 0 && !arguments.spread && !arguments.help && !arguments.version) {
+        return fail(
+            "--runs gäller bara spridningen: ange också --spread FIL, eller ta bort --runs.");
+    }
     return arguments;
 }
 
@@ -237,7 +242,8 @@ std::string helpText() {
            "  --spread FIL   skriv också varje bestånds spridning: beståndet beräknat en gång\n"
            "                 per körning med slumpvis ändring av diametern, medelvärde,\n"
            "                 standardavvikelse och percentiler (CSV), en rad per bestånd\n"
-           "  --runs N       körningar per bestånd i --spread, 1 till 100000 (annars 1000)\n"
+           "  --runs N       körningar per bestånd i --spread (bara med den), 1 till 100000\n"
+           "                 (annars 1000)\n"
            "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
            "                 att en körning kan upprepas exakt (annars från klockan)\n"
            "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"

@@ -23,6 +23,7 @@
 #include "batch/progress.h"
 #include "batch/runoutputs.h"
 #include "files/fdwriter.h"
+#include "files/filestate.h"
 #include "files/outputfile.h"
 #include "lodra05/version.h"
 #include "report/decimalseparator.h"
@@ -117,11 +118,35 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
     return writer.tally();
 }
 
+// Names the numbered file on the messages' stream, and on standard error the number that
+// another program took first; a path that cannot be written out fails the run.
+Result<> tellSaved(const SavedNumbered& saved, const RunStreams& streams) {
+    if (saved.taken) {
+        printLine(streams.errors, "Filen " + inQuotes(*saved.taken) +
+                                      " skapades av ett annat program under körningen, så "
+                                      "resultatet sparades i nästa lediga fil, " +
+                                      inQuotes(saved.path) + ".");
+    }
+    std::fprintf(streams.messages, "Resultatet sparades i följande fil:\n%s\n",
+                 visibleText(saved.path).c_str());
+    if (std::fflush(streams.messages) != 0 || std::ferror(streams.messages) != 0) {
+        const int error = errno;
+        std::clearerr(streams.messages);
+        return systemFailure("skriva", "resultatfilens namn på standardutmatningen", error);
+    }
+    return {};
+}
+
 // The whole run; its failures are the usage and file errors of exit status 2.
 Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
     RunOutputs outputs;
     StandSource stands;
     Result<> ready = outputs.plan(arguments);
+    if (ready && readableOnce(arguments.stands)) {
+        ready = fail("Beståndsfilen " + inQuotes(arguments.stands) +
+                     " är en pipe eller en enhet, som bara kan läsas en gång, men filen läses "
+                     "två gånger. Spara den i en fil först och ange den filen.");
+    }
     if (ready) {
         ready = openStands(arguments.stands, stands);
     }
@@ -142,11 +167,8 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
         std::fputs("Inget bestånd kunde beräknas, så inget resultat skrevs.\n", streams.errors);
     }
     Result<> committed = outputs.commit(
-        tally->calculated > 0, streams.commitSeam, [&streams](const std::string& path) {
-            std::fprintf(streams.messages, "Resultatet sparades i följande fil:\n%s\n",
-                         visibleText(path).c_str());
-            std::fflush(streams.messages);
-        });
+        tally->calculated > 0, streams.commitSeam,
+        [&streams](const SavedNumbered& saved) { return tellSaved(saved, streams); });
     if (!committed) {
         return committed.error();
     }
@@ -165,6 +187,14 @@ int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams
     // threshold the allocator raises it after the first such text, and the freed texts of
     // many threads pile up.
     ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    if (const Result<> usable = checkErrorStream(arguments, ::fileno(streams.errors)); !usable) {
+        // Said on the messages' stream instead, unless that is the same file.
+        if (regularFileOf(::fileno(streams.messages)) != regularFileOf(::fileno(streams.errors))) {
+            printLine(streams.messages, "lodra05-batch: " + usable.message());
+            std::fflush(streams.messages);
+        }
+        return kUsageOrFileError;
+    }
     const Result<Tally> tally = run(arguments, decimalSeparator, streams);
     if (!tally) {
         printLine(streams.errors, "lodra05-batch: " + tally.message());

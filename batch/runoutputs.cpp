@@ -75,6 +75,24 @@ Result<> checkDistinct(const Arguments& arguments) {
 
 }  // namespace
 
+Result<> checkErrorStream(const Arguments& arguments, int errorFd) {
+    const std::optional<FileIdentity> errors = regularFileOf(errorFd);
+    if (!errors) {
+        return {};
+    }
+    if (identityOf(arguments.stands) == errors) {
+        return fail("Standardfelet kan inte skrivas till beståndsfilen " +
+                    inQuotes(arguments.stands) + ".");
+    }
+    for (const NamedOutput& output : namedOutputs(arguments, false)) {
+        if ((output.path ? identityOf(*output.path) : standardOutputFile()) == errors) {
+            return fail(std::string("Standardfelet och ") + output.object +
+                        " kan inte skrivas till samma fil.");
+        }
+    }
+    return {};
+}
+
 Result<> RunOutputs::plan(const Arguments& arguments) {
     if (Result<> distinct = checkDistinct(arguments); !distinct) {
         return distinct;
@@ -151,7 +169,7 @@ Result<> RunOutputs::write(const StandOutputs& stand) {
 }
 
 Result<> RunOutputs::commit(bool withResult, const StepSeam& seam,
-                            const std::function<void(const std::string&)>& savedNumbered) {
+                            const SavedNumberedNotice& savedNumbered) {
     if (!withResult) {
         outputs_.pop_back();
     }

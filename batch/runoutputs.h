@@ -40,6 +40,10 @@ struct RunPart {
     Result<> copyTo(FdWriter& out) { return spool.created() ? spool.copyTo(out) : Result<>(); }
 };
 
+// Standard error (refused rows, progress, messages), open as errorFd, when it is a regular
+// file may be neither the stand file nor an output: the messages would go into it.
+Result<> checkErrorStream(const Arguments& arguments, int errorFd);
+
 class RunOutputs {
   public:
     // Before anything is read: no output may be the stand file or another output, and each
@@ -51,9 +55,9 @@ class RunOutputs {
     // One stand's part of every output, in row order.
     Result<> write(const StandOutputs& stand);
     // After the run: every output complete and put in place as one; without a calculated
-    // stand, every output but the result. savedNumbered is told a numbered file's path.
+    // stand, every output but the result. savedNumbered is told of a numbered file.
     Result<> commit(bool withResult, const StepSeam& seam,
-                    const std::function<void(const std::string&)>& savedNumbered);
+                    const SavedNumberedNotice& savedNumbered);
 
   private:
     RunPart indata_;    // input summaries, Windows-1252

@@ -13,4 +13,10 @@ std::optional<FileState> stateOf(const std::string& path) {
                      st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec};
 }
 
+bool readableOnce(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 &&
+           (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode));
+}
+
 }  // namespace lodra

@@ -23,4 +23,8 @@ struct FileState {
 // The file's state now; none when it cannot be looked at.
 std::optional<FileState> stateOf(const std::string& path);
 
+// Whether path is a FIFO (a pipe such as /dev/stdin or a shell's <(...)), a socket or a
+// device: something that gives its bytes once and cannot be read again.
+bool readableOnce(const std::string& path);
+
 }  // namespace lodra

@@ -13,6 +13,7 @@
 #include "base/quote.h"
 #include "files/outputcommit.h"
 #include "files/resultfile.h"
+#include "files/signalhold.h"
 
 namespace lodra {
 
@@ -51,6 +52,27 @@ Result<OutputTarget> numberedInCurrentFolder() {
     return target;
 }
 
+// The file that path names once every link of its last part is followed. Kept as relative
+// as it was given: a folder deeper than the system's path limit stays reachable.
+Result<std::string> followLinks(std::string path, const std::string& shown) {
+    for (int links = 0; links < 40; ++links) {
+        std::error_code ec;
+        const fs::file_status status = fs::symlink_status(path, ec);
+        if (ec) {
+            return cannotWrite(shown, ec.value());
+        }
+        if (!fs::is_symlink(status)) {
+            return path;
+        }
+        const fs::path target = fs::read_symlink(path, ec);
+        if (ec) {
+            return cannotWrite(shown, ec.value());
+        }
+        path = (target.is_absolute() ? target : fs::path(path).parent_path() / target).string();
+    }
+    return cannotWrite(shown, ELOOP);
+}
+
 // A file that exists: a regular one is replaced where it is (through any links), a
 // device or FIFO is written into, anything else is refused.
 Result<OutputTarget> existingTarget(OutputTarget target, const struct stat& st) {
@@ -77,13 +99,14 @@ Result<OutputTarget> existingTarget(OutputTarget target, const struct stat& st) 
     if (::access(target.path.c_str(), W_OK) != 0) {
         return cannotWrite(target.shown, errno);
     }
-    std::error_code ec;
-    target.path = fs::canonical(target.path, ec).string();
-    if (ec) {
-        return cannotWrite(target.shown, ec.value());
+    Result<std::string> linked = followLinks(target.path, target.shown);
+    if (!linked) {
+        return linked.error();
     }
+    target.path = std::move(*linked);
     target.mode = st.st_mode & 07777;
-    target.folder = fs::path(target.path).parent_path().string();
+    const std::string folder = fs::path(target.path).parent_path().string();
+    target.folder = folder.empty() ? "." : folder;
     return target;
 }
 
@@ -142,8 +165,12 @@ bool isStandardOutput(const std::string& argument) {
 }
 
 std::optional<FileIdentity> standardOutputFile() {
+    return regularFileOf(STDOUT_FILENO);
+}
+
+std::optional<FileIdentity> regularFileOf(int fd) {
     struct stat st {};
-    if (::fstat(STDOUT_FILENO, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
     return FileIdentity{st.st_dev, st.st_ino};
@@ -181,39 +208,62 @@ PlannedOutput::~PlannedOutput() {
     }
 }
 
-// The numbered file's name, fixed before the run: the first free number above the
-// highest whose name no other output of the run claims.
-Result<std::string> numberedPath(const std::string& folder,
+namespace {
+
+// Whether path names the file name in the open folder: the same file once it exists, else
+// the same name in the same folder.
+bool namesFileIn(int folder, const std::string& name, const std::string& path) {
+    struct stat here {};
+    struct stat there {};
+    if (::fstatat(folder, name.c_str(), &here, 0) == 0) {
+        return ::stat(path.c_str(), &there) == 0 && here.st_dev == there.st_dev &&
+               here.st_ino == there.st_ino;
+    }
+    const std::string parent = fs::path(path).parent_path().string();
+    return fs::path(path).filename() == name && ::fstat(folder, &here) == 0 &&
+           ::stat(parent.empty() ? "." : parent.c_str(), &there) == 0 &&
+           here.st_dev == there.st_dev && here.st_ino == there.st_ino;
+}
+
+// The numbered file's name in the open folder: the first free number above the highest
+// whose name no other output of the run claims.
+Result<std::string> numberedPath(int folderFd, const std::string& folder,
                                  const std::vector<std::string>& claimed) {
-    Result<ResultNumbers> numbers = listResultNumbers(folder);
+    Result<ResultNumbers> numbers = listResultNumbers(folderFd, folder);
     if (!numbers) {
         return numbers.error();
     }
     for (int number = numbers->highest + 1; number <= kHighestResultNumber; ++number) {
-        std::string path = resultFilePath(folder, number);
+        const std::string name = "Result" + std::to_string(number) + ".txt";
         if (!numbers->taken(number) &&
-            std::none_of(claimed.begin(), claimed.end(),
-                         [&](const std::string& other) { return sameFile(path, other); })) {
-            return path;
+            std::none_of(claimed.begin(), claimed.end(), [&](const std::string& other) {
+                return namesFileIn(folderFd, name, other);
+            })) {
+            return resultFilePath(folder, number);
         }
     }
     return fail("Kunde inte hitta ett ledigt filnummer i mappen " + inQuotes(folder) + ".");
 }
 
+}  // namespace
+
 Result<> PlannedOutput::prepare(const std::vector<std::string>& claimed) {
     if (target_.kind == OutputTarget::Kind::InPlace) {
         return {};
     }
+    if (Result<> created = file_.create(target_.folder, target_.shown); !created) {
+        return created;
+    }
+    file_.keepMode(target_.mode);
     if (target_.kind == OutputTarget::Kind::Numbered) {
-        Result<std::string> path = numberedPath(target_.folder, claimed);
+        claimed_ = claimed;
+        Result<std::string> path = numberedPath(file_.folder(), target_.folder, claimed_);
         if (!path) {
             return path.error();
         }
         target_.path = std::move(*path);
     }
-    Result<> created = file_.create(target_.folder, target_.shown);
-    file_.keepMode(target_.mode);
-    return created;
+    return {};
 }
 
 FdWriter* PlannedOutput::fileWriter() {
@@ -239,15 +289,29 @@ Result<> PlannedOutput::commit(OutputCommit& commit) {
         case OutputTarget::Kind::Numbered:
             break;
     }
-    return commit.create(file_, target_.path);
+    const std::string fixed = target_.path;
+    Result<> created = commit.create(file_, target_.path, [this] {
+        return numberedPath(file_.folder(), target_.folder, claimed_);
+    });
+    if (created && target_.path != fixed) {
+        takenFirst_ = fixed;
+    }
+    return created;
 }
 
-Result<> PlannedOutput::writeInPlace() {
-    if (target_.fd < 0) {
+Result<> PlannedOutput::openInPlace() {
+    if (target_.kind == OutputTarget::Kind::InPlace && target_.fd < 0) {
         target_.fd = ::open(target_.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
         if (target_.fd < 0) {
             return cannotWrite(target_.shown, errno);
         }
+    }
+    return {};
+}
+
+Result<> PlannedOutput::writeInPlace() {
+    if (Result<> opened = openInPlace(); !opened) {
+        return opened;
     }
     FdWriter out(target_.fd, target_.shown);
     Result<> written = producer_(out);
@@ -282,8 +346,18 @@ Result<> finishAll(std::list<PlannedOutput>& outputs) {
 }
 
 Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
-                   const std::function<void(const std::string&)>& savedNumbered) {
+                   const SavedNumberedNotice& savedNumbered) {
     using Kind = OutputTarget::Kind;
+    // Opening a FIFO waits for a reader, and a signal may still end that wait: nothing is in
+    // place yet.
+    for (PlannedOutput& output : outputs) {
+        if (Result<> opened = output.openInPlace(); !opened) {
+            return opened;
+        }
+    }
+    // From here a signal waits until every file is in place or back as it was (the commit
+    // is undone before the hold ends).
+    const SignalHold hold;
     // The files first, each replaced one kept until the end, so that a failure puts every
     // file back; what is written in place (standard output, a device, a FIFO) cannot be
     // taken back and comes last.
@@ -298,12 +372,15 @@ Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
             }
         }
     }
-    commit.done();
     for (const PlannedOutput& output : outputs) {
-        if (output.target().kind == Kind::Numbered) {
-            savedNumbered(output.target().path);
+        if (output.target().kind != Kind::Numbered) {
+            continue;
+        }
+        if (Result<> told = savedNumbered(output.saved()); !told) {
+            return told;
         }
     }
+    commit.done();
     return {};
 }
 

@@ -61,12 +61,24 @@ struct FileIdentity {
 };
 // Standard output when it is a regular file, which an output or the stand file may then be.
 std::optional<FileIdentity> standardOutputFile();
+// The file open as fd when it is a regular file (standard error, say).
+std::optional<FileIdentity> regularFileOf(int fd);
 // The file at path, followed through links; none for a missing file, a device or a FIFO.
 std::optional<FileIdentity> identityOf(const std::string& path);
 
 // Whether two paths name the same file: the same device and inode once it exists, the same
 // resolved path otherwise. Standard output, devices and FIFOs are never the same file.
 bool sameFile(const std::string& a, const std::string& b);
+
+// A numbered file once in place: its path, and the path fixed before the run when another
+// program took that one first.
+struct SavedNumbered {
+    std::string path;
+    std::optional<std::string> taken;
+};
+// Told of each numbered file before the commit is final; a failure (its path could not be
+// shown) undoes the commit.
+using SavedNumberedNotice = std::function<Result<>(const SavedNumbered&)>;
 
 // One output of the run. The producer writes its content at the end, after what was
 // written into fileWriter() during the run.
@@ -89,9 +101,14 @@ class PlannedOutput {
     FdWriter* fileWriter();
     // After the run: a file output gets the rest of its content and is made durable.
     Result<> finish();
-    // Gives a finished file its name, as part of commit, or writes an output in place.
+    // Opens a FIFO that is written in place, which waits for a reader; else nothing.
+    Result<> openInPlace();
+    // Gives a finished file its name, as part of commit, or writes an output in place. A
+    // numbered file whose name another program took first gets the next free number.
     Result<> commit(OutputCommit& commit);
     const OutputTarget& target() const { return target_; }
+    // A numbered file, after commit().
+    SavedNumbered saved() const { return {target_.path, takenFirst_}; }
 
   private:
     Result<> writeInPlace();
@@ -99,6 +116,8 @@ class PlannedOutput {
     OutputTarget target_;
     Producer producer_;
     PendingFile file_;
+    std::vector<std::string> claimed_;       // names a numbered file never takes
+    std::optional<std::string> takenFirst_;  // the numbered name another program took
 };
 
 // Prepares every output (a numbered file's name is fixed then, past every name another
@@ -106,10 +125,12 @@ class PlannedOutput {
 // before the result, so that a full disk stops the run before the result is in place) and
 // commits them as one: the numbered files, the replaced ones, then what is written in
 // place; a failure puts every file back as it was. seam is asked before each link and
-// rename; savedNumbered is told the path of a numbered file once all are in place.
+// rename; savedNumbered is told of each numbered file once all are in place. SIGINT,
+// SIGTERM and SIGHUP wait while the files are put in place (the run's other threads have
+// ended by then), and take effect once every file is in place or put back.
 Result<> prepareAll(std::list<PlannedOutput>& outputs);
 Result<> finishAll(std::list<PlannedOutput>& outputs);
 Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
-                   const std::function<void(const std::string&)>& savedNumbered);
+                   const SavedNumberedNotice& savedNumbered);
 
 }  // namespace lodra

@@ -20,22 +20,42 @@ namespace lodra {
 // lets it run.
 using StepSeam = std::function<int()>;
 
-// A hidden name in folder ("folder/.lodra05-" and ten letters) that no file had a moment ago.
-std::string hiddenFileName(const std::string& folder);
+// Opens folder for the calls made relative to it (without the right to read it); a path
+// longer than the system takes at once is followed one folder at a time. -1 and errno
+// when it cannot be opened.
+int openFolder(const std::string& folder);
 
-// Opens an unnamed file in folder; where the file system has none, a hidden named one,
-// whose name goes to named (or which is removed at once when named is null). -1 and errno
-// when neither can be made.
-int openUnnamed(const std::string& folder, mode_t mode, std::string* named);
+// A hidden file name (".lodra05-", the number of this process, '-' and ten letters). The
+// process number tells a later run whether the file's maker is still running.
+std::string hiddenFileName();
+
+// Removes the hidden files that runs which have ended left in the folder (a program killed
+// while it put its files in place): only those whose process is gone and which no process
+// holds locked, so that the file of a run still going, here or on another machine sharing
+// the folder, is never touched.
+void removeStaleHiddenFiles(int folder);
+
+// Holds a hidden file locked while it lives, which removeStaleHiddenFiles respects; false
+// when the file system has no locks (the process number still guards the file).
+bool lockHidden(int fd);
+// Opens the regular file name of the folder (no link followed) and locks it: the open file,
+// or -1 when it cannot be opened or another process holds it locked.
+int openLocked(int folder, const std::string& name);
+
+// Opens an unnamed file in the folder; where the file system has none, a hidden named one,
+// locked, whose name goes to named (or which is removed at once when named is null). -1
+// and errno when neither can be made.
+int openUnnamed(int folder, mode_t mode, std::string* named);
 
 class PendingFile {
   public:
     PendingFile() = default;
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
-    ~PendingFile() { discard(); }
+    ~PendingFile();
 
-    // Opens the file in folder; what names it in messages about writing it.
+    // Opens the file in folder, first removing what ended runs left there; what names the
+    // file in messages about writing it.
     Result<> create(const std::string& folder, const std::string& what);
     Result<> write(std::string_view bytes) { return writer_.write(bytes); }
     FdWriter& writer() { return writer_; }
@@ -46,21 +66,28 @@ class PendingFile {
     // Writes out everything and makes it durable, so that a full disk shows before any
     // file is put in place. The commits finish the file themselves when not done before.
     Result<> finish();
-    // Puts the complete file in place under path, replacing a regular file of that name.
+    // Puts the complete file in place under path (a name in the folder it was created in),
+    // replacing a regular file of that name.
     Result<> commitReplacing(const std::string& path);
     // Puts the complete file in place as the folder's next free "Result" + N + ".txt",
     // never replacing anything; returns its path.
     Result<std::string> commitNumbered();
-    // Finishes the file and gives it a hidden name in its folder, which it returns; the file
-    // is then the caller's. path names the file in a message.
+    // Finishes the file and gives it a hidden name in its folder, which it returns (the name
+    // alone); the file stays open and locked until discard(). path names the file in a
+    // message.
     Result<std::string> stage(const std::string& path, const StepSeam& seam = {});
-    // Gives the file the name path if nothing has it; the errno of the failure, else 0.
-    [[nodiscard]] int linkAs(const std::string& path);
+    // Gives the file the name (in its folder) if nothing has it; the errno of the failure,
+    // else 0.
+    [[nodiscard]] int linkAs(const std::string& name);
     // Closes the file and removes it, if it has not been put in place.
     void discard();
+    // The folder, open, for the calls made relative to it; -1 before create().
+    int folder() const { return folderFd_; }
+    const std::string& folderPath() const { return folder_; }
 
   private:
     std::string folder_;
+    int folderFd_ = -1;
     std::string namedPath_;  // the hidden name, where the file system has no unnamed files
     bool finished_ = false;
     mode_t mode_ = 0;

@@ -1,7 +1,13 @@
 #include "files/resultfile.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <charconv>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 #include <system_error>
 
@@ -36,46 +42,83 @@ long numberOf(std::string_view name) {
     return value;
 }
 
-Error unreadable(const std::string& folder, const std::error_code& ec) {
-    return systemFailure("läsa mappen", inQuotes(folder), ec.value());
+Error unreadable(const std::string& folder, int error) {
+    return systemFailure("läsa mappen", inQuotes(folder), error);
+}
+
+// Whether the entry of the listing is a folder, or a link to one.
+bool isFolder(int folderFd, const dirent& entry) {
+    if (entry.d_type == DT_DIR || entry.d_type == DT_REG) {
+        return entry.d_type == DT_DIR;
+    }
+    struct stat st {};
+    return ::fstatat(folderFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Takes one name of the listing into numbers; fails on a result file past the limit.
+Result<> take(int folderFd, const dirent& entry, const std::string& folder,
+              ResultNumbers& numbers) {
+    const std::string_view name = entry.d_name;
+    const long value = numberOf(name);
+    if (value < 0) {
+        return {};
+    }
+    if (value <= kHighestResultNumber && name == "Result" + std::to_string(value) + ".txt") {
+        numbers.takenNames[static_cast<std::size_t>(value)] = true;
+    }
+    if (value <= numbers.highest || isFolder(folderFd, entry)) {
+        return {};
+    }
+    if (value > kHighestResultNumber) {
+        return fail("Mappen " + inQuotes(folder) + " innehåller filen " + std::string(name) +
+                    ", vars nummer är större än 32767. Flytta filen eller välj en annan mapp.");
+    }
+    numbers.highest = static_cast<int>(value);
+    return {};
 }
 
 }  // namespace
 
-Result<ResultNumbers> listResultNumbers(const std::string& folder) {
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    if (ec) {
-        return unreadable(folder, ec);
+Result<ResultNumbers> listResultNumbers(int folderFd, const std::string& folder) {
+    const int listing = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(listing >= 0 ? ::fdopendir(listing) : nullptr,
+                                                  ::closedir);
+    if (!dir) {
+        const int error = errno;
+        if (listing >= 0) {
+            ::close(listing);
+        }
+        return unreadable(folder, error);
     }
     ResultNumbers numbers;
-    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const long value = numberOf(name);
-        if (value < 0) {
-            continue;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr) {
+            break;
         }
-        if (value <= kHighestResultNumber && name == "Result" + std::to_string(value) + ".txt") {
-            numbers.takenNames[static_cast<std::size_t>(value)] = true;
+        if (Result<> taken = take(folderFd, *entry, folder, numbers); !taken) {
+            return taken.error();
         }
-        std::error_code typeEc;
-        if (value <= numbers.highest || it->is_directory(typeEc)) {
-            continue;
-        }
-        if (value > kHighestResultNumber) {
-            return fail("Mappen " + inQuotes(folder) + " innehåller filen " + name +
-                        ", vars nummer är större än 32767. Flytta filen eller välj en annan mapp.");
-        }
-        numbers.highest = static_cast<int>(value);
     }
-    if (ec) {
-        return unreadable(folder, ec);
+    if (errno != 0) {
+        return unreadable(folder, errno);
     }
     if (numbers.highest >= kHighestResultNumber) {
         return fail("Mappen " + inQuotes(folder) +
                     " har redan en resultatfil med numret 32767, det högsta möjliga. Flytta "
                     "filen eller välj en annan mapp.");
     }
+    return numbers;
+}
+
+Result<ResultNumbers> listResultNumbers(const std::string& folder) {
+    const int folderFd = openFolder(folder);
+    if (folderFd < 0) {
+        return unreadable(folder, errno);
+    }
+    Result<ResultNumbers> numbers = listResultNumbers(folderFd, folder);
+    ::close(folderFd);
     return numbers;
 }
 

@@ -25,6 +25,8 @@ struct ResultNumbers {
 // Lists the folder once. Fails on a folder that cannot be listed, on a result file whose
 // number passes 32767, and when the highest is 32767 already.
 Result<ResultNumbers> listResultNumbers(const std::string& folder);
+// The same for a folder already open (see openFolder), which messages call folder.
+Result<ResultNumbers> listResultNumbers(int folderFd, const std::string& folder);
 
 // The number the next save tries first: the first one above the highest whose name is free.
 Result<int> nextResultNumber(const std::string& folder);

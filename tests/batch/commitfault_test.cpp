@@ -1,13 +1,17 @@
 // The outputs of a run are put in place as one: whichever link or rename fails, every file
 // of the folder is left byte for byte as it was and no new file exists.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "batch/batchrun.h"
 #include "tests/testfiles.h"
@@ -25,6 +29,43 @@ Files filesIn(const fs::path& folder) {
         files[name] = testfiles::readFile(folder / name);
     }
     return files;
+}
+
+// Whether any hidden file of a commit is left in the folder.
+bool anyHidden(const Files& files) {
+    return std::any_of(files.begin(), files.end(),
+                       [](const auto& file) { return file.first.starts_with(".lodra05-"); });
+}
+
+// Runs f in a child process of its own and waits for it; the child's wait status.
+template <typename F>
+int inChild(F f) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        f();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+struct Outcome {
+    int status = -1;
+    std::string errors;  // standard error
+    std::string said;    // standard output
+};
+
+Outcome runWith(const Arguments& arguments, StepSeam seam) {
+    std::FILE* err = std::tmpfile();
+    std::FILE* messages = std::tmpfile();
+    Outcome outcome;
+    outcome.status = runBatch(arguments, '.', RunStreams{messages, err, false, std::move(seam)});
+    outcome.errors = testfiles::readStream(err);
+    outcome.said = testfiles::readStream(messages);
+    std::fclose(err);
+    std::fclose(messages);
+    return outcome;
 }
 
 class CommitFault : public ::testing::Test {
@@ -94,6 +135,132 @@ TEST_F(CommitFault, AFailedStepLeavesEveryFileAsItWas) {
         std::ofstream("tabell.csv") << "en tidigare tabell\r\n";
         fs::remove("cykler.csv");
     }
+}
+
+// Another program takes numbered names between the listing before the run and the link:
+// the result gets the first free number after them, and the run says which.
+TEST_F(CommitFault, ANumberTakenMeanwhileMovesToTheNextFree) {
+    const struct {
+        std::vector<std::string> taken;  // by the other program, just before the link
+        const char* saved;
+    } cases[] = {
+        {{"Result5.txt"}, "Result6.txt"},
+        {{"Result5.txt", "Result6.txt"}, "Result7.txt"},
+        {{"Result5.txt", "Result9.txt"}, "Result10.txt"},
+    };
+    Arguments arguments;
+    arguments.stands = "s.csv";
+    arguments.table = "tabell.csv";
+    arguments.seed = 3;
+    const std::string expected = testfiles::readFile(
+        (runWith(arguments, {}), folder_ / "Result5.txt"));  // what the run saves untroubled
+    fs::remove("Result5.txt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.saved);
+        int steps = 0;
+        const Outcome outcome = runWith(arguments, [&] {
+            if (++steps == 1) {
+                inChild([&] {
+                    for (const std::string& name : c.taken) {
+                        testfiles::writeFile(name, "ett annat program\n");
+                    }
+                });
+            }
+            return 0;
+        });
+        const std::string folder = fs::current_path().string();
+        EXPECT_EQ(outcome.status, kAllCalculated);
+        EXPECT_EQ(outcome.said,
+                  "Resultatet sparades i följande fil:\n" + folder + "/" + c.saved + "\n");
+        EXPECT_EQ(outcome.errors, "Filen \"" + folder +
+                                      "/Result5.txt\" skapades av ett annat program under "
+                                      "körningen, så resultatet sparades i nästa lediga fil, \"" +
+                                      folder + "/" + c.saved + "\".\n");
+        EXPECT_EQ(testfiles::readFile(c.saved), expected);
+        for (const std::string& name : c.taken) {
+            EXPECT_EQ(testfiles::readFile(name), "ett annat program\n");
+            fs::remove(name);
+        }
+        fs::remove(c.saved);
+    }
+    EXPECT_FALSE(anyHidden(filesIn(folder_)));
+}
+
+// SIGTERM, sent at each step of the commit in turn, waits until the commit is whole: every
+// output new, or, when a later step fails, every file as it was; then it ends the run, and
+// no hidden file is left either way.
+TEST_F(CommitFault, ASignalDuringTheCommitWaitsUntilItIsWhole) {
+    Arguments arguments;
+    arguments.stands = "s.csv";
+    arguments.output = "out.txt";
+    arguments.table = "tabell.csv";
+    arguments.cycles = "cykler.csv";
+    arguments.seed = 3;
+    const Files before = filesIn(folder_);
+    constexpr int kSteps = 8;  // of this commit: the test above succeeds at the ninth
+    for (int signalled = 1; signalled <= kSteps; ++signalled) {
+        for (const bool laterFailure : {false, true}) {
+            if (laterFailure && signalled == kSteps) {
+                continue;
+            }
+            SCOPED_TRACE("SIGTERM at step " + std::to_string(signalled) +
+                         (laterFailure ? ", the next one failing" : ""));
+            const int status = inChild([&] {
+                int steps = 0;
+                (void)runWith(arguments, [&] {
+                    ++steps;
+                    if (steps == signalled) {
+                        ::kill(::getpid(), SIGTERM);
+                    }
+                    return laterFailure && steps == signalled + 1 ? EIO : 0;
+                });
+            });
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+            const Files after = filesIn(folder_);
+            EXPECT_FALSE(anyHidden(after));
+            if (laterFailure) {
+                EXPECT_EQ(after, before);
+                continue;
+            }
+            EXPECT_EQ(after.size(), before.size() + 1);
+            EXPECT_TRUE(after.at("tabell.csv").starts_with("\xEF\xBB\xBFRad;"));
+            EXPECT_TRUE(after.at("cykler.csv").starts_with("\xEF\xBB\xBFRad;"));
+            EXPECT_NE(after.at("out.txt"), before.at("out.txt"));
+            std::ofstream("out.txt") << "ett tidigare resultat\r\n";
+            std::ofstream("tabell.csv") << "en tidigare tabell\r\n";
+            fs::remove("cykler.csv");
+        }
+    }
+}
+
+// SIGKILL cannot wait: a run killed at any step of its commit leaves hidden files, which the
+// next run in the folder removes, its maker having ended.
+TEST_F(CommitFault, WhatAKilledRunLeavesTheNextRunRemoves) {
+    Arguments arguments;
+    arguments.stands = "s.csv";
+    arguments.output = "out.txt";
+    arguments.table = "tabell.csv";
+    arguments.seed = 3;
+    int leftBehind = 0;
+    for (int killed = 1; killed <= 6; ++killed) {
+        SCOPED_TRACE("SIGKILL at step " + std::to_string(killed));
+        const int status = inChild([&] {
+            int steps = 0;
+            (void)runWith(arguments, [&] {
+                if (++steps == killed) {
+                    ::kill(::getpid(), SIGKILL);
+                }
+                return 0;
+            });
+        });
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+        leftBehind += anyHidden(filesIn(folder_)) ? 1 : 0;
+        EXPECT_EQ(runWith(arguments, {}).status, kAllCalculated);
+        const Files after = filesIn(folder_);
+        EXPECT_FALSE(anyHidden(after));
+        EXPECT_TRUE(after.at("tabell.csv").starts_with("\xEF\xBB\xBFRad;"));
+    }
+    EXPECT_GT(leftBehind, 0);
 }
 
 }  // namespace

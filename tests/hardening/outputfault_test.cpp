@@ -1,6 +1,7 @@
 // The batch tool against hostile command lines and files: outputs that name the same file,
 // folders, links, devices, a closed standard output, a stand file that changes during the
 // run. Exit status 2 means that no new file exists and no existing file has changed.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -109,6 +110,20 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
         {"mkfifo f; printf 'totaltid\\n\"250\\n' >b.csv", "--output r.txt --cycles f b.csv", ">out",
          "Fel i beståndsfilen \"b.csv\": Rad 2: ett citattecken som inleder ett fält avslutas "
          "aldrig."},
+        // A count of runs for a table that has none.
+        {"", "--runs 5 s.csv", ">out",
+         "--runs gäller bara spridningen: ange också --spread FIL, eller ta bort --runs.\n"
+         "Skriv lodra05-batch --help för hjälp."},
+        {"", "--runs 5 --measures m.csv s.csv", ">out",
+         "--runs gäller bara spridningen: ange också --spread FIL, eller ta bort --runs.\n"
+         "Skriv lodra05-batch --help för hjälp."},
+        // A stand file that can be read only once, as a pipe or a device.
+        {"mkfifo f", "--output keep.txt f", ">out",
+         "Beståndsfilen \"f\" är en pipe eller en enhet, som bara kan läsas en gång, men filen "
+         "läses två gånger. Spara den i en fil först och ange den filen."},
+        {"", "--output keep.txt /dev/stdin", ">out </dev/null",
+         "Beståndsfilen \"/dev/stdin\" är en pipe eller en enhet, som bara kan läsas en gång, "
+         "men filen läses två gånger. Spara den i en fil först och ange den filen."},
         // A path is echoed with its control characters written out.
         {"", "--table \"$(printf 'x\\033[2J\\r')/t.csv\" s.csv", ">out",
          "Kunde inte skapa en fil i mappen \"x\\x1b[2J\\x0d\": mappen eller filen finns inte."},
@@ -132,7 +147,8 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
         EXPECT_EQ(readFile(folder / "s.csv"), kStands);
         EXPECT_EQ(readFile(folder / "keep.txt"), "en tidigare fil\r\n");
         fs::remove_all(folder / "tdir");
-        for (const char* name : {"l.txt", "t.csv", "ut.txt", "Result32767.txt", "f", "b.csv"}) {
+        for (const char* name :
+             {"l.txt", "t.csv", "ut.txt", "Result32767.txt", "f", "b.csv", "m.csv"}) {
             fs::remove(folder / name);
         }
     }
@@ -192,6 +208,99 @@ TEST_F(OutputFault, StandFilesThatAreNotWhatTheySeem) {
         EXPECT_EQ(readFile(folder / "keep.txt"), "en tidigare fil\r\n");
         fs::remove(folder / c.name);
     }
+}
+
+// Standard error is checked as standard output is: messages never go into the stand file or
+// an output. The refusal is said on standard output instead, unless that is the same file.
+TEST_F(OutputFault, StandardErrorIsNeitherTheStandFileNorAnOutput) {
+    const struct {
+        const char* setting;
+        const char* arguments;
+        const char* redirection;
+        std::string said;  // on standard output
+    } cases[] = {
+        {"", "s.csv", ">out 2>>s.csv",
+         "Standardfelet kan inte skrivas till beståndsfilen \"s.csv\"."},
+        {"ln -s s.csv l.csv", "l.csv", ">out 2>>s.csv",
+         "Standardfelet kan inte skrivas till beståndsfilen \"l.csv\"."},
+        {"", "--output keep.txt s.csv", ">out 2>>keep.txt",
+         "Standardfelet och resultatet kan inte skrivas till samma fil."},
+        {"touch t.csv", "--output r.txt --table t.csv s.csv", ">out 2>>t.csv",
+         "Standardfelet och tabellen kan inte skrivas till samma fil."},
+        {"", "--output - s.csv", ">out 2>&1", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.arguments) + " " + c.redirection);
+        if (*c.setting != '\0') {
+            ASSERT_EQ(std::system(("cd '" + folder.string() + "' && " + c.setting).c_str()), 0);
+        }
+        const std::vector<std::string> before = testfiles::fileNames(folder);
+        EXPECT_EQ(run(c.arguments, "", c.redirection), 2);
+        EXPECT_EQ(out, c.said.empty() ? "" : "lodra05-batch: " + c.said + "\n");
+        EXPECT_EQ(testfiles::fileNames(folder), before);
+        EXPECT_EQ(readFile(folder / "s.csv"), kStands);
+        EXPECT_EQ(readFile(folder / "keep.txt"), "en tidigare fil\r\n");
+        fs::remove(folder / "t.csv");
+        fs::remove(folder / "l.csv");
+    }
+    // Standard output and error in one file, which only names the saved file: a run.
+    EXPECT_EQ(run("s.csv", "", ">out 2>&1"), 0);
+    EXPECT_EQ(out, "Resultatet sparades i följande fil:\n" + folder.string() + "/Result1.txt\n");
+}
+
+// A numbered file whose path cannot be written out is not kept: exit 2 and no new file.
+TEST_F(OutputFault, ASavedPathThatCannotBeShownFailsTheRun) {
+    const std::vector<std::string> before = testfiles::fileNames(folder);
+    EXPECT_EQ(run("s.csv", "", ">/dev/full"), 2);
+    EXPECT_EQ(err,
+              "lodra05-batch: Kunde inte skriva resultatfilens namn på standardutmatningen: "
+              "disken är full.\n");
+    EXPECT_EQ(testfiles::fileNames(folder), before);
+}
+
+// A folder deeper than the system's path limit (4096 bytes) is used relative to itself:
+// numbering, replacing, and a table that takes the next number all work there.
+TEST_F(OutputFault, AFolderDeeperThanThePathLimit) {
+    int at = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const std::string part(200, 'd');
+    for (int depth = 0; depth < 25 && at >= 0; ++depth) {
+        ASSERT_EQ(::mkdirat(at, part.c_str(), 0700), 0);
+        const int next = ::openat(at, part.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(at);
+        at = next;
+    }
+    ASSERT_GE(at, 0);
+    ASSERT_EQ(::fchdir(at), 0);
+    ::close(at);
+    const std::string expected = readFile(LODRA05_TEST_DATA "/default.dot.txt");
+    writeFile("s.csv", readFile(LODRA05_TEST_DATA "/default.csv"));
+    writeFile("ut.txt", "en tidigare fil\r\n");
+    const struct {
+        const char* arguments;
+        const char* written;   // the result
+        const char* numbered;  // its name when numbered
+    } cases[] = {
+        {"s.csv", "Result1.txt", "Result1.txt"},
+        {"--output ut.txt s.csv", "ut.txt", nullptr},
+        {"--table Result2.txt s.csv", "Result3.txt", "Result3.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const std::string command =
+            "LC_ALL=C.UTF-8 '" LODRA05_BATCH "' " + std::string(c.arguments) + " >out 2>err";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(readFile("err"), "");
+        const std::string said = readFile("out");
+        if (c.numbered != nullptr) {
+            EXPECT_GT(said.size(), 25 * part.size());
+            EXPECT_TRUE(said.ends_with(std::string("/") + c.numbered + "\n")) << said.substr(0, 60);
+        }
+        EXPECT_EQ(readFile(c.written), expected);
+    }
+    EXPECT_TRUE(readFile("Result2.txt").starts_with("\xEF\xBB\xBFRad;"));
+    fs::current_path(folder);
+    // Removed folder by folder: a path this long is beyond what the system takes at once.
+    EXPECT_EQ(std::system(("rm -rf '" + folder.string() + "/" + part + "'").c_str()), 0);
 }
 
 // A register cut short while it is calculated: exit 2 and no result.
