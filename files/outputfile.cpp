@@ -345,33 +345,24 @@ Result<> finishAll(std::list<PlannedOutput>& outputs) {
     return {};
 }
 
-Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
-                   const SavedNumberedNotice& savedNumbered) {
-    using Kind = OutputTarget::Kind;
-    // Opening a FIFO waits for a reader, and a signal may still end that wait: nothing is in
-    // place yet.
+namespace {
+
+using Kind = OutputTarget::Kind;
+
+Result<> commitKind(std::list<PlannedOutput>& outputs, OutputCommit& commit, Kind kind) {
     for (PlannedOutput& output : outputs) {
-        if (Result<> opened = output.openInPlace(); !opened) {
-            return opened;
+        if (output.target().kind != kind) {
+            continue;
+        }
+        if (Result<> committed = output.commit(commit); !committed) {
+            return committed;
         }
     }
-    // From here a signal waits until every file is in place or back as it was (the commit
-    // is undone before the hold ends).
-    const SignalHold hold;
-    // The files first, each replaced one kept until the end, so that a failure puts every
-    // file back; what is written in place (standard output, a device, a FIFO) cannot be
-    // taken back and comes last.
-    OutputCommit commit(seam);
-    for (const Kind kind : {Kind::Numbered, Kind::Replacing, Kind::InPlace}) {
-        for (PlannedOutput& output : outputs) {
-            if (output.target().kind != kind) {
-                continue;
-            }
-            if (Result<> committed = output.commit(commit); !committed) {
-                return committed;
-            }
-        }
-    }
+    return {};
+}
+
+Result<> tellSaved(const std::list<PlannedOutput>& outputs,
+                   const SavedNumberedNotice& savedNumbered) {
     for (const PlannedOutput& output : outputs) {
         if (output.target().kind != Kind::Numbered) {
             continue;
@@ -380,8 +371,60 @@ Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
             return told;
         }
     }
+    return {};
+}
+
+// What is written in place (standard output, a device, a FIFO), then the saved names told,
+// after the files are in place; a failure puts every file back.
+Result<> commitRest(std::list<PlannedOutput>& outputs, OutputCommit& commit,
+                    const SavedNumberedNotice& savedNumbered) {
+    Result<> rest = commitKind(outputs, commit, Kind::InPlace);
+    if (rest) {
+        rest = tellSaved(outputs, savedNumbered);
+    }
+    if (!rest) {
+        commit.undo();
+        return rest;
+    }
     commit.done();
     return {};
+}
+
+}  // namespace
+
+Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
+                   const SavedNumberedNotice& savedNumbered) {
+    // Opening a FIFO waits for a reader, and a signal may still end that wait: nothing is in
+    // place yet.
+    for (PlannedOutput& output : outputs) {
+        if (Result<> opened = output.openInPlace(); !opened) {
+            return opened;
+        }
+    }
+    // The files first, each replaced one kept until the end, so that a failure puts every
+    // file back; what is written in place cannot be taken back and comes last. A signal
+    // waits until the files are whole. Writing in place may wait on its reader, so a signal
+    // is not held back there: a replaced version left hidden by a run ended that way is
+    // removed by the next run in its folder.
+    OutputCommit commit(seam);
+    const bool inPlace = std::any_of(outputs.begin(), outputs.end(), [](const auto& output) {
+        return output.target().kind == Kind::InPlace;
+    });
+    {
+        const SignalHold hold;
+        Result<> files = commitKind(outputs, commit, Kind::Numbered);
+        if (files) {
+            files = commitKind(outputs, commit, Kind::Replacing);
+        }
+        if (!files) {
+            commit.undo();
+            return files;
+        }
+        if (!inPlace) {
+            return commitRest(outputs, commit, savedNumbered);
+        }
+    }
+    return commitRest(outputs, commit, savedNumbered);
 }
 
 }  // namespace lodra

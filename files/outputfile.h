@@ -127,7 +127,8 @@ class PlannedOutput {
 // place; a failure puts every file back as it was. seam is asked before each link and
 // rename; savedNumbered is told of each numbered file once all are in place. SIGINT,
 // SIGTERM and SIGHUP wait while the files are put in place (the run's other threads have
-// ended by then), and take effect once every file is in place or put back.
+// ended by then), and take effect once every file is in place or put back; what is written
+// in place may wait on its reader and can still be interrupted.
 Result<> prepareAll(std::list<PlannedOutput>& outputs);
 Result<> finishAll(std::list<PlannedOutput>& outputs);
 Result<> commitAll(std::list<PlannedOutput>& outputs, const StepSeam& seam,
