@@ -20,7 +20,11 @@ struct FileState {
     bool operator==(const FileState&) const = default;
 };
 
-// The file's state now; none when it cannot be looked at.
+// The file's state now; none when it cannot be looked at. A symbolic link gives the state
+// of the file it leads to.
 std::optional<FileState> stateOf(const std::string& path);
+
+// The state of the open file fd; none when it cannot be looked at.
+std::optional<FileState> stateOfDescriptor(int fd);
 
 }  // namespace lodra
