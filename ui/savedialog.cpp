@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QResizeEvent>
 
+#include "base/utf8.h"
+#include "ui/messages.h"
+
 namespace lodra {
 
 QString SaveFolders::startFolder() const {
@@ -60,18 +63,20 @@ void SaveFolders::used(const QString& path) {
 
 SavedLine::SavedLine(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("lblSparad"));
+    setTextFormat(Qt::PlainText);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
     setMinimumWidth(1);  // a long path never widens the window
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
 QString SavedLine::textFor(const QString& path) {
-    return QStringLiteral("Sparades i %1").arg(QDir::toNativeSeparators(path));
+    return QStringLiteral("Sparades i %1")
+        .arg(QString::fromStdString(visibleText(QDir::toNativeSeparators(path).toStdString())));
 }
 
 void SavedLine::saved(const QString& path) {
     path_ = path;
-    setToolTip(textFor(path));
+    setToolTip(plainToolTip(textFor(path)));
     elide();
 }
 
