@@ -78,6 +78,14 @@ class StandsTest : public uitest::ParametersWindowTest {
         return {answer.title, answer.folder};
     }
     QStringList shownTexts() { return linesOf(window->inputRecord()); }
+    static QAbstractButton* buttonNamed(const QMessageBox& box, const QString& text) {
+        for (QAbstractButton* button : box.buttons()) {
+            if (button->text() == text) {
+                return button;
+            }
+        }
+        return nullptr;
+    }
 
   private slots:
     void init() { openWindow(); }
@@ -267,19 +275,21 @@ class StandsTest : public uitest::ParametersWindowTest {
         catcher.reset();
         QStringList questions;
         QStringList messages;
+        QStringList replaceAsked;  // the file dialog's question
         bool plain = true;
         uitest::Answer<QMessageBox> boxes(
             [&](QMessageBox& box) {
-                QAbstractButton* pressed = box.button(QMessageBox::Yes);  // the file dialog's
-                plain = plain && (pressed != nullptr || box.textFormat() == Qt::PlainText);
-                if (box.button(QMessageBox::Ok) != nullptr) {
+                plain = plain && box.textFormat() == Qt::PlainText;
+                QAbstractButton* pressed = box.button(QMessageBox::Ok);
+                if (pressed != nullptr) {
                     messages << box.text();
-                    pressed = box.button(QMessageBox::Ok);
-                } else if (pressed == nullptr) {
+                } else if (box.text().endsWith(
+                               QStringLiteral("finns redan. Vill du ersätta den?"))) {
+                    replaceAsked << box.text();
+                    pressed = buttonNamed(box, QStringLiteral("Ersätt"));
+                } else {
                     questions << box.text();
-                    for (QAbstractButton* button : box.buttons()) {
-                        pressed = button->text() == answer ? button : pressed;
-                    }
+                    pressed = buttonNamed(box, answer);
                 }
                 QTest::mouseClick(pressed != nullptr ? pressed : box.buttons().constFirst(),
                                   Qt::LeftButton);
@@ -302,6 +312,10 @@ class StandsTest : public uitest::ParametersWindowTest {
                 "beståndet i fönstret?")
                 .arg(chosen);
         QCOMPARE(questions, QStringList(asked, question));
+        QCOMPARE(replaceAsked,
+                 QStringList(stand ? 0 : 2, QStringLiteral("Filen \"%1\" finns redan. Vill du "
+                                                           "ersätta den?")
+                                                .arg(chosen)));
         QVERIFY(plain);
         QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList(2, message.arg(chosen)));
         const QByteArray saved = QByteArray::fromStdString(
@@ -319,6 +333,37 @@ class StandsTest : public uitest::ParametersWindowTest {
                  change == "read-only" ? QFile::Permissions() : QFile::WriteOwner);
         QCOMPARE(QDir(path("sub")).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("one.csv")});  // no hidden copies left
+    }
+
+    // Saving over an existing file asks first, in a box of the program's own; "Avbryt"
+    // goes back to the dialog, which the user then leaves.
+    void replacingAFileAsksFirst() {
+        write("old.csv", "x");
+        int dialogs = 0;
+        uitest::Answer<QFileDialog> files(
+            [&](QFileDialog& dialog) {
+                if (++dialogs > 1) {
+                    dialog.reject();
+                    return;
+                }
+                dialog.selectFile(path("old.csv"));
+                QTest::mouseClick(
+                    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save),
+                    Qt::LeftButton);
+            },
+            true);
+        catcher.reset();
+        QStringList asked;
+        uitest::Answer<QMessageBox> boxes([&](QMessageBox& box) {
+            asked << box.text();
+            QTest::mouseClick(buttonNamed(box, QStringLiteral("Avbryt")), Qt::LeftButton);
+        });
+        press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(dialogs, 2);
+        QCOMPARE(asked, QStringList(QStringLiteral("Filen \"%1\" finns redan. Vill du ersätta "
+                                                   "den?")
+                                        .arg(path("old.csv"))));
+        QCOMPARE(uitest::readBytes(path("old.csv")), "x");
     }
 
     // What a file holds or is called shows as written: markup in a file's name or a stand's
