@@ -60,10 +60,10 @@ InputRecord withSeparator(InputRecord input, char separator) {
 
 // A stand of a register in the pick list: its row, and its name made visible, so that a
 // line break or a direction override in a name cannot draw another line or turn the text.
-QString pickListItem(const StandFile::Stand& stand) {
-    QString item = QStringLiteral("Rad %1").arg(stand.row);
-    if (stand.name && !stand.name->empty()) {
-        item += QStringLiteral(" – ") + QString::fromStdString(visibleText(*stand.name));
+QString pickListItem(long row, std::string_view name) {
+    QString item = QStringLiteral("Rad %1").arg(row);
+    if (!name.empty()) {
+        item += QStringLiteral(" – ") + QString::fromStdString(visibleText(name));
     }
     return item;
 }
@@ -195,7 +195,7 @@ void StandMenu::take(const StandFile::Stand& stand, const QString& path) {
 int StandMenu::chooseStand(const std::vector<StandFile::Stand>& stands) {
     QStringList items;
     for (const StandFile::Stand& stand : stands) {
-        items << pickListItem(stand);
+        items << pickListItem(stand.row, stand.name.value_or(std::string()));
     }
     QInputDialog dialog(&owner_);
     dialog.setObjectName(QStringLiteral("lodraStandChooser"));
