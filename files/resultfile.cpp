@@ -136,14 +136,13 @@ Result<> mayReplace(const std::string& target, const std::string& path) {
 // file there is no longer in the state unchanged.
 Result<> putInPlace(const std::string& temp, const std::string& target, const std::string& path,
                     const std::optional<FileState>& unchanged) {
-    int error = 0;
     if (unchanged && stateOf(target) != unchanged) {
         ::unlink(temp.c_str());
         return fail("Filen " + inQuotes(path) +
                     " har ändrats av ett annat program medan den sparades och skrevs inte över.");
     }
     if (::rename(temp.c_str(), target.c_str()) != 0) {
-        error = errno;
+        const int error = errno;
         ::unlink(temp.c_str());
         return systemFailure("spara", inQuotes(path), error);
     }
