@@ -20,11 +20,15 @@ struct FileState {
     bool operator==(const FileState&) const = default;
 };
 
-// The file's state now; none when it cannot be looked at.
+// The file's state now; none when it cannot be looked at. A symbolic link gives the state
+// of the file it leads to.
 std::optional<FileState> stateOf(const std::string& path);
 
 // Whether path is a FIFO (a pipe such as /dev/stdin or a shell's <(...)), a socket or a
 // device: something that gives its bytes once and cannot be read again.
 bool readableOnce(const std::string& path);
+
+// The state of the open file fd; none when it cannot be looked at.
+std::optional<FileState> stateOfDescriptor(int fd);
 
 }  // namespace lodra

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <filesystem>
 #include <memory>
@@ -151,20 +152,104 @@ Result<std::string> saveNumberedResult(const std::string& folder, const std::str
     return file.commitNumbered();
 }
 
-Result<> writeFileReplacing(const std::string& path, const std::string& bytes) {
+namespace {
+
+constexpr int kMostLinks = 40;  // as many as the system follows in one path
+
+// Refuses to replace an existing file that may not be written (see saveReplacing).
+Result<> mayReplace(const std::string& target, const std::string& path) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) {
+        return {};  // a new file; making it fails on its own if it cannot be made
+    }
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return systemFailure("spara", inQuotes(path), EACCES);
+    }
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return systemFailure("spara", inQuotes(path), errno);
+    }
+    return {};
+}
+
+// Gives the finished file, staged under the hidden name temp, the name target, unless the
+// file there is no longer in the state unchanged.
+// Renames the hidden name temp in folder (an open folder) to target, a file in it.
+Result<> putInPlace(int folder, const std::string& temp, const std::string& target,
+                    const std::string& path, const std::optional<FileState>& unchanged) {
+    if (unchanged && stateOf(target) != unchanged) {
+        ::unlinkat(folder, temp.c_str(), 0);
+        return fail("Filen " + inQuotes(path) +
+                    " har ändrats av ett annat program medan den sparades och skrevs inte över.");
+    }
+    const std::string name = fs::path(target).filename().string();
+    if (::renameat(folder, temp.c_str(), folder, name.c_str()) != 0) {
+        const int error = errno;
+        ::unlinkat(folder, temp.c_str(), 0);
+        return systemFailure("spara", inQuotes(path), error);
+    }
+    return {};
+}
+
+}  // namespace
+
+Result<std::string> followedLinks(const std::string& path) {
+    fs::path current = path;
+    for (int hop = 0; hop <= kMostLinks; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return current.string();
+        }
+        std::error_code ec;
+        const fs::path target = fs::read_symlink(current, ec);
+        if (ec) {
+            return systemFailure("spara", inQuotes(path), ec.value());
+        }
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return systemFailure("spara", inQuotes(path), ELOOP);
+}
+
+Result<FileState> saveReplacing(const std::string& path, const std::string& bytes,
+                                const std::optional<FileState>& unchanged) {
+    const Result<std::string> target = followedLinks(path);
+    if (!target) {
+        return target.error();
+    }
+    if (Result<> allowed = mayReplace(*target, path); !allowed) {
+        return allowed.error();
+    }
     PendingFile file;
-    std::string folder = fs::path(path).parent_path().string();
+    const std::string folder = fs::path(*target).parent_path().string();
     Result<> written = file.create(folder.empty() ? "." : folder, inQuotes(path));
-    if (std::error_code ec; fs::is_regular_file(path, ec)) {
-        file.keepMode(static_cast<mode_t>(fs::status(path, ec).permissions()));
+    if (std::error_code ec; fs::is_regular_file(*target, ec)) {
+        file.keepMode(static_cast<mode_t>(fs::status(*target, ec).permissions()));
     }
     if (written) {
         written = file.write(bytes);
     }
-    if (!written) {
-        return written;
+    if (written) {
+        written = file.finish();
     }
-    return file.commitReplacing(path);
+    if (!written) {
+        return written.error();
+    }
+    // Renaming keeps the time of the last write, so this is the state the saved file has.
+    const std::optional<FileState> state = stateOfDescriptor(file.writer().fd());
+    const Result<std::string> temp = file.stage(path);
+    if (!temp) {
+        return temp.error();
+    }
+    if (Result<> placed = putInPlace(file.folder(), *temp, *target, path, unchanged); !placed) {
+        return placed.error();
+    }
+    return state.value_or(FileState{});
+}
+
+Result<> writeFileReplacing(const std::string& path, const std::string& bytes) {
+    if (Result<FileState> saved = saveReplacing(path, bytes); !saved) {
+        return saved.error();
+    }
+    return {};
 }
 
 }  // namespace lodra

@@ -2,10 +2,12 @@
 
 // The numbered result files "Result" + N + ".txt" of a folder, and saving into them.
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/result.h"
+#include "files/filestate.h"
 
 namespace lodra {
 
@@ -38,7 +40,22 @@ std::string resultFilePath(const std::string& folder, int number);
 // replaces anything and never leaves a partial file.
 Result<std::string> saveNumberedResult(const std::string& folder, const std::string& bytes);
 
-// Writes bytes to path, replacing a file there only once the whole content is written.
+// The file that saving to path writes: path itself, or where its symbolic links lead, link
+// after link (a link to nothing leads to the file it names, which the save then makes).
+// Fails on a loop of links.
+Result<std::string> followedLinks(const std::string& path);
+
+// Saves bytes under path, replacing a file there only once the whole content is written, and
+// returns the state of the saved file. A symbolic link is followed and the file it leads to
+// replaced, in its own folder; the link stays. A replaced file keeps its permission bits.
+// An existing file is refused, with the system's reason, when this program may not write
+// it, and also when nobody may (no write bit at all, which even the superuser keeps to
+// here: such a file was marked read-only on purpose). With unchanged, a file that is no
+// longer in that state (another program wrote it meanwhile) is refused instead of replaced.
+Result<FileState> saveReplacing(const std::string& path, const std::string& bytes,
+                                const std::optional<FileState>& unchanged = std::nullopt);
+
+// saveReplacing without a state to keep to.
 Result<> writeFileReplacing(const std::string& path, const std::string& bytes);
 
 }  // namespace lodra

@@ -123,7 +123,7 @@ void forCatalog::setPath(const QString& folder) {
     // The folder that "OK" stores, always on screen; its end, the open folder's own name,
     // in view.
     ui->txtKatalog->setText(QDir::toNativeSeparators(path_));
-    ui->txtKatalog->setToolTip(ui->txtKatalog->text());
+    ui->txtKatalog->setToolTip(plainToolTip(ui->txtKatalog->text()));
     ui->txtKatalog->end(false);
     emit pathChanged(path_);
 }

@@ -5,6 +5,10 @@
 #include <QFileInfo>
 #include <QResizeEvent>
 
+#include "base/quote.h"
+#include "base/utf8.h"
+#include "ui/messages.h"
+
 namespace lodra {
 
 QString SaveFolders::startFolder() const {
@@ -39,10 +43,25 @@ QString SaveFolders::chooseSave(QWidget* parent, const QString& title, const QSt
     prepare(dialog, startFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    // The dialog's own question would take a file name that looks like markup for markup.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(name.section(QLatin1Char('.'), -1));
     dialog.selectFile(name);
-    return runDialog(dialog);
+    for (;;) {
+        const QString path = runDialog(dialog);
+        const QFileInfo file(path);
+        if (path.isEmpty() || (!file.exists() && !file.isSymLink())) {
+            return path;
+        }
+        const QString question = QStringLiteral("Filen %1 finns redan. Vill du ersätta den?")
+                                     .arg(QString::fromStdString(inQuotes(path.toStdString())));
+        if (askQuestion(&dialog, question, {QStringLiteral("Ersätt"), QStringLiteral("Avbryt")}) ==
+            0) {
+            return path;
+        }
+        dialog.selectFile(file.fileName());  // the dialog again, as the user left it
+    }
 }
 
 QString SaveFolders::chooseOpen(QWidget* parent, const QString& title, const QString& filter) {
@@ -60,18 +79,20 @@ void SaveFolders::used(const QString& path) {
 
 SavedLine::SavedLine(QWidget* parent) : QLabel(parent) {
     setObjectName(QStringLiteral("lblSparad"));
+    setTextFormat(Qt::PlainText);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
     setMinimumWidth(1);  // a long path never widens the window
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
 QString SavedLine::textFor(const QString& path) {
-    return QStringLiteral("Sparades i %1").arg(QDir::toNativeSeparators(path));
+    return QStringLiteral("Sparades i %1")
+        .arg(QString::fromStdString(visibleText(QDir::toNativeSeparators(path).toStdString())));
 }
 
 void SavedLine::saved(const QString& path) {
     path_ = path;
-    setToolTip(textFor(path));
+    setToolTip(plainToolTip(textFor(path)));
     elide();
 }
 

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#include "base/quote.h"
 #include "files/resultfile.h"
 #include "standfile/standwriter.h"
 #include "ui/forlodra02.h"
@@ -55,6 +56,16 @@ InputRecord withSeparator(InputRecord input, char separator) {
         swap(row.text);
     }
     return input;
+}
+
+// A stand of a register in the pick list: its row, and its name made visible, so that a
+// line break or a direction override in a name cannot draw another line or turn the text.
+QString pickListItem(long row, std::string_view name) {
+    QString item = QStringLiteral("Rad %1").arg(row);
+    if (!name.empty()) {
+        item += QStringLiteral(" – ") + QString::fromStdString(visibleText(name));
+    }
+    return item;
 }
 
 QAction* addItem(QMenu* menu, const QString& text, const char* name, const char* keys) {
@@ -138,6 +149,7 @@ void StandMenu::nyttBestand() {
     owner_.setInputRecord(InputRecord{});
     name_->clear();
     file_.clear();
+    fileState_.reset();
     fileHoldsOneStand_ = false;
 }
 
@@ -150,6 +162,8 @@ void StandMenu::oppnaBestand() {
 }
 
 void StandMenu::open(const QString& path) {
+    // Taken before the file is read: a change while it is read shows as one too.
+    const std::optional<FileState> state = stateOf(path.toStdString());
     const Result<std::vector<StandFile::Stand>> stands = readAllStands(path.toStdString());
     if (!stands) {
         showMessage(&owner_, QString::fromStdString(stands.message()), QMessageBox::Warning);
@@ -161,6 +175,7 @@ void StandMenu::open(const QString& path) {
     }
     owner_.saveFolders().used(path);
     file_ = path;
+    fileState_ = state;
     fileHoldsOneStand_ = stands->size() == 1;
     take((*stands)[static_cast<std::size_t>(chosen)], path);
 }
@@ -180,11 +195,7 @@ void StandMenu::take(const StandFile::Stand& stand, const QString& path) {
 int StandMenu::chooseStand(const std::vector<StandFile::Stand>& stands) {
     QStringList items;
     for (const StandFile::Stand& stand : stands) {
-        QString item = QStringLiteral("Rad %1").arg(stand.row);
-        if (stand.name && !stand.name->empty()) {
-            item += QStringLiteral(" – ") + QString::fromStdString(*stand.name);
-        }
-        items << item;
+        items << pickListItem(stand.row, stand.name.value_or(std::string()));
     }
     QInputDialog dialog(&owner_);
     dialog.setObjectName(QStringLiteral("lodraStandChooser"));
@@ -201,11 +212,38 @@ int StandMenu::chooseStand(const std::vector<StandFile::Stand>& stands) {
 }
 
 void StandMenu::sparaBestand() {
-    if (!file_.isEmpty() && fileHoldsOneStand_) {
-        saveAs(file_);
-    } else {
+    if (file_.isEmpty() || !fileHoldsOneStand_) {
         sparaBestandSom();
+        return;
     }
+    if (stateOf(file_.toStdString()) == fileState_) {
+        write(file_, fileState_);
+        return;
+    }
+    switch (askChangedFile()) {
+        case ChangedFile::Overwrite:
+            write(file_, std::nullopt);
+            break;
+        case ChangedFile::SaveAs:
+            sparaBestandSom();
+            break;
+        case ChangedFile::Cancel:
+            break;
+    }
+}
+
+StandMenu::ChangedFile StandMenu::askChangedFile() const {
+    const QString text = QStringLiteral(
+                             "Filen %1 har ändrats sedan beståndet öppnades eller sparades i den, "
+                             "kanske av ett annat program. Vill du skriva över den med beståndet i "
+                             "fönstret?")
+                             .arg(QString::fromStdString(inQuotes(file_.toStdString())));
+    const int answer = askQuestion(
+        &owner_, text,
+        {QStringLiteral("Skriv över"), QStringLiteral("Spara som…"), QStringLiteral("Avbryt")});
+    return answer == 0   ? ChangedFile::Overwrite
+           : answer == 1 ? ChangedFile::SaveAs
+                         : ChangedFile::Cancel;
 }
 
 void StandMenu::sparaBestandSom() {
@@ -219,14 +257,16 @@ void StandMenu::sparaBestandSom() {
     }
 }
 
-void StandMenu::saveAs(const QString& path) {
+void StandMenu::write(const QString& path, const std::optional<FileState>& unchanged) {
     const std::string bytes = standFileBytes(owner_.inputRecord(), standName().toStdString());
-    if (const Result<> written = writeFileReplacing(path.toStdString(), bytes); !written) {
+    const Result<FileState> written = saveReplacing(path.toStdString(), bytes, unchanged);
+    if (!written) {
         showMessage(&owner_, QString::fromStdString(written.message()), QMessageBox::Warning);
         return;
     }
     owner_.saveFolders().used(path);
     file_ = path;
+    fileState_ = *written;
     fileHoldsOneStand_ = true;
     saved_->saved(path);
 }

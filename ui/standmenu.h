@@ -6,7 +6,9 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
+#include "files/filestate.h"
 #include "standfile/standsource.h"
 
 class QLineEdit;
@@ -32,7 +34,7 @@ class StandMenu : public QObject {
     // that cannot be read leaves the entries as they are and says why.
     void open(const QString& path);
     // Writes the entries as a stand file.
-    void saveAs(const QString& path);
+    void saveAs(const QString& path) { write(path, std::nullopt); }
 
     QLineEdit* nameField() const { return name_; }
     SavedLine* savedLine() const { return saved_; }
@@ -53,6 +55,12 @@ class StandMenu : public QObject {
     // The stand of the register the user chooses; -1 when the user chose none.
     int chooseStand(const std::vector<StandFile::Stand>& stands);
     void take(const StandFile::Stand& stand, const QString& path);
+    // Writes the entries as a stand file, unless the file there is no longer in the state
+    // unchanged (when given).
+    void write(const QString& path, const std::optional<FileState>& unchanged);
+    // What "Spara bestånd" does with a stand file that changed since it was opened or saved.
+    enum class ChangedFile { Overwrite, SaveAs, Cancel };
+    ChangedFile askChangedFile() const;
 
     forLodra02& owner_;
     QMenuBar* bar_;
@@ -60,6 +68,7 @@ class StandMenu : public QObject {
     QLineEdit* name_;
     SavedLine* saved_;
     QString file_;
+    std::optional<FileState> fileState_;  // file_ as it was opened or last saved
     bool fileHoldsOneStand_ = false;
 };
 

@@ -114,6 +114,85 @@ TEST_F(ResultFolder, SavedFilesGetTheModeOfAnyNewFileOrOfTheFileTheyReplace) {
     EXPECT_EQ(st.st_mode & 07777, 0604u);
 }
 
+// What a save replaces: a link's target in the target's own folder, the links kept; never a
+// file marked read-only (the superuser running the tests included) nor one that changed.
+TEST_F(ResultFolder, SavingFollowsLinksAndKeepsToReadOnlyAndChangedFiles) {
+    const std::string loop =
+        "Kunde inte spara \"" + folder + "/a.csv\": för många symboliska länkar i sökvägen.";
+    const std::string denied = "Kunde inte spara \"" + folder + "/a.csv\": behörighet saknas.";
+    const struct {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> links;  // name, where it leads
+        fs::perms mode;                                          // of sub/real.csv
+        std::string message;                                     // empty: saved
+        std::string real;                                        // sub/real.csv after
+    } cases[] = {
+        {"relative link", {{"a.csv", "sub/real.csv"}}, fs::perms(0640), "", "ny"},
+        {"link to a link",
+         {{"a.csv", "b.csv"}, {"b.csv", folder + "/sub/link.csv"}, {"sub/link.csv", "real.csv"}},
+         fs::perms(0600),
+         "",
+         "ny"},
+        {"dangling link", {{"a.csv", "sub/new.csv"}}, fs::perms(0644), "", "gammal"},
+        {"loop of links",
+         {{"a.csv", "b.csv"}, {"b.csv", "a.csv"}},
+         fs::perms(0644),
+         loop,
+         "gammal"},
+        {"read-only file", {{"a.csv", "sub/real.csv"}}, fs::perms(0444), denied, "gammal"},
+        {"no write bit", {{"a.csv", "sub/real.csv"}}, fs::perms(0550), denied, "gammal"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(folder);
+        fs::create_directories(folder + "/sub");
+        testfiles::writeFile(folder + "/sub/real.csv", "gammal");
+        fs::permissions(folder + "/sub/real.csv", c.mode);
+        for (const auto& [name, target] : c.links) {
+            fs::create_symlink(target, folder + "/" + name);
+        }
+        const Result<FileState> saved = saveReplacing(folder + "/a.csv", "ny");
+        EXPECT_EQ(saved ? std::string() : saved.message(), c.message);
+        EXPECT_EQ(read(folder + "/sub/real.csv"), c.real);
+        EXPECT_EQ(fs::status(folder + "/sub/real.csv").permissions(), c.mode);
+        for (const auto& [name, target] : c.links) {
+            EXPECT_EQ(fs::read_symlink(folder + "/" + name), target) << name;
+        }
+        if (saved) {
+            EXPECT_EQ(read(folder + "/a.csv"), "ny");
+            EXPECT_EQ(stateOf(folder + "/a.csv"), *saved);
+        }
+        std::vector<std::string> expected = {"real.csv"};
+        for (const auto& [name, target] : c.links) {
+            if (name.starts_with("sub/")) {
+                expected.push_back(name.substr(4));
+            }
+        }
+        if (std::string_view(c.name) == "dangling link") {
+            expected.push_back("new.csv");
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(testfiles::fileNames(folder + "/sub"), expected);  // no leftovers
+    }
+}
+
+TEST_F(ResultFolder, SavingRefusesAFileThatChangedSinceItsStateWasTaken) {
+    const std::string path = folder + "/a.csv";
+    const Result<FileState> first = saveReplacing(path, "ett");
+    ASSERT_TRUE(first) << first.message();
+    const Result<FileState> second = saveReplacing(path, "två", *first);
+    ASSERT_TRUE(second) << second.message();
+    EXPECT_NE(*second, *first);
+    testfiles::writeFile(path, "tre");  // another program
+    const Result<FileState> third = saveReplacing(path, "fyra", *second);
+    ASSERT_FALSE(third);
+    EXPECT_EQ(third.message(), "Filen \"" + path +
+                                   "\" har ändrats av ett annat program medan den sparades "
+                                   "och skrevs inte över.");
+    EXPECT_EQ(read(path), "tre");
+    EXPECT_EQ(names(), std::vector<std::string>{"a.csv"});
+}
+
 // A file being written has no name at all, so that nothing is left if the program is killed.
 TEST_F(ResultFolder, APendingFileHasNoNameUntilItIsPutInPlace) {
     PendingFile file;

@@ -6,11 +6,16 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTextDocument>
 #include <QtTest>
 #include <tuple>
 
+#include "report/cyclecsv.h"
+#include "standfile/standwriter.h"
 #include "tests/ui/uitest.h"
+#include "ui/cyclemodel.h"
 #include "ui/forcatalog.h"
+#include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
 #include "ui/savedialog.h"
 #include "ui/standmenu.h"
@@ -73,6 +78,14 @@ class StandsTest : public uitest::ParametersWindowTest {
         return {answer.title, answer.folder};
     }
     QStringList shownTexts() { return linesOf(window->inputRecord()); }
+    static QAbstractButton* buttonNamed(const QMessageBox& box, const QString& text) {
+        for (QAbstractButton* button : box.buttons()) {
+            if (button->text() == text) {
+                return button;
+            }
+        }
+        return nullptr;
+    }
 
   private slots:
     void init() { openWindow(); }
@@ -180,6 +193,226 @@ class StandsTest : public uitest::ParametersWindowTest {
         QVERIFY(saved.find("ranta;maxRing") != std::string::npos);
         QVERIFY(saved.find("\r\n250;5;50;4;5;") != std::string::npos);
         QVERIFY(catcher->messages.empty());
+    }
+
+    // Saving never replaces what the user did not mean to: a stand file changed since it was
+    // opened or saved is written over only when the user says so, a link's target is
+    // replaced and the link kept, a read-only file is kept; the development window's saves
+    // keep to the same rules. Each save is made twice: the first one's outcome shows in the
+    // second.
+    void savesKeepWhatWasNotMeantToBeReplaced_data() {
+        QTest::addColumn<QString>("save");     // the key or the development window's button
+        QTest::addColumn<QString>("change");   // what happens to the file before the saves
+        QTest::addColumn<QString>("answer");   // to "Spara bestånd"'s question
+        QTest::addColumn<int>("asked");        // questions in the two saves
+        QTest::addColumn<QString>("message");  // of each save; %1: the path chosen
+        QTest::addColumn<bool>("replaced");    // the file holds what the window saved
+        QTest::addColumn<bool>("savedAs");     // other.csv holds the stand
+        const QString denied = QStringLiteral("Kunde inte spara \"%1\": behörighet saknas.");
+        const QString skriv = QStringLiteral("Skriv över");
+        QTest::newRow("changed, Skriv över")
+            << "Ctrl+S"
+            << "appended" << skriv << 1 << QString() << true << false;
+        QTest::newRow("changed, Spara som…") << "Ctrl+S"
+                                             << "appended"
+                                             << "Spara som…" << 1 << QString() << false << true;
+        QTest::newRow("changed, Avbryt") << "Ctrl+S"
+                                         << "appended"
+                                         << "Avbryt" << 2 << QString() << false << false;
+        QTest::newRow("same bytes at a new time, Avbryt")
+            << "Ctrl+S"
+            << "touched"
+            << "Avbryt" << 2 << QString() << false << false;
+        QTest::newRow("symbolic link") << "Ctrl+S"
+                                       << "link" << QString() << 0 << QString() << true << false;
+        QTest::newRow("read-only file")
+            << "Ctrl+S"
+            << "read-only" << QString() << 0 << denied << false << false;
+        for (const char* button : {"cmdSparaTabell", "cmdSparaDiagram", "cmdSparaPdf"}) {
+            QTest::addRow("%s, symbolic link", button)
+                << button << "link" << QString() << 0 << QString() << true << false;
+            QTest::addRow("%s, read-only file", button)
+                << button << "read-only" << QString() << 0 << denied << false << false;
+        }
+    }
+    void savesKeepWhatWasNotMeantToBeReplaced() {
+        QFETCH(QString, save);
+        QFETCH(QString, change);
+        QFETCH(QString, answer);
+        QFETCH(int, asked);
+        QFETCH(QString, message);
+        QFETCH(bool, replaced);
+        QFETCH(bool, savedAs);
+        const QByteArray old = "ranta;bonitet\r\n2;5\r\n";
+        QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("sub")));
+        write("sub/one.csv", old);
+        const QString file = path("sub/one.csv");
+        const QString chosenName = change == "link" ? "link.csv" : "sub/one.csv";
+        const QString chosen = path(chosenName);
+        QVERIFY(change != "link" || QFile::link(file, chosen));
+        const bool stand = save == "Ctrl+S";
+        if (stand) {
+            open(chosenName);
+            uitest::type(child<QLineEdit>(window.get(), "txtRant"), QStringLiteral("4"));
+        } else {
+            uitest::calculate(*window);
+            uitest::click(window->existingResultat(), "cmdUtveckling");
+        }
+        QByteArray kept = old;
+        if (change == "appended") {
+            kept += "3;5\r\n4;5\r\n5;5\r\n";
+            write("sub/one.csv", kept);
+        } else if (change == "touched") {
+            QFile touched(file);
+            QVERIFY(touched.open(QIODevice::ReadWrite));
+            QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                        QFileDevice::FileModificationTime));
+        } else if (change == "read-only") {
+            QVERIFY(QFile::setPermissions(file,
+                                          QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        }
+
+        catcher.reset();
+        QStringList questions;
+        QStringList messages;
+        QStringList replaceAsked;  // the file dialog's question
+        bool plain = true;
+        uitest::Answer<QMessageBox> boxes(
+            [&](QMessageBox& box) {
+                plain = plain && box.textFormat() == Qt::PlainText;
+                QAbstractButton* pressed = box.button(QMessageBox::Ok);
+                if (pressed != nullptr) {
+                    messages << box.text();
+                } else if (box.text().endsWith(
+                               QStringLiteral("finns redan. Vill du ersätta den?"))) {
+                    replaceAsked << box.text();
+                    pressed = buttonNamed(box, QStringLiteral("Ersätt"));
+                } else {
+                    questions << box.text();
+                    pressed = buttonNamed(box, answer);
+                }
+                QTest::mouseClick(pressed != nullptr ? pressed : box.buttons().constFirst(),
+                                  Qt::LeftButton);
+            },
+            true);
+        for (int i = 0; i < 2; ++i) {
+            FileDialogAnswer dialog(stand ? path("other.csv") : chosen);
+            if (stand) {
+                press(Qt::Key_S);
+            } else {
+                uitest::click(window->existingUtveckling(), save.toLatin1().constData());
+            }
+            QCOMPARE(dialog.answered, !stand || (answer == "Spara som…" && i == 0));
+        }
+
+        const QString question =
+            QStringLiteral(
+                "Filen \"%1\" har ändrats sedan beståndet öppnades eller sparades i "
+                "den, kanske av ett annat program. Vill du skriva över den med "
+                "beståndet i fönstret?")
+                .arg(chosen);
+        QCOMPARE(questions, QStringList(asked, question));
+        QCOMPARE(replaceAsked,
+                 QStringList(stand ? 0 : 2, QStringLiteral("Filen \"%1\" finns redan. Vill du "
+                                                           "ersätta den?")
+                                                .arg(chosen)));
+        QVERIFY(plain);
+        QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList(2, message.arg(chosen)));
+        const QByteArray saved = QByteArray::fromStdString(
+            stand ? lodra::standFileBytes(window->inputRecord(), std::string())
+            : save == "cmdSparaTabell"
+                ? lodra::cycleCsv(window->existingUtveckling()->cycleModel().rows(), '.')
+            : save == "cmdSparaDiagram" ? "\x89PNG"
+                                        : "%PDF");
+        const QByteArray now = QByteArray::fromStdString(uitest::readBytes(file));
+        QCOMPARE(replaced ? now.left(saved.size()) : now, replaced ? saved : kept);
+        QCOMPARE(QByteArray::fromStdString(uitest::readBytes(path("other.csv"))),
+                 savedAs ? saved : QByteArray("<cannot read " + path("other.csv").toUtf8() + ">"));
+        QCOMPARE(QFileInfo(chosen).isSymLink(), change == "link");
+        QCOMPARE(QFile::permissions(file) & 0x2022,
+                 change == "read-only" ? QFile::Permissions() : QFile::WriteOwner);
+        QCOMPARE(QDir(path("sub")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("one.csv")});  // no hidden copies left
+    }
+
+    // Saving over an existing file asks first, in a box of the program's own; "Avbryt"
+    // goes back to the dialog, which the user then leaves.
+    void replacingAFileAsksFirst() {
+        write("old.csv", "x");
+        int dialogs = 0;
+        uitest::Answer<QFileDialog> files(
+            [&](QFileDialog& dialog) {
+                if (++dialogs > 1) {
+                    dialog.reject();
+                    return;
+                }
+                dialog.selectFile(path("old.csv"));
+                QTest::mouseClick(
+                    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save),
+                    Qt::LeftButton);
+            },
+            true);
+        catcher.reset();
+        QStringList asked;
+        uitest::Answer<QMessageBox> boxes([&](QMessageBox& box) {
+            asked << box.text();
+            QTest::mouseClick(buttonNamed(box, QStringLiteral("Avbryt")), Qt::LeftButton);
+        });
+        press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(dialogs, 2);
+        QCOMPARE(asked, QStringList(QStringLiteral("Filen \"%1\" finns redan. Vill du ersätta "
+                                                   "den?")
+                                        .arg(path("old.csv"))));
+        QCOMPARE(uitest::readBytes(path("old.csv")), "x");
+    }
+
+    // What a file holds or is called shows as written: markup in a file's name or a stand's
+    // is not drawn as formatting, and a line break or a direction override in a stand's name
+    // cannot draw another line of the pick list or turn its text.
+    void fileContentShowsAsPlainText() {
+        const QString markup = QStringLiteral("<h1>Allt klart");
+        write(markup + ".csv", "ranta\r\n");
+        catcher.reset();
+        QStringList texts;
+        Qt::TextFormat format = Qt::AutoText;
+        uitest::Answer<QMessageBox> boxes([&](QMessageBox& box) {
+            texts << box.text();
+            format = box.textFormat();
+            QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        open(markup + ".csv");
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(texts, QStringList(QStringLiteral("Beståndsfilen \"%1\" har inga bestånd, bara "
+                                                   "en rubrikrad.")
+                                        .arg(path(markup + ".csv"))));
+
+        write("register.csv",
+              "bestand;ranta\r\n\"Norr\r\nRad 9 – Falsk\";2\r\n"
+              "\xE2\x80\xAE"
+              "abc;3\r\n<b>Söder</b>;4\r\n");
+        QStringList items;
+        uitest::Answer<QInputDialog> chooser([&](QInputDialog& dialog) {
+            items = dialog.comboBoxItems();
+            dialog.setTextValue(items.value(2));
+            QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
+        });
+        open("register.csv");
+        QCOMPARE(items, QStringList({"Rad 2 – Norr\\x0d\\x0aRad 9 – Falsk", "Rad 3 – \\u202eabc",
+                                     "Rad 4 – <b>Söder</b>"}));
+        auto* name = child<QLineEdit>(window.get(), "txtBestand");
+        QCOMPARE(name->text(), QStringLiteral("<b>Söder</b>"));  // kept as the file has it
+
+        // The saved line and its tooltip show the file's name, not what markup would make
+        // of it.
+        FileDialogAnswer answer(path(markup + " 2.csv"));
+        press(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(answer.answered);
+        auto* saved = child<lodra::SavedLine>(window.get(), "lblSparad");
+        QCOMPARE(saved->textFormat(), Qt::PlainText);
+        QTextDocument tip;
+        tip.setHtml(saved->toolTip());
+        QCOMPARE(tip.toPlainText(), QStringLiteral("Sparades i ") + path(markup + " 2.csv"));
     }
 
     // What the batch tool says of a file, in a box; the entries stay as they were, or take
