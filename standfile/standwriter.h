@@ -7,12 +7,15 @@
 #include <string_view>
 
 #include "calc/inputrecord.h"
+#include "standfile/standfile.h"
 
 namespace lodra {
 
 // Every parameter column, tradslag, atgard, dia1 to dia10 and avv1 to avv10, and the bestand
 // column first when the stand has a name. Each text as the user wrote it, except that a
-// decimal comma is written as a point; a cell holding ';', '"' or a line break is quoted.
-std::string standFileBytes(const InputRecord& input, std::string_view name);
+// decimal comma is written as a point; a cell holding ';', '"' or a line break is quoted. A
+// choice cell that kept holds is written as it is there instead of the input's choice.
+std::string standFileBytes(const InputRecord& input, std::string_view name,
+                           const ChoiceCells& kept = {});
 
 }  // namespace lodra
