@@ -116,6 +116,9 @@ std::string StandList::name(std::size_t index) const {
 
 Result<StandList> listAll(const std::string& path, ReadWatch* watch) {
     auto source = std::make_shared<StandSource>();
+    if (const std::optional<FileState> state = stateOf(path); state && watch != nullptr) {
+        watch->total = 2 * static_cast<std::uint64_t>(state->size);
+    }
     source->file.setWatch(watch);
     const auto stopped = [watch](const Error& error) {
         return watch != nullptr && watch->cancel ? Error{error.message, Status::Cancelled} : error;
@@ -123,6 +126,7 @@ Result<StandList> listAll(const std::string& path, ReadWatch* watch) {
     if (Result<> opened = openStands(path, *source); !opened) {
         return stopped(opened.error());
     }
+    source->file.setBlankCells(BlankCell::asWritten);
     StandList list;
     list.state_ = source->state;
     StandFile::Row row;

@@ -40,6 +40,15 @@ std::string fieldText(const QLineEdit* field) {
     return field->text().toStdString();
 }
 
+// Leaves a choice of exclusive options unmade.
+void clearChoice(std::initializer_list<QRadioButton*> options) {
+    for (QRadioButton* option : options) {
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(true);
+    }
+}
+
 // What the user reads when something the calculation did not foresee stopped it.
 std::string unexpectedFailure(const std::exception_ptr& escaped) {
     QString what;
@@ -98,6 +107,21 @@ forLodra02::forLodra02(QWidget* parent)
     for (QRadioButton* option :
          {ui->optTall, ui->optGran, ui->optLov, ui->optGallring, ui->optKalavv}) {
         option->installEventFilter(this);
+    }
+    // A choice made replaces the cell the stand file held.
+    for (QRadioButton* option : {ui->optTall, ui->optGran, ui->optLov}) {
+        connect(option, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked) {
+                keptTradslag_.reset();
+            }
+        });
+    }
+    for (QRadioButton* option : {ui->optGallring, ui->optKalavv}) {
+        connect(option, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked) {
+                keptAtgard_.reset();
+            }
+        });
     }
 
     ui->txtTotaltid->setFocus();
@@ -188,7 +212,7 @@ InputRecord forLodra02::inputRecord() {
     return input;
 }
 
-void forLodra02::setInputRecord(const InputRecord& input) {
+void forLodra02::setInputRecord(const InputRecord& input, const ChoiceCells& kept) {
     for (const ParameterRow& row : kParameterTable) {
         parameterEntry(row.field)->setText(QString::fromStdString(input.*row.member));
     }
@@ -202,7 +226,35 @@ void forLodra02::setInputRecord(const InputRecord& input) {
             option->setChecked(true);
         }
     }
-    tradDiametrar()->setRows(input.rows);
+    tradDiametrar()->setRows(input.rows, kept.avv);
+    if (kept.tradslag && tradslagRefusal(*kept.tradslag)) {
+        clearChoice({ui->optTall, ui->optGran, ui->optLov});
+    }
+    if (kept.atgard && atgardRefusal(*kept.atgard)) {
+        clearChoice({ui->optGallring, ui->optKalavv});
+    }
+    // After the options, whose changes drop what is kept.
+    keptTradslag_ = kept.tradslag;
+    keptAtgard_ = kept.atgard;
+}
+
+ChoiceCells forLodra02::choiceCells() {
+    ChoiceCells cells;
+    cells.tradslag = keptTradslag_;
+    cells.atgard = keptAtgard_;
+    cells.avv = tradDiametrar()->keptMarks();
+    return cells;
+}
+
+bool forLodra02::refuseUnchosen() {
+    const std::vector<std::string> refusals = choiceRefusals(choiceCells());
+    if (refusals.empty()) {
+        return false;
+    }
+    // In the batch tool's words, which name the stand file's column.
+    showMessage(this, QString::fromStdString(refusals.front()), QMessageBox::Warning);
+    emit calculationEnded();
+    return true;
 }
 
 QLocale forLodra02::numberLocale() {
@@ -235,7 +287,7 @@ bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void forLodra02::cmdBerakna_Click() {
-    if (calculating_) {
+    if (calculating_ || refuseUnchosen()) {
         return;
     }
     const InputRecord input = inputRecord();
