@@ -98,7 +98,8 @@ struct StandMenu::Listing {
     std::optional<Result<StandList>> result;
 };
 
-StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar) : QObject(&owner), owner_(owner) {
+StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar)
+    : QObject(&owner), owner_(owner), progressDelayMs_(forLodra02::kProgressDelayMs) {
     listingPool_.setMaxThreadCount(1);
     connect(&watcher_, &QFutureWatcher<void>::finished, this, &StandMenu::listed);
     QMenu* arkiv = bar->addMenu(QStringLiteral("&Arkiv"));
@@ -213,7 +214,7 @@ void StandMenu::showListingProgress() {
             progress_->setValue(static_cast<int>(listing->watch.bytes * kSteps / total));
         }
     });
-    refresh->start(100);
+    refresh->start(forLodra02::kProgressRefreshMs);
 }
 
 void StandMenu::listed() {

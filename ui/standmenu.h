@@ -87,7 +87,7 @@ class StandMenu : public QObject {
     QThreadPool listingPool_;
     QFutureWatcher<void> watcher_;
     QPointer<QProgressDialog> progress_;
-    int progressDelayMs_ = 500;
+    int progressDelayMs_;
 };
 
 // What "Om Lodra05" says.
