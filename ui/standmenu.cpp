@@ -211,7 +211,8 @@ void StandMenu::showListingProgress() {
     connect(refresh, &QTimer::timeout, progress_, [this, listing = listing_] {
         const std::uint64_t total = listing->watch.total;
         if (total > 0) {
-            progress_->setValue(static_cast<int>(listing->watch.bytes * kSteps / total));
+            const std::uint64_t done = std::min<std::uint64_t>(listing->watch.bytes, total);
+            progress_->setValue(static_cast<int>(done * kSteps / total));
         }
     });
     refresh->start(forLodra02::kProgressRefreshMs);
@@ -270,12 +271,12 @@ void StandMenu::take(const PickedStand& picked, const QString& path) {
     // The entries are shown even so, each cell that cannot be used named; "Beräkna" refuses
     // them until the user makes those choices.
     if (stand.refusal) {
-        std::string row = "Rad " + std::to_string(stand.row) + ":";
-        const std::vector<std::string> refusals = choiceRefusals(picked.cells);
-        for (const std::string& refusal :
-             refusals.empty() ? std::vector<std::string>{*stand.refusal} : refusals) {
-            row += (row.back() == ':' ? " " : "\n") + refusal;
+        std::string said;
+        for (const std::string& refusal : choiceRefusals(picked.cells)) {
+            said += (said.empty() ? "" : "\n") + refusal;
         }
+        const std::string row =
+            "Rad " + std::to_string(stand.row) + ": " + (said.empty() ? *stand.refusal : said);
         showMessage(&owner_,
                     QString::fromStdString(standFileError(path.toStdString(), row).message),
                     QMessageBox::Warning);
