@@ -267,6 +267,7 @@ class StandsTest : public uitest::ParametersWindowTest {
         QTest::addColumn<QStringList>("refusals");  // "Beräkna" says each in turn ...
         QTest::addColumn<QStringList>("choices");   // ... until the user clicks the next one
         QTest::addColumn<QByteArray>("saved");      // the row "Spara bestånd" writes at once
+        QTest::addColumn<QByteArray>("chosen");     // ... and after the choices
         const QString art = QStringLiteral(
             "Okänt trädslag \"Ek\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
         const QString atgard = QStringLiteral(
@@ -280,19 +281,24 @@ class StandsTest : public uitest::ParametersWindowTest {
             << QStringList{art, atgard, avv2}
             << QStringList{"optTall", "optKalavv", "ckbAvverkas_1"}
             << QByteArray(
-                   "Skifte 7;250;4;50;3;5;0;15;50;2;Ek;Gallring;45;;;;;;;;;;x;ja;;;;;;;;\r\n");
+                   "Skifte 7;250;4;50;3;5;0;15;50;2;Ek;Gallring;45;;;;;;;;;;x;ja;;;;;;;;\r\n")
+            << QByteArray(
+                   "Skifte 7;250;4;50;3;5;0;15;50;2;Tall;Kalavverkning;45;;;;;;;;;;x;x;;;;;;;"
+                   ";\r\n");
         QTest::newRow("a mark only")
             << QByteArray("Skifte 8;Tall;;45;;ja\r\n") << QStringLiteral("optTall optGallring")
             << QStringList{avv2} << QStringList{"ckbAvverkas_1"}
             << QByteArray(
                    "Skifte 8;250;4;50;3;5;0;15;50;2;Tall;;45;;;;;;;;;"
-                   ";;ja;;;;;;;;\r\n");
+                   ";;ja;;;;;;;;\r\n")
+            << QByteArray("Skifte 8;250;4;50;3;5;0;15;50;2;Tall;;45;;;;;;;;;;;x;;;;;;;;\r\n");
         QTest::newRow("usable cells as written")
             << QByteArray("Skifte 9; Tall ;;45; X ;\r\n") << QStringLiteral("optTall optGallring")
             << QStringList{} << QStringList{}
             << QByteArray(
                    "Skifte 9;250;4;50;3;5;0;15;50;2; "
-                   "Tall ;;45;;;;;;;;;; X ;;;;;;;;;\r\n");
+                   "Tall ;;45;;;;;;;;;; X ;;;;;;;;;\r\n")
+            << QByteArray("Skifte 9;250;4;50;3;5;0;15;50;2; Tall ;;45;;;;;;;;;; X ;;;;;;;;;\r\n");
     }
     void refusedCellsStayRefused() {
         QFETCH(QByteArray, row);
@@ -300,6 +306,7 @@ class StandsTest : public uitest::ParametersWindowTest {
         QFETCH(QStringList, refusals);
         QFETCH(QStringList, choices);
         QFETCH(QByteArray, saved);
+        QFETCH(QByteArray, chosen);
         write("refused.csv", "bestand;tradslag;atgard;dia1;avv1;avv2\r\n" + row);
         open("refused.csv");
         if (refusals.isEmpty()) {
@@ -322,9 +329,12 @@ class StandsTest : public uitest::ParametersWindowTest {
                  row.contains("ja") ? Qt::PartiallyChecked : Qt::Unchecked);
 
         // Saved untouched, every cell is what the file held.
-        press(Qt::Key_S);
-        const std::string bytes = uitest::readBytes(path("refused.csv"));
-        QCOMPARE(QByteArray::fromStdString(bytes.substr(bytes.find('\n') + 1)), saved);
+        const auto savedRow = [this] {
+            press(Qt::Key_S);
+            const std::string bytes = uitest::readBytes(path("refused.csv"));
+            return QByteArray::fromStdString(bytes.substr(bytes.find('\n') + 1));
+        };
+        QCOMPARE(savedRow(), saved);
 
         for (qsizetype i = 0; i < refusals.size(); ++i) {
             catcher->messages.clear();
@@ -342,6 +352,7 @@ class StandsTest : public uitest::ParametersWindowTest {
         uitest::calculate(*window);
         QVERIFY(catcher->messages.empty());
         QVERIFY(window->existingResultat() != nullptr);
+        QCOMPARE(savedRow(), chosen);
     }
 
     // A name longer than a line edit holds by default comes back whole.
