@@ -34,8 +34,8 @@ Result<> openStands(const std::string& path, StandSource& source);
 // The stand file gave every stand it counted, and nothing wrote it while it was read.
 Result<> checkReadConsistently(const std::string& path, const StandSource& source, int handedOut);
 
-// Every stand of the file in order (the windows let the user choose one), blank cells as
-// they are written.
+// Every stand of the file in order, blank cells as they are written, all held at once (the
+// windows list a register with listStands() instead).
 Result<std::vector<StandFile::Stand>> readAllStands(const std::string& path);
 
 struct StandSource;

@@ -1,6 +1,7 @@
 #include "ui/forlodra02.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -247,14 +248,42 @@ ChoiceCells forLodra02::choiceCells() {
 }
 
 bool forLodra02::refuseUnchosen() {
-    const std::vector<std::string> refusals = choiceRefusals(choiceCells());
+    const ChoiceCells cells = choiceCells();
+    const std::vector<std::string> refusals = choiceRefusals(cells);
     if (refusals.empty()) {
         return false;
     }
     // In the batch tool's words, which name the stand file's column.
     showMessage(this, QString::fromStdString(refusals.front()), QMessageBox::Warning);
+    focusUnchosen(cells);
     emit calculationEnded();
     return true;
+}
+
+void forLodra02::focusUnchosen(const ChoiceCells& cells) {
+    QWidget* window = this;
+    QWidget* choice = nullptr;
+    if (cells.tradslag && tradslagRefusal(*cells.tradslag)) {
+        choice = ui->optTall;
+    } else if (cells.atgard && atgardRefusal(*cells.atgard)) {
+        choice = ui->optGallring;
+    } else {
+        for (int k = 0; k < forTradDiametrar::kRows && choice == nullptr; ++k) {
+            const std::optional<std::string>& mark = cells.avv[static_cast<std::size_t>(k)];
+            if (mark && markRefusal(*mark, k + 1)) {
+                window = tradDiametrar();
+                choice = tradDiametrar()->ckbAvverkas(k);
+            }
+        }
+    }
+    if (choice == nullptr) {
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    choice->setFocus(Qt::OtherFocusReason);
+    WindowLook::bringIntoView(choice);
 }
 
 QLocale forLodra02::numberLocale() {

@@ -119,6 +119,8 @@ class forLodra02 : public QWidget {
     void showOutcome(const Outcome& outcome);
     // Refuses a choice cell that the options cannot show; true when one was refused.
     bool refuseUnchosen();
+    // After such a refusal: the choice to make gets the focus.
+    void focusUnchosen(const ChoiceCells& cells);
     // After a refusal: the refused entry gets the focus, its text selected.
     void focusRefused(const Refusal& refusal);
     void closeOtherWindows();

@@ -265,7 +265,8 @@ class StandsTest : public uitest::ParametersWindowTest {
         QTest::addColumn<QByteArray>("row");
         QTest::addColumn<QString>("options");       // the options shown checked
         QTest::addColumn<QStringList>("refusals");  // "Beräkna" says each in turn ...
-        QTest::addColumn<QStringList>("choices");   // ... until the user clicks the next one
+        QTest::addColumn<QStringList>("choices");   // ... with the focus on the next choice,
+                                                    // which the user then clicks
         QTest::addColumn<QByteArray>("saved");      // the row "Spara bestånd" writes at once
         QTest::addColumn<QByteArray>("chosen");     // ... and after the choices
         const QString art = QStringLiteral(
@@ -279,11 +280,12 @@ class StandsTest : public uitest::ParametersWindowTest {
         QTest::newRow("species, measure and mark")
             << QByteArray("Skifte 7;Ek;Gallring;45;x;ja\r\n") << QString()
             << QStringList{art, atgard, avv2}
-            << QStringList{"optTall", "optKalavv", "ckbAvverkas_1"}
+            << QStringList{"optTall", "optGallring", "ckbAvverkas_1"}
             << QByteArray(
                    "Skifte 7;250;4;50;3;5;0;15;50;2;Ek;Gallring;45;;;;;;;;;;x;ja;;;;;;;;\r\n")
             << QByteArray(
-                   "Skifte 7;250;4;50;3;5;0;15;50;2;Tall;Kalavverkning;45;;;;;;;;;;x;x;;;;;;;"
+                   "Skifte 7;250;4;50;3;5;0;15;50;2;Tall;Gallring och "
+                   "plockhuggning;45;;;;;;;;;;x;x;;;;;;;"
                    ";\r\n");
         QTest::newRow("a mark only")
             << QByteArray("Skifte 8;Tall;;45;;ja\r\n") << QStringLiteral("optTall optGallring")
@@ -342,10 +344,12 @@ class StandsTest : public uitest::ParametersWindowTest {
             QCOMPARE(catcher->messages.size(), std::size_t(1));
             QCOMPARE(catcher->messages[0].text, refusals[i]);
             QVERIFY(window->existingResultat() == nullptr);
+            // The choice to make has the focus.
             auto* choice = child<QAbstractButton>(
                 choices[i].startsWith("ckb") ? static_cast<QWidget*>(trees) : window.get(),
                 qPrintable(choices[i]));
-            choice->window()->show();
+            QTRY_VERIFY(choice->window()->isVisible());
+            QTRY_COMPARE(QApplication::focusWidget(), choice);
             uitest::clickIndicator(choice);
         }
         catcher->messages.clear();
