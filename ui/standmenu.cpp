@@ -146,10 +146,12 @@ StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar)
 }
 
 StandMenu::~StandMenu() {
-    // The listing works on what it shares; told to stop, it ends at its next record.
+    // The listing works on what it shares; told to stop, it ends at its next record. Its
+    // progress, the window's child, reads this menu.
     if (listing_) {
         listing_->watch.cancel = true;
     }
+    delete progress_.data();
 }
 
 bool StandMenu::eventFilter(QObject* watched, QEvent* event) {
