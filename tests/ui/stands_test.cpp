@@ -429,6 +429,24 @@ class StandsTest : public uitest::ParametersWindowTest {
         QVERIFY(!window->standMenu().isOpening());
     }
 
+    // Closed while a file is listed: the window ends, the listing stops, nothing is said.
+    void closingWhileListingEndsQuietly() {
+        write("register.csv", "bestand;ranta\r\nA;2\r\nB;4\r\n");
+        window->standMenu().setProgressDelay(60000);
+        QSemaphore release;
+        window->standMenu().listingPool().start([&release] { release.acquire(); });
+        FileDialogAnswer answer(path("register.csv"));
+        press(Qt::Key_O);
+        QVERIFY(answer.answered);
+        QVERIFY(window->standMenu().isOpening());
+        window->close();
+        QVERIFY(!window->isVisible());
+        release.release();
+        window.reset();
+        uitest::settle();
+        QVERIFY(catcher->messages.empty());
+    }
+
     // A register of two million stands (about 200 MB) opens within 10 s in at most 200 MB,
     // its progress shown meanwhile; the last stand is picked from the list. Run under the
     // large label only (LODRA05_LARGE set).
