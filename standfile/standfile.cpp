@@ -66,6 +66,7 @@ bool CsvReader::refill() {
     if (eof_) {
         return false;
     }
+    base_ += len_;
     in_.read(buf_.data(), static_cast<std::streamsize>(buf_.size()));
     len_ = static_cast<std::size_t>(in_.gcount());
     pos_ = 0;
@@ -86,7 +87,7 @@ int CsvReader::get() {
 void CsvReader::start() {
     started_ = true;
     refill();
-    if (len_ >= 3 && static_cast<unsigned char>(buf_[0]) == 0xEF &&
+    if (fileStart_ && len_ >= 3 && static_cast<unsigned char>(buf_[0]) == 0xEF &&
         static_cast<unsigned char>(buf_[1]) == 0xBB &&
         static_cast<unsigned char>(buf_[2]) == 0xBF) {
         bom_ = true;
@@ -94,10 +95,7 @@ void CsvReader::start() {
     }
 }
 
-Result<> CsvReader::countByte() {
-    if (++recordBytes_ <= kMaxRecordBytes) {
-        return {};
-    }
+Error CsvReader::tooLong() const {
     return fail("Rad " + std::to_string(row_) + " är längre än 1 MB.");
 }
 
@@ -113,8 +111,8 @@ Result<CsvReader::Field> CsvReader::readQuoted() {
             field.end = c;
             return field;
         }
-        if (Result<> counted = countByte(); !counted) {
-            return counted.error();
+        if (!countByte()) {
+            return tooLong();
         }
         field.text.push_back(static_cast<char>(c));
     }
@@ -124,8 +122,8 @@ Result<CsvReader::Field> CsvReader::readPlain(int first) {
     Field field;
     int c = first;
     while (c >= 0 && c != ';' && c != '\n' && c != '\r') {
-        if (Result<> counted = countByte(); !counted) {
-            return counted.error();
+        if (!countByte()) {
+            return tooLong();
         }
         field.text.push_back(static_cast<char>(c));
         // The rest of the field in the buffer, in one piece.
@@ -135,7 +133,7 @@ Result<CsvReader::Field> CsvReader::readPlain(int first) {
         }
         if (recordBytes_ + (end - pos_) > kMaxRecordBytes) {
             recordBytes_ = kMaxRecordBytes;
-            return countByte().error();
+            return tooLong();
         }
         recordBytes_ += end - pos_;
         field.text.append(buf_.data() + pos_, end - pos_);
@@ -177,6 +175,7 @@ Result<bool> CsvReader::readRecord(std::vector<std::string>& fields) {
     if (c < 0) {
         return false;
     }
+    recordOffset_ = base_ + pos_ - 1;
     ++row_;
     fieldCount_ = 0;
     recordBytes_ = 0;
@@ -198,8 +197,8 @@ Result<bool> CsvReader::readRecord(std::vector<std::string>& fields) {
             }
             return true;
         }
-        if (Result<> counted = countByte(); !counted) {
-            return counted.error();
+        if (!countByte()) {
+            return tooLong();
         }
         c = get();
     }
@@ -301,6 +300,47 @@ Result<StandColumns> readHeader(const std::vector<std::string>& header) {
     return columns;
 }
 
+std::optional<std::string> tradslagRefusal(std::string_view cell) {
+    const std::string_view art = withoutBlanks(cell);
+    if (art.empty() || art == "Tall" || art == "Gran" || art == "Löv") {
+        return std::nullopt;
+    }
+    return "Okänt trädslag " + inQuotes(art) + " i kolumnen tradslag. Skriv Tall, Gran eller Löv.";
+}
+
+std::optional<std::string> atgardRefusal(std::string_view cell) {
+    const std::string_view atgard = withoutBlanks(cell);
+    if (atgard.empty() || atgard == "Kalavverkning" || atgard == "Gallring och plockhuggning") {
+        return std::nullopt;
+    }
+    return "Okänd åtgärd " + inQuotes(atgard) +
+           " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.";
+}
+
+std::optional<std::string> markRefusal(std::string_view cell, int tree) {
+    const std::string_view avv = withoutBlanks(cell);
+    if (avv.empty() || avv == "x" || avv == "X") {
+        return std::nullopt;
+    }
+    return "Okänt värde " + inQuotes(avv) + " i kolumnen avv" + std::to_string(tree) +
+           ". Skriv x för ett träd som avverkas direkt, annars ingenting.";
+}
+
+std::vector<std::string> choiceRefusals(const ChoiceCells& cells) {
+    std::vector<std::string> refusals;
+    const auto add = [&refusals](std::optional<std::string> refused) {
+        if (refused) {
+            refusals.push_back(std::move(*refused));
+        }
+    };
+    add(tradslagRefusal(cells.tradslag.value_or("")));
+    add(atgardRefusal(cells.atgard.value_or("")));
+    for (std::size_t k = 0; k < cells.avv.size(); ++k) {
+        add(markRefusal(cells.avv[k].value_or(""), static_cast<int>(k) + 1));
+    }
+    return refusals;
+}
+
 namespace {
 
 // The cells of one row by column index; a column past the row's end is an empty cell.
@@ -315,12 +355,11 @@ struct Cells {
 };
 
 Result<> takeTradslag(std::string_view art, InputRecord& record) {
+    if (std::optional<std::string> refused = tradslagRefusal(art)) {
+        return fail(*refused);
+    }
     if (art.empty()) {
         return {};
-    }
-    if (art != "Tall" && art != "Gran" && art != "Löv") {
-        return fail("Okänt trädslag " + inQuotes(art) +
-                    " i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
     }
     record.optTall = art == "Tall";
     record.optGran = art == "Gran";
@@ -329,12 +368,11 @@ Result<> takeTradslag(std::string_view art, InputRecord& record) {
 }
 
 Result<> takeAtgard(std::string_view atgard, InputRecord& record) {
+    if (std::optional<std::string> refused = atgardRefusal(atgard)) {
+        return fail(*refused);
+    }
     if (atgard.empty()) {
         return {};
-    }
-    if (atgard != "Kalavverkning" && atgard != "Gallring och plockhuggning") {
-        return fail("Okänd åtgärd " + inQuotes(atgard) +
-                    " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.");
     }
     record.optKalavv = atgard == "Kalavverkning";
     record.optGallring = !record.optKalavv;
@@ -351,11 +389,9 @@ Result<> takeTrees(const StandColumns& columns, const Cells& cell, BlankCell bla
         const bool keep = blank == BlankCell::asWritten || !withoutBlanks(dia).empty();
         row.text = keep ? std::string(dia) : std::string();
         const std::string_view avv = withoutBlanks(cell(columns.avv[k]));
-        if (!avv.empty() && avv != "x" && avv != "X") {
+        if (std::optional<std::string> refused = markRefusal(avv, static_cast<int>(k) + 1)) {
             if (taken) {
-                taken = fail("Okänt värde " + inQuotes(avv) + " i kolumnen avv" +
-                             std::to_string(k + 1) +
-                             ". Skriv x för ett träd som avverkas direkt, annars ingenting.");
+                taken = fail(*refused);
             }
             continue;
         }
@@ -387,6 +423,23 @@ Result<> toInputRecord(const StandColumns& columns, const std::vector<std::strin
         }
     }
     return {};
+}
+
+ChoiceCells choiceCells(const StandColumns& columns, const std::vector<std::string>& fields) {
+    const Cells cell{fields};
+    const auto taken = [&cell](int index) -> std::optional<std::string> {
+        if (index < 0) {
+            return std::nullopt;
+        }
+        return std::string(cell(index));
+    };
+    ChoiceCells cells;
+    cells.tradslag = taken(columns.tradslag);
+    cells.atgard = taken(columns.atgard);
+    for (std::size_t k = 0; k < cells.avv.size(); ++k) {
+        cells.avv[k] = taken(columns.avv[k]);
+    }
+    return cells;
 }
 
 void StandFile::decode(std::vector<std::string>& fields) const {
@@ -432,6 +485,17 @@ Result<std::vector<std::string>> StandFile::readHeaderRow() {
     return header;
 }
 
+Result<> StandFile::watched(std::uint64_t before) const {
+    if (watch_ == nullptr) {
+        return {};
+    }
+    watch_->bytes = before + reader_->bytesRead();
+    if (watch_->cancel) {
+        return Error{"Läsningen av filen avbröts.", Status::Cancelled};
+    }
+    return {};
+}
+
 Result<> StandFile::countStands() {
     for (;;) {
         const Result<bool> read = reader_->next(fields_);
@@ -444,9 +508,16 @@ Result<> StandFile::countStands() {
         if (!blankRecord(fields_)) {
             ++standCount_;
         }
+        if (Result<> going = watched(0); !going) {
+            return going;
+        }
     }
     if (in_->bad()) {
         return fail("Filen kunde inte läsas.");
+    }
+    size_ = reader_->bytesRead();
+    if (watch_ != nullptr) {
+        watch_->total = 2 * size_;
     }
     return {};
 }
@@ -486,7 +557,7 @@ Result<> StandFile::open(std::istream& in) {
     return {};
 }
 
-Result<bool> StandFile::next(Stand& stand) {
+Result<bool> StandFile::nextRecord() {
     if (!reader_) {
         return false;
     }
@@ -495,22 +566,75 @@ Result<bool> StandFile::next(Stand& stand) {
         if (!read || !*read) {
             return read;
         }
-        if (blankRecord(fields_)) {
-            continue;
+        if (Result<> going = watched(size_); !going) {
+            return going.error();
         }
-        decode(fields_);
-        stand.row = reader_->row();
-        stand.input = InputRecord{};
-        stand.refusal.reset();
-        stand.name.reset();
-        if (columns_.bestand >= 0) {
-            stand.name = std::string(Cells{fields_}(columns_.bestand));
+        if (!blankRecord(fields_)) {
+            return true;
         }
-        if (Result<> taken = toInputRecord(columns_, fields_, stand.input, blank_); !taken) {
-            stand.refusal = taken.message();
-        }
-        return true;
     }
+}
+
+StandFile::Stand StandFile::standOf(const std::vector<std::string>& fields, int row) const {
+    Stand stand;
+    stand.row = row;
+    if (columns_.bestand >= 0) {
+        stand.name = std::string(Cells{fields}(columns_.bestand));
+    }
+    if (Result<> taken = toInputRecord(columns_, fields, stand.input, blank_); !taken) {
+        stand.refusal = taken.message();
+    }
+    return stand;
+}
+
+Result<bool> StandFile::next(Stand& stand) {
+    const Result<bool> read = nextRecord();
+    if (!read || !*read) {
+        return read;
+    }
+    decode(fields_);
+    stand = standOf(fields_, reader_->row());
+    return true;
+}
+
+Result<bool> StandFile::nextRow(Row& row) {
+    const Result<bool> read = nextRecord();
+    if (!read || !*read) {
+        return read;
+    }
+    row = Row{reader_->row(), reader_->recordOffset(), &fields_};
+    return true;
+}
+
+std::string StandFile::decoded(const std::string& field) const {
+    return windows1252_ ? fromWindows1252(field) : field;
+}
+
+Result<StandFile::Stand> StandFile::standAt(std::istream& in, const Row& row,
+                                            ChoiceCells* cells) const {
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(row.offset));
+    if (!in) {
+        return fail("Filen kunde inte läsas.");
+    }
+    CsvReader reader(in, row.offset, row.row);
+    reader.limitFields(columns_.fieldCount);
+    std::vector<std::string> fields;
+    const Result<bool> read = reader.next(fields);
+    if (in.bad()) {
+        return fail("Filen kunde inte läsas.");
+    }
+    if (!read) {
+        return read.error();
+    }
+    if (!*read || blankRecord(fields)) {
+        return fail("Rad " + std::to_string(row.row) + " finns inte längre i filen.");
+    }
+    decode(fields);
+    if (cells != nullptr) {
+        *cells = choiceCells(columns_, fields);
+    }
+    return standOf(fields, row.row);
 }
 
 }  // namespace lodra

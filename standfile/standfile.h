@@ -6,7 +6,9 @@
 // valid UTF-8 is read as Windows-1252), with or without a byte-order mark, LF or CR LF.
 
 #include <array>
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <memory>
 #include <optional>
@@ -43,6 +45,10 @@ class CsvReader {
     static constexpr std::size_t kMaxHeaderFields = 256;
 
     explicit CsvReader(std::istream& in) : in_(in) {}
+    // A reader of the records from offset on, where the stream stands now (a record that
+    // the reader listed there), numbering the first one row: no byte-order mark is skipped.
+    CsvReader(std::istream& in, std::uint64_t offset, int row)
+        : in_(in), fileStart_(false), base_(offset), row_(row - 1) {}
 
     // Reads the next record: true when there was one, false at the end of the input, or
     // what is wrong with a malformed record (then every later call says the same).
@@ -56,6 +62,10 @@ class CsvReader {
     // Whether every byte read so far is well-formed UTF-8 (the mark included).
     bool utf8() const { return utf8_.valid(); }
     bool hadByteOrderMark() const { return bom_; }
+    // Where the record last read starts, in bytes from the start of the stream.
+    std::uint64_t recordOffset() const { return recordOffset_; }
+    // The bytes taken from the stream so far.
+    std::uint64_t bytesRead() const { return base_ + len_; }
 
   private:
     // A field's bytes and the byte that follows it (-1 at the end of the input).
@@ -70,8 +80,9 @@ class CsvReader {
     bool refill();
     // Reads the first buffer and skips a byte-order mark.
     void start();
-    // Counts one more byte of the record; fails past the limit.
-    Result<> countByte();
+    // Counts one more byte of the record; false past the limit.
+    bool countByte() { return ++recordBytes_ <= kMaxRecordBytes; }
+    Error tooLong() const;
     // A field from the byte after its opening quote; it ends after the closing one.
     Result<Field> readQuoted();
     // A field without quotes, from its first byte.
@@ -85,6 +96,9 @@ class CsvReader {
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool started_ = false;
+    bool fileStart_ = true;   // the stream starts at its first byte
+    std::uint64_t base_ = 0;  // the offset of buf_'s first byte
+    std::uint64_t recordOffset_ = 0;
     bool eof_ = false;
     bool bom_ = false;
     int row_ = 0;
@@ -111,6 +125,30 @@ struct StandColumns {
 // to ASCII case and to blanks around them. Refuses an unknown, unnamed or repeated column.
 Result<StandColumns> readHeader(const std::vector<std::string>& header);
 
+// The choice cells of a row as the file holds them: tradslag, atgard and avv1 to avv10, none
+// for a column the file lacks. The windows keep a cell while the user leaves its choice be,
+// so that a cell they cannot show as a choice is neither calculated nor saved as another.
+struct ChoiceCells {
+    std::optional<std::string> tradslag;
+    std::optional<std::string> atgard;
+    std::array<std::optional<std::string>, 10> avv;
+
+    bool operator==(const ChoiceCells&) const = default;
+};
+
+// The choice cells of one row (fields already UTF-8).
+ChoiceCells choiceCells(const StandColumns& columns, const std::vector<std::string>& fields);
+
+// Why a choice cell cannot be used, in the words that refuse its row; none for a cell that
+// can. The tree mark's number counts from 1.
+std::optional<std::string> tradslagRefusal(std::string_view cell);
+std::optional<std::string> atgardRefusal(std::string_view cell);
+std::optional<std::string> markRefusal(std::string_view cell, int tree);
+
+// Every cell of cells that cannot be used, each said as its row's refusal, in the order the
+// row's cells are taken: the first is what refuses the row.
+std::vector<std::string> choiceRefusals(const ChoiceCells& cells);
+
 // What a blank parameter or diameter cell stands for: the window's initial value (the
 // batch tool), or the blank text itself (the windows, which show what the file holds).
 enum class BlankCell { initialValue, asWritten };
@@ -121,6 +159,14 @@ enum class BlankCell { initialValue, asWritten };
 // after taking every cell it could.
 Result<> toInputRecord(const StandColumns& columns, const std::vector<std::string>& fields,
                        InputRecord& record, BlankCell blank = BlankCell::initialValue);
+
+// How far a reading of a stand file has come, and whether the user wants it stopped: shared
+// with the thread that shows it.
+struct ReadWatch {
+    std::atomic<std::uint64_t> bytes{0};  // read so far
+    std::atomic<std::uint64_t> total{0};  // to read in all; 0 until known
+    std::atomic<bool> cancel{false};
+};
 
 // A whole stand file, read twice: open() checks every record (encoding, quotes, field
 // counts) and counts the stands before any is calculated; next() then hands them out in
@@ -134,14 +180,31 @@ class StandFile {
         std::optional<std::string> refusal;  // why the row cannot be calculated
     };
 
+    // A stand as a list shows it before it is read: the row that is not blank, where its
+    // record starts, and its fields as the file holds them (not yet decoded).
+    struct Row {
+        int row = 0;
+        std::uint64_t offset = 0;
+        const std::vector<std::string>* fields = nullptr;
+    };
+
     // The stream must be seekable (a file or a string stream). Fails for a file that
     // cannot be used at all.
     Result<> open(std::istream& in);
     // The next stand: true when there was one, false after the last; fails when the file
     // turns out malformed or changed since open().
     Result<bool> next(Stand& stand);
+    // The next stand's row, as next() would read it; its fields last until the next call.
+    Result<bool> nextRow(Row& row);
+    // The stand of a row that nextRow() gave, read alone from in (the same file, opened
+    // again); cells, when given, get its choice cells.
+    Result<Stand> standAt(std::istream& in, const Row& row, ChoiceCells* cells = nullptr) const;
+    // The text of a field as the stand gets it (Windows-1252 decoded).
+    std::string decoded(const std::string& field) const;
 
     void setBlankCells(BlankCell blank) { blank_ = blank; }
+    // Reports the bytes read and stops at a record when cancel is set.
+    void setWatch(ReadWatch* watch) { watch_ = watch; }
 
     bool windows1252() const { return windows1252_; }
     int standCount() const { return standCount_; }
@@ -151,6 +214,12 @@ class StandFile {
     Result<std::vector<std::string>> readHeaderRow();
     Result<> countStands();
     void decode(std::vector<std::string>& fields) const;
+    // The next record that is not blank, undecoded.
+    Result<bool> nextRecord();
+    // The stand of the fields of a record read (decoded).
+    Stand standOf(const std::vector<std::string>& fields, int row) const;
+    // Tells the watch how far the reading has come; fails when it is to stop.
+    Result<> watched(std::uint64_t before) const;
 
     std::istream* in_ = nullptr;
     std::unique_ptr<CsvReader> reader_;
@@ -159,6 +228,8 @@ class StandFile {
     bool windows1252_ = false;
     int standCount_ = 0;
     BlankCell blank_ = BlankCell::initialValue;
+    ReadWatch* watch_ = nullptr;
+    std::uint64_t size_ = 0;  // bytes of the file, counted by open()
 };
 
 // Whether every field is empty or holds only blanks.

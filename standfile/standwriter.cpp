@@ -28,7 +28,11 @@ void add(std::string& header, std::string& row, const std::string& column,
 
 }  // namespace
 
-std::string standFileBytes(const InputRecord& input, std::string_view name) {
+std::string standFileBytes(const InputRecord& input, std::string_view name,
+                           const ChoiceCells& kept) {
+    const auto choice = [](const std::optional<std::string>& cellKept, const char* chosen) {
+        return cellKept ? csvFieldAsTyped(*cellKept) : std::string(chosen);
+    };
     std::string header;
     std::string row;
     if (!name.empty()) {
@@ -37,13 +41,16 @@ std::string standFileBytes(const InputRecord& input, std::string_view name) {
     for (const ParameterRow& parameter : kParameterTable) {
         add(header, row, std::string(parameter.column), numberCell(input.*parameter.member));
     }
-    add(header, row, "tradslag", input.optTall ? "Tall" : input.optLov ? "Löv" : "Gran");
-    add(header, row, "atgard", input.optKalavv ? "Kalavverkning" : "Gallring och plockhuggning");
+    const char* art = input.optTall ? "Tall" : input.optLov ? "Löv" : "Gran";
+    add(header, row, "tradslag", choice(kept.tradslag, art));
+    add(header, row, "atgard",
+        choice(kept.atgard, input.optKalavv ? "Kalavverkning" : "Gallring och plockhuggning"));
     for (std::size_t k = 0; k < input.rows.size(); ++k) {
         add(header, row, "dia" + std::to_string(k + 1), numberCell(input.rows[k].text));
     }
     for (std::size_t k = 0; k < input.rows.size(); ++k) {
-        add(header, row, "avv" + std::to_string(k + 1), input.rows[k].avverkas ? "x" : "");
+        add(header, row, "avv" + std::to_string(k + 1),
+            choice(kept.avv[k], input.rows[k].avverkas ? "x" : ""));
     }
     return std::string(kUtf8ByteOrderMark) + header + "\r\n" + row + "\r\n";
 }

@@ -1,6 +1,7 @@
 #include "ui/forlodra02.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -38,6 +39,15 @@ char separatorOf(const QLocale& numbers) {
 
 std::string fieldText(const QLineEdit* field) {
     return field->text().toStdString();
+}
+
+// Leaves a choice of exclusive options unmade.
+void clearChoice(std::initializer_list<QRadioButton*> options) {
+    for (QRadioButton* option : options) {
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(true);
+    }
 }
 
 // What the user reads when something the calculation did not foresee stopped it.
@@ -98,6 +108,21 @@ forLodra02::forLodra02(QWidget* parent)
     for (QRadioButton* option :
          {ui->optTall, ui->optGran, ui->optLov, ui->optGallring, ui->optKalavv}) {
         option->installEventFilter(this);
+    }
+    // A choice made replaces the cell the stand file held.
+    for (QRadioButton* option : {ui->optTall, ui->optGran, ui->optLov}) {
+        connect(option, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked) {
+                keptTradslag_.reset();
+            }
+        });
+    }
+    for (QRadioButton* option : {ui->optGallring, ui->optKalavv}) {
+        connect(option, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked) {
+                keptAtgard_.reset();
+            }
+        });
     }
 
     ui->txtTotaltid->setFocus();
@@ -188,7 +213,7 @@ InputRecord forLodra02::inputRecord() {
     return input;
 }
 
-void forLodra02::setInputRecord(const InputRecord& input) {
+void forLodra02::setInputRecord(const InputRecord& input, const ChoiceCells& kept) {
     for (const ParameterRow& row : kParameterTable) {
         parameterEntry(row.field)->setText(QString::fromStdString(input.*row.member));
     }
@@ -202,7 +227,63 @@ void forLodra02::setInputRecord(const InputRecord& input) {
             option->setChecked(true);
         }
     }
-    tradDiametrar()->setRows(input.rows);
+    tradDiametrar()->setRows(input.rows, kept.avv);
+    if (kept.tradslag && tradslagRefusal(*kept.tradslag)) {
+        clearChoice({ui->optTall, ui->optGran, ui->optLov});
+    }
+    if (kept.atgard && atgardRefusal(*kept.atgard)) {
+        clearChoice({ui->optGallring, ui->optKalavv});
+    }
+    // After the options, whose changes drop what is kept.
+    keptTradslag_ = kept.tradslag;
+    keptAtgard_ = kept.atgard;
+}
+
+ChoiceCells forLodra02::choiceCells() {
+    ChoiceCells cells;
+    cells.tradslag = keptTradslag_;
+    cells.atgard = keptAtgard_;
+    cells.avv = tradDiametrar()->keptMarks();
+    return cells;
+}
+
+bool forLodra02::refuseUnchosen() {
+    const ChoiceCells cells = choiceCells();
+    const std::vector<std::string> refusals = choiceRefusals(cells);
+    if (refusals.empty()) {
+        return false;
+    }
+    // In the batch tool's words, which name the stand file's column.
+    showMessage(this, QString::fromStdString(refusals.front()), QMessageBox::Warning);
+    focusUnchosen(cells);
+    emit calculationEnded();
+    return true;
+}
+
+void forLodra02::focusUnchosen(const ChoiceCells& cells) {
+    QWidget* window = this;
+    QWidget* choice = nullptr;
+    if (cells.tradslag && tradslagRefusal(*cells.tradslag)) {
+        choice = ui->optTall;
+    } else if (cells.atgard && atgardRefusal(*cells.atgard)) {
+        choice = ui->optGallring;
+    } else {
+        for (int k = 0; k < forTradDiametrar::kRows && choice == nullptr; ++k) {
+            const std::optional<std::string>& mark = cells.avv[static_cast<std::size_t>(k)];
+            if (mark && markRefusal(*mark, k + 1)) {
+                window = tradDiametrar();
+                choice = tradDiametrar()->ckbAvverkas(k);
+            }
+        }
+    }
+    if (choice == nullptr) {
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    choice->setFocus(Qt::OtherFocusReason);
+    WindowLook::bringIntoView(choice);
 }
 
 QLocale forLodra02::numberLocale() {
@@ -235,7 +316,7 @@ bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void forLodra02::cmdBerakna_Click() {
-    if (calculating_) {
+    if (calculating_ || refuseUnchosen()) {
         return;
     }
     const InputRecord input = inputRecord();

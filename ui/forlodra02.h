@@ -10,12 +10,14 @@
 #include <QWidget>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/refusal.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
 #include "session/session.h"
+#include "standfile/standfile.h"
 #include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
@@ -68,8 +70,12 @@ class forLodra02 : public QWidget {
     InputRecord inputRecord();
     // The entry of a parameter; null for a field that is no parameter.
     QLineEdit* parameterEntry(InputField field) const;
-    // Puts the texts and choices of a stand into the entries and the ten tree rows.
-    void setInputRecord(const InputRecord& input);
+    // Puts the texts and choices of a stand into the entries and the ten tree rows. A choice
+    // cell that kept holds stays as written until the user makes that choice; one that the
+    // options cannot show leaves the choice unmade, and "Beräkna" refuses it.
+    void setInputRecord(const InputRecord& input, const ChoiceCells& kept = {});
+    // The choice cells still as the stand file held them.
+    ChoiceCells choiceCells();
 
     // Where the run's file dialogs open.
     SaveFolders& saveFolders() { return folders_; }
@@ -111,6 +117,10 @@ class forLodra02 : public QWidget {
     // Takes what the background calculation gave, or the exception that escaped it.
     void calculationFinished();
     void showOutcome(const Outcome& outcome);
+    // Refuses a choice cell that the options cannot show; true when one was refused.
+    bool refuseUnchosen();
+    // After such a refusal: the choice to make gets the focus.
+    void focusUnchosen(const ChoiceCells& cells);
     // After a refusal: the refused entry gets the focus, its text selected.
     void focusRefused(const Refusal& refusal);
     void closeOtherWindows();
@@ -120,6 +130,8 @@ class forLodra02 : public QWidget {
     std::string sparaKatalog_;  // set by the folder chooser's folderChosen
     WindowLook look_;
     std::unique_ptr<Ui::forLodra02> ui;
+    std::optional<std::string> keptTradslag_;
+    std::optional<std::string> keptAtgard_;
     SaveFolders folders_{sparaKatalog_};
     StandMenu* standMenu_ = nullptr;
     QPointer<forTradDiametrar> tradDiametrar_;

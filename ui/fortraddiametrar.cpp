@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "calc/parameters.h"
+#include "standfile/standfile.h"
 #include "ui/messages.h"
 #include "ui_fortraddiametrar.h"
 
@@ -30,6 +31,15 @@ forTradDiametrar::forTradDiametrar(const WindowLook& look, QWidget* parent)
         ckbAvverkas_[i]->setToolTip(QString::fromUtf8(parameterrules::treeFelled.data(),
                                                       parameterrules::treeFelled.size()));
     }
+    // A mark set replaces the cell the stand file held.
+    for (int i = 0; i < kRows; ++i) {
+        connect(ckbAvverkas_[i], &QCheckBox::stateChanged, this, [this, i](int state) {
+            if (state != Qt::PartiallyChecked) {
+                ckbAvverkas_[i]->setTristate(false);
+                keptMarks_[i].reset();
+            }
+        });
+    }
     connect(ui->cmdStang, &QPushButton::clicked, this, &forTradDiametrar::cmdStang_Click);
     ui->cmdStang->setFocus();
 }
@@ -45,11 +55,16 @@ std::array<TreeRow, forTradDiametrar::kRows> forTradDiametrar::rows() const {
     return rows;
 }
 
-void forTradDiametrar::setRows(const std::array<TreeRow, kRows>& rows) {
+void forTradDiametrar::setRows(const std::array<TreeRow, kRows>& rows, const MarkCells& kept) {
     for (int i = 0; i < kRows; ++i) {
         txtDiam_[i]->setText(QString::fromStdString(rows[i].text));
-        ckbAvverkas_[i]->setChecked(rows[i].avverkas);
+        ckbAvverkas_[i]->setCheckState(rows[i].avverkas ? Qt::Checked : Qt::Unchecked);
+        if (kept[i] && markRefusal(*kept[i], i + 1)) {
+            ckbAvverkas_[i]->setCheckState(Qt::PartiallyChecked);
+        }
     }
+    // After the marks, whose changes drop what is kept.
+    keptMarks_ = kept;
 }
 
 void forTradDiametrar::cmdStang_Click() {

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "calc/inputrecord.h"
 #include "ui/windowlook.h"
@@ -30,7 +32,12 @@ class forTradDiametrar : public QWidget {
 
     // The ten rows as they stand, row 1 first.
     std::array<TreeRow, kRows> rows() const;
-    void setRows(const std::array<TreeRow, kRows>& rows);
+    // kept: the avv cells as a stand file held them, kept until the user sets the mark; a
+    // cell that is no mark shows as neither ticked nor not.
+    using MarkCells = std::array<std::optional<std::string>, kRows>;
+    void setRows(const std::array<TreeRow, kRows>& rows, const MarkCells& kept = {});
+    // The avv cells still as the stand file held them.
+    const MarkCells& keptMarks() const { return keptMarks_; }
 
     QLineEdit* txtDiam(int index) const { return txtDiam_.at(index); }
     QCheckBox* ckbAvverkas(int index) const { return ckbAvverkas_.at(index); }
@@ -48,6 +55,7 @@ class forTradDiametrar : public QWidget {
     std::unique_ptr<Ui::forTradDiametrar> ui;
     std::array<QLineEdit*, kRows> txtDiam_{};
     std::array<QCheckBox*, kRows> ckbAvverkas_{};
+    MarkCells keptMarks_;
 };
 
 }  // namespace lodra

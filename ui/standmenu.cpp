@@ -9,8 +9,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QRegularExpression>
+#include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <limits>
+#include <new>
+#include <optional>
 
 #include "base/quote.h"
 #include "files/resultfile.h"
@@ -18,6 +24,7 @@
 #include "ui/forlodra02.h"
 #include "ui/messages.h"
 #include "ui/savedialog.h"
+#include "ui/standchooser.h"
 
 #ifndef LODRA05_VERSION
 #error "LODRA05_VERSION is set by the build"
@@ -58,14 +65,11 @@ InputRecord withSeparator(InputRecord input, char separator) {
     return input;
 }
 
-// A stand of a register in the pick list: its row, and its name made visible, so that a
-// line break or a direction override in a name cannot draw another line or turn the text.
-QString pickListItem(long row, std::string_view name) {
-    QString item = QStringLiteral("Rad %1").arg(row);
-    if (!name.empty()) {
-        item += QStringLiteral(" – ") + QString::fromStdString(visibleText(name));
-    }
-    return item;
+QString outOfMemory(const QString& path) {
+    return QStringLiteral(
+               "Minnet räckte inte till för att öppna beståndsfilen \"%1\". Det som visas är "
+               "oförändrat.")
+        .arg(path);
 }
 
 QAction* addItem(QMenu* menu, const QString& text, const char* name, const char* keys) {
@@ -88,7 +92,17 @@ QString aboutText() {
         .arg(QStringLiteral(LODRA05_VERSION));
 }
 
-StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar) : QObject(&owner), owner_(owner) {
+// A stand file listed in the background: what it needs, shared with the thread.
+struct StandMenu::Listing {
+    QString path;
+    ReadWatch watch;
+    std::optional<Result<StandList>> result;
+};
+
+StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar)
+    : QObject(&owner), owner_(owner), progressDelayMs_(forLodra02::kProgressDelayMs) {
+    listingPool_.setMaxThreadCount(1);
+    connect(&watcher_, &QFutureWatcher<void>::finished, this, &StandMenu::listed);
     QMenu* arkiv = bar->addMenu(QStringLiteral("&Arkiv"));
     arkiv->setObjectName(QStringLiteral("mnuArkiv"));
     connect(addItem(arkiv, QStringLiteral("Nytt bestånd"), "mnuNytt", "Ctrl+N"),
@@ -115,6 +129,8 @@ StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar) : QObject(&owner), owner_
     auto* caption = new QLabel(QStringLiteral("Bestånd:"), corner);
     name_ = new QLineEdit(corner);
     name_->setObjectName(QStringLiteral("txtBestand"));
+    // A name of any length is kept whole.
+    name_->setMaxLength(std::numeric_limits<int>::max());
     name_->setFocusPolicy(Qt::ClickFocus);
     name_->setMinimumWidth(name_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 20);
     name_->setAccessibleName(caption->text());
@@ -128,6 +144,15 @@ StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar) : QObject(&owner), owner_
     corner_ = corner;
     bar_ = bar;
     bar->installEventFilter(this);
+}
+
+StandMenu::~StandMenu() {
+    // The listing works on what it shares; told to stop, it ends at its next record. Its
+    // progress, the window's child, reads this menu.
+    if (listing_) {
+        listing_->watch.cancel = true;
+    }
+    delete progress_.data();
 }
 
 bool StandMenu::eventFilter(QObject* watched, QEvent* event) {
@@ -162,53 +187,115 @@ void StandMenu::oppnaBestand() {
 }
 
 void StandMenu::open(const QString& path) {
-    // Taken before the file is read: a change while it is read shows as one too.
-    const std::optional<FileState> state = stateOf(path.toStdString());
-    const Result<std::vector<StandFile::Stand>> stands = readAllStands(path.toStdString());
-    if (!stands) {
-        showMessage(&owner_, QString::fromStdString(stands.message()), QMessageBox::Warning);
+    if (listing_) {
         return;
     }
-    const int chosen = stands->size() == 1 ? 0 : chooseStand(*stands);
+    listing_ = std::make_shared<Listing>();
+    listing_->path = path;
+    showListingProgress();
+    watcher_.setFuture(QtConcurrent::run(&listingPool_, [listing = listing_] {
+        listing->result.emplace(listStands(listing->path.toStdString(), &listing->watch));
+    }));
+}
+
+void StandMenu::showListingProgress() {
+    constexpr int kSteps = 1000;
+    progress_ = new QProgressDialog(QStringLiteral("Beståndsfilen läses."),
+                                    QStringLiteral("Avbryt"), 0, kSteps, &owner_);
+    progress_->setObjectName(QStringLiteral("lodraOpenProgress"));
+    progress_->setWindowTitle(kProgramTitle);
+    progress_->setWindowModality(Qt::ApplicationModal);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setMinimumDuration(progressDelayMs_);
+    progress_->setValue(0);  // starts the delay
+    connect(progress_, &QProgressDialog::canceled, this,
+            [listing = listing_] { listing->watch.cancel = true; });
+    auto* refresh = new QTimer(progress_);
+    connect(refresh, &QTimer::timeout, progress_, [this, listing = listing_] {
+        const std::uint64_t total = listing->watch.total;
+        if (total > 0) {
+            const std::uint64_t done = std::min<std::uint64_t>(listing->watch.bytes, total);
+            progress_->setValue(static_cast<int>(done * kSteps / total));
+        }
+    });
+    refresh->start(forLodra02::kProgressRefreshMs);
+}
+
+void StandMenu::listed() {
+    const std::shared_ptr<Listing> listing = std::move(listing_);
+    delete progress_.data();
+    // Stopped with "Avbryt": nothing opens, whether or not the listing had ended.
+    if (!listing->watch.cancel) {
+        try {
+            openListing(*listing);
+        } catch (const std::bad_alloc&) {
+            showMessage(&owner_, outOfMemory(listing->path), QMessageBox::Warning);
+        }
+    }
+    emit openEnded();
+}
+
+void StandMenu::openListing(Listing& listing) {
+    // Only running out of memory keeps the listing from giving a result.
+    if (!listing.result) {
+        showMessage(&owner_, outOfMemory(listing.path), QMessageBox::Warning);
+    } else if (Result<StandList>& list = *listing.result; !list) {
+        showMessage(&owner_, QString::fromStdString(list.message()), QMessageBox::Warning);
+    } else {
+        auto shared = std::make_shared<const StandList>(std::move(*list));
+        listing.result.reset();
+        openListed(listing.path, std::move(shared));
+    }
+}
+
+void StandMenu::openListed(const QString& path, std::shared_ptr<const StandList> list) {
+    const bool one = list->size() == 1;
+    // Taken when the listing began: a change while the file is read shows as one too.
+    const std::optional<FileState> state = list->state();
+    const int chosen = one ? 0 : chooseStand(list);
     if (chosen < 0) {
+        return;
+    }
+    const Result<PickedStand> picked =
+        readListedStand(path.toStdString(), *list, static_cast<std::size_t>(chosen));
+    list.reset();
+    if (!picked) {
+        showMessage(&owner_, QString::fromStdString(picked.message()), QMessageBox::Warning);
         return;
     }
     owner_.saveFolders().used(path);
     file_ = path;
     fileState_ = state;
-    fileHoldsOneStand_ = stands->size() == 1;
-    take((*stands)[static_cast<std::size_t>(chosen)], path);
+    fileHoldsOneStand_ = one;
+    take(*picked, path);
 }
 
-void StandMenu::take(const StandFile::Stand& stand, const QString& path) {
-    owner_.setInputRecord(withSeparator(stand.input, forLodra02::decimalSeparator()));
+void StandMenu::take(const PickedStand& picked, const QString& path) {
+    const StandFile::Stand& stand = picked.stand;
+    owner_.setInputRecord(withSeparator(stand.input, forLodra02::decimalSeparator()), picked.cells);
     name_->setText(QString::fromStdString(stand.name.value_or(std::string())));
-    // The entries are shown even so; "Beräkna" then says what it cannot use.
+    // The entries are shown even so, each cell that cannot be used named; "Beräkna" refuses
+    // them until the user makes those choices.
     if (stand.refusal) {
-        const std::string row = "Rad " + std::to_string(stand.row) + ": " + *stand.refusal;
+        std::string said;
+        for (const std::string& refusal : choiceRefusals(picked.cells)) {
+            said += (said.empty() ? "" : "\n") + refusal;
+        }
+        const std::string row =
+            "Rad " + std::to_string(stand.row) + ": " + (said.empty() ? *stand.refusal : said);
         showMessage(&owner_,
                     QString::fromStdString(standFileError(path.toStdString(), row).message),
                     QMessageBox::Warning);
     }
 }
 
-int StandMenu::chooseStand(const std::vector<StandFile::Stand>& stands) {
-    QStringList items;
-    for (const StandFile::Stand& stand : stands) {
-        items << pickListItem(stand.row, stand.name.value_or(std::string()));
-    }
-    QInputDialog dialog(&owner_);
-    dialog.setObjectName(QStringLiteral("lodraStandChooser"));
-    dialog.setWindowTitle(kProgramTitle);
-    dialog.setLabelText(
-        QStringLiteral("Filen har %1 bestånd. Välj det som ska öppnas:").arg(stands.size()));
-    dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
-    dialog.setComboBoxItems(items);
-    dialog.setTextValue(items.constFirst());
-    if (dialog.exec() != QDialog::Accepted) {
+int StandMenu::chooseStand(std::shared_ptr<const StandList> list) {
+    StandChooser chooser(std::move(list), &owner_);
+    if (chooser.exec() != QDialog::Accepted) {
         return -1;
     }
-    return static_cast<int>(items.indexOf(dialog.textValue()));
+    return chooser.chosen();
 }
 
 void StandMenu::sparaBestand() {
@@ -258,7 +345,8 @@ void StandMenu::sparaBestandSom() {
 }
 
 void StandMenu::write(const QString& path, const std::optional<FileState>& unchanged) {
-    const std::string bytes = standFileBytes(owner_.inputRecord(), standName().toStdString());
+    const std::string bytes =
+        standFileBytes(owner_.inputRecord(), standName().toStdString(), owner_.choiceCells());
     const Result<FileState> written = saveReplacing(path.toStdString(), bytes, unchanged);
     if (!written) {
         showMessage(&owner_, QString::fromStdString(written.message()), QMessageBox::Warning);

@@ -4,8 +4,12 @@
 // save as, quit) and "Hjälp". The stand's name (the file's bestand column) shows in the bar's
 // corner beside the line that says where the latest stand file was saved.
 
+#include <QFutureWatcher>
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QThreadPool>
+#include <memory>
 #include <optional>
 
 #include "files/filestate.h"
@@ -13,6 +17,7 @@
 
 class QLineEdit;
 class QMenuBar;
+class QProgressDialog;
 
 namespace lodra {
 
@@ -24,6 +29,7 @@ class StandMenu : public QObject {
 
   public:
     StandMenu(forLodra02& owner, QMenuBar* bar);
+    ~StandMenu() override;
 
     // The stand's name as the user sees it; empty when it has none.
     QString standName() const;
@@ -31,8 +37,16 @@ class StandMenu : public QObject {
     QString standFile() const { return file_; }
 
     // Opens a stand file, letting the user choose when it holds several stands. A file
-    // that cannot be read leaves the entries as they are and says why.
+    // that cannot be read leaves the entries as they are and says why. The file is listed
+    // in the background, with progress and "Avbryt" when that takes long; openEnded() says
+    // when it is over.
     void open(const QString& path);
+    bool isOpening() const { return listing_ != nullptr; }
+
+    // A listing that runs longer than this shows its progress and "Avbryt".
+    void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
+    // Where files are listed: one thread of its own, beside the calculation's.
+    QThreadPool& listingPool() { return listingPool_; }
     // Writes the entries as a stand file.
     void saveAs(const QString& path) { write(path, std::nullopt); }
 
@@ -42,6 +56,8 @@ class StandMenu : public QObject {
   signals:
     // "Avsluta" was chosen.
     void quitChosen();
+    // An open() has ended: opened, refused, failed or stopped.
+    void openEnded();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,9 +68,15 @@ class StandMenu : public QObject {
     void sparaBestand();
     void sparaBestandSom();
     void omLodra05();
+    struct Listing;
+    void showListingProgress();
+    // The listing has ended: the stand to open is chosen and read.
+    void listed();
+    void openListing(Listing& listing);
+    void openListed(const QString& path, std::shared_ptr<const StandList> list);
     // The stand of the register the user chooses; -1 when the user chose none.
-    int chooseStand(const std::vector<StandFile::Stand>& stands);
-    void take(const StandFile::Stand& stand, const QString& path);
+    int chooseStand(std::shared_ptr<const StandList> list);
+    void take(const PickedStand& picked, const QString& path);
     // Writes the entries as a stand file, unless the file there is no longer in the state
     // unchanged (when given).
     void write(const QString& path, const std::optional<FileState>& unchanged);
@@ -70,6 +92,11 @@ class StandMenu : public QObject {
     QString file_;
     std::optional<FileState> fileState_;  // file_ as it was opened or last saved
     bool fileHoldsOneStand_ = false;
+    std::shared_ptr<Listing> listing_;  // while a file is listed
+    QThreadPool listingPool_;
+    QFutureWatcher<void> watcher_;
+    QPointer<QProgressDialog> progress_;
+    int progressDelayMs_;
 };
 
 // What "Om Lodra05" says.

@@ -125,6 +125,45 @@ TEST(StandFileBytes, OpeningWhatWasSavedGivesBackEveryText) {
     }
 }
 
+// A choice cell kept as the file held it is written back as it was, whatever the input's
+// choice; the cells not kept are written from the choices.
+TEST(StandFileBytes, KeptChoiceCellsAreWrittenAsTheFileHeldThem) {
+    InputRecord input;
+    input.optGran = false;
+    input.optTall = true;
+    input.rows[1].avverkas = true;
+    const struct {
+        const char* what;
+        ChoiceCells kept;
+        std::string choices;  // tradslag and atgard as written
+        std::string marks;    // avv1 to avv3
+    } cases[] = {
+        {"none kept", {}, "Tall;Gallring och plockhuggning", "x;x;"},
+        {"unknown",
+         {"Ek", "Gallring", {"ja", std::nullopt, "a;\"b\""}},
+         "Ek;Gallring",
+         "ja;x;\"a;\"\"b\"\"\""},
+        {"known, as written", {" Tall ", "", {"X", " "}}, " Tall ;", "X; ;"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string bytes = standFileBytes(input, "", c.kept);
+        EXPECT_EQ(
+            bytes.substr(bytes.find('\n') + 1),
+            "250;4;50;3;5;0;15;50;2;" + c.choices + ";45;35;1;1;;;;;;;" + c.marks + ";;;;;;;\r\n");
+        // Read back, the cells are the ones kept.
+        std::istringstream in(bytes);
+        CsvReader reader(in);
+        std::vector<std::string> header;
+        std::vector<std::string> fields;
+        ASSERT_TRUE(reader.next(header).ok());
+        ASSERT_TRUE(reader.next(fields).ok());
+        const ChoiceCells back = choiceCells(*readHeader(header), fields);
+        EXPECT_EQ(back.tradslag, c.kept.tradslag.value_or("Tall"));
+        EXPECT_EQ(back.avv[0], c.kept.avv[0].value_or("x"));
+    }
+}
+
 TEST(StandFile, BlankCellsAreInitialValuesForTheBatchToolAndTextsForTheWindows) {
     const StandColumns columns = *readHeader({"totaltid", "bonitet", "dia1", "dia2"});
     const std::vector<std::string> row = {" ", "", "", "40"};
