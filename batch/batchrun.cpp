@@ -68,7 +68,7 @@ class RowWriter {
         } else {
             ++tally_.calculated;
         }
-        if (Result<> spooled = outputs_.write(outputs); !spooled) {
+        if (Result<> spooled = outputs_.write(outputs, stand.name); !spooled) {
             progress_.clear();
             return spooled;
         }
@@ -98,15 +98,16 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
     }
     RowWriter writer(outputs, streams, stands.standCount());
     std::optional<Error> readError;
-    const Result<> done = runPipeline(
-        stands, limits,
-        [&](std::size_t worker, const StandFile::Stand& stand, StandOutputs& out) {
-            computeStand(workers[worker], stand, arguments, decimalSeparator, out);
-        },
-        [&](const StandFile::Stand& stand, const StandOutputs& out) {
-            return writer.write(stand, out);
-        },
-        readError);
+    const StandWork work{[&](const StandFile::Stand& stand) {
+                             return standBytesMost(stand, arguments, decimalSeparator);
+                         },
+                         [&](std::size_t worker, const StandFile::Stand& stand, StandOutputs& out) {
+                             computeStand(workers[worker], stand, arguments, decimalSeparator, out);
+                         },
+                         [&](const StandFile::Stand& stand, const StandOutputs& out) {
+                             return writer.write(stand, out);
+                         }};
+    const Result<> done = runPipeline(stands, limits, work, readError);
     if (!done) {
         return done.error();
     }

@@ -29,9 +29,11 @@ struct Chunk {
     std::size_t expected = 0;  // bytes counted for it while in flight
 };
 
-// Reads up to most stands into chunk, fewer once they hold chunkBytes; false when the file
-// has no more, or the error of the stand file (the stands read before it are in the chunk).
-Result<bool> fillChunk(StandFile& stands, Chunk& chunk, std::size_t most, std::size_t chunkBytes) {
+// Reads up to most stands into chunk, fewer once they are expected to take chunkBytes;
+// false when the file has no more, or the error of the stand file (the stands read before
+// it are in the chunk).
+Result<bool> fillChunk(StandFile& stands, Chunk& chunk, std::size_t most, std::size_t chunkBytes,
+                       const EstimateStand& estimate) {
     chunk.count = 0;
     chunk.expected = 0;
     while (chunk.count < most && chunk.expected < chunkBytes) {
@@ -40,41 +42,44 @@ Result<bool> fillChunk(StandFile& stands, Chunk& chunk, std::size_t most, std::s
         if (!read || !*read) {
             return read;
         }
-        chunk.expected += bytesOf(stand, chunk.outputs[chunk.count]);
+        chunk.expected += bytesOf(stand, chunk.outputs[chunk.count]) + estimate(stand);
         ++chunk.count;
     }
     return true;
 }
 
-// What the chunks in flight may take: their number, and the bytes they are expected to
-// hold from the most any stand has taken so far.
+// What the chunks in flight may take: their number, and the bytes their stands are expected
+// to take, counted from their entries before they are calculated (so that no number of
+// threads can have more under way), and from what they really took once done.
 class Admission {
   public:
     Admission(const PipelineLimits& limits, std::size_t chunks)
         : limits_(limits), chunks_(chunks) {}
 
-    // How many stands the next chunk may hold, or 0 when it has to wait.
+    // How many stands the next chunk may hold, or 0 when it has to wait. The first chunks
+    // hold one stand each, so that every thread has work at once.
     std::size_t nextChunkStands(std::size_t inFlight) const {
         if (inFlight >= chunks_) {
             return 0;
         }
-        if (perStand_ == 0) {
-            // Nothing measured yet: one stand for each thread.
-            return inFlight < std::max<std::size_t>(limits_.threads, 1) ? 1 : 0;
-        }
         if (inFlight > 0 && held_ + limits_.chunkBytes > limits_.bytesInFlight) {
             return 0;
         }
-        return std::clamp<std::size_t>(limits_.chunkBytes / perStand_, 1, kChunkStands);
+        return admittedChunks_ < std::max<std::size_t>(limits_.threads, 1) ? 1 : kChunkStands;
     }
-    void admitted(Chunk& chunk) {
-        chunk.expected = std::max(chunk.expected, chunk.count * perStand_);
+    void admitted(const Chunk& chunk) {
         held_ += chunk.expected;
+        ++admittedChunks_;
     }
-    // The chunk is done: what its stands really took.
-    void measured(const Chunk& chunk) {
+    // The chunk is done: what its stands really took, if more than expected.
+    void measured(Chunk& chunk) {
+        std::size_t bytes = 0;
         for (std::size_t i = 0; i < chunk.count; ++i) {
-            perStand_ = std::max(perStand_, bytesOf(chunk.stands[i], chunk.outputs[i]));
+            bytes += bytesOf(chunk.stands[i], chunk.outputs[i]);
+        }
+        if (bytes > chunk.expected) {
+            held_ += bytes - chunk.expected;
+            chunk.expected = bytes;
         }
     }
     void released(const Chunk& chunk) { held_ -= chunk.expected; }
@@ -82,8 +87,8 @@ class Admission {
   private:
     PipelineLimits limits_;
     std::size_t chunks_;
-    std::size_t perStand_ = 0;
     std::size_t held_ = 0;
+    std::size_t admittedChunks_ = 0;
 };
 
 void giveBackRoom(Chunk& chunk) {
@@ -102,7 +107,7 @@ void giveBackRoom(Chunk& chunk) {
 
 std::size_t bytesOf(const StandFile::Stand& stand, const StandOutputs& outputs) {
     const InputRecord& in = stand.input;
-    std::size_t bytes = sizeof stand + sizeof outputs;
+    std::size_t bytes = sizeof stand + sizeof outputs + (stand.name ? stand.name->capacity() : 0);
     for (const std::string* text :
          {&in.totaltid, &in.bonitet, &in.areal, &in.ranta, &in.maxRing, &in.variation,
           &in.atervandel, &in.berikning, &in.cykTillAvv, &outputs.indata, &outputs.resultat}) {
@@ -118,15 +123,15 @@ std::size_t bytesOf(const StandFile::Stand& stand, const StandOutputs& outputs) 
     return bytes + (outputs.refusal ? outputs.refusal->text.capacity() : 0);
 }
 
-Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const ComputeStand& compute,
-                     const WriteStand& write, std::optional<Error>& readError) {
+Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const StandWork& work,
+                     std::optional<Error>& readError) {
     const std::size_t threads = std::max<std::size_t>(limits.threads, 1);
     std::vector<Chunk> chunks(threads * kChunksPerThread);
     // The workers calculate while this thread reads the stands and writes what they gave.
     ChunkPool pool(threads, chunks.size(), [&](std::size_t worker, std::size_t index) {
         Chunk& chunk = chunks[index];
         for (std::size_t i = 0; i < chunk.count; ++i) {
-            compute(worker, chunk.stands[i], chunk.outputs[i]);
+            work.compute(worker, chunk.stands[i], chunk.outputs[i]);
         }
     });
     Admission admission(limits, chunks.size());
@@ -135,7 +140,8 @@ Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const Comp
     bool more = true;
     for (;;) {
         for (std::size_t most = 0; more && (most = admission.nextChunkStands(inFlight)) > 0;) {
-            const Result<bool> read = fillChunk(stands, chunks[next], most, limits.chunkBytes);
+            const Result<bool> read =
+                fillChunk(stands, chunks[next], most, limits.chunkBytes, work.estimate);
             more = read && *read;
             if (!read) {
                 readError = read.error();
@@ -160,7 +166,7 @@ Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const Comp
         pool.waitFor(oldestIndex);
         admission.measured(oldest);
         for (std::size_t i = 0; i < oldest.count; ++i) {
-            if (Result<> written = write(oldest.stands[i], oldest.outputs[i]); !written) {
+            if (Result<> written = work.write(oldest.stands[i], oldest.outputs[i]); !written) {
                 return written;
             }
         }

@@ -73,6 +73,19 @@ Result<> checkDistinct(const Arguments& arguments) {
     return {};
 }
 
+// A stand's rows with its name's cell after each line's row number, written in pieces.
+Result<> writeNamed(RunPart& part, std::string_view rows, std::string_view cell) {
+    Result<> written;
+    forEachLineSplit(rows, [&](std::string_view head, std::string_view tail) {
+        for (const std::string_view piece : {head, std::string_view(";"), cell, tail}) {
+            if (written) {
+                written = part.write(piece);
+            }
+        }
+    });
+    return written;
+}
+
 }  // namespace
 
 Result<> RunOutputs::plan(const Arguments& arguments) {
@@ -137,15 +150,18 @@ Result<> RunOutputs::prepare(bool named) {
     return {};
 }
 
-Result<> RunOutputs::write(const StandOutputs& stand) {
+Result<> RunOutputs::write(const StandOutputs& stand, const std::optional<std::string>& name) {
     Result<> written = stand.indata.empty() ? Result<>() : indata_.write(stand.indata);
     if (written && !stand.resultat.empty()) {
         written = resultat_.write(stand.resultat);
     }
+    const std::string cell = name ? nameCell(*name) : std::string();
     for (std::size_t i = 0; written && i < stand.tables.size(); ++i) {
-        if (!stand.tables[i].empty()) {
-            written = tables_[i].write(stand.tables[i]);
+        if (stand.tables[i].empty()) {
+            continue;
         }
+        written = name ? writeNamed(tables_[i], stand.tables[i], cell)
+                       : tables_[i].write(stand.tables[i]);
     }
     return written;
 }
