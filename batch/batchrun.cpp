@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -154,27 +156,31 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
     return tally;
 }
 
-}  // namespace
-
-char systemDecimalSeparator() {
-    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
-}
-
-int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
-    // A long text (a stand's cycles over 32767 years) is mapped on its own and given back
-    // when freed, instead of staying in the heap of the thread that made it: without a fixed
-    // threshold the allocator raises it after the first such text, and the freed texts of
-    // many threads pile up.
-    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    const Result<Tally> tally = run(arguments, decimalSeparator, streams);
-    if (!tally) {
-        printLine(streams.errors, "lodra05-batch: " + tally.message());
-        return kUsageOrFileError;
+// Why the run could not go on, for the exception being handled: the memory or threads the
+// system would not give it end it as a file error does.
+const char* abortReason() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return "Minnet räckte inte till, så körningen avbröts.";
+    } catch (const std::system_error&) {
+        return "Systemet gav inte körningen de trådar eller det minne den behöver, så den "
+               "avbröts.";
+    } catch (...) {
+        return "Körningen avbröts av ett oväntat fel.";
     }
-    return tally->refused > 0 ? kRowsRefused : kAllCalculated;
 }
 
-int batchMain(int argc, char** argv) {
+Result<Tally> guardedRun(const Arguments& arguments, char decimalSeparator,
+                         const RunStreams& streams) {
+    try {
+        return run(arguments, decimalSeparator, streams);
+    } catch (...) {
+        return fail(abortReason());
+    }
+}
+
+int unguardedMain(int argc, char** argv) {
     holdClosedStandardStreams();
     // Write errors (a full disk, a file size limit, a closed pipe) come back as errors
     // with a message instead of ending the program.
@@ -206,6 +212,35 @@ int batchMain(int argc, char** argv) {
     RunStreams streams;
     streams.progress = ::isatty(STDERR_FILENO) == 1;
     return runBatch(*arguments, systemDecimalSeparator(), streams);
+}
+
+}  // namespace
+
+char systemDecimalSeparator() {
+    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
+}
+
+int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
+    // A long text (a stand's cycles over 32767 years) is mapped on its own and given back
+    // when freed, instead of staying in the heap of the thread that made it: without a fixed
+    // threshold the allocator raises it after the first such text, and the freed texts of
+    // many threads pile up.
+    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    const Result<Tally> tally = guardedRun(arguments, decimalSeparator, streams);
+    if (!tally) {
+        printLine(streams.errors, "lodra05-batch: " + tally.message());
+        return kUsageOrFileError;
+    }
+    return tally->refused > 0 ? kRowsRefused : kAllCalculated;
+}
+
+int batchMain(int argc, char** argv) {
+    try {
+        return unguardedMain(argc, argv);
+    } catch (...) {
+        std::fprintf(stderr, "lodra05-batch: %s\n", abortReason());
+        return kUsageOrFileError;
+    }
 }
 
 }  // namespace lodra::batch

@@ -111,8 +111,9 @@ std::size_t standBytesMost(const StandFile::Stand& stand, const Arguments& argum
     for (const OutputTable& table : kOutputTables) {
         tables += (arguments.*table.path).has_value() ? 1 : 0;
     }
-    // A message quotes an entry, its quotes doubled, on standard error and in every table.
-    std::size_t bytes = kTextBytesMost + (tables + 1) * 2 * entryBytes(stand);
+    // A message may quote the entries, on standard error and in every table, where a
+    // cell's quotes are doubled in a text that grows by doubling.
+    std::size_t bytes = kTextBytesMost + (tables + 1) * 4 * entryBytes(stand);
     if (arguments.cycles) {
         // The record's rows and felling sums, and the rows' text.
         bytes += cyclesOf(stand, decimalSeparator) *
