@@ -73,16 +73,36 @@ Result<> checkDistinct(const Arguments& arguments) {
     return {};
 }
 
-// A stand's rows with its name's cell after each line's row number, written in pieces.
+// Lines are gathered into one write up to this many bytes; a longer name's cell is written
+// on its own in every line, never copied line by line.
+constexpr std::size_t kGatheredBytes = std::size_t{64} << 10;
+
+// A stand's rows with its name's cell after each line's row number.
 Result<> writeNamed(RunPart& part, std::string_view rows, std::string_view cell) {
     Result<> written;
+    std::string gathered;
+    const auto flush = [&] {
+        if (written && !gathered.empty()) {
+            written = part.write(gathered);
+        }
+        gathered.clear();
+    };
+    const bool gather = cell.size() < kGatheredBytes / 16;
     forEachLineSplit(rows, [&](std::string_view head, std::string_view tail) {
+        if (gather) {
+            gathered.append(head).append(";").append(cell).append(tail);
+            if (gathered.size() >= kGatheredBytes) {
+                flush();
+            }
+            return;
+        }
         for (const std::string_view piece : {head, std::string_view(";"), cell, tail}) {
             if (written) {
                 written = part.write(piece);
             }
         }
     });
+    flush();
     return written;
 }
 
