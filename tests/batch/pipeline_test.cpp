@@ -30,8 +30,8 @@ TEST(Pipeline, TheStandsInFlightStayWithinTheBytesWhateverTheThreads) {
     const struct {
         std::size_t threads;
         std::size_t share;  // what estimate() says each stand takes
-    } cases[] = {{1, 1024}, {8, 1024}, {64, 1024}, {1, 3 * kMegabyte}, {64, 3 * kMegabyte},
-                 {64, 9 * kMegabyte}, {64, 40 * kMegabyte}};
+    } cases[] = {{1, 1024},           {8, 1024},           {64, 1024},          {1, 3 * kMegabyte},
+                 {64, 3 * kMegabyte}, {64, 9 * kMegabyte}, {64, 40 * kMegabyte}};
     constexpr int kStands = 600;
     for (const auto& c : cases) {
         std::istringstream in(registerOf(kStands));
