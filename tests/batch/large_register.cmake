@@ -11,7 +11,8 @@ cmake_minimum_required(VERSION 3.25)
 #            horizon and the largest ring, every cycle on THREADS threads (default 16);
 #            zeros: a bonitet of 900,000 zeros in every row, on 2 threads; name: one such
 #            stand named with 900,000 characters, its cycles (the name in each of 6,554
-#            rows); spread: stands whose 100,000 runs each vary and fell, on 64 threads
+#            rows); spread: stands whose 100,000 runs each vary and fell, on 64 threads;
+#            tables: default-like stands, every table, on THREADS threads
 
 if(NOT EXISTS /usr/bin/time)
   message("/usr/bin/time is not installed: skipped")
@@ -58,7 +59,12 @@ else()
   string(REPEAT "${block}" ${blocks} body)
   file(WRITE "${WORK}/stands.csv"
     "totaltid;bonitet;areal;ranta;tradslag;dia1;avv1;dia2;avv2;dia3;dia4\r\n${body}")
-  set(run --output out.txt stands.csv)
+  if(KIND STREQUAL "tables")
+    set(run --threads ${THREADS} --seed 1 --table t.csv --cycles c.csv --compare k.csv
+            --measures m.csv --spread s.csv --runs 10 --output out.txt stands.csv)
+  else()
+    set(run --output out.txt stands.csv)
+  endif()
 endif()
 
 execute_process(
