@@ -76,8 +76,9 @@ void measuresRows(const StandContext& c, std::string& out) {
 // What a stand's texts and rows take at most besides its cycles and a refusal's message:
 // the input summary and result text, the table's, comparison's and measures' rows.
 constexpr std::size_t kTextBytesMost = std::size_t{16} << 10;
-// A worker keeps the room of a stand's cycles up to this many for the next stand.
-constexpr std::size_t kKeptCycles = 1000;
+// A worker keeps the room of a stand's cycles up to this many (640 years) for the next
+// stand: 20 kB, which 64 workers can keep without counting it.
+constexpr std::size_t kKeptCycles = 128;
 
 // The cycles the stand's horizon takes, none when it is refused.
 std::size_t cyclesOf(const StandFile::Stand& stand, char decimalSeparator) {

@@ -103,7 +103,7 @@ TEST(Pipeline, AStandsShareIsNoSmallerThanWhatItTakes) {
         EXPECT_LE(taken, standBytesMost(stand, arguments, ','))
             << s.header << ": " << s.row.substr(0, 20);
         // A long horizon's room does not stay with the worker.
-        EXPECT_LE(worker.record.rows.capacity(), std::size_t{1000}) << s.row.substr(0, 20);
+        EXPECT_LE(worker.record.rows.capacity(), std::size_t{128}) << s.row.substr(0, 20);
     }
 }
 
