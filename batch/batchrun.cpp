@@ -109,7 +109,14 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
                          [&](const StandFile::Stand& stand, const StandOutputs& out) {
                              return writer.write(stand, out);
                          }};
-    const Result<> done = runPipeline(stands, limits, work, readError);
+    Result<> done;
+    try {
+        done = runPipeline(stands, limits, work, readError);
+    } catch (...) {
+        // The message of what stopped the run goes on a line of its own.
+        writer.clearProgress();
+        throw;
+    }
     if (!done) {
         return done.error();
     }
