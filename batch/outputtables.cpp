@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <new>
 #include <random>
 
 #include "batch/refusaltext.h"
@@ -39,6 +40,8 @@ void comparisonRows(const StandContext& c, std::string& out) {
         const Result<ComparisonGrid> grid = compareChoices(c.stand.input, options);
         out += grid ? compareRow(c.stand.row, *grid, c.decimalSeparator)
                     : compareRefusedRow(c.stand.row, grid.message());
+    } catch (const std::bad_alloc&) {
+        throw;  // not the stand's fault: the run ends
     } catch (const std::exception&) {
         out += compareRefusedRow(c.stand.row, "Beräkningen kunde inte slutföras.");
     }
@@ -56,6 +59,8 @@ std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& st
             return RowRefusal{refusalText(outcome.error()), afterRow(outcome.error()),
                               outcome.error().status == Status::Stopped};
         }
+    } catch (const std::bad_alloc&) {
+        throw;  // not the stand's fault: the run ends
     } catch (const std::exception&) {
         return RowRefusal{"Beräkningen kunde inte slutföras."};
     }
