@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -69,7 +71,7 @@ class RowWriter {
         } else {
             ++tally_.calculated;
         }
-        if (Result<> spooled = outputs_.write(outputs); !spooled) {
+        if (Result<> spooled = outputs_.write(outputs, stand.name); !spooled) {
             progress_.clear();
             return spooled;
         }
@@ -99,15 +101,23 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
     }
     RowWriter writer(outputs, streams, stands.standCount());
     std::optional<Error> readError;
-    const Result<> done = runPipeline(
-        stands, limits,
-        [&](std::size_t worker, const StandFile::Stand& stand, StandOutputs& out) {
-            computeStand(workers[worker], stand, arguments, decimalSeparator, out);
-        },
-        [&](const StandFile::Stand& stand, const StandOutputs& out) {
-            return writer.write(stand, out);
-        },
-        readError);
+    const StandWork work{[&](const StandFile::Stand& stand) {
+                             return standBytesMost(stand, arguments, decimalSeparator);
+                         },
+                         [&](std::size_t worker, const StandFile::Stand& stand, StandOutputs& out) {
+                             computeStand(workers[worker], stand, arguments, decimalSeparator, out);
+                         },
+                         [&](const StandFile::Stand& stand, const StandOutputs& out) {
+                             return writer.write(stand, out);
+                         }};
+    Result<> done;
+    try {
+        done = runPipeline(stands, limits, work, readError);
+    } catch (...) {
+        // The message of what stopped the run goes on a line of its own.
+        writer.clearProgress();
+        throw;
+    }
     if (!done) {
         return done.error();
     }
@@ -175,35 +185,31 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
     return tally;
 }
 
-}  // namespace
-
-char systemDecimalSeparator() {
-    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
+// Why the run could not go on, for the exception being handled: the memory or threads the
+// system would not give it end it as a file error does.
+const char* abortReason() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return "Minnet räckte inte till, så körningen avbröts.";
+    } catch (const std::system_error&) {
+        return "Systemet gav inte körningen de trådar eller det minne den behöver, så den "
+               "avbröts.";
+    } catch (...) {
+        return "Körningen avbröts av ett oväntat fel.";
+    }
 }
 
-int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
-    // A long text (a stand's cycles over 32767 years) is mapped on its own and given back
-    // when freed, instead of staying in the heap of the thread that made it: without a fixed
-    // threshold the allocator raises it after the first such text, and the freed texts of
-    // many threads pile up.
-    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    if (const Result<> usable = checkErrorStream(arguments, ::fileno(streams.errors)); !usable) {
-        // Said on the messages' stream instead, unless that is the same file.
-        if (regularFileOf(::fileno(streams.messages)) != regularFileOf(::fileno(streams.errors))) {
-            printLine(streams.messages, "lodra05-batch: " + usable.message());
-            std::fflush(streams.messages);
-        }
-        return kUsageOrFileError;
+Result<Tally> guardedRun(const Arguments& arguments, char decimalSeparator,
+                         const RunStreams& streams) {
+    try {
+        return run(arguments, decimalSeparator, streams);
+    } catch (...) {
+        return fail(abortReason());
     }
-    const Result<Tally> tally = run(arguments, decimalSeparator, streams);
-    if (!tally) {
-        printLine(streams.errors, "lodra05-batch: " + tally.message());
-        return kUsageOrFileError;
-    }
-    return tally->refused > 0 ? kRowsRefused : kAllCalculated;
 }
 
-int batchMain(int argc, char** argv) {
+int unguardedMain(int argc, char** argv) {
     holdClosedStandardStreams();
     // Write errors (a full disk, a file size limit, a closed pipe) come back as errors
     // with a message instead of ending the program.
@@ -235,6 +241,43 @@ int batchMain(int argc, char** argv) {
     RunStreams streams;
     streams.progress = ::isatty(STDERR_FILENO) == 1;
     return runBatch(*arguments, systemDecimalSeparator(), streams);
+}
+
+}  // namespace
+
+char systemDecimalSeparator() {
+    return reportDecimalSeparator(QLocale::system().decimalPoint().toStdU16String());
+}
+
+int runBatch(const Arguments& arguments, char decimalSeparator, const RunStreams& streams) {
+    // A long text (a stand's cycles over 32767 years) is mapped on its own and given back
+    // when freed, instead of staying in the heap of the thread that made it: without a fixed
+    // threshold the allocator raises it after the first such text, and the freed texts of
+    // many threads pile up.
+    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    if (const Result<> usable = checkErrorStream(arguments, ::fileno(streams.errors)); !usable) {
+        // Said on the messages' stream instead, unless that is the same file.
+        if (regularFileOf(::fileno(streams.messages)) != regularFileOf(::fileno(streams.errors))) {
+            printLine(streams.messages, "lodra05-batch: " + usable.message());
+            std::fflush(streams.messages);
+        }
+        return kUsageOrFileError;
+    }
+    const Result<Tally> tally = guardedRun(arguments, decimalSeparator, streams);
+    if (!tally) {
+        printLine(streams.errors, "lodra05-batch: " + tally.message());
+        return kUsageOrFileError;
+    }
+    return tally->refused > 0 ? kRowsRefused : kAllCalculated;
+}
+
+int batchMain(int argc, char** argv) {
+    try {
+        return unguardedMain(argc, argv);
+    } catch (...) {
+        std::fprintf(stderr, "lodra05-batch: %s\n", abortReason());
+        return kUsageOrFileError;
+    }
 }
 
 }  // namespace lodra::batch

@@ -5,12 +5,23 @@ namespace lodra::batch {
 ChunkPool::ChunkPool(std::size_t threads, std::size_t chunks, Work work)
     : work_(std::move(work)), done_(chunks, 0), failures_(chunks) {
     threads_.reserve(threads);
-    for (std::size_t worker = 0; worker < threads; ++worker) {
-        threads_.emplace_back([this, worker] { serve(worker); });
+    try {
+        for (std::size_t worker = 0; worker < threads; ++worker) {
+            threads_.emplace_back([this, worker] { serve(worker); });
+        }
+    } catch (...) {
+        // The system would not start another thread: those started end before the failure
+        // is passed on, since a thread still running would end the program.
+        stop();
+        throw;
     }
 }
 
 ChunkPool::~ChunkPool() {
+    stop();
+}
+
+void ChunkPool::stop() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;

@@ -23,6 +23,7 @@ class ChunkPool {
     // done at once in submit(), by worker 0.
     using Work = std::function<void(std::size_t worker, std::size_t chunk)>;
 
+    // Fails as std::thread does when the system will not start a thread.
     ChunkPool(std::size_t threads, std::size_t chunks, Work work);
     ChunkPool(const ChunkPool&) = delete;
     ChunkPool& operator=(const ChunkPool&) = delete;
@@ -41,6 +42,7 @@ class ChunkPool {
 
   private:
     void serve(std::size_t worker);
+    void stop();
     void waitLocked(std::unique_lock<std::mutex>& lock, std::size_t chunk);
 
     Work work_;

@@ -1,11 +1,17 @@
 #include "batch/outputtables.h"
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
+#include <new>
 #include <random>
 
 #include "batch/refusaltext.h"
 #include "batch/standspread.h"
+#include "calc/calculation.h"
 #include "calc/comparison.h"
+#include "calc/numberparse.h"
+#include "calc/parameters.h"
 #include "calc/randomsource.h"
 #include "calc/spread.h"
 #include "report/spreadtable.h"
@@ -20,7 +26,7 @@ void tableRows(const StandContext& c, std::string& out) {
 }
 
 void cycleRows(const StandContext& c, std::string& out) {
-    out += cyclesRows(c.stand.row, c.record.rows, c.decimalSeparator);
+    appendCyclesRows(out, c.stand.row, c.record.rows, c.decimalSeparator);
 }
 
 // Every cell from the seed of the stand's row with --seed, else from one random seed for
@@ -34,6 +40,8 @@ void comparisonRows(const StandContext& c, std::string& out) {
         const Result<ComparisonGrid> grid = compareChoices(c.stand.input, options);
         out += grid ? compareRow(c.stand.row, *grid, c.decimalSeparator)
                     : compareRefusedRow(c.stand.row, grid.message());
+    } catch (const std::bad_alloc&) {
+        throw;  // not the stand's fault: the run ends
     } catch (const std::exception&) {
         out += compareRefusedRow(c.stand.row, "Beräkningen kunde inte slutföras.");
     }
@@ -51,6 +59,8 @@ std::optional<RowRefusal> calculate(Session& session, const StandFile::Stand& st
             return RowRefusal{refusalText(outcome.error()), afterRow(outcome.error()),
                               outcome.error().status == Status::Stopped};
         }
+    } catch (const std::bad_alloc&) {
+        throw;  // not the stand's fault: the run ends
     } catch (const std::exception&) {
         return RowRefusal{"Beräkningen kunde inte slutföras."};
     }
@@ -68,7 +78,62 @@ void measuresRows(const StandContext& c, std::string& out) {
                             c.decimalSeparator);
 }
 
+// What a stand's texts and rows take at most besides its cycles and a refusal's message:
+// the input summary and result text, the table's, comparison's and measures' rows.
+constexpr std::size_t kTextBytesMost = std::size_t{16} << 10;
+// A worker keeps the room of a stand's cycles up to this many (640 years) for the next
+// stand: 20 kB, which 64 workers can keep without counting it.
+constexpr std::size_t kKeptCycles = 128;
+
+// The cycles the stand's horizon takes, none when it is refused.
+std::size_t cyclesOf(const StandFile::Stand& stand, char decimalSeparator) {
+    const std::optional<double> years = parseNumber(stand.input.totaltid, decimalSeparator);
+    if (stand.refusal || !years || !(*years >= kHorizonMin)) {
+        return 0;
+    }
+    const double horizon = std::min<double>(std::nearbyint(*years), kHorizonMax);
+    return static_cast<std::size_t>(StandCalculation::cyclesFor(static_cast<int>(horizon)));
+}
+
+// The bytes of the stand's entries that a refusal's message may quote.
+std::size_t entryBytes(const StandFile::Stand& stand) {
+    const InputRecord& in = stand.input;
+    std::size_t bytes = stand.refusal ? stand.refusal->size() : 0;
+    for (const std::string* text : {&in.totaltid, &in.bonitet, &in.areal, &in.ranta, &in.maxRing,
+                                    &in.variation, &in.atervandel, &in.berikning, &in.cykTillAvv}) {
+        bytes += text->size();
+    }
+    for (const TreeRow& row : in.rows) {
+        bytes += row.text.size();
+    }
+    return bytes;
+}
+
 }  // namespace
+
+std::size_t standBytesMost(const StandFile::Stand& stand, const Arguments& arguments,
+                           char decimalSeparator) {
+    std::size_t tables = 0;
+    for (const OutputTable& table : kOutputTables) {
+        tables += (arguments.*table.path).has_value() ? 1 : 0;
+    }
+    // A message may quote the entries, on standard error and in every table, where a
+    // cell's quotes are doubled in a text that grows by doubling.
+    std::size_t bytes = kTextBytesMost + (tables + 1) * 4 * entryBytes(stand);
+    if (arguments.cycles) {
+        // The record's rows and felling sums, and the rows' text.
+        bytes += cyclesOf(stand, decimalSeparator) *
+                 (sizeof(CycleRow) + 6 * sizeof(double) + kCycleLineBytesMost);
+    }
+    if (arguments.spread) {
+        // The runs, and each figure's list of them as it grows.
+        const auto runs = static_cast<std::size_t>(
+            std::clamp(arguments.runs != 0 ? arguments.runs : kDefaultSpreadRuns, kMinSpreadRuns,
+                       kMaxSpreadRuns));
+        bytes += runs * (sizeof(SpreadRun) + 3 * 2 * sizeof(double));
+    }
+    return bytes;
+}
 
 const std::array<OutputTable, 5> kOutputTables = {{
     {"table", &Arguments::table, "Tabellen", "tabellen", false, false, tableHeader, tableRows,
@@ -115,16 +180,15 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
             out.tables[i] = table.refusedRow(stand.row, out.refusal->text);
         }
     }
-    if (stand.name) {
-        for (std::string& rows : out.tables) {
-            rows = withName(rows, *stand.name);
-        }
-    }
     if (!out.refusal) {
         // The session's texts are already the file's bytes; out's emptied strings go back
         // to the session for the next stand.
         out.indata.swap(session.prIndata);
         out.resultat.swap(session.prResultat);
+    }
+    if (worker.record.rows.capacity() > kKeptCycles) {
+        // Counted only while the stand is in flight: a long horizon's room goes back.
+        worker.record = CycleRecord{};
     }
 }
 

@@ -5,6 +5,7 @@
 // the command line, the checks of the outputs, the calculation and the writing read it.
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -48,6 +49,11 @@ struct Worker {
     ClockRandom clock;  // without --seed
     CycleRecord record;
 };
+
+// The most bytes a stand's calculation and its part of the outputs asked for take beyond its
+// fields, from its entries alone: its cycles and their rows, its spread's runs, its texts.
+std::size_t standBytesMost(const StandFile::Stand& stand, const Arguments& arguments,
+                           char decimalSeparator);
 
 // Calculates one stand and makes its part of every output asked for.
 void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments& arguments,

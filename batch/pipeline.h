@@ -1,9 +1,9 @@
 #pragma once
 
 // The stands of a run calculated on several threads and written in row order, with the
-// bytes in flight bounded: what the stands read and not yet written hold (their fields and
-// their outputs) stays near kBytesInFlight whatever the number of threads and however long
-// a stand's texts are.
+// bytes in flight bounded: what the stands read and not yet written hold (their fields, what
+// their calculation takes while it runs and their outputs) stays under bytesInFlight and one
+// stand more, whatever the number of threads and however long a stand's texts are.
 
 #include <cstddef>
 #include <functional>
@@ -35,19 +35,29 @@ struct StandOutputs {
 // The bytes a stand takes while it is in flight: its fields, its outputs and their room.
 std::size_t bytesOf(const StandFile::Stand& stand, const StandOutputs& outputs);
 
+// The most bytes a stand's calculation and outputs can take beyond its fields, worked out
+// from its entries before it is calculated: a stand is read only when its share fits.
+using EstimateStand = std::function<std::size_t(const StandFile::Stand&)>;
+
 struct PipelineLimits {
     std::size_t threads = 1;
     std::size_t bytesInFlight = std::size_t{32} << 20;
     std::size_t chunkBytes = std::size_t{1} << 20;  // the most one chunk is meant to hold
 };
 
-// compute(worker, stand, outputs) runs on the worker's own thread; write(stand, outputs)
-// runs on the caller's thread in row order, and its first failure ends the run. A failure
-// of the stand file ends the reading: the stands read before it are still written, and
-// then it is returned in readError.
+// estimate(stand) runs on the caller's thread as each stand is read; compute(worker, stand,
+// outputs) runs on the worker's own thread; write(stand, outputs) runs on the caller's
+// thread in row order, and its first failure ends the run. A failure of the stand file ends
+// the reading: the stands read before it are still written, and then it is returned in
+// readError.
 using ComputeStand = std::function<void(std::size_t, const StandFile::Stand&, StandOutputs&)>;
 using WriteStand = std::function<Result<>(const StandFile::Stand&, const StandOutputs&)>;
-Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const ComputeStand& compute,
-                     const WriteStand& write, std::optional<Error>& readError);
+struct StandWork {
+    EstimateStand estimate;
+    ComputeStand compute;
+    WriteStand write;
+};
+Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const StandWork& work,
+                     std::optional<Error>& readError);
 
 }  // namespace lodra::batch

@@ -73,6 +73,39 @@ Result<> checkDistinct(const Arguments& arguments) {
     return {};
 }
 
+// Lines are gathered into one write up to this many bytes; a longer name's cell is written
+// on its own in every line, never copied line by line.
+constexpr std::size_t kGatheredBytes = std::size_t{64} << 10;
+
+// A stand's rows with its name's cell after each line's row number.
+Result<> writeNamed(RunPart& part, std::string_view rows, std::string_view cell) {
+    Result<> written;
+    std::string gathered;
+    const auto flush = [&] {
+        if (written && !gathered.empty()) {
+            written = part.write(gathered);
+        }
+        gathered.clear();
+    };
+    const bool gather = cell.size() < kGatheredBytes / 16;
+    forEachLineSplit(rows, [&](std::string_view head, std::string_view tail) {
+        if (gather) {
+            gathered.append(head).append(";").append(cell).append(tail);
+            if (gathered.size() >= kGatheredBytes) {
+                flush();
+            }
+            return;
+        }
+        for (const std::string_view piece : {head, std::string_view(";"), cell, tail}) {
+            if (written) {
+                written = part.write(piece);
+            }
+        }
+    });
+    flush();
+    return written;
+}
+
 }  // namespace
 
 Result<> checkErrorStream(const Arguments& arguments, int errorFd) {
@@ -155,15 +188,18 @@ Result<> RunOutputs::prepare(bool named) {
     return {};
 }
 
-Result<> RunOutputs::write(const StandOutputs& stand) {
+Result<> RunOutputs::write(const StandOutputs& stand, const std::optional<std::string>& name) {
     Result<> written = stand.indata.empty() ? Result<>() : indata_.write(stand.indata);
     if (written && !stand.resultat.empty()) {
         written = resultat_.write(stand.resultat);
     }
+    const std::string cell = name ? nameCell(*name) : std::string();
     for (std::size_t i = 0; written && i < stand.tables.size(); ++i) {
-        if (!stand.tables[i].empty()) {
-            written = tables_[i].write(stand.tables[i]);
+        if (stand.tables[i].empty()) {
+            continue;
         }
+        written = name ? writeNamed(tables_[i], stand.tables[i], cell)
+                       : tables_[i].write(stand.tables[i]);
     }
     return written;
 }

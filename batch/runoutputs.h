@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,8 @@ class RunOutputs {
     // Before the run: the files and spools made, the tables' headers written (with a column
     // of the stands' names when named).
     Result<> prepare(bool named);
-    // One stand's part of every output, in row order.
-    Result<> write(const StandOutputs& stand);
+    // One stand's part of every output, in row order; with a name, the tables carry it.
+    Result<> write(const StandOutputs& stand, const std::optional<std::string>& name);
     // After the run: every output complete and put in place as one; without a calculated
     // stand, every output but the result. savedNumbered is told of a numbered file.
     Result<> commit(bool withResult, const StepSeam& seam,

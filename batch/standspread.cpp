@@ -1,6 +1,8 @@
 #include "batch/standspread.h"
 
 #include <chrono>
+#include <exception>
+#include <new>
 
 #include "batch/refusaltext.h"
 #include "calc/comparison.h"
@@ -11,7 +13,8 @@
 namespace lodra::batch {
 
 namespace {
-// What a stand's row says when its calculation failed for want of memory or the like.
+// What a stand's row says when its calculation failed in a way that is not the stand's
+// (want of memory ends the run instead).
 constexpr const char* kNotCompleted = "Beräkningen kunde inte slutföras.";
 }  // namespace
 
@@ -33,6 +36,8 @@ std::string spreadStandRow(int row, const InputRecord& input, std::uint64_t base
         const Result<Spread> spread = computeSpread(input, options);
         return spread ? spreadRow(row, *spread, sep)
                       : spreadRefusedRow(row, refusalText(spread.error()));
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception&) {
         return spreadRefusedRow(row, kNotCompleted);
     }
@@ -46,6 +51,8 @@ std::string measuresStandRow(int row, const InputRecord& input, std::uint64_t ba
         const Result<MeasureComparison> both = compareMeasures(input, options);
         return both ? measuresRow(row, *both, sep)
                     : measuresRefusedRow(row, refusalText(both.error()));
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception&) {
         return measuresRefusedRow(row, kNotCompleted);
     }

@@ -106,12 +106,18 @@ std::string cyclesHeader() {
 }
 
 std::string cyclesRows(int row, const std::vector<CycleRow>& cycles, char decimalSeparator) {
-    const std::string lead = std::to_string(row) + ';';
     std::string out;
-    for (const CycleRow& cycle : cycles) {
-        out += lead + cycleCsvRow(cycle, decimalSeparator) + ";\r\n";
-    }
+    appendCyclesRows(out, row, cycles, decimalSeparator);
     return out;
+}
+
+void appendCyclesRows(std::string& out, int row, const std::vector<CycleRow>& cycles,
+                      char decimalSeparator) {
+    const std::string lead = std::to_string(row) + ';';
+    out.reserve(out.size() + cycles.size() * kCycleLineBytesMost);
+    for (const CycleRow& cycle : cycles) {
+        out.append(lead).append(cycleCsvRow(cycle, decimalSeparator)).append(";\r\n");
+    }
 }
 
 std::string cyclesRefusedRow(int row, const std::string& message) {
@@ -154,21 +160,28 @@ std::string compareRefusedRow(int row, const std::string& message) {
     return refusedRow(row, kCompareValues + ComparisonGrid::kRates, message);
 }
 
+void forEachLineSplit(std::string_view rows,
+                      const std::function<void(std::string_view, std::string_view)>& line) {
+    std::size_t start = 0;
+    while (start < rows.size()) {
+        const std::size_t end = rows.find("\r\n", start);
+        const std::size_t stop = end == std::string_view::npos ? rows.size() : end + 2;
+        const std::string_view whole = rows.substr(start, stop - start);
+        const std::size_t first = std::min(whole.find_first_of(";\r"), whole.size());
+        line(whole.substr(0, first), whole.substr(first));
+        start = stop;
+    }
+}
+
 namespace {
 
 // Each CR LF line with cell put in after its first field (a row number, or Rad).
 std::string afterFirstField(std::string_view lines, std::string_view cell) {
     std::string out;
     out.reserve(lines.size() + cell.size() + 1);
-    std::size_t start = 0;
-    while (start < lines.size()) {
-        const std::size_t end = lines.find("\r\n", start);
-        const std::size_t stop = end == std::string_view::npos ? lines.size() : end + 2;
-        const std::string_view line = lines.substr(start, stop - start);
-        const std::size_t first = std::min(line.find_first_of(";\r"), line.size());
-        out.append(line.substr(0, first)).append(";").append(cell).append(line.substr(first));
-        start = stop;
-    }
+    forEachLineSplit(lines, [&](std::string_view head, std::string_view tail) {
+        out.append(head).append(";").append(cell).append(tail);
+    });
     return out;
 }
 
@@ -181,8 +194,12 @@ std::string withNameColumn(std::string_view header) {
            afterFirstField(header.substr(marked ? mark.size() : 0), "Bestånd");
 }
 
+std::string nameCell(std::string_view name) {
+    return csvField(name);
+}
+
 std::string withName(std::string_view rows, std::string_view name) {
-    return afterFirstField(rows, csvField(name));
+    return afterFirstField(rows, nameCell(name));
 }
 
 }  // namespace lodra

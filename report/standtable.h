@@ -4,6 +4,8 @@
 // felling statistics, for sorting a stand register in a spreadsheet. UTF-8 with a
 // byte-order mark (so that spreadsheets read "ö" right), ';' between fields, CR LF.
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +36,13 @@ std::string tableRefusedRow(int row, const std::string& message);
 // one row with empty figures and its message.
 std::string cyclesHeader();
 std::string cyclesRows(int row, const std::vector<CycleRow>& cycles, char decimalSeparator);
+// The same rows onto the end of out, with room made for them at once: out grows by
+// kCycleLineBytesMost a cycle, never by doubling.
+void appendCyclesRows(std::string& out, int row, const std::vector<CycleRow>& cycles,
+                      char decimalSeparator);
+// The longest line of a cycle row: a row number, twelve numbers of at most 22 characters
+// ("-1.23456789012345E-308") with their ';', the felling cell and the empty message.
+inline constexpr std::size_t kCycleLineBytesMost = 11 + 12 * 23 + 4 + 3;
 std::string cyclesRefusedRow(int row, const std::string& message);
 
 // The comparison table of a run: one row per stand with its row number, the 44 present
@@ -45,8 +54,15 @@ std::string compareRow(int row, const ComparisonGrid& grid, char decimalSeparato
 std::string compareRefusedRow(int row, const std::string& message);
 
 // A stand file with a bestand column carries the stand's name into every table, as the
-// column right after Rad: the header with it, and each line of a stand's rows with the name.
+// column right after Rad: the header with it, and each line of a stand's rows with the
+// name's cell.
 std::string withNameColumn(std::string_view header);
+std::string nameCell(std::string_view name);
 std::string withName(std::string_view rows, std::string_view name);
+// Each CR LF line of rows split where the name's cell goes: line(head, tail) with head up to
+// the end of the line's first field and tail from the ';' or line end after it. A writer
+// puts the cell between them itself, so that a long name is never copied line by line.
+void forEachLineSplit(std::string_view rows,
+                      const std::function<void(std::string_view, std::string_view)>& line);
 
 }  // namespace lodra

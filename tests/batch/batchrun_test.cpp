@@ -297,11 +297,18 @@ TEST_F(RunBatch, SpreadAndMeasuresRowsAreTheCalculationsFromTheRowsSeed) {
 }
 
 // A bestand column puts each stand's name into every table right after Rad; without it
-// the tables are as they were. Both runs of the same stands give the same figures.
+// the tables are as they were. Both runs of the same stands give the same figures. Names
+// up to 4 kB are written with their lines gathered (more than 64 kB of them for the fourth
+// stand), longer ones in pieces.
 TEST_F(RunBatch, StandNamesFollowTheRowNumberInEveryTable) {
-    const std::string stands = "60;Gran;3\n50;Tall;9\n70;Löv;2\n";
+    const std::string stands = "60;Gran;3\n50;Tall;9\n70;Löv;2\n100;Gran;3\n60;Tall;3\n";
     // As the stand file quotes them, and the tables too.
-    const std::vector<std::string> names = {"Norr", "\"Mitt; \"\"ek\"\"\"", ""};
+    std::string gathered;
+    for (int i = 0; i < 2000; ++i) {
+        gathered += "ö";
+    }
+    const std::vector<std::string> names = {"Norr", "\"Mitt; \"\"ek\"\"\"", "", gathered,
+                                            "\"" + gathered + gathered + ";\""};
     std::string named = "totaltid;tradslag;ranta;bestand\n";
     std::istringstream lines(stands);
     std::size_t k = 0;
