@@ -33,11 +33,11 @@ void cycleRows(const StandContext& c, std::string& out) {
 // the stand.
 void comparisonRows(const StandContext& c, std::string& out) {
     ComparisonOptions options;
-    options.decimalSeparator = c.decimalSeparator;
     options.seed =
         c.arguments.seed ? standSeed(*c.arguments.seed, c.stand.row) : std::random_device{}();
     try {
-        const Result<ComparisonGrid> grid = compareChoices(c.stand.input, options);
+        const Result<ComparisonGrid> grid =
+            compareChoices(c.stand.input, c.decimalSeparator, options);
         out += grid ? compareRow(c.stand.row, *grid, c.decimalSeparator)
                     : compareRefusedRow(c.stand.row, grid.message());
     } catch (const std::bad_alloc&) {

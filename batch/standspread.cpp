@@ -29,11 +29,10 @@ std::uint64_t baseSeed(std::optional<std::uint64_t> seed, int row) {
 std::string spreadStandRow(int row, const InputRecord& input, std::uint64_t base, int runs,
                            char sep) {
     SpreadOptions options;
-    options.decimalSeparator = sep;
     options.seed = base;
     options.runs = runs;
     try {
-        const Result<Spread> spread = computeSpread(input, options);
+        const Result<Spread> spread = computeSpread(input, sep, options);
         return spread ? spreadRow(row, *spread, sep)
                       : spreadRefusedRow(row, refusalText(spread.error()));
     } catch (const std::bad_alloc&) {
@@ -45,10 +44,9 @@ std::string spreadStandRow(int row, const InputRecord& input, std::uint64_t base
 
 std::string measuresStandRow(int row, const InputRecord& input, std::uint64_t base, char sep) {
     ComparisonOptions options;
-    options.decimalSeparator = sep;
     options.seed = base;
     try {
-        const Result<MeasureComparison> both = compareMeasures(input, options);
+        const Result<MeasureComparison> both = compareMeasures(input, sep, options);
         return both ? measuresRow(row, *both, sep)
                     : measuresRefusedRow(row, refusalText(both.error()));
     } catch (const std::bad_alloc&) {

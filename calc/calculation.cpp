@@ -230,10 +230,11 @@ Result<StandCalculation::Intake> StandCalculation::accept(const InputRecord& inp
     }
 }
 
-Outcome StandCalculation::berakna(const InputRecord& input, const CalcOptions& options) {
+Outcome StandCalculation::berakna(const InputRecord& input, char decimalSeparator,
+                                  const CalcOptions& options) {
     clearUpperVectorHalves();
     // Everything is read and checked before anything is computed.
-    const Result<Intake> in = accept(input, options.decimalSeparator);
+    const Result<Intake> in = accept(input, decimalSeparator);
     if (!in) {
         return in.error();
     }

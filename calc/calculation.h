@@ -31,9 +31,10 @@ enum class RingSearchMethod {
     Literal,  // every ring from maxRing down, 0.01 mm at a time: the reference
 };
 
+// How a calculation runs. The decimal separator of the entries is no option: every
+// calculation of entries as typed is handed it (see berakna).
 struct CalcOptions {
-    char decimalSeparator = '.';     // of the entries (a Session sets its own); '.' always too
-    RandomSource* random = nullptr;  // null: a ClockRandom of the calculation's own
+    RandomSource* random = nullptr;             // null: a ClockRandom of the calculation's own
     const std::atomic<bool>* cancel = nullptr;  // set by another thread to stop the calculation
     std::atomic<int>* cyclesDone = nullptr;     // progress, written while the cycles run
     std::atomic<int>* cyclesTotal = nullptr;    // cycles the horizon takes, once it is read
@@ -72,8 +73,9 @@ class StandCalculation {
     ReportFigures figures;
 
     // The whole calculation of "Beräkna": intake, immediate felling, the cycles, the mean
-    // felled diameter and the economic results. On refusal nothing is computed.
-    Outcome berakna(const InputRecord& input, const CalcOptions& options);
+    // felled diameter and the economic results. The entries are read with decimalSeparator,
+    // the run's, and '.' besides. On refusal nothing is computed.
+    Outcome berakna(const InputRecord& input, char decimalSeparator, const CalcOptions& options);
 
     // The entries as accepted: numbers within their limits, before anything is computed.
     struct Intake {

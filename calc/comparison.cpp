@@ -19,12 +19,12 @@ int ComparisonGrid::best(int rate) const {
     return found;
 }
 
-Result<ComparisonGrid> compareChoices(const InputRecord& input, const ComparisonOptions& options) {
+Result<ComparisonGrid> compareChoices(const InputRecord& input, char decimalSeparator,
+                                      const ComparisonOptions& options) {
     ComparisonGrid grid;
     // One calculation object for all cells: each calculation sets every field it reads.
     auto calc = std::make_unique<StandCalculation>();
     CalcOptions calcOptions;
-    calcOptions.decimalSeparator = options.decimalSeparator;
     calcOptions.cancel = options.cancel;
     if (options.progress != nullptr) {
         calcOptions.cyclesDone = &options.progress->cyclesDone;
@@ -33,7 +33,7 @@ Result<ComparisonGrid> compareChoices(const InputRecord& input, const Comparison
     // The entries are read once; each cell sets its own rate and interval, so the entered
     // ones are no reason for a refusal.
     Result<StandCalculation::Intake> cell =
-        StandCalculation::accept(input, options.decimalSeparator, false);
+        StandCalculation::accept(input, decimalSeparator, false);
     if (!cell) {
         return cell.error();
     }
@@ -83,14 +83,14 @@ MeasureComparison::Best MeasureComparison::best(int rate) const {
     return found;
 }
 
-Result<MeasureComparison> compareMeasures(const InputRecord& input,
+Result<MeasureComparison> compareMeasures(const InputRecord& input, char decimalSeparator,
                                           const ComparisonOptions& options) {
     MeasureComparison both;
     InputRecord entered = input;
     for (const int m : {MeasureComparison::kGallring, MeasureComparison::kKalavverkning}) {
         entered.optGallring = m == MeasureComparison::kGallring;
         entered.optKalavv = !entered.optGallring;
-        Result<ComparisonGrid> grid = compareChoices(entered, options);
+        Result<ComparisonGrid> grid = compareChoices(entered, decimalSeparator, options);
         if (!grid) {
             return grid.error();
         }

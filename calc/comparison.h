@@ -39,16 +39,17 @@ struct ComparisonProgress {
 };
 
 struct ComparisonOptions {
-    char decimalSeparator = '.';                // as for the calculation
     std::uint64_t seed = 1;                     // every cell's random generator starts here
     const std::atomic<bool>* cancel = nullptr;  // set by another thread to stop
     ComparisonProgress* progress = nullptr;
 };
 
-// Calculates the 44 cells. Fails with the message of the calculation when the entries
-// are refused, and with "Jämförelsen avbröts." when cancelled. A cell whose calculation
-// stops is empty and the others are filled.
-Result<ComparisonGrid> compareChoices(const InputRecord& input, const ComparisonOptions& options);
+// Calculates the 44 cells, the entries read with decimalSeparator as by the calculation.
+// Fails with the message of the calculation when the entries are refused, and with
+// "Jämförelsen avbröts." when cancelled. A cell whose calculation stops is empty and the
+// others are filled.
+Result<ComparisonGrid> compareChoices(const InputRecord& input, char decimalSeparator,
+                                      const ComparisonOptions& options);
 
 // The comparison under both measures: the 44 cells under "Gallring och plockhuggning"
 // and the 44 under "Kalavverkning", everything else as entered.
@@ -71,7 +72,7 @@ struct MeasureComparison {
 
 // Calculates the 88 cells, with the same failures as compareChoices; progress counts on
 // to 88.
-Result<MeasureComparison> compareMeasures(const InputRecord& input,
+Result<MeasureComparison> compareMeasures(const InputRecord& input, char decimalSeparator,
                                           const ComparisonOptions& options);
 
 }  // namespace lodra

@@ -107,10 +107,10 @@ void checkFinite(const lodra::StandCalculation& c, const std::string& what) {
 // The screen texts of the default stand, calculated by a fresh session.
 const lodra::Session& freshDefault(char separator) {
     static const auto make = [](char sep) {
-        lodra::Session session;
+        lodra::Session session(sep);
         lodra::SeededRandom random(1);
         const lodra::Outcome outcome =
-            session.berakna(lodra::InputRecord{}, lodra::CalcOptions{sep, &random});
+            session.berakna(lodra::InputRecord{}, lodra::CalcOptions{&random});
         FUZZ_CHECK(outcome.ok(), outcome.message());
         return session;
     };
@@ -126,9 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Decoded input = decode(bytes);
     const std::string what = "input " + shown(bytes);
 
-    lodra::Session session;
+    lodra::Session session(input.separator);
     lodra::SeededRandom random(size);
-    const lodra::CalcOptions options{input.separator, &random};
+    const lodra::CalcOptions options{&random};
     const lodra::Outcome outcome = session.berakna(input.record, options);
     if (outcome.ok()) {
         checkFinite(session.calculation, what);

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,7 +16,6 @@
 #include <exception>
 
 #include "calc/parameters.h"
-#include "report/decimalseparator.h"
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
@@ -31,11 +29,6 @@
 namespace lodra {
 
 namespace {
-
-// The same rule as the batch tool's, so both give the same texts.
-char separatorOf(const QLocale& numbers) {
-    return reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
-}
 
 std::string fieldText(const QLineEdit* field) {
     return field->text().toStdString();
@@ -65,10 +58,10 @@ std::string unexpectedFailure(const std::exception_ptr& escaped) {
 
 }  // namespace
 
-forLodra02::forLodra02(QWidget* parent)
+forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
     : QWidget(parent),
-      numbers_(numberLocale()),
-      session(separatorOf(numbers_)),
+      numbers_(numbers),
+      session(numbers_.decimalSeparator()),
       look_(programLook(QApplication::font(), session.decimalSeparator)),
       ui(std::make_unique<Ui::forLodra02>()) {
     look_.setUp(*ui, this);
@@ -167,7 +160,7 @@ forCatalog* forLodra02::catalog() {
 
 forUtveckling* forLodra02::utveckling() {
     if (!utveckling_) {
-        utveckling_ = new forUtveckling(look_);
+        utveckling_ = new forUtveckling(look_, numbers_);
         connect(utveckling_, &forUtveckling::closedThroughFrame, this,
                 [this] { utveckling_ = nullptr; });
         utveckling_->setSaveFolders(&folders_);
@@ -177,7 +170,7 @@ forUtveckling* forLodra02::utveckling() {
                                  QString::fromStdString(shownResultat_)};
         });
         if (!shownRows_.empty()) {  // every calculation has a cycle
-            utveckling_->showCalculation(shownInput_, shownRows_, numbers_, shownNuvarde_);
+            utveckling_->showCalculation(shownInput_, shownRows_, shownNuvarde_);
         }
     }
     return utveckling_;
@@ -286,18 +279,6 @@ void forLodra02::focusUnchosen(const ChoiceCells& cells) {
     WindowLook::bringIntoView(choice);
 }
 
-QLocale forLodra02::numberLocale() {
-    // A decimal point that the texts cannot write (not one printable ASCII character) is
-    // written '.', as the C locale does.
-    const QLocale system = QLocale::system();
-    return system.decimalPoint() == QString(QLatin1Char(separatorOf(system))) ? system
-                                                                              : QLocale::c();
-}
-
-char forLodra02::decimalSeparator() {
-    return separatorOf(numberLocale());
-}
-
 bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
@@ -388,7 +369,7 @@ void forLodra02::showOutcome(const Outcome& outcome) {
         shownIndata_ = session.Indata;
         shownResultat_ = session.Resultat;
         if (utveckling_) {
-            utveckling_->showCalculation(shownInput_, shownRows_, numbers_, shownNuvarde_);
+            utveckling_->showCalculation(shownInput_, shownRows_, shownNuvarde_);
         }
     } else if (outcome.error().status != Status::Cancelled) {
         showMessage(

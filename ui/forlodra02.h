@@ -5,7 +5,6 @@
 // at most once.
 
 #include <QFutureWatcher>
-#include <QLocale>
 #include <QPointer>
 #include <QWidget>
 #include <atomic>
@@ -18,6 +17,7 @@
 #include "calc/inputrecord.h"
 #include "session/session.h"
 #include "standfile/standfile.h"
+#include "ui/numberformat.h"
 #include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
@@ -39,12 +39,13 @@ class forUtveckling;
 class forLodra02 : public QWidget {
     Q_OBJECT
 
-    // The number format, numberLocale() as the window was made; the session's decimal
-    // separator is this locale's. First, so that the session is made with it.
-    QLocale numbers_;
+    // The run's number format, as the program was given it; the session's decimal
+    // separator is this format's. First, so that the session is made with it.
+    const NumberFormat numbers_;
 
   public:
-    explicit forLodra02(QWidget* parent = nullptr);
+    // The run's windows read and write numbers in the given format, whatever the locale.
+    explicit forLodra02(const NumberFormat& numbers, QWidget* parent = nullptr);
     ~forLodra02() override;
 
     // The run: Indata, Resultat, prIndata and prResultat live here, and the other windows
@@ -82,11 +83,9 @@ class forLodra02 : public QWidget {
     // The stand files of the menu bar, and the stand's name and file.
     StandMenu& standMenu() const { return *standMenu_; }
 
-    // The number format of the user's regional settings, decided once per window: the
-    // locale of the numbers the charts show, and the decimal separator the entries are read
-    // and the texts written with.
-    static QLocale numberLocale();
-    static char decimalSeparator();
+    // The run's number format: the locale of the numbers the charts show, and the decimal
+    // separator the entries are read and the texts written with.
+    const NumberFormat& numberFormat() const { return numbers_; }
 
     // The font and the twips-to-pixels factor of every window of the run.
     const WindowLook& look() const { return look_; }

@@ -15,7 +15,6 @@
 
 #include "files/resultfile.h"
 #include "report/cyclecsv.h"
-#include "report/decimalseparator.h"
 #include "report/spreadcsv.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
@@ -41,8 +40,8 @@ const QString kPrompt = QStringLiteral(
 
 }  // namespace
 
-forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::forUtveckling>()) {
+forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::forUtveckling>()), numbers_(numbers) {
     look.setUpLaidOut(*ui, this);
     setAttribute(Qt::WA_DeleteOnClose);
     saved_ = new SavedLine(this);
@@ -50,7 +49,7 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
     cycles_ = new CycleModel(this);
     comparison_ = {new ComparisonModel(MeasureComparison::kGallring, this),
                    new ComparisonModel(MeasureComparison::kKalavverkning, this)};
-    spread_ = new SpreadPage(*ui, this);
+    spread_ = new SpreadPage(*ui, numbers_, this);
     ui->tblCykler->setModel(cycles_);
     ui->tblJamforelse->setModel(comparison_[0]);
     ui->tblJamforelseKal->setModel(comparison_[1]);
@@ -93,18 +92,16 @@ forUtveckling::~forUtveckling() {
 }
 
 void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                                    const QLocale& numbers, double nuvarde) {
+                                    double nuvarde) {
     stopComparison();
-    spread_->setCalculation(input, nuvarde, numbers);
+    spread_->setCalculation(input, nuvarde);
     input_ = input;
     haveInput_ = true;
-    numbers_ = numbers;
-    separator_ = reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
-    replaceChart(ui->chvUtveckling, developmentChart(rows, numbers_));
-    cycles_->setRows(std::move(rows), separator_);
+    replaceChart(ui->chvUtveckling, developmentChart(rows, numbers_.locale()));
+    cycles_->setRows(std::move(rows), numbers_.decimalSeparator());
     ui->tblCykler->resizeColumnsToContents();
     for (ComparisonModel* model : comparison_) {
-        model->setComparison(std::nullopt, separator_);
+        model->setComparison(std::nullopt, numbers_.decimalSeparator());
     }
     replaceChart(ui->chvJamforelse, new QChart());
     ui->lblJamforelse->setText(kPrompt);
@@ -142,7 +139,6 @@ void forUtveckling::cmdJamfor_Click() {
     progress_.cyclesDone = 0;
     progress_.cyclesTotal = 0;
     ComparisonOptions options;
-    options.decimalSeparator = separator_;
     // Every cell starts its generator from this seed, so that the cells differ only by
     // their choice.
     options.seed = std::random_device{}();
@@ -152,7 +148,8 @@ void forUtveckling::cmdJamfor_Click() {
     ui->lblJamforelse->setText(QStringLiteral("Jämförelsen pågår."));
     ui->tabUtveckling->setCurrentWidget(ui->tabJamforelse);
     setComparing(true);
-    watcher_.setFuture(QtConcurrent::run(compareMeasures, input_, options));
+    watcher_.setFuture(
+        QtConcurrent::run(compareMeasures, input_, numbers_.decimalSeparator(), options));
 }
 
 void forUtveckling::showProgress() {
@@ -191,7 +188,7 @@ void forUtveckling::comparisonFinished() {
     const Result<MeasureComparison> result = watcher_.result();
     if (result) {
         for (ComparisonModel* model : comparison_) {
-            model->setComparison(*result, separator_);
+            model->setComparison(*result, numbers_.decimalSeparator());
         }
         showComparison();
     } else if (cancelled) {
@@ -223,7 +220,7 @@ void forUtveckling::showComparison() {
     }
     const int gridsHeight = ui->panJamforelse->minimumSizeHint().height();
     ui->splJamforelse->setSizes({gridsHeight, ui->splJamforelse->height() - gridsHeight});
-    replaceChart(ui->chvJamforelse, comparisonChart(grid, numbers_));
+    replaceChart(ui->chvJamforelse, comparisonChart(grid, numbers_.locale()));
 }
 
 bool forUtveckling::comparisonShown() const {
@@ -249,9 +246,10 @@ void forUtveckling::cmdSparaTabell_Click() {
     if (path.isEmpty()) {
         return;
     }
-    save(path, comparison ? measureComparisonCsv(*comparison_[0]->comparison(), separator_)
-               : spread   ? spreadRunsCsv(*spread_->spread(), separator_)
-                          : cycleCsv(cycles_->rows(), separator_));
+    save(path, comparison ? measureComparisonCsv(*comparison_[0]->comparison(),
+                                                 numbers_.decimalSeparator())
+               : spread   ? spreadRunsCsv(*spread_->spread(), numbers_.decimalSeparator())
+                          : cycleCsv(cycles_->rows(), numbers_.decimalSeparator()));
 }
 
 void forUtveckling::cmdSparaDiagram_Click() {

@@ -92,7 +92,7 @@ std::unique_ptr<Handover> forUtveckling::handover() const {
     }
     const std::vector<CycleRow>& rows = cycles_->rows();
     if (!rows.empty()) {
-        doc->addImage(QStringLiteral("Beståndets utveckling"), chartImage(rows, numbers_));
+        doc->addImage(QStringLiteral("Beståndets utveckling"), chartImage(rows, numbers_.locale()));
         doc->addTable(QStringLiteral("Avverkningar"), *cycles_, kFellingColumns,
                       [&rows](int row) { return rows[static_cast<std::size_t>(row)].avvTrad > 0; });
     }

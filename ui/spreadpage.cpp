@@ -12,7 +12,6 @@
 #include <numeric>
 #include <random>
 
-#include "report/decimalseparator.h"
 #include "report/numbertext.h"
 #include "ui/cyclecharts.h"
 #include "ui/messages.h"
@@ -60,7 +59,8 @@ QString statText(const SpreadStatistics& stats, std::optional<double> value, con
 
 }  // namespace
 
-SpreadPage::SpreadPage(Ui::forUtveckling& ui, QWidget* window) : ui_(ui), window_(window) {
+SpreadPage::SpreadPage(Ui::forUtveckling& ui, const NumberFormat& numbers, QWidget* window)
+    : ui_(ui), window_(window), numbers_(numbers) {
     // The thread that waits for the runs calculates too; the shared pool keeps a thread for
     // the drawing of the windows.
     pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
@@ -102,12 +102,10 @@ SpreadPage::~SpreadPage() {
     watcher_.waitForFinished();
 }
 
-void SpreadPage::setCalculation(const InputRecord& input, double nuvarde, const QLocale& numbers) {
+void SpreadPage::setCalculation(const InputRecord& input, double nuvarde) {
     stop();
     input_ = input;
     latest_ = nuvarde;
-    numbers_ = numbers;
-    separator_ = reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
     clear(kPrompt);
     setRunning(false);
 }
@@ -152,7 +150,6 @@ void SpreadPage::start() {
     progress_.runsDone = 0;
     runs_ = ui_.spnKorningar->value();
     SpreadOptions options;
-    options.decimalSeparator = separator_;
     options.seed = *seed;
     options.runs = runs_;
     options.parallelFor = [pool = &pool_](int parts, const std::function<void(int)>& body) {
@@ -164,7 +161,8 @@ void SpreadPage::start() {
     ui_.prgSpridning->setValue(0);
     clear(QStringLiteral("Spridningen beräknas."));
     setRunning(true);
-    watcher_.setFuture(QtConcurrent::run(computeSpread, input_, options));
+    watcher_.setFuture(
+        QtConcurrent::run(computeSpread, input_, numbers_.decimalSeparator(), options));
 }
 
 void SpreadPage::showProgress() {
@@ -225,15 +223,16 @@ void SpreadPage::showSpread() {
         ui_.lblHistogram->setText(
             QStringLiteral("Alla körningar gav samma nuvärde, %1 kr/ha: den slumpmässiga "
                            "ändringen av diametern påverkade inte resultatet.")
-                .arg(QString::fromStdString(patternText(nuvarde.min, "######0", separator_))));
+                .arg(QString::fromStdString(
+                    patternText(nuvarde.min, "######0", numbers_.decimalSeparator()))));
     }
     QChart* old = ui_.chvSpridning->chart();
-    ui_.chvSpridning->setChart(spreadChart(spread, latest_, numbers_));
+    ui_.chvSpridning->setChart(spreadChart(spread, latest_, numbers_.locale()));
     delete old;
 }
 
 QChart* SpreadPage::histogram() const {
-    return spreadChart(*shown_, latest_, numbers_);
+    return spreadChart(*shown_, latest_, numbers_.locale());
 }
 
 void SpreadPage::fillStatistics() {
@@ -246,7 +245,8 @@ void SpreadPage::fillStatistics() {
                                                 stats->p5,   stats->p10, stats->p50,
                                                 stats->p90,  stats->p95, stats->max};
         for (int r = 0; r < 9; ++r) {
-            auto* item = new QTableWidgetItem(statText(*stats, values[r], pattern, separator_));
+            auto* item = new QTableWidgetItem(
+                statText(*stats, values[r], pattern, numbers_.decimalSeparator()));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             ui_.tblSpridning->setItem(r, c, item);
         }

@@ -273,7 +273,8 @@ void StandMenu::openListed(const QString& path, std::shared_ptr<const StandList>
 
 void StandMenu::take(const PickedStand& picked, const QString& path) {
     const StandFile::Stand& stand = picked.stand;
-    owner_.setInputRecord(withSeparator(stand.input, forLodra02::decimalSeparator()), picked.cells);
+    owner_.setInputRecord(withSeparator(stand.input, owner_.numberFormat().decimalSeparator()),
+                          picked.cells);
     name_->setText(QString::fromStdString(stand.name.value_or(std::string())));
     // The entries are shown even so, each cell that cannot be used named; "Beräkna" refuses
     // them until the user makes those choices.

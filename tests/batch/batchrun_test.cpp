@@ -182,9 +182,8 @@ TEST_F(RunBatch, SavesTheBytesOfOneSessionOverAllTheGoodRows) {
     }
 
     // Each stand draws from the stream of its own row, whatever the rows before it.
-    Session session;
+    Session session(',');
     CalcOptions options;
-    session.decimalSeparator = ',';
     for (const auto& [row, r] : good) {
         SeededRandom random(standSeed(20240611, row));
         options.random = &random;
@@ -276,17 +275,15 @@ TEST_F(RunBatch, SpreadAndMeasuresRowsAreTheCalculationsFromTheRowsSeed) {
         SpreadOptions options;
         options.seed = base;
         options.runs = 40;
-        options.decimalSeparator = ',';
-        const Result<Spread> expected = computeSpread(inputs[row - 2], options);
+        const Result<Spread> expected = computeSpread(inputs[row - 2], ',', options);
         ASSERT_TRUE(expected.ok());
         spread += spreadRow(row, *expected, ',');
         ComparisonOptions compare;
         compare.seed = base;
-        compare.decimalSeparator = ',';
-        const Result<MeasureComparison> both = compareMeasures(inputs[row - 2], compare);
+        const Result<MeasureComparison> both = compareMeasures(inputs[row - 2], ',', compare);
         ASSERT_TRUE(both.ok());
         measures += measuresRow(row, *both, ',');
-        const Result<ComparisonGrid> grid = compareChoices(inputs[row - 2], compare);
+        const Result<ComparisonGrid> grid = compareChoices(inputs[row - 2], ',', compare);
         ASSERT_TRUE(grid.ok());
         comparison += compareRow(row, *grid, ',');
     }

@@ -20,7 +20,7 @@ Outcome run(StandCalculation& calc, const InputRecord& input, RandomSource* rand
     SeededRandom seeded(11);
     CalcOptions options;
     options.random = random != nullptr ? random : &seeded;
-    return calc.berakna(input, options);
+    return calc.berakna(input, '.', options);
 }
 
 std::string exact(double v) {
@@ -503,7 +503,7 @@ TEST(Failures, StopNamesTheStepAndYearAndLeavesTheEarlierCalculation) {
             CalcOptions options;
             options.random = &random;
             options.search = search;
-            const Outcome outcome = calc.berakna(input, options);
+            const Outcome outcome = calc.berakna(input, '.', options);
             ASSERT_FALSE(outcome.ok());
             EXPECT_EQ(outcome.error().status, Status::Stopped);
             EXPECT_EQ(outcome.message(),
@@ -532,11 +532,11 @@ TEST(Failures, CancelStopsAtOnce) {
     options.cyclesDone = &done;
     options.cyclesTotal = &total;
     StandCalculation calc;
-    const Outcome outcome = calc.berakna(InputRecord{}, options);
+    const Outcome outcome = calc.berakna(InputRecord{}, '.', options);
     EXPECT_EQ(outcome.error().status, Status::Cancelled);
     EXPECT_EQ(outcome.message(), "Beräkningen avbröts.");
     cancel = false;
-    EXPECT_TRUE(calc.berakna(InputRecord{}, options).ok());
+    EXPECT_TRUE(calc.berakna(InputRecord{}, '.', options).ok());
     EXPECT_EQ(done.load(), 50);
     EXPECT_EQ(total.load(), 50);
 }

@@ -82,9 +82,8 @@ TEST(ParseNumber, BlanksAroundAFieldAreSpacesAndTabsOnly) {
 Outcome run(StandCalculation& calc, const InputRecord& input, char sep = '.') {
     SeededRandom random(7);
     CalcOptions options;
-    options.decimalSeparator = sep;
     options.random = &random;
-    return calc.berakna(input, options);
+    return calc.berakna(input, sep, options);
 }
 
 TEST(Intake, DefaultStand) {

@@ -100,7 +100,7 @@ TEST(FastRingSearch, SiteIndexAtAGrowthMetOnTheWay) {
         options.random = &random;
         InputRecord oneCycle = input;
         oneCycle.totaltid = "5";
-        if (!first.berakna(oneCycle, options).ok() || first.s.antalTrad == 0) {
+        if (!first.berakna(oneCycle, '.', options).ok() || first.s.antalTrad == 0) {
             continue;
         }
         const StandState& s = first.s;

@@ -32,7 +32,7 @@ class CaptionsTest : public QObject {
     void captionIsItsLabelCut() {
         QFETCH(QString, label);
         QFETCH(int, field);
-        lodra::forLodra02 window;
+        lodra::forLodra02 window(uitest::numberFormat('.'));
         const QString text = uitest::child<QLabel>(&window, qPrintable(label))->text().simplified();
         const QString caption = QString::fromUtf8(fieldCaption(static_cast<InputField>(field)));
         QVERIFY(!caption.isEmpty());

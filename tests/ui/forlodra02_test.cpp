@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "tests/ui/uitest.h"
+#include "ui/cyclemodel.h"
 #include "ui/forcatalog.h"
 #include "ui/forlodra02.h"
 #include "ui/forresultat.h"
@@ -115,7 +116,7 @@ class ForLodra02Test : public QObject {
 
     void init() {
         catcher = std::make_unique<uitest::MessageCatcher>();
-        window = std::make_unique<forLodra02>();
+        window = std::make_unique<forLodra02>(uitest::numberFormat('.'));
         window->show();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -313,18 +314,66 @@ class ForLodra02Test : public QObject {
     }
 
     // Run once in the C locale and once in a Swedish one: the separator of the regional
-    // settings reaches the report, which then equals the reference of that separator.
+    // settings, as the program takes it at its start, reaches the report, which then equals
+    // the reference of that separator.
     void regionalDecimalSeparatorReachesTheTexts() {
-        const char separator = forLodra02::decimalSeparator();
+        const lodra::NumberFormat regional = lodra::systemNumberFormat();
+        const char separator = regional.decimalSeparator();
         QVERIFY(separator == '.' || separator == ',');
         const QString expectedSeparator =
             qEnvironmentVariable("LODRA05_EXPECTED_SEPARATOR", QStringLiteral("."));
         QCOMPARE(QString(QChar::fromLatin1(separator)), expectedSeparator);
+        window = std::make_unique<forLodra02>(regional);
+        window->show();
         uitest::calculate(*window);
         const uitest::Reference own =
             uitest::defaultReference(separator == ',' ? QStringLiteral("default.comma.txt")
                                                       : QStringLiteral("default.dot.txt"));
         QCOMPARE(window->session.fileBytes(), own.fileOf(1));
+    }
+
+    // The windows print in the number format they were handed, whatever the regional
+    // settings: run under the C locale and under a Swedish one, each gives both references.
+    void handedInNumberFormatWinsOverTheLocale_data() {
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<QString>("firstRing");  // of the development window's table
+        QTest::newRow("dot") << '.' << QStringLiteral("default.dot.txt") << QStringLiteral("1.96");
+        QTest::newRow("comma") << ',' << QStringLiteral("default.comma.txt")
+                               << QStringLiteral("1,96");
+    }
+    void handedInNumberFormatWinsOverTheLocale() {
+        QFETCH(char, separator);
+        QFETCH(QString, reference);
+        QFETCH(QString, firstRing);
+        window = std::make_unique<forLodra02>(uitest::numberFormat(separator));
+        window->show();
+        uitest::calculate(*window);
+        QCOMPARE(window->session.fileBytes(), uitest::defaultReference(reference).fileOf(1));
+        QCOMPARE(window->utveckling()->cycleModel().index(0, 1).data().toString(), firstRing);
+    }
+
+    // The format of a locale: its decimal separator when the texts can write it, else '.'
+    // with the C locale's numbers.
+    void numberFormatOfALocale_data() {
+        QTest::addColumn<QLocale>("regional");
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<QLocale>("locale");
+        const QLocale swedish(QLocale::Swedish, QLocale::Sweden);
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QTest::newRow("C") << QLocale::c() << '.' << QLocale::c();
+        QTest::newRow("sv_SE") << swedish << ',' << swedish;
+        QTest::newRow("de_DE") << german << ',' << german;
+        QTest::newRow("ar_EG, no ASCII separator")
+            << QLocale(QLocale::Arabic, QLocale::Egypt) << '.' << QLocale::c();
+    }
+    void numberFormatOfALocale() {
+        QFETCH(QLocale, regional);
+        QFETCH(char, separator);
+        QFETCH(QLocale, locale);
+        const lodra::NumberFormat format(regional);
+        QCOMPARE(format.decimalSeparator(), separator);
+        QCOMPARE(format.locale(), locale);
     }
 
     void editedRowsSurviveStangAndTwoCalculations() {
