@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "calc/comparison.h"
@@ -343,6 +344,23 @@ TEST_F(RunBatch, StandNamesFollowTheRowNumberInEveryTable) {
         }
         EXPECT_GT(lines, 2);
         EXPECT_FALSE(std::getline(withNames, b));
+    }
+}
+
+// The run writes with the separator it is handed, whatever the locale the test runs under:
+// each gives the reference of its separator.
+TEST_F(RunBatch, WritesWithTheSeparatorHandedIn) {
+    const std::string data = LODRA05_TEST_DATA;
+    for (const auto& [stands, separator, reference] :
+         {std::tuple{"default.csv", '.', "default.dot.txt"},
+          std::tuple{"default.csv", ',', "default.comma.txt"},
+          std::tuple{"variants.csv", '.', "variants.dot.txt"},
+          std::tuple{"variants.csv", ',', "variants.comma.txt"}}) {
+        Arguments arguments;
+        arguments.stands = data + "/" + stands;
+        arguments.output = path("out.txt");
+        EXPECT_EQ(runWith(arguments, separator), kAllCalculated) << reference;
+        EXPECT_EQ(read("out.txt"), testfiles::readFile(data + "/" + reference)) << reference;
     }
 }
 
