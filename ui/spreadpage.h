@@ -42,7 +42,6 @@ class SpreadPage : public QObject {
 
     bool isRunning() const { return running_; }
     const std::optional<Spread>& spread() const { return shown_; }
-    char decimalSeparator() const { return numbers_.decimalSeparator(); }
     // A new chart of the shown spread's histogram, for the report to hand over.
     QChart* histogram() const;
 

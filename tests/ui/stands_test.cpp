@@ -198,6 +198,29 @@ class StandsTest : public uitest::ParametersWindowTest {
         QVERIFY(catcher->messages.empty());
     }
 
+    // An opened stand shows its numbers with the decimal separator the window was handed,
+    // whatever the locale; the file writes a point.
+    void openedStandShowsTheHandedInSeparator_data() {
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<QString>("bonitet");
+        QTest::addColumn<QString>("firstTree");
+        QTest::newRow("dot") << '.' << QStringLiteral("4.5") << QStringLiteral("12.5");
+        QTest::newRow("comma") << ',' << QStringLiteral("4,5") << QStringLiteral("12,5");
+    }
+    void openedStandShowsTheHandedInSeparator() {
+        QFETCH(char, separator);
+        QFETCH(QString, bonitet);
+        QFETCH(QString, firstTree);
+        closeWindow();
+        openWindow(uitest::numberFormat(separator));
+        write("stand.csv", "bonitet;dia1\r\n4.5;12.5\r\n");
+        open("stand.csv");
+        const InputRecord shown = window->inputRecord();
+        QCOMPARE(QString::fromStdString(shown.bonitet), bonitet);
+        QCOMPARE(QString::fromStdString(shown.rows[0].text), firstTree);
+        QVERIFY(catcher->messages.empty());
+    }
+
     // A register shows its stands by row and name; the one chosen fills the windows, and
     // "Spara bestånd" then asks for a name instead of writing over the register.
     void registerOpensAtTheChosenRow() {

@@ -203,11 +203,11 @@ class ParametersWindowTest : public QObject {
     std::unique_ptr<lodra::forLodra02> window;
     std::unique_ptr<MessageCatcher> catcher;
 
-    void openWindow() {
+    void openWindow(const lodra::NumberFormat& numbers = numberFormat('.')) {
         folder = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir::setCurrent(folder->path()));
         catcher = std::make_unique<MessageCatcher>();
-        window = std::make_unique<lodra::forLodra02>(numberFormat('.'));
+        window = std::make_unique<lodra::forLodra02>(numbers);
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
