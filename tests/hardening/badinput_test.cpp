@@ -90,9 +90,9 @@ class Intake : public ::testing::Test {
     };
 
     void SetUp() override {
-        for (Run* run : {&comma_, &dot_}) {
-            ASSERT_TRUE(run->session.berakna(InputRecord{}, {.random = &random}).ok());
-            keep(*run);
+        for (Run* each : {&comma_, &dot_}) {
+            ASSERT_TRUE(each->session.berakna(InputRecord{}, {.random = &random}).ok());
+            keep(*each);
         }
     }
 
@@ -100,13 +100,14 @@ class Intake : public ::testing::Test {
     // succeed must leave every text as the last one that did left it.
     Outcome run(const InputRecord& record, char separator) {
         separator_ = separator;
-        Run& run = separator == ',' ? comma_ : dot_;
-        const Outcome outcome = run.session.berakna(record, {.random = &random});
+        Run& current = separator == ',' ? comma_ : dot_;
+        const Outcome outcome = current.session.berakna(record, {.random = &random});
         if (outcome.ok()) {
-            keep(run);
+            keep(current);
         } else {
-            EXPECT_TRUE(run.session.Indata == run.indata && run.session.Resultat == run.resultat &&
-                        run.session.fileBytes() == run.file)
+            const Session& after = current.session;
+            EXPECT_TRUE(after.Indata == current.indata && after.Resultat == current.resultat &&
+                        after.fileBytes() == current.file)
                 << "a failed calculation changed the texts: " << outcome.message();
         }
         return outcome;
@@ -123,10 +124,10 @@ class Intake : public ::testing::Test {
     SeededRandom random{7};
 
   private:
-    static void keep(Run& run) {
-        run.indata = run.session.Indata;
-        run.resultat = run.session.Resultat;
-        run.file = run.session.fileBytes();
+    static void keep(Run& done) {
+        done.indata = done.session.Indata;
+        done.resultat = done.session.Resultat;
+        done.file = done.session.fileBytes();
     }
 
     char separator_ = ',';
