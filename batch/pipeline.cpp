@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batch/chunkpool.h"
+#include "calc/parameters.h"
 
 namespace lodra::batch {
 
@@ -136,11 +137,10 @@ std::size_t bytesOf(const StandFile::Stand& stand, const StandOutputs& outputs) 
         return text.capacity() > inside ? text.capacity() + 1 : 0;
     };
     std::size_t bytes = sizeof stand + sizeof outputs + (stand.name ? room(*stand.name) : 0);
-    for (const std::string* text :
-         {&in.totaltid, &in.bonitet, &in.areal, &in.ranta, &in.maxRing, &in.variation,
-          &in.atervandel, &in.berikning, &in.cykTillAvv, &outputs.indata, &outputs.resultat}) {
-        bytes += room(*text);
+    for (const ParameterRow& row : kParameterTable) {
+        bytes += room(in.*row.member);
     }
+    bytes += room(outputs.indata) + room(outputs.resultat);
     bytes += outputs.tables.capacity() * sizeof(std::string);
     for (const std::string& table : outputs.tables) {
         bytes += room(table);

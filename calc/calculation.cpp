@@ -95,16 +95,6 @@ std::optional<double> treeDiameter(const TreeRow& row, int k, char decimalSepara
     return value;
 }
 
-int16_t speciesCode(const InputRecord& input) {
-    if (input.optTall) {
-        return 1;
-    }
-    if (input.optGran) {
-        return 2;
-    }
-    return input.optLov ? 3 : 1;  // no species chosen: pine
-}
-
 // Stops the calculation: a number of the named step became too large or invalid.
 [[noreturn]] void stopAt(const char* step, const StandState& s) {
     std::feclearexcept(kFpErrors);
@@ -204,10 +194,10 @@ StandCalculation::Intake StandCalculation::readInput(const InputRecord& input, c
     }
     in.maxRing = parameter(input, InputField::maxRing, sep);
     require(!(in.maxRing > kMaxRingMax), input, InputField::maxRing, kMaxRingBroken);
-    in.tradslag = speciesCode(input);
+    in.tradslag = speciesCode(input.species);
     in.variation = parameter(input, InputField::variation, sep);
     in.atervandel = parameter(input, InputField::atervandel, sep);
-    in.atgard = input.optKalavv ? 1.0 : 0.0;
+    in.atgard = measureCode(input.measure);
     in.berikning = parameter(input, InputField::berikning, sep);
     if (rateAndInterval) {
         in.cykTillAvv = parameter(input, InputField::cykTillAvv, sep);

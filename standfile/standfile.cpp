@@ -244,21 +244,21 @@ int* columnSlot(StandColumns& columns, const std::string& key) {
             return &columns.parameter[p];
         }
     }
-    if (key == "tradslag") {
+    if (key == kSpeciesColumn.column) {
         return &columns.tradslag;
     }
-    if (key == "atgard") {
+    if (key == kMeasureColumn.column) {
         return &columns.atgard;
     }
-    if (key == "bestand") {
+    if (key == kNameColumn) {
         return &columns.bestand;
     }
-    for (std::size_t k = 0; k < columns.dia.size(); ++k) {
+    for (std::size_t k = 0; k < kTreeRows; ++k) {
         const std::string number = std::to_string(k + 1);
-        if (key == "dia" + number) {
+        if (key == std::string(kDiameterColumn) + number) {
             return &columns.dia[k];
         }
-        if (key == "avv" + number) {
+        if (key == std::string(kMarkColumn) + number) {
             return &columns.avv[k];
         }
     }
@@ -266,6 +266,28 @@ int* columnSlot(StandColumns& columns, const std::string& key) {
 }
 
 }  // namespace
+
+std::string treeColumns(std::string_view kind) {
+    return std::string(kind) + "1 till " + std::string(kind) + std::to_string(kTreeRows);
+}
+
+std::string columnNames() {
+    std::string names;
+    const auto add = [&names](std::string_view name) {
+        names += (names.empty() ? "" : ", ") + std::string(name);
+    };
+    for (const ParameterRow& row : kParameterTable) {
+        add(row.column);
+        for (const ChoiceColumn& choice : kChoiceColumns) {
+            if (choice.after == row.field) {
+                add(choice.column);
+            }
+        }
+    }
+    add(treeColumns(kDiameterColumn));
+    add(treeColumns(kMarkColumn));
+    return names + " och " + std::string(kNameColumn);
+}
 
 Result<StandColumns> readHeader(const std::vector<std::string>& header) {
     StandColumns columns;
@@ -283,17 +305,14 @@ Result<StandColumns> readHeader(const std::vector<std::string>& header) {
         const std::string key = asciiLower(name);
         int* slot = columnSlot(columns, key);
         if (slot == nullptr) {
-            return fail(
-                "Okänd kolumn " + inQuotes(name) +
-                " i rubrikraden. Kolumnerna heter totaltid, bonitet, areal, ranta, maxRing, "
-                "tradslag, variation, atervandel, atgard, berikning, cykTillAvv, dia1 till "
-                "dia10, avv1 till avv10 och bestand.");
+            return fail("Okänd kolumn " + inQuotes(name) + " i rubrikraden. Kolumnerna heter " +
+                        columnNames() + ".");
         }
         if (*slot >= 0) {
             return fail("Kolumnen " + inQuotes(name) + " finns mer än en gång i rubrikraden.");
         }
         *slot = index;
-        if (key.starts_with("dia") || key.starts_with("avv")) {
+        if (key.starts_with(kDiameterColumn) || key.starts_with(kMarkColumn)) {
             columns.anyTreeColumn = true;
         }
     }
@@ -302,19 +321,21 @@ Result<StandColumns> readHeader(const std::vector<std::string>& header) {
 
 std::optional<std::string> tradslagRefusal(std::string_view cell) {
     const std::string_view art = withoutBlanks(cell);
-    if (art.empty() || art == "Tall" || art == "Gran" || art == "Löv") {
+    if (art.empty() || speciesNamed(art)) {
         return std::nullopt;
     }
-    return "Okänt trädslag " + inQuotes(art) + " i kolumnen tradslag. Skriv Tall, Gran eller Löv.";
+    return "Okänt trädslag " + inQuotes(art) + " i kolumnen " + std::string(kSpeciesColumn.column) +
+           ". Skriv " + std::string(kSpeciesColumn.names) + ".";
 }
 
 std::optional<std::string> atgardRefusal(std::string_view cell) {
     const std::string_view atgard = withoutBlanks(cell);
-    if (atgard.empty() || atgard == "Kalavverkning" || atgard == "Gallring och plockhuggning") {
+    if (atgard.empty() || measureNamed(atgard)) {
         return std::nullopt;
     }
-    return "Okänd åtgärd " + inQuotes(atgard) +
-           " i kolumnen atgard. Skriv Kalavverkning eller Gallring och plockhuggning.";
+    return "Okänd åtgärd " + inQuotes(atgard) + " i kolumnen " +
+           std::string(kMeasureColumn.column) + ". Skriv " + std::string(kMeasureColumn.names) +
+           ".";
 }
 
 std::optional<std::string> markRefusal(std::string_view cell, int tree) {
@@ -322,7 +343,8 @@ std::optional<std::string> markRefusal(std::string_view cell, int tree) {
     if (avv.empty() || avv == "x" || avv == "X") {
         return std::nullopt;
     }
-    return "Okänt värde " + inQuotes(avv) + " i kolumnen avv" + std::to_string(tree) +
+    return "Okänt värde " + inQuotes(avv) + " i kolumnen " + std::string(kMarkColumn) +
+           std::to_string(tree) +
            ". Skriv x för ett träd som avverkas direkt, annars ingenting.";
 }
 
@@ -358,12 +380,9 @@ Result<> takeTradslag(std::string_view art, InputRecord& record) {
     if (std::optional<std::string> refused = tradslagRefusal(art)) {
         return fail(*refused);
     }
-    if (art.empty()) {
-        return {};
+    if (const std::optional<Species> species = speciesNamed(art)) {
+        record.species = *species;
     }
-    record.optTall = art == "Tall";
-    record.optGran = art == "Gran";
-    record.optLov = art == "Löv";
     return {};
 }
 
@@ -371,15 +390,13 @@ Result<> takeAtgard(std::string_view atgard, InputRecord& record) {
     if (std::optional<std::string> refused = atgardRefusal(atgard)) {
         return fail(*refused);
     }
-    if (atgard.empty()) {
-        return {};
+    if (const std::optional<Measure> measure = measureNamed(atgard)) {
+        record.measure = *measure;
     }
-    record.optKalavv = atgard == "Kalavverkning";
-    record.optGallring = !record.optKalavv;
     return {};
 }
 
-// The ten tree rows; a blank diameter cell is an empty row.
+// The tree rows; a blank diameter cell is an empty row.
 Result<> takeTrees(const StandColumns& columns, const Cells& cell, BlankCell blank,
                    InputRecord& record) {
     Result<> taken;

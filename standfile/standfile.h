@@ -115,11 +115,23 @@ struct StandColumns {
     int tradslag = -1;
     int atgard = -1;
     int bestand = -1;  // the stand's name, free text
-    std::array<int, 10> dia{};
-    std::array<int, 10> avv{};
+    std::array<int, kTreeRows> dia{};
+    std::array<int, kTreeRows> avv{};
     bool anyTreeColumn = false;
     std::size_t fieldCount = 0;  // fields of the header row
 };
+
+// The columns of a stand file besides the parameters and the choices: the trees' (dia1 to
+// dia10, avv1 to avv10) and the stand's name.
+inline constexpr std::string_view kDiameterColumn = "dia";
+inline constexpr std::string_view kMarkColumn = "avv";
+inline constexpr std::string_view kNameColumn = "bestand";
+
+// Every column's name in the window's order, the trees' as "dia1 till dia10", and the
+// stand's name last: "totaltid, ..., avv1 till avv10 och bestand".
+std::string columnNames();
+// The columns of the tree rows of one kind: "dia1 till dia10".
+std::string treeColumns(std::string_view kind);
 
 // Maps the header row (already UTF-8) to columns. Column names are matched without regard
 // to ASCII case and to blanks around them. Refuses an unknown, unnamed or repeated column.
@@ -131,7 +143,7 @@ Result<StandColumns> readHeader(const std::vector<std::string>& header);
 struct ChoiceCells {
     std::optional<std::string> tradslag;
     std::optional<std::string> atgard;
-    std::array<std::optional<std::string>, 10> avv;
+    std::array<std::optional<std::string>, kTreeRows> avv;
 
     bool operator==(const ChoiceCells&) const = default;
 };

@@ -161,7 +161,7 @@ void forUtveckling::showProgress() {
         return;
     }
     const int cells =
-        MeasureComparison::kMeasures * ComparisonGrid::kIntervals * ComparisonGrid::kRates;
+        MeasureComparison::kMeasures * ComparisonGrid::kIntervals * ComparisonGrid::kRateCount;
     ui->prgJamfor->setRange(0, cells * perCell);
     ui->prgJamfor->setValue(std::min(
         cells * perCell, progress_.cellsDone.load() * perCell + progress_.cyclesDone.load()));

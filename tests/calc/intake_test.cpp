@@ -130,8 +130,7 @@ TEST(Intake, TreeRows) {
 
 TEST(Intake, MeasureDecidesTheYearOneCosts) {
     InputRecord input;
-    input.optGallring = false;
-    input.optKalavv = true;
+    input.measure = Measure::kalavverkning;
     input.berikning = "80";
     StandCalculation calc;
     ASSERT_TRUE(run(calc, input).ok());
@@ -139,9 +138,14 @@ TEST(Intake, MeasureDecidesTheYearOneCosts) {
     EXPECT_EQ(calc.s.berikKostAr1, 0);
     EXPECT_EQ(calc.s.atervKostAr1, 1125);  // 15 % of 7500
 
-    input.optTall = input.optGran = input.optLov = false;  // no species: pine
-    ASSERT_TRUE(run(calc, input).ok());
-    EXPECT_EQ(calc.s.tradslag, 1);
+    // Each species has its code in the state.
+    for (const auto& [species, code] : {std::pair{Species::tall, 1}, {Species::gran, 2},
+                                        {Species::lov, 3}}) {
+        input.species = species;
+        ASSERT_TRUE(run(calc, input).ok());
+        EXPECT_EQ(calc.s.tradslag, code);
+        EXPECT_EQ(speciesOfCode(calc.s.tradslag), species);
+    }
 }
 
 TEST(Intake, HorizonIsRoundedToWholeYearsAHalfToTheEvenNeighbour) {

@@ -163,11 +163,8 @@ void expectSameRecord(const InputRecord& a, const InputRecord& b) {
     EXPECT_EQ(a.atervandel, b.atervandel);
     EXPECT_EQ(a.berikning, b.berikning);
     EXPECT_EQ(a.cykTillAvv, b.cykTillAvv);
-    EXPECT_EQ(a.optTall, b.optTall);
-    EXPECT_EQ(a.optGran, b.optGran);
-    EXPECT_EQ(a.optLov, b.optLov);
-    EXPECT_EQ(a.optGallring, b.optGallring);
-    EXPECT_EQ(a.optKalavv, b.optKalavv);
+    EXPECT_EQ(a.species, b.species);
+    EXPECT_EQ(a.measure, b.measure);
     for (std::size_t k = 0; k < a.rows.size(); ++k) {
         EXPECT_EQ(a.rows[k].text, b.rows[k].text) << "row " << k + 1;
         EXPECT_EQ(a.rows[k].avverkas, b.rows[k].avverkas) << "row " << k + 1;
@@ -205,17 +202,17 @@ TEST(ToInputRecord, SpeciesAndMeasureChooseTheOptions) {
     const StandColumns columns = columnsOf({"tradslag", "atgard"});
     InputRecord record;
     ASSERT_TRUE(toInputRecord(columns, {"Tall", "Kalavverkning"}, record).ok());
-    EXPECT_TRUE(record.optTall && !record.optGran && !record.optLov);
-    EXPECT_TRUE(record.optKalavv && !record.optGallring);
+    EXPECT_EQ(record.species, Species::tall);
+    EXPECT_EQ(record.measure, Measure::kalavverkning);
 
     record = InputRecord{};
     ASSERT_TRUE(toInputRecord(columns, {" Löv ", "Gallring och plockhuggning"}, record).ok());
-    EXPECT_TRUE(!record.optTall && !record.optGran && record.optLov);
-    EXPECT_TRUE(!record.optKalavv && record.optGallring);
+    EXPECT_EQ(record.species, Species::lov);
+    EXPECT_EQ(record.measure, Measure::gallring);
 
     record = InputRecord{};
     ASSERT_TRUE(toInputRecord(columns, {"Gran", ""}, record).ok());
-    EXPECT_TRUE(!record.optTall && record.optGran && !record.optLov);
+    EXPECT_EQ(record.species, Species::gran);
 }
 
 TEST(ToInputRecord, UnknownSpeciesMeasureOrMarkRefusesTheRow) {
@@ -306,7 +303,7 @@ TEST(StandFile, RefusedRowsComeWithTheirMessage) {
     EXPECT_EQ(r.stands[0].refusal,
               "Okänt trädslag \"Björk\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
     EXPECT_FALSE(r.stands[1].refusal);
-    EXPECT_TRUE(r.stands[1].input.optTall);
+    EXPECT_EQ(r.stands[1].input.species, Species::tall);
 }
 
 TEST(StandFile, AFileThatIsNotUtf8IsReadWholeAsWindows1252) {
@@ -314,12 +311,12 @@ TEST(StandFile, AFileThatIsNotUtf8IsReadWholeAsWindows1252) {
     EXPECT_TRUE(r.windows1252);
     ASSERT_EQ(r.stands.size(), 1u);
     EXPECT_FALSE(r.stands[0].refusal);
-    EXPECT_TRUE(r.stands[0].input.optLov);
+    EXPECT_EQ(r.stands[0].input.species, Species::lov);
 
     r = readStands("\xEF\xBB\xBFtradslag\r\nL\xC3\xB6v\r\n");
     EXPECT_FALSE(r.windows1252);
     ASSERT_EQ(r.stands.size(), 1u);
-    EXPECT_TRUE(r.stands[0].input.optLov);
+    EXPECT_EQ(r.stands[0].input.species, Species::lov);
 
     // The byte that decides comes only after the first rows: those rows are Windows-1252
     // too, even where their bytes would also read as UTF-8 (C3 B6 is "Ã¶", not "ö").
@@ -333,7 +330,7 @@ TEST(StandFile, AFileThatIsNotUtf8IsReadWholeAsWindows1252) {
     ASSERT_EQ(r.stands.size(), 20002u);
     EXPECT_EQ(r.stands.front().refusal,
               "Okänt trädslag \"LÃ¶v\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
-    EXPECT_TRUE(r.stands.back().input.optLov);
+    EXPECT_EQ(r.stands.back().input.species, Species::lov);
     EXPECT_EQ(r.stands.back().input.rows[0].text, "±");
 }
 

@@ -37,8 +37,8 @@ void expectTexts(const InputRecord& a, const InputRecord& b) {
                                             b.ranta,      b.maxRing,   b.variation,
                                             b.atervandel, b.berikning, b.cykTillAvv};
     EXPECT_EQ(left, right);
-    EXPECT_EQ(std::vector<bool>({a.optTall, a.optGran, a.optLov, a.optGallring, a.optKalavv}),
-              std::vector<bool>({b.optTall, b.optGran, b.optLov, b.optGallring, b.optKalavv}));
+    EXPECT_EQ(a.species, b.species);
+    EXPECT_EQ(a.measure, b.measure);
     for (std::size_t k = 0; k < a.rows.size(); ++k) {
         EXPECT_EQ(a.rows[k].text, b.rows[k].text) << "row " << k + 1;
         EXPECT_EQ(a.rows[k].avverkas, b.rows[k].avverkas) << "row " << k + 1;
@@ -72,10 +72,8 @@ std::vector<RoundTrip> roundTrips() {
     odd.bonitet = " 4,5 ";
     odd.areal = "abc;\"d\"";
     odd.ranta = "1e999";
-    odd.optGran = false;
-    odd.optLov = true;
-    odd.optGallring = false;
-    odd.optKalavv = true;
+    odd.species = Species::lov;
+    odd.measure = Measure::kalavverkning;
     odd.rows[0] = {"", true};
     odd.rows[9] = {"12,25", false};
     odd.rows[4] = {"  ", true};
@@ -85,8 +83,7 @@ std::vector<RoundTrip> roundTrips() {
     cases.push_back({"blank, comma, quotes", "Norra skiftet; \"ek\"", odd, oddBack});
 
     InputRecord tall;
-    tall.optGran = false;
-    tall.optTall = true;
+    tall.species = Species::tall;
     tall.variation = "2,5";
     InputRecord tallBack = tall;
     tallBack.variation = "2.5";
@@ -129,8 +126,7 @@ TEST(StandFileBytes, OpeningWhatWasSavedGivesBackEveryText) {
 // choice; the cells not kept are written from the choices.
 TEST(StandFileBytes, KeptChoiceCellsAreWrittenAsTheFileHeldThem) {
     InputRecord input;
-    input.optGran = false;
-    input.optTall = true;
+    input.species = Species::tall;
     input.rows[1].avverkas = true;
     const struct {
         const char* what;

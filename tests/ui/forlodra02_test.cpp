@@ -201,13 +201,10 @@ class ForLodra02Test : public QObject {
         QCOMPARE(read.areal, initial.areal);
         QCOMPARE(read.ranta, initial.ranta);
         QCOMPARE(read.maxRing, initial.maxRing);
-        QCOMPARE(read.optTall, initial.optTall);
-        QCOMPARE(read.optGran, initial.optGran);
-        QCOMPARE(read.optLov, initial.optLov);
+        QCOMPARE(read.species, initial.species);
         QCOMPARE(read.variation, initial.variation);
         QCOMPARE(read.atervandel, initial.atervandel);
-        QCOMPARE(read.optGallring, initial.optGallring);
-        QCOMPARE(read.optKalavv, initial.optKalavv);
+        QCOMPARE(read.measure, initial.measure);
         QCOMPARE(read.berikning, initial.berikning);
         QCOMPARE(read.cykTillAvv, initial.cykTillAvv);
         for (std::size_t i = 0; i < initial.rows.size(); ++i) {
@@ -239,8 +236,8 @@ class ForLodra02Test : public QObject {
         uitest::clickIndicator(child<QRadioButton>(window.get(), "optTall"));
         QVERIFY(child<QRadioButton>(window.get(), "optKalavv")->isChecked());
         const InputRecord read = window->inputRecord();
-        QVERIFY(read.optTall && !read.optGran && !read.optLov);
-        QVERIFY(read.optKalavv && !read.optGallring);
+        QCOMPARE(read.species, lodra::Species::tall);
+        QCOMPARE(read.measure, lodra::Measure::kalavverkning);
     }
 
     void treeWindowStartsWithItsInitialEntries() {

@@ -40,12 +40,9 @@ QStringList linesOf(const InputRecord& r) {
                                     r.atervandel, r.berikning, r.cykTillAvv}) {
         lines << QString::fromStdString(text);
     }
-    lines << QStringLiteral("%1%2%3 %4%5")
-                 .arg(r.optTall)
-                 .arg(r.optGran)
-                 .arg(r.optLov)
-                 .arg(r.optGallring)
-                 .arg(r.optKalavv);
+    lines << QStringLiteral("%1 %2")
+                 .arg(static_cast<int>(r.species))
+                 .arg(static_cast<int>(r.measure));
     for (const lodra::TreeRow& row : r.rows) {
         lines << QString::fromStdString(row.text) + (row.avverkas ? " x" : "");
     }
@@ -167,8 +164,8 @@ class StandsTest : public uitest::ParametersWindowTest {
         InputRecord odd;
         std::tie(odd.totaltid, odd.bonitet, odd.areal, odd.ranta) =
             std::tuple("", "4,5", "abc", "7");
-        std::tie(odd.optGran, odd.optLov, odd.optGallring, odd.optKalavv) =
-            std::tuple(false, true, false, true);
+        odd.species = lodra::Species::lov;
+        odd.measure = lodra::Measure::kalavverkning;
         odd.rows[0] = {"", false};
         odd.rows[2] = {"12,5", true};
         window->setInputRecord(odd);
