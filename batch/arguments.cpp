@@ -8,8 +8,8 @@
 
 #include "base/quote.h"
 #include "batch/outputtables.h"
-#include "calc/parameters.h"
 #include "calc/comparison.h"
+#include "calc/parameters.h"
 #include "calc/spread.h"
 #include "standfile/standfile.h"
 
@@ -222,8 +222,8 @@ std::string columnsHelp() {
     for (const ChoiceColumn& choice : kChoiceColumns) {
         text += columnHelp(choice.column, choice.names);
     }
-    return text + columnHelp(treeColumns(kDiameterColumn),
-                             "trädens diametrar i cm (tom ruta: tom rad)") +
+    return text +
+           columnHelp(treeColumns(kDiameterColumn), "trädens diametrar i cm (tom ruta: tom rad)") +
            columnHelp(treeColumns(kMarkColumn), "x för ett träd som avverkas direkt, annars tomt") +
            columnHelp(kNameColumn, "beståndets namn, fri text; tabellerna får det efter Rad");
 }
@@ -233,7 +233,8 @@ std::string initialTrees() {
     std::string text;
     for (const TreeRow& row : InputRecord{}.rows) {
         if (!row.text.empty()) {
-            text += (text.empty() ? "" : ", ") + row.text + (row.avverkas ? " avverkas direkt" : "");
+            text +=
+                (text.empty() ? "" : ", ") + row.text + (row.avverkas ? " avverkas direkt" : "");
         }
     }
     return text;

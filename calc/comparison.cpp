@@ -53,8 +53,7 @@ Result<ComparisonGrid> compareChoices(const InputRecord& input, const Comparison
                 return outcome.error();
             } else if (grid.stopped.empty()) {
                 grid.stopped = "Vid " + std::to_string(c) + (c == 1 ? " cykel" : " cykler") +
-                               " och " +
-                               std::to_string(kRates[static_cast<std::size_t>(r)]) +
+                               " och " + std::to_string(kRates[static_cast<std::size_t>(r)]) +
                                " %: " + outcome.message();
             }
             if (options.progress != nullptr) {

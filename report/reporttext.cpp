@@ -15,8 +15,8 @@ namespace {
 
 constexpr std::string_view kBreak = "\r\n";
 
-// Converts UTF-8 text to Windows-1252, at compile time for the report's texts: they hold no character
-// beyond U+00FF; one that did would not compile. Returns the bytes written to out.
+// Converts UTF-8 text to Windows-1252, at compile time for the report's texts: they hold no
+// character beyond U+00FF; one that did would not compile. Returns the bytes written to out.
 constexpr std::size_t windows1252Bytes(std::string_view text, char* out) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -224,7 +224,6 @@ class FileBytes : PieceWriter {
     }
 };
 
-
 template <class Texts>
 void inputSummary(const StandCalculation& calc, Texts& t) {
     const StandState& s = calc.s;
@@ -244,8 +243,7 @@ void inputSummary(const StandCalculation& calc, Texts& t) {
         t.line(" Ingen slumpvis ändring av diametern"_t, 0, 0);
     }
     t.line(" Återväxt år 1 = "_t, 1, 1, Num{s.atervandel}, " %"_t);
-    t.line(" Åtgärd = "_t, 1, 2,
-           nameText(kMeasureTexts, measureOfCode(s.atgard)));
+    t.line(" Åtgärd = "_t, 1, 2, nameText(kMeasureTexts, measureOfCode(s.atgard)));
     t.line(" Berikande plantering = "_t, 1, 1, Num{s.berikning}, " %"_t);
     t.line(" Tid mellan avverkningar = "_t, 1, 1, "minst "_t, Num{f.tidMellanAvv}, " år"_t, kBreak);
     t.line(" Diametrar hos träd som avverkas omedelbart = "_t, 1, 1,

@@ -16,8 +16,8 @@ constexpr std::array<std::string_view, 9> kStatistics = {"_medel", "_sd",  "_min
                                                          "_p50",   "_p90", "_p95", "_max"};
 constexpr std::array<std::string_view, MeasureComparison::kMeasures> kMeasureKeys = {"gallring",
                                                                                      "kal"};
-constexpr std::size_t kMeasureValues =
-    std::size_t{MeasureComparison::kMeasures} * ComparisonGrid::kIntervals * ComparisonGrid::kRateCount;
+constexpr std::size_t kMeasureValues = std::size_t{MeasureComparison::kMeasures} *
+                                       ComparisonGrid::kIntervals * ComparisonGrid::kRateCount;
 
 std::string refused(int row, std::size_t emptyFields, const std::string& message) {
     std::string out = std::to_string(row);

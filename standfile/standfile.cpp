@@ -344,8 +344,7 @@ std::optional<std::string> markRefusal(std::string_view cell, int tree) {
         return std::nullopt;
     }
     return "Okänt värde " + inQuotes(avv) + " i kolumnen " + std::string(kMarkColumn) +
-           std::to_string(tree) +
-           ". Skriv x för ett träd som avverkas direkt, annars ingenting.";
+           std::to_string(tree) + ". Skriv x för ett träd som avverkas direkt, annars ingenting.";
 }
 
 std::vector<std::string> choiceRefusals(const ChoiceCells& cells) {

@@ -70,8 +70,7 @@ QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, i
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     if (orientation == Qt::Horizontal && section >= 0 && section < ComparisonGrid::kRateCount) {
-        return QStringLiteral("%1 % (kr/ha)")
-            .arg(kRates[static_cast<std::size_t>(section)]);
+        return QStringLiteral("%1 % (kr/ha)").arg(kRates[static_cast<std::size_t>(section)]);
     }
     if (orientation == Qt::Vertical && section >= 0 && section < ComparisonGrid::kIntervals) {
         return section == 1 ? QStringLiteral("1 cykel") : QStringLiteral("%1 cykler").arg(section);

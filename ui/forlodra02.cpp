@@ -77,8 +77,7 @@ std::optional<Choice> checkedChoice(const QWidget* window,
 
 // Checks the option of choice; the others of its choice clear.
 template <class Choice, std::size_t N>
-void check(const QWidget* window, const std::array<OptionWidget<Choice>, N>& table,
-           Choice choice) {
+void check(const QWidget* window, const std::array<OptionWidget<Choice>, N>& table, Choice choice) {
     for (const OptionWidget<Choice>& row : table) {
         if (row.choice == choice) {
             widgetNamed<QRadioButton>(window, row.option)->setChecked(true);

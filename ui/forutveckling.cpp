@@ -35,9 +35,14 @@ std::string writeReplacing(const std::string& path, const std::string& bytes) {
     return saved ? std::string() : saved.message();
 }
 
-const QString kPrompt = QStringLiteral(
-    "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) med gallring och plockhuggning och "
-    "med kalavverkning, för 0 till 10 cykler till avverkning vid räntekraven 2, 3, 4 och 5 %.");
+QString prompt() {
+    return QStringLiteral(
+               "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) med gallring och "
+               "plockhuggning och med kalavverkning, för 0 till %1 cykler till avverkning vid "
+               "räntekraven %2 %.")
+        .arg(ComparisonGrid::kIntervals - 1)
+        .arg(QString::fromUtf8(FixedText().list(kRates, " och ").c_str()));
+}
 
 }  // namespace
 
@@ -60,7 +65,7 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
         view->setRenderHint(QPainter::Antialiasing);
         replaceChart(view, new QChart());
     }
-    ui->lblJamforelse->setText(kPrompt);
+    ui->lblJamforelse->setText(prompt());
     // The wrapped caption makes the scroll area ask the page for its height at the
     // window's width, which is the height the chart would like: the chart takes the height
     // there is instead, down to its least, so that a window with room does not scroll.
@@ -107,7 +112,7 @@ void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleR
         model->setComparison(std::nullopt, separator_);
     }
     replaceChart(ui->chvJamforelse, new QChart());
-    ui->lblJamforelse->setText(kPrompt);
+    ui->lblJamforelse->setText(prompt());
     setComparing(false);
 }
 
@@ -197,7 +202,7 @@ void forUtveckling::comparisonFinished() {
     } else if (cancelled) {
         ui->lblJamforelse->setText(QString::fromStdString(result.message()));
     } else {
-        ui->lblJamforelse->setText(kPrompt);
+        ui->lblJamforelse->setText(prompt());
         showMessage(this, QString::fromStdString(result.message()), QMessageBox::Warning);
     }
     emit comparisonEnded();

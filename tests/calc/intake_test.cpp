@@ -139,8 +139,8 @@ TEST(Intake, MeasureDecidesTheYearOneCosts) {
     EXPECT_EQ(calc.s.atervKostAr1, 1125);  // 15 % of 7500
 
     // Each species has its code in the state.
-    for (const auto& [species, code] : {std::pair{Species::tall, 1}, {Species::gran, 2},
-                                        {Species::lov, 3}}) {
+    for (const auto& [species, code] :
+         {std::pair{Species::tall, 1}, {Species::gran, 2}, {Species::lov, 3}}) {
         input.species = species;
         ASSERT_TRUE(run(calc, input).ok());
         EXPECT_EQ(calc.s.tradslag, code);

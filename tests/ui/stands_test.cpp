@@ -12,6 +12,7 @@
 #include <QThreadPool>
 #include <QtTest>
 #include <fstream>
+#include <map>
 #include <string>
 #include <tuple>
 
@@ -22,10 +23,12 @@
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
+#include "ui/parameterform.h"
 #include "ui/savedialog.h"
 #include "ui/standchooser.h"
 #include "ui/standmenu.h"
 
+using lodra::InputField;
 using lodra::InputRecord;
 using uitest::child;
 using uitest::FileDialogAnswer;
@@ -752,23 +755,18 @@ class StandsTest : public uitest::ParametersWindowTest {
     // Every entry is announced by its label's text and says what it accepts, in the intake's
     // own words; a tree row by its column's caption and its number.
     void entriesSayTheirLabelAndRule() {
-        const std::array<std::array<const char*, 3>, 9> entries = {{
-            {"txtTotaltid", "Label1", "Antal år, ett heltal från 1 till 32767"},
-            {"txtBon", "Label2", ""},
-            {"txtAreal", "Label3", "Provytans areal i m2: större än 0"},
-            {"txtRant", "Label4", "Räntekrav i procent: 2, 3, 4 eller 5"},
-            {"txtRing", "Label5", "Största tänkbara årsring i mm: högst 100"},
-            {"txtVari", "Label7", ""},
-            {"txtAtervandel", "Label9", ""},
-            {"txtBerik", "Label12", ""},
-            {"txtCyktillavv", "Label11", ""},
-        }};
-        for (const auto& [field, label, rule] : entries) {
-            const auto* entry = child<QLineEdit>(window.get(), field);
-            QCOMPARE(entry->accessibleName(), child<QLabel>(window.get(), label)->text());
-            QVERIFY2(!entry->toolTip().isEmpty(), field);
-            if (*rule != '\0') {
-                QCOMPARE(entry->toolTip(), QString::fromUtf8(rule));
+        const std::map<InputField, const char*> rules = {
+            {InputField::totaltid, "Antal år, ett heltal från 1 till 32767"},
+            {InputField::areal, "Provytans areal i m2: större än 0"},
+            {InputField::ranta, "Räntekrav i procent: 2, 3, 4 eller 5"},
+            {InputField::maxRing, "Största tänkbara årsring i mm: högst 100"},
+        };
+        for (const lodra::ParameterWidgets& row : lodra::kParameterWidgets) {
+            const auto* entry = child<QLineEdit>(window.get(), row.entry);
+            QCOMPARE(entry->accessibleName(), child<QLabel>(window.get(), row.label)->text());
+            QVERIFY2(!entry->toolTip().isEmpty(), row.entry);
+            if (const auto rule = rules.find(row.field); rule != rules.end()) {
+                QCOMPARE(entry->toolTip(), QString::fromUtf8(rule->second));
             }
         }
         lodra::forTradDiametrar* trees = window->tradDiametrar();
