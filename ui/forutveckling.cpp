@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPushButton>
@@ -66,6 +67,11 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
         replaceChart(view, new QChart());
     }
     ui->lblJamforelse->setText(prompt());
+    for (const auto& [group, measure] :
+         {std::pair{ui->grpGallring, Measure::gallring}, {ui->grpKalavv, Measure::kalavverkning}}) {
+        const std::string_view name = nameOf(measure);
+        group->setTitle(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    }
     // The wrapped caption makes the scroll area ask the page for its height at the
     // window's width, which is the height the chart would like: the chart takes the height
     // there is instead, down to its least, so that a window with room does not scroll.
@@ -203,6 +209,11 @@ void forUtveckling::comparisonFinished() {
         ui->lblJamforelse->setText(QString::fromStdString(result.message()));
     } else {
         ui->lblJamforelse->setText(prompt());
+        for (const auto& [group, measure] : {std::pair{ui->grpGallring, Measure::gallring},
+                                             {ui->grpKalavv, Measure::kalavverkning}}) {
+            const std::string_view name = nameOf(measure);
+            group->setTitle(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        }
         showMessage(this, QString::fromStdString(result.message()), QMessageBox::Warning);
     }
     emit comparisonEnded();
