@@ -2,9 +2,11 @@
 
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "report/csv.h"
+#include "report/cyclecsv.h"
 
 namespace lodra {
 namespace {
@@ -91,6 +93,43 @@ TEST(CsvReader, CrLfSplitAcrossTheReadBufferIsOneLineEnd) {
     // An escaped quote whose two halves fall into two fills.
     const std::string q(65534, 'q');
     EXPECT_EQ(readAll("\"" + q + "\"\"\";c\n"), (Records{{q + "\"", "c"}}));
+}
+
+// What the writer quotes, the reader gives back: a stand file's cells as typed, a table's
+// with the apostrophe that keeps a formula as text.
+TEST(CsvReader, ReadsBackWhatTheWriterWrote) {
+    const std::vector<std::string> texts = {
+        "",      "Tall",         "a;b", "q\"uote", "\"",   "rad\nny", "rad\r\nny",
+        "cr\r",  "=1+2",         "+x",  "-5",      "@z",   "\tt",     " blank ",
+        "Ö ä å", "\xEF\xBB\xBF", "\r",  ";",       "\"\"", "'=a"};
+    for (const bool guarded : {false, true}) {
+        SCOPED_TRACE(guarded ? "csvField" : "csvFieldAsTyped");
+        std::string record;
+        std::vector<std::string> expected;
+        for (const std::string& text : texts) {
+            record += std::string(expected.empty() ? "" : ";") +
+                      (guarded ? csvField(text) : csvFieldAsTyped(text));
+            const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text.front()) !=
+                                                      std::string_view::npos;
+            expected.push_back(guarded && formula ? "'" + text : text);
+        }
+        std::string error;
+        const Records records =
+            readAll(std::string(kUtf8ByteOrderMark) + record + "\r\n" + record + "\r\n", &error);
+        EXPECT_EQ(error, "");
+        EXPECT_EQ(records, (Records{expected, expected}));
+    }
+}
+
+// The mark every table opens with is the one the reader skips.
+TEST(CsvReader, ReadsATableTheProgramWrote) {
+    std::istringstream in(cycleCsv({}, ','));
+    CsvReader reader(in);
+    std::vector<std::string> header;
+    ASSERT_TRUE(reader.next(header));
+    EXPECT_TRUE(reader.hadByteOrderMark());
+    EXPECT_TRUE(reader.utf8());
+    EXPECT_EQ(header, std::vector<std::string>(kCycleColumnNames.begin(), kCycleColumnNames.end()));
 }
 
 }  // namespace
