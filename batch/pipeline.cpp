@@ -22,7 +22,7 @@ constexpr std::size_t kChunksPerThread = 8;
 // flight, not the chunks, bound what is under way.
 constexpr std::size_t kMostChunks = 128;
 // While the chunk at the head of the row order is under way, the writing thread waits for
-// this many at once: a wake-up costs the worker that gives it a tenth of its time.
+// this many at once: every wake-up costs the worker that gives it (bench/README.md).
 constexpr std::size_t kWakeBatch = 4;
 // A stand whose strings held more than this gives their room back once written, and so do
 // all once the chunks not in flight keep kKeptTotal: the room kept for the next stands (to

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/fuzzcheck.h"
+#include "report/csv.h"
 #include "standfile/standfile.h"
 
 namespace {

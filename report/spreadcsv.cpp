@@ -1,5 +1,6 @@
 #include "report/spreadcsv.h"
 
+#include "report/csv.h"
 #include "report/cyclecsv.h"
 #include "report/numbertext.h"
 

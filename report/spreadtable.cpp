@@ -3,8 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "report/csvfield.h"
-#include "report/cyclecsv.h"
+#include "report/csv.h"
 #include "report/numbertext.h"
 
 namespace lodra {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "report/csvfield.h"
+#include "report/csv.h"
 #include "report/cyclecsv.h"
 #include "report/numbertext.h"
 

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "calc/parameters.h"
-#include "report/csvfield.h"
-#include "report/cyclecsv.h"
+#include "report/csv.h"
 
 namespace lodra {
 

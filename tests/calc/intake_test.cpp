@@ -6,6 +6,7 @@
 #include <string>
 
 #include "calc/calculation.h"
+#include "calc/intake.h"
 #include "calc/numberparse.h"
 
 namespace lodra {
@@ -225,6 +226,48 @@ TEST(Intake, OddButConvertibleValuesAreTaken) {
     input.areal = "0.001";
     StandCalculation calc;
     EXPECT_TRUE(run(calc, input).ok());
+}
+
+// The comparison reads the entries without the rate and the felling interval, which each of
+// its cells sets: those two are then no reason for a refusal, the others are read as always.
+TEST(Intake, WithoutRateAndIntervalTheirEntriesAreNotRead) {
+    const struct {
+        const char* what;
+        void (*edit)(InputRecord&);
+        InputField refusedWith;
+        InputField refusedWithout;  // None: accepted
+    } cases[] = {
+        {"rate not a number", [](InputRecord& r) { r.ranta = "x"; }, InputField::ranta,
+         InputField::None},
+        {"rate out of range", [](InputRecord& r) { r.ranta = "7"; }, InputField::ranta,
+         InputField::None},
+        {"interval empty", [](InputRecord& r) { r.cykTillAvv = ""; }, InputField::cykTillAvv,
+         InputField::None},
+        {"site index before the rate", [](InputRecord& r) { r.bonitet = "x", r.ranta = "7"; },
+         InputField::bonitet, InputField::bonitet},
+        {"tree row after the rate", [](InputRecord& r) { r.ranta = "x", r.rows[1].text = "y"; },
+         InputField::ranta, InputField::tree},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InputRecord input;
+        c.edit(input);
+        const Result<Intake> with = acceptIntake(input, '.');
+        ASSERT_FALSE(with);
+        EXPECT_EQ(with.error().status, Status::Refused);
+        EXPECT_EQ(with.error().refusal.field, c.refusedWith);
+        const Result<Intake> without = acceptIntake(input, '.', false);
+        if (c.refusedWithout != InputField::None) {
+            ASSERT_FALSE(without);
+            EXPECT_EQ(without.error().refusal.field, c.refusedWithout);
+            continue;
+        }
+        ASSERT_TRUE(without) << without.message();
+        EXPECT_EQ(without->ranta, 0);
+        EXPECT_EQ(without->cykTillAvv, 0);
+        EXPECT_EQ(without->totaltid, 250);
+        EXPECT_EQ(without->rows[1], std::optional<double>(35));
+    }
 }
 
 }  // namespace
