@@ -24,7 +24,7 @@
 #include "batch/pipeline.h"
 #include "batch/progress.h"
 #include "batch/runoutputs.h"
-#include "files/fdwriter.h"
+#include "files/errortext.h"
 #include "files/filestate.h"
 #include "files/outputfile.h"
 #include "lodra05/version.h"

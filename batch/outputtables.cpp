@@ -99,9 +99,8 @@ std::size_t cyclesOf(const StandFile::Stand& stand, char decimalSeparator) {
 std::size_t entryBytes(const StandFile::Stand& stand) {
     const InputRecord& in = stand.input;
     std::size_t bytes = stand.refusal ? stand.refusal->size() : 0;
-    for (const std::string* text : {&in.totaltid, &in.bonitet, &in.areal, &in.ranta, &in.maxRing,
-                                    &in.variation, &in.atervandel, &in.berikning, &in.cykTillAvv}) {
-        bytes += text->size();
+    for (const ParameterRow& row : kParameterTable) {
+        bytes += (in.*row.member).size();
     }
     for (const TreeRow& row : in.rows) {
         bytes += row.text.size();

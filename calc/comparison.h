@@ -12,16 +12,17 @@
 
 #include "base/result.h"
 #include "calc/inputrecord.h"
+#include "calc/parameters.h"
 
 namespace lodra {
 
 struct ComparisonGrid {
     static constexpr int kIntervals = 11;  // cykTillAvv 0..10
-    static constexpr int kRates = 4;
-    static constexpr std::array<int, kRates> kRanta = {2, 3, 4, 5};  // %
+    // The rates (%) are kRates, in its order.
+    static constexpr int kRateCount = static_cast<int>(kRates.size());
 
     // kr/ha, NUVÄRDE per interval and rate; empty where that calculation was stopped.
-    std::array<std::array<std::optional<double>, kRates>, kIntervals> nuvarde{};
+    std::array<std::array<std::optional<double>, kRates.size()>, kIntervals> nuvarde{};
     // Why the first empty cell (interval-major) was stopped, led by its interval and rate
     // ("Vid 3 cykler och 4 %: ..."), else empty.
     std::string stopped;
@@ -55,7 +56,9 @@ Result<ComparisonGrid> compareChoices(const InputRecord& input, char decimalSepa
 // and the 44 under "Kalavverkning", everything else as entered.
 struct MeasureComparison {
     static constexpr int kMeasures = 2;
-    enum Measure { kGallring = 0, kKalavverkning = 1 };
+    // The grids' indices: the input's Measure.
+    static constexpr int kGallring = static_cast<int>(Measure::gallring);
+    static constexpr int kKalavverkning = static_cast<int>(Measure::kalavverkning);
     std::array<ComparisonGrid, kMeasures> grids;  // indexed by Measure
     // Why the first empty cell (thinning first) was stopped, led by its measure, interval
     // and rate ("Kalavverkning vid 3 cykler och 4 %: ..."), else empty.

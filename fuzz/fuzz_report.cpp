@@ -44,11 +44,12 @@ Decoded decode(std::string_view bytes) {
     if (!lines.empty()) {
         const std::string_view options = lines[0];
         auto has = [&](char c) { return options.find(c) != std::string_view::npos; };
-        r.optTall = has('T');
-        r.optGran = has('G');
-        r.optLov = has('L');
-        r.optKalavv = has('K');
-        r.optGallring = has('g');
+        // The first species letter counts; none is pine.
+        r.species = has('T')   ? lodra::Species::tall
+                    : has('G') ? lodra::Species::gran
+                    : has('L') ? lodra::Species::lov
+                               : lodra::Species::tall;
+        r.measure = has('K') ? lodra::Measure::kalavverkning : lodra::Measure::gallring;
         d.separator = has(',') ? ',' : '.';
     }
     const std::array<std::string*, 9> texts = {&r.totaltid,   &r.bonitet,   &r.areal,

@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPushButton>
@@ -34,9 +35,14 @@ std::string writeReplacing(const std::string& path, const std::string& bytes) {
     return saved ? std::string() : saved.message();
 }
 
-const QString kPrompt = QStringLiteral(
-    "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) med gallring och plockhuggning och "
-    "med kalavverkning, för 0 till 10 cykler till avverkning vid räntekraven 2, 3, 4 och 5 %.");
+QString prompt() {
+    return QStringLiteral(
+               "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) med gallring och "
+               "plockhuggning och med kalavverkning, för 0 till %1 cykler till avverkning vid "
+               "räntekraven %2 %.")
+        .arg(ComparisonGrid::kIntervals - 1)
+        .arg(QString::fromUtf8(FixedText().list(kRates, " och ").c_str()));
+}
 
 }  // namespace
 
@@ -59,7 +65,12 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
         view->setRenderHint(QPainter::Antialiasing);
         replaceChart(view, new QChart());
     }
-    ui->lblJamforelse->setText(kPrompt);
+    ui->lblJamforelse->setText(prompt());
+    for (const auto& [group, measure] :
+         {std::pair{ui->grpGallring, Measure::gallring}, {ui->grpKalavv, Measure::kalavverkning}}) {
+        const std::string_view name = nameOf(measure);
+        group->setTitle(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    }
     // The wrapped caption makes the scroll area ask the page for its height at the
     // window's width, which is the height the chart would like: the chart takes the height
     // there is instead, down to its least, so that a window with room does not scroll.
@@ -104,7 +115,7 @@ void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleR
         model->setComparison(std::nullopt, numbers_.decimalSeparator());
     }
     replaceChart(ui->chvJamforelse, new QChart());
-    ui->lblJamforelse->setText(kPrompt);
+    ui->lblJamforelse->setText(prompt());
     setComparing(false);
 }
 
@@ -158,7 +169,7 @@ void forUtveckling::showProgress() {
         return;
     }
     const int cells =
-        MeasureComparison::kMeasures * ComparisonGrid::kIntervals * ComparisonGrid::kRates;
+        MeasureComparison::kMeasures * ComparisonGrid::kIntervals * ComparisonGrid::kRateCount;
     ui->prgJamfor->setRange(0, cells * perCell);
     ui->prgJamfor->setValue(std::min(
         cells * perCell, progress_.cellsDone.load() * perCell + progress_.cyclesDone.load()));
@@ -194,7 +205,12 @@ void forUtveckling::comparisonFinished() {
     } else if (cancelled) {
         ui->lblJamforelse->setText(QString::fromStdString(result.message()));
     } else {
-        ui->lblJamforelse->setText(kPrompt);
+        ui->lblJamforelse->setText(prompt());
+        for (const auto& [group, measure] : {std::pair{ui->grpGallring, Measure::gallring},
+                                             {ui->grpKalavv, Measure::kalavverkning}}) {
+            const std::string_view name = nameOf(measure);
+            group->setTitle(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        }
         showMessage(this, QString::fromStdString(result.message()), QMessageBox::Warning);
     }
     emit comparisonEnded();

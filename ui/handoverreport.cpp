@@ -6,7 +6,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <numeric>
+#include <string_view>
 
+#include "calc/parameters.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
 #include "ui/cyclemodel.h"
@@ -44,8 +46,6 @@ void addStand(Handover& doc, const HandoverFacts& facts) {
 
 // Both measures' grids of the comparison, when one was calculated.
 void forUtveckling::addComparison(Handover& doc) const {
-    static const QString kMeasureNames[MeasureComparison::kMeasures] = {
-        QStringLiteral("Gallring och plockhuggning"), QStringLiteral("Kalavverkning")};
     for (int measure = 0; measure < MeasureComparison::kMeasures; ++measure) {
         const ComparisonModel& model = *comparison_[static_cast<std::size_t>(measure)];
         if (!model.comparison()) {
@@ -53,7 +53,8 @@ void forUtveckling::addComparison(Handover& doc) const {
         }
         std::vector<int> columns(static_cast<std::size_t>(model.columnCount()) + 1);
         std::iota(columns.begin(), columns.end(), Handover::kRowHeader);
-        doc.addTable(kMeasureNames[measure] +
+        const std::string_view name = nameOf(static_cast<Measure>(measure));
+        doc.addTable(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
                          QStringLiteral(": nuvärde (kr/ha) vid antal cykler till avverkning "
                                         "och räntekrav"),
                      model, columns, [](int) { return true; });

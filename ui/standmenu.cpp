@@ -19,6 +19,7 @@
 #include <optional>
 
 #include "base/quote.h"
+#include "calc/parameters.h"
 #include "files/resultfile.h"
 #include "standfile/standwriter.h"
 #include "ui/forlodra02.h"
@@ -54,10 +55,8 @@ InputRecord withSeparator(InputRecord input, char separator) {
     const auto swap = [separator](std::string& text) {
         std::replace(text.begin(), text.end(), '.', separator);
     };
-    for (std::string* text :
-         {&input.totaltid, &input.bonitet, &input.areal, &input.ranta, &input.maxRing,
-          &input.variation, &input.atervandel, &input.berikning, &input.cykTillAvv}) {
-        swap(*text);
+    for (const ParameterRow& row : kParameterTable) {
+        swap(input.*row.member);
     }
     for (TreeRow& row : input.rows) {
         swap(row.text);

@@ -160,19 +160,16 @@ TEST_F(RunBatch, SavesTheBytesOfOneSessionOverAllTheGoodRows) {
     for (int i = 0; i < 24; ++i) {
         InputRecord r;
         r.rows = {};
-        r.optTall = i % 3 == 0;
-        r.optGran = i % 3 == 1;
-        r.optLov = i % 3 == 2;
+        r.species = static_cast<Species>(i % 3);
         r.variation = std::to_string(i % 4 * 5);
-        r.optKalavv = i % 5 == 0;
-        r.optGallring = !r.optKalavv;
+        r.measure = i % 5 == 0 ? Measure::kalavverkning : Measure::gallring;
         r.bonitet = i % 7 == 3 ? "x" : std::to_string(3 + i % 4) + ",5";
         r.totaltid = std::to_string(40 + 10 * i);
         r.rows[0] = {std::to_string(30 + i), true};
         r.rows[1].text = "22";
         r.rows[2].text = "4";
         csv += std::string(species[i % 3]) + ";" + r.variation + ";" +
-               (r.optKalavv ? "Kalavverkning" : "Gallring och plockhuggning") + ";" + r.bonitet +
+               (i % 5 == 0 ? "Kalavverkning" : "Gallring och plockhuggning") + ";" + r.bonitet +
                ";" + r.totaltid + ";" + r.rows[0].text + ";x;22;4\r\n";
         if (r.bonitet == "x") {
             expectedErrors +=

@@ -397,8 +397,7 @@ TEST(Economics, DefaultStandAndBroadleaves) {
     EXPECT_NEAR(calc.economics.nuvarde, 157661, 1);
 
     InputRecord lov;
-    lov.optGran = false;
-    lov.optLov = true;
+    lov.species = Species::lov;
     ASSERT_TRUE(run(calc, lov).ok());
     EXPECT_EQ(calc.s.nettoAvvSumma, 0);
     EXPECT_EQ(calc.economics.nettoPerTrad, 0);
@@ -434,8 +433,7 @@ const StopCase kStops[] = {
     {"broadleaf of 1e200 cm felled at once",
      [](InputRecord& r) {
          r.rows[0].text = "1e200";
-         r.optGran = false;
-         r.optLov = true;
+         r.species = Species::lov;
      },
      "volymen av träden som avverkas direkt", 0},
     {"growing tree of 1e200 cm", [](InputRecord& r) { r.rows[1].text = "1e200"; },

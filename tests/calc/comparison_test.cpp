@@ -55,12 +55,11 @@ TEST(Comparison, CellsEqualTheCalculationOfTheirChoice) {
     EXPECT_EQ(both->grids[MeasureComparison::kGallring].nuvarde, grid->nuvarde);
     StandCalculation calc;
     for (std::size_t m = 0; m < MeasureComparison::kMeasures; ++m) {
-        input.optGallring = m == MeasureComparison::kGallring;
-        input.optKalavv = !input.optGallring;
+        input.measure = static_cast<Measure>(m);
         for (std::size_t c = 0; c < ComparisonGrid::kIntervals; ++c) {
-            for (std::size_t r = 0; r < ComparisonGrid::kRates; ++r) {
+            for (std::size_t r = 0; r < ComparisonGrid::kRateCount; ++r) {
                 input.cykTillAvv = std::to_string(c);
-                input.ranta = std::to_string(ComparisonGrid::kRanta[r]);
+                input.ranta = std::to_string(kRates[r]);
                 SeededRandom random(1234);
                 CalcOptions options;
                 options.random = &random;

@@ -83,8 +83,8 @@ InputRecord stand(int which) {
     switch (which) {
         case 1:  // clear-felling pine, two trees felled at once
             in.totaltid = "100", in.bonitet = "6", in.areal = "100", in.ranta = "2";
-            in.maxRing = "8", in.optTall = true, in.optGran = false, in.optKalavv = true;
-            in.optGallring = false, in.atervandel = "20", in.cykTillAvv = "3";
+            in.maxRing = "8", in.species = Species::tall;
+            in.measure = Measure::kalavverkning, in.atervandel = "20", in.cykTillAvv = "3";
             in.rows = {{{"38", true},
                         {"10", true},
                         {"28", false},
@@ -98,7 +98,7 @@ InputRecord stand(int which) {
             in.rows = {{{"32.5", false}, {"27", false}, {"21.4", false}, {"9.9", false}}};
             break;
         case 3:  // broadleaves: costs only
-            in.optLov = true, in.optGran = false, in.ranta = "4", in.cykTillAvv = "1";
+            in.species = Species::lov, in.ranta = "4", in.cykTillAvv = "1";
             break;
         default:
             break;

@@ -64,15 +64,12 @@ TEST(Session, FileBytesAreTheSavedFormOfTheFileTexts) {
         {"variation, Löv",
          [](InputRecord& in) {
              in.variation = "30";
-             in.optGran = false;
-             in.optLov = true;
+             in.species = Species::lov;
          }},
         {"clear-felling, Tall",
          [](InputRecord& in) {
-             in.optGallring = false;
-             in.optKalavv = true;
-             in.optGran = false;
-             in.optTall = true;
+             in.measure = Measure::kalavverkning;
+             in.species = Species::tall;
          }},
         {"diameters after 400 years", [](InputRecord& in) { in.totaltid = "500"; }},
         {"no felling",

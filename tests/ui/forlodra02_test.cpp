@@ -4,6 +4,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 #include "ui/forlodra02.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
+#include "ui/parameterform.h"
 
 using lodra::forLodra02;
 using lodra::forTradDiametrar;
@@ -25,6 +27,10 @@ using uitest::child;
 using uitest::click;
 
 namespace {
+
+QString utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The screen texts of a calculation with the initial entries of both windows.
 const std::string kDefaultIndata =
@@ -202,13 +208,10 @@ class ForLodra02Test : public QObject {
         QCOMPARE(read.areal, initial.areal);
         QCOMPARE(read.ranta, initial.ranta);
         QCOMPARE(read.maxRing, initial.maxRing);
-        QCOMPARE(read.optTall, initial.optTall);
-        QCOMPARE(read.optGran, initial.optGran);
-        QCOMPARE(read.optLov, initial.optLov);
+        QCOMPARE(read.species, initial.species);
         QCOMPARE(read.variation, initial.variation);
         QCOMPARE(read.atervandel, initial.atervandel);
-        QCOMPARE(read.optGallring, initial.optGallring);
-        QCOMPARE(read.optKalavv, initial.optKalavv);
+        QCOMPARE(read.measure, initial.measure);
         QCOMPARE(read.berikning, initial.berikning);
         QCOMPARE(read.cykTillAvv, initial.cykTillAvv);
         for (std::size_t i = 0; i < initial.rows.size(); ++i) {
@@ -240,8 +243,51 @@ class ForLodra02Test : public QObject {
         uitest::clickIndicator(child<QRadioButton>(window.get(), "optTall"));
         QVERIFY(child<QRadioButton>(window.get(), "optKalavv")->isChecked());
         const InputRecord read = window->inputRecord();
-        QVERIFY(read.optTall && !read.optGran && !read.optLov);
-        QVERIFY(read.optKalavv && !read.optGallring);
+        QCOMPARE(read.species, lodra::Species::tall);
+        QCOMPARE(read.measure, lodra::Measure::kalavverkning);
+    }
+
+    // Every row of the parameter table has its entry and label in the form, starts with its
+    // initial text, says its rule and carries its text both ways; every option of the choice
+    // tables is named from them and, clicked, is the input's choice.
+    void everyRowOfTheTablesReachesTheForm() {
+        InputRecord typed;
+        for (std::size_t p = 0; p < lodra::kParameterTable.size(); ++p) {
+            const lodra::ParameterRow& row = lodra::kParameterTable[p];
+            const lodra::ParameterWidgets& widgets = lodra::kParameterWidgets[p];
+            auto* entry = child<QLineEdit>(window.get(), widgets.entry);
+            QCOMPARE(window->parameterEntry(row.field), entry);
+            QCOMPARE(entry->text(), utf8(row.initial));
+            QCOMPARE(entry->toolTip(), utf8(row.rule));
+            QCOMPARE(entry->accessibleName(), child<QLabel>(window.get(), widgets.label)->text());
+            typed.*row.member = "1" + std::to_string(p);
+        }
+        window->setInputRecord(typed);
+        const InputRecord read = window->inputRecord();
+        for (const lodra::ParameterRow& row : lodra::kParameterTable) {
+            QCOMPARE(window->parameterEntry(row.field)->text(),
+                     QString::fromStdString(typed.*row.member));
+            QCOMPARE(read.*row.member, typed.*row.member);
+        }
+        for (const auto& [species, name] : lodra::kSpeciesOptions) {
+            auto* option = child<QRadioButton>(window.get(), name);
+            QCOMPARE(option->text(), utf8(lodra::nameOf(species)));
+            uitest::clickIndicator(option);
+            QCOMPARE(window->inputRecord().species, species);
+        }
+        for (const auto& [measure, name] : lodra::kMeasureOptions) {
+            auto* option = child<QRadioButton>(window.get(), name);
+            QCOMPARE(option->text(), utf8(lodra::nameOf(measure)));
+            uitest::clickIndicator(option);
+            QCOMPARE(window->inputRecord().measure, measure);
+        }
+        // A stand's choices check their options.
+        for (const auto& [species, name] : lodra::kSpeciesOptions) {
+            typed.species = species;
+            window->setInputRecord(typed);
+            QVERIFY(child<QRadioButton>(window.get(), name)->isChecked());
+            QCOMPARE(window->inputRecord().species, species);
+        }
     }
 
     void treeWindowStartsWithItsInitialEntries() {
