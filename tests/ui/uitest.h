@@ -99,19 +99,24 @@ struct Message {
 };
 
 // Answers the next modal dialog of type D with act, as a user does, or every one while it
-// lives.
+// lives. The next one is answered again for as long as it stays open: on a busy machine a
+// click can land before the dialog takes it (a file dialog whose folder is still being read),
+// and a dialog left open would wait for ever.
 template <typename D>
 class Answer : public QObject {
   public:
     explicit Answer(std::function<void(D&)> act, bool every = false) {
         timer_.setInterval(5);
         connect(&timer_, &QTimer::timeout, this, [this, act = std::move(act), every] {
-            auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-            if (dialog != nullptr && dialog->isVisible()) {
-                if (!every) {
-                    timer_.stop();
-                }
+            D* dialog = openDialog();
+            const bool open = dialog != nullptr;
+            if (!every && answered && (!open || dialog != answeredDialog_)) {
+                timer_.stop();  // the dialog answered has closed
+                return;
+            }
+            if (open) {
                 answered = true;
+                answeredDialog_ = dialog;
                 act(*dialog);
             }
         });
@@ -120,7 +125,24 @@ class Answer : public QObject {
     bool answered = false;
 
   private:
+    // The modal dialog of type D that is open: the active one, else any shown modal one (a
+    // hidden modal widget can stand on top of the toolkit's modal stack for a moment).
+    static D* openDialog() {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+            dialog != nullptr && dialog->isVisible()) {
+            return dialog;
+        }
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<D*>(widget);
+                dialog != nullptr && dialog->isVisible() && dialog->isModal()) {
+                return dialog;
+            }
+        }
+        return nullptr;
+    }
+
     QTimer timer_;
+    QPointer<D> answeredDialog_;
 };
 
 // Answers every modal message box with its "OK" button and keeps what it said.
@@ -152,6 +174,12 @@ class FileDialogAnswer : public Answer<QFileDialog> {
               title = dialog.windowTitle();
               folder = dialog.directory().absolutePath();
               dialog.selectFile(path);
+              // selectFile leaves the name field as it is while the field has the focus,
+              // which it may or may not have yet: the name is then written in, as typed.
+              if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                  name != nullptr && name->hasFocus()) {
+                  name->setText(path);
+              }
               auto* buttons = dialog.findChild<QDialogButtonBox*>();
               QAbstractButton* save = buttons->button(QDialogButtonBox::Save);
               QTest::mouseClick(save != nullptr ? save : buttons->button(QDialogButtonBox::Open),
