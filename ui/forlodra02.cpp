@@ -6,12 +6,8 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QLocale>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
-#include <QUnhandledException>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <array>
 #include <exception>
@@ -89,7 +85,7 @@ forLodra02::forLodra02(QWidget* parent)
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
     connect(ui->cmdAvlsuta, &QPushButton::clicked, this, &forLodra02::cmdAvlsuta_Click);
-    connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &forLodra02::calculationFinished);
+    connect(&job_, &BackgroundJob::finished, this, &forLodra02::calculationFinished);
 
     // A screen reader announces each entry by the text of its label.
     for (const auto& [field, label] : {std::pair{ui->txtTotaltid, ui->Label1},
@@ -130,8 +126,7 @@ forLodra02::forLodra02(QWidget* parent)
 
 forLodra02::~forLodra02() {
     // The background calculation works on this window's session: stop it first.
-    cancel_ = true;
-    watcher_.waitForFinished();
+    job_.stop();
     closeOtherWindows();
 }
 
@@ -316,57 +311,34 @@ bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void forLodra02::cmdBerakna_Click() {
-    if (calculating_ || refuseUnchosen()) {
+    if (job_.isRunning() || refuseUnchosen()) {
         return;
     }
     const InputRecord input = inputRecord();
     CalcOptions options;
     options.random = random_;
-    options.cancel = &cancel_;
+    options.cancel = job_.cancelFlag();
     options.cyclesDone = &cyclesDone_;
     options.cyclesTotal = &cyclesTotal_;
     options.cycleRecord = &record_;
     calculated_ = input;
-    cancel_ = false;
     cyclesDone_ = 0;
     cyclesTotal_ = 0;
-    calculating_ = true;
 
+    job_.start([this, input, options] { outcome_ = session.berakna(input, options); });
     // Shown only when the calculation takes longer than the delay; from then on nothing
-    // else takes input until it ends.
-    progress_ = new QProgressDialog(QStringLiteral("Beräkningen pågår."), QStringLiteral("Avbryt"),
-                                    0, 0, this);
-    progress_->setObjectName(QStringLiteral("lodraProgress"));
-    progress_->setWindowTitle(kProgramTitle);
-    progress_->setWindowModality(Qt::ApplicationModal);
-    progress_->setAutoClose(false);
-    progress_->setAutoReset(false);
-    progress_->setMinimumDuration(progressDelayMs_);
-    progress_->setValue(0);  // starts the delay
-    connect(progress_, &QProgressDialog::canceled, this, [this] { cancel_ = true; });
-    // The bar follows the cycles the calculation has done.
-    auto* refresh = new QTimer(progress_);
-    connect(refresh, &QTimer::timeout, progress_, [this] {
-        progress_->setMaximum(cyclesTotal_.load());
-        progress_->setValue(std::min(cyclesDone_.load(), progress_->maximum()));
-    });
-    refresh->start(kProgressRefreshMs);
-
-    watcher_.setFuture(
-        QtConcurrent::run([this, input, options] { return session.berakna(input, options); }));
+    // else takes input until it ends. The bar follows the cycles the calculation has done.
+    job_.showProgressDialog(this, QStringLiteral("Beräkningen pågår."),
+                            QStringLiteral("lodraProgress"), progressDelayMs_, [this] {
+                                return std::pair{cyclesDone_.load(), cyclesTotal_.load()};
+                            });
 }
 
 void forLodra02::calculationFinished() {
-    Outcome outcome;
-    try {
-        outcome = watcher_.result();
-    } catch (const QUnhandledException& escaped) {
-        outcome = fail(unexpectedFailure(escaped.exception()));
-    } catch (...) {
-        outcome = fail(unexpectedFailure(std::current_exception()));
+    Outcome outcome = std::move(outcome_);
+    if (job_.failure()) {
+        outcome = fail(unexpectedFailure(job_.failure()));
     }
-    delete progress_.data();
-    calculating_ = false;
     if (endRequested_) {
         endProgram();
         return;
@@ -451,12 +423,12 @@ void forLodra02::cmdAvlsuta_Click() {
 }
 
 void forLodra02::closeEvent(QCloseEvent* event) {
-    if (calculating_) {
+    if (job_.isRunning()) {
         // Stop the calculation; the program ends as soon as it has returned, and shows
         // nothing of it.
-        cancel_ = true;
+        job_.cancel();
         endRequested_ = true;
-        delete progress_.data();
+        job_.closeProgressDialog();
         closeOtherWindows();
         event->accept();
         return;

@@ -4,7 +4,6 @@
 // and the texts of every calculation) and the other windows, each created on first use and
 // at most once.
 
-#include <QFutureWatcher>
 #include <QLocale>
 #include <QPointer>
 #include <QWidget>
@@ -18,6 +17,7 @@
 #include "calc/inputrecord.h"
 #include "session/session.h"
 #include "standfile/standfile.h"
+#include "ui/backgroundjob.h"
 #include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
@@ -26,7 +26,6 @@ class forLodra02;
 }
 
 class QLineEdit;
-class QProgressDialog;
 
 namespace lodra {
 
@@ -92,12 +91,15 @@ class forLodra02 : public QWidget {
     const WindowLook& look() const { return look_; }
 
     // True while a calculation runs in the background; saving waits for it to end.
-    bool isCalculating() const { return calculating_; }
+    bool isCalculating() const { return job_.isRunning(); }
 
     // A calculation that runs longer than this shows its progress and "Avbryt".
     static constexpr int kProgressDelayMs = 500;
     static constexpr int kProgressRefreshMs = 100;  // ms between updates of the bar
     void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
+    // Where the calculation runs: one thread of its own, beside the comparison's and the
+    // spread's.
+    QThreadPool& calculationPool() { return *job_.pool(); }
     // The generator of the random diameter change; null: one seeded from the clock.
     void setRandomSource(RandomSource* random) { random_ = random; }
 
@@ -149,13 +151,13 @@ class forLodra02 : public QWidget {
     std::string shownResultat_;
     int progressDelayMs_ = kProgressDelayMs;
     RandomSource* random_ = nullptr;
-    bool calculating_ = false;
     bool endRequested_ = false;
-    std::atomic<bool> cancel_{false};
     std::atomic<int> cyclesDone_{0};
     std::atomic<int> cyclesTotal_{0};
-    QFutureWatcher<Outcome> watcher_;
-    QPointer<QProgressDialog> progress_;
+    // What the calculation running gives; read once it has ended.
+    Outcome outcome_;
+    // Last: stopped and waited for first, as it works on the members above.
+    BackgroundJob job_{kProgressRefreshMs, 1};
 };
 
 }  // namespace lodra

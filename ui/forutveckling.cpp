@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <random>
 
@@ -68,7 +67,6 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
     split->setMinimumHeight(split->minimumSizeHint().height());
     split->setSizePolicy(split->sizePolicy().horizontalPolicy(), QSizePolicy::Ignored);
     setComparing(false);
-    progressTimer_.setInterval(50);
 
     connect(ui->cmdJamfor, &QPushButton::clicked, this, &forUtveckling::cmdJamfor_Click);
     connect(ui->cmdAvbryt, &QPushButton::clicked, this, &forUtveckling::cmdAvbryt_Click);
@@ -79,16 +77,14 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
     connect(ui->cmdSkrivUt, &QPushButton::clicked, this, &forUtveckling::printReport);
     connect(ui->cmdStang, &QPushButton::clicked, this, &forUtveckling::cmdStang_Click);
     connect(spread_, &SpreadPage::spreadEnded, this, &forUtveckling::spreadEnded);
-    connect(&watcher_, &QFutureWatcher<Result<MeasureComparison>>::finished, this,
-            &forUtveckling::comparisonFinished);
-    connect(&progressTimer_, &QTimer::timeout, this, &forUtveckling::showProgress);
+    connect(&comparison_job_, &BackgroundJob::finished, this, &forUtveckling::comparisonFinished);
+    connect(&comparison_job_, &BackgroundJob::refresh, this, &forUtveckling::showProgress);
 }
 
 forUtveckling::~forUtveckling() {
     // The comparison reads this window's atomics until it has returned; the spread's page
     // goes while the controls it works are still there.
-    cancel_ = true;
-    watcher_.waitForFinished();
+    comparison_job_.stop();
     delete spread_;
 }
 
@@ -118,7 +114,6 @@ void forUtveckling::replaceChart(QChartView* view, QChart* chart) {
 }
 
 void forUtveckling::setComparing(bool comparing) {
-    comparing_ = comparing;
     ui->cmdJamfor->setEnabled(!comparing && haveInput_);
     ui->cmdAvbryt->setVisible(comparing);
     ui->prgJamfor->setVisible(comparing);
@@ -126,18 +121,12 @@ void forUtveckling::setComparing(bool comparing) {
     ui->cmdSparaDiagram->setEnabled(haveInput_);
     ui->cmdSparaPdf->setEnabled(haveInput_);
     ui->cmdSkrivUt->setEnabled(haveInput_);
-    if (comparing) {
-        progressTimer_.start();
-    } else {
-        progressTimer_.stop();
-    }
 }
 
 void forUtveckling::cmdJamfor_Click() {
-    if (comparing_ || !haveInput_) {
+    if (comparison_job_.isRunning() || !haveInput_) {
         return;
     }
-    cancel_ = false;
     progress_.cellsDone = 0;
     progress_.cyclesDone = 0;
     progress_.cyclesTotal = 0;
@@ -146,13 +135,14 @@ void forUtveckling::cmdJamfor_Click() {
     // Every cell starts its generator from this seed, so that the cells differ only by
     // their choice.
     options.seed = std::random_device{}();
-    options.cancel = &cancel_;
+    options.cancel = comparison_job_.cancelFlag();
     options.progress = &progress_;
     ui->prgJamfor->setRange(0, 0);
     ui->lblJamforelse->setText(QStringLiteral("Jämförelsen pågår."));
     ui->tabUtveckling->setCurrentWidget(ui->tabJamforelse);
+    comparison_job_.start(
+        [this, input = input_, options] { compared_ = compareMeasures(input, options); });
     setComparing(true);
-    watcher_.setFuture(QtConcurrent::run(compareMeasures, input_, options));
 }
 
 void forUtveckling::showProgress() {
@@ -168,27 +158,26 @@ void forUtveckling::showProgress() {
 }
 
 void forUtveckling::cmdAvbryt_Click() {
-    cancel_ = true;
+    comparison_job_.cancel();
 }
 
 void forUtveckling::stopComparison() {
-    if (!comparing_) {
+    if (!comparison_job_.isRunning()) {
         return;
     }
-    cancel_ = true;
-    watcher_.waitForFinished();
-    // The finished signal that may still come finds nothing running and is ignored.
+    comparison_job_.stop();
     setComparing(false);
     emit comparisonEnded();
 }
 
 void forUtveckling::comparisonFinished() {
-    if (!comparing_) {
-        return;
+    if (comparison_job_.failure()) {
+        std::rethrow_exception(comparison_job_.failure());
     }
-    const bool cancelled = cancel_;
+    const bool cancelled = comparison_job_.wasCancelled();
     setComparing(false);
-    const Result<MeasureComparison> result = watcher_.result();
+    const Result<MeasureComparison> result = std::move(*compared_);
+    compared_.reset();
     if (result) {
         for (ComparisonModel* model : comparison_) {
             model->setComparison(*result, separator_);

@@ -4,20 +4,19 @@
 // chart, the comparison of the present value over measures, felling intervals and interest
 // rates, and the spread of the present value under random growth.
 
-#include <QFutureWatcher>
 #include <QLocale>
-#include <QTimer>
 #include <QWidget>
 #include <array>
-#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
+#include "ui/backgroundjob.h"
 #include "ui/handover.h"
 #include "ui/savedialog.h"
 #include "ui/windowlook.h"
@@ -63,7 +62,7 @@ class forUtveckling : public QWidget {
     const CycleModel& cycleModel() const { return *cycles_; }
     // The grid of a measure (MeasureComparison::Measure).
     const ComparisonModel& comparisonModel(int measure) const { return *comparison_[measure]; }
-    bool isComparing() const { return comparing_; }
+    bool isComparing() const { return comparison_job_.isRunning(); }
     const SpreadPage& spreadPage() const { return *spread_; }
 
   signals:
@@ -118,11 +117,10 @@ class forUtveckling : public QWidget {
     QLocale numbers_ = QLocale::c();
     char separator_ = '.';  // the texts', of numbers_
 
-    bool comparing_ = false;
-    std::atomic<bool> cancel_{false};
     ComparisonProgress progress_;
-    QFutureWatcher<Result<MeasureComparison>> watcher_;
-    QTimer progressTimer_;
+    std::optional<Result<MeasureComparison>> compared_;  // by the comparison that ended
+    // Last: stopped and waited for first, as it works on the members above.
+    BackgroundJob comparison_job_{50};
 };
 
 }  // namespace lodra

@@ -9,10 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressDialog>
 #include <QRegularExpression>
-#include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <limits>
 #include <new>
@@ -45,6 +42,9 @@ class Corner : public QWidget {
 };
 
 const QString kFilter = QStringLiteral("Beståndsfiler (*.csv);;Alla filer (*)");
+
+// The listing's progress bar counts the file in this many steps.
+constexpr int kSteps = 1000;
 
 // The file writes a decimal point; under a decimal comma the fields show a comma again.
 InputRecord withSeparator(InputRecord input, char separator) {
@@ -100,9 +100,17 @@ struct StandMenu::Listing {
 };
 
 StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar)
-    : QObject(&owner), owner_(owner), progressDelayMs_(forLodra02::kProgressDelayMs) {
-    listingPool_.setMaxThreadCount(1);
-    connect(&watcher_, &QFutureWatcher<void>::finished, this, &StandMenu::listed);
+    : QObject(&owner),
+      owner_(owner),
+      progressDelayMs_(forLodra02::kProgressDelayMs),
+      job_(forLodra02::kProgressRefreshMs, 1) {
+    connect(&job_, &BackgroundJob::finished, this, &StandMenu::listed);
+    // "Avbryt" reaches the listing through its watch.
+    connect(&job_, &BackgroundJob::cancelRequested, this, [this] {
+        if (listing_) {
+            listing_->watch.cancel = true;
+        }
+    });
     QMenu* arkiv = bar->addMenu(QStringLiteral("&Arkiv"));
     arkiv->setObjectName(QStringLiteral("mnuArkiv"));
     connect(addItem(arkiv, QStringLiteral("Nytt bestånd"), "mnuNytt", "Ctrl+N"),
@@ -147,12 +155,10 @@ StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar)
 }
 
 StandMenu::~StandMenu() {
-    // The listing works on what it shares; told to stop, it ends at its next record. Its
-    // progress, the window's child, reads this menu.
+    // The listing works on what it shares; told to stop, it ends at its next record.
     if (listing_) {
         listing_->watch.cancel = true;
     }
-    delete progress_.data();
 }
 
 bool StandMenu::eventFilter(QObject* watched, QEvent* event) {
@@ -192,39 +198,20 @@ void StandMenu::open(const QString& path) {
     }
     listing_ = std::make_shared<Listing>();
     listing_->path = path;
-    showListingProgress();
-    watcher_.setFuture(QtConcurrent::run(&listingPool_, [listing = listing_] {
+    job_.start([listing = listing_] {
         listing->result.emplace(listStands(listing->path.toStdString(), &listing->watch));
-    }));
-}
-
-void StandMenu::showListingProgress() {
-    constexpr int kSteps = 1000;
-    progress_ = new QProgressDialog(QStringLiteral("Beståndsfilen läses."),
-                                    QStringLiteral("Avbryt"), 0, kSteps, &owner_);
-    progress_->setObjectName(QStringLiteral("lodraOpenProgress"));
-    progress_->setWindowTitle(kProgramTitle);
-    progress_->setWindowModality(Qt::ApplicationModal);
-    progress_->setAutoClose(false);
-    progress_->setAutoReset(false);
-    progress_->setMinimumDuration(progressDelayMs_);
-    progress_->setValue(0);  // starts the delay
-    connect(progress_, &QProgressDialog::canceled, this,
-            [listing = listing_] { listing->watch.cancel = true; });
-    auto* refresh = new QTimer(progress_);
-    connect(refresh, &QTimer::timeout, progress_, [this, listing = listing_] {
-        const std::uint64_t total = listing->watch.total;
-        if (total > 0) {
-            const std::uint64_t done = std::min<std::uint64_t>(listing->watch.bytes, total);
-            progress_->setValue(static_cast<int>(done * kSteps / total));
-        }
     });
-    refresh->start(forLodra02::kProgressRefreshMs);
+    job_.showProgressDialog(
+        &owner_, QStringLiteral("Beståndsfilen läses."), QStringLiteral("lodraOpenProgress"),
+        progressDelayMs_, [listing = listing_] {
+            const std::uint64_t total = listing->watch.total;
+            const std::uint64_t done = std::min<std::uint64_t>(listing->watch.bytes, total);
+            return std::pair{total > 0 ? static_cast<int>(done * kSteps / total) : 0, kSteps};
+        });
 }
 
 void StandMenu::listed() {
     const std::shared_ptr<Listing> listing = std::move(listing_);
-    delete progress_.data();
     // Stopped with "Avbryt": nothing opens, whether or not the listing had ended.
     if (!listing->watch.cancel) {
         try {

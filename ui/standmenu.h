@@ -4,9 +4,7 @@
 // save as, quit) and "Hjälp". The stand's name (the file's bestand column) shows in the bar's
 // corner beside the line that says where the latest stand file was saved.
 
-#include <QFutureWatcher>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QThreadPool>
 #include <memory>
@@ -14,10 +12,10 @@
 
 #include "files/filestate.h"
 #include "standfile/standsource.h"
+#include "ui/backgroundjob.h"
 
 class QLineEdit;
 class QMenuBar;
-class QProgressDialog;
 
 namespace lodra {
 
@@ -46,7 +44,7 @@ class StandMenu : public QObject {
     // A listing that runs longer than this shows its progress and "Avbryt".
     void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
     // Where files are listed: one thread of its own, beside the calculation's.
-    QThreadPool& listingPool() { return listingPool_; }
+    QThreadPool& listingPool() { return *job_.pool(); }
     // Writes the entries as a stand file.
     void saveAs(const QString& path) { write(path, std::nullopt); }
 
@@ -69,7 +67,6 @@ class StandMenu : public QObject {
     void sparaBestandSom();
     void omLodra05();
     struct Listing;
-    void showListingProgress();
     // The listing has ended: the stand to open is chosen and read.
     void listed();
     void openListing(Listing& listing);
@@ -93,10 +90,8 @@ class StandMenu : public QObject {
     std::optional<FileState> fileState_;  // file_ as it was opened or last saved
     bool fileHoldsOneStand_ = false;
     std::shared_ptr<Listing> listing_;  // while a file is listed
-    QThreadPool listingPool_;
-    QFutureWatcher<void> watcher_;
-    QPointer<QProgressDialog> progress_;
     int progressDelayMs_;
+    BackgroundJob job_;
 };
 
 // What "Om Lodra05" says.
