@@ -87,10 +87,13 @@ void BackgroundJob::showProgressDialog(QWidget* parent, const QString& text, con
         bar->setRange(0, std::max(total, 0));
         bar->setValue(std::clamp(done, 0, std::max(total, 0)));
     };
-    follow();
+    bar->setRange(0, 0);
+    bar->setValue(0);
     dialog_->setBar(bar);
-    // The dialog's own single timer shows it after the delay, unless it was cancelled.
+    // The dialog's own single timer shows it after the delay, unless it was cancelled; it
+    // starts again from here while the bar stands at its minimum.
     dialog_->setMinimumDuration(delayMs);
+    follow();
     connect(dialog_, &QProgressDialog::canceled, this, &BackgroundJob::cancel);
     connect(this, &BackgroundJob::refresh, bar, follow);
 }

@@ -100,6 +100,7 @@ class forLodra02 : public QWidget {
     // Where the calculation runs: one thread of its own, beside the comparison's and the
     // spread's.
     QThreadPool& calculationPool() { return *job_.pool(); }
+    const BackgroundJob& calculationJob() const { return job_; }
     // The generator of the random diameter change; null: one seeded from the clock.
     void setRandomSource(RandomSource* random) { random_ = random; }
 
