@@ -1,7 +1,6 @@
 #include "ui/forcatalog.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QKeyEvent>
@@ -65,9 +64,8 @@ class FolderChainFilter : public QSortFilterProxyModel {
 };
 
 forCatalog::forCatalog(forLodra02& owner, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::forCatalog>()) {
+    : RunWindow(parent), ui(std::make_unique<Ui::forCatalog>()) {
     owner.look().setUp(*ui, this);
-    setAttribute(Qt::WA_DeleteOnClose);
 
     folders_ = new QFileSystemModel(this);
     folders_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -164,11 +162,6 @@ bool forCatalog::eventFilter(QObject* watched, QEvent* event) {
 void forCatalog::cmdOK_Click() {
     hide();
     emit folderChosen(path_);
-}
-
-void forCatalog::closeEvent(QCloseEvent* event) {
-    emit closedThroughFrame();
-    QWidget::closeEvent(event);
 }
 
 }  // namespace lodra

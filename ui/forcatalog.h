@@ -6,8 +6,9 @@
 
 #include <QModelIndex>
 #include <QString>
-#include <QWidget>
 #include <memory>
+
+#include "ui/runwindow.h"
 
 class QFileSystemModel;
 
@@ -20,7 +21,7 @@ namespace lodra {
 class forLodra02;
 class FolderChainFilter;
 
-class forCatalog : public QWidget {
+class forCatalog : public RunWindow {
     Q_OBJECT
 
   public:
@@ -36,15 +37,12 @@ class forCatalog : public QWidget {
     QModelIndex entryOf(const QString& folder) const;
 
   signals:
-    // The window was closed through its frame and is about to be destroyed.
-    void closedThroughFrame();
     // The folder list opened another folder.
     void pathChanged(const QString& folder);
     // "OK" was clicked on this folder; the chooser is hidden.
     void folderChosen(const QString& folder);
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -1,6 +1,5 @@
 #include "ui/forresultat.h"
 
-#include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -27,13 +26,12 @@ QString boxText(const std::string& text) {
 }  // namespace
 
 forResultat::forResultat(forLodra02& owner, QWidget* parent)
-    : QWidget(parent), owner_(owner), ui(std::make_unique<Ui::forResultat>()) {
+    : RunWindow(parent), owner_(owner), ui(std::make_unique<Ui::forResultat>()) {
     owner.look().setUp(*ui, this);
-    setAttribute(Qt::WA_DeleteOnClose);
     setReportTabStops(ui->txtIndata);
     setReportTabStops(ui->txtResultat);
     connect(ui->cmdSpara, &QPushButton::clicked, this, &forResultat::cmdSpara_Click);
-    connect(ui->cmdStang, &QPushButton::clicked, this, &forResultat::cmdStang_Click);
+    hideWith(ui->cmdStang);
     connect(ui->cmdUtveckling, &QPushButton::clicked, this, &forResultat::cmdUtveckling_Click);
     // The development window's print dialog, for the report of the latest calculation.
     auto* print = new QShortcut(QKeySequence(QStringLiteral("Ctrl+P")), this);
@@ -77,20 +75,11 @@ void forResultat::saveToFile() {
     }
 }
 
-void forResultat::cmdStang_Click() {
-    hide();
-}
-
 void forResultat::cmdUtveckling_Click() {
     forUtveckling* window = owner_.utveckling();
     window->show();
     window->raise();
     window->activateWindow();
-}
-
-void forResultat::closeEvent(QCloseEvent* event) {
-    emit closedThroughFrame();
-    QWidget::closeEvent(event);
 }
 
 }  // namespace lodra

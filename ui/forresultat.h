@@ -3,9 +3,10 @@
 // The result window: the two texts of the latest calculation, and the saving of every
 // calculation of the run to a numbered result file.
 
-#include <QWidget>
 #include <memory>
 #include <string>
+
+#include "ui/runwindow.h"
 
 class QPlainTextEdit;
 
@@ -17,7 +18,7 @@ namespace lodra {
 
 class forLodra02;
 
-class forResultat : public QWidget {
+class forResultat : public RunWindow {
     Q_OBJECT
 
   public:
@@ -32,16 +33,8 @@ class forResultat : public QWidget {
     // from the boxes, so it works whether the window is shown or not.
     void saveToFile();
 
-  signals:
-    // The window was closed through its frame and is about to be destroyed.
-    void closedThroughFrame();
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
   private:
     void cmdSpara_Click();
-    void cmdStang_Click();
     void cmdUtveckling_Click();
 
     forLodra02& owner_;

@@ -3,9 +3,10 @@
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
-#include <QCloseEvent>
 #include <QHeaderView>
 #include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -19,6 +20,7 @@
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
 #include "ui/cyclemodel.h"
+#include "ui/handoverreport.h"
 #include "ui/messages.h"
 #include "ui/spreadpage.h"
 #include "ui_forutveckling.h"
@@ -41,9 +43,8 @@ const QString kPrompt = QStringLiteral(
 }  // namespace
 
 forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::forUtveckling>()) {
+    : RunWindow(parent), ui(std::make_unique<Ui::forUtveckling>()) {
     look.setUpLaidOut(*ui, this);
-    setAttribute(Qt::WA_DeleteOnClose);
     saved_ = new SavedLine(this);
     ui->layUtveckling->addWidget(saved_);
     cycles_ = new CycleModel(this);
@@ -75,7 +76,7 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
             &forUtveckling::cmdSparaDiagram_Click);
     connect(ui->cmdSparaPdf, &QPushButton::clicked, this, &forUtveckling::cmdSparaPdf_Click);
     connect(ui->cmdSkrivUt, &QPushButton::clicked, this, &forUtveckling::printReport);
-    connect(ui->cmdStang, &QPushButton::clicked, this, &forUtveckling::cmdStang_Click);
+    hideWith(ui->cmdStang);
     connect(spread_, &SpreadPage::spreadEnded, this, &forUtveckling::spreadEnded);
     connect(&comparison_job_, &BackgroundJob::finished, this, &forUtveckling::comparisonFinished);
     connect(&comparison_job_, &BackgroundJob::refresh, this, &forUtveckling::showProgress);
@@ -243,6 +244,44 @@ void forUtveckling::cmdSparaTabell_Click() {
                           : cycleCsv(cycles_->rows(), separator_));
 }
 
+std::unique_ptr<Handover> forUtveckling::handover() const {
+    HandoverSources sources;
+    sources.facts = facts_ ? facts_() : HandoverFacts{};
+    sources.cycles = cycles_;
+    sources.numbers = numbers_;
+    sources.comparison = {comparison_[0], comparison_[1]};
+    sources.spread = spread_;
+    sources.spreadTable = ui->tblSpridning->model();
+    sources.spreadText = ui->lblSpridning->text();
+    if (ui->lblHistogram->isVisibleTo(ui->tabSpridning)) {
+        sources.histogramText = ui->lblHistogram->text();
+    }
+    return HandoverReport(std::move(sources)).document();
+}
+
+void forUtveckling::cmdSparaPdf_Click() {
+    const QString path =
+        chooseFile(QStringLiteral("Spara som PDF"), QStringLiteral("PDF-filer (*.pdf)"),
+                   QStringLiteral("Bestandskalkyl.pdf"));
+    if (!path.isEmpty()) {
+        save(path, handover()->pdf());
+    }
+}
+
+void forUtveckling::printReport() {
+    if (!haveInput_) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    Handover::setUpPrinter(printer);
+    QPrintDialog dialog(&printer, isVisible() ? this : parentWidget());
+    dialog.setObjectName(QStringLiteral("lodraPrintDialog"));
+    dialog.setWindowTitle(QStringLiteral("Skriv ut"));
+    if (dialog.exec() == QDialog::Accepted) {
+        handover()->print(printer);
+    }
+}
+
 void forUtveckling::cmdSparaDiagram_Click() {
     const bool comparison = comparisonShown();
     const bool spread = spreadShown();
@@ -274,15 +313,6 @@ void forUtveckling::save(const QString& path, const std::string& bytes) {
     }
     folders().used(path);
     saved_->saved(path);
-}
-
-void forUtveckling::cmdStang_Click() {
-    hide();
-}
-
-void forUtveckling::closeEvent(QCloseEvent* event) {
-    emit closedThroughFrame();
-    QWidget::closeEvent(event);
 }
 
 }  // namespace lodra

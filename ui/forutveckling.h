@@ -5,7 +5,6 @@
 // rates, and the spread of the present value under random growth.
 
 #include <QLocale>
-#include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
@@ -18,6 +17,7 @@
 #include "calc/inputrecord.h"
 #include "ui/backgroundjob.h"
 #include "ui/handover.h"
+#include "ui/runwindow.h"
 #include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
@@ -34,7 +34,7 @@ class CycleModel;
 class ComparisonModel;
 class SpreadPage;
 
-class forUtveckling : public QWidget {
+class forUtveckling : public RunWindow {
     Q_OBJECT
 
   public:
@@ -66,26 +66,17 @@ class forUtveckling : public QWidget {
     const SpreadPage& spreadPage() const { return *spread_; }
 
   signals:
-    // The window was closed through its frame and is about to be destroyed.
-    void closedThroughFrame();
     // A comparison ended: shown, failed or stopped.
     void comparisonEnded();
     // A spread ended: shown, failed or stopped.
     void spreadEnded();
 
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
   private:
-    // The report's sections of the comparison and of the spread, when they were calculated.
-    void addComparison(Handover& doc) const;
-    void addSpread(Handover& doc) const;
     void cmdJamfor_Click();
     void cmdAvbryt_Click();
     void cmdSparaTabell_Click();
     void cmdSparaDiagram_Click();
     void cmdSparaPdf_Click();
-    void cmdStang_Click();
 
     void comparisonFinished();
     void showProgress();
