@@ -9,8 +9,8 @@
 #include <QStorageInfo>
 #include <QStyle>
 
-#include "ui/forlodra02.h"
 #include "ui/messages.h"
+#include "ui/windowlook.h"
 #include "ui_forcatalog.h"
 
 namespace lodra {
@@ -63,9 +63,9 @@ class FolderChainFilter : public QSortFilterProxyModel {
     QString current_;
 };
 
-forCatalog::forCatalog(forLodra02& owner, QWidget* parent)
+forCatalog::forCatalog(const WindowLook& look, QWidget* parent)
     : RunWindow(parent), ui(std::make_unique<Ui::forCatalog>()) {
-    owner.look().setUp(*ui, this);
+    look.setUp(*ui, this);
 
     folders_ = new QFileSystemModel(this);
     folders_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);

@@ -18,15 +18,15 @@ class forCatalog;
 
 namespace lodra {
 
-class forLodra02;
 class FolderChainFilter;
+class WindowLook;
 
 class forCatalog : public RunWindow {
     Q_OBJECT
 
   public:
-    // Built in the look of the owner's windows.
-    explicit forCatalog(forLodra02& owner, QWidget* parent = nullptr);
+    // Built in the look of the run's windows.
+    explicit forCatalog(const WindowLook& look, QWidget* parent = nullptr);
     ~forCatalog() override;
 
     // The folder the folder list has open (not a merely highlighted entry).

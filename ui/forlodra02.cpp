@@ -64,10 +64,9 @@ std::string unexpectedFailure(const std::exception_ptr& escaped) {
 forLodra02::forLodra02(QWidget* parent)
     : QWidget(parent),
       numbers_(numberLocale()),
-      session(separatorOf(numbers_)),
-      look_(programLook(QApplication::font(), session.decimalSeparator)),
+      run_(numbers_, separatorOf(numbers_), this),
       ui(std::make_unique<Ui::forLodra02>()) {
-    look_.setUp(*ui, this);
+    run_.look().setUp(*ui, this);
     for (const ParameterRow& row : kParameterTable) {
         QLineEdit* entry = parameterEntry(row.field);
         entry->setText(
@@ -76,16 +75,18 @@ forLodra02::forLodra02(QWidget* parent)
         entry->setToolTip(
             QString::fromUtf8(row.rule.data(), static_cast<qsizetype>(row.rule.size())));
     }
-    // No folder has been chosen yet in this run.
-    sparaKatalog_.clear();
-    standMenu_ = new StandMenu(*this, WindowLook::addMenuBar(this));
+    standMenu_ = new StandMenu(run_, WindowLook::addMenuBar(this), [this] {
+        return StandEntries{inputRecord(), choiceCells()};
+    });
+    run_.setStandMenu(standMenu_);
     connect(standMenu_, &StandMenu::quitChosen, this, &forLodra02::cmdAvlsuta_Click);
+    connect(standMenu_, &StandMenu::standChosen, this, &forLodra02::setInputRecord);
     WindowLook::fitToScreen(this);
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
     connect(ui->cmdAvlsuta, &QPushButton::clicked, this, &forLodra02::cmdAvlsuta_Click);
-    connect(&job_, &BackgroundJob::finished, this, &forLodra02::calculationFinished);
+    connect(&run_.calculation(), &BackgroundJob::finished, this, &forLodra02::calculationFinished);
 
     // A screen reader announces each entry by the text of its label.
     for (const auto& [field, label] : {std::pair{ui->txtTotaltid, ui->Label1},
@@ -125,73 +126,10 @@ forLodra02::forLodra02(QWidget* parent)
 }
 
 forLodra02::~forLodra02() {
-    // The background calculation works on this window's session: stop it first.
-    job_.stop();
-    closeOtherWindows();
-}
-
-forTradDiametrar* forLodra02::tradDiametrar() {
-    if (!tradDiametrar_) {
-        tradDiametrar_ = new forTradDiametrar(look_);
-        connect(tradDiametrar_, &forTradDiametrar::closedThroughFrame, this,
-                [this] { tradDiametrar_ = nullptr; });
-    }
-    return tradDiametrar_;
-}
-
-forResultat* forLodra02::resultat() {
-    if (!resultat_) {
-        resultat_ = new forResultat(*this);
-        connect(resultat_, &forResultat::closedThroughFrame, this, [this] { resultat_ = nullptr; });
-    }
-    return resultat_;
-}
-
-forCatalog* forLodra02::catalog() {
-    if (!catalog_) {
-        catalog_ = new forCatalog(*this);
-        connect(catalog_, &forCatalog::closedThroughFrame, this, [this] { catalog_ = nullptr; });
-        // The chosen folder holds the results of the rest of the run, this one first.
-        connect(catalog_, &forCatalog::folderChosen, this, [this](const QString& folder) {
-            sparaKatalog_ = folder.toStdString();
-            resultat()->saveToFile();
-        });
-    }
-    return catalog_;
-}
-
-forUtveckling* forLodra02::utveckling() {
-    if (!utveckling_) {
-        utveckling_ = new forUtveckling(look_);
-        connect(utveckling_, &forUtveckling::closedThroughFrame, this,
-                [this] { utveckling_ = nullptr; });
-        utveckling_->setSaveFolders(&folders_);
-        utveckling_->setHandoverFacts([this] {
-            return HandoverFacts{standMenu_->standName(), standMenu_->standFile(),
-                                 QString::fromStdString(shownIndata_),
-                                 QString::fromStdString(shownResultat_)};
-        });
-        if (!shownRows_.empty()) {  // every calculation has a cycle
-            utveckling_->showCalculation(shownInput_, shownRows_, numbers_, shownNuvarde_);
-        }
-    }
-    return utveckling_;
-}
-
-forTradDiametrar* forLodra02::existingTradDiametrar() const {
-    return tradDiametrar_;
-}
-
-forResultat* forLodra02::existingResultat() const {
-    return resultat_;
-}
-
-forCatalog* forLodra02::existingCatalog() const {
-    return catalog_;
-}
-
-forUtveckling* forLodra02::existingUtveckling() const {
-    return utveckling_;
+    // The background calculation works on the run's session and this window's record:
+    // stop it first.
+    run_.calculation().stop();
+    run_.closeWindows();
 }
 
 InputRecord forLodra02::inputRecord() {
@@ -274,9 +212,7 @@ void forLodra02::focusUnchosen(const ChoiceCells& cells) {
     if (choice == nullptr) {
         return;
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    RunWindow::showInFront(window);
     choice->setFocus(Qt::OtherFocusReason);
     WindowLook::bringIntoView(choice);
 }
@@ -311,13 +247,13 @@ bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void forLodra02::cmdBerakna_Click() {
-    if (job_.isRunning() || refuseUnchosen()) {
+    if (isCalculating() || refuseUnchosen()) {
         return;
     }
     const InputRecord input = inputRecord();
     CalcOptions options;
     options.random = random_;
-    options.cancel = job_.cancelFlag();
+    options.cancel = run_.calculation().cancelFlag();
     options.cyclesDone = &cyclesDone_;
     options.cyclesTotal = &cyclesTotal_;
     options.cycleRecord = &record_;
@@ -325,19 +261,20 @@ void forLodra02::cmdBerakna_Click() {
     cyclesDone_ = 0;
     cyclesTotal_ = 0;
 
-    job_.start([this, input, options] { outcome_ = session.berakna(input, options); });
+    BackgroundJob& job = run_.calculation();
+    job.start([this, input, options] { outcome_ = session.berakna(input, options); });
     // Shown only when the calculation takes longer than the delay; from then on nothing
     // else takes input until it ends. The bar follows the cycles the calculation has done.
-    job_.showProgressDialog(this, QStringLiteral("Beräkningen pågår."),
-                            QStringLiteral("lodraProgress"), progressDelayMs_, [this] {
-                                return std::pair{cyclesDone_.load(), cyclesTotal_.load()};
-                            });
+    job.showProgressDialog(this, QStringLiteral("Beräkningen pågår."),
+                           QStringLiteral("lodraProgress"), progressDelayMs_, [this] {
+                               return std::pair{cyclesDone_.load(), cyclesTotal_.load()};
+                           });
 }
 
 void forLodra02::calculationFinished() {
     Outcome outcome = std::move(outcome_);
-    if (job_.failure()) {
-        outcome = fail(unexpectedFailure(job_.failure()));
+    if (run_.calculation().failure()) {
+        outcome = fail(unexpectedFailure(run_.calculation().failure()));
     }
     if (endRequested_) {
         endProgram();
@@ -350,18 +287,9 @@ void forLodra02::calculationFinished() {
 void forLodra02::showOutcome(const Outcome& outcome) {
     if (outcome.ok()) {
         forResultat* window = resultat();
-        window->show();
-        window->raise();
-        window->activateWindow();
+        RunWindow::showInFront(window);
         window->showTexts(session.Indata, session.Resultat);
-        shownInput_ = calculated_;
-        shownRows_ = record_.rows;
-        shownNuvarde_ = session.calculation.economics.nuvarde;
-        shownIndata_ = session.Indata;
-        shownResultat_ = session.Resultat;
-        if (utveckling_) {
-            utveckling_->showCalculation(shownInput_, shownRows_, numbers_, shownNuvarde_);
-        }
+        run_.calculationShown(calculated_, record_.rows, session.calculation.economics.nuvarde);
     } else if (outcome.error().status != Status::Cancelled) {
         showMessage(
             this, QString::fromStdString(windowMessage(outcome.error(), session.decimalSeparator)),
@@ -403,19 +331,14 @@ void forLodra02::focusRefused(const Refusal& refusal) {
     if (field == nullptr) {
         return;
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    RunWindow::showInFront(window);
     field->setFocus(Qt::OtherFocusReason);
     field->selectAll();
     WindowLook::bringIntoView(field);
 }
 
 void forLodra02::cmdTraddiametrar_Click() {
-    forTradDiametrar* window = tradDiametrar();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    RunWindow::showInFront(tradDiametrar());
 }
 
 void forLodra02::cmdAvlsuta_Click() {
@@ -423,13 +346,13 @@ void forLodra02::cmdAvlsuta_Click() {
 }
 
 void forLodra02::closeEvent(QCloseEvent* event) {
-    if (job_.isRunning()) {
+    if (isCalculating()) {
         // Stop the calculation; the program ends as soon as it has returned, and shows
         // nothing of it.
-        job_.cancel();
+        run_.calculation().cancel();
         endRequested_ = true;
-        job_.closeProgressDialog();
-        closeOtherWindows();
+        run_.calculation().closeProgressDialog();
+        run_.closeWindows();
         event->accept();
         return;
     }
@@ -437,15 +360,8 @@ void forLodra02::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void forLodra02::closeOtherWindows() {
-    delete utveckling_.data();
-    delete catalog_.data();
-    delete resultat_.data();
-    delete tradDiametrar_.data();
-}
-
 void forLodra02::endProgram() {
-    closeOtherWindows();
+    run_.closeWindows();
     QCoreApplication::quit();
 }
 

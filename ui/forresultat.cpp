@@ -6,9 +6,9 @@
 
 #include "files/resultfile.h"
 #include "ui/forcatalog.h"
-#include "ui/forlodra02.h"
 #include "ui/forutveckling.h"
 #include "ui/messages.h"
+#include "ui/run.h"
 #include "ui/twipsform.h"
 #include "ui_forresultat.h"
 
@@ -25,9 +25,9 @@ QString boxText(const std::string& text) {
 
 }  // namespace
 
-forResultat::forResultat(forLodra02& owner, QWidget* parent)
-    : RunWindow(parent), owner_(owner), ui(std::make_unique<Ui::forResultat>()) {
-    owner.look().setUp(*ui, this);
+forResultat::forResultat(Run& run, QWidget* parent)
+    : RunWindow(parent), run_(run), ui(std::make_unique<Ui::forResultat>()) {
+    run.look().setUp(*ui, this);
     setReportTabStops(ui->txtIndata);
     setReportTabStops(ui->txtResultat);
     connect(ui->cmdSpara, &QPushButton::clicked, this, &forResultat::cmdSpara_Click);
@@ -35,7 +35,7 @@ forResultat::forResultat(forLodra02& owner, QWidget* parent)
     connect(ui->cmdUtveckling, &QPushButton::clicked, this, &forResultat::cmdUtveckling_Click);
     // The development window's print dialog, for the report of the latest calculation.
     auto* print = new QShortcut(QKeySequence(QStringLiteral("Ctrl+P")), this);
-    connect(print, &QShortcut::activated, this, [this] { owner_.utveckling()->printReport(); });
+    connect(print, &QShortcut::activated, this, [this] { run_.utveckling()->printReport(); });
 }
 
 forResultat::~forResultat() = default;
@@ -46,27 +46,24 @@ void forResultat::showTexts(const std::string& indata, const std::string& result
 }
 
 void forResultat::cmdSpara_Click() {
-    if (owner_.isCalculating()) {
+    if (run_.isCalculating()) {
         return;
     }
-    if (owner_.sparaKatalog().empty()) {
+    if (run_.sparaKatalog().empty()) {
         // The chooser saves once the user confirms a folder there.
-        forCatalog* chooser = owner_.catalog();
-        chooser->show();
-        chooser->raise();
-        chooser->activateWindow();
+        showInFront(run_.catalog());
         return;
     }
     saveToFile();
 }
 
 void forResultat::saveToFile() {
-    if (owner_.isCalculating()) {
+    if (run_.isCalculating()) {
         return;
     }
     const Result<std::string> saved =
-        saveNumberedResult(owner_.sparaKatalog(), owner_.session.fileBytes());
-    QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : &owner_;
+        saveNumberedResult(run_.sparaKatalog(), run_.session.fileBytes());
+    QWidget* parent = isVisible() ? this : run_.mainWindow();
     if (saved) {
         showMessage(parent, QStringLiteral("Resultatet sparades i följande fil:\n") +
                                 QString::fromStdString(*saved));
@@ -76,10 +73,7 @@ void forResultat::saveToFile() {
 }
 
 void forResultat::cmdUtveckling_Click() {
-    forUtveckling* window = owner_.utveckling();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    showInFront(run_.utveckling());
 }
 
 }  // namespace lodra

@@ -16,13 +16,14 @@ class forResultat;
 
 namespace lodra {
 
-class forLodra02;
+class Run;
 
 class forResultat : public RunWindow {
     Q_OBJECT
 
   public:
-    explicit forResultat(forLodra02& owner, QWidget* parent = nullptr);
+    // Saves the run's session, in the run's result folder.
+    explicit forResultat(Run& run, QWidget* parent = nullptr);
     ~forResultat() override;
 
     // Replaces what both boxes hold by the screen texts of a calculation.
@@ -37,7 +38,7 @@ class forResultat : public RunWindow {
     void cmdSpara_Click();
     void cmdUtveckling_Click();
 
-    forLodra02& owner_;
+    Run& run_;
     std::unique_ptr<Ui::forResultat> ui;
 };
 

@@ -20,6 +20,7 @@
 #include "standfile/standwriter.h"
 #include "ui/forlodra02.h"
 #include "ui/messages.h"
+#include "ui/run.h"
 #include "ui/savedialog.h"
 #include "ui/standchooser.h"
 
@@ -99,11 +100,13 @@ struct StandMenu::Listing {
     std::optional<Result<StandList>> result;
 };
 
-StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar)
-    : QObject(&owner),
-      owner_(owner),
-      progressDelayMs_(forLodra02::kProgressDelayMs),
-      job_(forLodra02::kProgressRefreshMs, 1) {
+StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entries)
+    : QObject(run.mainWindow()),
+      run_(run),
+      window_(run.mainWindow()),
+      entries_(std::move(entries)),
+      progressDelayMs_(Run::kProgressDelayMs),
+      job_(Run::kProgressRefreshMs, 1) {
     connect(&job_, &BackgroundJob::finished, this, &StandMenu::listed);
     // "Avbryt" reaches the listing through its watch.
     connect(&job_, &BackgroundJob::cancelRequested, this, [this] {
@@ -177,7 +180,7 @@ QString StandMenu::standName() const {
 }
 
 void StandMenu::nyttBestand() {
-    owner_.setInputRecord(InputRecord{});
+    emit standChosen(InputRecord{}, ChoiceCells{});
     name_->clear();
     file_.clear();
     fileState_.reset();
@@ -186,7 +189,7 @@ void StandMenu::nyttBestand() {
 
 void StandMenu::oppnaBestand() {
     const QString path =
-        owner_.saveFolders().chooseOpen(&owner_, QStringLiteral("Öppna bestånd"), kFilter);
+        run_.saveFolders().chooseOpen(window_, QStringLiteral("Öppna bestånd"), kFilter);
     if (!path.isEmpty()) {
         open(path);
     }
@@ -202,7 +205,7 @@ void StandMenu::open(const QString& path) {
         listing->result.emplace(listStands(listing->path.toStdString(), &listing->watch));
     });
     job_.showProgressDialog(
-        &owner_, QStringLiteral("Beståndsfilen läses."), QStringLiteral("lodraOpenProgress"),
+        window_, QStringLiteral("Beståndsfilen läses."), QStringLiteral("lodraOpenProgress"),
         progressDelayMs_, [listing = listing_] {
             const std::uint64_t total = listing->watch.total;
             const std::uint64_t done = std::min<std::uint64_t>(listing->watch.bytes, total);
@@ -217,7 +220,7 @@ void StandMenu::listed() {
         try {
             openListing(*listing);
         } catch (const std::bad_alloc&) {
-            showMessage(&owner_, outOfMemory(listing->path), QMessageBox::Warning);
+            showMessage(window_, outOfMemory(listing->path), QMessageBox::Warning);
         }
     }
     emit openEnded();
@@ -226,9 +229,9 @@ void StandMenu::listed() {
 void StandMenu::openListing(Listing& listing) {
     // Only running out of memory keeps the listing from giving a result.
     if (!listing.result) {
-        showMessage(&owner_, outOfMemory(listing.path), QMessageBox::Warning);
+        showMessage(window_, outOfMemory(listing.path), QMessageBox::Warning);
     } else if (Result<StandList>& list = *listing.result; !list) {
-        showMessage(&owner_, QString::fromStdString(list.message()), QMessageBox::Warning);
+        showMessage(window_, QString::fromStdString(list.message()), QMessageBox::Warning);
     } else {
         auto shared = std::make_shared<const StandList>(std::move(*list));
         listing.result.reset();
@@ -248,10 +251,10 @@ void StandMenu::openListed(const QString& path, std::shared_ptr<const StandList>
         readListedStand(path.toStdString(), *list, static_cast<std::size_t>(chosen));
     list.reset();
     if (!picked) {
-        showMessage(&owner_, QString::fromStdString(picked.message()), QMessageBox::Warning);
+        showMessage(window_, QString::fromStdString(picked.message()), QMessageBox::Warning);
         return;
     }
-    owner_.saveFolders().used(path);
+    run_.saveFolders().used(path);
     file_ = path;
     fileState_ = state;
     fileHoldsOneStand_ = one;
@@ -260,7 +263,7 @@ void StandMenu::openListed(const QString& path, std::shared_ptr<const StandList>
 
 void StandMenu::take(const PickedStand& picked, const QString& path) {
     const StandFile::Stand& stand = picked.stand;
-    owner_.setInputRecord(withSeparator(stand.input, forLodra02::decimalSeparator()), picked.cells);
+    emit standChosen(withSeparator(stand.input, forLodra02::decimalSeparator()), picked.cells);
     name_->setText(QString::fromStdString(stand.name.value_or(std::string())));
     // The entries are shown even so, each cell that cannot be used named; "Beräkna" refuses
     // them until the user makes those choices.
@@ -271,14 +274,14 @@ void StandMenu::take(const PickedStand& picked, const QString& path) {
         }
         const std::string row =
             "Rad " + std::to_string(stand.row) + ": " + (said.empty() ? *stand.refusal : said);
-        showMessage(&owner_,
+        showMessage(window_,
                     QString::fromStdString(standFileError(path.toStdString(), row).message),
                     QMessageBox::Warning);
     }
 }
 
 int StandMenu::chooseStand(std::shared_ptr<const StandList> list) {
-    StandChooser chooser(std::move(list), &owner_);
+    StandChooser chooser(std::move(list), window_);
     if (chooser.exec() != QDialog::Accepted) {
         return -1;
     }
@@ -313,7 +316,7 @@ StandMenu::ChangedFile StandMenu::askChangedFile() const {
                              "fönstret?")
                              .arg(QString::fromStdString(inQuotes(file_.toStdString())));
     const int answer = askQuestion(
-        &owner_, text,
+        window_, text,
         {QStringLiteral("Skriv över"), QStringLiteral("Spara som…"), QStringLiteral("Avbryt")});
     return answer == 0   ? ChangedFile::Overwrite
            : answer == 1 ? ChangedFile::SaveAs
@@ -323,8 +326,8 @@ StandMenu::ChangedFile StandMenu::askChangedFile() const {
 void StandMenu::sparaBestandSom() {
     QString suggested = standName().trimmed();
     suggested.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
-    const QString path = owner_.saveFolders().chooseSave(
-        &owner_, QStringLiteral("Spara bestånd"), kFilter,
+    const QString path = run_.saveFolders().chooseSave(
+        window_, QStringLiteral("Spara bestånd"), kFilter,
         (suggested.isEmpty() ? QStringLiteral("Bestand") : suggested) + QStringLiteral(".csv"));
     if (!path.isEmpty()) {
         saveAs(path);
@@ -332,14 +335,15 @@ void StandMenu::sparaBestandSom() {
 }
 
 void StandMenu::write(const QString& path, const std::optional<FileState>& unchanged) {
+    const StandEntries entries = entries_();
     const std::string bytes =
-        standFileBytes(owner_.inputRecord(), standName().toStdString(), owner_.choiceCells());
+        standFileBytes(entries.input, standName().toStdString(), entries.cells);
     const Result<FileState> written = saveReplacing(path.toStdString(), bytes, unchanged);
     if (!written) {
-        showMessage(&owner_, QString::fromStdString(written.message()), QMessageBox::Warning);
+        showMessage(window_, QString::fromStdString(written.message()), QMessageBox::Warning);
         return;
     }
-    owner_.saveFolders().used(path);
+    run_.saveFolders().used(path);
     file_ = path;
     fileState_ = *written;
     fileHoldsOneStand_ = true;
@@ -347,7 +351,7 @@ void StandMenu::write(const QString& path, const std::optional<FileState>& uncha
 }
 
 void StandMenu::omLodra05() {
-    showMessage(&owner_, aboutText(), QMessageBox::Information);
+    showMessage(window_, aboutText(), QMessageBox::Information);
 }
 
 }  // namespace lodra

@@ -7,10 +7,13 @@
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
+#include <functional>
 #include <memory>
 #include <optional>
 
+#include "calc/inputrecord.h"
 #include "files/filestate.h"
+#include "standfile/standfile.h"
 #include "standfile/standsource.h"
 #include "ui/backgroundjob.h"
 
@@ -19,14 +22,23 @@ class QMenuBar;
 
 namespace lodra {
 
-class forLodra02;
+class Run;
 class SavedLine;
+
+// What a stand file keeps of the entries: their texts and choices, and the choice cells
+// still as a stand file held them.
+struct StandEntries {
+    InputRecord input;
+    ChoiceCells cells;
+};
 
 class StandMenu : public QObject {
     Q_OBJECT
 
   public:
-    StandMenu(forLodra02& owner, QMenuBar* bar);
+    // entries: the entries as they stand, for saving; message boxes and dialogs belong to the
+    // run's main window.
+    StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entries);
     ~StandMenu() override;
 
     // The stand's name as the user sees it; empty when it has none.
@@ -56,6 +68,9 @@ class StandMenu : public QObject {
     void quitChosen();
     // An open() has ended: opened, refused, failed or stopped.
     void openEnded();
+    // The entries to show: those of a stand opened, or the initial ones for a new stand. A
+    // choice cell that kept holds stays as written until the user makes that choice.
+    void standChosen(const InputRecord& input, const ChoiceCells& kept);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,7 +96,9 @@ class StandMenu : public QObject {
     enum class ChangedFile { Overwrite, SaveAs, Cancel };
     ChangedFile askChangedFile() const;
 
-    forLodra02& owner_;
+    Run& run_;
+    QWidget* window_;
+    std::function<StandEntries()> entries_;
     QMenuBar* bar_;
     QWidget* corner_;
     QLineEdit* name_;
