@@ -19,7 +19,6 @@
 #include "ui/fortraddiametrar.h"
 #include "ui/forutveckling.h"
 #include "ui/messages.h"
-#include "ui/programlook.h"
 #include "ui/refusaltext.h"
 #include "ui/standmenu.h"
 #include "ui_forlodra02.h"

@@ -5,7 +5,6 @@
 // windows and the menu bar.
 
 #include <QLocale>
-#include <QPointer>
 #include <QWidget>
 #include <atomic>
 #include <memory>
