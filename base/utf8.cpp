@@ -104,4 +104,55 @@ std::string visibleLines(std::string_view text) {
     }
 }
 
+namespace {
+
+// The bytes of the sequence that a lead byte starts (one for any other byte).
+std::size_t sequenceLength(unsigned char lead) {
+    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+// The bytes at the end of text that start a character the next piece finishes.
+std::size_t cutOff(std::string_view text) {
+    for (std::size_t k = 1; k <= 3 && k <= text.size(); ++k) {
+        const auto b = static_cast<unsigned char>(text[text.size() - k]);
+        if (b >= 0xC0) {
+            return sequenceLength(b) > k ? k : 0;
+        }
+        if (b < 0x80) {
+            return 0;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+void Utf8Check::check(std::string_view text) {
+    for (std::size_t i = 0; i < text.size() && !bad_;) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+        } else {
+            bad_ = decodeUtf8(text, i) == kNotUtf8;
+        }
+    }
+}
+
+void Utf8Check::feed(std::string_view bytes) {
+    // First the character the last piece cut off, a byte at a time.
+    while (!bad_ && !carry_.empty() && !bytes.empty()) {
+        carry_ += bytes.front();
+        bytes.remove_prefix(1);
+        if (carry_.size() >= sequenceLength(static_cast<unsigned char>(carry_[0]))) {
+            check(carry_);
+            carry_.clear();
+        }
+    }
+    if (bad_ || bytes.empty()) {
+        return;
+    }
+    const std::size_t whole = bytes.size() - cutOff(bytes);
+    check(bytes.substr(0, whole));
+    carry_ = bytes.substr(whole);
+}
+
 }  // namespace lodra

@@ -27,4 +27,18 @@ std::string visibleText(std::string_view text);
 // The same for a text of several lines: each line made visible, the line breaks kept.
 std::string visibleLines(std::string_view text);
 
+// Tells whether a byte stream fed to it piece by piece is well-formed UTF-8 (no overlong
+// forms, no surrogates, nothing above U+10FFFF, no sequence cut off at the end).
+class Utf8Check {
+  public:
+    void feed(std::string_view bytes);
+    bool valid() const { return !bad_ && carry_.empty(); }
+
+  private:
+    void check(std::string_view text);
+
+    std::string carry_;  // a character cut off at the end of the last piece
+    bool bad_ = false;
+};
+
 }  // namespace lodra

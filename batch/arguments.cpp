@@ -4,11 +4,14 @@
 #include <QStringList>
 #include <algorithm>
 #include <charconv>
+#include <limits>
 
 #include "base/quote.h"
 #include "batch/outputtables.h"
+#include "calc/comparison.h"
 #include "calc/parameters.h"
 #include "calc/spread.h"
+#include "standfile/standfile.h"
 
 namespace lodra::batch {
 
@@ -75,7 +78,8 @@ Result<> readNumbers(const QCommandLineParser& parser, Arguments& arguments) {
     if (*seed) {
         arguments.seed = wholeNumber<std::uint64_t>(**seed);
         if (!arguments.seed) {
-            return fail("--seed behöver ett heltal från 0 till 18446744073709551615, inte " +
+            return fail("--seed behöver ett heltal från 0 till " +
+                        std::to_string(std::numeric_limits<std::uint64_t>::max()) + ", inte " +
                         inQuotes(**seed) + ".");
         }
     }
@@ -98,7 +102,8 @@ Result<> readNumbers(const QCommandLineParser& parser, Arguments& arguments) {
     if (*runs) {
         const std::optional<int> count = wholeNumber<int>(**runs);
         if (!count || *count < kMinSpreadRuns || *count > kMaxSpreadRuns) {
-            return fail("--runs behöver ett heltal från 1 till 100000, inte " + inQuotes(**runs) +
+            return fail("--runs behöver ett heltal från " + std::to_string(kMinSpreadRuns) +
+                        " till " + std::to_string(kMaxSpreadRuns) + ", inte " + inQuotes(**runs) +
                         ".");
         }
         arguments.runs = *count;
@@ -183,10 +188,18 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
 
 namespace {
 
+constexpr std::size_t kWidth = 80;       // characters of a help line
+constexpr std::size_t kTextColumn = 20;  // where a column's description starts
+
+// A column or columns of the stand file and what they hold, on one line.
+std::string columnHelp(std::string_view columns, std::string_view what) {
+    std::string line = "  " + std::string(columns);
+    line.resize(std::max(line.size() + 1, kTextColumn), ' ');
+    return line + std::string(what) + "\n";
+}
+
 // The parameters' columns, in as many lines as they need, and what they hold.
 std::string parameterColumnsHelp() {
-    constexpr std::size_t kWidth = 80;       // characters of a help line
-    constexpr std::size_t kTextColumn = 20;  // where a column's description starts
     std::string text;
     std::string line(1, ' ');
     for (const ParameterRow& row : kParameterTable) {
@@ -203,6 +216,34 @@ std::string parameterColumnsHelp() {
     return text + line + "talen, som i parameterfönstret\n";
 }
 
+// Every column of the stand file, each with what it holds.
+std::string columnsHelp() {
+    std::string text = parameterColumnsHelp();
+    for (const ChoiceColumn& choice : kChoiceColumns) {
+        text += columnHelp(choice.column, choice.names);
+    }
+    return text +
+           columnHelp(treeColumns(kDiameterColumn), "trädens diametrar i cm (tom ruta: tom rad)") +
+           columnHelp(treeColumns(kMarkColumn), "x för ett träd som avverkas direkt, annars tomt") +
+           columnHelp(kNameColumn, "beståndets namn, fri text; tabellerna får det efter Rad");
+}
+
+// The trees window's initial rows: "45 avverkas direkt, 35, 1, 1".
+std::string initialTrees() {
+    std::string text;
+    for (const TreeRow& row : InputRecord{}.rows) {
+        if (!row.text.empty()) {
+            text +=
+                (text.empty() ? "" : ", ") + row.text + (row.avverkas ? " avverkas direkt" : "");
+        }
+    }
+    return text;
+}
+
+std::string whole(auto number) {
+    return std::to_string(number);
+}
+
 }  // namespace
 
 std::string helpText() {
@@ -217,15 +258,11 @@ std::string helpText() {
            "BESTÅND.csv: en rubrikrad med kolumnernas namn, sedan ett bestånd per rad. Fälten\n"
            "skiljs åt med ';' och får stå inom citattecken. UTF-8 eller Windows-1252.\n"
            "Kolumner, i valfri ordning:\n" +
-           parameterColumnsHelp() +
-           "  tradslag          Tall, Gran eller Löv\n"
-           "  atgard            Kalavverkning eller Gallring och plockhuggning\n"
-           "  dia1 till dia10   trädens diametrar i cm (tom ruta: tom rad)\n"
-           "  avv1 till avv10   x för ett träd som avverkas direkt, annars tomt\n"
-           "  bestand           beståndets namn, fri text; tabellerna får det efter Rad\n"
-           "En kolumn som saknas eller en tom ruta får fönstrets startvärde. Saknas alla dia-\n"
-           "och avv-kolumner får träden trädfönstrets startvärden (45 avverkas direkt, 35, 1, "
-           "1).\n"
+           columnsHelp() +
+           "En kolumn som saknas eller en tom ruta får fönstrets startvärde. Saknas alla " +
+           std::string(kDiameterColumn) + "-\noch " + std::string(kMarkColumn) +
+           "-kolumner får träden trädfönstrets startvärden (" + initialTrees() +
+           ").\n"
            "\n"
            "Flaggor:\n"
            "  --output FIL   skriv resultatet till FIL (en befintlig fil ersätts)\n"
@@ -235,18 +272,28 @@ std::string helpText() {
            "  --table FIL    skriv också en tabell (CSV med ';') med en rad per bestånd:\n"
            "                 de ekonomiska resultaten, volymerna och avverkningarna\n"
            "  --cycles FIL   skriv också varje bestånds cykler (CSV), en rad per cykel\n"
-           "  --compare FIL  skriv också varje bestånds nuvärde vid 0 till 10 cykler till\n"
-           "                 avverkning och 2, 3, 4 och 5 % ränta (CSV), en rad per bestånd\n"
+           "  --compare FIL  skriv också varje bestånds nuvärde vid 0 till " +
+           whole(ComparisonGrid::kIntervals - 1) +
+           " cykler till\n"
+           "                 avverkning och " +
+           std::string(FixedText().list(kRates, " och ").view()) +
+           " % ränta (CSV), en rad per bestånd\n"
            "  --measures FIL skriv också samma nuvärden med gallring och plockhuggning och\n"
            "                 med kalavverkning, och det bästa paret vid varje ränta (CSV)\n"
            "  --spread FIL   skriv också varje bestånds spridning: beståndet beräknat en gång\n"
            "                 per körning med slumpvis ändring av diametern, medelvärde,\n"
            "                 standardavvikelse och percentiler (CSV), en rad per bestånd\n"
-           "  --runs N       körningar per bestånd i --spread (bara med den), 1 till 100000\n"
-           "                 (annars 1000)\n"
+           "  --runs N       körningar per bestånd i --spread (bara med den), " +
+           whole(kMinSpreadRuns) + " till " + whole(kMaxSpreadRuns) +
+           "\n"
+           "                 (annars " +
+           whole(kDefaultSpreadRuns) +
+           ")\n"
            "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
            "                 att en körning kan upprepas exakt (annars från klockan)\n"
-           "  --threads N    beräkna på N trådar, 1 till 64 (annars en per kärna); filerna\n"
+           "  --threads N    beräkna på N trådar, 1 till " +
+           whole(kMaxThreads) +
+           " (annars en per kärna); filerna\n"
            "                 blir desamma med hur många trådar som helst\n"
            "  --help         visa den här hjälpen\n"
            "  --version      visa programmets version\n"

@@ -24,7 +24,7 @@
 #include "batch/pipeline.h"
 #include "batch/progress.h"
 #include "batch/runoutputs.h"
-#include "files/fdwriter.h"
+#include "files/errortext.h"
 #include "files/filestate.h"
 #include "files/outputfile.h"
 #include "lodra05/version.h"
@@ -94,10 +94,10 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
                            char decimalSeparator, const RunStreams& streams) {
     PipelineLimits limits;
     limits.threads = arguments.threads != 0 ? arguments.threads : defaultThreads();
-    std::vector<Worker> workers(limits.threads);
-    for (Worker& worker : workers) {
-        worker.session.decimalSeparator = decimalSeparator;
-        worker.session.texts = Session::Texts::fileBytes;
+    std::vector<Worker> workers;
+    workers.reserve(limits.threads);
+    while (workers.size() < limits.threads) {
+        workers.emplace_back(decimalSeparator).session.texts = Session::Texts::fileBytes;
     }
     RowWriter writer(outputs, streams, stands.standCount());
     std::optional<Error> readError;

@@ -33,11 +33,11 @@ void cycleRows(const StandContext& c, std::string& out) {
 // the stand.
 void comparisonRows(const StandContext& c, std::string& out) {
     ComparisonOptions options;
-    options.decimalSeparator = c.decimalSeparator;
     options.seed =
         c.arguments.seed ? standSeed(*c.arguments.seed, c.stand.row) : std::random_device{}();
     try {
-        const Result<ComparisonGrid> grid = compareChoices(c.stand.input, options);
+        const Result<ComparisonGrid> grid =
+            compareChoices(c.stand.input, c.decimalSeparator, options);
         out += grid ? compareRow(c.stand.row, *grid, c.decimalSeparator)
                     : compareRefusedRow(c.stand.row, grid.message());
     } catch (const std::bad_alloc&) {
@@ -99,9 +99,8 @@ std::size_t cyclesOf(const StandFile::Stand& stand, char decimalSeparator) {
 std::size_t entryBytes(const StandFile::Stand& stand) {
     const InputRecord& in = stand.input;
     std::size_t bytes = stand.refusal ? stand.refusal->size() : 0;
-    for (const std::string* text : {&in.totaltid, &in.bonitet, &in.areal, &in.ranta, &in.maxRing,
-                                    &in.variation, &in.atervandel, &in.berikning, &in.cykTillAvv}) {
-        bytes += text->size();
+    for (const ParameterRow& row : kParameterTable) {
+        bytes += (in.*row.member).size();
     }
     for (const TreeRow& row : in.rows) {
         bytes += row.text.size();

@@ -45,6 +45,7 @@ extern const std::array<OutputTable, 5> kOutputTables;
 
 // What one worker thread keeps from stand to stand.
 struct Worker {
+    explicit Worker(char decimalSeparator) : session(decimalSeparator) {}
     Session session;
     ClockRandom clock;  // without --seed
     CycleRecord record;

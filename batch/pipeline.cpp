@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batch/chunkpool.h"
+#include "calc/parameters.h"
 
 namespace lodra::batch {
 
@@ -21,7 +22,7 @@ constexpr std::size_t kChunksPerThread = 8;
 // flight, not the chunks, bound what is under way.
 constexpr std::size_t kMostChunks = 128;
 // While the chunk at the head of the row order is under way, the writing thread waits for
-// this many at once: a wake-up costs the worker that gives it a tenth of its time.
+// this many at once: every wake-up costs the worker that gives it (bench/README.md).
 constexpr std::size_t kWakeBatch = 4;
 // A stand whose strings held more than this gives their room back once written, and so do
 // all once the chunks not in flight keep kKeptTotal: the room kept for the next stands (to
@@ -136,11 +137,10 @@ std::size_t bytesOf(const StandFile::Stand& stand, const StandOutputs& outputs) 
         return text.capacity() > inside ? text.capacity() + 1 : 0;
     };
     std::size_t bytes = sizeof stand + sizeof outputs + (stand.name ? room(*stand.name) : 0);
-    for (const std::string* text :
-         {&in.totaltid, &in.bonitet, &in.areal, &in.ranta, &in.maxRing, &in.variation,
-          &in.atervandel, &in.berikning, &in.cykTillAvv, &outputs.indata, &outputs.resultat}) {
-        bytes += room(*text);
+    for (const ParameterRow& row : kParameterTable) {
+        bytes += room(in.*row.member);
     }
+    bytes += room(outputs.indata) + room(outputs.resultat);
     bytes += outputs.tables.capacity() * sizeof(std::string);
     for (const std::string& table : outputs.tables) {
         bytes += room(table);

@@ -2,6 +2,7 @@
 
 #include "base/quote.h"
 #include "calc/parameters.h"
+#include "standfile/standfile.h"
 
 namespace lodra::batch {
 
@@ -9,7 +10,7 @@ namespace {
 
 std::string columnName(const Refusal& refusal) {
     if (refusal.field == InputField::tree) {
-        return "dia" + std::to_string(refusal.row);
+        return std::string(kDiameterColumn) + std::to_string(refusal.row);
     }
     const ParameterRow* row = parameterRow(refusal.field);
     return row != nullptr ? std::string(row->column) : "?";

@@ -16,6 +16,22 @@ namespace {
 // What a stand's row says when its calculation failed in a way that is not the stand's
 // (want of memory ends the run instead).
 constexpr const char* kNotCompleted = "Beräkningen kunde inte slutföras.";
+
+// A stand's row: of what compute gives, written by written, or refused by refused (the
+// stand's own refusal, or a failure that is not the stand's).
+template <typename Compute, typename Written>
+std::string standRow(int row, const Compute& compute, const Written& written,
+                     std::string (*refused)(int, const std::string&)) {
+    try {
+        const auto result = compute();
+        return result ? written(*result) : refused(row, refusalText(result.error()));
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        return refused(row, kNotCompleted);
+    }
+}
+
 }  // namespace
 
 std::uint64_t baseSeed(std::optional<std::uint64_t> seed, int row) {
@@ -29,33 +45,20 @@ std::uint64_t baseSeed(std::optional<std::uint64_t> seed, int row) {
 std::string spreadStandRow(int row, const InputRecord& input, std::uint64_t base, int runs,
                            char sep) {
     SpreadOptions options;
-    options.decimalSeparator = sep;
     options.seed = base;
     options.runs = runs;
-    try {
-        const Result<Spread> spread = computeSpread(input, options);
-        return spread ? spreadRow(row, *spread, sep)
-                      : spreadRefusedRow(row, refusalText(spread.error()));
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const std::exception&) {
-        return spreadRefusedRow(row, kNotCompleted);
-    }
+    return standRow(
+        row, [&] { return computeSpread(input, sep, options); },
+        [&](const Spread& spread) { return spreadRow(row, spread, sep); }, spreadRefusedRow);
 }
 
 std::string measuresStandRow(int row, const InputRecord& input, std::uint64_t base, char sep) {
     ComparisonOptions options;
-    options.decimalSeparator = sep;
     options.seed = base;
-    try {
-        const Result<MeasureComparison> both = compareMeasures(input, options);
-        return both ? measuresRow(row, *both, sep)
-                    : measuresRefusedRow(row, refusalText(both.error()));
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const std::exception&) {
-        return measuresRefusedRow(row, kNotCompleted);
-    }
+    return standRow(
+        row, [&] { return compareMeasures(input, sep, options); },
+        [&](const MeasureComparison& both) { return measuresRow(row, both, sep); },
+        measuresRefusedRow);
 }
 
 }  // namespace lodra::batch

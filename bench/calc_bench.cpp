@@ -24,7 +24,7 @@ void runStand(benchmark::State& state, const lodra::InputRecord& input,
     options.search = search;
     options.cycleRecord = record;
     for (auto _ : state) {
-        const lodra::Outcome outcome = calc.berakna(input, options);
+        const lodra::Outcome outcome = calc.berakna(input, '.', options);
         if (!outcome.ok()) {
             state.SkipWithError(outcome.message().c_str());
             break;
@@ -80,7 +80,7 @@ void compareDefaultStand(benchmark::State& state) {
     const lodra::InputRecord input;
     const lodra::ComparisonOptions options;
     for (auto _ : state) {
-        auto grid = lodra::compareChoices(input, options);
+        auto grid = lodra::compareChoices(input, '.', options);
         if (!grid) {
             state.SkipWithError(grid.message().c_str());
             break;
@@ -94,7 +94,7 @@ void compareMeasuresDefaultStand(benchmark::State& state) {
     const lodra::InputRecord input;
     const lodra::ComparisonOptions options;
     for (auto _ : state) {
-        auto both = lodra::compareMeasures(input, options);
+        auto both = lodra::compareMeasures(input, '.', options);
         if (!both) {
             state.SkipWithError(both.message().c_str());
             break;
@@ -120,10 +120,11 @@ void spreadDefaultStand(benchmark::State& state) {
     if (options.threads > 1) {
         lodra::SpreadOptions one = options;
         one.threads = 1;
-        single.emplace(lodra::computeSpread(variedStand(), one));
+        single.emplace(lodra::computeSpread(variedStand(), '.', one));
     }
     for (auto _ : state) {
-        const lodra::Result<lodra::Spread> spread = lodra::computeSpread(variedStand(), options);
+        const lodra::Result<lodra::Spread> spread =
+            lodra::computeSpread(variedStand(), '.', options);
         if (!spread || spread->completed != options.runs) {
             state.SkipWithError("the spread did not complete");
             break;

@@ -1,6 +1,6 @@
 #pragma once
 
-// The stand calculation: intake, the five-year cycles with their annual-ring search,
+// The stand calculation: the five-year cycles with their annual-ring search,
 // felling, and the economic results. One object owns one StandState for a whole run.
 
 #include <array>
@@ -9,12 +9,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "base/result.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
+#include "calc/intake.h"
 #include "calc/randomsource.h"
 #include "calc/ringsearch.h"
 #include "calc/standstate.h"
@@ -31,9 +31,10 @@ enum class RingSearchMethod {
     Literal,  // every ring from maxRing down, 0.01 mm at a time: the reference
 };
 
+// How a calculation runs. The decimal separator of the entries is no option: every
+// calculation of entries as typed is handed it (see berakna).
 struct CalcOptions {
-    char decimalSeparator = '.';     // of the entries (a Session sets its own); '.' always too
-    RandomSource* random = nullptr;  // null: a ClockRandom of the calculation's own
+    RandomSource* random = nullptr;             // null: a ClockRandom of the calculation's own
     const std::atomic<bool>* cancel = nullptr;  // set by another thread to stop the calculation
     std::atomic<int>* cyclesDone = nullptr;     // progress, written while the cycles run
     std::atomic<int>* cyclesTotal = nullptr;    // cycles the horizon takes, once it is read
@@ -72,24 +73,16 @@ class StandCalculation {
     ReportFigures figures;
 
     // The whole calculation of "Beräkna": intake, immediate felling, the cycles, the mean
-    // felled diameter and the economic results. On refusal nothing is computed.
-    Outcome berakna(const InputRecord& input, const CalcOptions& options);
+    // felled diameter and the economic results. The entries are read with decimalSeparator,
+    // the run's, and '.' besides. On refusal nothing is computed.
+    Outcome berakna(const InputRecord& input, char decimalSeparator, const CalcOptions& options);
 
-    // The entries as accepted: numbers within their limits, before anything is computed.
-    struct Intake {
-        int16_t totaltid = 0;
-        double bonitet = 0, areal = 0, ranta = 0, maxRing = 0, variation = 0, atervandel = 0,
-               berikning = 0, cykTillAvv = 0;
-        int16_t tradslag = 1;
-        double atgard = 0;
-        static constexpr std::size_t kRows = std::tuple_size_v<decltype(InputRecord::rows)>;
-        std::array<std::optional<double>, kRows> rows{};  // empty row: no value
-        std::array<bool, kRows> avverkas{};
-    };
-    // Reads and checks every entry in the window's order. Without rateAndInterval the
-    // entered rate and felling interval are not read: the caller sets them in the intake.
+    // The entries as accepted (see calc/intake.h).
+    using Intake = lodra::Intake;
     [[nodiscard]] static Result<Intake> accept(const InputRecord& input, char decimalSeparator,
-                                               bool rateAndInterval = true);
+                                               bool rateAndInterval = true) {
+        return acceptIntake(input, decimalSeparator, rateAndInterval);
+    }
     // The calculation of entries already accepted.
     Outcome berakna(const Intake& in, const CalcOptions& options);
 
@@ -137,7 +130,6 @@ class StandCalculation {
         bool replaying_ = false;
     };
 
-    static Intake readInput(const InputRecord& input, char decimalSeparator, bool rateAndInterval);
     // The calculation after the intake; the floating-point flags are tested after every
     // step when everyStep is set, else before each cycle's random numbers and at the end.
     Outcome calculate(const Intake& in, const CalcOptions& options, bool everyStep);

@@ -19,12 +19,12 @@ int ComparisonGrid::best(int rate) const {
     return found;
 }
 
-Result<ComparisonGrid> compareChoices(const InputRecord& input, const ComparisonOptions& options) {
+Result<ComparisonGrid> compareChoices(const InputRecord& input, char decimalSeparator,
+                                      const ComparisonOptions& options) {
     ComparisonGrid grid;
     // One calculation object for all cells: each calculation sets every field it reads.
     auto calc = std::make_unique<StandCalculation>();
     CalcOptions calcOptions;
-    calcOptions.decimalSeparator = options.decimalSeparator;
     calcOptions.cancel = options.cancel;
     if (options.progress != nullptr) {
         calcOptions.cyclesDone = &options.progress->cyclesDone;
@@ -33,14 +33,14 @@ Result<ComparisonGrid> compareChoices(const InputRecord& input, const Comparison
     // The entries are read once; each cell sets its own rate and interval, so the entered
     // ones are no reason for a refusal.
     Result<StandCalculation::Intake> cell =
-        StandCalculation::accept(input, options.decimalSeparator, false);
+        StandCalculation::accept(input, decimalSeparator, false);
     if (!cell) {
         return cell.error();
     }
     for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
-        for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+        for (int r = 0; r < ComparisonGrid::kRateCount; ++r) {
             cell->cykTillAvv = c;
-            cell->ranta = ComparisonGrid::kRanta[static_cast<std::size_t>(r)];
+            cell->ranta = kRates[static_cast<std::size_t>(r)];
             SeededRandom random(options.seed);
             calcOptions.random = &random;
             const Outcome outcome = calc->berakna(*cell, calcOptions);
@@ -53,8 +53,7 @@ Result<ComparisonGrid> compareChoices(const InputRecord& input, const Comparison
                 return outcome.error();
             } else if (grid.stopped.empty()) {
                 grid.stopped = "Vid " + std::to_string(c) + (c == 1 ? " cykel" : " cykler") +
-                               " och " +
-                               std::to_string(ComparisonGrid::kRanta[static_cast<std::size_t>(r)]) +
+                               " och " + std::to_string(kRates[static_cast<std::size_t>(r)]) +
                                " %: " + outcome.message();
             }
             if (options.progress != nullptr) {
@@ -83,23 +82,20 @@ MeasureComparison::Best MeasureComparison::best(int rate) const {
     return found;
 }
 
-Result<MeasureComparison> compareMeasures(const InputRecord& input,
+Result<MeasureComparison> compareMeasures(const InputRecord& input, char decimalSeparator,
                                           const ComparisonOptions& options) {
     MeasureComparison both;
     InputRecord entered = input;
-    for (const int m : {MeasureComparison::kGallring, MeasureComparison::kKalavverkning}) {
-        entered.optGallring = m == MeasureComparison::kGallring;
-        entered.optKalavv = !entered.optGallring;
-        Result<ComparisonGrid> grid = compareChoices(entered, options);
+    for (const Measure measure : {Measure::gallring, Measure::kalavverkning}) {
+        const int m = static_cast<int>(measure);
+        entered.measure = measure;
+        Result<ComparisonGrid> grid = compareChoices(entered, decimalSeparator, options);
         if (!grid) {
             return grid.error();
         }
         if (both.stopped.empty() && !grid->stopped.empty()) {
             // "Vid ..." follows the measure in lower case.
-            both.stopped =
-                std::string(m == MeasureComparison::kGallring ? "Gallring och plockhuggning v"
-                                                              : "Kalavverkning v") +
-                grid->stopped.substr(1);
+            both.stopped = std::string(nameOf(measure)) + " v" + grid->stopped.substr(1);
         }
         both.grids[static_cast<std::size_t>(m)] = std::move(*grid);
     }

@@ -12,16 +12,17 @@
 
 #include "base/result.h"
 #include "calc/inputrecord.h"
+#include "calc/parameters.h"
 
 namespace lodra {
 
 struct ComparisonGrid {
     static constexpr int kIntervals = 11;  // cykTillAvv 0..10
-    static constexpr int kRates = 4;
-    static constexpr std::array<int, kRates> kRanta = {2, 3, 4, 5};  // %
+    // The rates (%) are kRates, in its order.
+    static constexpr int kRateCount = static_cast<int>(kRates.size());
 
     // kr/ha, NUVÄRDE per interval and rate; empty where that calculation was stopped.
-    std::array<std::array<std::optional<double>, kRates>, kIntervals> nuvarde{};
+    std::array<std::array<std::optional<double>, kRates.size()>, kIntervals> nuvarde{};
     // Why the first empty cell (interval-major) was stopped, led by its interval and rate
     // ("Vid 3 cykler och 4 %: ..."), else empty.
     std::string stopped;
@@ -39,22 +40,25 @@ struct ComparisonProgress {
 };
 
 struct ComparisonOptions {
-    char decimalSeparator = '.';                // as for the calculation
     std::uint64_t seed = 1;                     // every cell's random generator starts here
     const std::atomic<bool>* cancel = nullptr;  // set by another thread to stop
     ComparisonProgress* progress = nullptr;
 };
 
-// Calculates the 44 cells. Fails with the message of the calculation when the entries
-// are refused, and with "Jämförelsen avbröts." when cancelled. A cell whose calculation
-// stops is empty and the others are filled.
-Result<ComparisonGrid> compareChoices(const InputRecord& input, const ComparisonOptions& options);
+// Calculates the 44 cells, the entries read with decimalSeparator as by the calculation.
+// Fails with the message of the calculation when the entries are refused, and with
+// "Jämförelsen avbröts." when cancelled. A cell whose calculation stops is empty and the
+// others are filled.
+Result<ComparisonGrid> compareChoices(const InputRecord& input, char decimalSeparator,
+                                      const ComparisonOptions& options);
 
 // The comparison under both measures: the 44 cells under "Gallring och plockhuggning"
 // and the 44 under "Kalavverkning", everything else as entered.
 struct MeasureComparison {
     static constexpr int kMeasures = 2;
-    enum Measure { kGallring = 0, kKalavverkning = 1 };
+    // The grids' indices: the input's Measure.
+    static constexpr int kGallring = static_cast<int>(Measure::gallring);
+    static constexpr int kKalavverkning = static_cast<int>(Measure::kalavverkning);
     std::array<ComparisonGrid, kMeasures> grids;  // indexed by Measure
     // Why the first empty cell (thinning first) was stopped, led by its measure, interval
     // and rate ("Kalavverkning vid 3 cykler och 4 %: ..."), else empty.
@@ -71,7 +75,7 @@ struct MeasureComparison {
 
 // Calculates the 88 cells, with the same failures as compareChoices; progress counts on
 // to 88.
-Result<MeasureComparison> compareMeasures(const InputRecord& input,
+Result<MeasureComparison> compareMeasures(const InputRecord& input, char decimalSeparator,
                                           const ComparisonOptions& options);
 
 }  // namespace lodra

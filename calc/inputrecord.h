@@ -1,14 +1,25 @@
 #pragma once
 
 // What the windows (or the batch tool) hand to the calculation: the parameter texts in
-// the window's order, the two option choices and the ten tree rows. The member
-// initialisers are the windows' initial entries, so InputRecord{} is the default stand.
+// the window's order, the two option choices and the tree rows. The member initialisers
+// are the windows' initial entries, so InputRecord{} is the default stand.
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace lodra {
+
+// The rows of sample trees a stand has: the trees window's rows, a stand file's dia and avv
+// columns.
+inline constexpr std::size_t kTreeRows = 10;
+
+// The tree species: one of the window's options, a stand file's tradslag cell.
+enum class Species : std::uint8_t { tall, gran, lov };
+// The felling measure: one of the window's options, a stand file's atgard cell.
+enum class Measure : std::uint8_t { gallring, kalavverkning };
 
 // The parameters' initial entries (kParameterTable holds them with the rest of each one's facts).
 inline constexpr std::string_view kInitialTotaltid = "250";   // years
@@ -32,16 +43,13 @@ struct InputRecord {
     std::string areal{kInitialAreal};
     std::string ranta{kInitialRanta};
     std::string maxRing{kInitialMaxRing};
-    bool optTall = false;
-    bool optGran = true;
-    bool optLov = false;
+    Species species = Species::gran;
     std::string variation{kInitialVariation};
     std::string atervandel{kInitialAtervandel};
-    bool optGallring = true;
-    bool optKalavv = false;
+    Measure measure = Measure::gallring;
     std::string berikning{kInitialBerikning};
     std::string cykTillAvv{kInitialCykTillAvv};
-    std::array<TreeRow, 10> rows{{{"45", true}, {"35", false}, {"1", false}, {"1", false}}};
+    std::array<TreeRow, kTreeRows> rows{{{"45", true}, {"35", false}, {"1", false}, {"1", false}}};
 };
 
 }  // namespace lodra

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -56,12 +57,17 @@ class FixedText {
         }
         return *this;
     }
-    // The numbers of a list, "2, 3, 4 och 5" with last " och ".
-    template <std::size_t N>
-    constexpr FixedText& list(const std::array<int, N>& numbers, std::string_view last) {
+    // The items of a list, "2, 3, 4 och 5" with last " och "; of a table of named rows, the
+    // names.
+    template <class Item, std::size_t N>
+    constexpr FixedText& list(const std::array<Item, N>& items, std::string_view last) {
         for (std::size_t i = 0; i < N; ++i) {
             *this += i == 0 ? "" : i + 1 == N ? last : ", ";
-            *this += numbers[i];
+            if constexpr (requires { items[i].name; }) {
+                *this += items[i].name;
+            } else {
+                *this += items[i];
+            }
         }
         return *this;
     }
@@ -88,6 +94,76 @@ inline constexpr FixedText kRateBroken =
     joined("Avverkningsdiametern finns bara för räntekraven ").list(kRates, " och ") += " %.";
 inline constexpr FixedText kMaxRingBroken =
     joined("Den största tänkbara årsringen får vara högst ", kMaxRingMax, " mm.");
+
+// The names of a choice's options, as the windows' options, the stand file's cells and the
+// texts say them.
+template <class Choice>
+struct ChoiceName {
+    Choice choice;
+    std::string_view name;
+};
+
+// In the order the texts list them.
+inline constexpr std::array<ChoiceName<Species>, 3> kSpeciesNames = {{
+    {Species::tall, "Tall"},
+    {Species::gran, "Gran"},
+    {Species::lov, "Löv"},
+}};
+inline constexpr std::array<ChoiceName<Measure>, 2> kMeasureNames = {{
+    {Measure::kalavverkning, "Kalavverkning"},
+    {Measure::gallring, "Gallring och plockhuggning"},
+}};
+
+template <class Choice, std::size_t N>
+constexpr std::string_view nameIn(const std::array<ChoiceName<Choice>, N>& names, Choice choice) {
+    for (const ChoiceName<Choice>& row : names) {
+        if (row.choice == choice) {
+            return row.name;
+        }
+    }
+    return {};
+}
+template <class Choice, std::size_t N>
+constexpr std::optional<Choice> choiceIn(const std::array<ChoiceName<Choice>, N>& names,
+                                         std::string_view name) {
+    for (const ChoiceName<Choice>& row : names) {
+        if (row.name == name) {
+            return row.choice;
+        }
+    }
+    return std::nullopt;
+}
+
+constexpr std::string_view nameOf(Species species) {
+    return nameIn(kSpeciesNames, species);
+}
+constexpr std::string_view nameOf(Measure measure) {
+    return nameIn(kMeasureNames, measure);
+}
+// The option of a name written exactly so; none for any other text.
+constexpr std::optional<Species> speciesNamed(std::string_view name) {
+    return choiceIn(kSpeciesNames, name);
+}
+constexpr std::optional<Measure> measureNamed(std::string_view name) {
+    return choiceIn(kMeasureNames, name);
+}
+
+// The choices' columns in a stand file, each with its names listed as the help and the
+// refusals say them ("Tall, Gran eller Löv"), and the parameter the window shows it after.
+struct ChoiceColumn {
+    std::string_view column;
+    std::string_view names;
+    InputField after;
+};
+namespace choicenames {
+inline constexpr FixedText species = FixedText().list(kSpeciesNames, " eller ");
+inline constexpr FixedText measure = FixedText().list(kMeasureNames, " eller ");
+}  // namespace choicenames
+inline constexpr ChoiceColumn kSpeciesColumn{"tradslag", choicenames::species.view(),
+                                             InputField::maxRing};
+inline constexpr ChoiceColumn kMeasureColumn{"atgard", choicenames::measure.view(),
+                                             InputField::atervandel};
+inline constexpr std::array<ChoiceColumn, 2> kChoiceColumns = {kSpeciesColumn, kMeasureColumn};
 
 struct ParameterRow {
     InputField field;

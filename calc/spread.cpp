@@ -38,12 +38,11 @@ void builtInParallelFor(unsigned threads, int parts, const std::function<void(in
 }
 
 // Calculates runs first + 1 ... last (of 1..N) into their places.
-PartEnd calculatePart(const InputRecord& input, const SpreadOptions& options, int first, int last,
-                      std::vector<SpreadRun>& runs) {
+PartEnd calculatePart(const InputRecord& input, char decimalSeparator, const SpreadOptions& options,
+                      int first, int last, std::vector<SpreadRun>& runs) {
     PartEnd end;
     auto calc = std::make_unique<StandCalculation>();
     CalcOptions calcOptions;
-    calcOptions.decimalSeparator = options.decimalSeparator;
     calcOptions.cancel = options.cancel;
     for (int k = first + 1; k <= last; ++k) {
         if (options.cancel != nullptr && options.cancel->load(std::memory_order_relaxed)) {
@@ -54,7 +53,7 @@ PartEnd calculatePart(const InputRecord& input, const SpreadOptions& options, in
         run.seed = standSeed(options.seed, k);
         SeededRandom random(run.seed);
         calcOptions.random = &random;
-        const Outcome outcome = calc->berakna(input, calcOptions);
+        const Outcome outcome = calc->berakna(input, decimalSeparator, calcOptions);
         if (outcome.ok()) {
             run.completed = true;
             run.felled = calc->s.antalAvverkningar > 0;
@@ -189,7 +188,8 @@ void summarize(Spread& spread) {
     spread.volAvv = statisticsOf(std::move(volAvv));
 }
 
-Result<Spread> computeSpread(const InputRecord& input, const SpreadOptions& options) {
+Result<Spread> computeSpread(const InputRecord& input, char decimalSeparator,
+                             const SpreadOptions& options) {
     const int runs = std::clamp(options.runs, kMinSpreadRuns, kMaxSpreadRuns);
     Spread spread;
     spread.runs.resize(static_cast<std::size_t>(runs));
@@ -198,7 +198,7 @@ Result<Spread> computeSpread(const InputRecord& input, const SpreadOptions& opti
     const auto body = [&](int part) {
         PartEnd& end = ends[static_cast<std::size_t>(part)];
         try {
-            end = calculatePart(input, options, part * kRunsPerPart,
+            end = calculatePart(input, decimalSeparator, options, part * kRunsPerPart,
                                 std::min(runs, (part + 1) * kRunsPerPart), spread.runs);
         } catch (const std::exception&) {
             end.failure = fail("Beräkningen kunde inte slutföras.");

@@ -76,7 +76,6 @@ struct SpreadProgress {
 using ParallelFor = std::function<void(int parts, const std::function<void(int)>& body)>;
 
 struct SpreadOptions {
-    char decimalSeparator = '.';  // as for the calculation
     std::uint64_t seed = 1;
     int runs = kDefaultSpreadRuns;
     unsigned threads = 1;     // for the built-in parallelFor; 1 calculates on the caller's
@@ -85,9 +84,11 @@ struct SpreadOptions {
     SpreadProgress* progress = nullptr;
 };
 
-// Calculates the runs and their statistics. Fails with the calculation's message when the
-// entries are refused, and with "Spridningen avbröts." when cancelled.
-Result<Spread> computeSpread(const InputRecord& input, const SpreadOptions& options);
+// Calculates the runs and their statistics, the entries read with decimalSeparator as by
+// the calculation. Fails with the calculation's message when the entries are refused, and
+// with "Spridningen avbröts." when cancelled.
+Result<Spread> computeSpread(const InputRecord& input, char decimalSeparator,
+                             const SpreadOptions& options);
 
 // The statistics of the runs' figures, as computeSpread sets them.
 void summarize(Spread& spread);

@@ -7,8 +7,25 @@
 #include <cstdint>
 
 #include "calc/diameterlist.h"
+#include "calc/inputrecord.h"
 
 namespace lodra {
+
+// The species as the state holds it (tradslag): 1 Tall, 2 Gran, 3 Löv.
+constexpr std::int16_t speciesCode(Species species) {
+    return static_cast<std::int16_t>(static_cast<int>(species) + 1);
+}
+// The species of a code; any other code is read as pine.
+constexpr Species speciesOfCode(std::int16_t tradslag) {
+    return tradslag == 2 ? Species::gran : tradslag == 3 ? Species::lov : Species::tall;
+}
+// The measure as the state holds it (atgard): 1.0 Kalavverkning, 0.0 Gallring och plockhuggning.
+constexpr double measureCode(Measure measure) {
+    return measure == Measure::kalavverkning ? 1.0 : 0.0;
+}
+constexpr Measure measureOfCode(double atgard) {
+    return atgard == 1.0 ? Measure::kalavverkning : Measure::gallring;
+}
 
 struct StandState {
     // Diameter and volume lists, used 1..antalTrad or 1..antalAvvDirekt.

@@ -1,6 +1,6 @@
 #pragma once
 
-// Buffered writing to an open file descriptor, and the system's error numbers in Swedish.
+// Buffered writing to an open file descriptor.
 
 #include <string>
 #include <string_view>
@@ -8,13 +8,6 @@
 #include "base/result.h"
 
 namespace lodra {
-
-// A system error number in Swedish words ("disken är full"); one without words of its own
-// as "systemfel nummer N", never the system's English text.
-std::string systemErrorText(int error);
-
-// "Kunde inte <action> <what>: <the error in words>."
-Error systemFailure(const std::string& action, const std::string& what, int error);
 
 // Writes through a buffer of 256 kB, in whole buffers. The first failure stays: every later write
 // and flush returns it again, so that a file with a gap in it is never taken for complete.

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "base/quote.h"
+#include "files/errortext.h"
 
 namespace lodra {
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/quote.h"
+#include "files/errortext.h"
 #include "files/outputcommit.h"
 #include "files/resultfile.h"
 #include "files/signalhold.h"
@@ -234,7 +235,7 @@ Result<std::string> numberedPath(int folderFd, const std::string& folder,
         return numbers.error();
     }
     for (int number = numbers->highest + 1; number <= kHighestResultNumber; ++number) {
-        const std::string name = "Result" + std::to_string(number) + ".txt";
+        const std::string name = resultFileName(number);
         if (!numbers->taken(number) &&
             std::none_of(claimed.begin(), claimed.end(), [&](const std::string& other) {
                 return namesFileIn(folderFd, name, other);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "base/quote.h"
-#include "files/resultfile.h"
+#include "files/errortext.h"
 
 namespace lodra {
 
@@ -301,35 +301,6 @@ Result<> PendingFile::commitReplacing(const std::string& path) {
     }
     discard();
     return renamed == 0 ? Result<>() : systemFailure("spara", inQuotes(path), error);
-}
-
-Result<std::string> PendingFile::commitNumbered() {
-    if (Result<> finished = finish(); !finished) {
-        return finished.error();
-    }
-    Result<ResultNumbers> numbers = listResultNumbers(folderFd_, folder_);
-    if (!numbers) {
-        discard();
-        return numbers.error();
-    }
-    // Another program may take a number between the listing and the link: try the next.
-    for (int number = numbers->highest + 1; number <= kHighestResultNumber; ++number) {
-        if (numbers->taken(number)) {
-            continue;
-        }
-        std::string path = resultFilePath(folder_, number);
-        const int error = linkAs(leafName(path));
-        if (error == 0) {
-            discard();
-            return path;
-        }
-        if (error != EEXIST) {
-            discard();
-            return systemFailure("spara", inQuotes(path), error);
-        }
-    }
-    discard();
-    return fail("Kunde inte hitta ett ledigt filnummer i mappen " + inQuotes(folder_) + ".");
 }
 
 void PendingFile::discard() {

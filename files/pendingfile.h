@@ -69,9 +69,6 @@ class PendingFile {
     // Puts the complete file in place under path (a name in the folder it was created in),
     // replacing a regular file of that name.
     Result<> commitReplacing(const std::string& path);
-    // Puts the complete file in place as the folder's next free "Result" + N + ".txt",
-    // never replacing anything; returns its path.
-    Result<std::string> commitNumbered();
     // Finishes the file and gives it a hidden name in its folder, which it returns (the name
     // alone); the file stays open and locked until discard(). path names the file in a
     // message.

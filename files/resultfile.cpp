@@ -13,8 +13,8 @@
 #include <system_error>
 
 #include "base/quote.h"
+#include "files/errortext.h"
 #include "files/fdwriter.h"
-#include "files/pendingfile.h"
 
 namespace lodra {
 
@@ -64,7 +64,7 @@ Result<> take(int folderFd, const dirent& entry, const std::string& folder,
     if (value < 0) {
         return {};
     }
-    if (value <= kHighestResultNumber && name == "Result" + std::to_string(value) + ".txt") {
+    if (value <= kHighestResultNumber && name == resultFileName(static_cast<int>(value))) {
         numbers.takenNames[static_cast<std::size_t>(value)] = true;
     }
     if (value <= numbers.highest || isFolder(folderFd, entry)) {
@@ -136,8 +136,42 @@ Result<int> nextResultNumber(const std::string& folder) {
     return fail("Kunde inte hitta ett ledigt filnummer i mappen " + inQuotes(folder) + ".");
 }
 
+std::string resultFileName(int number) {
+    return "Result" + std::to_string(number) + ".txt";
+}
+
 std::string resultFilePath(const std::string& folder, int number) {
-    return (fs::path(folder) / ("Result" + std::to_string(number) + ".txt")).string();
+    return (fs::path(folder) / resultFileName(number)).string();
+}
+
+Result<std::string> commitNumbered(PendingFile& file) {
+    if (Result<> finished = file.finish(); !finished) {
+        return finished.error();
+    }
+    Result<ResultNumbers> numbers = listResultNumbers(file.folder(), file.folderPath());
+    if (!numbers) {
+        file.discard();
+        return numbers.error();
+    }
+    // Another program may take a number between the listing and the link: try the next.
+    for (int number = numbers->highest + 1; number <= kHighestResultNumber; ++number) {
+        if (numbers->taken(number)) {
+            continue;
+        }
+        std::string path = resultFilePath(file.folderPath(), number);
+        const int error = file.linkAs(resultFileName(number));
+        if (error == 0) {
+            file.discard();
+            return path;
+        }
+        if (error != EEXIST) {
+            file.discard();
+            return systemFailure("spara", inQuotes(path), error);
+        }
+    }
+    file.discard();
+    return fail("Kunde inte hitta ett ledigt filnummer i mappen " + inQuotes(file.folderPath()) +
+                ".");
 }
 
 Result<std::string> saveNumberedResult(const std::string& folder, const std::string& bytes) {
@@ -149,7 +183,7 @@ Result<std::string> saveNumberedResult(const std::string& folder, const std::str
     if (!written) {
         return written.error();
     }
-    return file.commitNumbered();
+    return commitNumbered(file);
 }
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include "base/result.h"
 #include "files/filestate.h"
+#include "files/pendingfile.h"
 
 namespace lodra {
 
@@ -33,8 +34,14 @@ Result<ResultNumbers> listResultNumbers(int folderFd, const std::string& folder)
 // The number the next save tries first: the first one above the highest whose name is free.
 Result<int> nextResultNumber(const std::string& folder);
 
+// The name of the result file numbered N: "Result" + N + ".txt".
+std::string resultFileName(int number);
 // Folder joined with "Result" + N + ".txt" by the platform's separator.
 std::string resultFilePath(const std::string& folder, int number);
+
+// Puts the complete pending file in place as its folder's next free "Result" + N + ".txt",
+// never replacing anything; returns its path.
+Result<std::string> commitNumbered(PendingFile& file);
 
 // Writes bytes into the next free numbered file of the folder and returns its path. Never
 // replaces anything and never leaves a partial file.

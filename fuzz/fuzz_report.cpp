@@ -44,11 +44,12 @@ Decoded decode(std::string_view bytes) {
     if (!lines.empty()) {
         const std::string_view options = lines[0];
         auto has = [&](char c) { return options.find(c) != std::string_view::npos; };
-        r.optTall = has('T');
-        r.optGran = has('G');
-        r.optLov = has('L');
-        r.optKalavv = has('K');
-        r.optGallring = has('g');
+        // The first species letter counts; none is pine.
+        r.species = has('T')   ? lodra::Species::tall
+                    : has('G') ? lodra::Species::gran
+                    : has('L') ? lodra::Species::lov
+                               : lodra::Species::tall;
+        r.measure = has('K') ? lodra::Measure::kalavverkning : lodra::Measure::gallring;
         d.separator = has(',') ? ',' : '.';
     }
     const std::array<std::string*, 9> texts = {&r.totaltid,   &r.bonitet,   &r.areal,
@@ -107,10 +108,10 @@ void checkFinite(const lodra::StandCalculation& c, const std::string& what) {
 // The screen texts of the default stand, calculated by a fresh session.
 const lodra::Session& freshDefault(char separator) {
     static const auto make = [](char sep) {
-        lodra::Session session;
+        lodra::Session session(sep);
         lodra::SeededRandom random(1);
         const lodra::Outcome outcome =
-            session.berakna(lodra::InputRecord{}, lodra::CalcOptions{sep, &random});
+            session.berakna(lodra::InputRecord{}, lodra::CalcOptions{&random});
         FUZZ_CHECK(outcome.ok(), outcome.message());
         return session;
     };
@@ -126,9 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Decoded input = decode(bytes);
     const std::string what = "input " + shown(bytes);
 
-    lodra::Session session;
+    lodra::Session session(input.separator);
     lodra::SeededRandom random(size);
-    const lodra::CalcOptions options{input.separator, &random};
+    const lodra::CalcOptions options{&random};
     const lodra::Outcome outcome = session.berakna(input.record, options);
     if (outcome.ok()) {
         checkFinite(session.calculation, what);

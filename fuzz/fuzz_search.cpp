@@ -59,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto raw = [&](int bit) { return ((flags >> bit) & 1u) != 0; };
     lodra::InputRecord in;
     const unsigned species = flags % 3;
-    in.optTall = species == 0, in.optGran = species == 1, in.optLov = species == 2;
-    in.optKalavv = raw(2), in.optGallring = !in.optKalavv;
+    in.species = static_cast<lodra::Species>(species);
+    in.measure = raw(2) ? lodra::Measure::kalavverkning : lodra::Measure::gallring;
     // The horizon stays short, so that the step-by-step search ends within the time limit.
     in.totaltid = std::to_string(1 + bytes.take(2) % 300);
     in.bonitet = text(bytes.number(raw(3), 0, 25));

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "report/csv.h"
 #include "report/numbertext.h"
 
 namespace lodra {

@@ -13,9 +13,6 @@
 
 namespace lodra {
 
-// Opens every CSV file of the program, so that a spreadsheet reads it as UTF-8.
-inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-
 // The names of the columns of a cycle row, with their units, in the order of the row.
 inline constexpr std::array<std::string_view, 13> kCycleColumnNames = {
     "År",

@@ -1,7 +1,12 @@
 #include "report/reporttext.h"
 
+#include <algorithm>
+#include <array>
 #include <string_view>
+#include <utility>
 
+#include "calc/parameters.h"
+#include "calc/standstate.h"
 #include "report/numbertext.h"
 
 namespace lodra {
@@ -10,8 +15,25 @@ namespace {
 
 constexpr std::string_view kBreak = "\r\n";
 
+// Converts UTF-8 text to Windows-1252, at compile time for the report's texts: they hold no
+// character beyond U+00FF; one that did would not compile. Returns the bytes written to out.
+constexpr std::size_t windows1252Bytes(std::string_view text, char* out) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            out[n++] = text[i];
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < text.size()) {
+            const auto next = static_cast<unsigned char>(text[++i]);
+            out[n++] = static_cast<char>(((c & 0x03) << 6) | (next & 0x3F));
+        } else {
+            throw "a character Windows-1252 does not hold as itself";
+        }
+    }
+    return n;
+}
+
 // A literal of the report in UTF-8 and in Windows-1252, the second made by the compiler.
-// The report's literals hold no character beyond U+00FF; one that did would not compile.
 template <std::size_t N>
 struct Literal {
     char utf8[N]{};
@@ -19,19 +41,8 @@ struct Literal {
     std::size_t bytesSize = 0;
 
     consteval Literal(const char (&text)[N]) {
-        for (std::size_t i = 0; i + 1 < N; ++i) {
-            utf8[i] = text[i];
-            const auto c = static_cast<unsigned char>(text[i]);
-            if (c < 0x80) {
-                bytes[bytesSize++] = text[i];
-            } else if ((c == 0xC2 || c == 0xC3) && i + 2 < N) {
-                const auto next = static_cast<unsigned char>(text[++i]);
-                utf8[i] = text[i];
-                bytes[bytesSize++] = static_cast<char>(((c & 0x03) << 6) | (next & 0x3F));
-            } else {
-                throw "a character Windows-1252 does not hold as itself";
-            }
-        }
+        std::copy(text, text + N, utf8);
+        bytesSize = windows1252Bytes({text, N - 1}, bytes);
     }
 };
 
@@ -44,6 +55,43 @@ struct Text {
 template <Literal L>
 constexpr Text operator""_t() {
     return {{L.utf8, sizeof L.utf8 - 1}, {L.bytes, L.bytesSize}};
+}
+
+// An option's name in both forms, the second made by the compiler.
+struct NameText {
+    std::array<char, 64> utf8{};
+    std::array<char, 64> bytes{};
+    std::size_t utf8Size = 0;
+    std::size_t bytesSize = 0;
+
+    constexpr NameText() = default;
+    constexpr explicit NameText(std::string_view name) : utf8Size(name.size()) {
+        std::copy(name.begin(), name.end(), utf8.begin());
+        bytesSize = windows1252Bytes(name, bytes.data());
+    }
+    constexpr Text text() const { return {{utf8.data(), utf8Size}, {bytes.data(), bytesSize}}; }
+};
+
+// The names of a table in both forms; made by the compiler, which refuses a name that
+// Windows-1252 does not hold.
+template <class Choice, std::size_t N>
+constexpr std::array<std::pair<Choice, NameText>, N> nameTexts(
+    const std::array<ChoiceName<Choice>, N>& names) {
+    std::array<std::pair<Choice, NameText>, N> texts{};
+    for (std::size_t i = 0; i < N; ++i) {
+        texts[i] = {names[i].choice, NameText(names[i].name)};
+    }
+    return texts;
+}
+
+constexpr auto kSpeciesTexts = nameTexts(kSpeciesNames);
+constexpr auto kMeasureTexts = nameTexts(kMeasureNames);
+
+template <class Choice, std::size_t N>
+Text nameText(const std::array<std::pair<Choice, NameText>, N>& texts, Choice choice) {
+    const auto row = std::find_if(texts.begin(), texts.end(),
+                                  [choice](const auto& text) { return text.first == choice; });
+    return row->second.text();
 }
 
 // A number as numberText writes it.
@@ -176,16 +224,6 @@ class FileBytes : PieceWriter {
     }
 };
 
-Text speciesName(int tradslag) {
-    if (tradslag == 2) {
-        return "Gran"_t;
-    }
-    if (tradslag == 3) {
-        return "Löv"_t;
-    }
-    return "Tall"_t;
-}
-
 template <class Texts>
 void inputSummary(const StandCalculation& calc, Texts& t) {
     const StandState& s = calc.s;
@@ -197,7 +235,7 @@ void inputSummary(const StandCalculation& calc, Texts& t) {
     t.line(" Ytans areal = "_t, 1, 2, Num{s.areal}, " m2"_t);
     t.line(" Ränta = "_t, 2, 2, Num{s.ranta}, " %"_t);
     t.line(" Max årsring = "_t, 1, 2, Num{s.maxRing}, " mm"_t);
-    t.line(" Art = "_t, 2, 3, speciesName(s.tradslag));
+    t.line(" Art = "_t, 2, 3, nameText(kSpeciesTexts, speciesOfCode(s.tradslag)));
     if (s.variation > 0) {
         t.line(" Slumpvis ändring av diametern per femårsperiod är "_t, 0, 0, Num{s.variation},
                "*(-1..+-1) cm"_t);
@@ -205,8 +243,7 @@ void inputSummary(const StandCalculation& calc, Texts& t) {
         t.line(" Ingen slumpvis ändring av diametern"_t, 0, 0);
     }
     t.line(" Återväxt år 1 = "_t, 1, 1, Num{s.atervandel}, " %"_t);
-    t.line(" Åtgärd = "_t, 1, 2,
-           s.atgard == 1.0 ? "Kalavverkning"_t : "Gallring och plockhuggning"_t);
+    t.line(" Åtgärd = "_t, 1, 2, nameText(kMeasureTexts, measureOfCode(s.atgard)));
     t.line(" Berikande plantering = "_t, 1, 1, Num{s.berikning}, " %"_t);
     t.line(" Tid mellan avverkningar = "_t, 1, 1, "minst "_t, Num{f.tidMellanAvv}, " år"_t, kBreak);
     t.line(" Diametrar hos träd som avverkas omedelbart = "_t, 1, 1,

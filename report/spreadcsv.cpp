@@ -1,12 +1,13 @@
 #include "report/spreadcsv.h"
 
+#include "report/csv.h"
 #include "report/cyclecsv.h"
 #include "report/numbertext.h"
 
 namespace lodra {
 
 std::string measureName(int measure) {
-    return measure == MeasureComparison::kGallring ? "Gallring och plockhuggning" : "Kalavverkning";
+    return std::string(nameOf(static_cast<Measure>(measure)));
 }
 
 std::string spreadRunsCsv(const Spread& spread, char sep) {
@@ -36,7 +37,7 @@ std::string spreadRunsCsv(const Spread& spread, char sep) {
 std::string measureComparisonCsv(const MeasureComparison& comparison, char sep) {
     std::string out = std::string(kUtf8ByteOrderMark) + "Cykler till avverkning";
     for (int m = 0; m < MeasureComparison::kMeasures; ++m) {
-        for (const int ranta : ComparisonGrid::kRanta) {
+        for (const int ranta : kRates) {
             out += ';' + measureName(m) + " vid " + std::to_string(ranta) + " % (kr/ha)";
         }
     }
@@ -55,7 +56,7 @@ std::string measureComparisonCsv(const MeasureComparison& comparison, char sep) 
     }
     std::string measures = "Bästa åtgärd";
     std::string intervals = "Bästa antal cykler";
-    for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+    for (int r = 0; r < ComparisonGrid::kRateCount; ++r) {
         const MeasureComparison::Best best = comparison.best(r);
         measures += ';';
         intervals += ';';

@@ -3,8 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "report/csvfield.h"
-#include "report/cyclecsv.h"
+#include "report/csv.h"
 #include "report/numbertext.h"
 
 namespace lodra {
@@ -16,8 +15,8 @@ constexpr std::array<std::string_view, 9> kStatistics = {"_medel", "_sd",  "_min
                                                          "_p50",   "_p90", "_p95", "_max"};
 constexpr std::array<std::string_view, MeasureComparison::kMeasures> kMeasureKeys = {"gallring",
                                                                                      "kal"};
-constexpr std::size_t kMeasureValues =
-    std::size_t{MeasureComparison::kMeasures} * ComparisonGrid::kIntervals * ComparisonGrid::kRates;
+constexpr std::size_t kMeasureValues = std::size_t{MeasureComparison::kMeasures} *
+                                       ComparisonGrid::kIntervals * ComparisonGrid::kRateCount;
 
 std::string refused(int row, std::size_t emptyFields, const std::string& message) {
     std::string out = std::to_string(row);
@@ -75,7 +74,7 @@ std::string measuresHeader() {
     std::string out = std::string(kUtf8ByteOrderMark) + "Rad";
     for (const std::string_view key : kMeasureKeys) {
         for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
-            for (const int ranta : ComparisonGrid::kRanta) {
+            for (const int ranta : kRates) {
                 out += ';';
                 out += key;
                 out += "_c" + std::to_string(c) + "_r" + std::to_string(ranta);
@@ -83,7 +82,7 @@ std::string measuresHeader() {
         }
     }
     for (const std::string_view name : {"basta_atgard_r", "basta_cykler_r"}) {
-        for (const int ranta : ComparisonGrid::kRanta) {
+        for (const int ranta : kRates) {
             out += ';';
             out += name;
             out += std::to_string(ranta);
@@ -105,7 +104,7 @@ std::string measuresRow(int row, const MeasureComparison& comparison, char sep) 
         }
     }
     std::string intervals;
-    for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+    for (int r = 0; r < ComparisonGrid::kRateCount; ++r) {
         const MeasureComparison::Best best = comparison.best(r);
         out += ';';
         intervals += ';';
@@ -118,7 +117,7 @@ std::string measuresRow(int row, const MeasureComparison& comparison, char sep) 
 }
 
 std::string measuresRefusedRow(int row, const std::string& message) {
-    return refused(row, kMeasureValues + 2 * ComparisonGrid::kRates, message);
+    return refused(row, kMeasureValues + 2 * ComparisonGrid::kRateCount, message);
 }
 
 }  // namespace lodra

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "report/csvfield.h"
+#include "report/csv.h"
 #include "report/cyclecsv.h"
 #include "report/numbertext.h"
 
@@ -46,7 +46,7 @@ std::string refusedRow(int row, std::size_t emptyFields, const std::string& mess
 }
 
 constexpr std::size_t kCompareValues =
-    std::size_t{ComparisonGrid::kIntervals} * ComparisonGrid::kRates;
+    std::size_t{ComparisonGrid::kIntervals} * ComparisonGrid::kRateCount;
 
 }  // namespace
 
@@ -127,11 +127,11 @@ std::string cyclesRefusedRow(int row, const std::string& message) {
 std::string compareHeader() {
     std::string out = std::string(kUtf8ByteOrderMark) + "Rad";
     for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
-        for (const int ranta : ComparisonGrid::kRanta) {
+        for (const int ranta : kRates) {
             out += ";nuvarde_c" + std::to_string(c) + "_r" + std::to_string(ranta);
         }
     }
-    for (const int ranta : ComparisonGrid::kRanta) {
+    for (const int ranta : kRates) {
         out += ";basta_r" + std::to_string(ranta);
     }
     return out + ";Meddelande\r\n";
@@ -147,7 +147,7 @@ std::string compareRow(int row, const ComparisonGrid& grid, char decimalSeparato
             }
         }
     }
-    for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+    for (int r = 0; r < ComparisonGrid::kRateCount; ++r) {
         out += ';';
         if (const int best = grid.best(r); best >= 0) {
             out += std::to_string(best);
@@ -157,7 +157,7 @@ std::string compareRow(int row, const ComparisonGrid& grid, char decimalSeparato
 }
 
 std::string compareRefusedRow(int row, const std::string& message) {
-    return refusedRow(row, kCompareValues + ComparisonGrid::kRates, message);
+    return refusedRow(row, kCompareValues + ComparisonGrid::kRateCount, message);
 }
 
 void forEachLineSplit(std::string_view rows,

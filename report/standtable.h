@@ -13,7 +13,7 @@
 #include "calc/calculation.h"
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
-#include "report/csvfield.h"
+#include "report/csv.h"
 
 namespace lodra {
 

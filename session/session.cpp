@@ -11,9 +11,7 @@ constexpr std::size_t kScreenTextBytes = 2048;  // bytes
 }  // namespace
 
 Outcome Session::berakna(const InputRecord& input, const CalcOptions& options) {
-    CalcOptions inRunFormat = options;
-    inRunFormat.decimalSeparator = decimalSeparator;
-    Outcome outcome = calculation.berakna(input, inRunFormat);
+    Outcome outcome = calculation.berakna(input, decimalSeparator, options);
     if (!outcome.ok()) {
         return outcome;
     }

@@ -11,13 +11,12 @@ namespace lodra {
 
 class Session {
   public:
-    Session() = default;
     explicit Session(char decimalSeparator) : decimalSeparator(decimalSeparator) {}
 
-    // The run's number format, decided once by the front end from the regional settings:
-    // the decimal separator the entries are read with (besides '.') and the texts written
-    // with.
-    char decimalSeparator = '.';
+    // The run's number format, decided once by the front end from the regional settings
+    // and fixed for the run: the decimal separator the entries are read with (besides '.')
+    // and the texts written with.
+    const char decimalSeparator;
     // What berakna builds: the screen texts and the file texts in UTF-8 (the windows), or
     // the file texts alone as the bytes a result file holds, in Windows-1252 (a run that
     // shows no screen: the batch tool).
@@ -31,8 +30,8 @@ class Session {
 
     // Calculates one stand and builds its texts. Only a calculation that succeeded whole
     // changes the texts: Indata and Resultat are replaced (with the screen texts), and one
-    // block is appended to prIndata and to prResultat. The entries are read with the run's decimal
-    // separator, whatever options holds.
+    // block is appended to prIndata and to prResultat. The entries are read with the run's
+    // decimal separator.
     Outcome berakna(const InputRecord& input, const CalcOptions& options);
 
     // The bytes of a saved result file: prIndata, CR LF, prResultat, CR LF, in Windows-1252

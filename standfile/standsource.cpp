@@ -5,7 +5,7 @@
 #include <new>
 
 #include "base/quote.h"
-#include "files/fdwriter.h"
+#include "files/errortext.h"
 
 namespace lodra {
 

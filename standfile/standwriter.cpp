@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "calc/parameters.h"
-#include "report/csvfield.h"
-#include "report/cyclecsv.h"
+#include "report/csv.h"
 
 namespace lodra {
 
@@ -30,26 +29,27 @@ void add(std::string& header, std::string& row, const std::string& column,
 
 std::string standFileBytes(const InputRecord& input, std::string_view name,
                            const ChoiceCells& kept) {
-    const auto choice = [](const std::optional<std::string>& cellKept, const char* chosen) {
+    const auto choice = [](const std::optional<std::string>& cellKept, std::string_view chosen) {
         return cellKept ? csvFieldAsTyped(*cellKept) : std::string(chosen);
     };
     std::string header;
     std::string row;
     if (!name.empty()) {
-        add(header, row, "bestand", csvFieldAsTyped(name));
+        add(header, row, std::string(kNameColumn), csvFieldAsTyped(name));
     }
     for (const ParameterRow& parameter : kParameterTable) {
         add(header, row, std::string(parameter.column), numberCell(input.*parameter.member));
     }
-    const char* art = input.optTall ? "Tall" : input.optLov ? "Löv" : "Gran";
-    add(header, row, "tradslag", choice(kept.tradslag, art));
-    add(header, row, "atgard",
-        choice(kept.atgard, input.optKalavv ? "Kalavverkning" : "Gallring och plockhuggning"));
-    for (std::size_t k = 0; k < input.rows.size(); ++k) {
-        add(header, row, "dia" + std::to_string(k + 1), numberCell(input.rows[k].text));
+    add(header, row, std::string(kSpeciesColumn.column),
+        choice(kept.tradslag, nameOf(input.species)));
+    add(header, row, std::string(kMeasureColumn.column),
+        choice(kept.atgard, nameOf(input.measure)));
+    for (std::size_t k = 0; k < kTreeRows; ++k) {
+        add(header, row, std::string(kDiameterColumn) + std::to_string(k + 1),
+            numberCell(input.rows[k].text));
     }
-    for (std::size_t k = 0; k < input.rows.size(); ++k) {
-        add(header, row, "avv" + std::to_string(k + 1),
+    for (std::size_t k = 0; k < kTreeRows; ++k) {
+        add(header, row, std::string(kMarkColumn) + std::to_string(k + 1),
             choice(kept.avv[k], input.rows[k].avverkas ? "x" : ""));
     }
     return std::string(kUtf8ByteOrderMark) + header + "\r\n" + row + "\r\n";

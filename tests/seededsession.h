@@ -7,10 +7,9 @@
 
 namespace lodra::testsession {
 
-inline Outcome calculate(Session& session, const InputRecord& input, char sep) {
+inline Outcome calculate(Session& session, const InputRecord& input) {
     SeededRandom random(5);
     CalcOptions options;
-    session.decimalSeparator = sep;
     options.random = &random;
     return session.berakna(input, options);
 }

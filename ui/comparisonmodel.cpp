@@ -21,7 +21,7 @@ int ComparisonModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ComparisonModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ComparisonGrid::kRates;
+    return parent.isValid() ? 0 : ComparisonGrid::kRateCount;
 }
 
 bool ComparisonModel::isBest(int interval, int rate) const {
@@ -58,7 +58,7 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
             return best ? QVariant(QBrush(QColor(0xc8, 0xe6, 0xc9))) : QVariant();
         case Qt::ToolTipRole:
             return best ? QStringLiteral("Högst vid %1 %")
-                              .arg(ComparisonGrid::kRanta[static_cast<std::size_t>(index.column())])
+                              .arg(kRates[static_cast<std::size_t>(index.column())])
                         : QVariant();
         default:
             return {};
@@ -69,9 +69,8 @@ QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, i
     if (role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    if (orientation == Qt::Horizontal && section >= 0 && section < ComparisonGrid::kRates) {
-        return QStringLiteral("%1 % (kr/ha)")
-            .arg(ComparisonGrid::kRanta[static_cast<std::size_t>(section)]);
+    if (orientation == Qt::Horizontal && section >= 0 && section < ComparisonGrid::kRateCount) {
+        return QStringLiteral("%1 % (kr/ha)").arg(kRates[static_cast<std::size_t>(section)]);
     }
     if (orientation == Qt::Vertical && section >= 0 && section < ComparisonGrid::kIntervals) {
         return section == 1 ? QStringLiteral("1 cykel") : QStringLiteral("%1 cykler").arg(section);

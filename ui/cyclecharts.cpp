@@ -117,12 +117,12 @@ QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numb
     bool any = false;
     for (int m = 0; m < MeasureComparison::kMeasures; ++m) {
         const ComparisonGrid& grid = comparison.grids[static_cast<std::size_t>(m)];
-        for (int r = 0; r < ComparisonGrid::kRates; ++r) {
+        for (int r = 0; r < ComparisonGrid::kRateCount; ++r) {
             auto* line = new QLineSeries(chart);
             line->setName(QStringLiteral("%1 %2 %")
                               .arg(m == MeasureComparison::kGallring ? QStringLiteral("Gallring")
                                                                      : QStringLiteral("Kal"))
-                              .arg(ComparisonGrid::kRanta[static_cast<std::size_t>(r)]));
+                              .arg(kRates[static_cast<std::size_t>(r)]));
             const MeasureComparison::Best top = comparison.best(r);
             for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
                 const auto& cell =
@@ -142,7 +142,7 @@ QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numb
             if (m == MeasureComparison::kKalavverkning) {
                 // The same colour as thinning's line of the rate, dashed.
                 const auto* thinning = qobject_cast<QLineSeries*>(
-                    chart->series().at(chart->series().size() - 1 - ComparisonGrid::kRates));
+                    chart->series().at(chart->series().size() - 1 - ComparisonGrid::kRateCount));
                 QPen pen = line->pen();
                 pen.setColor(thinning->color());
                 pen.setStyle(Qt::DashLine);

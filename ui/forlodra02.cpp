@@ -4,8 +4,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -13,12 +13,12 @@
 #include <exception>
 
 #include "calc/parameters.h"
-#include "report/decimalseparator.h"
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
 #include "ui/forutveckling.h"
 #include "ui/messages.h"
+#include "ui/parameterform.h"
 #include "ui/refusaltext.h"
 #include "ui/standmenu.h"
 #include "ui_forlodra02.h"
@@ -27,17 +27,63 @@ namespace lodra {
 
 namespace {
 
-// The same rule as the batch tool's, so both give the same texts.
-char separatorOf(const QLocale& numbers) {
-    return reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
-}
-
 std::string fieldText(const QLineEdit* field) {
     return field->text().toStdString();
 }
 
+QString utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+template <class Widget>
+Widget* widgetNamed(const QWidget* window, const char* name) {
+    return window->findChild<Widget*>(QLatin1String(name));
+}
+
+// The options of a choice, in the window's order.
+template <class Choice, std::size_t N>
+std::array<QRadioButton*, N> options(const QWidget* window,
+                                     const std::array<OptionWidget<Choice>, N>& table) {
+    std::array<QRadioButton*, N> widgets{};
+    for (std::size_t i = 0; i < N; ++i) {
+        widgets[i] = widgetNamed<QRadioButton>(window, table[i].option);
+    }
+    return widgets;
+}
+
+// The choice whose option is checked; none when none is.
+template <class Choice, std::size_t N>
+std::optional<Choice> checkedChoice(const QWidget* window,
+                                    const std::array<OptionWidget<Choice>, N>& table) {
+    for (const OptionWidget<Choice>& row : table) {
+        if (widgetNamed<QRadioButton>(window, row.option)->isChecked()) {
+            return row.choice;
+        }
+    }
+    return std::nullopt;
+}
+
+// Checks the option of choice; the others of its choice clear.
+template <class Choice, std::size_t N>
+void check(const QWidget* window, const std::array<OptionWidget<Choice>, N>& table, Choice choice) {
+    for (const OptionWidget<Choice>& row : table) {
+        if (row.choice == choice) {
+            widgetNamed<QRadioButton>(window, row.option)->setChecked(true);
+        }
+    }
+}
+
+// Each option says its choice's name.
+template <class Choice, std::size_t N>
+void nameOptions(const QWidget* window, const std::array<OptionWidget<Choice>, N>& table) {
+    for (const OptionWidget<Choice>& row : table) {
+        widgetNamed<QRadioButton>(window, row.option)->setText(utf8(nameOf(row.choice)));
+    }
+}
+
 // Leaves a choice of exclusive options unmade.
-void clearChoice(std::initializer_list<QRadioButton*> options) {
+template <std::size_t N>
+void clearChoice(const std::array<QRadioButton*, N>& options) {
     for (QRadioButton* option : options) {
         option->setAutoExclusive(false);
         option->setChecked(false);
@@ -60,20 +106,21 @@ std::string unexpectedFailure(const std::exception_ptr& escaped) {
 
 }  // namespace
 
-forLodra02::forLodra02(QWidget* parent)
-    : QWidget(parent),
-      numbers_(numberLocale()),
-      run_(numbers_, separatorOf(numbers_), this),
-      ui(std::make_unique<Ui::forLodra02>()) {
+forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
+    : QWidget(parent), run_(numbers, this), ui(std::make_unique<Ui::forLodra02>()) {
     run_.look().setUp(*ui, this);
     for (const ParameterRow& row : kParameterTable) {
         QLineEdit* entry = parameterEntry(row.field);
-        entry->setText(
-            QString::fromUtf8(row.initial.data(), static_cast<qsizetype>(row.initial.size())));
+        entry->setText(utf8(row.initial));
         // What the entry accepts, from the rules the intake holds it to.
-        entry->setToolTip(
-            QString::fromUtf8(row.rule.data(), static_cast<qsizetype>(row.rule.size())));
+        entry->setToolTip(utf8(row.rule));
     }
+    // A screen reader announces each entry by the text of its label.
+    for (const ParameterWidgets& row : kParameterWidgets) {
+        parameterEntry(row.field)->setAccessibleName(widgetNamed<QLabel>(this, row.label)->text());
+    }
+    nameOptions(this, kSpeciesOptions);
+    nameOptions(this, kMeasureOptions);
     standMenu_ = new StandMenu(run_, WindowLook::addMenuBar(this), [this] {
         return StandEntries{inputRecord(), choiceCells()};
     });
@@ -87,33 +134,18 @@ forLodra02::forLodra02(QWidget* parent)
     connect(ui->cmdAvlsuta, &QPushButton::clicked, this, &forLodra02::cmdAvlsuta_Click);
     connect(&run_.calculation(), &BackgroundJob::finished, this, &forLodra02::calculationFinished);
 
-    // A screen reader announces each entry by the text of its label.
-    for (const auto& [field, label] : {std::pair{ui->txtTotaltid, ui->Label1},
-                                       {ui->txtBon, ui->Label2},
-                                       {ui->txtAreal, ui->Label3},
-                                       {ui->txtRant, ui->Label4},
-                                       {ui->txtRing, ui->Label5},
-                                       {ui->txtVari, ui->Label7},
-                                       {ui->txtAtervandel, ui->Label9},
-                                       {ui->txtBerik, ui->Label12},
-                                       {ui->txtCyktillavv, ui->Label11}}) {
-        field->setAccessibleName(label->text());
-    }
-
-    // Tabbing into a choice lands on its selected option, not on the first one.
-    for (QRadioButton* option :
-         {ui->optTall, ui->optGran, ui->optLov, ui->optGallring, ui->optKalavv}) {
+    // Tabbing into a choice lands on its selected option, not on the first one; a choice
+    // made replaces the cell the stand file held.
+    for (QRadioButton* option : options(this, kSpeciesOptions)) {
         option->installEventFilter(this);
-    }
-    // A choice made replaces the cell the stand file held.
-    for (QRadioButton* option : {ui->optTall, ui->optGran, ui->optLov}) {
         connect(option, &QRadioButton::toggled, this, [this](bool checked) {
             if (checked) {
                 keptTradslag_.reset();
             }
         });
     }
-    for (QRadioButton* option : {ui->optGallring, ui->optKalavv}) {
+    for (QRadioButton* option : options(this, kMeasureOptions)) {
+        option->installEventFilter(this);
         connect(option, &QRadioButton::toggled, this, [this](bool checked) {
             if (checked) {
                 keptAtgard_.reset();
@@ -136,11 +168,10 @@ InputRecord forLodra02::inputRecord() {
     for (const ParameterRow& row : kParameterTable) {
         input.*row.member = fieldText(parameterEntry(row.field));
     }
-    input.optTall = ui->optTall->isChecked();
-    input.optGran = ui->optGran->isChecked();
-    input.optLov = ui->optLov->isChecked();
-    input.optGallring = ui->optGallring->isChecked();
-    input.optKalavv = ui->optKalavv->isChecked();
+    // No option is checked only while a cell kept as written cannot be shown as one: that
+    // cell, not the input's choice, is what "Beräkna" refuses and a save writes.
+    input.species = checkedChoice(this, kSpeciesOptions).value_or(input.species);
+    input.measure = checkedChoice(this, kMeasureOptions).value_or(input.measure);
     input.rows = tradDiametrar()->rows();
     return input;
 }
@@ -149,22 +180,14 @@ void forLodra02::setInputRecord(const InputRecord& input, const ChoiceCells& kep
     for (const ParameterRow& row : kParameterTable) {
         parameterEntry(row.field)->setText(QString::fromStdString(input.*row.member));
     }
-    // Each choice is exclusive: checking one option clears the others.
-    for (const auto& [option, chosen] : {std::pair{ui->optTall, input.optTall},
-                                         {ui->optGran, input.optGran},
-                                         {ui->optLov, input.optLov},
-                                         {ui->optGallring, input.optGallring},
-                                         {ui->optKalavv, input.optKalavv}}) {
-        if (chosen) {
-            option->setChecked(true);
-        }
-    }
+    check(this, kSpeciesOptions, input.species);
+    check(this, kMeasureOptions, input.measure);
     tradDiametrar()->setRows(input.rows, kept.avv);
     if (kept.tradslag && tradslagRefusal(*kept.tradslag)) {
-        clearChoice({ui->optTall, ui->optGran, ui->optLov});
+        clearChoice(options(this, kSpeciesOptions));
     }
     if (kept.atgard && atgardRefusal(*kept.atgard)) {
-        clearChoice({ui->optGallring, ui->optKalavv});
+        clearChoice(options(this, kMeasureOptions));
     }
     // After the options, whose changes drop what is kept.
     keptTradslag_ = kept.tradslag;
@@ -196,9 +219,9 @@ void forLodra02::focusUnchosen(const ChoiceCells& cells) {
     QWidget* window = this;
     QWidget* choice = nullptr;
     if (cells.tradslag && tradslagRefusal(*cells.tradslag)) {
-        choice = ui->optTall;
+        choice = options(this, kSpeciesOptions).front();
     } else if (cells.atgard && atgardRefusal(*cells.atgard)) {
-        choice = ui->optGallring;
+        choice = options(this, kMeasureOptions).front();
     } else {
         for (int k = 0; k < forTradDiametrar::kRows && choice == nullptr; ++k) {
             const std::optional<std::string>& mark = cells.avv[static_cast<std::size_t>(k)];
@@ -214,18 +237,6 @@ void forLodra02::focusUnchosen(const ChoiceCells& cells) {
     RunWindow::showInFront(window);
     choice->setFocus(Qt::OtherFocusReason);
     WindowLook::bringIntoView(choice);
-}
-
-QLocale forLodra02::numberLocale() {
-    // A decimal point that the texts cannot write (not one printable ASCII character) is
-    // written '.', as the C locale does.
-    const QLocale system = QLocale::system();
-    return system.decimalPoint() == QString(QLatin1Char(separatorOf(system))) ? system
-                                                                              : QLocale::c();
-}
-
-char forLodra02::decimalSeparator() {
-    return separatorOf(numberLocale());
 }
 
 bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
@@ -300,20 +311,9 @@ void forLodra02::showOutcome(const Outcome& outcome) {
 }
 
 QLineEdit* forLodra02::parameterEntry(InputField field) const {
-    const std::array<std::pair<InputField, QLineEdit*>, kParameterTable.size()> entries = {{
-        {InputField::totaltid, ui->txtTotaltid},
-        {InputField::bonitet, ui->txtBon},
-        {InputField::areal, ui->txtAreal},
-        {InputField::ranta, ui->txtRant},
-        {InputField::maxRing, ui->txtRing},
-        {InputField::variation, ui->txtVari},
-        {InputField::atervandel, ui->txtAtervandel},
-        {InputField::berikning, ui->txtBerik},
-        {InputField::cykTillAvv, ui->txtCyktillavv},
-    }};
-    for (const auto& [which, entry] : entries) {
-        if (which == field) {
-            return entry;
+    for (const ParameterWidgets& row : kParameterWidgets) {
+        if (row.field == field) {
+            return widgetNamed<QLineEdit>(this, row.entry);
         }
     }
     return nullptr;

@@ -4,7 +4,6 @@
 // texts of every calculation and the other windows) and hands the run, not itself, to the
 // windows and the menu bar.
 
-#include <QLocale>
 #include <QWidget>
 #include <atomic>
 #include <memory>
@@ -35,14 +34,13 @@ class forUtveckling;
 class forLodra02 : public QWidget {
     Q_OBJECT
 
-    // The number format, numberLocale() as the window was made; the session's decimal
-    // separator is this locale's. First, so that the session is made with it.
-    QLocale numbers_;
-    // What the run shares; made before the members that read it.
+    // What the run shares, its number format among it; made before the members that read
+    // it.
     Run run_;
 
   public:
-    explicit forLodra02(QWidget* parent = nullptr);
+    // The run's windows read and write numbers in the given format, whatever the locale.
+    explicit forLodra02(const NumberFormat& numbers, QWidget* parent = nullptr);
     ~forLodra02() override;
 
     Run& run() { return run_; }
@@ -76,11 +74,9 @@ class forLodra02 : public QWidget {
     // The stand files of the menu bar, and the stand's name and file.
     StandMenu& standMenu() const { return *standMenu_; }
 
-    // The number format of the user's regional settings, decided once per window: the
-    // locale of the numbers the charts show, and the decimal separator the entries are read
-    // and the texts written with.
-    static QLocale numberLocale();
-    static char decimalSeparator();
+    // The run's number format: the locale of the numbers the charts show, and the decimal
+    // separator the entries are read and the texts written with.
+    const NumberFormat& numberFormat() const { return run_.numberFormat(); }
 
     // The font and the twips-to-pixels factor of every window of the run.
     const WindowLook& look() const { return run_.look(); }

@@ -25,7 +25,7 @@ class forTradDiametrar : public RunWindow {
     Q_OBJECT
 
   public:
-    static constexpr int kRows = 10;
+    static constexpr int kRows = static_cast<int>(kTreeRows);
 
     explicit forTradDiametrar(const WindowLook& look, QWidget* parent = nullptr);
     ~forTradDiametrar() override;

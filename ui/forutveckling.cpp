@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QPrintDialog>
@@ -15,7 +16,6 @@
 
 #include "files/resultfile.h"
 #include "report/cyclecsv.h"
-#include "report/decimalseparator.h"
 #include "report/spreadcsv.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
@@ -36,21 +36,26 @@ std::string writeReplacing(const std::string& path, const std::string& bytes) {
     return saved ? std::string() : saved.message();
 }
 
-const QString kPrompt = QStringLiteral(
-    "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) med gallring och plockhuggning och "
-    "med kalavverkning, för 0 till 10 cykler till avverkning vid räntekraven 2, 3, 4 och 5 %.");
+QString prompt() {
+    return QStringLiteral(
+               "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) med gallring och "
+               "plockhuggning och med kalavverkning, för 0 till %1 cykler till avverkning vid "
+               "räntekraven %2 %.")
+        .arg(ComparisonGrid::kIntervals - 1)
+        .arg(QString::fromUtf8(FixedText().list(kRates, " och ").c_str()));
+}
 
 }  // namespace
 
-forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
-    : RunWindow(parent), ui(std::make_unique<Ui::forUtveckling>()) {
+forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers, QWidget* parent)
+    : RunWindow(parent), ui(std::make_unique<Ui::forUtveckling>()), numbers_(numbers) {
     look.setUpLaidOut(*ui, this);
     saved_ = new SavedLine(this);
     ui->layUtveckling->addWidget(saved_);
     cycles_ = new CycleModel(this);
     comparison_ = {new ComparisonModel(MeasureComparison::kGallring, this),
                    new ComparisonModel(MeasureComparison::kKalavverkning, this)};
-    spread_ = new SpreadPage(*ui, this);
+    spread_ = new SpreadPage(*ui, numbers_, this);
     ui->tblCykler->setModel(cycles_);
     ui->tblJamforelse->setModel(comparison_[0]);
     ui->tblJamforelseKal->setModel(comparison_[1]);
@@ -60,7 +65,12 @@ forUtveckling::forUtveckling(const WindowLook& look, QWidget* parent)
         view->setRenderHint(QPainter::Antialiasing);
         replaceChart(view, new QChart());
     }
-    ui->lblJamforelse->setText(kPrompt);
+    ui->lblJamforelse->setText(prompt());
+    for (const auto& [group, measure] :
+         {std::pair{ui->grpGallring, Measure::gallring}, {ui->grpKalavv, Measure::kalavverkning}}) {
+        const std::string_view name = nameOf(measure);
+        group->setTitle(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    }
     // The wrapped caption makes the scroll area ask the page for its height at the
     // window's width, which is the height the chart would like: the chart takes the height
     // there is instead, down to its least, so that a window with room does not scroll.
@@ -90,21 +100,19 @@ forUtveckling::~forUtveckling() {
 }
 
 void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                                    const QLocale& numbers, double nuvarde) {
+                                    double nuvarde) {
     stopComparison();
-    spread_->setCalculation(input, nuvarde, numbers);
+    spread_->setCalculation(input, nuvarde);
     input_ = input;
     haveInput_ = true;
-    numbers_ = numbers;
-    separator_ = reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
-    replaceChart(ui->chvUtveckling, developmentChart(rows, numbers_));
-    cycles_->setRows(std::move(rows), separator_);
+    replaceChart(ui->chvUtveckling, developmentChart(rows, numbers_.locale()));
+    cycles_->setRows(std::move(rows), numbers_.decimalSeparator());
     ui->tblCykler->resizeColumnsToContents();
     for (ComparisonModel* model : comparison_) {
-        model->setComparison(std::nullopt, separator_);
+        model->setComparison(std::nullopt, numbers_.decimalSeparator());
     }
     replaceChart(ui->chvJamforelse, new QChart());
-    ui->lblJamforelse->setText(kPrompt);
+    ui->lblJamforelse->setText(prompt());
     setComparing(false);
 }
 
@@ -132,7 +140,6 @@ void forUtveckling::cmdJamfor_Click() {
     progress_.cyclesDone = 0;
     progress_.cyclesTotal = 0;
     ComparisonOptions options;
-    options.decimalSeparator = separator_;
     // Every cell starts its generator from this seed, so that the cells differ only by
     // their choice.
     options.seed = std::random_device{}();
@@ -141,8 +148,9 @@ void forUtveckling::cmdJamfor_Click() {
     ui->prgJamfor->setRange(0, 0);
     ui->lblJamforelse->setText(QStringLiteral("Jämförelsen pågår."));
     ui->tabUtveckling->setCurrentWidget(ui->tabJamforelse);
-    comparison_job_.start(
-        [this, input = input_, options] { compared_ = compareMeasures(input, options); });
+    comparison_job_.start([this, input = input_, separator = numbers_.decimalSeparator(), options] {
+        compared_ = compareMeasures(input, separator, options);
+    });
     setComparing(true);
 }
 
@@ -152,7 +160,7 @@ void forUtveckling::showProgress() {
         return;
     }
     const int cells =
-        MeasureComparison::kMeasures * ComparisonGrid::kIntervals * ComparisonGrid::kRates;
+        MeasureComparison::kMeasures * ComparisonGrid::kIntervals * ComparisonGrid::kRateCount;
     ui->prgJamfor->setRange(0, cells * perCell);
     ui->prgJamfor->setValue(std::min(
         cells * perCell, progress_.cellsDone.load() * perCell + progress_.cyclesDone.load()));
@@ -181,13 +189,18 @@ void forUtveckling::comparisonFinished() {
     compared_.reset();
     if (result) {
         for (ComparisonModel* model : comparison_) {
-            model->setComparison(*result, separator_);
+            model->setComparison(*result, numbers_.decimalSeparator());
         }
         showComparison();
     } else if (cancelled) {
         ui->lblJamforelse->setText(QString::fromStdString(result.message()));
     } else {
-        ui->lblJamforelse->setText(kPrompt);
+        ui->lblJamforelse->setText(prompt());
+        for (const auto& [group, measure] : {std::pair{ui->grpGallring, Measure::gallring},
+                                             {ui->grpKalavv, Measure::kalavverkning}}) {
+            const std::string_view name = nameOf(measure);
+            group->setTitle(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        }
         showMessage(this, QString::fromStdString(result.message()), QMessageBox::Warning);
     }
     emit comparisonEnded();
@@ -213,7 +226,7 @@ void forUtveckling::showComparison() {
     }
     const int gridsHeight = ui->panJamforelse->minimumSizeHint().height();
     ui->splJamforelse->setSizes({gridsHeight, ui->splJamforelse->height() - gridsHeight});
-    replaceChart(ui->chvJamforelse, comparisonChart(grid, numbers_));
+    replaceChart(ui->chvJamforelse, comparisonChart(grid, numbers_.locale()));
 }
 
 bool forUtveckling::comparisonShown() const {
@@ -239,16 +252,17 @@ void forUtveckling::cmdSparaTabell_Click() {
     if (path.isEmpty()) {
         return;
     }
-    save(path, comparison ? measureComparisonCsv(*comparison_[0]->comparison(), separator_)
-               : spread   ? spreadRunsCsv(*spread_->spread(), separator_)
-                          : cycleCsv(cycles_->rows(), separator_));
+    save(path, comparison ? measureComparisonCsv(*comparison_[0]->comparison(),
+                                                 numbers_.decimalSeparator())
+               : spread   ? spreadRunsCsv(*spread_->spread(), numbers_.decimalSeparator())
+                          : cycleCsv(cycles_->rows(), numbers_.decimalSeparator()));
 }
 
 std::unique_ptr<Handover> forUtveckling::handover() const {
     HandoverSources sources;
     sources.facts = facts_ ? facts_() : HandoverFacts{};
     sources.cycles = cycles_;
-    sources.numbers = numbers_;
+    sources.numbers = numbers_.locale();
     sources.comparison = {comparison_[0], comparison_[1]};
     sources.spread = spread_;
     sources.spreadTable = ui->tblSpridning->model();

@@ -4,7 +4,6 @@
 // chart, the comparison of the present value over measures, felling intervals and interest
 // rates, and the spread of the present value under random growth.
 
-#include <QLocale>
 #include <array>
 #include <functional>
 #include <memory>
@@ -17,6 +16,7 @@
 #include "calc/inputrecord.h"
 #include "ui/backgroundjob.h"
 #include "ui/handover.h"
+#include "ui/numberformat.h"
 #include "ui/runwindow.h"
 #include "ui/savedialog.h"
 #include "ui/windowlook.h"
@@ -38,17 +38,16 @@ class forUtveckling : public RunWindow {
     Q_OBJECT
 
   public:
-    // Built in the program's look: its font, and scrolling on a small screen.
-    explicit forUtveckling(const WindowLook& look, QWidget* parent = nullptr);
+    // Built in the program's look (its font, and scrolling on a small screen), showing and
+    // saving numbers in the run's format.
+    forUtveckling(const WindowLook& look, const NumberFormat& numbers, QWidget* parent = nullptr);
     ~forUtveckling() override;
 
     // Shows a calculation: the entries it was made from (the comparison and the spread
-    // start from them), its cycle rows (CalcOptions::cycleRecord), the locale of its
-    // numbers, whose decimal separator its texts have, and its present value (kr/ha, marked
-    // in the spread's histogram). A comparison or spread that runs is stopped, and one
-    // shown is taken away: it was of other entries.
-    void showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                         const QLocale& numbers, double nuvarde);
+    // start from them), its cycle rows (CalcOptions::cycleRecord) and its present value
+    // (kr/ha, marked in the spread's histogram). A comparison or spread that runs is
+    // stopped, and one shown is taken away: it was of other entries.
+    void showCalculation(const InputRecord& input, std::vector<CycleRow> rows, double nuvarde);
 
     // Where the window's save dialogs open; the window keeps its own until given the run's.
     void setSaveFolders(SaveFolders* folders) { folders_ = folders; }
@@ -105,8 +104,7 @@ class forUtveckling : public RunWindow {
     SpreadPage* spread_;
     InputRecord input_;
     bool haveInput_ = false;
-    QLocale numbers_ = QLocale::c();
-    char separator_ = '.';  // the texts', of numbers_
+    const NumberFormat numbers_;
 
     ComparisonProgress progress_;
     std::optional<Result<MeasureComparison>> compared_;  // by the comparison that ended

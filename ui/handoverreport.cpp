@@ -3,7 +3,9 @@
 #include <QChartView>
 #include <QDate>
 #include <numeric>
+#include <string_view>
 
+#include "calc/parameters.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
 #include "ui/cyclemodel.h"
@@ -73,14 +75,13 @@ void HandoverReport::addCalculation(Handover& doc) const {
 
 // Both measures' grids of the comparison, when one was calculated.
 void HandoverReport::addComparison(Handover& doc) const {
-    static const QString kMeasureNames[MeasureComparison::kMeasures] = {
-        QStringLiteral("Gallring och plockhuggning"), QStringLiteral("Kalavverkning")};
     for (int measure = 0; measure < MeasureComparison::kMeasures; ++measure) {
         const ComparisonModel& model = *sources_.comparison[static_cast<std::size_t>(measure)];
         if (!model.comparison()) {
             return;
         }
-        doc.addTable(kMeasureNames[measure] +
+        const std::string_view name = nameOf(static_cast<Measure>(measure));
+        doc.addTable(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
                          QStringLiteral(": nuvärde (kr/ha) vid antal cykler till avverkning "
                                         "och räntekrav"),
                      model, allColumns(model), [](int) { return true; });

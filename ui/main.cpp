@@ -9,6 +9,7 @@
 
 #include "lodra05/version.h"
 #include "ui/forlodra02.h"
+#include "ui/numberformat.h"
 #include "ui/programsetup.h"
 
 namespace {
@@ -59,7 +60,8 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     lodra::setUpProgram(app);
-    lodra::forLodra02 window;
+    // The one place the number format is taken from the regional settings.
+    lodra::forLodra02 window(lodra::systemNumberFormat());
     window.show();
     return QApplication::exec();
 }

@@ -11,8 +11,8 @@
 
 namespace lodra {
 
-Run::Run(const QLocale& numbers, char separator, QWidget* main)
-    : session(separator),
+Run::Run(const NumberFormat& numbers, QWidget* main)
+    : session(numbers.decimalSeparator()),
       numbers_(numbers),
       main_(main),
       look_(programLook(QApplication::font(), session.decimalSeparator)) {
@@ -56,7 +56,7 @@ forCatalog* Run::catalog() {
 
 forUtveckling* Run::utveckling() {
     if (!utveckling_) {
-        keep(utveckling_, new forUtveckling(look_));
+        keep(utveckling_, new forUtveckling(look_, numbers_));
         utveckling_->setSaveFolders(&folders_);
         utveckling_->setHandoverFacts([this] {
             return HandoverFacts{standMenu_ ? standMenu_->standName() : QString(),
@@ -65,7 +65,7 @@ forUtveckling* Run::utveckling() {
                                  QString::fromStdString(shownResultat_)};
         });
         if (!shownRows_.empty()) {  // every calculation has a cycle
-            utveckling_->showCalculation(shownInput_, shownRows_, numbers_, shownNuvarde_);
+            utveckling_->showCalculation(shownInput_, shownRows_, shownNuvarde_);
         }
     }
     return utveckling_;
@@ -95,7 +95,7 @@ void Run::calculationShown(const InputRecord& input, const std::vector<CycleRow>
     shownIndata_ = session.Indata;
     shownResultat_ = session.Resultat;
     if (utveckling_) {
-        utveckling_->showCalculation(shownInput_, shownRows_, numbers_, shownNuvarde_);
+        utveckling_->showCalculation(shownInput_, shownRows_, shownNuvarde_);
     }
 }
 

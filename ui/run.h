@@ -6,7 +6,6 @@
 // parameters window, each made on first use and at most once. Those windows receive the
 // run, never the parameters window.
 
-#include <QLocale>
 #include <QObject>
 #include <QPointer>
 #include <string>
@@ -16,6 +15,7 @@
 #include "calc/inputrecord.h"
 #include "session/session.h"
 #include "ui/backgroundjob.h"
+#include "ui/numberformat.h"
 #include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
@@ -37,9 +37,10 @@ class Run : public QObject {
     static constexpr int kProgressDelayMs = 500;
     static constexpr int kProgressRefreshMs = 100;  // ms between updates of the bar
 
-    // numbers: the number format the charts show, whose decimal separator separator is;
-    // main: the parameters window, which owns the message boxes of hidden windows.
-    Run(const QLocale& numbers, char separator, QWidget* main);
+    // numbers: the run's number format, as the program was given it; the session reads and
+    // writes with its decimal separator. main: the parameters window, which owns the message
+    // boxes of hidden windows.
+    Run(const NumberFormat& numbers, QWidget* main);
     ~Run() override;
 
     // Indata, Resultat, prIndata and prResultat of every calculation of the run.
@@ -50,7 +51,9 @@ class Run : public QObject {
     SaveFolders& saveFolders() { return folders_; }
     // The font and the twips-to-pixels factor of every window of the run.
     const WindowLook& look() const { return look_; }
-    const QLocale& numbers() const { return numbers_; }
+    // The locale of the numbers the charts show, and the decimal separator the entries are
+    // read and the texts written with.
+    const NumberFormat& numberFormat() const { return numbers_; }
     QWidget* mainWindow() const { return main_; }
 
     // The calculation started by "Beräkna", on a thread of its own; saving waits for it.
@@ -83,7 +86,7 @@ class Run : public QObject {
     template <typename W>
     W* keep(QPointer<W>& slot, W* window);
 
-    QLocale numbers_;
+    const NumberFormat numbers_;
     QWidget* main_;
     WindowLook look_;
     std::string sparaKatalog_;  // set by the folder chooser's folderChosen

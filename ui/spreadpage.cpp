@@ -11,7 +11,6 @@
 #include <numeric>
 #include <random>
 
-#include "report/decimalseparator.h"
 #include "report/numbertext.h"
 #include "ui/cyclecharts.h"
 #include "ui/messages.h"
@@ -59,7 +58,8 @@ QString statText(const SpreadStatistics& stats, std::optional<double> value, con
 
 }  // namespace
 
-SpreadPage::SpreadPage(Ui::forUtveckling& ui, QWidget* window) : ui_(ui), window_(window) {
+SpreadPage::SpreadPage(Ui::forUtveckling& ui, const NumberFormat& numbers, QWidget* window)
+    : ui_(ui), window_(window), numbers_(numbers) {
     // The thread that waits for the runs calculates too; the shared pool keeps a thread for
     // the drawing of the windows.
     pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
@@ -99,12 +99,10 @@ SpreadPage::~SpreadPage() {
     job_.stop();
 }
 
-void SpreadPage::setCalculation(const InputRecord& input, double nuvarde, const QLocale& numbers) {
+void SpreadPage::setCalculation(const InputRecord& input, double nuvarde) {
     stop();
     input_ = input;
     latest_ = nuvarde;
-    numbers_ = numbers;
-    separator_ = reportDecimalSeparator(numbers.decimalPoint().toStdU16String());
     clear(kPrompt);
     setRunning(false);
 }
@@ -142,7 +140,6 @@ void SpreadPage::start() {
     progress_.runsDone = 0;
     runs_ = ui_.spnKorningar->value();
     SpreadOptions options;
-    options.decimalSeparator = separator_;
     options.seed = *seed;
     options.runs = runs_;
     options.parallelFor = [pool = &pool_](int parts, const std::function<void(int)>& body) {
@@ -153,7 +150,9 @@ void SpreadPage::start() {
     ui_.prgSpridning->setRange(0, runs_);
     ui_.prgSpridning->setValue(0);
     clear(QStringLiteral("Spridningen beräknas."));
-    job_.start([this, input = input_, options] { computed_ = computeSpread(input, options); });
+    job_.start([this, input = input_, separator = numbers_.decimalSeparator(), options] {
+        computed_ = computeSpread(input, separator, options);
+    });
     setRunning(true);
 }
 
@@ -214,15 +213,16 @@ void SpreadPage::showSpread() {
         ui_.lblHistogram->setText(
             QStringLiteral("Alla körningar gav samma nuvärde, %1 kr/ha: den slumpmässiga "
                            "ändringen av diametern påverkade inte resultatet.")
-                .arg(QString::fromStdString(patternText(nuvarde.min, "######0", separator_))));
+                .arg(QString::fromStdString(
+                    patternText(nuvarde.min, "######0", numbers_.decimalSeparator()))));
     }
     QChart* old = ui_.chvSpridning->chart();
-    ui_.chvSpridning->setChart(spreadChart(spread, latest_, numbers_));
+    ui_.chvSpridning->setChart(spreadChart(spread, latest_, numbers_.locale()));
     delete old;
 }
 
 QChart* SpreadPage::histogram() const {
-    return spreadChart(*shown_, latest_, numbers_);
+    return spreadChart(*shown_, latest_, numbers_.locale());
 }
 
 void SpreadPage::fillStatistics() {
@@ -235,7 +235,8 @@ void SpreadPage::fillStatistics() {
                                                 stats->p5,   stats->p10, stats->p50,
                                                 stats->p90,  stats->p95, stats->max};
         for (int r = 0; r < 9; ++r) {
-            auto* item = new QTableWidgetItem(statText(*stats, values[r], pattern, separator_));
+            auto* item = new QTableWidgetItem(
+                statText(*stats, values[r], pattern, numbers_.decimalSeparator()));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             ui_.tblSpridning->setItem(r, c, item);
         }

@@ -4,7 +4,6 @@
 // over from seeded generators in the background, the statistics of the runs and the
 // histogram of their present values.
 
-#include <QLocale>
 #include <QObject>
 #include <QThreadPool>
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include "calc/inputrecord.h"
 #include "calc/spread.h"
 #include "ui/backgroundjob.h"
+#include "ui/numberformat.h"
 
 class QChart;
 class QWidget;
@@ -27,19 +27,19 @@ class SpreadPage : public QObject {
     Q_OBJECT
 
   public:
-    // Works the page's controls in ui; messages go to window. A new random seed is drawn.
-    SpreadPage(Ui::forUtveckling& ui, QWidget* window);
+    // Works the page's controls in ui, showing and saving numbers in the run's format;
+    // messages go to window. A new random seed is drawn.
+    SpreadPage(Ui::forUtveckling& ui, const NumberFormat& numbers, QWidget* window);
     ~SpreadPage() override;
 
-    // The calculation the runs start from, its present value and the locale of its numbers. A
-    // spread that runs is stopped and one shown is taken away.
-    void setCalculation(const InputRecord& input, double nuvarde, const QLocale& numbers);
+    // The calculation the runs start from and its present value. A spread that runs is
+    // stopped and one shown is taken away.
+    void setCalculation(const InputRecord& input, double nuvarde);
     // Stops a spread that runs; nothing is shown of it.
     void stop();
 
     bool isRunning() const { return job_.isRunning(); }
     const std::optional<Spread>& spread() const { return shown_; }
-    char decimalSeparator() const { return separator_; }
     // A new chart of the shown spread's histogram, for the report to hand over.
     QChart* histogram() const;
 
@@ -59,9 +59,8 @@ class SpreadPage : public QObject {
     Ui::forUtveckling& ui_;
     QWidget* window_;
     InputRecord input_;
-    std::optional<double> latest_;    // kr/ha, of the calculation shown
-    QLocale numbers_ = QLocale::c();  // of the charts
-    char separator_ = '.';            // the texts', of numbers_
+    std::optional<double> latest_;  // kr/ha, of the calculation shown
+    const NumberFormat numbers_;
     std::optional<Spread> shown_;
 
     int runs_ = 0;

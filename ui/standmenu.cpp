@@ -16,9 +16,9 @@
 #include <optional>
 
 #include "base/quote.h"
+#include "calc/parameters.h"
 #include "files/resultfile.h"
 #include "standfile/standwriter.h"
-#include "ui/forlodra02.h"
 #include "ui/messages.h"
 #include "ui/run.h"
 #include "ui/savedialog.h"
@@ -55,10 +55,8 @@ InputRecord withSeparator(InputRecord input, char separator) {
     const auto swap = [separator](std::string& text) {
         std::replace(text.begin(), text.end(), '.', separator);
     };
-    for (std::string* text :
-         {&input.totaltid, &input.bonitet, &input.areal, &input.ranta, &input.maxRing,
-          &input.variation, &input.atervandel, &input.berikning, &input.cykTillAvv}) {
-        swap(*text);
+    for (const ParameterRow& row : kParameterTable) {
+        swap(input.*row.member);
     }
     for (TreeRow& row : input.rows) {
         swap(row.text);
@@ -263,7 +261,8 @@ void StandMenu::openListed(const QString& path, std::shared_ptr<const StandList>
 
 void StandMenu::take(const PickedStand& picked, const QString& path) {
     const StandFile::Stand& stand = picked.stand;
-    emit standChosen(withSeparator(stand.input, forLodra02::decimalSeparator()), picked.cells);
+    emit standChosen(withSeparator(stand.input, run_.numberFormat().decimalSeparator()),
+                     picked.cells);
     name_->setText(QString::fromStdString(stand.name.value_or(std::string())));
     // The entries are shown even so, each cell that cannot be used named; "Beräkna" refuses
     // them until the user makes those choices.

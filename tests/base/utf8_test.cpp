@@ -2,7 +2,9 @@
 // reader is written out, everything else stays byte for byte.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/quote.h"
@@ -65,6 +67,31 @@ TEST(DecodeUtf8, StopsAtTheEndOfEachCharacter) {
         EXPECT_EQ(decodeUtf8(text, i), step.c);
         EXPECT_EQ(i, step.next);
     }
+}
+
+bool validUtf8(std::initializer_list<std::string_view> pieces) {
+    Utf8Check check;
+    for (std::string_view piece : pieces) {
+        check.feed(piece);
+    }
+    return check.valid();
+}
+
+TEST(Utf8Check, AcceptsWellFormedTextAndRefusesWhatWindows1252Files) {
+    EXPECT_TRUE(validUtf8({"Gran;Tall"}));
+    EXPECT_TRUE(validUtf8({"L\xC3\xB6v", "\xE2\x82\xAC", "\xF0\x9F\x8C\xB2"}));
+    EXPECT_TRUE(validUtf8({"L\xC3", "\xB6v"}));  // a character split between two reads
+    EXPECT_TRUE(validUtf8({"\xF0", "\x9F", "\x8C", "\xB2\xC3", "\xB6"}));  // and between four
+
+    EXPECT_FALSE(validUtf8({"L\xF6v"}));              // "Löv" in Windows-1252
+    EXPECT_FALSE(validUtf8({"\xC5r"}));               // "År" in Windows-1252
+    EXPECT_FALSE(validUtf8({"L\xC3"}));               // cut off at the end
+    EXPECT_FALSE(validUtf8({"\xC0\xAF"}));            // overlong
+    EXPECT_FALSE(validUtf8({"\xE0\x80\xAF"}));        // overlong
+    EXPECT_FALSE(validUtf8({"\xED\xA0\x80"}));        // surrogate
+    EXPECT_FALSE(validUtf8({"\xF4\x90\x80\x80"}));    // above U+10FFFF
+    EXPECT_FALSE(validUtf8({"\xB6", "L\xC3\xB6v"}));  // stray continuation byte
+    EXPECT_FALSE(validUtf8({"\xE2\x82", "A"}));       // a split character left unfinished
 }
 
 }  // namespace

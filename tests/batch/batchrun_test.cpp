@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "calc/comparison.h"
@@ -159,19 +160,16 @@ TEST_F(RunBatch, SavesTheBytesOfOneSessionOverAllTheGoodRows) {
     for (int i = 0; i < 24; ++i) {
         InputRecord r;
         r.rows = {};
-        r.optTall = i % 3 == 0;
-        r.optGran = i % 3 == 1;
-        r.optLov = i % 3 == 2;
+        r.species = static_cast<Species>(i % 3);
         r.variation = std::to_string(i % 4 * 5);
-        r.optKalavv = i % 5 == 0;
-        r.optGallring = !r.optKalavv;
+        r.measure = i % 5 == 0 ? Measure::kalavverkning : Measure::gallring;
         r.bonitet = i % 7 == 3 ? "x" : std::to_string(3 + i % 4) + ",5";
         r.totaltid = std::to_string(40 + 10 * i);
         r.rows[0] = {std::to_string(30 + i), true};
         r.rows[1].text = "22";
         r.rows[2].text = "4";
         csv += std::string(species[i % 3]) + ";" + r.variation + ";" +
-               (r.optKalavv ? "Kalavverkning" : "Gallring och plockhuggning") + ";" + r.bonitet +
+               (i % 5 == 0 ? "Kalavverkning" : "Gallring och plockhuggning") + ";" + r.bonitet +
                ";" + r.totaltid + ";" + r.rows[0].text + ";x;22;4\r\n";
         if (r.bonitet == "x") {
             expectedErrors +=
@@ -182,9 +180,8 @@ TEST_F(RunBatch, SavesTheBytesOfOneSessionOverAllTheGoodRows) {
     }
 
     // Each stand draws from the stream of its own row, whatever the rows before it.
-    Session session;
+    Session session(',');
     CalcOptions options;
-    session.decimalSeparator = ',';
     for (const auto& [row, r] : good) {
         SeededRandom random(standSeed(20240611, row));
         options.random = &random;
@@ -276,17 +273,15 @@ TEST_F(RunBatch, SpreadAndMeasuresRowsAreTheCalculationsFromTheRowsSeed) {
         SpreadOptions options;
         options.seed = base;
         options.runs = 40;
-        options.decimalSeparator = ',';
-        const Result<Spread> expected = computeSpread(inputs[row - 2], options);
+        const Result<Spread> expected = computeSpread(inputs[row - 2], ',', options);
         ASSERT_TRUE(expected.ok());
         spread += spreadRow(row, *expected, ',');
         ComparisonOptions compare;
         compare.seed = base;
-        compare.decimalSeparator = ',';
-        const Result<MeasureComparison> both = compareMeasures(inputs[row - 2], compare);
+        const Result<MeasureComparison> both = compareMeasures(inputs[row - 2], ',', compare);
         ASSERT_TRUE(both.ok());
         measures += measuresRow(row, *both, ',');
-        const Result<ComparisonGrid> grid = compareChoices(inputs[row - 2], compare);
+        const Result<ComparisonGrid> grid = compareChoices(inputs[row - 2], ',', compare);
         ASSERT_TRUE(grid.ok());
         comparison += compareRow(row, *grid, ',');
     }
@@ -346,6 +341,23 @@ TEST_F(RunBatch, StandNamesFollowTheRowNumberInEveryTable) {
         }
         EXPECT_GT(lines, 2);
         EXPECT_FALSE(std::getline(withNames, b));
+    }
+}
+
+// The run writes with the separator it is handed, whatever the locale the test runs under:
+// each gives the reference of its separator.
+TEST_F(RunBatch, WritesWithTheSeparatorHandedIn) {
+    const std::string data = LODRA05_TEST_DATA;
+    for (const auto& [stands, separator, reference] :
+         {std::tuple{"default.csv", '.', "default.dot.txt"},
+          std::tuple{"default.csv", ',', "default.comma.txt"},
+          std::tuple{"variants.csv", '.', "variants.dot.txt"},
+          std::tuple{"variants.csv", ',', "variants.comma.txt"}}) {
+        Arguments arguments;
+        arguments.stands = data + "/" + stands;
+        arguments.output = path("out.txt");
+        EXPECT_EQ(runWith(arguments, separator), kAllCalculated) << reference;
+        EXPECT_EQ(read("out.txt"), testfiles::readFile(data + "/" + reference)) << reference;
     }
 }
 

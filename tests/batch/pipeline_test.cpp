@@ -95,7 +95,7 @@ TEST(Pipeline, AStandsShareIsNoSmallerThanWhatItTakes) {
         ASSERT_TRUE(file.open(in));
         StandFile::Stand stand;
         ASSERT_TRUE(file.next(stand));
-        Worker worker;
+        Worker worker(',');
         worker.session.texts = Session::Texts::fileBytes;
         StandOutputs out;
         computeStand(worker, stand, arguments, ',', out);

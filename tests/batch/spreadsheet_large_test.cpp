@@ -13,7 +13,7 @@
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
 #include "calc/spread.h"
-#include "report/csvfield.h"
+#include "report/csv.h"
 #include "report/cyclecsv.h"
 #include "report/spreadcsv.h"
 #include "tests/testfiles.h"

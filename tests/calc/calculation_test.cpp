@@ -20,7 +20,7 @@ Outcome run(StandCalculation& calc, const InputRecord& input, RandomSource* rand
     SeededRandom seeded(11);
     CalcOptions options;
     options.random = random != nullptr ? random : &seeded;
-    return calc.berakna(input, options);
+    return calc.berakna(input, '.', options);
 }
 
 std::string exact(double v) {
@@ -397,8 +397,7 @@ TEST(Economics, DefaultStandAndBroadleaves) {
     EXPECT_NEAR(calc.economics.nuvarde, 157661, 1);
 
     InputRecord lov;
-    lov.optGran = false;
-    lov.optLov = true;
+    lov.species = Species::lov;
     ASSERT_TRUE(run(calc, lov).ok());
     EXPECT_EQ(calc.s.nettoAvvSumma, 0);
     EXPECT_EQ(calc.economics.nettoPerTrad, 0);
@@ -434,8 +433,7 @@ const StopCase kStops[] = {
     {"broadleaf of 1e200 cm felled at once",
      [](InputRecord& r) {
          r.rows[0].text = "1e200";
-         r.optGran = false;
-         r.optLov = true;
+         r.species = Species::lov;
      },
      "volymen av träden som avverkas direkt", 0},
     {"growing tree of 1e200 cm", [](InputRecord& r) { r.rows[1].text = "1e200"; },
@@ -503,7 +501,7 @@ TEST(Failures, StopNamesTheStepAndYearAndLeavesTheEarlierCalculation) {
             CalcOptions options;
             options.random = &random;
             options.search = search;
-            const Outcome outcome = calc.berakna(input, options);
+            const Outcome outcome = calc.berakna(input, '.', options);
             ASSERT_FALSE(outcome.ok());
             EXPECT_EQ(outcome.error().status, Status::Stopped);
             EXPECT_EQ(outcome.message(),
@@ -532,11 +530,11 @@ TEST(Failures, CancelStopsAtOnce) {
     options.cyclesDone = &done;
     options.cyclesTotal = &total;
     StandCalculation calc;
-    const Outcome outcome = calc.berakna(InputRecord{}, options);
+    const Outcome outcome = calc.berakna(InputRecord{}, '.', options);
     EXPECT_EQ(outcome.error().status, Status::Cancelled);
     EXPECT_EQ(outcome.message(), "Beräkningen avbröts.");
     cancel = false;
-    EXPECT_TRUE(calc.berakna(InputRecord{}, options).ok());
+    EXPECT_TRUE(calc.berakna(InputRecord{}, '.', options).ok());
     EXPECT_EQ(done.load(), 50);
     EXPECT_EQ(total.load(), 50);
 }

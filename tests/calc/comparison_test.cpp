@@ -15,7 +15,7 @@ namespace lodra {
 namespace {
 
 TEST(Comparison, CellOfTheEnteredChoiceIsTheReportsPresentValue) {
-    Session session;
+    Session session('.');
     CalcOptions options;
     ASSERT_TRUE(session.berakna(InputRecord{}, options).ok());
     ASSERT_NE(session.Resultat.find(" 157661 kr/ha"), std::string::npos);
@@ -23,7 +23,7 @@ TEST(Comparison, CellOfTheEnteredChoiceIsTheReportsPresentValue) {
     ComparisonProgress progress;
     ComparisonOptions compare;
     compare.progress = &progress;
-    const Result<ComparisonGrid> grid = compareChoices(InputRecord{}, compare);
+    const Result<ComparisonGrid> grid = compareChoices(InputRecord{}, '.', compare);
     ASSERT_TRUE(grid.ok()) << grid.message();
     const std::optional<double> cell = grid->nuvarde[2][1];
     ASSERT_TRUE(cell.has_value());
@@ -45,28 +45,25 @@ TEST(Comparison, CellsEqualTheCalculationOfTheirChoice) {
     ComparisonProgress progress;
     ComparisonOptions compare;
     compare.seed = 1234;
-    compare.decimalSeparator = ',';
-    const Result<ComparisonGrid> grid = compareChoices(input, compare);
+    const Result<ComparisonGrid> grid = compareChoices(input, ',', compare);
     ASSERT_TRUE(grid.ok()) << grid.message();
     compare.progress = &progress;
-    const Result<MeasureComparison> both = compareMeasures(input, compare);
+    const Result<MeasureComparison> both = compareMeasures(input, ',', compare);
     ASSERT_TRUE(both.ok()) << both.message();
     EXPECT_EQ(progress.cellsDone.load(), 88);
     EXPECT_TRUE(both->stopped.empty());
     EXPECT_EQ(both->grids[MeasureComparison::kGallring].nuvarde, grid->nuvarde);
     StandCalculation calc;
     for (std::size_t m = 0; m < MeasureComparison::kMeasures; ++m) {
-        input.optGallring = m == MeasureComparison::kGallring;
-        input.optKalavv = !input.optGallring;
+        input.measure = static_cast<Measure>(m);
         for (std::size_t c = 0; c < ComparisonGrid::kIntervals; ++c) {
-            for (std::size_t r = 0; r < ComparisonGrid::kRates; ++r) {
+            for (std::size_t r = 0; r < ComparisonGrid::kRateCount; ++r) {
                 input.cykTillAvv = std::to_string(c);
-                input.ranta = std::to_string(ComparisonGrid::kRanta[r]);
+                input.ranta = std::to_string(kRates[r]);
                 SeededRandom random(1234);
                 CalcOptions options;
                 options.random = &random;
-                options.decimalSeparator = ',';
-                ASSERT_TRUE(calc.berakna(input, options).ok());
+                ASSERT_TRUE(calc.berakna(input, ',', options).ok());
                 const auto& cell = both->grids[m].nuvarde[c][r];
                 ASSERT_TRUE(cell.has_value()) << m << " " << c << " " << r;
                 EXPECT_EQ(*cell, calc.economics.nuvarde) << m << " " << c << " " << r;
@@ -83,23 +80,23 @@ TEST(Comparison, RefusedEntriesGiveTheCalculationsMessage) {
     // The entered rate and interval are replaced by the cells' own, so they are no reason.
     input.ranta = "2.5";
     StandCalculation calc;
-    const Outcome refused = calc.berakna(input, CalcOptions{});
+    const Outcome refused = calc.berakna(input, '.', CalcOptions{});
     ASSERT_EQ(refused.error().status, Status::Refused);
-    const Result<ComparisonGrid> grid = compareChoices(input, ComparisonOptions{});
+    const Result<ComparisonGrid> grid = compareChoices(input, '.', ComparisonOptions{});
     ASSERT_FALSE(grid.ok());
     EXPECT_EQ(grid.error().status, Status::Refused);
     EXPECT_EQ(grid.error().refusal.field, InputField::bonitet);
     EXPECT_EQ(grid.message(), refused.message());
 
     input.bonitet = "4";
-    EXPECT_TRUE(compareChoices(input, ComparisonOptions{}).ok());
+    EXPECT_TRUE(compareChoices(input, '.', ComparisonOptions{}).ok());
 }
 
 TEST(Comparison, Cancelled) {
     const std::atomic<bool> cancel{true};
     ComparisonOptions compare;
     compare.cancel = &cancel;
-    const Result<ComparisonGrid> grid = compareChoices(InputRecord{}, compare);
+    const Result<ComparisonGrid> grid = compareChoices(InputRecord{}, '.', compare);
     ASSERT_FALSE(grid.ok());
     EXPECT_EQ(grid.message(), "Jämförelsen avbröts.");
 }
@@ -151,7 +148,7 @@ TEST(MeasureComparison, BestPairTiesGoToTheShorterIntervalThenThinning) {
 TEST(MeasureComparison, CellsThatStopAreEmptyTheOthersFilled) {
     InputRecord input;
     input.totaltid = "32767";
-    const Result<ComparisonGrid> grid = compareChoices(input, ComparisonOptions{});
+    const Result<ComparisonGrid> grid = compareChoices(input, '.', ComparisonOptions{});
     ASSERT_TRUE(grid.ok()) << grid.message();
     for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
         EXPECT_TRUE(grid->nuvarde[static_cast<std::size_t>(c)][0].has_value()) << c;
@@ -160,7 +157,7 @@ TEST(MeasureComparison, CellsThatStopAreEmptyTheOthersFilled) {
     EXPECT_EQ(grid->stopped.rfind("Vid 0 cykler och 3 %: Beräkningen avbröts: ", 0), 0u)
         << grid->stopped;
 
-    const Result<MeasureComparison> both = compareMeasures(input, ComparisonOptions{});
+    const Result<MeasureComparison> both = compareMeasures(input, '.', ComparisonOptions{});
     ASSERT_TRUE(both.ok()) << both.message();
     EXPECT_EQ(both->stopped, "Gallring och plockhuggning v" + grid->stopped.substr(1));
     EXPECT_EQ(both->best(3).measure, -1);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <type_traits>
 
 #include "calc/calculation.h"
 #include "session/session.h"
@@ -21,7 +22,11 @@ Outcome calculate(Calculator& calc, const InputRecord& input, CycleRecord* recor
     CalcOptions options;
     options.random = &random;
     options.cycleRecord = record;
-    return calc.berakna(input, options);
+    if constexpr (std::is_same_v<Calculator, Session>) {
+        return calc.berakna(input, options);
+    } else {
+        return calc.berakna(input, '.', options);
+    }
 }
 
 TEST(CycleRecord, FirstRowOfTheDefaultStand) {
@@ -78,8 +83,8 @@ InputRecord stand(int which) {
     switch (which) {
         case 1:  // clear-felling pine, two trees felled at once
             in.totaltid = "100", in.bonitet = "6", in.areal = "100", in.ranta = "2";
-            in.maxRing = "8", in.optTall = true, in.optGran = false, in.optKalavv = true;
-            in.optGallring = false, in.atervandel = "20", in.cykTillAvv = "3";
+            in.maxRing = "8", in.species = Species::tall;
+            in.measure = Measure::kalavverkning, in.atervandel = "20", in.cykTillAvv = "3";
             in.rows = {{{"38", true},
                         {"10", true},
                         {"28", false},
@@ -93,7 +98,7 @@ InputRecord stand(int which) {
             in.rows = {{{"32.5", false}, {"27", false}, {"21.4", false}, {"9.9", false}}};
             break;
         case 3:  // broadleaves: costs only
-            in.optLov = true, in.optGran = false, in.ranta = "4", in.cykTillAvv = "1";
+            in.species = Species::lov, in.ranta = "4", in.cykTillAvv = "1";
             break;
         default:
             break;
@@ -108,7 +113,8 @@ InputRecord stand(int which) {
 class Sums : public testing::TestWithParam<int> {};
 
 TEST_P(Sums, RowsAddUpToTheReportFigures) {
-    Session session, unrecorded;
+    Session session('.');
+    Session unrecorded('.');
     CycleRecord record;
     ASSERT_TRUE(calculate(session, stand(GetParam()), &record).ok());
     ASSERT_TRUE(calculate(unrecorded, stand(GetParam()), nullptr).ok());
@@ -168,7 +174,7 @@ std::string recordedRunBytes(const std::string& csv, char sep) {
     if (const Result<> opened = file.open(in); !opened) {
         return "<" + opened.message() + ">";
     }
-    Session session;
+    Session session(sep);
     CycleRecord record;
     StandFile::Stand stand;
     for (Result<bool> read = file.next(stand); read && *read; read = file.next(stand)) {
@@ -177,7 +183,6 @@ std::string recordedRunBytes(const std::string& csv, char sep) {
         }
         SeededRandom random(5);
         CalcOptions options;
-        session.decimalSeparator = sep;
         options.random = &random;
         options.cycleRecord = &record;
         (void)session.berakna(stand.input, options);

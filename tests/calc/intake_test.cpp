@@ -6,6 +6,7 @@
 #include <string>
 
 #include "calc/calculation.h"
+#include "calc/intake.h"
 #include "calc/numberparse.h"
 
 namespace lodra {
@@ -82,9 +83,8 @@ TEST(ParseNumber, BlanksAroundAFieldAreSpacesAndTabsOnly) {
 Outcome run(StandCalculation& calc, const InputRecord& input, char sep = '.') {
     SeededRandom random(7);
     CalcOptions options;
-    options.decimalSeparator = sep;
     options.random = &random;
-    return calc.berakna(input, options);
+    return calc.berakna(input, sep, options);
 }
 
 TEST(Intake, DefaultStand) {
@@ -130,8 +130,7 @@ TEST(Intake, TreeRows) {
 
 TEST(Intake, MeasureDecidesTheYearOneCosts) {
     InputRecord input;
-    input.optGallring = false;
-    input.optKalavv = true;
+    input.measure = Measure::kalavverkning;
     input.berikning = "80";
     StandCalculation calc;
     ASSERT_TRUE(run(calc, input).ok());
@@ -139,9 +138,14 @@ TEST(Intake, MeasureDecidesTheYearOneCosts) {
     EXPECT_EQ(calc.s.berikKostAr1, 0);
     EXPECT_EQ(calc.s.atervKostAr1, 1125);  // 15 % of 7500
 
-    input.optTall = input.optGran = input.optLov = false;  // no species: pine
-    ASSERT_TRUE(run(calc, input).ok());
-    EXPECT_EQ(calc.s.tradslag, 1);
+    // Each species has its code in the state.
+    for (const auto& [species, code] :
+         {std::pair{Species::tall, 1}, {Species::gran, 2}, {Species::lov, 3}}) {
+        input.species = species;
+        ASSERT_TRUE(run(calc, input).ok());
+        EXPECT_EQ(calc.s.tradslag, code);
+        EXPECT_EQ(speciesOfCode(calc.s.tradslag), species);
+    }
 }
 
 TEST(Intake, HorizonIsRoundedToWholeYearsAHalfToTheEvenNeighbour) {
@@ -221,6 +225,48 @@ TEST(Intake, OddButConvertibleValuesAreTaken) {
     input.areal = "0.001";
     StandCalculation calc;
     EXPECT_TRUE(run(calc, input).ok());
+}
+
+// The comparison reads the entries without the rate and the felling interval, which each of
+// its cells sets: those two are then no reason for a refusal, the others are read as always.
+TEST(Intake, WithoutRateAndIntervalTheirEntriesAreNotRead) {
+    const struct {
+        const char* what;
+        void (*edit)(InputRecord&);
+        InputField refusedWith;
+        InputField refusedWithout;  // None: accepted
+    } cases[] = {
+        {"rate not a number", [](InputRecord& r) { r.ranta = "x"; }, InputField::ranta,
+         InputField::None},
+        {"rate out of range", [](InputRecord& r) { r.ranta = "7"; }, InputField::ranta,
+         InputField::None},
+        {"interval empty", [](InputRecord& r) { r.cykTillAvv = ""; }, InputField::cykTillAvv,
+         InputField::None},
+        {"site index before the rate", [](InputRecord& r) { r.bonitet = "x", r.ranta = "7"; },
+         InputField::bonitet, InputField::bonitet},
+        {"tree row after the rate", [](InputRecord& r) { r.ranta = "x", r.rows[1].text = "y"; },
+         InputField::ranta, InputField::tree},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        InputRecord input;
+        c.edit(input);
+        const Result<Intake> with = acceptIntake(input, '.');
+        ASSERT_FALSE(with);
+        EXPECT_EQ(with.error().status, Status::Refused);
+        EXPECT_EQ(with.error().refusal.field, c.refusedWith);
+        const Result<Intake> without = acceptIntake(input, '.', false);
+        if (c.refusedWithout != InputField::None) {
+            ASSERT_FALSE(without);
+            EXPECT_EQ(without.error().refusal.field, c.refusedWithout);
+            continue;
+        }
+        ASSERT_TRUE(without) << without.message();
+        EXPECT_EQ(without->ranta, 0);
+        EXPECT_EQ(without->cykTillAvv, 0);
+        EXPECT_EQ(without->totaltid, 250);
+        EXPECT_EQ(without->rows[1], std::optional<double>(35));
+    }
 }
 
 }  // namespace

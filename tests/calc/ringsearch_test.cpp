@@ -59,8 +59,8 @@ InputRecord randomStand(Gen& gen) {
     in.berikning = exact(uniform(gen, 0, 100));
     in.cykTillAvv = chance(gen, 0.1) ? exact(uniform(gen, 0, 4)) : std::to_string(gen() % 5);
     const int species = static_cast<int>(gen() % 3);
-    in.optTall = species == 0, in.optGran = species == 1, in.optLov = species == 2;
-    in.optKalavv = chance(gen, 0.5), in.optGallring = !in.optKalavv;
+    in.species = static_cast<Species>(species);
+    in.measure = chance(gen, 0.5) ? Measure::kalavverkning : Measure::gallring;
     const int trees = static_cast<int>(gen() % 11);
     in.rows = {};
     for (int i = 0; i < trees; ++i) {
@@ -100,7 +100,7 @@ TEST(FastRingSearch, SiteIndexAtAGrowthMetOnTheWay) {
         options.random = &random;
         InputRecord oneCycle = input;
         oneCycle.totaltid = "5";
-        if (!first.berakna(oneCycle, options).ok() || first.s.antalTrad == 0) {
+        if (!first.berakna(oneCycle, '.', options).ok() || first.s.antalTrad == 0) {
             continue;
         }
         const StandState& s = first.s;

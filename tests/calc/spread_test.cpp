@@ -109,10 +109,9 @@ TEST(Spread, RunKIsTheCalculationFromItsOwnSeed) {
     SpreadOptions options;
     options.seed = 987654321987654321u;
     options.runs = 150;
-    options.decimalSeparator = ',';
     SpreadProgress progress;
     options.progress = &progress;
-    const Result<Spread> spread = computeSpread(varied(), options);
+    const Result<Spread> spread = computeSpread(varied(), ',', options);
     ASSERT_TRUE(spread.ok()) << spread.message();
     ASSERT_EQ(spread->runs.size(), 150u);
     EXPECT_EQ(progress.runsDone.load(), 150);
@@ -123,8 +122,7 @@ TEST(Spread, RunKIsTheCalculationFromItsOwnSeed) {
         SeededRandom random(standSeed(options.seed, k));
         CalcOptions single;
         single.random = &random;
-        single.decimalSeparator = ',';
-        ASSERT_TRUE(calc.berakna(varied(), single).ok());
+        ASSERT_TRUE(calc.berakna(varied(), ',', single).ok());
         const SpreadRun& run = spread->runs[static_cast<std::size_t>(k - 1)];
         EXPECT_EQ(run.seed, standSeed(options.seed, k));
         EXPECT_EQ(run.nuvarde, calc.economics.nuvarde) << "run " << k;
@@ -140,11 +138,11 @@ TEST(Spread, SameFiguresOnAnyNumberOfThreads) {
     SpreadOptions options;
     options.seed = 42;
     options.runs = 700;
-    const Result<Spread> one = computeSpread(varied(), options);
+    const Result<Spread> one = computeSpread(varied(), '.', options);
     ASSERT_TRUE(one.ok());
     for (const unsigned threads : {2u, 3u, 8u}) {
         options.threads = threads;
-        const Result<Spread> many = computeSpread(varied(), options);
+        const Result<Spread> many = computeSpread(varied(), '.', options);
         ASSERT_TRUE(many.ok());
         for (std::size_t k = 0; k < one->runs.size(); ++k) {
             ASSERT_EQ(many->runs[k].nuvarde, one->runs[k].nuvarde) << threads << " threads";
@@ -161,7 +159,7 @@ TEST(Spread, SameFiguresOnAnyNumberOfThreads) {
 TEST(Spread, RefusedStoppedAndCancelled) {
     InputRecord refused = varied();
     refused.bonitet = "abc";
-    const Result<Spread> noSpread = computeSpread(refused, SpreadOptions{});
+    const Result<Spread> noSpread = computeSpread(refused, '.', SpreadOptions{});
     ASSERT_FALSE(noSpread.ok());
     EXPECT_EQ(noSpread.error().status, Status::Refused);
     EXPECT_EQ(noSpread.error().refusal.field, InputField::bonitet);
@@ -171,7 +169,7 @@ TEST(Spread, RefusedStoppedAndCancelled) {
     stops.totaltid = "32767";
     SpreadOptions options;
     options.runs = 3;
-    const Result<Spread> stopped = computeSpread(stops, options);
+    const Result<Spread> stopped = computeSpread(stops, '.', options);
     ASSERT_TRUE(stopped.ok());
     EXPECT_EQ(stopped->completed, 0);
     EXPECT_EQ(stopped->stopped, 3);
@@ -181,7 +179,7 @@ TEST(Spread, RefusedStoppedAndCancelled) {
 
     const std::atomic<bool> cancel{true};
     options.cancel = &cancel;
-    const Result<Spread> cancelled = computeSpread(varied(), options);
+    const Result<Spread> cancelled = computeSpread(varied(), '.', options);
     ASSERT_FALSE(cancelled.ok());
     EXPECT_EQ(cancelled.message(), "Spridningen avbröts.");
 }

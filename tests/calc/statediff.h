@@ -65,10 +65,10 @@ inline std::string searchDifferences(const InputRecord& input, std::uint64_t see
     CalcOptions options;
     options.random = &literalRandom;
     options.search = RingSearchMethod::Literal;
-    const Outcome a = literal->berakna(input, options);
+    const Outcome a = literal->berakna(input, '.', options);
     options.random = &fastRandom;
     options.search = RingSearchMethod::Fast;
-    const Outcome b = quick.berakna(input, options);
+    const Outcome b = quick.berakna(input, '.', options);
     return calculationDifferences(a, *literal, b, quick);
 }
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "files/fdwriter.h"
+#include "files/errortext.h"
 
 namespace lodra {
 namespace {

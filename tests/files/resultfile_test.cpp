@@ -200,7 +200,7 @@ TEST_F(ResultFolder, APendingFileHasNoNameUntilItIsPutInPlace) {
     ASSERT_TRUE(file.write(std::string(200000, 'x')));
     ASSERT_TRUE(file.finish());
     EXPECT_EQ(names(), std::vector<std::string>{});
-    const Result<std::string> path = file.commitNumbered();
+    const Result<std::string> path = commitNumbered(file);
     ASSERT_TRUE(path) << path.message();
     EXPECT_EQ(names(), std::vector<std::string>{"Result1.txt"});
     EXPECT_EQ(fs::file_size(*path), 200000u);

@@ -79,34 +79,42 @@ std::string readmeTable() {
     return readme.substr(start, end == std::string::npos ? end : end - start);
 }
 
-// A session that has calculated the default stand once, as after a first "Beräkna".
+// A run of each decimal separator that has calculated the default stand once, as after a
+// first "Beräkna".
 class Intake : public ::testing::Test {
   protected:
+    struct Run {
+        explicit Run(char separator) : session(separator) {}
+        Session session;
+        std::string indata, resultat, file;
+    };
+
     void SetUp() override {
-        session.decimalSeparator = ',';
-        ASSERT_TRUE(session.berakna(InputRecord{}, {.random = &random}).ok());
-        indata = session.Indata;
-        resultat = session.Resultat;
-        file = session.fileBytes();
+        for (Run* each : {&comma_, &dot_}) {
+            ASSERT_TRUE(each->session.berakna(InputRecord{}, {.random = &random}).ok());
+            keep(*each);
+        }
     }
 
-    // Calculates the record. A calculation that does not succeed must leave every text
-    // as the last one that did left it.
+    // Calculates the record in the run of the separator. A calculation that does not
+    // succeed must leave every text as the last one that did left it.
     Outcome run(const InputRecord& record, char separator) {
         separator_ = separator;
-        session.decimalSeparator = separator;
-        const Outcome outcome = session.berakna(record, {.random = &random});
+        Run& current = separator == ',' ? comma_ : dot_;
+        const Outcome outcome = current.session.berakna(record, {.random = &random});
         if (outcome.ok()) {
-            indata = session.Indata;
-            resultat = session.Resultat;
-            file = session.fileBytes();
+            keep(current);
         } else {
-            EXPECT_TRUE(session.Indata == indata && session.Resultat == resultat &&
-                        session.fileBytes() == file)
+            const Session& after = current.session;
+            EXPECT_TRUE(after.Indata == current.indata && after.Resultat == current.resultat &&
+                        after.fileBytes() == current.file)
                 << "a failed calculation changed the texts: " << outcome.message();
         }
         return outcome;
     }
+
+    // The session of the last run.
+    const Session& session() const { return separator_ == ',' ? comma_.session : dot_.session; }
 
     // What the window shows for the outcome of the last run; empty when it calculated.
     std::string said(const Outcome& outcome) const {
@@ -114,9 +122,17 @@ class Intake : public ::testing::Test {
     }
 
     SeededRandom random{7};
+
+  private:
+    static void keep(Run& done) {
+        done.indata = done.session.Indata;
+        done.resultat = done.session.Resultat;
+        done.file = done.session.fileBytes();
+    }
+
     char separator_ = ',';
-    Session session;
-    std::string indata, resultat, file;
+    Run comma_{','};
+    Run dot_{'.'};
 };
 
 TEST_F(Intake, TextsThatAreNoNumbersAreRefusedNamingTheFieldAndTheText) {
@@ -168,8 +184,8 @@ TEST_F(Intake, EmptyFieldsAreRefusedButEmptyTreeRowsAreNoTrees) {
         row.text.clear();
     }
     ASSERT_TRUE(run(noTrees, ',').ok());
-    EXPECT_EQ(session.calculation.s.antalTrad, 0);
-    EXPECT_EQ(session.calculation.s.antalAvvDirekt, 0);
+    EXPECT_EQ(session().calculation.s.antalTrad, 0);
+    EXPECT_EQ(session().calculation.s.antalAvvDirekt, 0);
 }
 
 TEST_F(Intake, EitherSeparatorIsADecimalPointNeverAGroupSeparator) {
@@ -190,14 +206,14 @@ TEST_F(Intake, EitherSeparatorIsADecimalPointNeverAGroupSeparator) {
             EXPECT_EQ(said(outcome), notANumber(kFields[1], c.text, c.separator));
         } else {
             ASSERT_TRUE(outcome.ok()) << outcome.message();
-            EXPECT_EQ(session.calculation.s.bonitet, c.value);
+            EXPECT_EQ(session().calculation.s.bonitet, c.value);
         }
     }
     // The horizon is rounded to whole years, a half to the even neighbour.
     InputRecord record;
     record.totaltid = "12,5";
     ASSERT_TRUE(run(record, ',').ok());
-    EXPECT_EQ(session.calculation.s.totaltid, 12);
+    EXPECT_EQ(session().calculation.s.totaltid, 12);
 }
 
 // Huge and negative values in every field: each either calculates to finite figures or is
@@ -270,7 +286,7 @@ TEST_F(Intake, HugeAndNegativeValuesInEveryField) {
         const Outcome outcome = run(with(*field, c.text), ',');
         EXPECT_EQ(said(outcome), c.message);
         if (outcome.ok()) {
-            for (const std::string* text : {&session.Indata, &session.Resultat}) {
+            for (const std::string* text : {&session().Indata, &session().Resultat}) {
                 for (const char* bad : {"nan", "inf", "NaN", "Inf", "\u2212"}) {
                     EXPECT_EQ(text->find(bad), std::string::npos) << bad << " in\n" << *text;
                 }
@@ -283,9 +299,9 @@ TEST_F(Intake, ATickOnAnEmptyTreeRowChangesNothing) {
     InputRecord ticked;
     ticked.rows[6].avverkas = true;
     ASSERT_TRUE(run(ticked, ',').ok());
-    const std::string withTick = session.Indata + session.Resultat;
+    const std::string withTick = session().Indata + session().Resultat;
     ASSERT_TRUE(run(InputRecord{}, ',').ok());
-    EXPECT_EQ(withTick, session.Indata + session.Resultat);
+    EXPECT_EQ(withTick, session().Indata + session().Resultat);
 }
 
 // The messages README.md's table quotes are those the program shows.

@@ -1,7 +1,7 @@
 // Text cells of the result tables: a text that a spreadsheet would take for a formula is
 // written so that it shows as text, in every table that carries a name or a message, and
 // nothing else changes.
-#include "report/csvfield.h"
+#include "report/csv.h"
 
 #include <gtest/gtest.h>
 

@@ -57,12 +57,9 @@ InputRecord record(const Stand& st) {
                   .areal = st.areal,
                   .ranta = st.ranta,
                   .maxRing = st.maxRing,
-                  .optTall = st.tradslag == 1,
-                  .optGran = st.tradslag == 2,
-                  .optLov = st.tradslag == 3,
+                  .species = static_cast<Species>(st.tradslag - 1),
                   .atervandel = st.atervandel,
-                  .optGallring = !st.kalavv,
-                  .optKalavv = st.kalavv,
+                  .measure = st.kalavv ? Measure::kalavverkning : Measure::gallring,
                   .berikning = st.berikning,
                   .cykTillAvv = st.cykTillAvv,
                   .rows = {}};
@@ -111,19 +108,19 @@ std::string defaultResultat(char sep) {
 
 TEST(ReportText, DefaultStandOnScreen) {
     for (const char sep : {'.', ','}) {
-        Session session;
-        ASSERT_TRUE(calculate(session, InputRecord{}, sep).ok());
+        Session session(sep);
+        ASSERT_TRUE(calculate(session, InputRecord{}).ok());
         EXPECT_EQ(session.Indata, defaultIndata(sep)) << sep;
         EXPECT_EQ(session.Resultat, defaultResultat(sep)) << sep;
     }
 }
 
 TEST(ReportText, DefaultStandFileBytes) {
-    Session dot;
-    ASSERT_TRUE(calculate(dot, InputRecord{}, '.').ok());
+    Session dot('.');
+    ASSERT_TRUE(calculate(dot, InputRecord{}).ok());
     EXPECT_EQ(dot.fileBytes(), readFile("default.dot.txt"));
-    Session comma;
-    ASSERT_TRUE(calculate(comma, InputRecord{}, ',').ok());
+    Session comma(',');
+    ASSERT_TRUE(calculate(comma, InputRecord{}).ok());
     EXPECT_EQ(comma.fileBytes(), readFile("default.comma.txt"));
 }
 
@@ -228,19 +225,19 @@ const std::vector<Stand> kVariants = {
 TEST(ReportText, VariantStandsFileBytes) {
     for (const auto& [sep, file] :
          {std::pair{'.', "variants.dot.txt"}, std::pair{',', "variants.comma.txt"}}) {
-        Session session;
+        Session session(sep);
         for (const Stand& stand : kVariants) {
-            ASSERT_TRUE(calculate(session, record(stand), sep).ok());
+            ASSERT_TRUE(calculate(session, record(stand)).ok());
         }
         EXPECT_EQ(session.fileBytes(), readFile(file)) << file;
     }
 }
 
 TEST(ReportText, OneCycleWithoutFellingOnScreen) {
-    Session session;
+    Session session('.');
     InputRecord input;
     input.totaltid = "5";
-    ASSERT_TRUE(calculate(session, input, '.').ok());
+    ASSERT_TRUE(calculate(session, input).ok());
     // No line with the diameters after the last growth: only one cycle ran.
     EXPECT_EQ(
         session.Indata,
@@ -269,13 +266,13 @@ TEST(ReportText, OneCycleWithoutFellingOnScreen) {
 }
 
 TEST(ReportText, RandomVariationAndNoTreeFelledAtOnce) {
-    Session session;
+    Session session(',');
     InputRecord input;
     input.rows = {};
     input.rows[0] = {"10", false};
     input.totaltid = "20";
     input.variation = "25";
-    ASSERT_TRUE(calculate(session, input, ',').ok());
+    ASSERT_TRUE(calculate(session, input).ok());
     EXPECT_EQ(
         session.Indata,
         crlf({" Antal träd/ha vid start = \t\t200", " Nuvärde beräknas på en period av \t20 år",

@@ -13,8 +13,8 @@ namespace {
 using testsession::calculate;
 
 TEST(Session, FileTextsGrowOnlyWithSuccessfulCalculations) {
-    Session session;
-    ASSERT_TRUE(calculate(session, InputRecord{}, '.').ok());
+    Session session('.');
+    ASSERT_TRUE(calculate(session, InputRecord{}).ok());
     const std::string indata = session.Indata;
     const std::string resultat = session.Resultat;
     const std::string oneIndata = session.prIndata;
@@ -22,12 +22,12 @@ TEST(Session, FileTextsGrowOnlyWithSuccessfulCalculations) {
 
     InputRecord bad;
     bad.ranta = "2.5";
-    EXPECT_EQ(calculate(session, bad, '.').error().status, Status::Refused);
+    EXPECT_EQ(calculate(session, bad).error().status, Status::Refused);
     EXPECT_EQ(session.Indata, indata);
     EXPECT_EQ(session.prIndata, oneIndata);
     EXPECT_EQ(session.prResultat, oneResultat);
 
-    ASSERT_TRUE(calculate(session, InputRecord{}, '.').ok());
+    ASSERT_TRUE(calculate(session, InputRecord{}).ok());
     EXPECT_EQ(session.Indata, indata);
     EXPECT_EQ(session.Resultat, resultat);
     EXPECT_EQ(session.prIndata, oneIndata + oneIndata);
@@ -40,13 +40,13 @@ TEST(Session, FileTextsGrowOnlyWithSuccessfulCalculations) {
 // of an earlier stand's text is left in them.
 TEST(Session, ScreenTextsHoldOnlyTheLatestStand) {
     const char* const rates[] = {"2", "3", "4", "2", "5"};
-    Session run;
+    Session run(',');
     for (const char* rate : rates) {
         InputRecord input;
         input.ranta = rate;
-        ASSERT_TRUE(calculate(run, input, ',').ok()) << rate;
-        Session alone;
-        ASSERT_TRUE(calculate(alone, input, ',').ok()) << rate;
+        ASSERT_TRUE(calculate(run, input).ok()) << rate;
+        Session alone(',');
+        ASSERT_TRUE(calculate(alone, input).ok()) << rate;
         EXPECT_EQ(run.Indata, alone.Indata) << rate;
         EXPECT_EQ(run.Resultat, alone.Resultat) << rate;
     }
@@ -64,15 +64,12 @@ TEST(Session, FileBytesAreTheSavedFormOfTheFileTexts) {
         {"variation, Löv",
          [](InputRecord& in) {
              in.variation = "30";
-             in.optGran = false;
-             in.optLov = true;
+             in.species = Species::lov;
          }},
         {"clear-felling, Tall",
          [](InputRecord& in) {
-             in.optGallring = false;
-             in.optKalavv = true;
-             in.optGran = false;
-             in.optTall = true;
+             in.measure = Measure::kalavverkning;
+             in.species = Species::tall;
          }},
         {"diameters after 400 years", [](InputRecord& in) { in.totaltid = "500"; }},
         {"no felling",
@@ -81,14 +78,14 @@ TEST(Session, FileBytesAreTheSavedFormOfTheFileTexts) {
          }},
     };
     for (const char sep : {'.', ','}) {
-        Session screen;
-        Session file;
+        Session screen(sep);
+        Session file(sep);
         file.texts = Session::Texts::fileBytes;
         for (const Case& c : cases) {
             InputRecord input;
             c.set(input);
-            ASSERT_TRUE(calculate(screen, input, sep).ok()) << c.name;
-            ASSERT_TRUE(calculate(file, input, sep).ok()) << c.name;
+            ASSERT_TRUE(calculate(screen, input).ok()) << c.name;
+            ASSERT_TRUE(calculate(file, input).ok()) << c.name;
             EXPECT_TRUE(file.Indata.empty() && file.Resultat.empty()) << c.name;
         }
         EXPECT_EQ(file.prIndata, toWindows1252(screen.prIndata)) << sep;

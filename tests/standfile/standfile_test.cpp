@@ -9,115 +9,6 @@
 namespace lodra {
 namespace {
 
-using Records = std::vector<std::vector<std::string>>;
-
-Records readAll(const std::string& bytes, std::string* error = nullptr) {
-    std::istringstream in(bytes);
-    CsvReader reader(in);
-    Records records;
-    std::vector<std::string> fields;
-    Result<bool> read = reader.next(fields);
-    for (; read && *read; read = reader.next(fields)) {
-        records.push_back(fields);
-    }
-    if (error != nullptr) {
-        *error = read ? "" : read.message();
-    }
-    return records;
-}
-
-TEST(CsvReader, SplitsFieldsAndEndsRecordsAtLfCrLfAndLoneCr) {
-    EXPECT_EQ(readAll("a;b\r\nc;d\re;f\ng"), (Records{{"a", "b"}, {"c", "d"}, {"e", "f"}, {"g"}}));
-    EXPECT_EQ(readAll("a;\n\n;\n"), (Records{{"a", ""}, {""}, {"", ""}}));
-    EXPECT_EQ(readAll("a\r\n\r\n"), (Records{{"a"}, {""}}));
-}
-
-TEST(CsvReader, QuotedFieldsHoldSeparatorsLineBreaksAndDoubledQuotes) {
-    std::string error;
-    const Records records =
-        readAll("\"a;b\";\"sa \"\"hej\"\"\";\"två\r\nrader\";\"\"\r\nx\"y;z\n", &error);
-    EXPECT_EQ(error, "");
-    EXPECT_EQ(records, (Records{{"a;b", "sa \"hej\"", "två\r\nrader", ""}, {"x\"y", "z"}}));
-}
-
-TEST(CsvReader, RowNumbersCountRecordsNotLines) {
-    std::istringstream in("h\n\"1\n2\"\n3\n");
-    CsvReader reader(in);
-    std::vector<std::string> fields;
-    for (int row = 1; row <= 3; ++row) {
-        ASSERT_EQ(reader.next(fields).value(), true);
-        EXPECT_EQ(reader.row(), row);
-    }
-    EXPECT_EQ(fields, std::vector<std::string>{"3"});
-    const Result<bool> end = reader.next(fields);
-    ASSERT_TRUE(end.ok());
-    EXPECT_FALSE(*end);
-}
-
-TEST(CsvReader, MalformedRecordsStopTheReadingWithTheirRow) {
-    std::string error;
-    EXPECT_EQ(readAll("h\n1\n\"open;2\n3\n", &error), (Records{{"h"}, {"1"}}));
-    EXPECT_EQ(error, "Rad 3: ett citattecken som inleder ett fält avslutas aldrig.");
-
-    EXPECT_EQ(readAll("h\n\"4\"x;5\n", &error), (Records{{"h"}}));
-    EXPECT_EQ(error, "Rad 2: efter ett avslutande citattecken ska ';' eller radslut följa.");
-
-    const std::string longRow(CsvReader::kMaxRecordBytes + 1, '7');
-    EXPECT_EQ(readAll("h\n" + longRow + "\n", &error), (Records{{"h"}}));
-    EXPECT_EQ(error, "Rad 2 är längre än 1 MB.");
-}
-
-TEST(CsvReader, EmptyInputHasNoRecordsAndNoError) {
-    std::string error = "x";
-    EXPECT_EQ(readAll("", &error), Records{});
-    EXPECT_EQ(error, "");
-}
-
-TEST(CsvReader, SkipsAByteOrderMarkOnlyAtTheVeryStart) {
-    std::istringstream in("\xEF\xBB\xBFtotaltid;\xEF\xBB\xBF\n");
-    CsvReader reader(in);
-    std::vector<std::string> fields;
-    ASSERT_EQ(reader.next(fields).value(), true);
-    EXPECT_TRUE(reader.hadByteOrderMark());
-    EXPECT_EQ(fields, (std::vector<std::string>{"totaltid", "\xEF\xBB\xBF"}));
-    EXPECT_TRUE(reader.utf8());
-}
-
-TEST(CsvReader, CrLfSplitAcrossTheReadBufferIsOneLineEnd) {
-    // The reader fills its buffer 64 KiB at a time: put the CR last in the first fill.
-    const std::string first(65535, 'a');
-    EXPECT_EQ(readAll(first + "\r\nb\n"), (Records{{first}, {"b"}}));
-    EXPECT_EQ(readAll(first + "\rb\n"), (Records{{first}, {"b"}}));
-    // An escaped quote whose two halves fall into two fills.
-    const std::string q(65534, 'q');
-    EXPECT_EQ(readAll("\"" + q + "\"\"\";c\n"), (Records{{q + "\"", "c"}}));
-}
-
-bool validUtf8(std::initializer_list<std::string_view> pieces) {
-    Utf8Check check;
-    for (std::string_view piece : pieces) {
-        check.feed(piece);
-    }
-    return check.valid();
-}
-
-TEST(Utf8Check, AcceptsWellFormedTextAndRefusesWhatWindows1252Files) {
-    EXPECT_TRUE(validUtf8({"Gran;Tall"}));
-    EXPECT_TRUE(validUtf8({"L\xC3\xB6v", "\xE2\x82\xAC", "\xF0\x9F\x8C\xB2"}));
-    EXPECT_TRUE(validUtf8({"L\xC3", "\xB6v"}));  // a character split between two reads
-    EXPECT_TRUE(validUtf8({"\xF0", "\x9F", "\x8C", "\xB2\xC3", "\xB6"}));  // and between four
-
-    EXPECT_FALSE(validUtf8({"L\xF6v"}));              // "Löv" in Windows-1252
-    EXPECT_FALSE(validUtf8({"\xC5r"}));               // "År" in Windows-1252
-    EXPECT_FALSE(validUtf8({"L\xC3"}));               // cut off at the end
-    EXPECT_FALSE(validUtf8({"\xC0\xAF"}));            // overlong
-    EXPECT_FALSE(validUtf8({"\xE0\x80\xAF"}));        // overlong
-    EXPECT_FALSE(validUtf8({"\xED\xA0\x80"}));        // surrogate
-    EXPECT_FALSE(validUtf8({"\xF4\x90\x80\x80"}));    // above U+10FFFF
-    EXPECT_FALSE(validUtf8({"\xB6", "L\xC3\xB6v"}));  // stray continuation byte
-    EXPECT_FALSE(validUtf8({"\xE2\x82", "A"}));       // a split character left unfinished
-}
-
 TEST(ReadHeader, FindsColumnsInAnyOrderCaseAndSpacing) {
     const Result<StandColumns> read =
         readHeader({" AVV10", "dia3 ", "TotalTid", "maxring", "Atgard", "tradslag"});
@@ -163,11 +54,8 @@ void expectSameRecord(const InputRecord& a, const InputRecord& b) {
     EXPECT_EQ(a.atervandel, b.atervandel);
     EXPECT_EQ(a.berikning, b.berikning);
     EXPECT_EQ(a.cykTillAvv, b.cykTillAvv);
-    EXPECT_EQ(a.optTall, b.optTall);
-    EXPECT_EQ(a.optGran, b.optGran);
-    EXPECT_EQ(a.optLov, b.optLov);
-    EXPECT_EQ(a.optGallring, b.optGallring);
-    EXPECT_EQ(a.optKalavv, b.optKalavv);
+    EXPECT_EQ(a.species, b.species);
+    EXPECT_EQ(a.measure, b.measure);
     for (std::size_t k = 0; k < a.rows.size(); ++k) {
         EXPECT_EQ(a.rows[k].text, b.rows[k].text) << "row " << k + 1;
         EXPECT_EQ(a.rows[k].avverkas, b.rows[k].avverkas) << "row " << k + 1;
@@ -205,17 +93,17 @@ TEST(ToInputRecord, SpeciesAndMeasureChooseTheOptions) {
     const StandColumns columns = columnsOf({"tradslag", "atgard"});
     InputRecord record;
     ASSERT_TRUE(toInputRecord(columns, {"Tall", "Kalavverkning"}, record).ok());
-    EXPECT_TRUE(record.optTall && !record.optGran && !record.optLov);
-    EXPECT_TRUE(record.optKalavv && !record.optGallring);
+    EXPECT_EQ(record.species, Species::tall);
+    EXPECT_EQ(record.measure, Measure::kalavverkning);
 
     record = InputRecord{};
     ASSERT_TRUE(toInputRecord(columns, {" Löv ", "Gallring och plockhuggning"}, record).ok());
-    EXPECT_TRUE(!record.optTall && !record.optGran && record.optLov);
-    EXPECT_TRUE(!record.optKalavv && record.optGallring);
+    EXPECT_EQ(record.species, Species::lov);
+    EXPECT_EQ(record.measure, Measure::gallring);
 
     record = InputRecord{};
     ASSERT_TRUE(toInputRecord(columns, {"Gran", ""}, record).ok());
-    EXPECT_TRUE(!record.optTall && record.optGran && !record.optLov);
+    EXPECT_EQ(record.species, Species::gran);
 }
 
 TEST(ToInputRecord, UnknownSpeciesMeasureOrMarkRefusesTheRow) {
@@ -306,7 +194,7 @@ TEST(StandFile, RefusedRowsComeWithTheirMessage) {
     EXPECT_EQ(r.stands[0].refusal,
               "Okänt trädslag \"Björk\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
     EXPECT_FALSE(r.stands[1].refusal);
-    EXPECT_TRUE(r.stands[1].input.optTall);
+    EXPECT_EQ(r.stands[1].input.species, Species::tall);
 }
 
 TEST(StandFile, AFileThatIsNotUtf8IsReadWholeAsWindows1252) {
@@ -314,12 +202,12 @@ TEST(StandFile, AFileThatIsNotUtf8IsReadWholeAsWindows1252) {
     EXPECT_TRUE(r.windows1252);
     ASSERT_EQ(r.stands.size(), 1u);
     EXPECT_FALSE(r.stands[0].refusal);
-    EXPECT_TRUE(r.stands[0].input.optLov);
+    EXPECT_EQ(r.stands[0].input.species, Species::lov);
 
     r = readStands("\xEF\xBB\xBFtradslag\r\nL\xC3\xB6v\r\n");
     EXPECT_FALSE(r.windows1252);
     ASSERT_EQ(r.stands.size(), 1u);
-    EXPECT_TRUE(r.stands[0].input.optLov);
+    EXPECT_EQ(r.stands[0].input.species, Species::lov);
 
     // The byte that decides comes only after the first rows: those rows are Windows-1252
     // too, even where their bytes would also read as UTF-8 (C3 B6 is "Ã¶", not "ö").
@@ -333,7 +221,7 @@ TEST(StandFile, AFileThatIsNotUtf8IsReadWholeAsWindows1252) {
     ASSERT_EQ(r.stands.size(), 20002u);
     EXPECT_EQ(r.stands.front().refusal,
               "Okänt trädslag \"LÃ¶v\" i kolumnen tradslag. Skriv Tall, Gran eller Löv.");
-    EXPECT_TRUE(r.stands.back().input.optLov);
+    EXPECT_EQ(r.stands.back().input.species, Species::lov);
     EXPECT_EQ(r.stands.back().input.rows[0].text, "±");
 }
 

@@ -29,7 +29,7 @@ std::string describe(const StandFile::Stand& stand) {
                                     &r.variation, &r.atervandel, &r.berikning, &r.cykTillAvv}) {
         out << *text << ';';
     }
-    out << r.optTall << r.optGran << r.optLov << r.optGallring << r.optKalavv << '|';
+    out << static_cast<int>(r.species) << static_cast<int>(r.measure) << '|';
     for (const TreeRow& row : r.rows) {
         out << row.text << (row.avverkas ? "x;" : ";");
     }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -29,6 +30,20 @@ StandFile::Stand readBack(const std::string& bytes) {
     return stand;
 }
 
+// The one stand of a file as the windows open it, with its choice cells.
+StandFile::Stand readStandAt(const std::string& bytes, ChoiceCells& cells) {
+    std::istringstream in(bytes);
+    StandFile file;
+    file.setBlankCells(BlankCell::asWritten);
+    EXPECT_TRUE(file.open(in).ok());
+    StandFile::Row row;
+    EXPECT_TRUE(file.nextRow(row).ok());
+    std::istringstream again(bytes);
+    Result<StandFile::Stand> stand = file.standAt(again, row, &cells);
+    EXPECT_TRUE(stand.ok());
+    return stand ? *stand : StandFile::Stand{};
+}
+
 void expectTexts(const InputRecord& a, const InputRecord& b) {
     const std::vector<std::string> left = {a.totaltid,   a.bonitet,   a.areal,
                                            a.ranta,      a.maxRing,   a.variation,
@@ -37,8 +52,8 @@ void expectTexts(const InputRecord& a, const InputRecord& b) {
                                             b.ranta,      b.maxRing,   b.variation,
                                             b.atervandel, b.berikning, b.cykTillAvv};
     EXPECT_EQ(left, right);
-    EXPECT_EQ(std::vector<bool>({a.optTall, a.optGran, a.optLov, a.optGallring, a.optKalavv}),
-              std::vector<bool>({b.optTall, b.optGran, b.optLov, b.optGallring, b.optKalavv}));
+    EXPECT_EQ(a.species, b.species);
+    EXPECT_EQ(a.measure, b.measure);
     for (std::size_t k = 0; k < a.rows.size(); ++k) {
         EXPECT_EQ(a.rows[k].text, b.rows[k].text) << "row " << k + 1;
         EXPECT_EQ(a.rows[k].avverkas, b.rows[k].avverkas) << "row " << k + 1;
@@ -72,10 +87,8 @@ std::vector<RoundTrip> roundTrips() {
     odd.bonitet = " 4,5 ";
     odd.areal = "abc;\"d\"";
     odd.ranta = "1e999";
-    odd.optGran = false;
-    odd.optLov = true;
-    odd.optGallring = false;
-    odd.optKalavv = true;
+    odd.species = Species::lov;
+    odd.measure = Measure::kalavverkning;
     odd.rows[0] = {"", true};
     odd.rows[9] = {"12,25", false};
     odd.rows[4] = {"  ", true};
@@ -85,8 +98,7 @@ std::vector<RoundTrip> roundTrips() {
     cases.push_back({"blank, comma, quotes", "Norra skiftet; \"ek\"", odd, oddBack});
 
     InputRecord tall;
-    tall.optGran = false;
-    tall.optTall = true;
+    tall.species = Species::tall;
     tall.variation = "2,5";
     InputRecord tallBack = tall;
     tallBack.variation = "2.5";
@@ -129,8 +141,7 @@ TEST(StandFileBytes, OpeningWhatWasSavedGivesBackEveryText) {
 // choice; the cells not kept are written from the choices.
 TEST(StandFileBytes, KeptChoiceCellsAreWrittenAsTheFileHeldThem) {
     InputRecord input;
-    input.optGran = false;
-    input.optTall = true;
+    input.species = Species::tall;
     input.rows[1].avverkas = true;
     const struct {
         const char* what;
@@ -161,6 +172,56 @@ TEST(StandFileBytes, KeptChoiceCellsAreWrittenAsTheFileHeldThem) {
         const ChoiceCells back = choiceCells(*readHeader(header), fields);
         EXPECT_EQ(back.tradslag, c.kept.tradslag.value_or("Tall"));
         EXPECT_EQ(back.avv[0], c.kept.avv[0].value_or("x"));
+    }
+}
+
+// A stand file read as the windows read it, written back and read again keeps its species,
+// its measure and its choice cells, for every name, a missing column, an empty cell and an
+// unknown one; the second writing is the first.
+TEST(StandFileBytes, ReadWriteReadKeepsEveryChoice) {
+    std::vector<std::optional<std::string>> species = {std::nullopt, "", " ", "Ek", "tall"};
+    for (const ChoiceName<Species>& name : kSpeciesNames) {
+        species.emplace_back(name.name);
+    }
+    std::vector<std::optional<std::string>> measures = {std::nullopt, "", "x", "kalavverkning"};
+    for (const ChoiceName<Measure>& name : kMeasureNames) {
+        measures.emplace_back(name.name);
+    }
+    const auto withCell = [](std::string& header, std::string& row, std::string_view column,
+                             const std::optional<std::string>& cell) {
+        if (cell) {
+            header += ";" + std::string(column);
+            row += ";" + *cell;
+        }
+    };
+    for (const auto& art : species) {
+        for (const auto& atgard : measures) {
+            SCOPED_TRACE(art.value_or("(no column)") + " / " + atgard.value_or("(no column)"));
+            std::string header = "ranta";
+            std::string row = "4";
+            withCell(header, row, kSpeciesColumn.column, art);
+            withCell(header, row, kMeasureColumn.column, atgard);
+            ChoiceCells cells;
+            const StandFile::Stand first = readStandAt(header + "\r\n" + row + "\r\n", cells);
+            EXPECT_EQ(cells.tradslag, art);
+            EXPECT_EQ(cells.atgard, atgard);
+            // The species read: the one named, else the initial one.
+            const InputRecord initial;
+            EXPECT_EQ(first.input.species,
+                      speciesNamed(art.value_or("")).value_or(initial.species));
+            EXPECT_EQ(first.input.measure,
+                      measureNamed(atgard.value_or("")).value_or(initial.measure));
+            const std::string written = standFileBytes(first.input, "", cells);
+            ChoiceCells cellsBack;
+            const StandFile::Stand second = readStandAt(written, cellsBack);
+            EXPECT_EQ(second.input.species, first.input.species);
+            EXPECT_EQ(second.input.measure, first.input.measure);
+            EXPECT_EQ(second.refusal, first.refusal);
+            // A missing column is written from the choice, as its name.
+            EXPECT_EQ(cellsBack.tradslag, art.value_or(std::string(nameOf(first.input.species))));
+            EXPECT_EQ(cellsBack.atgard, atgard.value_or(std::string(nameOf(first.input.measure))));
+            EXPECT_EQ(standFileBytes(second.input, "", cellsBack), written);
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "tests/ui/uitest.h"
 #include "ui/forlodra02.h"
+#include "ui/parameterform.h"
 #include "ui/refusaltext.h"
 
 using lodra::InputField;
@@ -17,22 +18,16 @@ class CaptionsTest : public QObject {
     void captionIsItsLabelCut_data() {
         QTest::addColumn<QString>("label");
         QTest::addColumn<int>("field");
-        const std::pair<const char*, InputField> rows[] = {
-            {"Label1", InputField::totaltid},    {"Label2", InputField::bonitet},
-            {"Label3", InputField::areal},       {"Label4", InputField::ranta},
-            {"Label5", InputField::maxRing},     {"Label7", InputField::variation},
-            {"Label9", InputField::atervandel},  {"Label12", InputField::berikning},
-            {"Label11", InputField::cykTillAvv},
-        };
-        for (const auto& [label, field] : rows) {
-            QTest::newRow(label) << label << static_cast<int>(field);
+        for (const lodra::ParameterWidgets& row : lodra::kParameterWidgets) {
+            QTest::newRow(row.label)
+                << QString::fromLatin1(row.label) << static_cast<int>(row.field);
         }
     }
 
     void captionIsItsLabelCut() {
         QFETCH(QString, label);
         QFETCH(int, field);
-        lodra::forLodra02 window;
+        lodra::forLodra02 window(uitest::numberFormat('.'));
         const QString text = uitest::child<QLabel>(&window, qPrintable(label))->text().simplified();
         const QString caption = QString::fromUtf8(fieldCaption(static_cast<InputField>(field)));
         QVERIFY(!caption.isEmpty());

@@ -4,6 +4,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSemaphore>
@@ -13,10 +14,12 @@
 #include <stdexcept>
 
 #include "tests/ui/uitest.h"
+#include "ui/cyclemodel.h"
 #include "ui/forcatalog.h"
 #include "ui/forlodra02.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
+#include "ui/parameterform.h"
 
 using lodra::forLodra02;
 using lodra::forTradDiametrar;
@@ -25,6 +28,10 @@ using uitest::child;
 using uitest::click;
 
 namespace {
+
+QString utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The screen texts of a calculation with the initial entries of both windows.
 const std::string kDefaultIndata =
@@ -116,7 +123,7 @@ class ForLodra02Test : public QObject {
 
     void init() {
         catcher = std::make_unique<uitest::MessageCatcher>();
-        window = std::make_unique<forLodra02>();
+        window = std::make_unique<forLodra02>(uitest::numberFormat('.'));
         window->show();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -202,13 +209,10 @@ class ForLodra02Test : public QObject {
         QCOMPARE(read.areal, initial.areal);
         QCOMPARE(read.ranta, initial.ranta);
         QCOMPARE(read.maxRing, initial.maxRing);
-        QCOMPARE(read.optTall, initial.optTall);
-        QCOMPARE(read.optGran, initial.optGran);
-        QCOMPARE(read.optLov, initial.optLov);
+        QCOMPARE(read.species, initial.species);
         QCOMPARE(read.variation, initial.variation);
         QCOMPARE(read.atervandel, initial.atervandel);
-        QCOMPARE(read.optGallring, initial.optGallring);
-        QCOMPARE(read.optKalavv, initial.optKalavv);
+        QCOMPARE(read.measure, initial.measure);
         QCOMPARE(read.berikning, initial.berikning);
         QCOMPARE(read.cykTillAvv, initial.cykTillAvv);
         for (std::size_t i = 0; i < initial.rows.size(); ++i) {
@@ -240,8 +244,51 @@ class ForLodra02Test : public QObject {
         uitest::clickIndicator(child<QRadioButton>(window.get(), "optTall"));
         QVERIFY(child<QRadioButton>(window.get(), "optKalavv")->isChecked());
         const InputRecord read = window->inputRecord();
-        QVERIFY(read.optTall && !read.optGran && !read.optLov);
-        QVERIFY(read.optKalavv && !read.optGallring);
+        QCOMPARE(read.species, lodra::Species::tall);
+        QCOMPARE(read.measure, lodra::Measure::kalavverkning);
+    }
+
+    // Every row of the parameter table has its entry and label in the form, starts with its
+    // initial text, says its rule and carries its text both ways; every option of the choice
+    // tables is named from them and, clicked, is the input's choice.
+    void everyRowOfTheTablesReachesTheForm() {
+        InputRecord typed;
+        for (std::size_t p = 0; p < lodra::kParameterTable.size(); ++p) {
+            const lodra::ParameterRow& row = lodra::kParameterTable[p];
+            const lodra::ParameterWidgets& widgets = lodra::kParameterWidgets[p];
+            auto* entry = child<QLineEdit>(window.get(), widgets.entry);
+            QCOMPARE(window->parameterEntry(row.field), entry);
+            QCOMPARE(entry->text(), utf8(row.initial));
+            QCOMPARE(entry->toolTip(), utf8(row.rule));
+            QCOMPARE(entry->accessibleName(), child<QLabel>(window.get(), widgets.label)->text());
+            typed.*row.member = "1" + std::to_string(p);
+        }
+        window->setInputRecord(typed);
+        const InputRecord read = window->inputRecord();
+        for (const lodra::ParameterRow& row : lodra::kParameterTable) {
+            QCOMPARE(window->parameterEntry(row.field)->text(),
+                     QString::fromStdString(typed.*row.member));
+            QCOMPARE(read.*row.member, typed.*row.member);
+        }
+        for (const auto& [species, name] : lodra::kSpeciesOptions) {
+            auto* option = child<QRadioButton>(window.get(), name);
+            QCOMPARE(option->text(), utf8(lodra::nameOf(species)));
+            uitest::clickIndicator(option);
+            QCOMPARE(window->inputRecord().species, species);
+        }
+        for (const auto& [measure, name] : lodra::kMeasureOptions) {
+            auto* option = child<QRadioButton>(window.get(), name);
+            QCOMPARE(option->text(), utf8(lodra::nameOf(measure)));
+            uitest::clickIndicator(option);
+            QCOMPARE(window->inputRecord().measure, measure);
+        }
+        // A stand's choices check their options.
+        for (const auto& [species, name] : lodra::kSpeciesOptions) {
+            typed.species = species;
+            window->setInputRecord(typed);
+            QVERIFY(child<QRadioButton>(window.get(), name)->isChecked());
+            QCOMPARE(window->inputRecord().species, species);
+        }
     }
 
     void treeWindowStartsWithItsInitialEntries() {
@@ -314,18 +361,66 @@ class ForLodra02Test : public QObject {
     }
 
     // Run once in the C locale and once in a Swedish one: the separator of the regional
-    // settings reaches the report, which then equals the reference of that separator.
+    // settings, as the program takes it at its start, reaches the report, which then equals
+    // the reference of that separator.
     void regionalDecimalSeparatorReachesTheTexts() {
-        const char separator = forLodra02::decimalSeparator();
+        const lodra::NumberFormat regional = lodra::systemNumberFormat();
+        const char separator = regional.decimalSeparator();
         QVERIFY(separator == '.' || separator == ',');
         const QString expectedSeparator =
             qEnvironmentVariable("LODRA05_EXPECTED_SEPARATOR", QStringLiteral("."));
         QCOMPARE(QString(QChar::fromLatin1(separator)), expectedSeparator);
+        window = std::make_unique<forLodra02>(regional);
+        window->show();
         uitest::calculate(*window);
         const uitest::Reference own =
             uitest::defaultReference(separator == ',' ? QStringLiteral("default.comma.txt")
                                                       : QStringLiteral("default.dot.txt"));
         QCOMPARE(window->session.fileBytes(), own.fileOf(1));
+    }
+
+    // The windows print in the number format they were handed, whatever the regional
+    // settings: run under the C locale and under a Swedish one, each gives both references.
+    void handedInNumberFormatWinsOverTheLocale_data() {
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<QString>("reference");
+        QTest::addColumn<QString>("firstRing");  // of the development window's table
+        QTest::newRow("dot") << '.' << QStringLiteral("default.dot.txt") << QStringLiteral("1.96");
+        QTest::newRow("comma") << ',' << QStringLiteral("default.comma.txt")
+                               << QStringLiteral("1,96");
+    }
+    void handedInNumberFormatWinsOverTheLocale() {
+        QFETCH(char, separator);
+        QFETCH(QString, reference);
+        QFETCH(QString, firstRing);
+        window = std::make_unique<forLodra02>(uitest::numberFormat(separator));
+        window->show();
+        uitest::calculate(*window);
+        QCOMPARE(window->session.fileBytes(), uitest::defaultReference(reference).fileOf(1));
+        QCOMPARE(window->utveckling()->cycleModel().index(0, 1).data().toString(), firstRing);
+    }
+
+    // The format of a locale: its decimal separator when the texts can write it, else '.'
+    // with the C locale's numbers.
+    void numberFormatOfALocale_data() {
+        QTest::addColumn<QLocale>("regional");
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<QLocale>("locale");
+        const QLocale swedish(QLocale::Swedish, QLocale::Sweden);
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QTest::newRow("C") << QLocale::c() << '.' << QLocale::c();
+        QTest::newRow("sv_SE") << swedish << ',' << swedish;
+        QTest::newRow("de_DE") << german << ',' << german;
+        QTest::newRow("ar_EG, no ASCII separator")
+            << QLocale(QLocale::Arabic, QLocale::Egypt) << '.' << QLocale::c();
+    }
+    void numberFormatOfALocale() {
+        QFETCH(QLocale, regional);
+        QFETCH(char, separator);
+        QFETCH(QLocale, locale);
+        const lodra::NumberFormat format(regional);
+        QCOMPARE(format.decimalSeparator(), separator);
+        QCOMPARE(format.locale(), locale);
     }
 
     void editedRowsSurviveStangAndTwoCalculations() {

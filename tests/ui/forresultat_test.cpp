@@ -145,7 +145,7 @@ class ForResultatTest : public QObject {
         before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(folder));
         catcher = std::make_unique<uitest::MessageCatcher>();
-        window = std::make_unique<forLodra02>();
+        window = std::make_unique<forLodra02>(uitest::numberFormat('.'));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }

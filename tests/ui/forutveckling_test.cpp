@@ -39,10 +39,9 @@ namespace {
 
 // The cycle rows of a calculation of the entries.
 std::vector<CycleRow> rowsOf(const InputRecord& input, char separator) {
-    lodra::Session session;
+    lodra::Session session(separator);
     lodra::CycleRecord record;
     lodra::CalcOptions options;
-    session.decimalSeparator = separator;
     options.cycleRecord = &record;
     if (!session.berakna(input, options).ok()) {
         return {};
@@ -72,13 +71,22 @@ class ForUtvecklingTest : public QObject {
   private:
     std::unique_ptr<QTemporaryDir> temporary;
     std::unique_ptr<forUtveckling> window;
+    char separator_ = '.';  // of the window's number format
 
     QString path(const QString& name) const { return temporary->filePath(name); }
 
+    // The window is made anew for a number format other than its own.
+    void open(char separator) {
+        window = std::make_unique<forUtveckling>(designedLook(), uitest::numberFormat(separator));
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        separator_ = separator;
+    }
+
     void show(const InputRecord& input, char separator, double nuvarde = 157661) {
-        window->showCalculation(input, rowsOf(input, separator),
-                                separator == ',' ? QLocale(QLocale::Swedish) : QLocale::c(),
-                                nuvarde);
+        if (separator != separator_) {
+            open(separator);
+        }
+        window->showCalculation(input, rowsOf(input, separator), nuvarde);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -89,8 +97,7 @@ class ForUtvecklingTest : public QObject {
         QVERIFY(temporary->isValid());
         // Save dialogs open in the working folder until the run has saved somewhere.
         QVERIFY(QDir::setCurrent(temporary->path()));
-        window = std::make_unique<forUtveckling>(designedLook());
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        open('.');
     }
     void cleanup() { window.reset(); }
 
@@ -104,7 +111,7 @@ class ForUtvecklingTest : public QObject {
         bool number = false;
         seed.toULongLong(&number);
         QVERIFY(number);
-        const forUtveckling other(designedLook());
+        const forUtveckling other(designedLook(), uitest::numberFormat('.'));
         QVERIFY(seed != child<QLineEdit>(&other, "txtFro")->text());
     }
 
@@ -242,8 +249,7 @@ class ForUtvecklingTest : public QObject {
         lodra::SpreadOptions options;
         options.seed = 18446744073709551615u;
         options.runs = 300;
-        options.decimalSeparator = ',';
-        const lodra::Result<lodra::Spread> expected = lodra::computeSpread(input, options);
+        const lodra::Result<lodra::Spread> expected = lodra::computeSpread(input, ',', options);
         QVERIFY(expected.ok());
         QCOMPARE(child<QLabel>(window.get(), "lblSpridning")->text(),
                  QStringLiteral("300 körningar beräknades, 0 stoppades."));
@@ -291,7 +297,7 @@ class ForUtvecklingTest : public QObject {
         // At 2 % the long horizon does not overflow: the runs take long enough to stop.
         InputRecord slow = withHorizon("32000", "100");
         slow.ranta = "2";
-        window->showCalculation(slow, {}, QLocale::c(), 0);
+        window->showCalculation(slow, {}, 0);
         window->show();
         uitest::clickTab(window.get(), "tabSpridning");
         for (const char* bad : {"abc", "-1", "18446744073709551616", ""}) {
@@ -319,7 +325,7 @@ class ForUtvecklingTest : public QObject {
     // A long horizon with a wide ring search: "Avbryt" stops the comparison, which then
     // shows nothing.
     void cancelsTheComparison() {
-        window->showCalculation(withHorizon("32000", "100"), {}, QLocale::c(), 0);
+        window->showCalculation(withHorizon("32000", "100"), {}, 0);
         window->show();
         QSignalSpy ended(window.get(), &forUtveckling::comparisonEnded);
         click(window.get(), "cmdJamfor");
@@ -342,7 +348,7 @@ class ForUtvecklingTest : public QObject {
         QCOMPARE(window->comparisonModel(1).rowCount(), 0);
         QCOMPARE(window->cycleModel().rowCount(), 4);
 
-        window->showCalculation(withHorizon("32000", "100"), {}, QLocale::c(), 0);
+        window->showCalculation(withHorizon("32000", "100"), {}, 0);
         click(window.get(), "cmdJamfor");
         QVERIFY(window->isComparing());
         show(InputRecord{}, '.');
@@ -354,9 +360,9 @@ class ForUtvecklingTest : public QObject {
 
     // Closed through its frame while comparing: the window stops the comparison and goes.
     void closedThroughFrameWhileComparing() {
-        QPointer<forUtveckling> own = new forUtveckling(designedLook());
+        QPointer<forUtveckling> own = new forUtveckling(designedLook(), uitest::numberFormat('.'));
         QSignalSpy closed(own.data(), &forUtveckling::closedThroughFrame);
-        own->showCalculation(withHorizon("32000", "100"), {}, QLocale::c(), 0);
+        own->showCalculation(withHorizon("32000", "100"), {}, 0);
         own->show();
         click(own, "cmdJamfor");
         QVERIFY(own->isComparing());

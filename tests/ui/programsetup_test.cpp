@@ -71,7 +71,7 @@ class ProgramSetupTest : public QObject {
         const QImage drawn = lodra::programIcon().pixmap(32, 32).toImage();
         QVERIFY(!drawn.isNull());
         uitest::MessageCatcher catcher;
-        lodra::forLodra02 window;
+        lodra::forLodra02 window(lodra::systemNumberFormat());
         window.show();
         uitest::click(&window, "cmdTraddiametrar");
         uitest::calculate(window);

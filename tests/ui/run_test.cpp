@@ -49,7 +49,7 @@ class RunTest : public QObject {
         QFETCH(QString, which);
         QPointer<QWidget> first;
         {
-            Run run(QLocale::c(), '.', nullptr);
+            Run run(uitest::numberFormat('.'), nullptr);
             QVERIFY(existing(run, which) == nullptr);
             first = made(run, which);
             first->show();
@@ -77,7 +77,7 @@ class RunTest : public QObject {
     // run; the message belongs to no window when the result window is hidden.
     void chosenFolderTakesTheRunsResults() {
         QTemporaryDir folder;
-        Run run(QLocale::c(), '.', nullptr);
+        Run run(uitest::numberFormat('.'), nullptr);
         lodra::CalcOptions options;
         QVERIFY(run.session.berakna(lodra::InputRecord{}, options).ok());
         uitest::MessageCatcher catcher;
@@ -93,7 +93,7 @@ class RunTest : public QObject {
     // The latest calculation shown reaches the development window made later, and one
     // that exists follows every later calculation.
     void developmentWindowFollowsTheCalculationShown() {
-        Run run(QLocale::c(), '.', nullptr);
+        Run run(uitest::numberFormat('.'), nullptr);
         lodra::InputRecord input;
         lodra::CycleRecord record;
         lodra::CalcOptions options;
@@ -113,7 +113,7 @@ class RunTest : public QObject {
     void standMenuTalksThroughItsSignalAndFunction() {
         QTemporaryDir folder;
         QWidget main;
-        Run run(QLocale::c(), '.', &main);
+        Run run(uitest::numberFormat('.'), &main);
         lodra::StandEntries entries;
         entries.input.ranta = "4";
         auto* menu = new lodra::StandMenu(run, new QMenuBar(&main), [&entries] { return entries; });

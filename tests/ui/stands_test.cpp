@@ -12,6 +12,7 @@
 #include <QThreadPool>
 #include <QtTest>
 #include <fstream>
+#include <map>
 #include <string>
 #include <tuple>
 
@@ -22,10 +23,12 @@
 #include "ui/forcatalog.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
+#include "ui/parameterform.h"
 #include "ui/savedialog.h"
 #include "ui/standchooser.h"
 #include "ui/standmenu.h"
 
+using lodra::InputField;
 using lodra::InputRecord;
 using uitest::child;
 using uitest::FileDialogAnswer;
@@ -40,12 +43,9 @@ QStringList linesOf(const InputRecord& r) {
                                     r.atervandel, r.berikning, r.cykTillAvv}) {
         lines << QString::fromStdString(text);
     }
-    lines << QStringLiteral("%1%2%3 %4%5")
-                 .arg(r.optTall)
-                 .arg(r.optGran)
-                 .arg(r.optLov)
-                 .arg(r.optGallring)
-                 .arg(r.optKalavv);
+    lines << QStringLiteral("%1 %2")
+                 .arg(static_cast<int>(r.species))
+                 .arg(static_cast<int>(r.measure));
     for (const lodra::TreeRow& row : r.rows) {
         lines << QString::fromStdString(row.text) + (row.avverkas ? " x" : "");
     }
@@ -167,8 +167,8 @@ class StandsTest : public uitest::ParametersWindowTest {
         InputRecord odd;
         std::tie(odd.totaltid, odd.bonitet, odd.areal, odd.ranta) =
             std::tuple("", "4,5", "abc", "7");
-        std::tie(odd.optGran, odd.optLov, odd.optGallring, odd.optKalavv) =
-            std::tuple(false, true, false, true);
+        odd.species = lodra::Species::lov;
+        odd.measure = lodra::Measure::kalavverkning;
         odd.rows[0] = {"", false};
         odd.rows[2] = {"12,5", true};
         window->setInputRecord(odd);
@@ -195,6 +195,29 @@ class StandsTest : public uitest::ParametersWindowTest {
         odd.rows[2].text = "12.5";
         QCOMPARE(shownTexts(), linesOf(odd));
         QCOMPARE(nameField->text(), name);
+        QVERIFY(catcher->messages.empty());
+    }
+
+    // An opened stand shows its numbers with the decimal separator the window was handed,
+    // whatever the locale; the file writes a point.
+    void openedStandShowsTheHandedInSeparator_data() {
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<QString>("bonitet");
+        QTest::addColumn<QString>("firstTree");
+        QTest::newRow("dot") << '.' << QStringLiteral("4.5") << QStringLiteral("12.5");
+        QTest::newRow("comma") << ',' << QStringLiteral("4,5") << QStringLiteral("12,5");
+    }
+    void openedStandShowsTheHandedInSeparator() {
+        QFETCH(char, separator);
+        QFETCH(QString, bonitet);
+        QFETCH(QString, firstTree);
+        closeWindow();
+        openWindow(uitest::numberFormat(separator));
+        write("stand.csv", "bonitet;dia1\r\n4.5;12.5\r\n");
+        open("stand.csv");
+        const InputRecord shown = window->inputRecord();
+        QCOMPARE(QString::fromStdString(shown.bonitet), bonitet);
+        QCOMPARE(QString::fromStdString(shown.rows[0].text), firstTree);
         QVERIFY(catcher->messages.empty());
     }
 
@@ -755,23 +778,18 @@ class StandsTest : public uitest::ParametersWindowTest {
     // Every entry is announced by its label's text and says what it accepts, in the intake's
     // own words; a tree row by its column's caption and its number.
     void entriesSayTheirLabelAndRule() {
-        const std::array<std::array<const char*, 3>, 9> entries = {{
-            {"txtTotaltid", "Label1", "Antal år, ett heltal från 1 till 32767"},
-            {"txtBon", "Label2", ""},
-            {"txtAreal", "Label3", "Provytans areal i m2: större än 0"},
-            {"txtRant", "Label4", "Räntekrav i procent: 2, 3, 4 eller 5"},
-            {"txtRing", "Label5", "Största tänkbara årsring i mm: högst 100"},
-            {"txtVari", "Label7", ""},
-            {"txtAtervandel", "Label9", ""},
-            {"txtBerik", "Label12", ""},
-            {"txtCyktillavv", "Label11", ""},
-        }};
-        for (const auto& [field, label, rule] : entries) {
-            const auto* entry = child<QLineEdit>(window.get(), field);
-            QCOMPARE(entry->accessibleName(), child<QLabel>(window.get(), label)->text());
-            QVERIFY2(!entry->toolTip().isEmpty(), field);
-            if (*rule != '\0') {
-                QCOMPARE(entry->toolTip(), QString::fromUtf8(rule));
+        const std::map<InputField, const char*> rules = {
+            {InputField::totaltid, "Antal år, ett heltal från 1 till 32767"},
+            {InputField::areal, "Provytans areal i m2: större än 0"},
+            {InputField::ranta, "Räntekrav i procent: 2, 3, 4 eller 5"},
+            {InputField::maxRing, "Största tänkbara årsring i mm: högst 100"},
+        };
+        for (const lodra::ParameterWidgets& row : lodra::kParameterWidgets) {
+            const auto* entry = child<QLineEdit>(window.get(), row.entry);
+            QCOMPARE(entry->accessibleName(), child<QLabel>(window.get(), row.label)->text());
+            QVERIFY2(!entry->toolTip().isEmpty(), row.entry);
+            if (const auto rule = rules.find(row.field); rule != rules.end()) {
+                QCOMPARE(entry->toolTip(), QString::fromUtf8(rule->second));
             }
         }
         lodra::forTradDiametrar* trees = window->tradDiametrar();

@@ -34,6 +34,7 @@
 #include "session/session.h"
 #include "ui/forlodra02.h"
 #include "ui/forutveckling.h"
+#include "ui/numberformat.h"
 
 namespace uitest {
 
@@ -188,6 +189,12 @@ inline void spread(lodra::forUtveckling& window, const QString& seed, int runs) 
     QVERIFY(ended.wait(20000));
 }
 
+// The number format the program decides under a locale that writes this separator.
+inline lodra::NumberFormat numberFormat(char separator) {
+    return lodra::NumberFormat(separator == ',' ? QLocale(QLocale::Swedish, QLocale::Sweden)
+                                                : QLocale::c());
+}
+
 // The parameters window shown in a fresh working folder, its message boxes answered: a
 // test calls openWindow() in its init() and closeWindow() in its cleanup().
 class ParametersWindowTest : public QObject {
@@ -196,11 +203,11 @@ class ParametersWindowTest : public QObject {
     std::unique_ptr<lodra::forLodra02> window;
     std::unique_ptr<MessageCatcher> catcher;
 
-    void openWindow() {
+    void openWindow(const lodra::NumberFormat& numbers = numberFormat('.')) {
         folder = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir::setCurrent(folder->path()));
         catcher = std::make_unique<MessageCatcher>();
-        window = std::make_unique<lodra::forLodra02>();
+        window = std::make_unique<lodra::forLodra02>(numbers);
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
@@ -264,9 +271,8 @@ inline Reference defaultReference(const QString& name) {
 
 // What the one calculation entry point gives for these entries in a run of its own.
 inline lodra::Session calculatedAlone(const lodra::InputRecord& input, char separator = '.') {
-    lodra::Session session;
+    lodra::Session session(separator);
     lodra::CalcOptions options;
-    session.decimalSeparator = separator;
     // A calculation that fails leaves the texts empty, which the caller's comparison shows.
     static_cast<void>(session.berakna(input, options));
     return session;

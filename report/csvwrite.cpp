@@ -1,4 +1,4 @@
-#include "report/csvfield.h"
+#include "report/csv.h"
 
 namespace lodra {
 
