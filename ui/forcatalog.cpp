@@ -1,7 +1,6 @@
 #include "ui/forcatalog.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QKeyEvent>
@@ -10,8 +9,8 @@
 #include <QStorageInfo>
 #include <QStyle>
 
-#include "ui/forlodra02.h"
 #include "ui/messages.h"
+#include "ui/windowlook.h"
 #include "ui_forcatalog.h"
 
 namespace lodra {
@@ -64,10 +63,9 @@ class FolderChainFilter : public QSortFilterProxyModel {
     QString current_;
 };
 
-forCatalog::forCatalog(forLodra02& owner, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::forCatalog>()) {
-    owner.look().setUp(*ui, this);
-    setAttribute(Qt::WA_DeleteOnClose);
+forCatalog::forCatalog(const WindowLook& look, QWidget* parent)
+    : RunWindow(parent), ui(std::make_unique<Ui::forCatalog>()) {
+    look.setUp(*ui, this);
 
     folders_ = new QFileSystemModel(this);
     folders_->setFilter(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -164,11 +162,6 @@ bool forCatalog::eventFilter(QObject* watched, QEvent* event) {
 void forCatalog::cmdOK_Click() {
     hide();
     emit folderChosen(path_);
-}
-
-void forCatalog::closeEvent(QCloseEvent* event) {
-    emit closedThroughFrame();
-    QWidget::closeEvent(event);
 }
 
 }  // namespace lodra

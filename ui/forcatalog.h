@@ -6,8 +6,9 @@
 
 #include <QModelIndex>
 #include <QString>
-#include <QWidget>
 #include <memory>
+
+#include "ui/runwindow.h"
 
 class QFileSystemModel;
 
@@ -17,15 +18,15 @@ class forCatalog;
 
 namespace lodra {
 
-class forLodra02;
 class FolderChainFilter;
+class WindowLook;
 
-class forCatalog : public QWidget {
+class forCatalog : public RunWindow {
     Q_OBJECT
 
   public:
-    // Built in the look of the owner's windows.
-    explicit forCatalog(forLodra02& owner, QWidget* parent = nullptr);
+    // Built in the look of the run's windows.
+    explicit forCatalog(const WindowLook& look, QWidget* parent = nullptr);
     ~forCatalog() override;
 
     // The folder the folder list has open (not a merely highlighted entry).
@@ -36,15 +37,12 @@ class forCatalog : public QWidget {
     QModelIndex entryOf(const QString& folder) const;
 
   signals:
-    // The window was closed through its frame and is about to be destroyed.
-    void closedThroughFrame();
     // The folder list opened another folder.
     void pathChanged(const QString& folder);
     // "OK" was clicked on this folder; the chooser is hidden.
     void folderChosen(const QString& folder);
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

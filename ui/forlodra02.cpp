@@ -6,12 +6,8 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
-#include <QUnhandledException>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <array>
 #include <exception>
@@ -23,7 +19,6 @@
 #include "ui/forutveckling.h"
 #include "ui/messages.h"
 #include "ui/parameterform.h"
-#include "ui/programlook.h"
 #include "ui/refusaltext.h"
 #include "ui/standmenu.h"
 #include "ui_forlodra02.h"
@@ -112,12 +107,8 @@ std::string unexpectedFailure(const std::exception_ptr& escaped) {
 }  // namespace
 
 forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
-    : QWidget(parent),
-      numbers_(numbers),
-      session(numbers_.decimalSeparator()),
-      look_(programLook(QApplication::font(), session.decimalSeparator)),
-      ui(std::make_unique<Ui::forLodra02>()) {
-    look_.setUp(*ui, this);
+    : QWidget(parent), run_(numbers, this), ui(std::make_unique<Ui::forLodra02>()) {
+    run_.look().setUp(*ui, this);
     for (const ParameterRow& row : kParameterTable) {
         QLineEdit* entry = parameterEntry(row.field);
         entry->setText(utf8(row.initial));
@@ -130,16 +121,18 @@ forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
     }
     nameOptions(this, kSpeciesOptions);
     nameOptions(this, kMeasureOptions);
-    // No folder has been chosen yet in this run.
-    sparaKatalog_.clear();
-    standMenu_ = new StandMenu(*this, WindowLook::addMenuBar(this));
+    standMenu_ = new StandMenu(run_, WindowLook::addMenuBar(this), [this] {
+        return StandEntries{inputRecord(), choiceCells()};
+    });
+    run_.setStandMenu(standMenu_);
     connect(standMenu_, &StandMenu::quitChosen, this, &forLodra02::cmdAvlsuta_Click);
+    connect(standMenu_, &StandMenu::standChosen, this, &forLodra02::setInputRecord);
     WindowLook::fitToScreen(this);
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
     connect(ui->cmdAvlsuta, &QPushButton::clicked, this, &forLodra02::cmdAvlsuta_Click);
-    connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &forLodra02::calculationFinished);
+    connect(&run_.calculation(), &BackgroundJob::finished, this, &forLodra02::calculationFinished);
 
     // Tabbing into a choice lands on its selected option, not on the first one; a choice
     // made replaces the cell the stand file held.
@@ -164,74 +157,10 @@ forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
 }
 
 forLodra02::~forLodra02() {
-    // The background calculation works on this window's session: stop it first.
-    cancel_ = true;
-    watcher_.waitForFinished();
-    closeOtherWindows();
-}
-
-forTradDiametrar* forLodra02::tradDiametrar() {
-    if (!tradDiametrar_) {
-        tradDiametrar_ = new forTradDiametrar(look_);
-        connect(tradDiametrar_, &forTradDiametrar::closedThroughFrame, this,
-                [this] { tradDiametrar_ = nullptr; });
-    }
-    return tradDiametrar_;
-}
-
-forResultat* forLodra02::resultat() {
-    if (!resultat_) {
-        resultat_ = new forResultat(*this);
-        connect(resultat_, &forResultat::closedThroughFrame, this, [this] { resultat_ = nullptr; });
-    }
-    return resultat_;
-}
-
-forCatalog* forLodra02::catalog() {
-    if (!catalog_) {
-        catalog_ = new forCatalog(*this);
-        connect(catalog_, &forCatalog::closedThroughFrame, this, [this] { catalog_ = nullptr; });
-        // The chosen folder holds the results of the rest of the run, this one first.
-        connect(catalog_, &forCatalog::folderChosen, this, [this](const QString& folder) {
-            sparaKatalog_ = folder.toStdString();
-            resultat()->saveToFile();
-        });
-    }
-    return catalog_;
-}
-
-forUtveckling* forLodra02::utveckling() {
-    if (!utveckling_) {
-        utveckling_ = new forUtveckling(look_, numbers_);
-        connect(utveckling_, &forUtveckling::closedThroughFrame, this,
-                [this] { utveckling_ = nullptr; });
-        utveckling_->setSaveFolders(&folders_);
-        utveckling_->setHandoverFacts([this] {
-            return HandoverFacts{standMenu_->standName(), standMenu_->standFile(),
-                                 QString::fromStdString(shownIndata_),
-                                 QString::fromStdString(shownResultat_)};
-        });
-        if (!shownRows_.empty()) {  // every calculation has a cycle
-            utveckling_->showCalculation(shownInput_, shownRows_, shownNuvarde_);
-        }
-    }
-    return utveckling_;
-}
-
-forTradDiametrar* forLodra02::existingTradDiametrar() const {
-    return tradDiametrar_;
-}
-
-forResultat* forLodra02::existingResultat() const {
-    return resultat_;
-}
-
-forCatalog* forLodra02::existingCatalog() const {
-    return catalog_;
-}
-
-forUtveckling* forLodra02::existingUtveckling() const {
-    return utveckling_;
+    // The background calculation works on the run's session and this window's record:
+    // stop it first.
+    run_.calculation().stop();
+    run_.closeWindows();
 }
 
 InputRecord forLodra02::inputRecord() {
@@ -305,9 +234,7 @@ void forLodra02::focusUnchosen(const ChoiceCells& cells) {
     if (choice == nullptr) {
         return;
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    RunWindow::showInFront(window);
     choice->setFocus(Qt::OtherFocusReason);
     WindowLook::bringIntoView(choice);
 }
@@ -330,57 +257,35 @@ bool forLodra02::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void forLodra02::cmdBerakna_Click() {
-    if (calculating_ || refuseUnchosen()) {
+    if (isCalculating() || refuseUnchosen()) {
         return;
     }
     const InputRecord input = inputRecord();
     CalcOptions options;
     options.random = random_;
-    options.cancel = &cancel_;
+    options.cancel = run_.calculation().cancelFlag();
     options.cyclesDone = &cyclesDone_;
     options.cyclesTotal = &cyclesTotal_;
     options.cycleRecord = &record_;
     calculated_ = input;
-    cancel_ = false;
     cyclesDone_ = 0;
     cyclesTotal_ = 0;
-    calculating_ = true;
 
+    BackgroundJob& job = run_.calculation();
+    job.start([this, input, options] { outcome_ = session.berakna(input, options); });
     // Shown only when the calculation takes longer than the delay; from then on nothing
-    // else takes input until it ends.
-    progress_ = new QProgressDialog(QStringLiteral("Beräkningen pågår."), QStringLiteral("Avbryt"),
-                                    0, 0, this);
-    progress_->setObjectName(QStringLiteral("lodraProgress"));
-    progress_->setWindowTitle(kProgramTitle);
-    progress_->setWindowModality(Qt::ApplicationModal);
-    progress_->setAutoClose(false);
-    progress_->setAutoReset(false);
-    progress_->setMinimumDuration(progressDelayMs_);
-    progress_->setValue(0);  // starts the delay
-    connect(progress_, &QProgressDialog::canceled, this, [this] { cancel_ = true; });
-    // The bar follows the cycles the calculation has done.
-    auto* refresh = new QTimer(progress_);
-    connect(refresh, &QTimer::timeout, progress_, [this] {
-        progress_->setMaximum(cyclesTotal_.load());
-        progress_->setValue(std::min(cyclesDone_.load(), progress_->maximum()));
-    });
-    refresh->start(kProgressRefreshMs);
-
-    watcher_.setFuture(
-        QtConcurrent::run([this, input, options] { return session.berakna(input, options); }));
+    // else takes input until it ends. The bar follows the cycles the calculation has done.
+    job.showProgressDialog(this, QStringLiteral("Beräkningen pågår."),
+                           QStringLiteral("lodraProgress"), progressDelayMs_, [this] {
+                               return std::pair{cyclesDone_.load(), cyclesTotal_.load()};
+                           });
 }
 
 void forLodra02::calculationFinished() {
-    Outcome outcome;
-    try {
-        outcome = watcher_.result();
-    } catch (const QUnhandledException& escaped) {
-        outcome = fail(unexpectedFailure(escaped.exception()));
-    } catch (...) {
-        outcome = fail(unexpectedFailure(std::current_exception()));
+    Outcome outcome = std::move(outcome_);
+    if (run_.calculation().failure()) {
+        outcome = fail(unexpectedFailure(run_.calculation().failure()));
     }
-    delete progress_.data();
-    calculating_ = false;
     if (endRequested_) {
         endProgram();
         return;
@@ -392,18 +297,9 @@ void forLodra02::calculationFinished() {
 void forLodra02::showOutcome(const Outcome& outcome) {
     if (outcome.ok()) {
         forResultat* window = resultat();
-        window->show();
-        window->raise();
-        window->activateWindow();
+        RunWindow::showInFront(window);
         window->showTexts(session.Indata, session.Resultat);
-        shownInput_ = calculated_;
-        shownRows_ = record_.rows;
-        shownNuvarde_ = session.calculation.economics.nuvarde;
-        shownIndata_ = session.Indata;
-        shownResultat_ = session.Resultat;
-        if (utveckling_) {
-            utveckling_->showCalculation(shownInput_, shownRows_, shownNuvarde_);
-        }
+        run_.calculationShown(calculated_, record_.rows, session.calculation.economics.nuvarde);
     } else if (outcome.error().status != Status::Cancelled) {
         showMessage(
             this, QString::fromStdString(windowMessage(outcome.error(), session.decimalSeparator)),
@@ -434,19 +330,14 @@ void forLodra02::focusRefused(const Refusal& refusal) {
     if (field == nullptr) {
         return;
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    RunWindow::showInFront(window);
     field->setFocus(Qt::OtherFocusReason);
     field->selectAll();
     WindowLook::bringIntoView(field);
 }
 
 void forLodra02::cmdTraddiametrar_Click() {
-    forTradDiametrar* window = tradDiametrar();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    RunWindow::showInFront(tradDiametrar());
 }
 
 void forLodra02::cmdAvlsuta_Click() {
@@ -454,13 +345,13 @@ void forLodra02::cmdAvlsuta_Click() {
 }
 
 void forLodra02::closeEvent(QCloseEvent* event) {
-    if (calculating_) {
+    if (isCalculating()) {
         // Stop the calculation; the program ends as soon as it has returned, and shows
         // nothing of it.
-        cancel_ = true;
+        run_.calculation().cancel();
         endRequested_ = true;
-        delete progress_.data();
-        closeOtherWindows();
+        run_.calculation().closeProgressDialog();
+        run_.closeWindows();
         event->accept();
         return;
     }
@@ -468,15 +359,8 @@ void forLodra02::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void forLodra02::closeOtherWindows() {
-    delete utveckling_.data();
-    delete catalog_.data();
-    delete resultat_.data();
-    delete tradDiametrar_.data();
-}
-
 void forLodra02::endProgram() {
-    closeOtherWindows();
+    run_.closeWindows();
     QCoreApplication::quit();
 }
 

@@ -1,11 +1,9 @@
 #pragma once
 
-// The parameters window: the program's main window. It owns the run (the calculation
-// and the texts of every calculation) and the other windows, each created on first use and
-// at most once.
+// The parameters window: the program's main window. It owns the run (the calculation, the
+// texts of every calculation and the other windows) and hands the run, not itself, to the
+// windows and the menu bar.
 
-#include <QFutureWatcher>
-#include <QPointer>
 #include <QWidget>
 #include <atomic>
 #include <memory>
@@ -17,16 +15,13 @@
 #include "calc/inputrecord.h"
 #include "session/session.h"
 #include "standfile/standfile.h"
-#include "ui/numberformat.h"
-#include "ui/savedialog.h"
-#include "ui/windowlook.h"
+#include "ui/run.h"
 
 namespace Ui {
 class forLodra02;
 }
 
 class QLineEdit;
-class QProgressDialog;
 
 namespace lodra {
 
@@ -39,33 +34,29 @@ class forUtveckling;
 class forLodra02 : public QWidget {
     Q_OBJECT
 
-    // The run's number format, as the program was given it; the session's decimal
-    // separator is this format's. First, so that the session is made with it.
-    const NumberFormat numbers_;
+    // What the run shares, its number format among it; made before the members that read
+    // it.
+    Run run_;
 
   public:
     // The run's windows read and write numbers in the given format, whatever the locale.
     explicit forLodra02(const NumberFormat& numbers, QWidget* parent = nullptr);
     ~forLodra02() override;
 
-    // The run: Indata, Resultat, prIndata and prResultat live here, and the other windows
-    // read them through this one instance.
-    Session session;
-    // The folder results are saved in; empty until chosen in this run.
-    const std::string& sparaKatalog() const { return sparaKatalog_; }
+    Run& run() { return run_; }
+    // The run's session: Indata, Resultat, prIndata and prResultat of every calculation.
+    Session& session = run_.session;
+    const std::string& sparaKatalog() const { return run_.sparaKatalog(); }
 
-    // The other windows. Each is created on first use, unseen; the next use after it was
-    // closed through its frame creates it afresh with its initial entries.
-    forTradDiametrar* tradDiametrar();
-    forResultat* resultat();
-    forCatalog* catalog();
-    // Created showing the latest calculation that succeeded, and follows every later one.
-    forUtveckling* utveckling();
-    // The windows as they are now, or null while they do not exist.
-    forTradDiametrar* existingTradDiametrar() const;
-    forResultat* existingResultat() const;
-    forCatalog* existingCatalog() const;
-    forUtveckling* existingUtveckling() const;
+    // The run's other windows (Run::tradDiametrar() and the others).
+    forTradDiametrar* tradDiametrar() { return run_.tradDiametrar(); }
+    forResultat* resultat() { return run_.resultat(); }
+    forCatalog* catalog() { return run_.catalog(); }
+    forUtveckling* utveckling() { return run_.utveckling(); }
+    forTradDiametrar* existingTradDiametrar() const { return run_.existingTradDiametrar(); }
+    forResultat* existingResultat() const { return run_.existingResultat(); }
+    forCatalog* existingCatalog() const { return run_.existingCatalog(); }
+    forUtveckling* existingUtveckling() const { return run_.existingUtveckling(); }
 
     // The entries of this window and the ten tree rows, as the calculation reads them.
     InputRecord inputRecord();
@@ -79,24 +70,28 @@ class forLodra02 : public QWidget {
     ChoiceCells choiceCells();
 
     // Where the run's file dialogs open.
-    SaveFolders& saveFolders() { return folders_; }
+    SaveFolders& saveFolders() { return run_.saveFolders(); }
     // The stand files of the menu bar, and the stand's name and file.
     StandMenu& standMenu() const { return *standMenu_; }
 
     // The run's number format: the locale of the numbers the charts show, and the decimal
     // separator the entries are read and the texts written with.
-    const NumberFormat& numberFormat() const { return numbers_; }
+    const NumberFormat& numberFormat() const { return run_.numberFormat(); }
 
     // The font and the twips-to-pixels factor of every window of the run.
-    const WindowLook& look() const { return look_; }
+    const WindowLook& look() const { return run_.look(); }
 
     // True while a calculation runs in the background; saving waits for it to end.
-    bool isCalculating() const { return calculating_; }
+    bool isCalculating() const { return run_.isCalculating(); }
 
     // A calculation that runs longer than this shows its progress and "Avbryt".
-    static constexpr int kProgressDelayMs = 500;
-    static constexpr int kProgressRefreshMs = 100;  // ms between updates of the bar
+    static constexpr int kProgressDelayMs = Run::kProgressDelayMs;
+    static constexpr int kProgressRefreshMs = Run::kProgressRefreshMs;
     void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
+    // Where the calculation runs: one thread of its own, beside the comparison's and the
+    // spread's.
+    QThreadPool& calculationPool() { return *run_.calculation().pool(); }
+    BackgroundJob& calculationJob() { return run_.calculation(); }
     // The generator of the random diameter change; null: one seeded from the clock.
     void setRandomSource(RandomSource* random) { random_ = random; }
 
@@ -122,39 +117,23 @@ class forLodra02 : public QWidget {
     void focusUnchosen(const ChoiceCells& cells);
     // After a refusal: the refused entry gets the focus, its text selected.
     void focusRefused(const Refusal& refusal);
-    void closeOtherWindows();
     // Closes every other window and ends the program.
     void endProgram();
 
-    std::string sparaKatalog_;  // set by the folder chooser's folderChosen
-    WindowLook look_;
     std::unique_ptr<Ui::forLodra02> ui;
     std::optional<std::string> keptTradslag_;
     std::optional<std::string> keptAtgard_;
-    SaveFolders folders_{sparaKatalog_};
     StandMenu* standMenu_ = nullptr;
-    QPointer<forTradDiametrar> tradDiametrar_;
-    QPointer<forResultat> resultat_;
-    QPointer<forCatalog> catalog_;
-    QPointer<forUtveckling> utveckling_;
     // The cycles of the calculation running, and the entries it started from.
     CycleRecord record_;
     InputRecord calculated_;
-    // The entries and cycles of the latest calculation that succeeded.
-    InputRecord shownInput_;
-    std::vector<CycleRow> shownRows_;
-    double shownNuvarde_ = 0;  // kr/ha, of the calculation shown
-    std::string shownIndata_;
-    std::string shownResultat_;
     int progressDelayMs_ = kProgressDelayMs;
     RandomSource* random_ = nullptr;
-    bool calculating_ = false;
     bool endRequested_ = false;
-    std::atomic<bool> cancel_{false};
     std::atomic<int> cyclesDone_{0};
     std::atomic<int> cyclesTotal_{0};
-    QFutureWatcher<Outcome> watcher_;
-    QPointer<QProgressDialog> progress_;
+    // What the calculation running gives; read once it has ended.
+    Outcome outcome_;
 };
 
 }  // namespace lodra

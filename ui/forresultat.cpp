@@ -1,15 +1,14 @@
 #include "ui/forresultat.h"
 
-#include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 
 #include "files/resultfile.h"
 #include "ui/forcatalog.h"
-#include "ui/forlodra02.h"
 #include "ui/forutveckling.h"
 #include "ui/messages.h"
+#include "ui/run.h"
 #include "ui/twipsform.h"
 #include "ui_forresultat.h"
 
@@ -26,18 +25,17 @@ QString boxText(const std::string& text) {
 
 }  // namespace
 
-forResultat::forResultat(forLodra02& owner, QWidget* parent)
-    : QWidget(parent), owner_(owner), ui(std::make_unique<Ui::forResultat>()) {
-    owner.look().setUp(*ui, this);
-    setAttribute(Qt::WA_DeleteOnClose);
+forResultat::forResultat(Run& run, QWidget* parent)
+    : RunWindow(parent), run_(run), ui(std::make_unique<Ui::forResultat>()) {
+    run.look().setUp(*ui, this);
     setReportTabStops(ui->txtIndata);
     setReportTabStops(ui->txtResultat);
     connect(ui->cmdSpara, &QPushButton::clicked, this, &forResultat::cmdSpara_Click);
-    connect(ui->cmdStang, &QPushButton::clicked, this, &forResultat::cmdStang_Click);
+    hideWith(ui->cmdStang);
     connect(ui->cmdUtveckling, &QPushButton::clicked, this, &forResultat::cmdUtveckling_Click);
     // The development window's print dialog, for the report of the latest calculation.
     auto* print = new QShortcut(QKeySequence(QStringLiteral("Ctrl+P")), this);
-    connect(print, &QShortcut::activated, this, [this] { owner_.utveckling()->printReport(); });
+    connect(print, &QShortcut::activated, this, [this] { run_.utveckling()->printReport(); });
 }
 
 forResultat::~forResultat() = default;
@@ -48,27 +46,24 @@ void forResultat::showTexts(const std::string& indata, const std::string& result
 }
 
 void forResultat::cmdSpara_Click() {
-    if (owner_.isCalculating()) {
+    if (run_.isCalculating()) {
         return;
     }
-    if (owner_.sparaKatalog().empty()) {
+    if (run_.sparaKatalog().empty()) {
         // The chooser saves once the user confirms a folder there.
-        forCatalog* chooser = owner_.catalog();
-        chooser->show();
-        chooser->raise();
-        chooser->activateWindow();
+        showInFront(run_.catalog());
         return;
     }
     saveToFile();
 }
 
 void forResultat::saveToFile() {
-    if (owner_.isCalculating()) {
+    if (run_.isCalculating()) {
         return;
     }
     const Result<std::string> saved =
-        saveNumberedResult(owner_.sparaKatalog(), owner_.session.fileBytes());
-    QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : &owner_;
+        saveNumberedResult(run_.sparaKatalog(), run_.session.fileBytes());
+    QWidget* parent = isVisible() ? this : run_.mainWindow();
     if (saved) {
         showMessage(parent, QStringLiteral("Resultatet sparades i följande fil:\n") +
                                 QString::fromStdString(*saved));
@@ -77,20 +72,8 @@ void forResultat::saveToFile() {
     }
 }
 
-void forResultat::cmdStang_Click() {
-    hide();
-}
-
 void forResultat::cmdUtveckling_Click() {
-    forUtveckling* window = owner_.utveckling();
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
-void forResultat::closeEvent(QCloseEvent* event) {
-    emit closedThroughFrame();
-    QWidget::closeEvent(event);
+    showInFront(run_.utveckling());
 }
 
 }  // namespace lodra

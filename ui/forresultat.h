@@ -3,9 +3,10 @@
 // The result window: the two texts of the latest calculation, and the saving of every
 // calculation of the run to a numbered result file.
 
-#include <QWidget>
 #include <memory>
 #include <string>
+
+#include "ui/runwindow.h"
 
 class QPlainTextEdit;
 
@@ -15,13 +16,14 @@ class forResultat;
 
 namespace lodra {
 
-class forLodra02;
+class Run;
 
-class forResultat : public QWidget {
+class forResultat : public RunWindow {
     Q_OBJECT
 
   public:
-    explicit forResultat(forLodra02& owner, QWidget* parent = nullptr);
+    // Saves the run's session, in the run's result folder.
+    explicit forResultat(Run& run, QWidget* parent = nullptr);
     ~forResultat() override;
 
     // Replaces what both boxes hold by the screen texts of a calculation.
@@ -32,19 +34,11 @@ class forResultat : public QWidget {
     // from the boxes, so it works whether the window is shown or not.
     void saveToFile();
 
-  signals:
-    // The window was closed through its frame and is about to be destroyed.
-    void closedThroughFrame();
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
   private:
     void cmdSpara_Click();
-    void cmdStang_Click();
     void cmdUtveckling_Click();
 
-    forLodra02& owner_;
+    Run& run_;
     std::unique_ptr<Ui::forResultat> ui;
 };
 

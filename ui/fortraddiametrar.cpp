@@ -1,7 +1,6 @@
 #include "ui/fortraddiametrar.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -13,9 +12,8 @@
 namespace lodra {
 
 forTradDiametrar::forTradDiametrar(const WindowLook& look, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::forTradDiametrar>()) {
+    : RunWindow(parent), ui(std::make_unique<Ui::forTradDiametrar>()) {
     look.setUp(*ui, this);
-    setAttribute(Qt::WA_DeleteOnClose);
     txtDiam_ = {ui->txtDiam_0, ui->txtDiam_1, ui->txtDiam_2, ui->txtDiam_3, ui->txtDiam_4,
                 ui->txtDiam_5, ui->txtDiam_6, ui->txtDiam_7, ui->txtDiam_8, ui->txtDiam_9};
     ckbAvverkas_ = {ui->ckbAvverkas_0, ui->ckbAvverkas_1, ui->ckbAvverkas_2, ui->ckbAvverkas_3,
@@ -40,7 +38,7 @@ forTradDiametrar::forTradDiametrar(const WindowLook& look, QWidget* parent)
             }
         });
     }
-    connect(ui->cmdStang, &QPushButton::clicked, this, &forTradDiametrar::cmdStang_Click);
+    hideWith(ui->cmdStang);
     ui->cmdStang->setFocus();
 }
 
@@ -65,15 +63,6 @@ void forTradDiametrar::setRows(const std::array<TreeRow, kRows>& rows, const Mar
     }
     // After the marks, whose changes drop what is kept.
     keptMarks_ = kept;
-}
-
-void forTradDiametrar::cmdStang_Click() {
-    hide();
-}
-
-void forTradDiametrar::closeEvent(QCloseEvent* event) {
-    emit closedThroughFrame();
-    QWidget::closeEvent(event);
 }
 
 }  // namespace lodra

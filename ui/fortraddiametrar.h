@@ -3,13 +3,13 @@
 // The tree diameter window: ten sample trees, each a diameter and a mark that the tree is
 // felled at once. It has no logic of its own; the calculation reads its rows.
 
-#include <QWidget>
 #include <array>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "calc/inputrecord.h"
+#include "ui/runwindow.h"
 #include "ui/windowlook.h"
 
 class QCheckBox;
@@ -21,7 +21,7 @@ class forTradDiametrar;
 
 namespace lodra {
 
-class forTradDiametrar : public QWidget {
+class forTradDiametrar : public RunWindow {
     Q_OBJECT
 
   public:
@@ -42,16 +42,7 @@ class forTradDiametrar : public QWidget {
     QLineEdit* txtDiam(int index) const { return txtDiam_.at(index); }
     QCheckBox* ckbAvverkas(int index) const { return ckbAvverkas_.at(index); }
 
-  signals:
-    // The window was closed through its frame and is about to be destroyed.
-    void closedThroughFrame();
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
   private:
-    void cmdStang_Click();
-
     std::unique_ptr<Ui::forTradDiametrar> ui;
     std::array<QLineEdit*, kRows> txtDiam_{};
     std::array<QCheckBox*, kRows> ckbAvverkas_{};

@@ -3,14 +3,14 @@
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <random>
 
@@ -20,6 +20,7 @@
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
 #include "ui/cyclemodel.h"
+#include "ui/handoverreport.h"
 #include "ui/messages.h"
 #include "ui/spreadpage.h"
 #include "ui_forutveckling.h"
@@ -47,9 +48,8 @@ QString prompt() {
 }  // namespace
 
 forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::forUtveckling>()), numbers_(numbers) {
+    : RunWindow(parent), ui(std::make_unique<Ui::forUtveckling>()), numbers_(numbers) {
     look.setUpLaidOut(*ui, this);
-    setAttribute(Qt::WA_DeleteOnClose);
     saved_ = new SavedLine(this);
     ui->layUtveckling->addWidget(saved_);
     cycles_ = new CycleModel(this);
@@ -78,7 +78,6 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
     split->setMinimumHeight(split->minimumSizeHint().height());
     split->setSizePolicy(split->sizePolicy().horizontalPolicy(), QSizePolicy::Ignored);
     setComparing(false);
-    progressTimer_.setInterval(50);
 
     connect(ui->cmdJamfor, &QPushButton::clicked, this, &forUtveckling::cmdJamfor_Click);
     connect(ui->cmdAvbryt, &QPushButton::clicked, this, &forUtveckling::cmdAvbryt_Click);
@@ -87,18 +86,16 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
             &forUtveckling::cmdSparaDiagram_Click);
     connect(ui->cmdSparaPdf, &QPushButton::clicked, this, &forUtveckling::cmdSparaPdf_Click);
     connect(ui->cmdSkrivUt, &QPushButton::clicked, this, &forUtveckling::printReport);
-    connect(ui->cmdStang, &QPushButton::clicked, this, &forUtveckling::cmdStang_Click);
+    hideWith(ui->cmdStang);
     connect(spread_, &SpreadPage::spreadEnded, this, &forUtveckling::spreadEnded);
-    connect(&watcher_, &QFutureWatcher<Result<MeasureComparison>>::finished, this,
-            &forUtveckling::comparisonFinished);
-    connect(&progressTimer_, &QTimer::timeout, this, &forUtveckling::showProgress);
+    connect(&comparison_job_, &BackgroundJob::finished, this, &forUtveckling::comparisonFinished);
+    connect(&comparison_job_, &BackgroundJob::refresh, this, &forUtveckling::showProgress);
 }
 
 forUtveckling::~forUtveckling() {
     // The comparison reads this window's atomics until it has returned; the spread's page
     // goes while the controls it works are still there.
-    cancel_ = true;
-    watcher_.waitForFinished();
+    comparison_job_.stop();
     delete spread_;
 }
 
@@ -126,7 +123,6 @@ void forUtveckling::replaceChart(QChartView* view, QChart* chart) {
 }
 
 void forUtveckling::setComparing(bool comparing) {
-    comparing_ = comparing;
     ui->cmdJamfor->setEnabled(!comparing && haveInput_);
     ui->cmdAvbryt->setVisible(comparing);
     ui->prgJamfor->setVisible(comparing);
@@ -134,18 +130,12 @@ void forUtveckling::setComparing(bool comparing) {
     ui->cmdSparaDiagram->setEnabled(haveInput_);
     ui->cmdSparaPdf->setEnabled(haveInput_);
     ui->cmdSkrivUt->setEnabled(haveInput_);
-    if (comparing) {
-        progressTimer_.start();
-    } else {
-        progressTimer_.stop();
-    }
 }
 
 void forUtveckling::cmdJamfor_Click() {
-    if (comparing_ || !haveInput_) {
+    if (comparison_job_.isRunning() || !haveInput_) {
         return;
     }
-    cancel_ = false;
     progress_.cellsDone = 0;
     progress_.cyclesDone = 0;
     progress_.cyclesTotal = 0;
@@ -153,14 +143,15 @@ void forUtveckling::cmdJamfor_Click() {
     // Every cell starts its generator from this seed, so that the cells differ only by
     // their choice.
     options.seed = std::random_device{}();
-    options.cancel = &cancel_;
+    options.cancel = comparison_job_.cancelFlag();
     options.progress = &progress_;
     ui->prgJamfor->setRange(0, 0);
     ui->lblJamforelse->setText(QStringLiteral("Jämförelsen pågår."));
     ui->tabUtveckling->setCurrentWidget(ui->tabJamforelse);
+    comparison_job_.start([this, input = input_, separator = numbers_.decimalSeparator(), options] {
+        compared_ = compareMeasures(input, separator, options);
+    });
     setComparing(true);
-    watcher_.setFuture(
-        QtConcurrent::run(compareMeasures, input_, numbers_.decimalSeparator(), options));
 }
 
 void forUtveckling::showProgress() {
@@ -176,27 +167,26 @@ void forUtveckling::showProgress() {
 }
 
 void forUtveckling::cmdAvbryt_Click() {
-    cancel_ = true;
+    comparison_job_.cancel();
 }
 
 void forUtveckling::stopComparison() {
-    if (!comparing_) {
+    if (!comparison_job_.isRunning()) {
         return;
     }
-    cancel_ = true;
-    watcher_.waitForFinished();
-    // The finished signal that may still come finds nothing running and is ignored.
+    comparison_job_.stop();
     setComparing(false);
     emit comparisonEnded();
 }
 
 void forUtveckling::comparisonFinished() {
-    if (!comparing_) {
-        return;
+    if (comparison_job_.failure()) {
+        std::rethrow_exception(comparison_job_.failure());
     }
-    const bool cancelled = cancel_;
+    const bool cancelled = comparison_job_.wasCancelled();
     setComparing(false);
-    const Result<MeasureComparison> result = watcher_.result();
+    const Result<MeasureComparison> result = std::move(*compared_);
+    compared_.reset();
     if (result) {
         for (ComparisonModel* model : comparison_) {
             model->setComparison(*result, numbers_.decimalSeparator());
@@ -268,6 +258,44 @@ void forUtveckling::cmdSparaTabell_Click() {
                           : cycleCsv(cycles_->rows(), numbers_.decimalSeparator()));
 }
 
+std::unique_ptr<Handover> forUtveckling::handover() const {
+    HandoverSources sources;
+    sources.facts = facts_ ? facts_() : HandoverFacts{};
+    sources.cycles = cycles_;
+    sources.numbers = numbers_.locale();
+    sources.comparison = {comparison_[0], comparison_[1]};
+    sources.spread = spread_;
+    sources.spreadTable = ui->tblSpridning->model();
+    sources.spreadText = ui->lblSpridning->text();
+    if (ui->lblHistogram->isVisibleTo(ui->tabSpridning)) {
+        sources.histogramText = ui->lblHistogram->text();
+    }
+    return HandoverReport(std::move(sources)).document();
+}
+
+void forUtveckling::cmdSparaPdf_Click() {
+    const QString path =
+        chooseFile(QStringLiteral("Spara som PDF"), QStringLiteral("PDF-filer (*.pdf)"),
+                   QStringLiteral("Bestandskalkyl.pdf"));
+    if (!path.isEmpty()) {
+        save(path, handover()->pdf());
+    }
+}
+
+void forUtveckling::printReport() {
+    if (!haveInput_) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    Handover::setUpPrinter(printer);
+    QPrintDialog dialog(&printer, isVisible() ? this : parentWidget());
+    dialog.setObjectName(QStringLiteral("lodraPrintDialog"));
+    dialog.setWindowTitle(QStringLiteral("Skriv ut"));
+    if (dialog.exec() == QDialog::Accepted) {
+        handover()->print(printer);
+    }
+}
+
 void forUtveckling::cmdSparaDiagram_Click() {
     const bool comparison = comparisonShown();
     const bool spread = spreadShown();
@@ -299,15 +327,6 @@ void forUtveckling::save(const QString& path, const std::string& bytes) {
     }
     folders().used(path);
     saved_->saved(path);
-}
-
-void forUtveckling::cmdStang_Click() {
-    hide();
-}
-
-void forUtveckling::closeEvent(QCloseEvent* event) {
-    emit closedThroughFrame();
-    QWidget::closeEvent(event);
 }
 
 }  // namespace lodra

@@ -4,21 +4,20 @@
 // chart, the comparison of the present value over measures, felling intervals and interest
 // rates, and the spread of the present value under random growth.
 
-#include <QFutureWatcher>
-#include <QTimer>
-#include <QWidget>
 #include <array>
-#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "calc/comparison.h"
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
+#include "ui/backgroundjob.h"
 #include "ui/handover.h"
 #include "ui/numberformat.h"
+#include "ui/runwindow.h"
 #include "ui/savedialog.h"
 #include "ui/windowlook.h"
 
@@ -35,7 +34,7 @@ class CycleModel;
 class ComparisonModel;
 class SpreadPage;
 
-class forUtveckling : public QWidget {
+class forUtveckling : public RunWindow {
     Q_OBJECT
 
   public:
@@ -62,30 +61,21 @@ class forUtveckling : public QWidget {
     const CycleModel& cycleModel() const { return *cycles_; }
     // The grid of a measure (MeasureComparison::Measure).
     const ComparisonModel& comparisonModel(int measure) const { return *comparison_[measure]; }
-    bool isComparing() const { return comparing_; }
+    bool isComparing() const { return comparison_job_.isRunning(); }
     const SpreadPage& spreadPage() const { return *spread_; }
 
   signals:
-    // The window was closed through its frame and is about to be destroyed.
-    void closedThroughFrame();
     // A comparison ended: shown, failed or stopped.
     void comparisonEnded();
     // A spread ended: shown, failed or stopped.
     void spreadEnded();
 
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
   private:
-    // The report's sections of the comparison and of the spread, when they were calculated.
-    void addComparison(Handover& doc) const;
-    void addSpread(Handover& doc) const;
     void cmdJamfor_Click();
     void cmdAvbryt_Click();
     void cmdSparaTabell_Click();
     void cmdSparaDiagram_Click();
     void cmdSparaPdf_Click();
-    void cmdStang_Click();
 
     void comparisonFinished();
     void showProgress();
@@ -116,11 +106,10 @@ class forUtveckling : public QWidget {
     bool haveInput_ = false;
     const NumberFormat numbers_;
 
-    bool comparing_ = false;
-    std::atomic<bool> cancel_{false};
     ComparisonProgress progress_;
-    QFutureWatcher<Result<MeasureComparison>> watcher_;
-    QTimer progressTimer_;
+    std::optional<Result<MeasureComparison>> compared_;  // by the comparison that ended
+    // Last: stopped and waited for first, as it works on the members above.
+    BackgroundJob comparison_job_{50};
 };
 
 }  // namespace lodra

@@ -1,10 +1,7 @@
-// The development window's report to hand over: what goes into it, and its saving and
-// printing.
+#include "ui/handoverreport.h"
 
 #include <QChartView>
 #include <QDate>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <numeric>
 #include <string_view>
 
@@ -12,9 +9,7 @@
 #include "ui/comparisonmodel.h"
 #include "ui/cyclecharts.h"
 #include "ui/cyclemodel.h"
-#include "ui/forutveckling.h"
 #include "ui/spreadpage.h"
-#include "ui_forutveckling.h"
 
 namespace lodra {
 
@@ -24,9 +19,9 @@ namespace {
 // year, then from the felled trees to their discounted net.
 const std::vector<int> kFellingColumns = {0, 6, 7, 8, 9, 10, 11};
 
-// The development chart drawn at a size of its own, whatever the window shows.
-QImage chartImage(const std::vector<CycleRow>& rows, const QLocale& numbers) {
-    QChartView view(developmentChart(rows, numbers));
+// A chart drawn at a size of its own, whatever the window shows.
+QImage chartImage(QChart* chart) {
+    QChartView view(chart);
     view.setRenderHint(QPainter::Antialiasing);
     view.resize(1400, 560);
     return view.grab().toImage();
@@ -42,86 +37,70 @@ void addStand(Handover& doc, const HandoverFacts& facts) {
     }
 }
 
-}  // namespace
-
-// Both measures' grids of the comparison, when one was calculated.
-void forUtveckling::addComparison(Handover& doc) const {
-    for (int measure = 0; measure < MeasureComparison::kMeasures; ++measure) {
-        const ComparisonModel& model = *comparison_[static_cast<std::size_t>(measure)];
-        if (!model.comparison()) {
-            return;
-        }
-        std::vector<int> columns(static_cast<std::size_t>(model.columnCount()) + 1);
-        std::iota(columns.begin(), columns.end(), Handover::kRowHeader);
-        const std::string_view name = nameOf(static_cast<Measure>(measure));
-        doc.addTable(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
-                         QStringLiteral(": nuvärde (kr/ha) vid antal cykler till avverkning "
-                                        "och räntekrav"),
-                     model, columns, [](int) { return true; });
-    }
-}
-
-// The spread's statistics and histogram, when one was calculated.
-void forUtveckling::addSpread(Handover& doc) const {
-    if (!spread_->spread()) {
-        return;
-    }
-    const QAbstractItemModel& model = *ui->tblSpridning->model();
+// Every column of a model, its row header first.
+std::vector<int> allColumns(const QAbstractItemModel& model) {
     std::vector<int> columns(static_cast<std::size_t>(model.columnCount()) + 1);
     std::iota(columns.begin(), columns.end(), Handover::kRowHeader);
-    doc.addParagraph(ui->lblSpridning->text());
-    doc.addTable(QStringLiteral("Spridning"), model, columns, [](int) { return true; });
-    if (!ui->lblHistogram->isVisibleTo(ui->tabSpridning)) {
-        QChartView view(spread_->histogram());
-        view.setRenderHint(QPainter::Antialiasing);
-        view.resize(1400, 560);
-        doc.addImage(QStringLiteral("Nuvärdets fördelning"), view.grab().toImage());
-    } else {
-        doc.addParagraph(ui->lblHistogram->text());
-    }
+    return columns;
 }
 
-std::unique_ptr<Handover> forUtveckling::handover() const {
+}  // namespace
+
+std::unique_ptr<Handover> HandoverReport::document() const {
     auto doc = std::make_unique<Handover>(QStringLiteral("Beståndskalkyl"));
-    const HandoverFacts facts = facts_ ? facts_() : HandoverFacts{};
-    addStand(*doc, facts);
-    if (!facts.indata.isEmpty()) {
-        doc->addHeading(QStringLiteral("Indata"));
-        doc->addFixedText(facts.indata);
-        doc->addHeading(QStringLiteral("Resultat"));
-        doc->addFixedText(facts.resultat);
-    }
-    const std::vector<CycleRow>& rows = cycles_->rows();
-    if (!rows.empty()) {
-        doc->addImage(QStringLiteral("Beståndets utveckling"), chartImage(rows, numbers_.locale()));
-        doc->addTable(QStringLiteral("Avverkningar"), *cycles_, kFellingColumns,
-                      [&rows](int row) { return rows[static_cast<std::size_t>(row)].avvTrad > 0; });
-    }
+    addStand(*doc, sources_.facts);
+    addCalculation(*doc);
     addComparison(*doc);
     addSpread(*doc);
     return doc;
 }
 
-void forUtveckling::cmdSparaPdf_Click() {
-    const QString path =
-        chooseFile(QStringLiteral("Spara som PDF"), QStringLiteral("PDF-filer (*.pdf)"),
-                   QStringLiteral("Bestandskalkyl.pdf"));
-    if (!path.isEmpty()) {
-        save(path, handover()->pdf());
+// The texts of the latest calculation, its development chart and its fellings.
+void HandoverReport::addCalculation(Handover& doc) const {
+    const HandoverFacts& facts = sources_.facts;
+    if (!facts.indata.isEmpty()) {
+        doc.addHeading(QStringLiteral("Indata"));
+        doc.addFixedText(facts.indata);
+        doc.addHeading(QStringLiteral("Resultat"));
+        doc.addFixedText(facts.resultat);
+    }
+    const std::vector<CycleRow>& rows = sources_.cycles->rows();
+    if (!rows.empty()) {
+        doc.addImage(QStringLiteral("Beståndets utveckling"),
+                     chartImage(developmentChart(rows, sources_.numbers)));
+        doc.addTable(QStringLiteral("Avverkningar"), *sources_.cycles, kFellingColumns,
+                     [&rows](int row) { return rows[static_cast<std::size_t>(row)].avvTrad > 0; });
     }
 }
 
-void forUtveckling::printReport() {
-    if (!haveInput_) {
+// Both measures' grids of the comparison, when one was calculated.
+void HandoverReport::addComparison(Handover& doc) const {
+    for (int measure = 0; measure < MeasureComparison::kMeasures; ++measure) {
+        const ComparisonModel& model = *sources_.comparison[static_cast<std::size_t>(measure)];
+        if (!model.comparison()) {
+            return;
+        }
+        const std::string_view name = nameOf(static_cast<Measure>(measure));
+        doc.addTable(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
+                         QStringLiteral(": nuvärde (kr/ha) vid antal cykler till avverkning "
+                                        "och räntekrav"),
+                     model, allColumns(model), [](int) { return true; });
+    }
+}
+
+// The spread's statistics and histogram, when one was calculated.
+void HandoverReport::addSpread(Handover& doc) const {
+    if (!sources_.spread->spread()) {
         return;
     }
-    QPrinter printer(QPrinter::HighResolution);
-    Handover::setUpPrinter(printer);
-    QPrintDialog dialog(&printer, isVisible() ? this : parentWidget());
-    dialog.setObjectName(QStringLiteral("lodraPrintDialog"));
-    dialog.setWindowTitle(QStringLiteral("Skriv ut"));
-    if (dialog.exec() == QDialog::Accepted) {
-        handover()->print(printer);
+    const QAbstractItemModel& model = *sources_.spreadTable;
+    doc.addParagraph(sources_.spreadText);
+    doc.addTable(QStringLiteral("Spridning"), model, allColumns(model), [](int) { return true; });
+    if (!sources_.histogramText) {
+        doc.addImage(QStringLiteral("Nuvärdets fördelning"),
+                     chartImage(sources_.spread->histogram()));
+    } else {
+        doc.addParagraph(*sources_.histogramText);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QTableWidget>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>
-#include <QtConcurrent/QtConcurrentRun>
 #include <array>
 #include <charconv>
 #include <numeric>
@@ -89,17 +88,15 @@ SpreadPage::SpreadPage(Ui::forUtveckling& ui, const NumberFormat& numbers, QWidg
     ui_.chvSpridning->setRenderHint(QPainter::Antialiasing);
     clear(kPrompt);
     setRunning(false);
-    progressTimer_.setInterval(50);
     connect(ui_.cmdBeraknaSpridning, &QPushButton::clicked, this, &SpreadPage::start);
-    connect(ui_.cmdAvbrytSpridning, &QPushButton::clicked, this, [this] { cancel_ = true; });
-    connect(&watcher_, &QFutureWatcher<Result<Spread>>::finished, this, &SpreadPage::finished);
-    connect(&progressTimer_, &QTimer::timeout, this, &SpreadPage::showProgress);
+    connect(ui_.cmdAvbrytSpridning, &QPushButton::clicked, &job_, &BackgroundJob::cancel);
+    connect(&job_, &BackgroundJob::finished, this, &SpreadPage::finished);
+    connect(&job_, &BackgroundJob::refresh, this, &SpreadPage::showProgress);
 }
 
 SpreadPage::~SpreadPage() {
     // The runs read this page's atomics until they have returned.
-    cancel_ = true;
-    watcher_.waitForFinished();
+    job_.stop();
 }
 
 void SpreadPage::setCalculation(const InputRecord& input, double nuvarde) {
@@ -121,21 +118,15 @@ void SpreadPage::clear(const QString& text) {
 }
 
 void SpreadPage::setRunning(bool running) {
-    running_ = running;
     ui_.cmdBeraknaSpridning->setEnabled(!running && latest_.has_value());
     ui_.spnKorningar->setEnabled(!running);
     ui_.txtFro->setEnabled(!running);
     ui_.cmdAvbrytSpridning->setVisible(running);
     ui_.prgSpridning->setVisible(running);
-    if (running) {
-        progressTimer_.start();
-    } else {
-        progressTimer_.stop();
-    }
 }
 
 void SpreadPage::start() {
-    if (running_ || !latest_) {
+    if (job_.isRunning() || !latest_) {
         return;
     }
     const std::optional<std::uint64_t> seed = readSeed(ui_.txtFro->text());
@@ -146,7 +137,6 @@ void SpreadPage::start() {
         ui_.txtFro->setFocus();
         return;
     }
-    cancel_ = false;
     progress_.runsDone = 0;
     runs_ = ui_.spnKorningar->value();
     SpreadOptions options;
@@ -155,14 +145,15 @@ void SpreadPage::start() {
     options.parallelFor = [pool = &pool_](int parts, const std::function<void(int)>& body) {
         poolFor(pool, parts, body);
     };
-    options.cancel = &cancel_;
+    options.cancel = job_.cancelFlag();
     options.progress = &progress_;
     ui_.prgSpridning->setRange(0, runs_);
     ui_.prgSpridning->setValue(0);
     clear(QStringLiteral("Spridningen beräknas."));
+    job_.start([this, input = input_, separator = numbers_.decimalSeparator(), options] {
+        computed_ = computeSpread(input, separator, options);
+    });
     setRunning(true);
-    watcher_.setFuture(
-        QtConcurrent::run(computeSpread, input_, numbers_.decimalSeparator(), options));
 }
 
 void SpreadPage::showProgress() {
@@ -170,23 +161,22 @@ void SpreadPage::showProgress() {
 }
 
 void SpreadPage::stop() {
-    if (!running_) {
+    if (!job_.isRunning()) {
         return;
     }
-    cancel_ = true;
-    watcher_.waitForFinished();
-    // The finished signal that may still come finds nothing running and is ignored.
+    job_.stop();
     setRunning(false);
     emit spreadEnded();
 }
 
 void SpreadPage::finished() {
-    if (!running_) {
-        return;
+    if (job_.failure()) {
+        std::rethrow_exception(job_.failure());
     }
-    const bool cancelled = cancel_;
+    const bool cancelled = job_.wasCancelled();
     setRunning(false);
-    const Result<Spread> result = watcher_.result();
+    const Result<Spread> result = std::move(*computed_);
+    computed_.reset();
     if (result) {
         shown_ = *result;
         showSpread();

@@ -4,16 +4,14 @@
 // over from seeded generators in the background, the statistics of the runs and the
 // histogram of their present values.
 
-#include <QFutureWatcher>
 #include <QObject>
 #include <QThreadPool>
-#include <QTimer>
-#include <atomic>
 #include <cstdint>
 #include <optional>
 
 #include "calc/inputrecord.h"
 #include "calc/spread.h"
+#include "ui/backgroundjob.h"
 #include "ui/numberformat.h"
 
 class QChart;
@@ -40,7 +38,7 @@ class SpreadPage : public QObject {
     // Stops a spread that runs; nothing is shown of it.
     void stop();
 
-    bool isRunning() const { return running_; }
+    bool isRunning() const { return job_.isRunning(); }
     const std::optional<Spread>& spread() const { return shown_; }
     // A new chart of the shown spread's histogram, for the report to hand over.
     QChart* histogram() const;
@@ -65,13 +63,12 @@ class SpreadPage : public QObject {
     const NumberFormat numbers_;
     std::optional<Spread> shown_;
 
-    bool running_ = false;
     int runs_ = 0;
-    std::atomic<bool> cancel_{false};
     SpreadProgress progress_;
-    QThreadPool pool_;  // the runs' own threads
-    QFutureWatcher<Result<Spread>> watcher_;
-    QTimer progressTimer_;
+    QThreadPool pool_;                        // the runs' own threads
+    std::optional<Result<Spread>> computed_;  // by the spread that ended
+    // Last: stopped and waited for first, as it works on the members above.
+    BackgroundJob job_{50};
 };
 
 }  // namespace lodra

@@ -9,10 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressDialog>
 #include <QRegularExpression>
-#include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <limits>
 #include <new>
@@ -22,8 +19,8 @@
 #include "calc/parameters.h"
 #include "files/resultfile.h"
 #include "standfile/standwriter.h"
-#include "ui/forlodra02.h"
 #include "ui/messages.h"
+#include "ui/run.h"
 #include "ui/savedialog.h"
 #include "ui/standchooser.h"
 
@@ -46,6 +43,9 @@ class Corner : public QWidget {
 };
 
 const QString kFilter = QStringLiteral("Beståndsfiler (*.csv);;Alla filer (*)");
+
+// The listing's progress bar counts the file in this many steps.
+constexpr int kSteps = 1000;
 
 // The file writes a decimal point; under a decimal comma the fields show a comma again.
 InputRecord withSeparator(InputRecord input, char separator) {
@@ -98,10 +98,20 @@ struct StandMenu::Listing {
     std::optional<Result<StandList>> result;
 };
 
-StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar)
-    : QObject(&owner), owner_(owner), progressDelayMs_(forLodra02::kProgressDelayMs) {
-    listingPool_.setMaxThreadCount(1);
-    connect(&watcher_, &QFutureWatcher<void>::finished, this, &StandMenu::listed);
+StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entries)
+    : QObject(run.mainWindow()),
+      run_(run),
+      window_(run.mainWindow()),
+      entries_(std::move(entries)),
+      progressDelayMs_(Run::kProgressDelayMs),
+      job_(Run::kProgressRefreshMs, 1) {
+    connect(&job_, &BackgroundJob::finished, this, &StandMenu::listed);
+    // "Avbryt" reaches the listing through its watch.
+    connect(&job_, &BackgroundJob::cancelRequested, this, [this] {
+        if (listing_) {
+            listing_->watch.cancel = true;
+        }
+    });
     QMenu* arkiv = bar->addMenu(QStringLiteral("&Arkiv"));
     arkiv->setObjectName(QStringLiteral("mnuArkiv"));
     connect(addItem(arkiv, QStringLiteral("Nytt bestånd"), "mnuNytt", "Ctrl+N"),
@@ -146,12 +156,10 @@ StandMenu::StandMenu(forLodra02& owner, QMenuBar* bar)
 }
 
 StandMenu::~StandMenu() {
-    // The listing works on what it shares; told to stop, it ends at its next record. Its
-    // progress, the window's child, reads this menu.
+    // The listing works on what it shares; told to stop, it ends at its next record.
     if (listing_) {
         listing_->watch.cancel = true;
     }
-    delete progress_.data();
 }
 
 bool StandMenu::eventFilter(QObject* watched, QEvent* event) {
@@ -170,7 +178,7 @@ QString StandMenu::standName() const {
 }
 
 void StandMenu::nyttBestand() {
-    owner_.setInputRecord(InputRecord{});
+    emit standChosen(InputRecord{}, ChoiceCells{});
     name_->clear();
     file_.clear();
     fileState_.reset();
@@ -179,7 +187,7 @@ void StandMenu::nyttBestand() {
 
 void StandMenu::oppnaBestand() {
     const QString path =
-        owner_.saveFolders().chooseOpen(&owner_, QStringLiteral("Öppna bestånd"), kFilter);
+        run_.saveFolders().chooseOpen(window_, QStringLiteral("Öppna bestånd"), kFilter);
     if (!path.isEmpty()) {
         open(path);
     }
@@ -191,45 +199,26 @@ void StandMenu::open(const QString& path) {
     }
     listing_ = std::make_shared<Listing>();
     listing_->path = path;
-    showListingProgress();
-    watcher_.setFuture(QtConcurrent::run(&listingPool_, [listing = listing_] {
+    job_.start([listing = listing_] {
         listing->result.emplace(listStands(listing->path.toStdString(), &listing->watch));
-    }));
-}
-
-void StandMenu::showListingProgress() {
-    constexpr int kSteps = 1000;
-    progress_ = new QProgressDialog(QStringLiteral("Beståndsfilen läses."),
-                                    QStringLiteral("Avbryt"), 0, kSteps, &owner_);
-    progress_->setObjectName(QStringLiteral("lodraOpenProgress"));
-    progress_->setWindowTitle(kProgramTitle);
-    progress_->setWindowModality(Qt::ApplicationModal);
-    progress_->setAutoClose(false);
-    progress_->setAutoReset(false);
-    progress_->setMinimumDuration(progressDelayMs_);
-    progress_->setValue(0);  // starts the delay
-    connect(progress_, &QProgressDialog::canceled, this,
-            [listing = listing_] { listing->watch.cancel = true; });
-    auto* refresh = new QTimer(progress_);
-    connect(refresh, &QTimer::timeout, progress_, [this, listing = listing_] {
-        const std::uint64_t total = listing->watch.total;
-        if (total > 0) {
-            const std::uint64_t done = std::min<std::uint64_t>(listing->watch.bytes, total);
-            progress_->setValue(static_cast<int>(done * kSteps / total));
-        }
     });
-    refresh->start(forLodra02::kProgressRefreshMs);
+    job_.showProgressDialog(
+        window_, QStringLiteral("Beståndsfilen läses."), QStringLiteral("lodraOpenProgress"),
+        progressDelayMs_, [listing = listing_] {
+            const std::uint64_t total = listing->watch.total;
+            const std::uint64_t done = std::min<std::uint64_t>(listing->watch.bytes, total);
+            return std::pair{total > 0 ? static_cast<int>(done * kSteps / total) : 0, kSteps};
+        });
 }
 
 void StandMenu::listed() {
     const std::shared_ptr<Listing> listing = std::move(listing_);
-    delete progress_.data();
     // Stopped with "Avbryt": nothing opens, whether or not the listing had ended.
     if (!listing->watch.cancel) {
         try {
             openListing(*listing);
         } catch (const std::bad_alloc&) {
-            showMessage(&owner_, outOfMemory(listing->path), QMessageBox::Warning);
+            showMessage(window_, outOfMemory(listing->path), QMessageBox::Warning);
         }
     }
     emit openEnded();
@@ -238,9 +227,9 @@ void StandMenu::listed() {
 void StandMenu::openListing(Listing& listing) {
     // Only running out of memory keeps the listing from giving a result.
     if (!listing.result) {
-        showMessage(&owner_, outOfMemory(listing.path), QMessageBox::Warning);
+        showMessage(window_, outOfMemory(listing.path), QMessageBox::Warning);
     } else if (Result<StandList>& list = *listing.result; !list) {
-        showMessage(&owner_, QString::fromStdString(list.message()), QMessageBox::Warning);
+        showMessage(window_, QString::fromStdString(list.message()), QMessageBox::Warning);
     } else {
         auto shared = std::make_shared<const StandList>(std::move(*list));
         listing.result.reset();
@@ -260,10 +249,10 @@ void StandMenu::openListed(const QString& path, std::shared_ptr<const StandList>
         readListedStand(path.toStdString(), *list, static_cast<std::size_t>(chosen));
     list.reset();
     if (!picked) {
-        showMessage(&owner_, QString::fromStdString(picked.message()), QMessageBox::Warning);
+        showMessage(window_, QString::fromStdString(picked.message()), QMessageBox::Warning);
         return;
     }
-    owner_.saveFolders().used(path);
+    run_.saveFolders().used(path);
     file_ = path;
     fileState_ = state;
     fileHoldsOneStand_ = one;
@@ -272,8 +261,8 @@ void StandMenu::openListed(const QString& path, std::shared_ptr<const StandList>
 
 void StandMenu::take(const PickedStand& picked, const QString& path) {
     const StandFile::Stand& stand = picked.stand;
-    owner_.setInputRecord(withSeparator(stand.input, owner_.numberFormat().decimalSeparator()),
-                          picked.cells);
+    emit standChosen(withSeparator(stand.input, run_.numberFormat().decimalSeparator()),
+                     picked.cells);
     name_->setText(QString::fromStdString(stand.name.value_or(std::string())));
     // The entries are shown even so, each cell that cannot be used named; "Beräkna" refuses
     // them until the user makes those choices.
@@ -284,14 +273,14 @@ void StandMenu::take(const PickedStand& picked, const QString& path) {
         }
         const std::string row =
             "Rad " + std::to_string(stand.row) + ": " + (said.empty() ? *stand.refusal : said);
-        showMessage(&owner_,
+        showMessage(window_,
                     QString::fromStdString(standFileError(path.toStdString(), row).message),
                     QMessageBox::Warning);
     }
 }
 
 int StandMenu::chooseStand(std::shared_ptr<const StandList> list) {
-    StandChooser chooser(std::move(list), &owner_);
+    StandChooser chooser(std::move(list), window_);
     if (chooser.exec() != QDialog::Accepted) {
         return -1;
     }
@@ -326,7 +315,7 @@ StandMenu::ChangedFile StandMenu::askChangedFile() const {
                              "fönstret?")
                              .arg(QString::fromStdString(inQuotes(file_.toStdString())));
     const int answer = askQuestion(
-        &owner_, text,
+        window_, text,
         {QStringLiteral("Skriv över"), QStringLiteral("Spara som…"), QStringLiteral("Avbryt")});
     return answer == 0   ? ChangedFile::Overwrite
            : answer == 1 ? ChangedFile::SaveAs
@@ -336,8 +325,8 @@ StandMenu::ChangedFile StandMenu::askChangedFile() const {
 void StandMenu::sparaBestandSom() {
     QString suggested = standName().trimmed();
     suggested.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
-    const QString path = owner_.saveFolders().chooseSave(
-        &owner_, QStringLiteral("Spara bestånd"), kFilter,
+    const QString path = run_.saveFolders().chooseSave(
+        window_, QStringLiteral("Spara bestånd"), kFilter,
         (suggested.isEmpty() ? QStringLiteral("Bestand") : suggested) + QStringLiteral(".csv"));
     if (!path.isEmpty()) {
         saveAs(path);
@@ -345,14 +334,15 @@ void StandMenu::sparaBestandSom() {
 }
 
 void StandMenu::write(const QString& path, const std::optional<FileState>& unchanged) {
+    const StandEntries entries = entries_();
     const std::string bytes =
-        standFileBytes(owner_.inputRecord(), standName().toStdString(), owner_.choiceCells());
+        standFileBytes(entries.input, standName().toStdString(), entries.cells);
     const Result<FileState> written = saveReplacing(path.toStdString(), bytes, unchanged);
     if (!written) {
-        showMessage(&owner_, QString::fromStdString(written.message()), QMessageBox::Warning);
+        showMessage(window_, QString::fromStdString(written.message()), QMessageBox::Warning);
         return;
     }
-    owner_.saveFolders().used(path);
+    run_.saveFolders().used(path);
     file_ = path;
     fileState_ = *written;
     fileHoldsOneStand_ = true;
@@ -360,7 +350,7 @@ void StandMenu::write(const QString& path, const std::optional<FileState>& uncha
 }
 
 void StandMenu::omLodra05() {
-    showMessage(&owner_, aboutText(), QMessageBox::Information);
+    showMessage(window_, aboutText(), QMessageBox::Information);
 }
 
 }  // namespace lodra

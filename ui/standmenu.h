@@ -4,31 +4,41 @@
 // save as, quit) and "Hjälp". The stand's name (the file's bestand column) shows in the bar's
 // corner beside the line that says where the latest stand file was saved.
 
-#include <QFutureWatcher>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QThreadPool>
+#include <functional>
 #include <memory>
 #include <optional>
 
+#include "calc/inputrecord.h"
 #include "files/filestate.h"
+#include "standfile/standfile.h"
 #include "standfile/standsource.h"
+#include "ui/backgroundjob.h"
 
 class QLineEdit;
 class QMenuBar;
-class QProgressDialog;
 
 namespace lodra {
 
-class forLodra02;
+class Run;
 class SavedLine;
+
+// What a stand file keeps of the entries: their texts and choices, and the choice cells
+// still as a stand file held them.
+struct StandEntries {
+    InputRecord input;
+    ChoiceCells cells;
+};
 
 class StandMenu : public QObject {
     Q_OBJECT
 
   public:
-    StandMenu(forLodra02& owner, QMenuBar* bar);
+    // entries: the entries as they stand, for saving; message boxes and dialogs belong to the
+    // run's main window.
+    StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entries);
     ~StandMenu() override;
 
     // The stand's name as the user sees it; empty when it has none.
@@ -46,7 +56,7 @@ class StandMenu : public QObject {
     // A listing that runs longer than this shows its progress and "Avbryt".
     void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
     // Where files are listed: one thread of its own, beside the calculation's.
-    QThreadPool& listingPool() { return listingPool_; }
+    QThreadPool& listingPool() { return *job_.pool(); }
     // Writes the entries as a stand file.
     void saveAs(const QString& path) { write(path, std::nullopt); }
 
@@ -58,6 +68,9 @@ class StandMenu : public QObject {
     void quitChosen();
     // An open() has ended: opened, refused, failed or stopped.
     void openEnded();
+    // The entries to show: those of a stand opened, or the initial ones for a new stand. A
+    // choice cell that kept holds stays as written until the user makes that choice.
+    void standChosen(const InputRecord& input, const ChoiceCells& kept);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,7 +82,6 @@ class StandMenu : public QObject {
     void sparaBestandSom();
     void omLodra05();
     struct Listing;
-    void showListingProgress();
     // The listing has ended: the stand to open is chosen and read.
     void listed();
     void openListing(Listing& listing);
@@ -84,7 +96,9 @@ class StandMenu : public QObject {
     enum class ChangedFile { Overwrite, SaveAs, Cancel };
     ChangedFile askChangedFile() const;
 
-    forLodra02& owner_;
+    Run& run_;
+    QWidget* window_;
+    std::function<StandEntries()> entries_;
     QMenuBar* bar_;
     QWidget* corner_;
     QLineEdit* name_;
@@ -93,10 +107,8 @@ class StandMenu : public QObject {
     std::optional<FileState> fileState_;  // file_ as it was opened or last saved
     bool fileHoldsOneStand_ = false;
     std::shared_ptr<Listing> listing_;  // while a file is listed
-    QThreadPool listingPool_;
-    QFutureWatcher<void> watcher_;
-    QPointer<QProgressDialog> progress_;
     int progressDelayMs_;
+    BackgroundJob job_;
 };
 
 // What "Om Lodra05" says.

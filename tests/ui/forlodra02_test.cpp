@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -629,35 +630,43 @@ class ForLodra02Test : public QObject {
         QCOMPARE(window->session.fileBytes(), reference.fileOf(1));
     }
 
+    // A calculation that ends before the delay shows no progress, however busy the machine:
+    // the delay is well beyond the calculation.
     void fastCalculationShowsNoProgress() {
+        window->setProgressDelay(60000);
         uitest::ProgressWatcher watcher;
         uitest::calculate(*window);
         QCOMPARE(watcher.shown, 0);
         QVERIFY(shownResult() != nullptr);
     }
 
+    // The calculation's one thread is held until "Avbryt" has been pressed and the bar has
+    // been refreshed after it, so that neither the machine's load nor the calculation's
+    // speed decides what shows.
     void longCalculationCanBeStoppedWithAvbryt() {
         enterLongCalculation(*window);
         window->setProgressDelay(0);
+        QSemaphore release;
+        window->calculationPool().start([&release] { release.acquire(); });
         uitest::ProgressWatcher watcher;
         int pressed = 0;
-        QTimer avbryt;
-        avbryt.setInterval(5);
-        connect(&avbryt, &QTimer::timeout, [&] {
-            auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
-            if (progress == nullptr) {
-                return;
+        int refreshed = 0;
+        connect(&window->calculationJob(), &lodra::BackgroundJob::refresh, this, [&] {
+            if (pressed > 0 && ++refreshed == 2) {
+                release.release();
             }
-            for (QPushButton* button : progress->findChildren<QPushButton*>()) {
-                if (button->text() == QStringLiteral("Avbryt") && pressed == 0) {
+        });
+        uitest::Answer<QProgressDialog> avbryt([&](QProgressDialog& progress) {
+            for (QPushButton* button : progress.findChildren<QPushButton*>()) {
+                if (button->text() == QStringLiteral("Avbryt")) {
                     ++pressed;
                     QTest::mouseClick(button, Qt::LeftButton);
                 }
             }
         });
-        avbryt.start();
         uitest::calculate(*window);
-        avbryt.stop();
+        disconnect(&window->calculationJob(), nullptr, this, nullptr);
+        QCOMPARE(refreshed, 2);
         QCOMPARE(watcher.shown, 1);
         QCOMPARE(pressed, 1);
         QVERIFY(catcher->messages.empty());
@@ -683,15 +692,19 @@ class ForLodra02Test : public QObject {
         QFETCH(bool, avsluta);
         enterLongCalculation(*window);
         window->setProgressDelay(60000);
+        // The calculation's thread is held until the window has been closed.
+        QSemaphore release;
+        window->calculationPool().start([&release] { release.acquire(); });
         QPointer<forTradDiametrar> trees = window->existingTradDiametrar();
         QSignalSpy ended(window.get(), &forLodra02::calculationEnded);
-        QTimer::singleShot(20, window.get(), [this, avsluta] {
+        QTimer::singleShot(0, window.get(), [this, avsluta, &release] {
             QVERIFY(window->isCalculating());
             if (avsluta) {
                 click(window.get(), "cmdAvlsuta");
             } else {
                 window->close();
             }
+            release.release();
         });
         uitest::calculate(*window);
         uitest::settle();
