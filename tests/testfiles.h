@@ -43,6 +43,28 @@ inline std::filesystem::path newFolder(const std::string& tag) {
                                              : std::filesystem::path();
 }
 
+// A new folder of the test's own (see newFolder), removed with everything in it when the
+// object goes, and files written into it.
+class Folder {
+  public:
+    explicit Folder(const std::string& tag) : path_(newFolder(tag)) {}
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    ~Folder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::filesystem::path& path() const { return path_; }
+    // Writes the file of that name in the folder; gives its path.
+    std::string write(const std::string& name, const std::string& bytes) const {
+        writeFile(path_ / name, bytes);
+        return (path_ / name).string();
+    }
+
+  private:
+    std::filesystem::path path_;
+};
+
 // Every name in the folder, hidden ones (temporary files) included, sorted.
 inline std::vector<std::string> fileNames(const std::filesystem::path& folder) {
     std::vector<std::string> result;

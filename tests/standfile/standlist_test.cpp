@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "standfile/standsource.h"
+#include "tests/testfiles.h"
 
 namespace lodra {
 namespace {
@@ -38,19 +39,11 @@ std::string describe(const StandFile::Stand& stand) {
 
 class StandListTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("lodra05-standlist-" + std::to_string(::getpid()) +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
     std::string write(const std::string& name, const std::string& bytes) {
-        const fs::path path = dir / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
+        return folder.write(name, bytes);
     }
-    fs::path dir;
+    testfiles::Folder folder{"standlist"};
+    const fs::path& dir = folder.path();
 };
 
 // Each listed stand, picked, is the stand that reading the whole file gives, at the row the

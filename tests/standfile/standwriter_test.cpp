@@ -12,6 +12,7 @@
 
 #include "standfile/standfile.h"
 #include "standfile/standsource.h"
+#include "tests/testfiles.h"
 
 namespace lodra {
 namespace {
@@ -253,20 +254,11 @@ TEST(StandFile, ARefusedRowStillHandsOverEveryCellItCould) {
 
 class StandSourceTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("lodra05-standsource-" +
-               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
     std::string write(const std::string& name, const std::string& bytes) {
-        const fs::path path = dir / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
+        return folder.write(name, bytes);
     }
-    fs::path dir;
+    testfiles::Folder folder{"standsource"};
+    const fs::path& dir = folder.path();
 };
 
 TEST_F(StandSourceTest, ARegisterGivesEveryStandWithItsRowAndName) {
