@@ -10,6 +10,7 @@
 
 #include "calc/cyclerecord.h"
 #include "standfile/standwriter.h"
+#include "tests/testfiles.h"
 #include "tests/ui/uitest.h"
 #include "ui/cyclemodel.h"
 #include "ui/forcatalog.h"
@@ -122,10 +123,7 @@ class RunTest : public QObject {
                 [&chosen](const lodra::InputRecord& input) { chosen.push_back(input); });
         QSignalSpy ended(menu, &lodra::StandMenu::openEnded);
         const QString one = folder.filePath(QStringLiteral("one.csv"));
-        QFile file(one);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("bestand;ranta\r\nNorra;2\r\n");
-        file.close();
+        lodra::testfiles::writeFile(one.toStdString(), "bestand;ranta\r\nNorra;2\r\n");
         menu->open(one);
         QVERIFY(ended.wait(20000));
         QCOMPARE(chosen.size(), 1);
