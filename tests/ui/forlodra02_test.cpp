@@ -29,10 +29,6 @@ using uitest::click;
 
 namespace {
 
-QString utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // The screen texts of a calculation with the initial entries of both windows.
 const std::string kDefaultIndata =
     " Antal träd/ha vid start = \t\t600\r\n"
@@ -273,7 +269,7 @@ class ForLodra02Test : public QObject {
             const lodra::ParameterRow& row = lodra::kParameterTable[p];
             auto* entry = child<QLineEdit>(window.get(), lodra::kParameterWidgets[p].entry);
             QCOMPARE(window->parameterEntry(row.field), entry);
-            QCOMPARE(entry->toolTip(), utf8(row.rule));
+            QCOMPARE(entry->toolTip(), QString::fromUtf8(row.rule));
             typed.*row.member = "1" + std::to_string(p);
         }
         window->setInputRecord(typed);
