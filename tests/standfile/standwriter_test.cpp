@@ -146,13 +146,8 @@ TEST(StandFileBytes, KeptChoiceCellsAreWrittenAsTheFileHeldThem) {
             bytes.substr(bytes.find('\n') + 1),
             "250;4;50;3;5;0;15;50;2;" + c.choices + ";45;35;1;1;;;;;;;" + c.marks + ";;;;;;;\r\n");
         // Read back, the cells are the ones kept.
-        std::istringstream in(bytes);
-        CsvReader reader(in);
-        std::vector<std::string> header;
-        std::vector<std::string> fields;
-        ASSERT_TRUE(reader.next(header).ok());
-        ASSERT_TRUE(reader.next(fields).ok());
-        const ChoiceCells back = choiceCells(*readHeader(header), fields);
+        ChoiceCells back;
+        readStandAt(bytes, back);
         EXPECT_EQ(back.tradslag, c.kept.tradslag.value_or("Tall"));
         EXPECT_EQ(back.avv[0], c.kept.avv[0].value_or("x"));
     }
