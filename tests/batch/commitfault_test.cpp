@@ -10,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/batchrun.h"
@@ -83,6 +85,24 @@ class CommitFault : public ::testing::Test {
         fs::current_path("/");
         fs::remove_all(folder_);
     }
+    // The outputs a run may replace, put back as they were before it.
+    static void restoreOutputs() {
+        std::ofstream("out.txt") << "ett tidigare resultat\r\n";
+        std::ofstream("tabell.csv") << "en tidigare tabell\r\n";
+        fs::remove("cykler.csv");
+    }
+    // A run of s.csv with its result in output (none: a numbered file) and its tables.
+    static Arguments arguments(std::optional<std::string> output, bool cycles) {
+        Arguments arguments;
+        arguments.stands = "s.csv";
+        arguments.output = std::move(output);
+        arguments.table = "tabell.csv";
+        if (cycles) {
+            arguments.cycles = "cykler.csv";
+        }
+        arguments.seed = 3;
+        return arguments;
+    }
     fs::path folder_;
 };
 
@@ -94,25 +114,14 @@ TEST_F(CommitFault, AFailedStepLeavesEveryFileAsItWas) {
     } runs[] = {{"replacing", "out.txt"}, {"numbered", std::nullopt}};
     for (const auto& run : runs) {
         SCOPED_TRACE(run.name);
-        Arguments arguments;
-        arguments.stands = "s.csv";
-        arguments.output = run.output;
-        arguments.table = "tabell.csv";
-        arguments.cycles = "cykler.csv";
-        arguments.seed = 3;
+        Arguments arguments = CommitFault::arguments(run.output, true);
         arguments.threads = 2;
         const Files before = filesIn(folder_);
         int k = 1;
         for (;; ++k) {
             int steps = 0;
-            std::FILE* err = std::tmpfile();
-            std::FILE* messages = std::tmpfile();
-            RunStreams streams{messages, err, false, [&] { return ++steps == k ? EIO : 0; }};
-            const int status = runBatch(arguments, '.', streams);
-            const std::string errors = testfiles::readStream(err);
-            const std::string said = testfiles::readStream(messages);
-            std::fclose(err);
-            std::fclose(messages);
+            const auto [status, errors, said] =
+                runWith(arguments, [&] { return ++steps == k ? EIO : 0; });
             if (status == kAllCalculated) {
                 EXPECT_EQ(errors, "");
                 break;
@@ -132,8 +141,7 @@ TEST_F(CommitFault, AFailedStepLeavesEveryFileAsItWas) {
         EXPECT_EQ(after.size(), before.size() + (run.output ? 1 : 2));  // nothing hidden left
         EXPECT_TRUE(after.at("tabell.csv").starts_with("\xEF\xBB\xBFRad;"));
         EXPECT_EQ(after.count(run.output ? "out.txt" : "Result5.txt"), 1U);
-        std::ofstream("tabell.csv") << "en tidigare tabell\r\n";
-        fs::remove("cykler.csv");
+        restoreOutputs();
     }
 }
 
@@ -148,10 +156,7 @@ TEST_F(CommitFault, ANumberTakenMeanwhileMovesToTheNextFree) {
         {{"Result5.txt", "Result6.txt"}, "Result7.txt"},
         {{"Result5.txt", "Result9.txt"}, "Result10.txt"},
     };
-    Arguments arguments;
-    arguments.stands = "s.csv";
-    arguments.table = "tabell.csv";
-    arguments.seed = 3;
+    const Arguments arguments = CommitFault::arguments(std::nullopt, false);
     const std::string expected = testfiles::readFile(
         (runWith(arguments, {}), folder_ / "Result5.txt"));  // what the run saves untroubled
     fs::remove("Result5.txt");
@@ -190,12 +195,7 @@ TEST_F(CommitFault, ANumberTakenMeanwhileMovesToTheNextFree) {
 // output new, or, when a later step fails, every file as it was; then it ends the run, and
 // no hidden file is left either way.
 TEST_F(CommitFault, ASignalDuringTheCommitWaitsUntilItIsWhole) {
-    Arguments arguments;
-    arguments.stands = "s.csv";
-    arguments.output = "out.txt";
-    arguments.table = "tabell.csv";
-    arguments.cycles = "cykler.csv";
-    arguments.seed = 3;
+    const Arguments arguments = CommitFault::arguments("out.txt", true);
     const Files before = filesIn(folder_);
     constexpr int kSteps = 8;  // of this commit: the test above succeeds at the ninth
     for (int signalled = 1; signalled <= kSteps; ++signalled) {
@@ -226,9 +226,7 @@ TEST_F(CommitFault, ASignalDuringTheCommitWaitsUntilItIsWhole) {
             EXPECT_TRUE(after.at("tabell.csv").starts_with("\xEF\xBB\xBFRad;"));
             EXPECT_TRUE(after.at("cykler.csv").starts_with("\xEF\xBB\xBFRad;"));
             EXPECT_NE(after.at("out.txt"), before.at("out.txt"));
-            std::ofstream("out.txt") << "ett tidigare resultat\r\n";
-            std::ofstream("tabell.csv") << "en tidigare tabell\r\n";
-            fs::remove("cykler.csv");
+            restoreOutputs();
         }
     }
 }
@@ -236,11 +234,7 @@ TEST_F(CommitFault, ASignalDuringTheCommitWaitsUntilItIsWhole) {
 // SIGKILL cannot wait: a run killed at any step of its commit leaves hidden files, which the
 // next run in the folder removes, its maker having ended.
 TEST_F(CommitFault, WhatAKilledRunLeavesTheNextRunRemoves) {
-    Arguments arguments;
-    arguments.stands = "s.csv";
-    arguments.output = "out.txt";
-    arguments.table = "tabell.csv";
-    arguments.seed = 3;
+    const Arguments arguments = CommitFault::arguments("out.txt", false);
     int leftBehind = 0;
     for (int killed = 1; killed <= 6; ++killed) {
         SCOPED_TRACE("SIGKILL at step " + std::to_string(killed));

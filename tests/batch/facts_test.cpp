@@ -85,6 +85,21 @@ TEST(ParameterTable, EveryRowReachesEveryConsumer) {
     }
 }
 
+// A choice's name: listed with its column, taken by the intake, read and written back.
+template <typename Choice, typename Refusal>
+void expectNameReachesEveryConsumer(const ChoiceName<Choice>& name, const ChoiceColumn& column,
+                                    Refusal refusal, Choice InputRecord::*member) {
+    SCOPED_TRACE(std::string(name.name));
+    EXPECT_NE(column.names.find(name.name), std::string_view::npos);
+    EXPECT_FALSE(refusal(name.name));
+    InputRecord record;
+    ASSERT_TRUE(
+        toInputRecord(*readHeader({std::string(column.column)}), {std::string(name.name)}, record));
+    EXPECT_EQ(record.*member, name.choice);
+    EXPECT_NE(standFileBytes(record, "").find(";" + std::string(name.name) + ";"),
+              std::string::npos);
+}
+
 TEST(ChoiceTables, EveryNameReachesEveryConsumer) {
     const std::string help = columnsHelp();
     const std::string unknown = readHeader({"okänd"}).message();
@@ -92,27 +107,12 @@ TEST(ChoiceTables, EveryNameReachesEveryConsumer) {
         EXPECT_TRUE(helpNames(help, choice.column, choice.names)) << choice.column;
         EXPECT_NE(unknown.find(" " + std::string(choice.column) + ","), std::string::npos);
     }
-    const std::string header = standFileBytes(InputRecord{}, "").substr(3);
     for (const ChoiceName<Species>& name : kSpeciesNames) {
-        SCOPED_TRACE(std::string(name.name));
-        EXPECT_NE(kSpeciesColumn.names.find(name.name), std::string_view::npos);
-        EXPECT_FALSE(tradslagRefusal(name.name));
-        InputRecord record;
-        ASSERT_TRUE(toInputRecord(*readHeader({"tradslag"}), {std::string(name.name)}, record));
-        EXPECT_EQ(record.species, name.choice);
-        record.species = name.choice;
-        EXPECT_NE(standFileBytes(record, "").find(";" + std::string(name.name) + ";"),
-                  std::string::npos);
+        expectNameReachesEveryConsumer(name, kSpeciesColumn, tradslagRefusal,
+                                       &InputRecord::species);
     }
     for (const ChoiceName<Measure>& name : kMeasureNames) {
-        SCOPED_TRACE(std::string(name.name));
-        EXPECT_NE(kMeasureColumn.names.find(name.name), std::string_view::npos);
-        EXPECT_FALSE(atgardRefusal(name.name));
-        InputRecord record;
-        ASSERT_TRUE(toInputRecord(*readHeader({"atgard"}), {std::string(name.name)}, record));
-        EXPECT_EQ(record.measure, name.choice);
-        EXPECT_NE(standFileBytes(record, "").find(";" + std::string(name.name) + ";"),
-                  std::string::npos);
+        expectNameReachesEveryConsumer(name, kMeasureColumn, atgardRefusal, &InputRecord::measure);
     }
     // The refusals list every name, as the help does.
     EXPECT_NE(tradslagRefusal("Ek")->find(std::string(kSpeciesColumn.names)), std::string::npos);

@@ -198,16 +198,20 @@ TEST_F(StandListTest, AListingToldToStopStopsAsCancelled) {
     EXPECT_EQ(whole.bytes.load(), whole.total.load());
 }
 
-// The peak of the process's resident memory, in MB.
-double peakResidentMb() {
+// A figure of the process's own status, such as "VmHWM:" (its peak resident memory), in kB.
+double statusKb(const std::string& field) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.starts_with("VmHWM:")) {
-            return std::stod(line.substr(6)) / 1024;
+        if (line.starts_with(field)) {
+            return std::stod(line.substr(field.size()));
         }
     }
     return -1;
+}
+
+double peakResidentMb() {
+    return statusKb("VmHWM:") / 1024;
 }
 
 // A register of two million stands, about 200 MB: listed in at most 10 s within 200 MB.
@@ -254,11 +258,7 @@ TEST_F(StandListTest, LargeRegisterBeyondTheMemoryEndsWithAMessage) {
         // Room for what the process has and little more: three million entries do not fit.
         rlimit limit{};
         ::getrlimit(RLIMIT_AS, &limit);
-        std::ifstream status("/proc/self/status");
-        std::string line;
-        while (std::getline(status, line) && !line.starts_with("VmSize:")) {
-        }
-        limit.rlim_cur = (std::stoul(line.substr(7)) + 20 * 1024) * 1024;
+        limit.rlim_cur = static_cast<rlim_t>(statusKb("VmSize:") + 20 * 1024) * 1024;
         ::setrlimit(RLIMIT_AS, &limit);
         const Result<StandList> list = listStands(path);
         const bool said = !list && list.message() ==
