@@ -132,6 +132,9 @@ Result<> readFiles(const QCommandLineParser& parser, Arguments& arguments) {
             read = readFile(parser, table.option, false, arguments.*table.path);
         }
     }
+    if (read) {
+        read = readFile(parser, "estate", false, arguments.estate);
+    }
     if (!read) {
         return read;
     }
@@ -155,6 +158,7 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     for (const char* name : {"seed", "threads", "runs", "output"}) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("N")));
     }
+    parser.addOption(QCommandLineOption(QStringLiteral("estate"), {}, QStringLiteral("FIL")));
     for (const OutputTable& table : kOutputTables) {
         parser.addOption(
             QCommandLineOption(QString::fromLatin1(table.option), {}, QStringLiteral("FIL")));
@@ -225,7 +229,8 @@ std::string columnsHelp() {
     return text +
            columnHelp(treeColumns(kDiameterColumn), "trädens diametrar i cm (tom ruta: tom rad)") +
            columnHelp(treeColumns(kMarkColumn), "x för ett träd som avverkas direkt, annars tomt") +
-           columnHelp(kNameColumn, "beståndets namn, fri text; tabellerna får det efter Rad");
+           columnHelp(kNameColumn, "beståndets namn, fri text; tabellerna får det efter Rad") +
+           columnHelp(kAreaColumn, "areal i hektar, eller tomt; ger --table Hektar och Nuvärde");
 }
 
 // The trees window's initial rows: "45 avverkas direkt, 35, 1, 1".
@@ -249,7 +254,8 @@ std::string whole(auto number) {
 std::string helpText() {
     return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
            "                     [--table FIL] [--cycles FIL] [--compare FIL]\n"
-           "                     [--measures FIL] [--spread FIL [--runs N]] BESTÅND.csv\n"
+           "                     [--measures FIL] [--spread FIL [--runs N]]\n"
+           "                     [--estate FIL] BESTÅND.csv\n"
            "\n"
            "Beräknar bestånden i BESTÅND.csv, ett per rad och i tur och ordning, som i en och\n"
            "samma körning av skrivbordsprogrammet, och sparar den fil som programmet då skulle\n"
@@ -283,6 +289,9 @@ std::string helpText() {
            "  --spread FIL   skriv också varje bestånds spridning: beståndet beräknat en gång\n"
            "                 per körning med slumpvis ändring av diametern, medelvärde,\n"
            "                 standardavvikelse och percentiler (CSV), en rad per bestånd\n"
+           "  --estate FIL   skriv också fastighetens avverkningar och pengar år för år (CSV):\n"
+           "                 alla beräknade bestånd med hektar, var och ett gånger sin areal,\n"
+           "                 och en rad Summa (kräver kolumnen hektar)\n"
            "  --runs N       körningar per bestånd i --spread (bara med den), " +
            whole(kMinSpreadRuns) + " till " + whole(kMaxSpreadRuns) +
            "\n"

@@ -29,6 +29,7 @@
 #include "files/outputfile.h"
 #include "lodra05/version.h"
 #include "report/decimalseparator.h"
+#include "report/propertycsv.h"
 #include "standfile/standfile.h"
 #include "standfile/standsource.h"
 
@@ -63,6 +64,9 @@ class RowWriter {
           progress_(streams.errors, streams.progress, standCount) {}
 
     Result<> write(const StandFile::Stand& stand, const StandOutputs& outputs) {
+        if (stand.hektar && !outputs.flow.empty()) {
+            flow_.add(outputs.flow, *stand.hektar);  // in row order: the sums are fixed
+        }
         if (outputs.refusal) {
             ++tally_.refused;
             progress_.clear();
@@ -80,12 +84,14 @@ class RowWriter {
     }
     void clearProgress() { progress_.clear(); }
     const Tally& tally() const { return tally_; }
+    const PropertyFlow& flow() const { return flow_; }
 
   private:
     RunOutputs& outputs_;
     const RunStreams& streams_;
     Progress progress_;
     Tally tally_;
+    PropertyFlow flow_;  // of the stands with an area, for --estate
 };
 
 // Calculates every stand, on the run's threads, and writes their outputs in row order:
@@ -97,7 +103,9 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
     std::vector<Worker> workers;
     workers.reserve(limits.threads);
     while (workers.size() < limits.threads) {
-        workers.emplace_back(decimalSeparator).session.texts = Session::Texts::fileBytes;
+        Worker& worker = workers.emplace_back(decimalSeparator);
+        worker.session.texts = Session::Texts::fileBytes;
+        worker.areaColumns = stands.columns().hektar >= 0;
     }
     RowWriter writer(outputs, streams, stands.standCount());
     std::optional<Error> readError;
@@ -124,6 +132,9 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
     writer.clearProgress();
     if (readError) {
         return standFileError(arguments.stands, readError->message);
+    }
+    if (arguments.estate) {
+        outputs.setEstate(propertyFlowCsv(writer.flow(), decimalSeparator));
     }
     return writer.tally();
 }
@@ -160,8 +171,15 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
     if (ready) {
         ready = openStands(arguments.stands, stands);
     }
+    if (ready && arguments.estate && stands.file.areaCount() == 0) {
+        ready = fail("Fastighetstabellen behöver beståndens areal, men beståndsfilen " +
+                     inQuotes(arguments.stands) +
+                     " har ingen ruta i kolumnen hektar ifylld. Lägg till kolumnen hektar med "
+                     "varje bestånds areal i hektar.");
+    }
     if (ready) {
-        ready = outputs.prepare(stands.file.columns().bestand >= 0);
+        const StandColumns& columns = stands.file.columns();
+        ready = outputs.prepare(columns.bestand >= 0, columns.hektar >= 0);
     }
     if (!ready) {
         return ready.error();

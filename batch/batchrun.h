@@ -23,6 +23,7 @@ struct Arguments {
     std::optional<std::string> compare;   // the comparison grid of every stand, if asked for
     std::optional<std::string> spread;    // every stand's spread under random growth, if asked for
     std::optional<std::string> measures;  // every stand's grids under both measures, if asked for
+    std::optional<std::string> estate;    // the property's flow year by year, if asked for
     int runs = 0;                         // runs of each spread; 0: the default
     unsigned threads = 0;                 // threads that calculate; 0: one per core
     bool help = false;

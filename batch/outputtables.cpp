@@ -14,6 +14,7 @@
 #include "calc/parameters.h"
 #include "calc/randomsource.h"
 #include "calc/spread.h"
+#include "report/propertycsv.h"
 #include "report/spreadtable.h"
 #include "report/standtable.h"
 
@@ -78,6 +79,17 @@ void measuresRows(const StandContext& c, std::string& out) {
                             c.decimalSeparator);
 }
 
+// The stand table's rows with the stand's area and its present value in kr after the row
+// number; calculation is null for a stand not calculated.
+void addAreaCells(const StandFile::Stand& stand, const StandCalculation* calculation,
+                  char decimalSeparator, std::string& rows) {
+    std::optional<double> nuvardeKr;
+    if (calculation != nullptr && stand.hektar) {
+        nuvardeKr = calculation->economics.nuvarde * *stand.hektar;
+    }
+    rows = withCellsAfterRow(rows, areaCells(stand.hektar, nuvardeKr, decimalSeparator));
+}
+
 // What a stand's texts and rows take at most besides its cycles and a refusal's message:
 // the input summary and result text, the table's, comparison's and measures' rows.
 constexpr std::size_t kTextBytesMost = std::size_t{16} << 10;
@@ -119,6 +131,11 @@ std::size_t standBytesMost(const StandFile::Stand& stand, const Arguments& argum
     // A message may quote the entries, on standard error and in every table, where a
     // cell's quotes are doubled in a text that grows by doubling.
     std::size_t bytes = kTextBytesMost + (tables + 1) * 4 * entryBytes(stand);
+    if (arguments.estate) {
+        // The record's rows and felling sums, and the flow's years.
+        bytes += (cyclesOf(stand, decimalSeparator) + 2) *
+                 (sizeof(CycleRow) + 6 * sizeof(double) + sizeof(FlowYear));
+    }
     if (arguments.cycles) {
         // The record's rows and felling sums, and the rows' text.
         bytes += cyclesOf(stand, decimalSeparator) *
@@ -156,6 +173,10 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
         options.random = &ownStream.emplace(standSeed(*arguments.seed, stand.row));
     }
     worker.record.rows.clear();
+    out.flow.clear();
+    if (arguments.estate) {
+        options.cycleRecord = &worker.record;
+    }
     out.indata.clear();
     out.resultat.clear();
     out.tables.resize(kOutputTables.size());
@@ -178,6 +199,13 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
         } else {
             out.tables[i] = table.refusedRow(stand.row, out.refusal->text);
         }
+    }
+    if (!out.refusal && arguments.estate && stand.hektar) {
+        standFlow(session.calculation, worker.record, out.flow);
+    }
+    if (worker.areaColumns && arguments.table) {
+        addAreaCells(stand, out.refusal ? nullptr : &session.calculation, decimalSeparator,
+                     out.tables[kStandTable]);
     }
     if (!out.refusal) {
         // The session's texts are already the file's bytes; out's emptied strings go back

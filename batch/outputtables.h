@@ -42,6 +42,8 @@ struct OutputTable {
 };
 
 extern const std::array<OutputTable, 5> kOutputTables;
+// The place of --table in kOutputTables: with a hektar column it gains the area's columns.
+inline constexpr std::size_t kStandTable = 0;
 
 // What one worker thread keeps from stand to stand.
 struct Worker {
@@ -49,6 +51,7 @@ struct Worker {
     Session session;
     ClockRandom clock;  // without --seed
     CycleRecord record;
+    bool areaColumns = false;  // the stand file has a hektar column: the table shows it
 };
 
 // The most bytes a stand's calculation and its part of the outputs asked for take beyond its

@@ -141,6 +141,10 @@ std::size_t bytesOf(const StandFile::Stand& stand, const StandOutputs& outputs) 
         bytes += room(in.*row.member);
     }
     bytes += room(outputs.indata) + room(outputs.resultat);
+    bytes += outputs.flow.capacity() * sizeof(FlowYear);
+    if (stand.hektarCell) {
+        bytes += room(*stand.hektarCell);
+    }
     bytes += outputs.tables.capacity() * sizeof(std::string);
     for (const std::string& table : outputs.tables) {
         bytes += room(table);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "calc/standflow.h"
 #include "standfile/standfile.h"
 
 namespace lodra::batch {
@@ -30,6 +31,7 @@ struct StandOutputs {
     std::string indata;               // Windows-1252; empty when refused
     std::string resultat;             // Windows-1252; empty when refused
     std::vector<std::string> tables;  // the rows of each table, as kOutputTables orders them
+    std::vector<FlowYear> flow;       // per ha, for the property's flow; empty when refused
 };
 
 // The bytes a stand takes while it is in flight: its fields, its outputs and their room.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/quote.h"
+#include "report/propertycsv.h"
 #include "report/standtable.h"
 
 namespace lodra::batch {
@@ -45,6 +46,7 @@ std::vector<NamedOutput> namedOutputs(const Arguments& arguments, bool standardO
     for (const OutputTable& table : kOutputTables) {
         add(arguments.*table.path, table.subject, table.object);
     }
+    add(arguments.estate, "Fastighetstabellen", "fastighetstabellen");
     if (standardOutputFile && !toStandardOutput) {
         outputs.push_back({std::nullopt, "Standardutmatningen", "standardutmatningen"});
     }
@@ -146,6 +148,14 @@ Result<> RunOutputs::plan(const Arguments& arguments) {
                                               [part](FdWriter& out) { return part->copyTo(out); });
         asked_.emplace_back(part, kOutputTables[i].header());
     }
+    if (arguments.estate) {
+        Result<OutputTarget> estate = findTarget(*arguments.estate);
+        if (!estate) {
+            return estate.error();
+        }
+        outputs_.emplace_back(std::move(*estate),
+                              [this](FdWriter& out) { return out.write(estate_); });
+    }
     Result<OutputTarget> target = findTarget(arguments.output);
     if (!target) {
         return target.error();
@@ -168,7 +178,7 @@ Result<> RunOutputs::plan(const Arguments& arguments) {
     return {};
 }
 
-Result<> RunOutputs::prepare(bool named) {
+Result<> RunOutputs::prepare(bool named, bool areaColumns) {
     // The result texts always wait in a spool; every other part goes straight into its file.
     for (const auto& [part, header] : asked_) {
         if (Result<> created = part->createSpool(part != &resultat_); !created) {
@@ -180,8 +190,12 @@ Result<> RunOutputs::prepare(bool named) {
     }
     for (const auto& [part, header] : asked_) {
         const bool table = part != &indata_ && part != &resultat_;
-        if (Result<> connected = part->connect(named && table ? withNameColumn(header) : header);
-            !connected) {
+        std::string shown = areaColumns && part == &tables_[kStandTable] ? withAreaColumns(header)
+                                                                         : std::string(header);
+        if (named && table) {
+            shown = withNameColumn(shown);
+        }
+        if (Result<> connected = part->connect(shown); !connected) {
             return connected;
         }
     }

@@ -52,9 +52,11 @@ class RunOutputs {
     Result<> plan(const Arguments& arguments);
     // Before the run: the files and spools made, the tables' headers written (with a column
     // of the stands' names when named).
-    Result<> prepare(bool named);
+    Result<> prepare(bool named, bool areaColumns = false);
     // One stand's part of every output, in row order; with a name, the tables carry it.
     Result<> write(const StandOutputs& stand, const std::optional<std::string>& name);
+    // The bytes of --estate, once every stand has been written.
+    void setEstate(std::string bytes) { estate_ = std::move(bytes); }
     // After the run: every output complete and put in place as one; without a calculated
     // stand, every output but the result. savedNumbered is told of a numbered file.
     Result<> commit(bool withResult, const StepSeam& seam,
@@ -66,6 +68,7 @@ class RunOutputs {
     std::array<RunPart, kOutputTables.size()> tables_;
     std::vector<std::pair<RunPart*, std::string>> asked_;  // each part, with its header
     std::list<PlannedOutput> outputs_;                     // the tables, then the result
+    std::string estate_;                                   // written whole at the end
 };
 
 }  // namespace lodra::batch

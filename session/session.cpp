@@ -17,7 +17,7 @@ Outcome Session::berakna(const InputRecord& input, const CalcOptions& options) {
     }
     if (texts == Texts::screenAndFile) {
         appendTexts();
-    } else {
+    } else if (texts == Texts::fileBytes) {
         appendFileBytes();
     }
     return outcome;

@@ -19,8 +19,8 @@ class Session {
     const char decimalSeparator;
     // What berakna builds: the screen texts and the file texts in UTF-8 (the windows), or
     // the file texts alone as the bytes a result file holds, in Windows-1252 (a run that
-    // shows no screen: the batch tool).
-    enum class Texts { screenAndFile, fileBytes };
+    // shows no screen: the batch tool), or none (a property, which shows only figures).
+    enum class Texts { screenAndFile, fileBytes, none };
     Texts texts = Texts::screenAndFile;
     StandCalculation calculation;
     std::string Indata;      // screen input summary of the latest calculation

@@ -37,6 +37,9 @@ int* columnSlot(StandColumns& columns, const std::string& key) {
     if (key == kNameColumn) {
         return &columns.bestand;
     }
+    if (key == kAreaColumn) {
+        return &columns.hektar;
+    }
     for (std::size_t k = 0; k < kTreeRows; ++k) {
         const std::string number = std::to_string(k + 1);
         if (key == std::string(kDiameterColumn) + number) {
@@ -101,6 +104,21 @@ Result<StandColumns> readHeader(const std::vector<std::string>& header) {
         }
     }
     return columns;
+}
+
+Result<std::optional<double>> areaOf(std::string_view cell) {
+    const std::string_view text = withoutBlanks(cell);
+    if (text.empty()) {
+        return std::optional<double>();
+    }
+    // A decimal comma reads as the point, whatever the run's separator.
+    const std::optional<double> area = parseNumber(text, ',');
+    if (!area || !(*area > 0) || !(*area <= kAreaMax)) {
+        return fail("Arealen " + inQuotes(text) + " i kolumnen " + std::string(kAreaColumn) +
+                    " går inte att använda. Skriv beståndets areal i hektar, ett tal större än "
+                    "0 och högst 100000, eller lämna rutan tom.");
+    }
+    return area;
 }
 
 std::string_view cellAt(const std::vector<std::string>& fields, int index) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,7 @@ struct StandColumns {
     int tradslag = -1;
     int atgard = -1;
     int bestand = -1;  // the stand's name, free text
+    int hektar = -1;   // the stand's area in ha, optional
     std::array<int, kTreeRows> dia{};
     std::array<int, kTreeRows> avv{};
     bool anyTreeColumn = false;
@@ -30,12 +32,20 @@ struct StandColumns {
 inline constexpr std::string_view kDiameterColumn = "dia";
 inline constexpr std::string_view kMarkColumn = "avv";
 inline constexpr std::string_view kNameColumn = "bestand";
+// The stand's area in hectares (the sample plot is areal, in m2): optional, read with a
+// decimal point or comma, a finite number above 0 and at most kAreaMax, or empty.
+inline constexpr std::string_view kAreaColumn = "hektar";
+inline constexpr double kAreaMax = 100000;  // ha
 
 // Every column's name in the window's order, the trees' as "dia1 till dia10", and the
 // stand's name last: "totaltid, ..., avv1 till avv10 och bestand".
 std::string columnNames();
 // The columns of the tree rows of one kind: "dia1 till dia10".
 std::string treeColumns(std::string_view kind);
+
+// The area of a hektar cell: none for an empty (or blank) cell, else the area or why the
+// cell cannot be one, in the words that refuse its row.
+Result<std::optional<double>> areaOf(std::string_view cell);
 
 // Maps the header row (already UTF-8) to columns. Column names are matched without regard
 // to ASCII case and to blanks around them. Refuses an unknown, unnamed or repeated column.

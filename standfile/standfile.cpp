@@ -67,7 +67,7 @@ Result<> StandFile::watched(std::uint64_t before) const {
     return {};
 }
 
-Result<> StandFile::countStands() {
+Result<> StandFile::countStands(int areaColumn) {
     for (;;) {
         const Result<bool> read = reader_->next(fields_);
         if (!read) {
@@ -78,6 +78,9 @@ Result<> StandFile::countStands() {
         }
         if (!blankRecord(fields_)) {
             ++standCount_;
+            if (!withoutBlanks(cellAt(fields_, areaColumn)).empty()) {
+                ++areaCount_;
+            }
         }
         if (Result<> going = watched(0); !going) {
             return going;
@@ -96,6 +99,7 @@ Result<> StandFile::countStands() {
 Result<> StandFile::open(std::istream& in) {
     in_ = &in;
     standCount_ = 0;
+    areaCount_ = 0;
 
     // First reading: the encoding, the shape of every record and the number of stands.
     reader_ = std::make_unique<CsvReader>(in);
@@ -103,7 +107,9 @@ Result<> StandFile::open(std::istream& in) {
     if (!header) {
         return header.error();
     }
-    if (Result<> counted = countStands(); !counted) {
+    // The column's name is ASCII, so it is found before the encoding is known.
+    const Result<StandColumns> undecoded = readHeader(*header);
+    if (Result<> counted = countStands(undecoded ? undecoded->hektar : -1); !counted) {
         return counted;
     }
     windows1252_ = !reader_->utf8();
@@ -154,6 +160,15 @@ StandFile::Stand StandFile::standOf(const std::vector<std::string>& fields, int 
     }
     if (Result<> taken = toInputRecord(columns_, fields, stand.input, blank_); !taken) {
         stand.refusal = taken.message();
+    }
+    if (columns_.hektar >= 0) {
+        stand.hektarCell = std::string(cellAt(fields, columns_.hektar));
+        Result<std::optional<double>> area = areaOf(*stand.hektarCell);
+        if (area) {
+            stand.hektar = *area;
+        } else if (!stand.refusal) {
+            stand.refusal = area.message();
+        }
     }
     return stand;
 }

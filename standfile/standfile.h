@@ -37,10 +37,12 @@ struct ReadWatch {
 class StandFile {
   public:
     struct Stand {
-        int row = 0;                         // counting the header as row 1
-        std::optional<std::string> name;     // the bestand cell; none without the column
-        InputRecord input;                   // meaningful when there is no refusal
-        std::optional<std::string> refusal;  // why the row cannot be calculated
+        int row = 0;                            // counting the header as row 1
+        std::optional<std::string> name;        // the bestand cell; none without the column
+        std::optional<std::string> hektarCell;  // the hektar cell; none without the column
+        std::optional<double> hektar;           // ha, the area; none when not given (or refused)
+        InputRecord input;                      // meaningful when there is no refusal
+        std::optional<std::string> refusal;     // why the row cannot be calculated
     };
 
     // A stand as a list shows it before it is read: the row that is not blank, where its
@@ -71,11 +73,13 @@ class StandFile {
 
     bool windows1252() const { return windows1252_; }
     int standCount() const { return standCount_; }
+    // Stands whose hektar cell is not blank, counted by open().
+    int areaCount() const { return areaCount_; }
     const StandColumns& columns() const { return columns_; }
 
   private:
     Result<std::vector<std::string>> readHeaderRow();
-    Result<> countStands();
+    Result<> countStands(int areaColumn);  // the hektar column, -1 without it
     void decode(std::vector<std::string>& fields) const;
     // The next record that is not blank, undecoded.
     Result<bool> nextRecord();
@@ -90,6 +94,7 @@ class StandFile {
     std::vector<std::string> fields_;
     bool windows1252_ = false;
     int standCount_ = 0;
+    int areaCount_ = 0;
     BlankCell blank_ = BlankCell::initialValue;
     ReadWatch* watch_ = nullptr;
     std::uint64_t size_ = 0;  // bytes of the file, counted by open()

@@ -27,8 +27,8 @@ void add(std::string& header, std::string& row, const std::string& column,
 
 }  // namespace
 
-std::string standFileBytes(const InputRecord& input, std::string_view name,
-                           const ChoiceCells& kept) {
+std::string standFileBytes(const InputRecord& input, std::string_view name, const ChoiceCells& kept,
+                           std::string_view area) {
     const auto choice = [](const std::optional<std::string>& cellKept, std::string_view chosen) {
         return cellKept ? csvFieldAsTyped(*cellKept) : std::string(chosen);
     };
@@ -36,6 +36,9 @@ std::string standFileBytes(const InputRecord& input, std::string_view name,
     std::string row;
     if (!name.empty()) {
         add(header, row, std::string(kNameColumn), csvFieldAsTyped(name));
+    }
+    if (!area.empty()) {
+        add(header, row, std::string(kAreaColumn), numberCell(std::string(area)));
     }
     for (const ParameterRow& parameter : kParameterTable) {
         add(header, row, std::string(parameter.column), numberCell(input.*parameter.member));

@@ -1,0 +1,57 @@
+#pragma once
+
+// A stand's fellings and money year by year, per hectare, and their sum over the stands of a
+// property, each weighted by its area. The years are 0 (what is felled and paid now: the
+// trees felled at once and their cleaning), 1 (the year-1 regeneration charge) and the end
+// of every five-year cycle (5, 10, ...).
+
+#include <cstddef>
+#include <vector>
+
+#include "calc/calculation.h"
+#include "calc/cyclerecord.h"
+
+namespace lodra {
+
+// What one year gives. Per hectare for a stand, in kr and m3sk for a property.
+struct FlowYear {
+    int ar = 0;          // years from now
+    double volym = 0;    // m3sk felled
+    double netto = 0;    // kr, harvest net, undiscounted
+    double kostnad = 0;  // kr, regeneration and cleaning cost, undiscounted, positive
+    double nuvarde = 0;  // kr, the year's net after cost, discounted as the report does
+
+    double kassaflode() const { return netto - kostnad; }  // kr, undiscounted
+};
+
+// The flow of a calculated stand, from its calculation and the record of its cycles (both
+// of the same calculation, which ended well): year 0, year 1 and every cycle's end, in year
+// order, years with nothing in them included. The present values sum to the report's
+// present value, the nuvarde of its economics.
+void standFlow(const StandCalculation& calculation, const CycleRecord& record,
+               std::vector<FlowYear>& flow);
+
+// The flow of a property: the stands' flows added one by one, each times its area. The sums
+// are taken in the order the stands are added, so the stands' order (by line) fixes every
+// figure. Holds one entry per year of the longest horizon, whatever the number of stands.
+class PropertyFlow {
+  public:
+    void add(const std::vector<FlowYear>& flow, double hektar);  // ha
+    // The years in which anything happens, in year order: a year is shown when any stand
+    // gives it a figure other than 0.
+    std::vector<FlowYear> years() const;
+    // The sum of every column over those years, in year order; ar is 0.
+    FlowYear total() const;
+    bool empty() const;
+
+  private:
+    struct Slot {
+        FlowYear sum;
+        bool used = false;
+    };
+    // Year 0 at 0, year 1 at 1, the end of cycle k (year 5k) at k + 1.
+    static std::size_t slotOf(int ar);
+    std::vector<Slot> slots_;
+};
+
+}  // namespace lodra
