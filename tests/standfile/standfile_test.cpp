@@ -252,3 +252,62 @@ TEST(StandFile, FilesThatCannotBeUsedAtAllAreRefusedBeforeAnyStand) {
 
 }  // namespace
 }  // namespace lodra
+
+namespace lodra {
+namespace {
+
+// The hektar cell: a finite area above 0 and at most 100000 ha, with a point or a comma, or
+// nothing; anything else refuses the row (after any other refusal of it).
+TEST(StandFile, TheAreaIsOptionalAndRefusedOutsideItsRange) {
+    const std::string refusedText = " i kolumnen hektar går inte att använda.";
+    const struct {
+        const char* cell;
+        std::optional<double> hektar;
+        bool refused;
+    } cases[] = {
+        {"12,5", 12.5, false},
+        {"3.25", 3.25, false},
+        {" 7 ", 7, false},
+        {"100000", 1e5, false},
+        {"1e-3", 0.001, false},
+        {"", std::nullopt, false},
+        {" ", std::nullopt, false},
+        {"0", std::nullopt, true},
+        {"-1", std::nullopt, true},
+        {"100000,01", std::nullopt, true},
+        {"1e400", std::nullopt, true},
+        {"nan", std::nullopt, true},
+        {"inf", std::nullopt, true},
+        {"12 ha", std::nullopt, true},
+        {"1.234,5", std::nullopt, true},
+    };
+    std::string csv = "totaltid;hektar\n";
+    for (const auto& c : cases) {
+        csv += std::string("250;") + c.cell + "\n";
+    }
+    csv += "250\n";  // a short row: no area
+    const ReadStands r = readStands(csv);
+    ASSERT_TRUE(r.opened) << r.error;
+    ASSERT_EQ(r.stands.size(), std::size(cases) + 1);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.cell);
+        EXPECT_EQ(r.stands[i].hektar, c.hektar);
+        EXPECT_EQ(r.stands[i].hektarCell, c.cell);
+        EXPECT_EQ(r.stands[i].refusal.has_value(), c.refused);
+        if (c.refused) {
+            EXPECT_NE(r.stands[i].refusal->find(refusedText), std::string::npos);
+        }
+    }
+    EXPECT_FALSE(r.stands.back().hektar);
+    EXPECT_FALSE(r.stands.back().refusal);
+
+    // The row's own refusal comes first; a file without the column has no area cell at all.
+    const ReadStands both = readStands("tradslag;hektar\nBjörk;-1\n");
+    EXPECT_EQ(both.stands.at(0).refusal->find("Okänt trädslag"), 0u);
+    const ReadStands none = readStands("totaltid\n250\n");
+    EXPECT_FALSE(none.stands.at(0).hektarCell);
+}
+
+}  // namespace
+}  // namespace lodra

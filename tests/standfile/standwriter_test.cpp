@@ -273,5 +273,36 @@ TEST_F(StandSourceTest, FilesThatCannotBeUsedAreRefusedNamingTheFile) {
     }
 }
 
+// The area is written after the name, as a number cell, and read back; without an area the
+// file has no hektar column.
+TEST(StandFileBytes, TheAreaGoesIntoItsOwnColumn) {
+    const struct {
+        const char* name;
+        const char* area;
+        const char* headerStart;
+        std::optional<double> back;
+    } cases[] = {
+        {"Norra", "12,5",
+         "\xEF\xBB\xBF"
+         "bestand;hektar;totaltid;",
+         12.5},
+        {"", "0.75",
+         "\xEF\xBB\xBF"
+         "hektar;totaltid;",
+         0.75},
+        {"Norra", "",
+         "\xEF\xBB\xBF"
+         "bestand;totaltid;",
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.area);
+        const std::string bytes = standFileBytes(InputRecord{}, c.name, {}, c.area);
+        EXPECT_EQ(bytes.substr(0, std::string_view(c.headerStart).size()), c.headerStart);
+        EXPECT_EQ(readBack(bytes).hektar, c.back);
+    }
+    EXPECT_EQ(standFileBytes(InputRecord{}, "N", {}, ""), standFileBytes(InputRecord{}, "N"));
+}
+
 }  // namespace
 }  // namespace lodra
