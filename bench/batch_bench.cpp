@@ -104,6 +104,49 @@ BENCHMARK(BM_BatchRun)
     ->Unit(benchmark::kSecond)
     ->UseRealTime();
 
+// A property of stands with their areas summed year by year (--estate), on two threads:
+// what the flow adds to the run of the same stands.
+void BM_EstateRun(benchmark::State& state) {
+    const int stands = static_cast<int>(state.range(0));
+    const fs::path folder =
+        fs::temp_directory_path() / ("lodra05-estate-bench-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    {
+        std::ostringstream plain;
+        writeStandRegister(plain, stands);
+        std::istringstream rows(plain.str());
+        std::ofstream csv(folder / "stands.csv", std::ios::binary);
+        std::string line;
+        for (int i = 0; std::getline(rows, line); ++i) {
+            csv << (i == 0 ? "hektar" : std::to_string(1 + i % 40)) << ';' << line << '\n';
+        }
+    }
+    lodra::batch::Arguments arguments;
+    arguments.stands = (folder / "stands.csv").string();
+    arguments.output = (folder / "out.txt").string();
+    if (state.range(1) != 0) {
+        arguments.estate = (folder / "estate.csv").string();
+    }
+    arguments.seed = 1;
+    arguments.threads = 2;
+    lodra::batch::RunStreams streams;
+    for (auto _ : state) {
+        if (lodra::batch::runBatch(arguments, '.', streams) != lodra::batch::kAllCalculated) {
+            state.SkipWithError("the run did not calculate every stand");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * stands);
+    state.counters["peak_rss_mb"] = peakRssMegabytes();
+    fs::remove_all(folder);
+}
+// Stands, with --estate (1) or without (0).
+BENCHMARK(BM_EstateRun)
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // Stands whose texts are long: the longest horizon with the largest ring, every cycle
 // written, on 16 threads (kind 0); a bonitet of 900,000 zeros in every row, on 2 threads
 // (kind 1). The bytes in flight are bounded, so both stay under 100 MB.

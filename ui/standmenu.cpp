@@ -145,9 +145,20 @@ StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entr
     name_->setAccessibleName(caption->text());
     name_->setToolTip(QStringLiteral("Beståndets namn, fritt text; sparas i kolumnen bestand."));
     caption->setBuddy(name_);
+    auto* areaCaption = new QLabel(QStringLiteral("Hektar:"), corner);
+    area_ = new QLineEdit(corner);
+    area_->setObjectName(QStringLiteral("txtHektar"));
+    area_->setFocusPolicy(Qt::ClickFocus);
+    area_->setMaximumWidth(area_->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 10);
+    area_->setAccessibleName(areaCaption->text());
+    area_->setToolTip(QStringLiteral(
+        "Beståndets areal i hektar (provytan är Areal, i m2); sparas i kolumnen hektar."));
+    areaCaption->setBuddy(area_);
     saved_ = new SavedLine(corner);
     row->addWidget(caption);
     row->addWidget(name_, 1);
+    row->addWidget(areaCaption);
+    row->addWidget(area_);
     row->addWidget(saved_, 2);
     bar->setCornerWidget(corner);
     corner_ = corner;
@@ -180,6 +191,7 @@ QString StandMenu::standName() const {
 void StandMenu::nyttBestand() {
     emit standChosen(InputRecord{}, ChoiceCells{});
     name_->clear();
+    area_->clear();
     file_.clear();
     fileState_.reset();
     fileHoldsOneStand_ = false;
@@ -264,6 +276,7 @@ void StandMenu::take(const PickedStand& picked, const QString& path) {
     emit standChosen(withSeparator(stand.input, run_.numberFormat().decimalSeparator()),
                      picked.cells);
     name_->setText(QString::fromStdString(stand.name.value_or(std::string())));
+    area_->setText(QString::fromStdString(stand.hektarCell.value_or(std::string())));
     // The entries are shown even so, each cell that cannot be used named; "Beräkna" refuses
     // them until the user makes those choices.
     if (stand.refusal) {
@@ -335,8 +348,8 @@ void StandMenu::sparaBestandSom() {
 
 void StandMenu::write(const QString& path, const std::optional<FileState>& unchanged) {
     const StandEntries entries = entries_();
-    const std::string bytes =
-        standFileBytes(entries.input, standName().toStdString(), entries.cells);
+    const std::string bytes = standFileBytes(entries.input, standName().toStdString(),
+                                             entries.cells, area_->text().trimmed().toStdString());
     const Result<FileState> written = saveReplacing(path.toStdString(), bytes, unchanged);
     if (!written) {
         showMessage(window_, QString::fromStdString(written.message()), QMessageBox::Warning);

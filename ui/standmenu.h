@@ -61,6 +61,8 @@ class StandMenu : public QObject {
     void saveAs(const QString& path) { write(path, std::nullopt); }
 
     QLineEdit* nameField() const { return name_; }
+    // The stand's area in hectares as the user wrote it (the stand file's hektar column).
+    QLineEdit* areaField() const { return area_; }
     SavedLine* savedLine() const { return saved_; }
 
   signals:
@@ -102,6 +104,7 @@ class StandMenu : public QObject {
     QMenuBar* bar_;
     QWidget* corner_;
     QLineEdit* name_;
+    QLineEdit* area_;
     SavedLine* saved_;
     QString file_;
     std::optional<FileState> fileState_;  // file_ as it was opened or last saved

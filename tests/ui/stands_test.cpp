@@ -198,6 +198,24 @@ class StandsTest : public uitest::ParametersWindowTest {
         QVERIFY(catcher->messages.empty());
     }
 
+    // The stand's area is shown beside its name as the file holds it, saved in its own column
+    // after the name (a comma as a point), and gone with "Nytt bestånd".
+    void areaIsShownBesideTheNameAndSaved() {
+        write("area.csv", "bestand;hektar;ranta\r\nNorra;12,5;3\r\n");
+        open("area.csv");
+        auto* area = child<QLineEdit>(window.get(), "txtHektar");
+        QCOMPARE(area->text(), QStringLiteral("12,5"));
+        QCOMPARE(saveAs("saved.csv").first, QStringLiteral("Spara bestånd"));
+        const std::string saved = uitest::readBytes(path("saved.csv"));
+        QCOMPARE(QByteArray::fromStdString(saved.substr(0, 27)),
+                 QByteArray("\xEF\xBB\xBF"
+                            "bestand;hektar;totaltid;"));
+        QVERIFY(saved.find("\r\nNorra;12.5;") != std::string::npos);
+        press(Qt::Key_N);
+        QCOMPARE(area->text(), QString());
+        QVERIFY(catcher->messages.empty());
+    }
+
     // An opened stand shows its numbers with the decimal comma the window was handed,
     // whatever the locale; the file holds a point. (The point: saveThenOpenGivesBackEveryText.)
     void openedStandShowsTheHandedInComma() {
