@@ -177,6 +177,7 @@ void computeStand(Worker& worker, const StandFile::Stand& stand, const Arguments
     if (arguments.estate) {
         options.cycleRecord = &worker.record;
     }
+    worker.record.fellingCyclesOnly = !arguments.cycles;
     out.indata.clear();
     out.resultat.clear();
     out.tables.resize(kOutputTables.size());

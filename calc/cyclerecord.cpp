@@ -17,6 +17,9 @@ void CycleRecord::start(const StandState& s, int cycles) {
 }
 
 void CycleRecord::add(const StandState& s, bool fellingCycle) {
+    if (fellingCyclesOnly && !fellingCycle) {
+        return;
+    }
     CycleRow row;
     row.ar = s.ar;
     row.arsring = s.arsring;

@@ -35,6 +35,9 @@ struct CycleRow {
 class CycleRecord {
   public:
     std::vector<CycleRow> rows;
+    // Only the felling cycles get a row (what a stand's flow needs): the felling sums change
+    // only in them, so each row's felling figures are the same as with every cycle kept.
+    bool fellingCyclesOnly = false;
 
     // Before the first cycle: forgets earlier rows and takes the felling sums as they are.
     void start(const StandState& s, int cycles);

@@ -14,6 +14,9 @@ void standFlow(const StandCalculation& calculation, const CycleRecord& record,
     const double ar1 = s.atgard == 1.0 ? s.atervKostAr1 : s.berikKostAr1;
     flow.push_back({1, 0, 0, ar1, -ar1});
     for (const CycleRow& row : record.rows) {
+        if (row.avvVolym == 0 && row.netto == 0 && row.atervKost == 0 && row.nuvarde == 0) {
+            continue;  // nothing felled
+        }
         // A felling at the end of the cycle is discounted from the cycle's start.
         flow.push_back(
             {static_cast<int>(row.ar) + 5, row.avvVolym, row.netto, row.atervKost, row.nuvarde});

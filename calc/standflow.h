@@ -25,8 +25,8 @@ struct FlowYear {
 };
 
 // The flow of a calculated stand, from its calculation and the record of its cycles (both
-// of the same calculation, which ended well): year 0, year 1 and every cycle's end, in year
-// order, years with nothing in them included. The present values sum to the report's
+// of the same calculation, which ended well): year 0 and year 1 always, then the end of every
+// cycle that felled anything, in year order. The present values sum to the report's
 // present value, the nuvarde of its economics.
 void standFlow(const StandCalculation& calculation, const CycleRecord& record,
                std::vector<FlowYear>& flow);

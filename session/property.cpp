@@ -46,6 +46,7 @@ PropertyStand calculatePropertyStand(Session& session, const PropertyInput& stan
         return out;
     }
     options.cycleRecord = &record;
+    record.fellingCyclesOnly = true;
     record.rows.clear();
     Outcome outcome;
     try {

@@ -58,7 +58,7 @@ struct PropertyInput {
 // Calculates one stand through session (whose texts it leaves alone when session.texts is
 // Texts::none) and gives its row, and its flow per ha in flow (emptied when it was not
 // calculated). options.cycleRecord is set to record, which the flow is taken from: the
-// figures of the one calculation, never worked out again.
+// figures of the one calculation, never worked out again; it keeps the felling cycles only.
 PropertyStand calculatePropertyStand(Session& session, const PropertyInput& stand,
                                      CalcOptions options, CycleRecord& record,
                                      std::vector<FlowYear>& flow);
