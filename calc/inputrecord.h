@@ -15,6 +15,9 @@ namespace lodra {
 // The rows of sample trees a stand has: the trees window's rows, a stand file's dia and avv
 // columns.
 inline constexpr std::size_t kTreeRows = 10;
+// The names the stand file's tree columns start with: dia1 to dia10, avv1 to avv10.
+inline constexpr std::string_view kDiameterColumn = "dia";
+inline constexpr std::string_view kMarkColumn = "avv";
 
 // The tree species: one of the window's options, a stand file's tradslag cell.
 enum class Species : std::uint8_t { tall, gran, lov };

@@ -3,13 +3,49 @@
 #include <exception>
 #include <new>
 
+#include "base/quote.h"
+#include "calc/parameters.h"
+
 namespace lodra {
+
+std::string PropertyStand::message() const {
+    return error ? standMessage(*error) : std::string();
+}
 
 std::optional<double> PropertyStand::nuvardeKr() const {
     if (!figures || !hektar) {
         return std::nullopt;
     }
     return figures->nuvarde * *hektar;
+}
+
+namespace {
+
+std::string columnName(const Refusal& refusal) {
+    if (refusal.field == InputField::tree) {
+        return std::string(kDiameterColumn) + std::to_string(refusal.row);
+    }
+    const ParameterRow* row = parameterRow(refusal.field);
+    return row != nullptr ? std::string(row->column) : "?";
+}
+
+}  // namespace
+
+std::string standMessage(const Error& error) {
+    if (error.status != Status::Refused || error.refusal.field == InputField::None) {
+        return error.message;
+    }
+    const Refusal& refusal = error.refusal;
+    const std::string column = "kolumn " + columnName(refusal);
+    switch (refusal.reason) {
+        case RefusalReason::NotANumber:
+            break;
+        case RefusalReason::Empty:
+            return column + " är tom.";
+        case RefusalReason::OutOfRange:
+            return column + ": " + inQuotes(refusal.text) + " kan inte användas. " + refusal.rule;
+    }
+    return column + ": " + inQuotes(refusal.text) + " är inte ett tal.";
 }
 
 namespace {

@@ -44,7 +44,15 @@ struct PropertyStand {
     bool stopped() const { return error && error->status != Status::Refused; }
     // kr, the present value of the whole stand: kr/ha × hektar, when both are known.
     std::optional<double> nuvardeKr() const;
+    // The Meddelande cell: why it was not calculated, in the batch tool's words; empty when
+    // it was.
+    std::string message() const;
 };
+
+// Why a stand was not calculated, as the batch tool says it after the row number: a
+// refused entry by its stand-file column (`kolumn dia2: "abc" är inte ett tal.`), any other
+// error by its message.
+std::string standMessage(const Error& error);
 
 // A stand of the register as the property calculates it.
 struct PropertyInput {

@@ -28,9 +28,7 @@ struct StandColumns {
 };
 
 // The columns of a stand file besides the parameters and the choices: the trees' (dia1 to
-// dia10, avv1 to avv10) and the stand's name.
-inline constexpr std::string_view kDiameterColumn = "dia";
-inline constexpr std::string_view kMarkColumn = "avv";
+// dia10, avv1 to avv10: kDiameterColumn and kMarkColumn) and the stand's name.
 inline constexpr std::string_view kNameColumn = "bestand";
 // The stand's area in hectares (the sample plot is areal, in m2): optional, read with a
 // decimal point or comma, a finite number above 0 and at most kAreaMax, or empty.

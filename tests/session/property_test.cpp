@@ -129,6 +129,40 @@ TEST(PropertyTotals, CountsEveryStandAndSumsOnlyCalculatedOnesWithAnArea) {
     EXPECT_EQ(totals.flow().total().nuvarde, 2000.0);
     EXPECT_EQ(totals.meanPerHa(), 1000.0);
     EXPECT_FALSE(PropertyTotals().meanPerHa());
+    EXPECT_EQ(refused.message(), "nej");
+    EXPECT_EQ(calculated.message(), "");
+}
+
+// The Meddelande cell as the batch tool words it: an entry by its column, a row the file
+// refused and a stop by their messages.
+TEST(PropertyStand, MessagesAreTheBatchToolsWords) {
+    Session session('.');
+    session.texts = Session::Texts::none;
+    CycleRecord record;
+    std::vector<FlowYear> flow;
+    const struct {
+        const char* ranta;
+        const char* dia2;
+        std::optional<std::string> fileRefusal;
+        const char* message;
+    } cases[] = {
+        {"3", "abc", {}, "kolumn dia2: \"abc\" är inte ett tal."},
+        {"", "30", {}, "kolumn ranta är tom."},
+        {"3", "30", "Okänt trädslag.", "Okänt trädslag."},
+        {"3", "1e300", {}, "Beräkningen avbröts"},
+    };
+    for (const auto& c : cases) {
+        PropertyInput stand;
+        stand.input.ranta = c.ranta;
+        stand.input.rows[1].text = c.dia2;
+        stand.refusal = c.fileRefusal;
+        SeededRandom seeded(1);
+        CalcOptions options;
+        options.random = &seeded;
+        const PropertyStand out = calculatePropertyStand(session, stand, options, record, flow);
+        EXPECT_EQ(out.message().substr(0, std::string(c.message).size()), c.message) << c.dia2;
+        EXPECT_FALSE(out.calculated());
+    }
 }
 
 }  // namespace
