@@ -76,6 +76,9 @@ std::optional<PartNote> readNote(std::string_view text) {
         return std::nullopt;
     }
     note.run = text.substr(run + 8, text.size() - run - 9);
+    if (note.run.empty()) {
+        return std::nullopt;  // it ends with the decimal separator
+    }
     return note;
 }
 
