@@ -589,6 +589,87 @@ class StandsTest : public uitest::ParametersWindowTest {
         QCOMPARE(savedRow(), chosen);
     }
 
+    // The pick list keeps, as the user types, the stands whose name holds the text in any
+    // case or whose row begins with it; the arrow keys move in what is kept and Enter opens
+    // it. With nothing kept "OK" is off and Escape leaves the entries as they were. ("\b":
+    // Backspace, which widens the list again.)
+    void pickListFiltersAsTheUserTypes_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("downs");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("name");  // of the stand opened; "-": none opened
+        QTest::addColumn<QString>("ranta");
+        const QString lind = QStringLiteral("Rad 10 – Lind");
+        const QString lonn = QStringLiteral("Rad 11 – Lönn");
+        const QString hassel = QStringLiteral("Rad 12 – Hassel");
+        const QString ronn = QStringLiteral("Rad 13 – Rönn");
+        const QString norr = QStringLiteral("Rad 2 – Norr");
+        const QString soder = QStringLiteral("Rad 3 – Söder");
+        const QString norra = QStringLiteral("Rad 4 – norra skiftet");
+        const QString asen = QStringLiteral("Rad 6 – Åsen 12");
+        QTest::newRow("name in any case")
+            << "NORR" << 1 << QStringList{norr, norra} << "norra skiftet"
+            << "4";
+        QTest::newRow("Swedish letter in the other case")
+            << QStringLiteral("Ö") << 0 << QStringList{soder, lonn, ronn} << "Söder"
+            << "3";
+        QTest::newRow("row number or name") << "12" << 1 << QStringList{asen, hassel} << "Hassel"
+                                            << "2";
+        QTest::newRow("row as the list says it")
+            << "rad 1" << 2 << QStringList{lind, lonn, hassel, ronn} << "Hassel"
+            << "2";
+        QTest::newRow("row without a name") << "5" << 0 << QStringList{"Rad 5"} << ""
+                                            << "5";
+        QTest::newRow("narrowed, then widened again")
+            << "sx\b" << 0 << QStringList{soder, norra, asen, QStringLiteral("Rad 8 – Ask"), hassel}
+            << "Söder"
+            << "3";
+        QTest::newRow("nothing kept") << "xyz" << 0 << QStringList{} << "-"
+                                      << "3";
+    }
+    void pickListFiltersAsTheUserTypes() {
+        QFETCH(QString, typed);
+        QFETCH(int, downs);
+        QFETCH(QStringList, items);
+        QFETCH(QString, name);
+        QFETCH(QString, ranta);
+        write("register.csv",
+              "bestand;ranta\r\nNorr;2\r\nSöder;3\r\nnorra skiftet;4\r\n;5\r\nÅsen 12;2\r\n"
+              "Ek;3\r\nAsk;4\r\nAlm;5\r\nLind;2\r\nLönn;3\r\nHassel;2\r\nRönn;4\r\n");
+        QStringList shown;
+        bool focused = false;
+        bool ok = true;
+        uitest::Answer<lodra::StandChooser> chooser([&](lodra::StandChooser& dialog) {
+            auto* search = child<QLineEdit>(&dialog, "txtSok");
+            focused = dialog.focusWidget() == search;
+            for (const QChar c : typed) {
+                if (c == QLatin1Char('\b')) {
+                    QTest::keyClick(search, Qt::Key_Backspace);
+                } else {
+                    QTest::keyClicks(search, QString(c));
+                }
+            }
+            const QAbstractItemModel* list = child<QListView>(&dialog, "lstBestand")->model();
+            for (int i = 0; i < list->rowCount(); ++i) {
+                shown << list->index(i, 0).data().toString();
+            }
+            for (int i = 0; i < downs; ++i) {
+                QTest::keyClick(search, Qt::Key_Down);
+            }
+            ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled();
+            QTest::keyClick(search, shown.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+        });
+        open("register.csv");
+        QVERIFY(chooser.answered);
+        QVERIFY(focused);
+        QCOMPARE(shown, items);
+        QCOMPARE(ok, !items.isEmpty());
+        QCOMPARE(child<QLineEdit>(window.get(), "txtRant")->text(), ranta);
+        QCOMPARE(window->standMenu().standFile(), name == "-" ? QString() : path("register.csv"));
+        QCOMPARE(child<QLineEdit>(window.get(), "txtBestand")->text(),
+                 name == "-" ? QString() : name);
+    }
+
     // The pick list shows the start of a long name; a file written while the user picks is
     // not read, and the entries stay as they were.
     void fileChangedWhilePickingIsRefused() {
