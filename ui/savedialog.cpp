@@ -90,10 +90,32 @@ QString SavedLine::textFor(const QString& path) {
         .arg(QString::fromStdString(visibleText(QDir::toNativeSeparators(path).toStdString())));
 }
 
+QString SavedLine::changedTextFor(const QString& path) {
+    return QStringLiteral("Ändrat sedan det sparades i %1")
+        .arg(QString::fromStdString(visibleText(QDir::toNativeSeparators(path).toStdString())));
+}
+
 void SavedLine::saved(const QString& path) {
     path_ = path;
+    changed_ = false;
     setToolTip(plainToolTip(textFor(path)));
     elide();
+}
+
+void SavedLine::setChanged(bool changed) {
+    if (path_.isEmpty() || changed == changed_) {
+        return;
+    }
+    changed_ = changed;
+    setToolTip(plainToolTip(changed ? changedTextFor(path_) : textFor(path_)));
+    elide();
+}
+
+void SavedLine::forget() {
+    path_.clear();
+    changed_ = false;
+    setToolTip(QString());
+    clear();
 }
 
 void SavedLine::resizeEvent(QResizeEvent* event) {
@@ -105,7 +127,8 @@ void SavedLine::elide() {
     if (path_.isEmpty()) {
         return;
     }
-    setText(fontMetrics().elidedText(textFor(path_), Qt::ElideMiddle, std::max(1, width())));
+    setText(fontMetrics().elidedText(changed_ ? changedTextFor(path_) : textFor(path_),
+                                     Qt::ElideMiddle, std::max(1, width())));
 }
 
 }  // namespace lodra

@@ -779,6 +779,232 @@ class StandsTest : public uitest::ParametersWindowTest {
         QVERIFY2(megabytes <= 200, qPrintable(QString::number(megabytes)));
     }
 
+    // The line beside the stand's name says where the entries were saved while they are as
+    // saved, says that they have changed since while they are not (the file name stays, as
+    // "Spara bestånd" writes there), and says nothing once the entries come from elsewhere.
+    void savedLineFollowsTheEntries_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("line");  // "saved", "changed" or "none"
+        QTest::newRow("rate typed") << "rate"
+                                    << "changed";
+        QTest::newRow("rate typed back as saved") << "rate back"
+                                                  << "saved";
+        QTest::newRow("tree diameter typed") << "diameter"
+                                             << "changed";
+        QTest::newRow("tree mark ticked") << "mark"
+                                          << "changed";
+        QTest::newRow("species chosen") << "species"
+                                        << "changed";
+        QTest::newRow("name typed") << "name"
+                                    << "changed";
+        QTest::newRow("typed, then saved again") << "saved again"
+                                                 << "saved";
+        QTest::newRow("typed, then tree rows dropped with their window") << "trees closed"
+                                                                         << "saved";
+        QTest::newRow("another file opened") << "open"
+                                             << "none";
+        QTest::newRow("another register row chosen") << "register"
+                                                     << "none";
+        QTest::newRow("Nytt bestånd") << "new"
+                                      << "none";
+    }
+    void savedLineFollowsTheEntries() {
+        QFETCH(QString, action);
+        QFETCH(QString, line);
+        write("other.csv", "bestand;ranta\r\nAnnat;2\r\n");
+        write("register.csv", "bestand;ranta\r\nNorr;2\r\nSöder;4\r\n");
+        child<QLineEdit>(window.get(), "txtBestand")->setText(QStringLiteral("Ett"));
+        saveAs("stand.csv");
+        auto* saved = child<lodra::SavedLine>(window.get(), "lblSparad");
+        QCOMPARE(saved->toolTip(), QStringLiteral("Sparades i ") + path("stand.csv"));
+
+        lodra::forTradDiametrar* trees = window->tradDiametrar();
+        PickList seen;
+        const auto chooser = action == "register" ? pick(seen, 1) : nullptr;
+        if (action.startsWith("rate") || action == "saved again") {
+            uitest::type(child<QLineEdit>(window.get(), "txtRant"), QStringLiteral("4"));
+        }
+        if (action == "rate back") {
+            uitest::type(child<QLineEdit>(window.get(), "txtRant"), QStringLiteral("3"));
+        } else if (action == "saved again") {
+            press(Qt::Key_S);
+        } else if (action == "diameter" || action == "trees closed") {
+            uitest::type(trees->txtDiam(3), QStringLiteral("20"));
+        } else if (action == "mark") {
+            uitest::setTicked(trees->ckbAvverkas(1), true);
+        } else if (action == "species") {
+            uitest::clickIndicator(child<QRadioButton>(window.get(), "optTall"));
+        } else if (action == "name") {
+            uitest::type(child<QLineEdit>(window.get(), "txtBestand"), QStringLiteral("Två"));
+        } else if (action == "open" || action == "register") {
+            open(action == "open" ? "other.csv" : "register.csv");
+        } else if (action == "new") {
+            press(Qt::Key_N);
+        }
+        if (action == "trees closed") {
+            QVERIFY(saved->isChanged());
+            trees->close();
+            uitest::settle();
+            QCoreApplication::processEvents();
+        }
+
+        const QString tip = line == "saved" ? QStringLiteral("Sparades i ") + path("stand.csv")
+                            : line == "changed"
+                                ? QStringLiteral("Ändrat sedan det sparades i ") + path("stand.csv")
+                                : QString();
+        QCOMPARE(saved->toolTip(), tip);
+        QCOMPARE(saved->text().isEmpty(), line == "none");
+        QVERIFY(catcher->messages.empty());
+    }
+
+    // "Nytt bestånd" and "Öppna bestånd…" ask before entries that came from a stand file or
+    // were saved in one, and have changed since, give way: "Spara" saves them as "Spara
+    // bestånd" does (a register's stand into a file of its own) and goes on only once they
+    // are saved, "Spara inte" goes on, "Avbryt" keeps them. Nothing is asked without a stand
+    // file, without a change, or on "Avsluta".
+    void changedEntriesAreNotLostUnasked_data() {
+        QTest::addColumn<QString>("from");     // the file opened, "saved": mine.csv saved as
+        QTest::addColumn<QString>("edit");     // "typed", "undone" or none
+        QTest::addColumn<QString>("key");      // N, O or Q
+        QTest::addColumn<QString>("answer");   // to the question; none: nothing asked
+        QTest::addColumn<QString>("saveAs");   // the name given to the save dialog; none: cancel
+        QTest::addColumn<bool>("readOnly");    // the file opened is made read-only
+        QTest::addColumn<bool>("replaced");    // the entries gave way
+        QTest::addColumn<QString>("savedIn");  // the file that holds the edited entries after
+        const auto row = [](const char* tag, const QString& from, const QString& edit,
+                            const QString& key, const QString& answer, const QString& saveAs,
+                            bool readOnly, bool replaced, const QString& savedIn) {
+            QTest::newRow(tag) << from << edit << key << answer << saveAs << readOnly << replaced
+                               << savedIn;
+        };
+        const QString one = QStringLiteral("one.csv");
+        const QString reg = QStringLiteral("register.csv");
+        row("no stand file, new", "", "typed", "N", "", "", false, true, "");
+        row("opened, unchanged, new", one, "", "N", "", "", false, true, "");
+        row("opened, edits undone, open", one, "undone", "O", "", "", false, true, "");
+        row("opened, Spara, new", one, "typed", "N", "Spara", "", false, true, one);
+        row("opened, Spara inte, new", one, "typed", "N", "Spara inte", "", false, true, "");
+        row("opened, Avbryt, new", one, "typed", "N", "Avbryt", "", false, false, "");
+        row("opened, Spara, open", one, "typed", "O", "Spara", "", false, true, one);
+        row("opened, Spara inte, open", one, "typed", "O", "Spara inte", "", false, true, "");
+        row("opened, Avbryt, open", one, "typed", "O", "Avbryt", "", false, false, "");
+        row("saved as, Spara, new", "saved", "typed", "N", "Spara", "", false, true, "mine.csv");
+        row("the save fails, Spara, new", one, "typed", "N", "Spara", "", true, false, "");
+        row("register row, Spara into its own file, new", reg, "typed", "N", "Spara", "own.csv",
+            false, true, "own.csv");
+        row("register row, Spara, save dialog cancelled", reg, "typed", "O", "Spara", "", false,
+            false, "");
+        row("opened, Avsluta", one, "typed", "Q", "", "", false, true, "");
+    }
+    void changedEntriesAreNotLostUnasked() {
+        QFETCH(QString, from);
+        QFETCH(QString, edit);
+        QFETCH(QString, key);
+        QFETCH(QString, answer);
+        QFETCH(QString, saveAs);
+        QFETCH(bool, readOnly);
+        QFETCH(bool, replaced);
+        QFETCH(QString, savedIn);
+        write("one.csv", "bestand;ranta\r\nEtt;2\r\n");
+        write("two.csv", "bestand;ranta\r\nTvå;5\r\n");
+        write("register.csv", "bestand;ranta\r\nNorr;2\r\nSöder;2\r\n");
+        PickList seen;
+        const auto chooser = pick(seen, 0);
+        if (from == "saved") {
+            this->saveAs("mine.csv");
+        } else if (!from.isEmpty()) {
+            open(from);
+        }
+        const QString source = path(from == "saved" ? QStringLiteral("mine.csv") : from);
+        QVERIFY(!readOnly || QFile::setPermissions(source, QFile::ReadOwner));
+        std::map<QString, std::string> before;
+        for (const char* name : {"one.csv", "register.csv", "mine.csv", "own.csv"}) {
+            before[name] = uitest::readBytes(path(name));
+        }
+        auto* rate = child<QLineEdit>(window.get(), "txtRant");
+        const QString original = rate->text();
+        if (!edit.isEmpty()) {
+            uitest::type(rate, QStringLiteral("4"));
+        }
+        const std::string edited = lodra::standFileBytes(
+            window->inputRecord(), window->standMenu().standName().toStdString());
+        if (edit == "undone") {
+            uitest::type(rate, original);
+        }
+
+        catcher.reset();
+        QStringList questions;
+        QStringList messages;
+        uitest::Answer<QMessageBox> boxes(
+            [&](QMessageBox& box) {
+                QAbstractButton* pressed = box.button(QMessageBox::Ok);
+                if (pressed != nullptr) {
+                    messages << box.text();
+                } else {
+                    questions << box.text();
+                    QStringList buttons;
+                    for (QAbstractButton* button : box.buttons()) {
+                        buttons << button->text();
+                    }
+                    buttons.sort();
+                    QCOMPARE(buttons, (QStringList{"Avbryt", "Spara", "Spara inte"}));
+                    pressed = buttonNamed(box, answer);
+                }
+                QTest::mouseClick(pressed, Qt::LeftButton);
+            },
+            true);
+        QStringList dialogs;
+        uitest::Answer<QFileDialog> files(
+            [&](QFileDialog& dialog) {
+                dialogs << dialog.windowTitle();
+                const bool opening = dialog.acceptMode() == QFileDialog::AcceptOpen;
+                if (!opening && saveAs.isEmpty()) {
+                    dialog.reject();
+                    return;
+                }
+                dialog.selectFile(path(opening ? QStringLiteral("two.csv") : saveAs));
+                auto* buttons = dialog.findChild<QDialogButtonBox*>();
+                QTest::mouseClick(
+                    buttons->button(opening ? QDialogButtonBox::Open : QDialogButtonBox::Save),
+                    Qt::LeftButton);
+            },
+            true);
+        QSignalSpy ended(&window->standMenu(), &lodra::StandMenu::openEnded);
+        press(key == "N" ? Qt::Key_N : key == "O" ? Qt::Key_O : Qt::Key_Q);
+        if (key == "O" && replaced) {
+            QVERIFY(ended.count() > 0 || ended.wait(60000));
+        }
+
+        const QString question =
+            from == "register.csv"
+                ? QStringLiteral(
+                      "Beståndet kommer från \"%1\", som har flera bestånd. Spara "
+                      "ändringarna i en egen fil?")
+                : QStringLiteral("Spara ändringarna i \"%1\"?");
+        QCOMPARE(questions, answer.isEmpty() ? QStringList() : QStringList{question.arg(source)});
+        QCOMPARE(messages.size(), readOnly ? 1 : 0);
+        QStringList expectedDialogs;
+        if (from == "register.csv" && answer == "Spara") {
+            expectedDialogs << QStringLiteral("Spara bestånd");
+        }
+        if (key == "O" && replaced) {
+            expectedDialogs << QStringLiteral("Öppna bestånd");
+        }
+        QCOMPARE(dialogs, expectedDialogs);
+        for (const auto& [name, bytes] : before) {
+            QCOMPARE(uitest::readBytes(path(name)), name == savedIn ? edited : bytes);
+        }
+        if (key == "Q") {
+            QTRY_VERIFY(!window->isVisible());
+            return;
+        }
+        const QString shown = !replaced    ? (edit == "typed" ? QStringLiteral("4") : original)
+                              : key == "N" ? QStringLiteral("3")
+                                           : QStringLiteral("5");
+        QCOMPARE(rate->text(), shown);
+        QCOMPARE(window->standMenu().changedSinceFile(), !replaced);
+    }
+
     void quitAsksNothing() {
         press(Qt::Key_Q);
         QTRY_VERIFY(!window->isVisible());
