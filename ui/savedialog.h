@@ -62,6 +62,9 @@ class SavedLine : public QLabel {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // The line and its tooltip say fullText().
+    void say();
+    QString fullText() const;
     void elide();
     QString path_;
     bool changed_ = false;

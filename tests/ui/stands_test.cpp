@@ -857,6 +857,36 @@ class StandsTest : public uitest::ParametersWindowTest {
         QVERIFY(catcher->messages.empty());
     }
 
+    // Too narrow for the whole line, the path gives way in its middle and the words stay
+    // whole, as long as a part of the path can show.
+    void savedLineKeepsItsWordsWhole_data() {
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<int>("chars");  // room for the path, in average characters
+        QTest::addColumn<QString>("start");
+        QTest::newRow("saved") << false << 20 << "Sparades i /";
+        QTest::newRow("changed") << true << 20 << "Ändrat sedan det sparades i /";
+        QTest::newRow("no room for the path") << true << 2 << "Ändrat sed";
+    }
+    void savedLineKeepsItsWordsWhole() {
+        QFETCH(bool, changed);
+        QFETCH(int, chars);
+        QFETCH(QString, start);
+        lodra::SavedLine line;
+        const QString path = QStringLiteral("/mnt/skog/bestand/") + QString(60, 'a') + ".csv";
+        line.saved(path);
+        line.setChanged(changed);
+        const QString words = changed ? lodra::SavedLine::changedTextFor(QString())
+                                      : lodra::SavedLine::textFor(QString());
+        line.resize(line.fontMetrics().horizontalAdvance(words) +
+                        line.fontMetrics().averageCharWidth() * chars,
+                    20);
+        QVERIFY2(line.text().startsWith(start), qPrintable(line.text()));
+        QVERIFY(line.text().contains(QStringLiteral("…")));
+        QVERIFY(line.text().endsWith(QStringLiteral(".csv")));
+        QCOMPARE(line.toolTip(), (changed ? lodra::SavedLine::changedTextFor(path)
+                                          : lodra::SavedLine::textFor(path)));
+    }
+
     // "Nytt bestånd" and "Öppna bestånd…" ask before entries that came from a stand file or
     // were saved in one, and have changed since, give way: "Spara" saves them as "Spara
     // bestånd" does (a register's stand into a file of its own) and goes on only once they
