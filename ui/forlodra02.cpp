@@ -153,6 +153,7 @@ forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
         });
     }
 
+    watchEntries();
     ui->txtTotaltid->setFocus();
 }
 
@@ -161,6 +162,42 @@ forLodra02::~forLodra02() {
     // stop it first.
     run_.calculation().stop();
     run_.closeWindows();
+}
+
+forTradDiametrar* forLodra02::tradDiametrar() {
+    forTradDiametrar* trees = run_.tradDiametrar();
+    if (trees != watchedTrees_) {
+        watchTrees(trees);
+    }
+    return trees;
+}
+
+void forLodra02::watchEntries() {
+    // Connected after the options' own handlers, which drop the cells kept as written.
+    for (const ParameterRow& row : kParameterTable) {
+        connect(parameterEntry(row.field), &QLineEdit::textChanged, standMenu_,
+                &StandMenu::entriesEdited);
+    }
+    for (QRadioButton* option : options(this, kSpeciesOptions)) {
+        connect(option, &QRadioButton::toggled, standMenu_, &StandMenu::entriesEdited);
+    }
+    for (QRadioButton* option : options(this, kMeasureOptions)) {
+        connect(option, &QRadioButton::toggled, standMenu_, &StandMenu::entriesEdited);
+    }
+}
+
+void forLodra02::watchTrees(forTradDiametrar* trees) {
+    watchedTrees_ = trees;
+    for (int k = 0; k < forTradDiametrar::kRows; ++k) {
+        connect(trees->txtDiam(k), &QLineEdit::textChanged, standMenu_, &StandMenu::entriesEdited);
+        connect(trees->ckbAvverkas(k), &QCheckBox::stateChanged, standMenu_,
+                &StandMenu::entriesEdited);
+    }
+    // Closed through its frame, the window takes its rows with it: the next one starts with
+    // the initial rows. Looked at once it has gone.
+    connect(trees, &QObject::destroyed, standMenu_, [menu = standMenu_] {
+        QMetaObject::invokeMethod(menu, &StandMenu::entriesEdited, Qt::QueuedConnection);
+    });
 }
 
 InputRecord forLodra02::inputRecord() {
