@@ -42,15 +42,17 @@ class NotingRandom final : public RandomSource {
 // One measure's cells over the runs.
 struct MeasureRuns {
     int runs = 1;
-    bool inRuns = false;            // runs were asked for: each run from its own seed
-    std::vector<double> values;     // cell * runs + k - 1: run k's present value, or kStopped
+    bool inRuns = false;              // runs were asked for: each run from its own seed
+    std::vector<double> values;       // cell * runs + k - 1: run k's present value, or kStopped
     std::array<bool, kCells> drew{};  // the cell's first run drew a random number
 
     std::span<const double> of(int cell) const {
         return std::span(values).subspan(static_cast<std::size_t>(cell * runs),
                                          static_cast<std::size_t>(runs));
     }
-    bool varied() const { return inRuns && std::ranges::any_of(drew, [](bool d) { return d; }); }
+    bool varied() const {
+        return inRuns && std::ranges::any_of(drew, [](bool d) { return d; });
+    }
 };
 
 std::uint64_t seedOf(const ComparisonOptions& options, int k) {
@@ -99,8 +101,8 @@ void counted(const ComparisonOptions& options) {
 }
 
 // Runs first + 1 ... last (of 2..N) of every cell whose first run drew.
-Result<> calculatePart(const Intake& intake, const ComparisonOptions& options, int first,
-                       int last, MeasureRuns& out) {
+Result<> calculatePart(const Intake& intake, const ComparisonOptions& options, int first, int last,
+                       MeasureRuns& out) {
     auto calc = std::make_unique<StandCalculation>();
     CalcOptions calcOptions;
     calcOptions.cancel = options.cancel;
@@ -163,10 +165,10 @@ Result<MeasureRuns> runMeasure(const Intake& intake, const ComparisonOptions& op
         calcOptions.cyclesTotal = &options.progress->cyclesTotal;
     }
     for (int cell = 0; cell < kCells; ++cell) {
-        if (Result<> run = calculateRun(*calc, cellIntake(intake, cell), calcOptions,
-                                        seedOf(options, 1),
-                                        out.values[static_cast<std::size_t>(cell * out.runs)],
-                                        &out.drew[static_cast<std::size_t>(cell)]);
+        if (Result<> run =
+                calculateRun(*calc, cellIntake(intake, cell), calcOptions, seedOf(options, 1),
+                             out.values[static_cast<std::size_t>(cell * out.runs)],
+                             &out.drew[static_cast<std::size_t>(cell)]);
             !run) {
             return run.error();
         }
