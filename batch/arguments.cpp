@@ -178,10 +178,13 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     if (!read) {
         return read.error();
     }
-    // Only the spread has runs; a count that nothing uses is a mistake in the command line.
-    if (arguments.runs != 0 && !arguments.spread && !arguments.help && !arguments.version) {
+    // Only the spread and the comparisons have runs; a count that nothing uses is a mistake
+    // in the command line.
+    const bool withRuns = arguments.spread || arguments.measures || arguments.compare;
+    if (arguments.runs != 0 && !withRuns && !arguments.help && !arguments.version) {
         return fail(
-            "--runs gäller bara spridningen: ange också --spread FIL, eller ta bort --runs.");
+            "--runs gäller bara spridningen och jämförelserna: ange också --spread, --measures "
+            "eller --compare FIL, eller ta bort --runs.");
     }
     return arguments;
 }
@@ -249,7 +252,7 @@ std::string whole(auto number) {
 std::string helpText() {
     return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
            "                     [--table FIL] [--cycles FIL] [--compare FIL]\n"
-           "                     [--measures FIL] [--spread FIL [--runs N]] BESTÅND.csv\n"
+           "                     [--measures FIL] [--spread FIL] [--runs N] BESTÅND.csv\n"
            "\n"
            "Beräknar bestånden i BESTÅND.csv, ett per rad och i tur och ordning, som i en och\n"
            "samma körning av skrivbordsprogrammet, och sparar den fil som programmet då skulle\n"
@@ -283,12 +286,15 @@ std::string helpText() {
            "  --spread FIL   skriv också varje bestånds spridning: beståndet beräknat en gång\n"
            "                 per körning med slumpvis ändring av diametern, medelvärde,\n"
            "                 standardavvikelse och percentiler (CSV), en rad per bestånd\n"
-           "  --runs N       körningar per bestånd i --spread (bara med den), " +
-           whole(kMinSpreadRuns) + " till " + whole(kMaxSpreadRuns) +
-           "\n"
-           "                 (annars " +
+           "  --runs N       körningar per bestånd, " +
+           whole(kMinSpreadRuns) + " till " + whole(kMaxSpreadRuns) + ": i --spread (annars " +
            whole(kDefaultSpreadRuns) +
-           ")\n"
+           "); i --measures och\n"
+           "                 --compare är varje ruta medelvärdet av N körningar, körning k\n"
+           "                 av varje ruta med samma slumptal, och det bästa paret anges\n"
+           "                 bara där det leder med mer än två standardfel (annars en\n"
+           "                 beräkning per ruta); bara med --spread, --measures eller\n"
+           "                 --compare\n"
            "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
            "                 att en körning kan upprepas exakt (annars från klockan)\n"
            "  --threads N    beräkna på N trådar, 1 till " +
