@@ -289,12 +289,12 @@ std::string helpText() {
            "  --runs N       körningar per bestånd, " +
            whole(kMinSpreadRuns) + " till " + whole(kMaxSpreadRuns) + ": i --spread (annars " +
            whole(kDefaultSpreadRuns) +
-           "); i --measures och\n"
-           "                 --compare är varje ruta medelvärdet av N körningar, körning k\n"
-           "                 av varje ruta med samma slumptal, och det bästa paret anges\n"
-           "                 bara där det leder med mer än två standardfel (annars en\n"
-           "                 beräkning per ruta); bara med --spread, --measures eller\n"
-           "                 --compare\n"
+           "),\n"
+           "                 i --measures och --compare (där blir varje ruta medelvärdet\n"
+           "                 av N körningar, körning k av varje ruta med samma slumptal,\n"
+           "                 och det bästa anges bara där det leder med mer än två\n"
+           "                 standardfel; annars en beräkning per ruta); bara med någon\n"
+           "                 av de tre\n"
            "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
            "                 att en körning kan upprepas exakt (annars från klockan)\n"
            "  --threads N    beräkna på N trådar, 1 till " +
