@@ -377,6 +377,7 @@ Result<MeasureComparison> compareMeasures(const InputRecord& input, char decimal
     }
     both.varied = both.grids[0].varied || both.grids[1].varied;
     both.runs = both.varied ? runs[0].runs : 1;
+    both.seed = both.varied ? options.seed : 0;
     for (int r = 0; both.varied && r < ComparisonGrid::kRateCount; ++r) {
         const MeasureComparison::Best best = both.best(r);
         const MeasureComparison::Best next =

@@ -121,6 +121,7 @@ struct MeasureComparison {
     // any of them drew random numbers.
     int runs = 1;
     bool varied = false;
+    std::uint64_t seed = 0;  // the runs' base seed, when varied
     // The entered measure, interval and rate, when they are a cell of the grids.
     struct Cell {
         int measure = -1;
