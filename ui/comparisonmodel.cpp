@@ -177,7 +177,8 @@ QString comparisonText(const MeasureComparison& comparison, char separator) {
     if (!comparison.varied) {
         text += QStringLiteral(
             " Det högsta värdet vid varje räntekrav är markerat: ett lika högt värde går till "
-            "färre cykler, sedan till gallring.");
+            "färre cykler, sedan till gallring. Utan variation drar beräkningen inga slumptal, "
+            "så varje ruta är en enda beräkning.");
     } else {
         text += QStringLiteral(
                     " Med variationen är varje ruta medelvärdet av %1 körningar med gemensamma "
@@ -185,7 +186,7 @@ QString comparisonText(const MeasureComparison& comparison, char separator) {
                     "rutorna skiljer sig genom valen och inte genom slumpen. Det högsta "
                     "medelvärdet vid ett räntekrav är markerat bara där dess försprång före det "
                     "näst högsta är större än två standardfel av skillnaden; annars står de två i "
-                    "kursiv stil.")
+                    "kursiv stil på gul botten.")
                     .arg(comparison.runs)
                     .arg(comparison.seed);
     }

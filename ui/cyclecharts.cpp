@@ -133,6 +133,7 @@ QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numb
     auto* best = new QScatterSeries(chart);
     best->setName(QStringLiteral("Bäst"));
     best->setMarkerSize(11);
+    best->setColor(Qt::black);
     double low = 0, high = 0;
     bool any = false;
     for (int m = 0; m < MeasureComparison::kMeasures; ++m) {
