@@ -234,6 +234,13 @@ TEST(MeasureComparison, RunsShareTheirRandomNumbersAcrossCells) {
     EXPECT_EQ(both->entered->measure, 0);
     EXPECT_EQ(both->entered->interval, 2);
     EXPECT_EQ(both->entered->rate, 1);
+    // The entered cell's runs are the spread's runs from the same seed.
+    SpreadOptions spread;
+    spread.seed = kBase;
+    spread.runs = kRuns;
+    const Result<Spread> runs = computeSpread(input, '.', spread);
+    ASSERT_TRUE(runs.ok());
+    EXPECT_EQ(*both->grids[0].nuvarde[2][1], runs->nuvarde.mean);
 }
 
 // Without a variation no calculation draws a number: runs give the exact grids of a single
