@@ -11,14 +11,46 @@ namespace lodra {
 
 namespace {
 
+QString kr(double value, char separator) {
+    return QString::fromStdString(patternText(value, "######0", separator));
+}
+
+// "gallring vid 2 cykler"
+QString pairText(int measure, int interval) {
+    return (measure == MeasureComparison::kGallring ? QStringLiteral("gallring vid %1")
+                                                    : QStringLiteral("kalavverkning vid %1"))
+        .arg(interval == 1 ? QStringLiteral("1 cykel") : QStringLiteral("%1 cykler").arg(interval));
+}
+
+// How far the best of the rate leads the next: "kalavverkning vid 0 cykler före gallring vid
+// 0 cykler med 868 kr/ha, standardfel 240 kr/ha".
+QString leadText(const MeasureComparison& comparison, int rate, char separator) {
+    const ComparisonLead& lead = *comparison.leads[static_cast<std::size_t>(rate)];
+    const MeasureComparison::Best best = comparison.best(rate);
+    return QStringLiteral("%1 före %2 med %3 kr/ha, %4")
+        .arg(pairText(best.measure, best.interval), pairText(lead.measure, lead.interval),
+             kr(lead.lead, separator),
+             lead.standardError
+                 ? QStringLiteral("standardfel %1 kr/ha").arg(kr(*lead.standardError, separator))
+                 : QStringLiteral("inget standardfel av en enda körning"));
+}
+
 // What a cell's tooltip says of its marks, or nothing.
-QVariant toolTip(ComparisonModel::Mark mark, bool entered, int ranta) {
+QVariant toolTip(const MeasureComparison& comparison, ComparisonModel::Mark mark, bool entered,
+                 int rate, char separator) {
+    const int ranta = kRates[static_cast<std::size_t>(rate)];
+    const bool lead = comparison.leads[static_cast<std::size_t>(rate)].has_value();
     QStringList lines;
     if (mark == ComparisonModel::Mark::best) {
-        lines << QStringLiteral("Högst vid %1 %").arg(ranta);
+        lines << QStringLiteral("Högst vid %1 %").arg(ranta) +
+                     (lead ? QStringLiteral(": ") + leadText(comparison, rate, separator)
+                           : QString());
     } else if (mark == ComparisonModel::Mark::notToldApart) {
-        lines << QStringLiteral("Högst eller näst högst vid %1 %: de två går inte att skilja åt")
-                     .arg(ranta);
+        lines << QStringLiteral(
+                     "Högst eller näst högst vid %1 %, de två går inte att skilja "
+                     "åt: ")
+                         .arg(ranta) +
+                     leadText(comparison, rate, separator);
     }
     if (entered) {
         lines << QStringLiteral("Det angivna valet");
@@ -106,7 +138,7 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
                    : marked == Mark::notToldApart ? QVariant(QBrush(QColor(0xff, 0xf3, 0xc4)))
                                                   : QVariant();
         case Qt::ToolTipRole:
-            return toolTip(marked, entered, kRates[static_cast<std::size_t>(rate)]);
+            return toolTip(*comparison_, marked, entered, rate, separator_);
         case MarkRole:
             return static_cast<int>(marked);
         case EnteredRole:
@@ -131,39 +163,16 @@ QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, i
 
 namespace {
 
-QString kr(double value, char separator) {
-    return QString::fromStdString(patternText(value, "######0", separator));
-}
-
-// "gallring vid 2 cykler"
-QString pairText(int measure, int interval) {
-    return (measure == MeasureComparison::kGallring ? QStringLiteral("gallring vid %1")
-                                                    : QStringLiteral("kalavverkning vid %1"))
-        .arg(interval == 1 ? QStringLiteral("1 cykel") : QStringLiteral("%1 cykler").arg(interval));
-}
-
-// A line per rate: how far the best leads the next, and whether that tells them apart.
+// A line per rate whose best cannot be told apart from the next.
 QString leadsText(const MeasureComparison& comparison, char separator) {
     QString text;
     for (int r = 0; r < ComparisonGrid::kRateCount; ++r) {
         const auto& lead = comparison.leads[static_cast<std::size_t>(r)];
-        if (!lead) {
-            continue;
+        if (lead && !lead->clear()) {
+            text += QStringLiteral("\nVid %1 %: de högsta rutorna går inte att skilja åt, %2.")
+                        .arg(kRates[static_cast<std::size_t>(r)])
+                        .arg(leadText(comparison, r, separator));
         }
-        const MeasureComparison::Best best = comparison.best(r);
-        const QString pairs =
-            QStringLiteral("%1 före %2 med %3 kr/ha")
-                .arg(pairText(best.measure, best.interval), pairText(lead->measure, lead->interval),
-                     kr(lead->lead, separator));
-        const QString error =
-            lead->standardError
-                ? QStringLiteral("standardfel %1 kr/ha").arg(kr(*lead->standardError, separator))
-                : QStringLiteral("inget standardfel av en enda körning");
-        text += QStringLiteral("\nVid %1 %: ").arg(kRates[static_cast<std::size_t>(r)]) +
-                (lead->clear() ? QStringLiteral("%1 (%2): markerat.")
-                               : QStringLiteral("de högsta rutorna går inte att skilja åt, %1 "
-                                                "(%2)."))
-                    .arg(pairs, error);
     }
     return text;
 }
@@ -181,12 +190,11 @@ QString comparisonText(const MeasureComparison& comparison, char separator) {
             "så varje ruta är en enda beräkning.");
     } else {
         text += QStringLiteral(
-                    " Med variationen är varje ruta medelvärdet av %1 körningar med gemensamma "
-                    "slumptal: körning k drar samma slumptal i varje ruta (från fröet %2), så att "
-                    "rutorna skiljer sig genom valen och inte genom slumpen. Det högsta "
-                    "medelvärdet vid ett räntekrav är markerat bara där dess försprång före det "
-                    "näst högsta är större än två standardfel av skillnaden; annars står de två i "
-                    "kursiv stil på gul botten.")
+                    " Varje ruta är medelvärdet av %1 körningar med gemensamma slumptal: "
+                    "körning k drar samma slumptal i varje ruta (fröet %2), så att rutorna "
+                    "skiljer sig genom valen, inte genom slumpen. Det högsta vid ett räntekrav "
+                    "markeras bara om det leder före det näst högsta med mer än två standardfel "
+                    "av skillnaden; annars står de två kursivt på gul botten.")
                     .arg(comparison.runs)
                     .arg(comparison.seed);
     }
