@@ -212,10 +212,13 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     if (!read) {
         return read.error();
     }
-    // Only the spread has runs; a count that nothing uses is a mistake in the command line.
-    if (arguments.runs != 0 && !arguments.spread && !arguments.help && !arguments.version) {
+    // Only the spread and the comparisons have runs; a count that nothing uses is a mistake
+    // in the command line.
+    const bool withRuns = arguments.spread || arguments.measures || arguments.compare;
+    if (arguments.runs != 0 && !withRuns && !arguments.help && !arguments.version) {
         return fail(
-            "--runs gäller bara spridningen: ange också --spread FIL, eller ta bort --runs.");
+            "--runs gäller bara spridningen och jämförelserna: ange också --spread, --measures "
+            "eller --compare FIL, eller ta bort --runs.");
     }
     return arguments;
 }
@@ -283,7 +286,7 @@ std::string whole(auto number) {
 std::string helpText() {
     return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
            "                     [--table FIL] [--cycles FIL] [--compare FIL]\n"
-           "                     [--measures FIL] [--spread FIL [--runs N]] [--shard K/N]\n"
+           "                     [--measures FIL] [--spread FIL] [--runs N] [--shard K/N]\n"
            "                     BESTÅND.csv\n"
            "       lodra05-batch --join FIL DEL...\n"
            "\n"
@@ -319,12 +322,15 @@ std::string helpText() {
            "  --spread FIL   skriv också varje bestånds spridning: beståndet beräknat en gång\n"
            "                 per körning med slumpvis ändring av diametern, medelvärde,\n"
            "                 standardavvikelse och percentiler (CSV), en rad per bestånd\n"
-           "  --runs N       körningar per bestånd i --spread (bara med den), " +
-           whole(kMinSpreadRuns) + " till " + whole(kMaxSpreadRuns) +
-           "\n"
-           "                 (annars " +
+           "  --runs N       körningar per bestånd, " +
+           whole(kMinSpreadRuns) + " till " + whole(kMaxSpreadRuns) + ": i --spread (annars " +
            whole(kDefaultSpreadRuns) +
-           ")\n"
+           "),\n"
+           "                 i --measures och --compare (där blir varje ruta medelvärdet\n"
+           "                 av N körningar, körning k av varje ruta med samma slumptal,\n"
+           "                 och det bästa anges bara där det leder med mer än två\n"
+           "                 standardfel; annars en beräkning per ruta); bara med någon\n"
+           "                 av de tre\n"
            "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
            "                 att en körning kan upprepas exakt (annars från klockan)\n"
            "  --threads N    beräkna på N trådar, 1 till " +

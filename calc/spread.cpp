@@ -22,21 +22,6 @@ struct PartEnd {
     std::string firstStop;         // of the part's first stopped run
 };
 
-void builtInParallelFor(unsigned threads, int parts, const std::function<void(int)>& body) {
-    std::atomic<int> next{0};
-    auto work = [&] {
-        for (int part = next++; part < parts; part = next++) {
-            body(part);
-        }
-    };
-    std::vector<std::jthread> helpers;
-    const unsigned extra = std::min<unsigned>(threads, static_cast<unsigned>(parts)) - 1;
-    for (unsigned t = 0; t < extra; ++t) {
-        helpers.emplace_back(work);
-    }
-    work();
-}
-
 // Calculates runs first + 1 ... last (of 1..N) into their places.
 PartEnd calculatePart(const InputRecord& input, char decimalSeparator, const SpreadOptions& options,
                       int first, int last, std::vector<SpreadRun>& runs) {
@@ -77,6 +62,24 @@ PartEnd calculatePart(const InputRecord& input, char decimalSeparator, const Spr
 }
 
 }  // namespace
+
+void threadsFor(unsigned threads, int parts, const std::function<void(int)>& body) {
+    if (parts <= 0) {
+        return;
+    }
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int part = next++; part < parts; part = next++) {
+            body(part);
+        }
+    };
+    std::vector<std::jthread> helpers;
+    const unsigned extra = std::min<unsigned>(threads, static_cast<unsigned>(parts)) - 1;
+    for (unsigned t = 0; t < extra; ++t) {
+        helpers.emplace_back(work);
+    }
+    work();
+}
 
 double percentileInc(std::span<const double> sorted, int percent) {
     const auto n = static_cast<long long>(sorted.size());
@@ -207,7 +210,7 @@ Result<Spread> computeSpread(const InputRecord& input, char decimalSeparator,
     if (options.parallelFor) {
         options.parallelFor(parts, body);
     } else {
-        builtInParallelFor(std::max(1u, options.threads), parts, body);
+        threadsFor(std::max(1u, options.threads), parts, body);
     }
     for (PartEnd& end : ends) {
         if (end.failure) {

@@ -60,9 +60,12 @@ std::string measureComparisonCsv(const MeasureComparison& comparison, char sep) 
         const MeasureComparison::Best best = comparison.best(r);
         measures += ';';
         intervals += ';';
-        if (best.measure >= 0) {
+        if (comparison.marked(r)) {
             measures += measureName(best.measure);
             intervals += std::to_string(best.interval);
+        } else if (best.measure >= 0) {
+            // Under runs, a lead within twice its standard error.
+            measures += "kan inte skiljas åt";
         }
     }
     // Only the first rates' columns (those of thinning) hold the best choice.

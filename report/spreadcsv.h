@@ -17,7 +17,8 @@ namespace lodra {
 std::string spreadRunsCsv(const Spread& spread, char decimalSeparator);
 
 // A row per felling interval, a column per measure and rate (thinning first), then the
-// rows naming the best measure and interval of each rate. A stopped cell is empty.
+// rows naming the best measure and interval of each rate, or saying that the best cannot be
+// told apart from the next where it is not marked. A stopped cell is empty.
 std::string measureComparisonCsv(const MeasureComparison& comparison, char decimalSeparator);
 
 // The measure's name as the window's option says it.

@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
+#include <QThread>
 #include <algorithm>
-#include <random>
 
 #include "files/resultfile.h"
 #include "report/cyclecsv.h"
@@ -40,9 +40,20 @@ QString prompt() {
     return QStringLiteral(
                "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) med gallring och "
                "plockhuggning och med kalavverkning, för 0 till %1 cykler till avverkning vid "
-               "räntekraven %2 %.")
+               "räntekraven %2 %. Med en variation blir varje ruta medelvärdet av körningarna, "
+               "körning k av varje ruta med samma slumptal från fröet.")
         .arg(ComparisonGrid::kIntervals - 1)
         .arg(QString::fromUtf8(FixedText().list(kRates, " och ").c_str()));
+}
+
+// The whole number from 0 to 2^64 - 1 the text is, if it is one.
+std::optional<std::uint64_t> seedIn(const QString& text) {
+    const QString digits = text.trimmed();
+    bool number = false;
+    const qulonglong seed = digits.toULongLong(&number);
+    const bool onlyDigits =
+        !digits.isEmpty() && std::ranges::all_of(digits, [](QChar c) { return c.isDigit(); });
+    return number && onlyDigits ? std::optional<std::uint64_t>(seed) : std::nullopt;
 }
 
 }  // namespace
@@ -56,6 +67,11 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
     comparison_ = {new ComparisonModel(MeasureComparison::kGallring, this),
                    new ComparisonModel(MeasureComparison::kKalavverkning, this)};
     spread_ = new SpreadPage(*ui, numbers_, this);
+    // The comparison's runs start from the spread's seed until the user changes either.
+    ui->spnKorningarJamfor->setRange(kMinSpreadRuns, kMaxSpreadRuns);
+    ui->spnKorningarJamfor->setValue(kDefaultComparisonRuns);
+    ui->txtFroJamfor->setText(ui->txtFro->text());
+    ui->txtFroJamfor->setMinimumWidth(ui->txtFro->minimumWidth());
     ui->tblCykler->setModel(cycles_);
     ui->tblJamforelse->setModel(comparison_[0]);
     ui->tblJamforelseKal->setModel(comparison_[1]);
@@ -124,6 +140,8 @@ void forUtveckling::replaceChart(QChartView* view, QChart* chart) {
 
 void forUtveckling::setComparing(bool comparing) {
     ui->cmdJamfor->setEnabled(!comparing && haveInput_);
+    ui->spnKorningarJamfor->setEnabled(!comparing);
+    ui->txtFroJamfor->setEnabled(!comparing);
     ui->cmdAvbryt->setVisible(comparing);
     ui->prgJamfor->setVisible(comparing);
     ui->cmdSparaTabell->setEnabled(haveInput_);
@@ -136,13 +154,24 @@ void forUtveckling::cmdJamfor_Click() {
     if (comparison_job_.isRunning() || !haveInput_) {
         return;
     }
+    const std::optional<std::uint64_t> seed = seedIn(ui->txtFroJamfor->text());
+    if (!seed) {
+        showMessage(this,
+                    QStringLiteral("Fröet ska vara ett heltal från 0 till 18446744073709551615."),
+                    QMessageBox::Warning);
+        ui->txtFroJamfor->setFocus();
+        return;
+    }
     progress_.cellsDone = 0;
     progress_.cyclesDone = 0;
     progress_.cyclesTotal = 0;
     ComparisonOptions options;
-    // Every cell starts its generator from this seed, so that the cells differ only by
+    // Run k of every cell draws from standSeed(seed, k), so that the cells differ only by
     // their choice.
-    options.seed = std::random_device{}();
+    options.seed = *seed;
+    options.runs = ui->spnKorningarJamfor->value();
+    options.threads = static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
+    runs_ = options.runs;
     options.cancel = comparison_job_.cancelFlag();
     options.progress = &progress_;
     ui->prgJamfor->setRange(0, 0);
@@ -159,11 +188,14 @@ void forUtveckling::showProgress() {
     if (perCell <= 0) {
         return;
     }
-    const int cells =
-        MeasureComparison::kMeasures * ComparisonGrid::kIntervals * ComparisonGrid::kRateCount;
-    ui->prgJamfor->setRange(0, cells * perCell);
-    ui->prgJamfor->setValue(std::min(
-        cells * perCell, progress_.cellsDone.load() * perCell + progress_.cyclesDone.load()));
+    // Of every run of every cell; the cycles count within the first runs.
+    constexpr int kSteps = 1000;
+    const double cells = MeasureComparison::kMeasures * ComparisonGrid::kIntervals *
+                         ComparisonGrid::kRateCount * static_cast<double>(std::max(1, runs_));
+    const double done =
+        progress_.cellsDone.load() + static_cast<double>(progress_.cyclesDone.load()) / perCell;
+    ui->prgJamfor->setRange(0, kSteps);
+    ui->prgJamfor->setValue(static_cast<int>(std::min(1.0, done / cells) * kSteps));
 }
 
 void forUtveckling::cmdAvbryt_Click() {
@@ -208,15 +240,7 @@ void forUtveckling::comparisonFinished() {
 
 void forUtveckling::showComparison() {
     const MeasureComparison& grid = *comparison_[0]->comparison();
-    QString text = QStringLiteral(
-        "Nuvärde (kr/ha) för varje åtgärd, antal cykler till avverkning och räntekrav, övriga "
-        "indata som de angavs. Det högsta värdet vid varje räntekrav är markerat: ett "
-        "lika högt värde går till färre cykler, sedan till gallring.");
-    if (!grid.stopped.empty()) {
-        text += QStringLiteral("\nNågra kombinationer kunde inte beräknas (–): ") +
-                QString::fromStdString(grid.stopped);
-    }
-    ui->lblJamforelse->setText(text);
+    ui->lblJamforelse->setText(comparisonText(grid, numbers_.decimalSeparator()));
     // The grids as tall as their rows, the chart below takes the rest.
     for (QTableView* table : {ui->tblJamforelse, ui->tblJamforelseKal}) {
         table->resizeColumnsToContents();

@@ -107,6 +107,7 @@ class forUtveckling : public RunWindow {
     const NumberFormat numbers_;
 
     ComparisonProgress progress_;
+    int runs_ = 0;                                       // of the comparison that runs
     std::optional<Result<MeasureComparison>> compared_;  // by the comparison that ended
     // Last: stopped and waited for first, as it works on the members above.
     BackgroundJob comparison_job_{50};

@@ -62,6 +62,23 @@ TEST(MeasureComparisonCsv, WholeFile) {
               "Bästa antal cykler;2;10;10;10\r\n");
 }
 
+// Under runs a best pair whose lead is not clear is not named: its rate says so instead.
+TEST(MeasureComparisonCsv, BestNotToldApartIsSaid) {
+    MeasureComparison both;
+    both.grids[0].nuvarde[1] = {5.0, 5.0, 5.0, 5.0};
+    both.grids[1].nuvarde[3] = {4.0, 4.0, 4.0, 6.0};
+    both.varied = true;
+    const std::optional<double> errors[] = {0.4, 0.6, std::nullopt, 0.1};
+    for (std::size_t r = 0; r < 4; ++r) {
+        both.leads[r] = ComparisonLead{1, 3, 1.0, errors[r]};
+    }
+    const std::string csv = measureComparisonCsv(both, '.');
+    EXPECT_EQ(csv.substr(csv.find("Bästa åtgärd")),
+              "Bästa åtgärd;Gallring och plockhuggning;kan inte skiljas åt;kan inte skiljas åt;"
+              "Kalavverkning\r\n"
+              "Bästa antal cykler;1;;;3\r\n");
+}
+
 // A completed run with fellings, one without any, and a stopped one.
 TEST(SpreadRunsCsv, WholeFile) {
     Spread spread;

@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QProgressBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -238,6 +240,73 @@ class ForUtvecklingTest : public QObject {
         FileDialogAnswer answer(file);
         click(window.get(), "cmdSparaTabell");
         QCOMPARE(uitest::readBytes(file), lodra::measureComparisonCsv(both, ','));
+    }
+
+    // Under a variation every cell is the mean of the page's runs from its seed; a best pair
+    // is marked where its lead is clear, else it and the next are marked as not told apart.
+    // The entered cell is underlined, and every line of the chart differs in its pen.
+    void comparesUnderVariationOverRuns() {
+        InputRecord input;
+        input.variation = "80";
+        input.totaltid = "150";
+        show(input, ',');
+        child<QSpinBox>(window.get(), "spnKorningarJamfor")->setValue(6);
+        child<QLineEdit>(window.get(), "txtFroJamfor")->setText(QStringLiteral("991"));
+        uitest::compare(*window);
+        lodra::ComparisonOptions options;
+        options.seed = 991;
+        options.runs = 6;
+        const lodra::Result<lodra::MeasureComparison> expected =
+            lodra::compareMeasures(input, ',', options);
+        QVERIFY(expected.ok());
+        const lodra::ComparisonModel* grids[] = {&window->comparisonModel(0),
+                                                 &window->comparisonModel(1)};
+        int toldApart = 0;
+        for (int rate = 0; rate < 4; ++rate) {
+            toldApart += expected->marked(rate);
+            int bold = 0, italic = 0, underlined = 0;
+            for (int m = 0; m < 2; ++m) {
+                for (int interval = 0; interval < 11; ++interval) {
+                    const QModelIndex cell = grids[m]->index(interval, rate);
+                    QCOMPARE(cell.data().toString().toStdString(),
+                             lodra::patternText(*expected->grids[m].nuvarde[interval][rate],
+                                                "######0", ','));
+                    const QFont font = cell.data(Qt::FontRole).value<QFont>();
+                    bold += font.bold();
+                    italic += font.italic();
+                    underlined += font.underline();
+                }
+            }
+            QCOMPARE(bold, expected->marked(rate) ? 1 : 0);
+            QCOMPARE(italic, expected->marked(rate) ? 0 : 2);
+            QCOMPARE(underlined, rate == 1 ? 1 : 0);
+        }
+        // Six runs of a wide variation tell some rates apart and not others.
+        QVERIFY(toldApart > 0 && toldApart < 4);
+        QVERIFY(grids[0]->isEntered(2, 1));
+        QCOMPARE(child<QLabel>(window.get(), "lblJamforelse")->text(),
+                 lodra::comparisonText(*expected, ','));
+        QVERIFY(
+            child<QLabel>(window.get(), "lblJamforelse")
+                ->text()
+                .contains(QStringLiteral("medelvärdet av 6 körningar med gemensamma slumptal")));
+        QSet<QString> pens;
+        for (const QAbstractSeries* series :
+             child<QChartView>(window.get(), "chvJamforelse")->chart()->series()) {
+            if (const auto* line = qobject_cast<const QLineSeries*>(series)) {
+                pens.insert(line->pen().color().name() + QString::number(line->pen().style()));
+            }
+        }
+        QCOMPARE(pens.size(), 8);
+
+        // A seed that is no number is refused before anything runs.
+        child<QLineEdit>(window.get(), "txtFroJamfor")->setText(QStringLiteral("12x"));
+        uitest::MessageCatcher catcher;
+        click(window.get(), "cmdJamfor");
+        QVERIFY(!window->isComparing());
+        QCOMPARE(catcher.messages.size(), 1u);
+        QCOMPARE(catcher.messages[0].text,
+                 QStringLiteral("Fröet ska vara ett heltal från 0 till 18446744073709551615."));
     }
 
     // The figures shown and saved are those of the spread from the entered seed.
