@@ -100,9 +100,9 @@ Handbook::Handbook(QWidget* owner) : QWidget(owner, Qt::Window) {
     auto* column = new QVBoxLayout(this);
     column->addWidget(browser_);
     column->addLayout(buttons);
-    // About 80 characters wide and 40 lines high, never larger than the screen's free area.
+    // About 100 characters wide and 40 lines high, never larger than the screen's free area.
     const QFontMetrics metrics(browser_->font());
-    QSize size(metrics.horizontalAdvance(QLatin1Char('x')) * 90, metrics.lineSpacing() * 40);
+    QSize size(metrics.horizontalAdvance(QLatin1Char('x')) * 110, metrics.lineSpacing() * 40);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
     }
