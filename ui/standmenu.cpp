@@ -19,6 +19,7 @@
 #include "calc/parameters.h"
 #include "files/resultfile.h"
 #include "standfile/standwriter.h"
+#include "ui/handbook.h"
 #include "ui/messages.h"
 #include "ui/run.h"
 #include "ui/savedialog.h"
@@ -86,8 +87,8 @@ QString aboutText() {
     return QStringLiteral(
                "Lodra05 version %1\n\n"
                "Beräknar avverkning, kassaflöde och nuvärde för ett skogsbestånd.\n\n"
-               "Beståndsfilens format beskrivs i avsnittet \"Beståndsfilen\" i "
-               "/usr/share/doc/lodra05/README.md och av lodra05-batch --help.")
+               "Hur programmet används, vad fälten betyder och beståndsfilens format står i "
+               "handboken: Hjälp → Handbok (F1).")
         .arg(QStringLiteral(LODRA05_VERSION));
 }
 
@@ -127,6 +128,10 @@ StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entr
             this, &StandMenu::quitChosen);
     QMenu* hjalp = bar->addMenu(QStringLiteral("&Hjälp"));
     hjalp->setObjectName(QStringLiteral("mnuHjalp"));
+    // F1 opens the handbook from every window of the program.
+    QAction* handbok = addItem(hjalp, QStringLiteral("Handbok"), "mnuHandbok", "F1");
+    handbok->setShortcutContext(Qt::ApplicationShortcut);
+    connect(handbok, &QAction::triggered, this, [this] { showHandbook(window_); });
     connect(addItem(hjalp, QStringLiteral("Om Lodra05"), "mnuOm", nullptr), &QAction::triggered,
             this, &StandMenu::omLodra05);
 

@@ -152,7 +152,7 @@ class StandsTest : public uitest::ParametersWindowTest {
         QCOMPARE(items,
                  QStringList({"&Arkiv", "  Nytt bestånd\tCtrl+N", "  Öppna bestånd…\tCtrl+O",
                               "  Spara bestånd\tCtrl+S", "  Spara bestånd som…\tCtrl+Shift+S",
-                              "  Avsluta\tCtrl+Q", "&Hjälp", "  Om Lodra05\t"}));
+                              "  Avsluta\tCtrl+Q", "&Hjälp", "  Handbok\tF1", "  Om Lodra05\t"}));
         const auto* content = child<QWidget>(window.get(), "lodraContent");
         QCOMPARE(content->mapTo(window.get(), QPoint(0, 0)), QPoint(0, bar->height()));
         QCOMPARE(window->height(), content->height() + bar->height());
@@ -1042,21 +1042,20 @@ class StandsTest : public uitest::ParametersWindowTest {
     }
 
     // Chosen in the menu with the mouse.
-    void aboutTellsTheVersionAndTheFileFormat() {
+    void aboutTellsTheVersionAndPointsToTheHandbook() {
         auto* bar = child<QMenuBar>(window.get(), "lodraMenuBar");
         QMenu* help = child<QMenu>(bar, "mnuHjalp");
         QTest::mouseClick(bar, Qt::LeftButton, {},
                           bar->actionGeometry(help->menuAction()).center());
         QTRY_VERIFY(help->isVisible());
-        QAction* about = help->actions().constFirst();
+        auto* about = child<QAction>(bar, "mnuOm");
         QTest::mouseClick(help, Qt::LeftButton, {}, help->actionGeometry(about).center());
         QTRY_COMPARE(catcher->messages.size(), std::size_t(1));
         QCOMPARE(catcher->messages[0].text,
                  QStringLiteral("Lodra05 version " LODRA05_VERSION
                                 "\n\nBeräknar avverkning, kassaflöde och nuvärde för ett "
-                                "skogsbestånd.\n\nBeståndsfilens format beskrivs i avsnittet "
-                                "\"Beståndsfilen\" i /usr/share/doc/lodra05/README.md och av "
-                                "lodra05-batch --help."));
+                                "skogsbestånd.\n\nHur programmet används, vad fälten betyder och "
+                                "beståndsfilens format står i handboken: Hjälp → Handbok (F1)."));
     }
 
     // Dialogs open in the last folder a file went to in the run, or in the result folder
