@@ -12,6 +12,7 @@
 #include <random>
 
 #include "report/numbertext.h"
+#include "report/spreadcsv.h"
 #include "ui/cyclecharts.h"
 #include "ui/messages.h"
 #include "ui_forutveckling.h"
@@ -30,8 +31,12 @@ std::uint64_t drawSeed() {
     return (std::uint64_t{device()} << 32) ^ device();
 }
 
+// The decimal digits of a seed, as typed or as a table writes it (after its mark).
 std::optional<std::uint64_t> readSeed(const QString& text) {
-    const std::string digits = text.trimmed().toStdString();
+    std::string digits = text.trimmed().toStdString();
+    if (digits.starts_with(kSeedMark)) {
+        digits.erase(0, 1);
+    }
     std::uint64_t seed = 0;
     const char* end = digits.data() + digits.size();
     const auto [stop, error] = std::from_chars(digits.data(), end, seed);
