@@ -11,6 +11,7 @@
 #include <numeric>
 #include <random>
 
+#include "calc/numberparse.h"
 #include "report/numbertext.h"
 #include "report/spreadcsv.h"
 #include "ui/cyclecharts.h"
@@ -24,6 +25,13 @@ namespace {
 const QString kPrompt = QStringLiteral(
     "Tryck på \"Beräkna spridning\" för att beräkna beståndet en gång per körning, varje "
     "körning med sin egen slumpgenerator från fröet. Samma frö ger samma siffror.");
+
+// With a variation of 0 the diameter growth is never changed at random: every run is the
+// calculation itself.
+const QString kNoVariation = QStringLiteral(
+    "Variationen är 0 %: diametertillväxten ändras då inte slumpmässigt, och varje körning "
+    "blir lika. Ange en variation i fältet \"Variation i diametertillväxt\" i "
+    "parameterfönstret och tryck på \"Beräkna\" för att se en spridning.");
 
 // A seed the user has not chosen: 64 bits from the system's random source.
 std::uint64_t drawSeed() {
@@ -104,11 +112,15 @@ SpreadPage::~SpreadPage() {
     job_.stop();
 }
 
+bool SpreadPage::withoutVariation() const {
+    return parseNumber(input_.variation, numbers_.decimalSeparator()) == 0.0;
+}
+
 void SpreadPage::setCalculation(const InputRecord& input, double nuvarde) {
     stop();
     input_ = input;
     latest_ = nuvarde;
-    clear(kPrompt);
+    clear(withoutVariation() ? kNoVariation : kPrompt);
     setRunning(false);
 }
 
@@ -188,7 +200,7 @@ void SpreadPage::finished() {
     } else if (cancelled) {
         clear(QString::fromStdString(result.message()));
     } else {
-        clear(kPrompt);
+        clear(withoutVariation() ? kNoVariation : kPrompt);
         showMessage(window_, QString::fromStdString(result.message()), QMessageBox::Warning);
     }
     emit spreadEnded();
@@ -215,11 +227,15 @@ void SpreadPage::showSpread() {
     ui_.lblHistogram->setVisible(same);
     ui_.chvSpridning->setVisible(!same);
     if (same) {
+        const QString value = QString::fromStdString(
+            patternText(nuvarde.min, "######0", numbers_.decimalSeparator()));
         ui_.lblHistogram->setText(
-            QStringLiteral("Alla körningar gav samma nuvärde, %1 kr/ha: den slumpmässiga "
-                           "ändringen av diametern påverkade inte resultatet.")
-                .arg(QString::fromStdString(
-                    patternText(nuvarde.min, "######0", numbers_.decimalSeparator()))));
+            withoutVariation()
+                ? QStringLiteral("Alla körningar gav samma nuvärde, %1 kr/ha. ").arg(value) +
+                      kNoVariation
+                : QStringLiteral("Alla körningar gav samma nuvärde, %1 kr/ha: den slumpmässiga "
+                                 "ändringen av diametern påverkade inte resultatet.")
+                      .arg(value));
     }
     QChart* old = ui_.chvSpridning->chart();
     ui_.chvSpridning->setChart(spreadChart(spread, latest_, numbers_.locale()));

@@ -6,6 +6,7 @@
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace lodra {
 
@@ -156,6 +157,46 @@ void WindowLook::bringIntoView(QWidget* control) {
             return;
         }
     }
+}
+
+QPoint WindowLook::clearOf(const QSize& size, const QRect& button, const QRect& opener,
+                           const QRect& room) {
+    const QPoint candidates[] = {
+        {opener.right() + 1, opener.top()},   {opener.left() - size.width(), opener.top()},
+        {opener.left(), opener.bottom() + 1}, {opener.left(), opener.top() - size.height()},
+        {button.right() + 1, button.top()},   {button.left() - size.width(), button.top()},
+        {button.left(), button.bottom() + 1}, {button.left(), button.top() - size.height()},
+    };
+    const auto intoRoom = [&](QPoint at) {
+        return QPoint(
+            std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - size.width())),
+            std::clamp(at.y(), room.top(),
+                       std::max(room.top(), room.bottom() + 1 - size.height())));
+    };
+    for (const QPoint at : candidates) {
+        if (room.contains(QRect(at, size)) && !QRect(at, size).intersects(button)) {
+            return at;
+        }
+    }
+    for (const QPoint at : candidates) {
+        if (!QRect(intoRoom(at), size).intersects(button)) {
+            return intoRoom(at);
+        }
+    }
+    return intoRoom(candidates[6]);
+}
+
+void WindowLook::placeClearOf(QWidget* window, const QWidget* button) {
+    const char* placed = "lodraPlacedClear";
+    const QRect buttonArea(button->mapToGlobal(QPoint(0, 0)), button->size());
+    const QSize size = window->size() + frameOf(window);
+    if (window->property(placed).toBool() && !QRect(window->pos(), size).intersects(buttonArea)) {
+        return;
+    }
+    const QWidget* opener = button->window();
+    const QRect room = opener->screen()->availableGeometry();
+    window->move(clearOf(size, buttonArea, opener->frameGeometry(), room));
+    window->setProperty(placed, true);
 }
 
 }  // namespace lodra

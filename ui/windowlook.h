@@ -72,6 +72,17 @@ class WindowLook {
     // Scrolls the window's content so that the control is in view.
     static void bringIntoView(QWidget* control);
 
+    // Places a window that a button opens where it leaves the button in view: one not yet
+    // placed so, or one whose frame now covers the button. A window kept where it was put
+    // and clear of the button stays there.
+    static void placeClearOf(QWidget* window, const QWidget* button);
+    // Where a window's frame of that size goes (its top left) when it must not cover the
+    // button: fully inside room beside the opener's frame, right, left, below or above it,
+    // else beside the button, else moved into room as little as it takes to leave the
+    // button clear; below the button when nothing in room is clear of it.
+    static QPoint clearOf(const QSize& size, const QRect& button, const QRect& opener,
+                          const QRect& room);
+
   private:
     QWidget* prepare(QWidget* window) const;
     void finish(QWidget* window, QWidget* content) const;

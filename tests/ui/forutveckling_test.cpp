@@ -2,6 +2,7 @@
 // the file dialog, and the comparison run in the background with its progress and "Avbryt".
 
 #include <QChartView>
+#include <QDateTime>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -175,6 +176,10 @@ class ForUtvecklingTest : public QObject {
         QCOMPARE(uitest::readBytes(file), lodra::cycleCsv(window->cycleModel().rows(), separator));
         QCOMPARE(child<QLabel>(window.get(), "lblSparad")->toolTip(),
                  QStringLiteral("Sparades i ") + file);
+        // A new calculation takes the line away: the file holds the one before.
+        show(InputRecord{}, separator);
+        QCOMPARE(child<QLabel>(window.get(), "lblSparad")->text(), QString());
+        QCOMPARE(child<QLabel>(window.get(), "lblSparad")->toolTip(), QString());
     }
 
     void savesTheChart() {
@@ -280,15 +285,117 @@ class ForUtvecklingTest : public QObject {
         QVERIFY(image.load(png, "PNG"));
     }
 
-    // Without variation every run is the same: one line says so, no chart is drawn.
+    // Without variation every run is the same: the page says so before and after, and how
+    // to set a variation, and no chart is drawn; it never blames the random change.
+    void spreadWithoutVariationSaysSo_data() {
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<QString>("variation");
+        QTest::newRow("0") << '.' << "0";
+        QTest::newRow("0,00 with a comma") << ',' << "0,00";
+    }
     void spreadWithoutVariationSaysSo() {
-        show(InputRecord{}, '.');
+        QFETCH(char, separator);
+        QFETCH(QString, variation);
+        InputRecord input;
+        input.variation = variation.toStdString();
+        show(input, separator);
+        const QString how = QStringLiteral(
+            "Variationen är 0 %: diametertillväxten ändras då inte slumpmässigt, och varje "
+            "körning blir lika. Ange en variation i fältet \"Variation i diametertillväxt\" i "
+            "parameterfönstret och tryck på \"Beräkna\" för att se en spridning.");
+        QCOMPARE(child<QLabel>(window.get(), "lblSpridning")->text(), how);
         uitest::spread(*window, QStringLiteral("7"), 20);
         QCOMPARE(child<QLabel>(window.get(), "lblHistogram")->text(),
-                 QStringLiteral("Alla körningar gav samma nuvärde, 157661 kr/ha: den slumpmässiga "
-                                "ändringen av diametern påverkade inte resultatet."));
+                 QStringLiteral("Alla körningar gav samma nuvärde, 157661 kr/ha. ") + how);
         QVERIFY(child<QLabel>(window.get(), "lblHistogram")->isVisible());
         QVERIFY(!child<QChartView>(window.get(), "chvSpridning")->isVisible());
+    }
+
+    // Above every page: the stand, the time and the choices of the calculation shown.
+    void headingNamesTheCalculation_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<InputRecord>("input");
+        QTest::addColumn<QString>("expected");
+        InputRecord other;
+        other.species = lodra::Species::tall;
+        other.measure = lodra::Measure::kalavverkning;
+        other.ranta = "5";
+        other.variation = " 12,5 ";
+        const QString defaults =
+            QStringLiteral("\nGran, Gallring och plockhuggning, räntekrav 3 %, variation 0 %");
+        QTest::newRow("name and file")
+            << "Skifte 7 "
+            << "/tmp/skog/skifte7.csv" << InputRecord{}
+            << QStringLiteral("Skifte 7 (skifte7.csv), beräknat 2026-03-04 05:06:07") + defaults;
+        QTest::newRow("name alone")
+            << "Norra"
+            << "" << InputRecord{}
+            << QStringLiteral("Norra, beräknat 2026-03-04 05:06:07") + defaults;
+        QTest::newRow("file alone")
+            << " "
+            << "b.csv" << InputRecord{}
+            << QStringLiteral("b.csv, beräknat 2026-03-04 05:06:07") + defaults;
+        QTest::newRow("neither, other choices")
+            << ""
+            << "" << other
+            << QStringLiteral(
+                   "bestånd utan namn, beräknat 2026-03-04 05:06:07\n"
+                   "Tall, Kalavverkning, räntekrav 5 %, variation 12,5 %");
+    }
+    void headingNamesTheCalculation() {
+        QFETCH(QString, name);
+        QFETCH(QString, file);
+        QFETCH(InputRecord, input);
+        QFETCH(QString, expected);
+        const lodra::CalculationTitle title{lodra::standTitle(name, file),
+                                            QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7))};
+        window->showCalculation(input, rowsOf(InputRecord{}, '.'), 157661, title);
+        QCOMPARE(child<QLabel>(window.get(), "lblBerakning")->text(), expected);
+    }
+
+    // While the entries differ from the calculation shown a line names what changed, and
+    // its "Beräkna" asks for them to be calculated; the pages keep to the calculation.
+    void changedEntriesAreNamed_data() {
+        QTest::addColumn<InputRecord>("entries");
+        QTest::addColumn<QString>("changed");  // empty: no line
+        InputRecord variation;
+        variation.variation = "100";
+        InputRecord several;
+        several.ranta = "4";
+        several.species = lodra::Species::lov;
+        several.measure = lodra::Measure::kalavverkning;
+        several.cykTillAvv = "3";
+        InputRecord tree;
+        tree.rows[1].avverkas = true;
+        QTest::newRow("the same") << InputRecord{} << QString();
+        QTest::newRow("variation") << variation << "Variation i diametertillväxt";
+        QTest::newRow("in the window's order")
+            << several
+            << "Räntekrav ( % ), Trädslag, Åtgärd, Cykler (5-åriga) till nästa avverkning";
+        QTest::newRow("a tree row") << tree << "Träddiametrar";
+    }
+    void changedEntriesAreNamed() {
+        QFETCH(InputRecord, entries);
+        QFETCH(QString, changed);
+        show(InputRecord{}, '.');
+        window->setEntries([&entries] { return entries; });
+        uitest::spread(*window, QStringLiteral("7"), 5);
+        auto* line = child<QWidget>(window.get(), "frmAndrat");
+        QCOMPARE(line->isVisible(), !changed.isEmpty());
+        // The spread was of the calculation shown: without variation.
+        QVERIFY(child<QLabel>(window.get(), "lblHistogram")->isVisible());
+        if (changed.isEmpty()) {
+            return;
+        }
+        const QString named = QStringLiteral("beräkningen ovan (%1).").arg(changed);
+        QVERIFY(child<QLabel>(window.get(), "lblAndrat")->text().contains(named));
+        QSignalSpy asked(window.get(), &forUtveckling::calculateRequested);
+        click(window.get(), "cmdBeraknaIgen");
+        QCOMPARE(asked.size(), 1);
+        // The new calculation of the entries takes the line away.
+        window->showCalculation(entries, rowsOf(InputRecord{}, '.'), 1);
+        QVERIFY(!line->isVisible());
     }
 
     // A seed that is no 64-bit number is refused before anything runs; "Avbryt" stops a
