@@ -6,6 +6,8 @@
 #include <QChartView>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -37,6 +39,28 @@ namespace {
 std::string writeReplacing(const std::string& path, const std::string& bytes) {
     const Result<> saved = writeFileReplacing(path, bytes);
     return saved ? std::string() : saved.message();
+}
+
+// The chart as a picture under its title, lines of text across its top; the picture's
+// "Title" text says the same, for programs that list pictures by it.
+QImage titledChart(const QPixmap& chart, const QString& title, const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int margin = metrics.height() / 2;
+    const QRect text = metrics.boundingRect(QRect(0, 0, chart.width() - 2 * margin, 10000),
+                                            Qt::TextWordWrap, title);
+    const int top = text.height() + 2 * margin;
+    QImage image(chart.width(), chart.height() + top, QImage::Format_ARGB32);
+    image.setDevicePixelRatio(chart.devicePixelRatio());
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(margin, margin, chart.width() - 2 * margin, text.height()),
+                     Qt::TextWordWrap, title);
+    painter.drawPixmap(0, top, chart);
+    painter.end();
+    image.setText(QStringLiteral("Title"), title);
+    return image;
 }
 
 QString prompt() {
@@ -370,10 +394,16 @@ void forUtveckling::cmdSparaDiagram_Click() {
     QChartView* view = comparison ? ui->chvJamforelse
                        : spread   ? ui->chvSpridning
                                   : ui->chvUtveckling;
+    const QString page =
+        comparison ? QStringLiteral("Jämförelse av nuvärdet för åtgärder, cykler och räntekrav")
+        : spread ? QStringLiteral("Nuvärdets fördelning, %1 körningar")
+                       .arg(spread_->spread()->runs.size())
+                 : QStringLiteral("Beståndets utveckling");
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    view->grab().save(&buffer, "PNG");
+    titledChart(view->grab(), page + QLatin1Char('\n') + ui->lblBerakning->text(), font())
+        .save(&buffer, "PNG");
     save(path, png.toStdString());
 }
 

@@ -182,14 +182,57 @@ class ForUtvecklingTest : public QObject {
         QCOMPARE(child<QLabel>(window.get(), "lblSparad")->toolTip(), QString());
     }
 
+    // The picture saved carries the page's title, with the runs of a spread, over the
+    // calculation's heading: drawn across its top and as its "Title" text.
+    void savesTheChart_data() {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QByteArray>("view");
+        QTest::newRow("development") << "tabDiagram"
+                                     << "Beståndets utveckling" << QByteArray("chvUtveckling");
+        QTest::newRow("comparison") << "tabJamforelse"
+                                    << "Jämförelse av nuvärdet för åtgärder, cykler och räntekrav"
+                                    << QByteArray("chvJamforelse");
+        QTest::newRow("spread") << "tabSpridning"
+                                << "Nuvärdets fördelning, 20 körningar"
+                                << QByteArray("chvSpridning");
+    }
     void savesTheChart() {
-        show(InputRecord{}, '.');
+        QFETCH(QString, page);
+        QFETCH(QString, title);
+        QFETCH(QByteArray, view);
+        InputRecord input;
+        input.variation = "100";
+        window->showCalculation(
+            input, rowsOf(input, '.'), 157661,
+            {QStringLiteral("Norra"), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))});
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        if (page == "tabJamforelse") {
+            uitest::compare(*window);
+        } else if (page == "tabSpridning") {
+            uitest::spread(*window, QStringLiteral("7"), 20);
+        } else {
+            uitest::clickTab(window.get(), "tabDiagram");
+        }
         const QString file = path(QStringLiteral("diagram.png"));
         FileDialogAnswer answer(file);
         click(window.get(), "cmdSparaDiagram");
         QImage image;
         QVERIFY(image.load(file, "PNG"));
-        QVERIFY(image.width() > 100 && image.height() > 100);
+        QCOMPARE(image.text(QStringLiteral("Title")),
+                 title + QStringLiteral("\nNorra, beräknat 2026-01-02 03:04:05\nGran, Gallring "
+                                        "och plockhuggning, räntekrav 3 %, variation 100 %"));
+        // The title drawn in a band above the chart: dark pixels there.
+        const int band = image.height() - child<QWidget>(window.get(), view)->height();
+        QVERIFY(band > 0);
+        int dark = 0;
+        for (int y = 0; y < band; ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                dark += qGray(image.pixel(x, y)) < 128;
+            }
+        }
+        QVERIFY(dark > 0);
     }
 
     // A folder that does not exist: the save tells why, as the other saves do, and leaves
