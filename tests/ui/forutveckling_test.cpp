@@ -472,6 +472,70 @@ class ForUtvecklingTest : public QObject {
         QVERIFY(!child<QPushButton>(window.get(), "cmdAvbrytSpridning")->isVisible());
     }
 
+    // Tab leaves every table for the next control; the arrow keys move inside it.
+    void tabLeavesTheTables_data() {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QByteArray>("table");
+        QTest::newRow("cycles") << QByteArray("tabTabell") << QByteArray("tblCykler");
+        QTest::newRow("comparison") << QByteArray("tabJamforelse") << QByteArray("tblJamforelse");
+        QTest::newRow("comparison, clear-felling")
+            << QByteArray("tabJamforelse") << QByteArray("tblJamforelseKal");
+        QTest::newRow("spread") << QByteArray("tabSpridning") << QByteArray("tblSpridning");
+    }
+    void tabLeavesTheTables() {
+        QFETCH(QByteArray, page);
+        QFETCH(QByteArray, table);
+        show(InputRecord{}, '.');
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        uitest::compare(*window);
+        uitest::spread(*window, QStringLiteral("7"), 5);
+        uitest::clickTab(window.get(), page.constData());
+        auto* view = child<QTableView>(window.get(), table.constData());
+        view->setFocus(Qt::TabFocusReason);
+        view->setCurrentIndex(view->model()->index(0, 0));
+        QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Right);
+        QCOMPARE(view->currentIndex(), view->model()->index(1, 1));
+        QCOMPARE(QApplication::focusWidget(), view);
+        QTest::keyClick(view, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != view);
+        QVERIFY(window->isAncestorOf(QApplication::focusWidget()));
+    }
+
+    // Ctrl+Tab and Ctrl+PgDown turn to the next page, Ctrl+Shift+Tab and Ctrl+PgUp to the
+    // one before, round the ends, with the focus in a table or on the tabs.
+    void ctrlKeysTurnThePages_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("to");
+        const int ctrl = Qt::ControlModifier;
+        const int shift = Qt::ShiftModifier;
+        QTest::newRow("Ctrl+Tab") << 0 << int(Qt::Key_Tab) << ctrl << 1;
+        QTest::newRow("Ctrl+Tab round") << 3 << int(Qt::Key_Tab) << ctrl << 0;
+        QTest::newRow("Ctrl+PgDown") << 1 << int(Qt::Key_PageDown) << ctrl << 2;
+        QTest::newRow("Ctrl+Shift+Tab") << 2 << int(Qt::Key_Backtab) << (ctrl | shift) << 1;
+        QTest::newRow("Ctrl+Shift+Tab round") << 0 << int(Qt::Key_Backtab) << (ctrl | shift) << 3;
+        QTest::newRow("Ctrl+PgUp") << 3 << int(Qt::Key_PageUp) << ctrl << 2;
+    }
+    void ctrlKeysTurnThePages() {
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, to);
+        show(InputRecord{}, '.');
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        auto* tabs = child<QTabWidget>(window.get(), "tabUtveckling");
+        tabs->setCurrentIndex(from);
+        QWidget* focus =
+            from == 0 ? static_cast<QWidget*>(child<QTableView>(window.get(), "tblCykler")) : tabs;
+        focus->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key),
+                        Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(tabs->currentIndex(), to);
+        QVERIFY(window->isAncestorOf(QApplication::focusWidget()));
+    }
+
     // A long horizon with a wide ring search: "Avbryt" stops the comparison, which then
     // shows nothing.
     void cancelsTheComparison() {
