@@ -76,12 +76,12 @@ class WindowLook {
     // placed so, or one whose frame now covers the button. A window kept where it was put
     // and clear of the button stays there.
     static void placeClearOf(QWidget* window, const QWidget* button);
-    // Where a window's frame of that size goes (its top left) when it must not cover the
-    // button: fully inside room beside the opener's frame, right, left, below or above it,
-    // else beside the button, else moved into room as little as it takes to leave the
-    // button clear; below the button when nothing in room is clear of it.
-    static QPoint clearOf(const QSize& size, const QRect& button, const QRect& opener,
-                          const QRect& room);
+    // Where a window's frame of that size goes when it must not cover the button: fully
+    // inside room beside the opener's frame (right, left, below or above it), else beside
+    // the button, else moved into room where it leaves the button clear; when no place in
+    // room of its size is clear, made smaller, beside the button where it keeps the most.
+    static QRect clearOf(const QSize& size, const QRect& button, const QRect& opener,
+                         const QRect& room);
 
   private:
     QWidget* prepare(QWidget* window) const;
