@@ -24,6 +24,7 @@
 #include "tests/ui/uitest.h"
 #include "ui/comparisonmodel.h"
 #include "ui/cyclemodel.h"
+#include "ui/forresultat.h"
 #include "ui/forutveckling.h"
 #include "ui/spreadpage.h"
 
@@ -439,6 +440,41 @@ class ForUtvecklingTest : public QObject {
         // The new calculation of the entries takes the line away.
         window->showCalculation(entries, rowsOf(InputRecord{}, '.'), 1);
         QVERIFY(!line->isVisible());
+    }
+
+    // With the parameters window: a variation entered after "Beräkna" is named above the
+    // pages, the spread keeps to the calculation shown, and the line's "Beräkna"
+    // calculates the new entries, whose spread then varies.
+    void changedVariationIsCalculatedThroughTheLine() {
+        uitest::MessageCatcher catcher;
+        lodra::forLodra02 main(uitest::numberFormat('.'));
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        uitest::calculate(main);
+        click(main.existingResultat(), "cmdUtveckling");
+        forUtveckling* development = main.existingUtveckling();
+        QVERIFY(development->isVisible());
+        auto* heading = child<QLabel>(development, "lblBerakning");
+        auto* line = child<QWidget>(development, "frmAndrat");
+        QVERIFY(heading->text().endsWith(QStringLiteral("variation 0 %")));
+        QVERIFY(!line->isVisible());
+
+        uitest::type(main.parameterEntry(lodra::InputField::variation), QStringLiteral("100"));
+        uitest::spread(*development, QStringLiteral("7"), 50);
+        QVERIFY(line->isVisible());
+        QVERIFY(child<QLabel>(development, "lblHistogram")
+                    ->text()
+                    .contains(QStringLiteral("Variationen är 0 %")));
+
+        click(development, "cmdBeraknaIgen");
+        QVERIFY(QTest::qWaitFor([&] { return !main.isCalculating(); }, 60000));
+        QVERIFY(heading->text().endsWith(QStringLiteral("variation 100 %")));
+        QVERIFY(!line->isVisible());
+        uitest::spread(*development, QStringLiteral("7"), 50);
+        const lodra::SpreadStatistics& nuvarde = development->spreadPage().spread()->nuvarde;
+        QVERIFY(nuvarde.max > nuvarde.min);
+        QVERIFY(child<QChartView>(development, "chvSpridning")->isVisible());
+        QVERIFY(catcher.messages.empty());
     }
 
     // A seed that is no 64-bit number is refused before anything runs; "Avbryt" stops a
