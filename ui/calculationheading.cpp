@@ -26,7 +26,7 @@ QString standTitle(const QString& name, const QString& file) {
 }
 
 QString headingText(const InputRecord& input, const CalculationTitle& title) {
-    const QString stand = title.stand.isEmpty() ? QStringLiteral("bestånd utan namn") : title.stand;
+    const QString stand = title.stand.isEmpty() ? QStringLiteral("Bestånd utan namn") : title.stand;
     return QStringLiteral("%1, beräknat %2\n%3, %4, räntekrav %5 %, variation %6 %")
         .arg(stand, title.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
              utf8(nameOf(input.species)), utf8(nameOf(input.measure)),

@@ -384,7 +384,7 @@ class ForUtvecklingTest : public QObject {
             << ""
             << "" << other
             << QStringLiteral(
-                   "bestånd utan namn, beräknat 2026-03-04 05:06:07\n"
+                   "Bestånd utan namn, beräknat 2026-03-04 05:06:07\n"
                    "Tall, Kalavverkning, räntekrav 5 %, variation 12,5 %");
     }
     void headingNamesTheCalculation() {
