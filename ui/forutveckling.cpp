@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
-#include <QTabBar>
 #include <QTableView>
 #include <algorithm>
 #include <random>

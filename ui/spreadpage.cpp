@@ -90,9 +90,10 @@ SpreadPage::SpreadPage(Ui::forUtveckling& ui, const NumberFormat& numbers, QWidg
                                       QStringLiteral("År mellan\navverkningarna"),
                                       QStringLiteral("Volym/avverkning\n(m3sk/ha)")});
     table->resizeColumnsToContents();
-    // The seed's 20 digits in view, the table as wide as its columns, the chart the rest.
+    // The seed's 20 digits and its mark in view, the table as wide as its columns, the chart the
+    // rest.
     ui_.txtFro->setMinimumWidth(
-        ui_.txtFro->fontMetrics().horizontalAdvance(QStringLiteral("18446744073709551615")) +
+        ui_.txtFro->fontMetrics().horizontalAdvance(QStringLiteral("#18446744073709551615")) +
         ui_.txtFro->fontMetrics().averageCharWidth() * 3);
     table->setMinimumWidth(table->verticalHeader()->sizeHint().width() +
                            table->horizontalHeader()->length() + table->frameWidth() * 2 + 4);

@@ -294,7 +294,8 @@ class ForUtvecklingTest : public QObject {
         InputRecord input;
         input.variation = "100";
         show(input, ',');
-        uitest::spread(*window, QStringLiteral("18446744073709551615"), 300);
+        // Written as the saved table writes it: behind its mark.
+        uitest::spread(*window, QStringLiteral("#18446744073709551615"), 300);
         lodra::SpreadOptions options;
         options.seed = 18446744073709551615u;
         options.runs = 300;
