@@ -117,7 +117,9 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
             heading_->check();
         }
     });
-    connect(ui->cmdBeraknaSpridning, &QPushButton::clicked, heading_, &CalculationHeading::check);
+    for (QPushButton* button : {ui->cmdBeraknaSpridning, ui->cmdJamfor}) {
+        connect(button, &QPushButton::clicked, heading_, &CalculationHeading::check);
+    }
     connect(ui->tabUtveckling, &QTabWidget::currentChanged, heading_, &CalculationHeading::check);
     connect(ui->cmdJamfor, &QPushButton::clicked, this, &forUtveckling::cmdJamfor_Click);
     connect(ui->cmdAvbryt, &QPushButton::clicked, this, &forUtveckling::cmdAvbryt_Click);
