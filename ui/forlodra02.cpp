@@ -130,6 +130,9 @@ forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
     WindowLook::fitToScreen(this);
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
+    // The development window's "Beräkna" of changed entries is this one.
+    run_.setEntries([this] { return inputRecord(); });
+    connect(&run_, &Run::calculateRequested, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
     connect(ui->cmdAvlsuta, &QPushButton::clicked, this, &forLodra02::cmdAvlsuta_Click);
     connect(&run_.calculation(), &BackgroundJob::finished, this, &forLodra02::calculationFinished);
@@ -334,7 +337,7 @@ void forLodra02::calculationFinished() {
 void forLodra02::showOutcome(const Outcome& outcome) {
     if (outcome.ok()) {
         forResultat* window = resultat();
-        RunWindow::showInFront(window);
+        RunWindow::showInFront(window, ui->cmdBerakna);
         window->showTexts(session.Indata, session.Resultat);
         run_.calculationShown(calculated_, record_.rows, session.calculation.economics.nuvarde);
     } else if (outcome.error().status != Status::Cancelled) {
@@ -374,7 +377,7 @@ void forLodra02::focusRefused(const Refusal& refusal) {
 }
 
 void forLodra02::cmdTraddiametrar_Click() {
-    RunWindow::showInFront(tradDiametrar());
+    RunWindow::showInFront(tradDiametrar(), ui->cmdTraddiametrar);
 }
 
 void forLodra02::cmdAvlsuta_Click() {

@@ -100,7 +100,7 @@ void forResultat::saveToFile() {
 }
 
 void forResultat::cmdUtveckling_Click() {
-    showInFront(run_.utveckling());
+    showInFront(run_.utveckling(), ui->cmdUtveckling);
 }
 
 }  // namespace lodra

@@ -1,14 +1,18 @@
 #include "ui/forutveckling.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
 #include <QThread>
@@ -34,6 +38,28 @@ namespace {
 std::string writeReplacing(const std::string& path, const std::string& bytes) {
     const Result<> saved = writeFileReplacing(path, bytes);
     return saved ? std::string() : saved.message();
+}
+
+// The chart as a picture under its title, lines of text across its top; the picture's
+// "Title" text says the same, for programs that list pictures by it.
+QImage titledChart(const QPixmap& chart, const QString& title, const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int margin = metrics.height() / 2;
+    const QRect text = metrics.boundingRect(QRect(0, 0, chart.width() - 2 * margin, 10000),
+                                            Qt::TextWordWrap, title);
+    const int top = text.height() + 2 * margin;
+    QImage image(chart.width(), chart.height() + top, QImage::Format_ARGB32);
+    image.setDevicePixelRatio(chart.devicePixelRatio());
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(margin, margin, chart.width() - 2 * margin, text.height()),
+                     Qt::TextWordWrap, title);
+    painter.drawPixmap(0, top, chart);
+    painter.end();
+    image.setText(QStringLiteral("Title"), title);
+    return image;
 }
 
 QString prompt() {
@@ -63,6 +89,9 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
     look.setUpLaidOut(*ui, this);
     saved_ = new SavedLine(this);
     ui->layUtveckling->addWidget(saved_);
+    heading_ = new CalculationHeading(*ui, this);
+    connect(heading_, &CalculationHeading::calculateRequested, this,
+            &forUtveckling::calculateRequested);
     cycles_ = new CycleModel(this);
     comparison_ = {new ComparisonModel(MeasureComparison::kGallring, this),
                    new ComparisonModel(MeasureComparison::kKalavverkning, this)};
@@ -95,6 +124,19 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
     split->setSizePolicy(split->sizePolicy().horizontalPolicy(), QSizePolicy::Ignored);
     setComparing(false);
 
+    addPageKeys();
+    // Whether the entries still are those of the calculation is seen again whenever the
+    // focus moves in the program (the user leaves the entry changed), and by the buttons
+    // that work on the calculation.
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this] {
+        if (isVisible()) {
+            heading_->check();
+        }
+    });
+    for (QPushButton* button : {ui->cmdBeraknaSpridning, ui->cmdJamfor}) {
+        connect(button, &QPushButton::clicked, heading_, &CalculationHeading::check);
+    }
+    connect(ui->tabUtveckling, &QTabWidget::currentChanged, heading_, &CalculationHeading::check);
     connect(ui->cmdJamfor, &QPushButton::clicked, this, &forUtveckling::cmdJamfor_Click);
     connect(ui->cmdAvbryt, &QPushButton::clicked, this, &forUtveckling::cmdAvbryt_Click);
     connect(ui->cmdSparaTabell, &QPushButton::clicked, this, &forUtveckling::cmdSparaTabell_Click);
@@ -109,15 +151,61 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
 }
 
 forUtveckling::~forUtveckling() {
+    // The heading goes with the window's children; the focus moves while they go.
+    disconnect(focusWatch_);
     // The comparison reads this window's atomics until it has returned; the spread's page
     // goes while the controls it works are still there.
     comparison_job_.stop();
     delete spread_;
 }
 
+void forUtveckling::addPageKeys() {
+    for (const auto& [step, keys] :
+         {std::pair{1, QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Tab),
+                                           QKeySequence(Qt::CTRL | Qt::Key_PageDown)}},
+          std::pair{-1, QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                            QKeySequence(Qt::CTRL | Qt::Key_PageUp)}}}) {
+        auto* shortcut = new QShortcut(this);
+        shortcut->setKeys(keys);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] { turnPage(step); });
+    }
+}
+
+void forUtveckling::turnPage(int step) {
+    QTabWidget* tabs = ui->tabUtveckling;
+    QWidget* page = tabs->currentWidget();
+    const bool focusOnPage = page != nullptr && page->isAncestorOf(QApplication::focusWidget());
+    tabs->setCurrentIndex((tabs->currentIndex() + step + tabs->count()) % tabs->count());
+    // The focus left on a page turned away goes to the tabs, from which Tab enters the page.
+    if (focusOnPage) {
+        tabs->setFocus(Qt::ShortcutFocusReason);
+    }
+}
+
+bool forUtveckling::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        heading_->check();
+    }
+    return RunWindow::event(event);
+}
+
+void forUtveckling::setEntries(std::function<InputRecord()> entries) {
+    heading_->setEntries(std::move(entries));
+    heading_->check();
+}
+
+void forUtveckling::clearSaved() {
+    auto* fresh = new SavedLine(this);
+    delete ui->layUtveckling->replaceWidget(saved_, fresh);
+    delete saved_;
+    saved_ = fresh;
+}
+
 void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                                    double nuvarde) {
+                                    double nuvarde, const CalculationTitle& title) {
     stopComparison();
+    clearSaved();
+    heading_->show(input, title);
     spread_->setCalculation(input, nuvarde);
     input_ = input;
     haveInput_ = true;
@@ -331,10 +419,16 @@ void forUtveckling::cmdSparaDiagram_Click() {
     QChartView* view = comparison ? ui->chvJamforelse
                        : spread   ? ui->chvSpridning
                                   : ui->chvUtveckling;
+    const QString page =
+        comparison ? QStringLiteral("Jämförelse av nuvärdet för åtgärder, cykler och räntekrav")
+        : spread ? QStringLiteral("Nuvärdets fördelning, %1 körningar")
+                       .arg(spread_->spread()->runs.size())
+                 : QStringLiteral("Beståndets utveckling");
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    view->grab().save(&buffer, "PNG");
+    titledChart(view->grab(), page + QLatin1Char('\n') + ui->lblBerakning->text(), font())
+        .save(&buffer, "PNG");
     save(path, png.toStdString());
 }
 
