@@ -40,15 +40,18 @@ namespace {
 
 // The decimal point of a BCP 47 language tag by the browser's (or Node's) locale data,
 // 0 when the tag is unknown or the point is not one character.
+// JavaScript, which clang-format does not know.
+// clang-format off
 EM_JS(int, localeDecimalPoint, (const char* tag), {
     try {
         const parts = new Intl.NumberFormat(UTF8ToString(tag)).formatToParts(1.5);
-        const point = parts.find(part = > part.type == = 'decimal');
-        return point && point.value.length == = 1 ? point.value.charCodeAt(0) : 0;
+        const point = parts.find(part => part.type === 'decimal');
+        return point && point.value.length === 1 ? point.value.charCodeAt(0) : 0;
     } catch (e) {
         return 0;
     }
 });
+// clang-format on
 
 EM_JS(void, makeFolder, (const char* folder), { FS.mkdirTree(UTF8ToString(folder)); });
 
