@@ -1,6 +1,7 @@
 #!/bin/sh
 # The web build's tests: builds the site (scripts/web.sh) and the batch tool (preset "ci"),
-# then compares the Node entry with the batch tool byte for byte on the reference stands,
+# then checks the module's JavaScript interface against the native programs' bytes
+# (web/tests/api.mjs) and compares the Node entry with the batch tool byte for byte on the reference stands,
 # refused files and RANDOM_STANDS (10000 unless set) random stands under both separators,
 # with and without a variation.
 set -eu
@@ -10,5 +11,6 @@ if [ ! -f build-ci/CMakeCache.txt ]; then
     cmake --preset ci >/dev/null
 fi
 cmake --build build-ci -j2 --target lodra05-batch
+node web/tests/api.mjs "$PWD/build-web/site" "$PWD/build-ci/batch/lodra05-batch"
 node web/tests/compare.mjs "$PWD/build-ci/batch/lodra05-batch" \
     "$PWD/build-web/site/lodra05.mjs" "${RANDOM_STANDS:-10000}"

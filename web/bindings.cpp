@@ -308,7 +308,7 @@ std::uint64_t seedOf(const val& seed) {
 val csvResult(std::size_t table, const std::string& rows) {
     val result = val::object();
     result.set("ok", true);
-    result.set("csv", batch::kOutputTables[table].header() + rows);
+    result.set("csv", bytesOf(batch::kOutputTables[table].header() + rows));
     return result;
 }
 
