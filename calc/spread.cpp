@@ -22,6 +22,13 @@ struct PartEnd {
     std::string firstStop;         // of the part's first stopped run
 };
 
+// A WebAssembly module built without threads calculates every part on the caller's thread.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr bool kHelperThreads = false;
+#else
+constexpr bool kHelperThreads = true;
+#endif
+
 // Calculates runs first + 1 ... last (of 1..N) into their places.
 PartEnd calculatePart(const InputRecord& input, char decimalSeparator, const SpreadOptions& options,
                       int first, int last, std::vector<SpreadRun>& runs) {
@@ -73,8 +80,19 @@ void threadsFor(unsigned threads, int parts, const std::function<void(int)>& bod
             body(part);
         }
     };
-    std::vector<std::jthread> helpers;
-    const unsigned extra = std::min<unsigned>(threads, static_cast<unsigned>(parts)) - 1;
+    const unsigned extra =
+        kHelperThreads ? std::min<unsigned>(threads, static_cast<unsigned>(parts)) - 1 : 0;
+    std::vector<std::thread> helpers;
+    // Joined however this thread leaves, as the helpers share its counter.
+    struct JoinAll {
+        std::vector<std::thread>& helpers;
+        ~JoinAll() {
+            for (std::thread& helper : helpers) {
+                helper.join();
+            }
+        }
+    } joinAll{helpers};
+    helpers.reserve(extra);
     for (unsigned t = 0; t < extra; ++t) {
         helpers.emplace_back(work);
     }
