@@ -3,7 +3,7 @@
 # then checks the module's JavaScript interface against the native programs' bytes
 # (web/tests/api.mjs) and compares the Node entry with the batch tool byte for byte on the reference stands,
 # refused files and RANDOM_STANDS (10000 unless set) random stands under both separators,
-# with and without a variation.
+# with and without a variation; then the page in headless Chromium (web/tests/browser.mjs).
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/web.sh
@@ -14,3 +14,8 @@ cmake --build build-ci -j2 --target lodra05-batch
 node web/tests/api.mjs "$PWD/build-web/site" "$PWD/build-ci/batch/lodra05-batch"
 node web/tests/compare.mjs "$PWD/build-ci/batch/lodra05-batch" \
     "$PWD/build-web/site/lodra05.mjs" "${RANDOM_STANDS:-10000}"
+# The page: its logic on Node, then the page itself in Debian's headless Chromium, driven by
+# puppeteer-core as pinned in web/package-lock.json.
+node web/tests/pagelogic.mjs
+(cd web && npm ci --no-audit --no-fund --loglevel=error)
+node web/tests/browser.mjs "$PWD/build-web/site" "$PWD/build-ci/batch/lodra05-batch" "$PWD/tests/data"

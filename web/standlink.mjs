@@ -37,7 +37,8 @@ export function standFileOfQuery(search, form) {
 }
 
 // The query of the stand file's bytes (one stand): every parameter and choice, and the
-// tree rows that hold something (at least dia1, so that an empty tree list stays empty).
+// tree rows that hold something (at least dia1 when the file has tree columns, so that an
+// empty tree list stays empty and does not become the initial one).
 export function queryOfStandFile(bytes) {
   const [header, row] = parseCsv(new TextDecoder().decode(bytes));
   const params = new URLSearchParams();
@@ -55,7 +56,7 @@ export function queryOfStandFile(bytes) {
     trees += tree ? 1 : 0;
     params.append(name, value);
   });
-  if (trees === 0) {
+  if (trees === 0 && header.some(name => treeColumn.test(name))) {
     params.append('dia1', '');
   }
   return params.toString();
