@@ -5,8 +5,8 @@
 # tool's options through bash-completion and read the report's PDF with poppler-utils. At
 # run time the program takes its icon through libqt6svg6 and Qt's Swedish texts from
 # qt6-translations-l10n. The web build (scripts/web.sh) takes emscripten and its tests run
-# on nodejs; the page is tested in chromium through npm's puppeteer-core. Extra names are installed too (scripts/package.sh adds Debian's
-# checkers).
+# on nodejs; the page is tested in chromium through npm's puppeteer-core. Extra names are
+# installed too (scripts/package.sh adds Debian's checkers).
 set -eu
 packages="cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev libbenchmark-dev qt6-charts-dev time dpkg-dev clang-format bash-completion libqt6svg6 qt6-translations-l10n poppler-utils emscripten nodejs npm chromium $*"
 missing=""
