@@ -10,6 +10,7 @@
 
 #include "base/bitcast.h"
 #include "base/vectorstate.h"
+#include "calc/exponential.h"
 #include "calc/floatflags.h"
 #include "calc/treemodel.h"
 
@@ -499,7 +500,7 @@ void StandCalculation::Avverkn() {
                 rateLog_ = std::log(1 + s.ranta / 100);
                 rateLogOf_ = rate;
             }
-            discount_ = std::exp(s.ar * rateLog_);
+            discount_ = exponential(s.ar * rateLog_);
         }
         s.nuvardeTrad = s.nettoTrad / discount_;
         s.nuvardeAvv = s.nuvardeAvv + s.nuvardeTrad;
