@@ -21,8 +21,11 @@ for (const [width, name] of [[360, 'web-phone.png'], [1920, 'web-desktop.png']])
   if (width > 1000) {
     await page.click('#cmdUtveckling');
     await page.waitForSelector('#tabellDel:not([hidden])');
+    await page.evaluate(() => window.scrollTo(0, 0));
   }
-  await page.evaluate(() => document.getElementById('cmdBerakna').scrollIntoView());
+  if (width < 1000) {
+    await page.evaluate(() => document.getElementById('cmdBerakna').scrollIntoView());
+  }
   await page.screenshot({path: path.join(folder, name)});
   if (width > 1000) {
     await page.evaluate(() => document.getElementById('rubrikVerktyg').scrollIntoView());
