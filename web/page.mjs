@@ -360,6 +360,17 @@ function connect() {
     }
   });
   $('lstBestand').addEventListener('dblclick', () => $('cmdValjOk').click());
+  $('lstBestand').addEventListener('keydown', event => {
+    if (event.key === 'Enter') {
+      event.preventDefault();
+      $('cmdValjOk').click();
+    }
+  });
+  window.addEventListener('beforeprint', () => {
+    const name = $('f-bestand').value;
+    $('utskriftRubrik').textContent = (name ? `Beståndet ${name}, ` : '') +
+        `utskrivet ${new Date().toLocaleDateString('sv-SE')}`;
+  });
   $('cmdSparaBestand').addEventListener('click', () =>
       download(standBytes(), 'bestand.csv', 'text/csv'));
   $('cmdKopieraLank').addEventListener('click', copyLink);
