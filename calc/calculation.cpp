@@ -236,13 +236,21 @@ bool StandCalculation::numbersFinite() const {
             faulty |= (bits & kExponent) == kExponent ? 1 : 0;
         }
     };
-    // The lists, then the numbers after the counts; the two result blocks are all doubles.
-    static_assert(offsetof(StandState, antalTrad) % sizeof(double) == 0);
+    // The lists' entries in use (a calculation writes no other), then the numbers after the
+    // counts; the two result blocks are all doubles.
+    const auto entries = [&](const DiameterList& list, int16_t count) {
+        const auto used = list.entries(std::clamp<int>(count, 0, DiameterList::kSize - 1));
+        scan(used.data(), used.size_bytes());
+    };
+    for (const DiameterList* list : {&s.diaStart, &s.dia00, &s.dia05, &s.tradVol00, &s.tradVol05}) {
+        entries(*list, s.antalTrad);
+    }
+    entries(s.diaAvv, s.antalAvvDirekt);
+    entries(s.tradVolAvv, s.antalAvvDirekt);
     static_assert(offsetof(StandState, bonitet) % sizeof(double) == 0);
     static_assert(sizeof(StandState) % sizeof(double) == 0);
     static_assert(sizeof(Economics) == 6 * sizeof(double));
     static_assert(sizeof(ReportFigures) == 9 * sizeof(double));
-    scan(&s, offsetof(StandState, antalTrad));
     scan(&s.bonitet, sizeof(StandState) - offsetof(StandState, bonitet));
     scan(&economics, sizeof economics);
     scan(&figures, sizeof figures);

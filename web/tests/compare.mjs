@@ -15,8 +15,15 @@ const source = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'lodra05-web-'));
 const locales = {'.': 'C.UTF-8', ',': 'sv_SE.UTF-8'};
 
+// The regional settings: a locale for LC_ALL, or the three variables as given.
 function run(command, args, locale) {
   const env = {...process.env, LC_ALL: locale};
+  if (typeof locale === 'object') {
+    delete env.LC_ALL;
+    delete env.LC_NUMERIC;
+    delete env.LANG;
+    Object.assign(env, locale);
+  }
   return spawnSync(command, args, {env, cwd: work, maxBuffer: 1 << 30});
 }
 
@@ -24,8 +31,8 @@ let failures = 0;
 let compared = 0;
 
 // One case: both tools on the same arguments; says what differs.
-function compare(name, args, sep) {
-  const locale = locales[sep];
+function compare(name, args, sep, settings) {
+  const locale = settings ?? locales[sep];
   const native = run(batchTool, ['--threads', '1', '--output', '-', ...args], locale);
   const web = run(process.execPath, [nodeEntry, ...args], locale);
   ++compared;
@@ -48,9 +55,9 @@ function compare(name, args, sep) {
   }
   if (differences.length > 0) {
     ++failures;
-    console.log(`FEL ${name} (${locale}):\n  ${differences.join('\n  ')}`);
+    console.log(`FEL ${name} (${JSON.stringify(locale)}):\n  ${differences.join('\n  ')}`);
   } else {
-    console.log(`lika ${name} (${locale}): ${native.stdout.length} byte, status ${native.status}`);
+    console.log(`lika ${name} (${JSON.stringify(locale)}): ${native.stdout.length} byte, status ${native.status}`);
   }
 }
 
@@ -59,6 +66,16 @@ for (const file of fs.readdirSync(reference).filter(f => f.endsWith('.csv')).sor
   for (const sep of ['.', ',']) {
     compare(file, [path.join(reference, file)], sep);
   }
+}
+
+// The separator from the first of LC_ALL, LC_NUMERIC and LANG that is set, for locales with
+// a comma, a point and a separator that is no ASCII character.
+for (const settings of [{LC_NUMERIC: 'sv_SE.UTF-8', LANG: 'C.UTF-8'},
+                        {LC_ALL: '', LC_NUMERIC: '', LANG: 'de_DE.UTF-8'},
+                        {LC_ALL: 'en_GB.UTF-8', LC_NUMERIC: 'sv_SE.UTF-8'},
+                        {LANG: 'fr_FR@euro'}, {LANG: 'ar_EG.UTF-8'}, {LANG: 'fa_IR.UTF-8'},
+                        {LANG: 'de_CH.UTF-8'}, {}]) {
+  compare('variants.csv', [path.join(reference, 'variants.csv')], '.', settings);
 }
 
 // Files that cannot be used, and command lines that are wrong.
