@@ -264,8 +264,15 @@ const tableNames = {
   spread: ['Spridning', 'spridning.csv'],
 };
 
-function stopWork(text) {
-  if (state.worker) {
+// The worker is made ahead of the first job and kept between jobs, so that a job finds the
+// module loaded and compiled; "Avbryt" ends it and the next job makes another.
+function worker() {
+  state.worker ??= new Worker(new URL('tableworker.mjs', import.meta.url), {type: 'module'});
+  return state.worker;
+}
+
+function stopWork(text, cancelled = false) {
+  if (cancelled && state.worker) {
     state.worker.terminate();
     state.worker = null;
   }
@@ -277,18 +284,17 @@ function stopWork(text) {
 }
 
 function runTable(kind) {
-  stopWork('');
   const runs = Math.max(0, Math.floor(Number($('f-korningar').value) || 0));
   const seed = Math.max(0, Math.floor(Number($('f-fro').value) || 0));
-  const worker = new Worker(new URL('tableworker.mjs', import.meta.url), {type: 'module'});
-  state.worker = worker;
+  const job = worker();
   for (const button of document.querySelectorAll('[data-tabell]')) {
     button.disabled = true;
   }
   $('lblArbete').textContent = `${tableNames[kind][0]}: räknar …`;
   $('prgArbete').value = 0;
   $('arbete').hidden = false;
-  worker.onmessage = ({data}) => {
+  $('tabellMeddelande').textContent = '';
+  job.onmessage = ({data}) => {
     if (data.progress) {
       $('prgArbete').max = data.progress[1];
       $('prgArbete').value = data.progress[0];
@@ -300,8 +306,8 @@ function runTable(kind) {
       showTable(kind, data.result.csv);
     }
   };
-  worker.onerror = event => stopWork(`Beräkningen kunde inte slutföras: ${event.message}`);
-  worker.postMessage({kind, entries: entriesOfForm(), sep, row: state.row, seed, runs});
+  job.onerror = event => stopWork(`Beräkningen kunde inte slutföras: ${event.message}`, true);
+  job.postMessage({kind, entries: entriesOfForm(), sep, row: state.row, seed, runs});
 }
 
 function tableCells(rows, transposed) {
@@ -378,7 +384,7 @@ function connect() {
   for (const button of document.querySelectorAll('[data-tabell]')) {
     button.addEventListener('click', () => runTable(button.dataset.tabell));
   }
-  $('cmdAvbryt').addEventListener('click', () => stopWork('Beräkningen avbröts.'));
+  $('cmdAvbryt').addEventListener('click', () => stopWork('Beräkningen avbröts.', true));
   $('cmdSparaCsv').addEventListener('click', () =>
       download(state.table.csv, tableNames[state.table.kind][1], 'text/csv'));
 }
@@ -392,6 +398,7 @@ for (const button of document.querySelectorAll('#cmdBerakna, [data-tabell]')) {
 }
 say(sep === ',' ? 'Klar att räkna. Decimaltecknet är komma.' : 'Klar att räkna. Decimaltecknet är punkt.');
 document.body.dataset.klarMs = performance.now().toFixed(1);
+worker();
 if (fromLink && new URLSearchParams(location.search).get('berakna') === '1') {
   calculate();
 }

@@ -187,6 +187,17 @@ let registerTexts;
   assert.equal(spread[0], native[0]);
   assert.equal(spread[1], native.find(line => line.startsWith(`${registerLine};`)));
 
+  // "Avbryt" during a spread too long to end first (100,000 runs); a new job runs after it.
+  await page.$eval('#f-korningar', input => { input.value = '100000'; });
+  await page.click('#cmdSpridning');
+  await page.waitForFunction(() => document.getElementById('prgArbete').value > 0);
+  await page.click('#cmdAvbryt');
+  assert.equal(await page.$eval('#tabellMeddelande', e => e.textContent), 'Beräkningen avbröts.');
+  await page.click('#cmdUtveckling');
+  await page.waitForFunction(() => document.getElementById('rubrikTabell').textContent === 'Utveckling' &&
+                                   document.getElementById('arbete').hidden);
+  assert.ok(await page.$eval('#diagram', e => e.querySelector('polyline') !== null), 'the chart is drawn');
+
   await page.click('#cmdKopieraLank');
   link = await page.$eval('#txtLank', e => e.value);
   await page.close();
