@@ -175,6 +175,11 @@ let registerTexts;
   assert.deepEqual(saved, nativeBatch(['--output', '-', oneStand]), 'Result3.txt');
   assert.equal(await page.$eval('#status', e => e.textContent), 'Sparades i Skog/Result3.txt');
 
+  // The stand saved as a stand file: the batch tool calculates the same stand from it.
+  const standFile = path.join(scratch, 'saved.csv');
+  fs.writeFileSync(standFile, await download(page, '#cmdSparaBestand', 'bestand.csv'));
+  assert.deepEqual(nativeBatch(['--output', '-', standFile]), saved, 'the saved stand file');
+
   // The spread of that stand, 1,000 runs, as the batch tool's --spread writes its row.
   await page.click('#cmdSpridning');
   await page.waitForSelector('#tabellDel:not([hidden])');
@@ -205,6 +210,16 @@ let registerTexts;
 {
   const page = await openPage(link.slice(origin.length + 1) + '&berakna=1');
   assert.deepEqual(await texts(page), registerTexts, 'the link calculates the same stand');
+  await page.close();
+}
+
+// A phone's width: the page never scrolls sideways (the text boxes and tables scroll inside).
+{
+  const page = await openPage('?totaltid=250&berakna=1');
+  await page.setViewport({width: 360, height: 740});
+  await page.click('#cmdUtveckling');
+  await page.waitForSelector('#tabellDel:not([hidden])');
+  assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 360, 'no sideways scroll');
   await page.close();
 }
 
