@@ -14,7 +14,7 @@ const form = core.form();
 const sep = core.decimalSeparator(navigator.language || 'C');
 const session = new core.Session(sep);
 const register = new core.Register();
-const state = {row: 2, downloads: 0, folder: null, worker: null, table: null};
+const state = {row: 2, downloads: 0, folder: null, worker: null, table: null, kept: null};
 
 function say(text) {
   $('status').textContent = text;
@@ -88,7 +88,51 @@ function fillForm(entries, name) {
     $(`avv-${i + 1}`).checked = tree.avverkas;
   });
   $('f-bestand').value = name ?? '';
+  state.kept = null;
   clearRefusal();
+}
+
+// The choice cells of an opened stand that cannot be used: shown as no choice (a tree mark
+// neither ticked nor clear) until the user makes one; "Beräkna" refuses them until then.
+function keepUnusable(kept) {
+  state.kept = kept;
+  if (kept.tradslag) {
+    $('f-tradslag').selectedIndex = -1;
+  }
+  if (kept.atgard) {
+    $('f-atgard').selectedIndex = -1;
+  }
+  kept.avv.forEach((refusal, i) => {
+    $(`avv-${i + 1}`).indeterminate = refusal !== null;
+  });
+}
+
+function unchosen() {
+  const kept = state.kept;
+  if (!kept) {
+    return null;
+  }
+  if (kept.tradslag) {
+    return [kept.tradslag, $('f-tradslag')];
+  }
+  if (kept.atgard) {
+    return [kept.atgard, $('f-atgard')];
+  }
+  const row = kept.avv.findIndex(refusal => refusal !== null);
+  return row >= 0 ? [kept.avv[row], $(`avv-${row + 1}`)] : null;
+}
+
+function chosen(target) {
+  const kept = state.kept;
+  const tree = /^avv-(\d+)$/.exec(target.id);
+  if (!kept) {
+    return;
+  }
+  if (target.id === 'f-tradslag' || target.id === 'f-atgard') {
+    kept[target.id.slice(2)] = null;
+  } else if (tree) {
+    kept.avv[Number(tree[1]) - 1] = null;
+  }
 }
 
 function clearRefusal() {
@@ -103,6 +147,13 @@ function clearRefusal() {
 function calculate() {
   const pressed = performance.now();
   clearRefusal();
+  const refusedChoice = unchosen();
+  if (refusedChoice) {
+    complain(refusedChoice[0]);
+    refusedChoice[1].focus();
+    say('');
+    return;
+  }
   const result = session.calculate(entriesOfForm());
   if (!result.ok) {
     complain(result.message);
@@ -184,11 +235,17 @@ async function saveResult() {
 function openStand(index) {
   const picked = register.stand(index);
   if (!picked.ok) {
-    return complain(picked.message);
+    complain(picked.message);
+    return false;
   }
   fillForm(picked.entries, picked.name);
+  keepUnusable(picked.choiceRefusals);
   state.row = picked.row;
   say(`Rad ${picked.row} är öppnad.`);
+  if (picked.refusal) {
+    complain(picked.refusal);
+  }
+  return true;
 }
 
 function chooseStand(stands) {
@@ -243,9 +300,9 @@ function openLink() {
     complain(listed.message);
     return false;
   }
-  openStand(0);
+  const opened = openStand(0);
   state.row = 2;
-  return !$('meddelande').textContent;
+  return opened;
 }
 
 function newStand() {
@@ -355,6 +412,7 @@ function connect() {
     calculate();
   });
   $('formular').addEventListener('input', event => event.target.removeAttribute('aria-invalid'));
+  $('formular').addEventListener('change', event => chosen(event.target));
   $('cmdSpara').addEventListener('click', saveResult);
   $('cmdSkrivUt').addEventListener('click', () => window.print());
   $('cmdOppna').addEventListener('click', () => $('filBestand').click());

@@ -149,6 +149,37 @@ for (const [language, reference] of [['en-US', 'default.dot.txt'], ['sv-SE', 'de
   await page.close();
 }
 
+// A stand file whose choices cannot be used: named when it opens, shown as no choice, and
+// refused by "Beräkna" in the batch tool's words, one after the other, until they are chosen.
+{
+  const file = path.join(scratch, 'choices.csv');
+  fs.writeFileSync(file, 'totaltid;tradslag;dia3;avv3\n250;Björk;20;y\n');
+  const page = await openPage('');
+  const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#cmdOppna')]);
+  await chooser.accept([file]);
+  await page.waitForFunction(() => document.getElementById('status').textContent === 'Rad 2 är öppnad.');
+  const species = 'Okänt trädslag "Björk" i kolumnen tradslag. Skriv Tall, Gran eller Löv.';
+  const mark = 'Okänt värde "y" i kolumnen avv3. Skriv x för ett träd som avverkas direkt, annars ingenting.';
+  assert.equal(await page.$eval('#meddelande', e => e.textContent),
+               `Fel i beståndsfilen "choices.csv": Rad 2: ${species}\n${mark}`);
+  assert.deepEqual(await page.evaluate(() => [document.getElementById('f-tradslag').selectedIndex,
+                                              document.getElementById('avv-3').indeterminate]), [-1, true]);
+  // [what the user does first, the message of "Beräkna", the focus after it]
+  const steps = [
+    [async () => {}, species, 'f-tradslag'],
+    [() => page.select('#f-tradslag', 'Tall'), mark, 'avv-3'],
+    [() => page.click('#avv-3'), '', 'cmdBerakna'],
+  ];
+  for (const [act, message, focused] of steps) {
+    await act();
+    await page.click('#cmdBerakna');
+    assert.equal(await page.$eval('#meddelande', e => e.textContent), message);
+    assert.equal(await page.evaluate(() => document.activeElement.id), focused);
+  }
+  assert.match(await page.$eval('#txtIndata', e => e.textContent), / Art = \t\tTall\r\n/);
+  await page.close();
+}
+
 // A register opened at a chosen line, calculated, saved into a chosen folder: the desktop's
 // numbering there, the batch tool's bytes for that stand; then its link calculates the same.
 const registerLine = 5;
