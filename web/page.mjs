@@ -281,6 +281,31 @@ function standBytes() {
   return core.standFileBytes(entriesOfForm(), $('f-bestand').value);
 }
 
+// Where the browser lets the user choose the file, there; elsewhere a download.
+async function saveStandFile() {
+  clearRefusal();
+  const bytes = standBytes();
+  const name = `${$('f-bestand').value.replace(/[^\p{L}\p{N} _-]+/gu, '').trim() || 'bestand'}.csv`;
+  if (typeof window.showSaveFilePicker !== 'function') {
+    download(bytes, name, 'text/csv');
+    return say(`Sparades som ${name} bland webbläsarens hämtade filer.`);
+  }
+  try {
+    const file = await window.showSaveFilePicker({
+      id: 'bestand', suggestedName: name,
+      types: [{description: 'Beståndsfil', accept: {'text/csv': ['.csv']}}],
+    });
+    const writable = await file.createWritable();
+    await writable.write(bytes);
+    await writable.close();
+    say(`Sparades i ${file.name}`);
+  } catch (error) {
+    if (error.name !== 'AbortError') {
+      complain(`Kunde inte spara filen: ${error.message}`);
+    }
+  }
+}
+
 function copyLink() {
   const url = `${location.origin}${location.pathname}?${queryOfStandFile(standBytes())}`;
   $('txtLank').value = url;
@@ -435,8 +460,7 @@ function connect() {
     $('utskriftRubrik').textContent = (name ? `Beståndet ${name}, ` : '') +
         `utskrivet ${new Date().toLocaleDateString('sv-SE')}`;
   });
-  $('cmdSparaBestand').addEventListener('click', () =>
-      download(standBytes(), 'bestand.csv', 'text/csv'));
+  $('cmdSparaBestand').addEventListener('click', saveStandFile);
   $('cmdKopieraLank').addEventListener('click', copyLink);
   $('cmdNytt').addEventListener('click', newStand);
   for (const button of document.querySelectorAll('[data-tabell]')) {

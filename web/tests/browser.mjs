@@ -62,8 +62,16 @@ async function openPage(address, {language = 'en-US', folder = null} = {}) {
     window.savedFiles = {};
     if (!folder) {
       window.showDirectoryPicker = undefined;
+      window.showSaveFilePicker = undefined;
       return;
     }
+    window.showSaveFilePicker = async ({suggestedName}) => ({
+      name: suggestedName,
+      createWritable: async () => ({
+        write: async bytes => { window.savedFiles[suggestedName] = Array.from(bytes); },
+        close: async () => {},
+      }),
+    });
     const entries = Object.entries(folder);
     window.showDirectoryPicker = async () => ({
       name: 'Skog', kind: 'directory',
@@ -208,7 +216,9 @@ let registerTexts;
 
   // The stand saved as a stand file: the batch tool calculates the same stand from it.
   const standFile = path.join(scratch, 'saved.csv');
-  fs.writeFileSync(standFile, await download(page, '#cmdSparaBestand', 'bestand.csv'));
+  await page.click('#cmdSparaBestand');
+  await page.waitForFunction(() => window.savedFiles['bestand.csv']);
+  fs.writeFileSync(standFile, Buffer.from(await page.evaluate(() => window.savedFiles['bestand.csv'])));
   assert.deepEqual(nativeBatch(['--output', '-', standFile]), saved, 'the saved stand file');
 
   // The spread of that stand, 1,000 runs, as the batch tool's --spread writes its row.
