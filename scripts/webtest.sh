@@ -27,3 +27,8 @@ echo "Alla $(wc -l < "$factors/native.txt") diskonteringsfaktorer lika."
 node web/tests/api.mjs "$PWD/build-web/site" "$PWD/build-ci/batch/lodra05-batch"
 node web/tests/compare.mjs "$PWD/build-ci/batch/lodra05-batch" \
     "$PWD/build-web/site/lodra05.mjs" "${RANDOM_STANDS:-10000}"
+# The page: its logic on Node, then the page itself in Debian's headless Chromium, driven by
+# puppeteer-core as pinned in web/package-lock.json.
+node web/tests/pagelogic.mjs
+(cd web && npm ci --no-audit --no-fund --loglevel=error)
+node web/tests/browser.mjs "$PWD/build-web/site" "$PWD/build-ci/batch/lodra05-batch" "$PWD/tests/data"

@@ -27,6 +27,7 @@
 #include "report/decimalseparator.h"
 #include "report/spreadtable.h"
 #include "session/session.h"
+#include "standfile/standrecord.h"
 #include "standfile/standsource.h"
 #include "standfile/standwriter.h"
 #include "ui/refusaltext.h"
@@ -282,10 +283,47 @@ class Register {
         result.set("row", picked->stand.row);
         result.set("name", picked->stand.name ? val(*picked->stand.name) : val::null());
         result.set("entries", entriesValue(picked->stand.input));
+        result.set("refusal", openingRefusal(*picked));
+        result.set("choiceRefusals", choiceRefusalsValue(picked->cells));
         return result;
     }
 
   private:
+    // The message the desktop shows when it opens a stand that "Beräkna" will refuse (the
+    // entries are shown all the same), or null.
+    val openingRefusal(const PickedStand& picked) const {
+        if (!picked.stand.refusal) {
+            return val::null();
+        }
+        std::string said;
+        for (const std::string& refusal : choiceRefusals(picked.cells)) {
+            said += (said.empty() ? "" : "\n") + refusal;
+        }
+        const std::string row = "Rad " + std::to_string(picked.stand.row) + ": " +
+                                (said.empty() ? *picked.stand.refusal : said);
+        return val(standFileError(path_, row).message);
+    }
+
+    // Each choice cell that cannot be used (shown as no choice until the user makes one) with
+    // the words that refuse it, else null.
+    static val choiceRefusalsValue(const ChoiceCells& cells) {
+        const auto value = [](const std::optional<std::string>& refusal) {
+            return refusal ? val(*refusal) : val::null();
+        };
+        val result = val::object();
+        result.set("tradslag",
+                   value(cells.tradslag ? tradslagRefusal(*cells.tradslag) : std::nullopt));
+        result.set("atgard", value(cells.atgard ? atgardRefusal(*cells.atgard) : std::nullopt));
+        val marks = val::array();
+        for (std::size_t k = 0; k < cells.avv.size(); ++k) {
+            const std::optional<std::string>& mark = cells.avv[k];
+            marks.call<void>(
+                "push", value(mark ? markRefusal(*mark, static_cast<int>(k) + 1) : std::nullopt));
+        }
+        result.set("avv", marks);
+        return result;
+    }
+
     std::string folder_;
     std::string path_;
     std::unique_ptr<StandList> list_;
