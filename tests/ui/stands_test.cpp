@@ -815,6 +815,12 @@ class StandsTest : public uitest::ParametersWindowTest {
                                         << "changed";
         QTest::newRow("name typed") << "name"
                                     << "changed";
+        QTest::newRow("area typed") << "area"
+                                    << "changed";
+        QTest::newRow("area typed, then emptied as saved") << "area back"
+                                                           << "saved";
+        QTest::newRow("area typed, then saved again") << "area saved"
+                                                      << "saved";
         QTest::newRow("typed, then saved again") << "saved again"
                                                  << "saved";
         QTest::newRow("typed, then tree rows dropped with their window") << "trees closed"
@@ -854,6 +860,13 @@ class StandsTest : public uitest::ParametersWindowTest {
             uitest::clickIndicator(child<QRadioButton>(window.get(), "optTall"));
         } else if (action == "name") {
             uitest::type(child<QLineEdit>(window.get(), "txtBestand"), QStringLiteral("Två"));
+        } else if (action.startsWith("area")) {
+            uitest::type(child<QLineEdit>(window.get(), "txtHektar"), QStringLiteral("12,5"));
+            if (action == "area back") {
+                uitest::type(child<QLineEdit>(window.get(), "txtHektar"), QString());
+            } else if (action == "area saved") {
+                press(Qt::Key_S);
+            }
         } else if (action == "open" || action == "register") {
             open(action == "open" ? "other.csv" : "register.csv");
         } else if (action == "new") {
