@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/bitcast.h"
+
 namespace lodra {
 
 namespace {
@@ -35,7 +37,7 @@ void ExactSum::add(double value) {
         special_ += value;
         return;
     }
-    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto bits = bitCast<std::uint64_t>(value);
     const auto field = static_cast<int>((bits >> 52) & 0x7ff);
     std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
     if (mantissa == 0 && field == 0) {
