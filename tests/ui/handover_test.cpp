@@ -54,9 +54,13 @@ class HandoverTest : public uitest::ParametersWindowTest {
         QVERIFY(catcher->messages.empty());
         const QString text = run(QStringLiteral("pdftotext"),
                                  {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        // Lines compared without their blanks: the reader guesses the gaps of laid-out text.
+        const auto bare = [](QString line) {
+            return line.remove(QRegularExpression(QStringLiteral("\\s")));
+        };
         QStringList lines;
         for (const QString& line : text.split(QLatin1Char('\n'))) {
-            lines << line.simplified();
+            lines << bare(line);
         }
         const QString expected = QString::fromStdString(window->session.Indata) +
                                  QStringLiteral("\r\n") +
@@ -65,11 +69,11 @@ class HandoverTest : public uitest::ParametersWindowTest {
         for (const QString& line : expected.split(QStringLiteral("\r\n"))) {
             // Every line with words or figures; a separator of dashes is drawn, not read.
             if (line.contains(QRegularExpression(QStringLiteral("\\w")))) {
-                QVERIFY2(lines.contains(line.simplified()), qPrintable(line));
+                QVERIFY2(lines.contains(bare(line)), qPrintable(line));
             }
         }
         for (const char* line : {"Beståndskalkyl", "Bestånd: Norra skiftet", "Avverkningar"}) {
-            QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
+            QVERIFY2(lines.contains(bare(QString::fromUtf8(line))), line);
         }
         const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
         const int count = pages.match(run(QStringLiteral("pdfinfo"), {file})).captured(1).toInt();
@@ -79,17 +83,15 @@ class HandoverTest : public uitest::ParametersWindowTest {
     }
 
     // A comparison and a spread that were calculated go into the report: both measures'
-    // grids with their intervals, the spread's figures with their names.
+    // grids side by side with their intervals, the spread's figures with their names.
     void comparisonAndSpreadGoIntoTheReport() {
         lodra::forUtveckling* development = window->existingUtveckling();
         uitest::compare(*development);
         uitest::spread(*development, QStringLiteral("7"), 20);
         const QStringList lines = development->handover()->plainText().split(QLatin1Char('\n'));
-        for (const char* line :
-             {"Gallring och plockhuggning: nuvärde (kr/ha) vid antal cykler till avverkning och "
-              "räntekrav",
-              "Kalavverkning: nuvärde (kr/ha) vid antal cykler till avverkning och räntekrav",
-              "0 cykler", "10 cykler", "Spridning", "Medel", "P95"}) {
+        for (const char* line : {"Nuvärde (kr/ha) vid antal cykler till avverkning och räntekrav",
+                                 "Gallring och plockhuggning", "Kalavverkning", "0 cykler",
+                                 "10 cykler", "Spridning", "Medel", "P95"}) {
             QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
         }
         QVERIFY(lines.contains(QStringLiteral("157661")));  // 2 cycles at 3 % under thinning
@@ -113,17 +115,6 @@ class HandoverTest : public uitest::ParametersWindowTest {
         QVERIFY(QTest::qWaitForWindowActive(result));
         QTest::keyClick(result, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(names, QStringList({"lodraPrintDialog", "lodraPrintDialog"}));
-    }
-
-    // Tabs expand to every eighth column; a non-ASCII letter counts one.
-    void tabsExpandToEveryEighthColumn() {
-        for (const auto& [line, expanded] : {std::pair{"a\tb", "a       b"},
-                                             {"12345678\tx", "12345678        x"},
-                                             {"ab\t\tc", "ab              c"},
-                                             {" Ränta = ", " Ränta = "},
-                                             {"Årsring\t Max", "Årsring  Max"}}) {
-            QCOMPARE(lodra::expandTabs(QString::fromUtf8(line)), QString::fromUtf8(expanded));
-        }
     }
 };
 
