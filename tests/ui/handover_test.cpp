@@ -5,13 +5,20 @@
 #include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
+#include <QTableView>
 #include <QtTest>
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "tests/ui/uitest.h"
+#include "ui/comparisonmodel.h"
+#include "ui/cyclemodel.h"
 #include "ui/forresultat.h"
 #include "ui/forutveckling.h"
 #include "ui/handover.h"
+#include "ui/handoverreport.h"
 #include "ui/standmenu.h"
 
 using uitest::child;
@@ -26,6 +33,93 @@ QString run(const QString& program, const QStringList& arguments) {
         return QStringLiteral("<%1 failed>").arg(program);
     }
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A text without its blanks: the reader guesses the gaps of laid-out text.
+QString bare(QString text) {
+    return text.remove(QRegularExpression(QStringLiteral("\\s")));
+}
+
+// The lines of every page of a PDF, read a page at a time, without blanks; the page
+// number's line left out.
+QList<QStringList> pageLines(const QString& file) {
+    const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
+    const int count = pages.match(run(QStringLiteral("pdfinfo"), {file})).captured(1).toInt();
+    QList<QStringList> out;
+    for (int page = 1; page <= count; ++page) {
+        const QString number = QString::number(page);
+        QStringList lines;
+        for (const QString& line : run(QStringLiteral("pdftotext"),
+                                       {QStringLiteral("-layout"), QStringLiteral("-f"), number,
+                                        QStringLiteral("-l"), number, file, QStringLiteral("-")})
+                                       .split(QLatin1Char('\n'))) {
+            if (const QString text = bare(line);
+                !text.isEmpty() && !text.startsWith(QStringLiteral("Sida"))) {
+                lines << text;
+            }
+        }
+        out << lines;
+    }
+    return out;
+}
+
+// The rows of a table as the window shows them, each its cells without blanks.
+QStringList tableRows(const QAbstractItemModel& model, const std::vector<int>& columns,
+                      const std::function<bool(int)>& keep) {
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (keep(row)) {
+            QString text;
+            for (const int column : columns) {
+                text += model.index(row, column).data().toString();
+            }
+            rows << bare(text);
+        }
+    }
+    return rows;
+}
+
+// Whether a line of the page ends with the row.
+bool holds(const QStringList& page, const QString& row) {
+    return std::any_of(page.begin(), page.end(),
+                       [&row](const QString& line) { return line.endsWith(row); });
+}
+
+// The pages (from 1) that hold an image.
+QSet<int> pagesWithImages(const QString& file) {
+    QSet<int> pages;
+    const QStringList lines = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), file})
+                                  .split(QLatin1Char('\n'))
+                                  .mid(2);  // below the column names and their rule
+    for (const QString& line : lines) {
+        if (const int page = line.simplified().section(QLatin1Char(' '), 0, 0).toInt(); page > 0) {
+            pages << page;
+        }
+    }
+    return pages;
+}
+
+// The words that pass a margin of 12 mm.
+QStringList wordsPastTheMargins(const QString& file) {
+    const double margin = 12 / 25.4 * 72 - 0.5;  // points, half a point spared
+    const QString html =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+    static const QRegularExpression page(
+        QStringLiteral(R"re(<page width="([\d.]+)" height="([\d.]+)")re"));
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<)re"));
+    const QRegularExpressionMatch size = page.match(html);
+    const double width = size.captured(1).toDouble();
+    const double height = size.captured(2).toDouble();
+    QStringList past;
+    for (const QRegularExpressionMatch& w : word.globalMatch(html)) {
+        if (w.captured(1).toDouble() < margin || w.captured(2).toDouble() < margin ||
+            w.captured(3).toDouble() > width - margin ||
+            w.captured(4).toDouble() > height - margin) {
+            past << w.captured(5);
+        }
+    }
+    return past;
 }
 
 }  // namespace
@@ -95,6 +189,100 @@ class HandoverTest : public uitest::ParametersWindowTest {
             QVERIFY2(lines.contains(QString::fromUtf8(line)), line);
         }
         QVERIFY(lines.contains(QStringLiteral("157661")));  // 2 cycles at 3 % under thinning
+    }
+
+    void pagesHoldTheirSectionsWhole_data() {
+        QTest::addColumn<QString>("totaltid");
+        QTest::addColumn<QString>("variation");
+        QTest::addColumn<bool>("compareAndSpread");
+        QTest::addColumn<int>("mostPages");  // 0: no limit
+        QTest::newRow("entered stand, comparison and spread") << "250"
+                                                              << "0" << true << 4;
+        QTest::newRow("variation 10, comparison and spread") << "250"
+                                                             << "10" << true << 4;
+        QTest::newRow("2000 years: the fellings over pages") << "2000"
+                                                             << "0" << false << 0;
+    }
+    // The report on as few pages as asked, NUVÄRDE and the development chart on the first;
+    // every table row whole on one page; a table longer than a page carries its heading onto
+    // each of its pages; no heading ends a page; no word passes a margin.
+    void pagesHoldTheirSectionsWhole() {
+        QFETCH(QString, totaltid);
+        QFETCH(QString, variation);
+        QFETCH(bool, compareAndSpread);
+        QFETCH(int, mostPages);
+        uitest::type(child<QLineEdit>(window.get(), "txtTotaltid"), totaltid);
+        uitest::type(child<QLineEdit>(window.get(), "txtVari"), variation);
+        uitest::calculate(*window);
+        lodra::forUtveckling* development = window->existingUtveckling();
+        QStringList headings = {"Resultat i sammandrag", "Beståndets utveckling", "Indata",
+                                "Resultat", "Avverkningar"};
+        const lodra::CycleModel& cycles = development->cycleModel();
+        const QStringList fellings = tableRows(cycles, {0, 6, 7, 8, 9, 10, 11}, [&cycles](int row) {
+            return cycles.rows()[static_cast<std::size_t>(row)].avvTrad > 0;
+        });
+        QStringList rows = fellings;
+        if (compareAndSpread) {
+            uitest::compare(*development);
+            uitest::spread(*development, QStringLiteral("7"), 200);
+            headings << "Nuvärde (kr/ha) vid antal cykler till avverkning och räntekrav"
+                     << "Spridning";
+            for (int r = 0; r < lodra::ComparisonGrid::kIntervals; ++r) {
+                const auto only = [r](int row) { return row == r; };
+                rows << development->comparisonModel(0).headerData(r, Qt::Vertical).toString() +
+                            tableRows(development->comparisonModel(0), {0, 1, 2, 3}, only)[0] +
+                            tableRows(development->comparisonModel(1), {0, 1, 2, 3}, only)[0];
+                rows.back() = bare(rows.back());
+            }
+            rows << tableRows(*child<QTableView>(development, "tblSpridning")->model(), {0, 1, 2},
+                              [](int) { return true; });
+            if (variation != "0") {
+                headings << "Nuvärdets fördelning";
+            }
+        }
+        const QString file = folder->filePath(QStringLiteral("rapport.pdf"));
+        {
+            uitest::FileDialogAnswer answer(file);
+            click(development, "cmdSparaPdf");
+        }
+        QVERIFY(catcher->messages.empty());
+        const QList<QStringList> pages = pageLines(file);
+        QVERIFY2(mostPages == 0 || pages.size() <= mostPages,
+                 qPrintable(QString::number(pages.size())));
+
+        const QRegularExpression nuvarde(QStringLiteral("(NUVÄRDE.*)=\\s*(-?\\d+ kr/ha)"));
+        const QRegularExpressionMatch line =
+            nuvarde.match(QString::fromStdString(window->session.Resultat));
+        QVERIFY(line.hasMatch());
+        QVERIFY(holds(pages.front(), bare(line.captured(1) + line.captured(2))));
+        QVERIFY(pages.front().contains(bare(QStringLiteral("Beståndets utveckling"))));
+        const QSet<int> imagePages = pagesWithImages(file);
+        QVERIFY(imagePages.contains(1));
+
+        for (const QString& row : rows) {
+            QVERIFY2(std::any_of(pages.begin(), pages.end(),
+                                 [&row](const QStringList& page) { return holds(page, row); }),
+                     qPrintable(row));
+        }
+        for (const QString& heading : headings) {
+            bool found = false;
+            for (int p = 0; p < pages.size(); ++p) {
+                const qsizetype at = pages[p].indexOf(bare(heading));
+                found = found || at >= 0;
+                // Something follows it on its page: text, or the chart drawn under it.
+                QVERIFY2(at < 0 || at + 1 < pages[p].size() || imagePages.contains(p + 1),
+                         qPrintable(heading));
+            }
+            QVERIFY2(found, qPrintable(heading));
+        }
+        for (int p = 0; p < pages.size(); ++p) {
+            if (std::any_of(fellings.begin(), fellings.end(),
+                            [&](const QString& row) { return holds(pages[p], row); })) {
+                QVERIFY2(pages[p].contains(QStringLiteral("Avverkningar")),
+                         qPrintable(QString::number(p + 1)));
+            }
+        }
+        QCOMPARE(wordsPastTheMargins(file), QStringList());
     }
 
     // Both the development window's "Skriv ut" and the result window's Ctrl+P open the
