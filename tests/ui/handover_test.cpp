@@ -285,6 +285,49 @@ class HandoverTest : public uitest::ParametersWindowTest {
         QCOMPARE(wordsPastTheMargins(file), QStringList());
     }
 
+    // The six economic results read from the end of a result text, label and value apart,
+    // with or without "="; a text without them gives none.
+    void economicFiguresEndTheResultText_data() {
+        QTest::addColumn<QString>("resultat");
+        QTest::addColumn<QStringList>("figures");  // label, value, label, value, ...
+        const QString head = QStringLiteral(" År mellan avverkningarna = \t42\r\n\r\n");
+        const QString tail =
+            QStringLiteral(
+                " Netto av i framtiden avverkade träd (exkl återväxt) =\t163 kr/träd\r\n"
+                " Röjning nu kostar 0 kr/ha\r\n%1\r\n"
+                " ÅTERVÄXTKOSTNAD (inkl. år 1) = \t\t\t\t  11813 kr/ha\r\n"
+                " DRIVNINGSNETTO av nu avv. träd (exkl. röjning och återväxt) = \t  96578 kr/ha\r\n"
+                " KASSAFLÖDE I FRAMTID (inkl återväxt) = \t\t\t   -126  kr/ha och år\r\n"
+                " NUVÄRDE (inkl Avverkning nu+framtid, återväxt, röjning) = \t\t -57661 kr/ha\r\n")
+                .arg(QString(146, QLatin1Char('-')));
+        QTest::newRow("calculated")
+            << head + tail
+            << QStringList{"Netto av i framtiden avverkade träd (exkl återväxt)",
+                           "163 kr/träd",
+                           "Röjning nu kostar",
+                           "0 kr/ha",
+                           "ÅTERVÄXTKOSTNAD (inkl. år 1)",
+                           "11813 kr/ha",
+                           "DRIVNINGSNETTO av nu avv. träd (exkl. röjning och "
+                           "återväxt)",
+                           "96578 kr/ha",
+                           "KASSAFLÖDE I FRAMTID (inkl återväxt)",
+                           "-126 kr/ha och år",
+                           "NUVÄRDE (inkl Avverkning nu+framtid, återväxt, röjning)",
+                           "-57661 kr/ha"};
+        QTest::newRow("no line of dashes") << head << QStringList{};
+        QTest::newRow("empty") << QString() << QStringList{};
+    }
+    void economicFiguresEndTheResultText() {
+        QFETCH(QString, resultat);
+        QFETCH(QStringList, figures);
+        QStringList read;
+        for (const auto& [label, value] : lodra::economicFigures(resultat)) {
+            read << label << value;
+        }
+        QCOMPARE(read, figures);
+    }
+
     // Both the development window's "Skriv ut" and the result window's Ctrl+P open the
     // program's print dialog.
     void printDialogFromBothWindows() {
