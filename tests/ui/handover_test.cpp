@@ -2,6 +2,7 @@
 // development window and from the result window's Ctrl+P, and the tab expansion that lines
 // its columns up.
 
+#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QProcess>
 #include <QRegularExpression>
@@ -9,7 +10,9 @@
 #include <QTableView>
 #include <QtTest>
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "tests/ui/uitest.h"
@@ -283,6 +286,79 @@ class HandoverTest : public uitest::ParametersWindowTest {
             }
         }
         QCOMPARE(wordsPastTheMargins(file), QStringList());
+    }
+
+    // The report texts line up in the PDF as in the result window: every value that the
+    // window's tab stops put at one place starts at one place on the page, in the same
+    // order from the left.
+    void reportTextsLineUpAsInTheWindow() {
+        const QString file = folder->filePath(QStringLiteral("rapport.pdf"));
+        {
+            uitest::FileDialogAnswer answer(file);
+            click(window->existingUtveckling(), "cmdSparaPdf");
+        }
+        // The words of the page's lines, without blanks, each with where it starts.
+        QList<QList<std::pair<QString, double>>> pdfLines;
+        {
+            static const QRegularExpression word(QStringLiteral(
+                R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)<)re"));
+            double y = -1;
+            const QString html = run(QStringLiteral("pdftotext"),
+                                     {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+            for (const QRegularExpressionMatch& w : word.globalMatch(html)) {
+                if (std::abs(w.captured(2).toDouble() - y) > 0.5) {
+                    pdfLines.emplaceBack();
+                    y = w.captured(2).toDouble();
+                }
+                pdfLines.back().append({w.captured(3), w.captured(1).toDouble()});
+            }
+        }
+        std::map<int, std::vector<double>> stops;  // window x -> the page's x of its values
+        lodra::forResultat* result = window->existingResultat();
+        for (const char* name : {"txtIndata", "txtResultat"}) {
+            const auto* box = child<QPlainTextEdit>(result, name);
+            const QFontMetricsF metrics(box->font());
+            const int tabStop = static_cast<int>(box->tabStopDistance());
+            for (const QString& text : box->toPlainText().split(QLatin1Char('\n'))) {
+                const auto match =
+                    std::find_if(pdfLines.begin(), pdfLines.end(), [&](const auto& line) {
+                        QString joined;
+                        for (const auto& w : line) {
+                            joined += w.first;
+                        }
+                        return joined == bare(text);
+                    });
+                if (!text.contains(QLatin1Char('\t')) || match == pdfLines.end()) {
+                    continue;
+                }
+                for (qsizetype k = 1; k < text.size(); ++k) {
+                    if (text[k - 1] != QLatin1Char('\t') || text[k] == QLatin1Char('\t')) {
+                        continue;
+                    }
+                    while (text[k] == QLatin1Char(' ')) {
+                        ++k;
+                    }
+                    const int x = static_cast<int>(std::lround(
+                        metrics.size(Qt::TextExpandTabs | Qt::TextSingleLine, text.left(k), tabStop)
+                            .width()));
+                    qsizetype offset = bare(text.left(k)).size();
+                    for (const auto& w : *match) {
+                        if (offset == 0) {
+                            stops[x].push_back(w.second);
+                        }
+                        offset -= w.first.size();
+                    }
+                }
+            }
+        }
+        QVERIFY2(stops.size() >= 4, qPrintable(QString::number(stops.size())));
+        double left = 0;
+        for (const auto& [x, places] : stops) {
+            const auto [low, high] = std::minmax_element(places.begin(), places.end());
+            QVERIFY2(*high - *low < 0.5, qPrintable(QString::number(x)));
+            QVERIFY2(*low > left, qPrintable(QString::number(x)));
+            left = *high;
+        }
     }
 
     // The six economic results read from the end of a result text, label and value apart,
