@@ -97,7 +97,6 @@ Handover::Handover(const QString& title)
     const int dotsPerMeter = static_cast<int>(std::lround(kUnitsPerInch / 0.0254));
     layoutDevice_.setDotsPerMeterX(dotsPerMeter);
     layoutDevice_.setDotsPerMeterY(dotsPerMeter);
-    document_->documentLayout()->setPaintDevice(&layoutDevice_);
     document_->setUseDesignMetrics(true);
     document_->setDocumentMargin(0);
     const QRectF inches = kPage.paintRect(QPageLayout::Inch);
@@ -321,7 +320,10 @@ void Handover::addImage(const QString& heading, const QImage& image) {
 // Moves every section that a page's end splits, and that does not already begin its page,
 // to the next page. A section that still spans pages is longer than a page.
 void Handover::paginate() {
+    // The layout is made only now: while the document is built, every cell put into a
+    // laid-out table would lay the table out again.
     QAbstractTextDocumentLayout& layout = *document_->documentLayout();
+    layout.setPaintDevice(&layoutDevice_);
     const double page = document_->pageSize().height();
     for (bool moved = true; moved;) {
         moved = false;
