@@ -30,6 +30,7 @@ const QPageLayout kPage(QPageSize(QPageSize::A4), QPageLayout::Landscape,
 constexpr double kUnitsPerInch = 96;
 constexpr double kPointsPerInch = 72;
 constexpr double kFooterHeight = 24;  // the page number's line, in the document's unit
+constexpr double kTopRoom = 4;        // above each page's first line, for rising accents
 
 // A font size in points, in the document's unit.
 int pixels(double points) {
@@ -87,7 +88,8 @@ void breakBefore(QTextFrame::iterator it) {
 
 QSizeF Handover::textArea() {
     const QRectF inches = kPage.paintRect(QPageLayout::Inch);
-    return {inches.width() * kUnitsPerInch, inches.height() * kUnitsPerInch - kFooterHeight};
+    return {inches.width() * kUnitsPerInch,
+            inches.height() * kUnitsPerInch - kFooterHeight - kTopRoom};
 }
 
 Handover::Handover(const QString& title)
@@ -102,6 +104,7 @@ Handover::Handover(const QString& title)
     const QRectF inches = kPage.paintRect(QPageLayout::Inch);
     document_->setPageSize(inches.size() * kUnitsPerInch);
     QTextFrameFormat root = document_->rootFrame()->frameFormat();
+    root.setTopMargin(kTopRoom);
     root.setBottomMargin(kFooterHeight);
     document_->rootFrame()->setFrameFormat(root);
     QFont body = document_->defaultFont();

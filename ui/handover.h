@@ -12,7 +12,7 @@
 //   doc.addTable({QStringLiteral("Avverkningar"), {}, {{&model, {0, 6, 7}, {}}},
 //                 [](int) { return true; }, {}});
 //   doc.addImage(QStringLiteral("Diagram"), chartImage);
-//   const Result<std::string> pdf = doc.pdf();
+//   const std::string pdf = doc.pdf();
 
 #include <QImage>
 #include <QSizeF>
@@ -76,8 +76,8 @@ class Handover {
     void addReportText(const QString& heading, const QString& text);
     // A table; the model's font and background of a cell mark it here as in the window.
     void addTable(const HandoverTable& table);
-    // An image under its heading, drawn at size (in the unit of textArea), which it fills
-    // at its device pixel ratio.
+    // An image under its heading, drawn at its device-independent size (in the unit of
+    // textArea); an image of a higher pixel ratio prints sharper.
     void addImage(const QString& heading, const QImage& image);
 
     // The text as a reader sees it, without layout.
