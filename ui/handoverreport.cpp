@@ -59,6 +59,7 @@ QImage chartImage(QChart* chart, QSizeF size) {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     scene.render(&painter, area, area);
+    painter.end();
     return image;
 }
 
