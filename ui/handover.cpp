@@ -221,9 +221,9 @@ void fillWide(QTextTable* table, int row, const QString& heading, const QString&
 }
 
 // The column names of the groups: their titles over them, then each column's name.
-void fillHeader(QTextTable* table, const HandoverTable& spec, const TableShape& shape) {
+void fillHeader(QTextTable* table, const HandoverTable& content, const TableShape& shape) {
     int column = 0;
-    for (const HandoverTable::Columns& group : spec.groups) {
+    for (const HandoverTable::Columns& group : content.groups) {
         const int width = static_cast<int>(group.columns.size());
         if (shape.titles) {
             table->mergeCells(1, column, 1, width);
@@ -264,16 +264,16 @@ void fillCell(QTextTableCell cell, const QAbstractItemModel& model, int row, int
 
 }  // namespace
 
-void Handover::addTable(const HandoverTable& spec) {
+void Handover::addTable(const HandoverTable& content) {
     startSection();
-    const QAbstractItemModel& rowsModel = *spec.groups.front().model;
+    const QAbstractItemModel& rowsModel = *content.groups.front().model;
     std::vector<int> rows;
     for (int row = 0; row < rowsModel.rowCount(); ++row) {
-        if (spec.keep(row)) {
+        if (content.keep(row)) {
             rows.push_back(row);
         }
     }
-    const TableShape shape = shapeOf(spec);
+    const TableShape shape = shapeOf(content);
     // The heading is the table's first row, so that it goes with the table to a new page.
     QTextTableFormat format;
     format.setHeaderRowCount(shape.headerRows());
@@ -282,14 +282,14 @@ void Handover::addTable(const HandoverTable& spec) {
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
     format.setBorderCollapse(true);
     format.setTopMargin(12);
-    const int noteRows = spec.note.isEmpty() ? 0 : 1;
+    const int noteRows = content.note.isEmpty() ? 0 : 1;
     const int height = shape.headerRows() + static_cast<int>(rows.size()) + noteRows;
     QTextTable* table = cursor_.insertTable(height, shape.width, format);
-    fillWide(table, 0, spec.heading, spec.intro);
-    fillHeader(table, spec, shape);
+    fillWide(table, 0, content.heading, content.intro);
+    fillHeader(table, content, shape);
     for (std::size_t r = 0; r < rows.size(); ++r) {
         int column = 0;
-        for (const HandoverTable::Columns& group : spec.groups) {
+        for (const HandoverTable::Columns& group : content.groups) {
             for (const int source : group.columns) {
                 fillCell(table->cellAt(shape.headerRows() + static_cast<int>(r), column++),
                          *group.model, rows[r], source);
@@ -297,7 +297,7 @@ void Handover::addTable(const HandoverTable& spec) {
         }
     }
     if (noteRows > 0) {
-        fillWide(table, height - 1, {}, spec.note);
+        fillWide(table, height - 1, {}, content.note);
     }
     cursor_.movePosition(QTextCursor::End);
 }
