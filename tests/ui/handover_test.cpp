@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -368,6 +369,25 @@ class HandoverTest : public uitest::ParametersWindowTest {
             QVERIFY2(*low > left, qPrintable(QString::number(x)));
             left = *high;
         }
+    }
+
+    // Printed, the report has the pages of its PDF, each with the same text.
+    void printedAsSaved() {
+        lodra::forUtveckling* development = window->existingUtveckling();
+        uitest::compare(*development);
+        const QString saved = folder->filePath(QStringLiteral("sparad.pdf"));
+        const QString printed = folder->filePath(QStringLiteral("utskriven.pdf"));
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(development->handover()->pdf()));
+        file.close();
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        lodra::Handover::setUpPrinter(printer);
+        development->handover()->print(printer);
+        QCOMPARE(pageLines(printed), pageLines(saved));
+        QCOMPARE(wordsPastTheMargins(printed), QStringList());
     }
 
     // The six economic results read from the end of a result text, label and value apart,
