@@ -145,6 +145,9 @@ Result<> RunOutputs::plan(const Arguments& arguments) {
         part->output = &outputs_.emplace_back(std::move(*target),
                                               [part](FdWriter& out) { return part->copyTo(out); });
         asked_.emplace_back(part, kOutputTables[i].header());
+        if (Result<> noted = arguments.shard ? planNote(*path, *part) : Result<>(); !noted) {
+            return noted;
+        }
     }
     Result<OutputTarget> target = findTarget(arguments.output);
     if (!target) {
@@ -165,6 +168,25 @@ Result<> RunOutputs::plan(const Arguments& arguments) {
         return written;
     });
     resultat_.output = indata_.output;
+    return {};
+}
+
+Result<> RunOutputs::planNote(const std::string& table, const RunPart& part) {
+    Result<OutputTarget> target = findTarget(notePath(table));
+    if (!target) {
+        return target.error();
+    }
+    if (target->kind != OutputTarget::Kind::Replacing ||
+        part.output->target().kind != OutputTarget::Kind::Replacing) {
+        return fail("Med --shard skrivs varje tabell till en vanlig fil med " +
+                    inQuotes(notePath(table)) + " bredvid sig, men " + inQuotes(table) +
+                    " är ingen sådan.");
+    }
+    outputs_.emplace_back(std::move(*target), [this, &part](FdWriter& out) {
+        PartNote note = note_;
+        note.bytes = part.written;
+        return out.write(noteText(note));
+    });
     return {};
 }
 

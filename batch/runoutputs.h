@@ -4,6 +4,7 @@
 // run, written into while it runs and put in place together at the end.
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "batch/batchrun.h"
 #include "batch/outputtables.h"
 #include "batch/pipeline.h"
+#include "batch/shard.h"
 #include "files/outputfile.h"
 
 namespace lodra::batch {
@@ -25,6 +27,7 @@ struct RunPart {
     PlannedOutput* output = nullptr;  // what the part goes into
     SpoolFile spool;                  // made only when needed
     FdWriter* sink = nullptr;         // where the part is written during the run
+    std::uint64_t written = 0;        // bytes of the part, its header included
 
     // Before the outputs are prepared: makes the spool if the part needs one.
     Result<> createSpool(bool direct) {
@@ -34,9 +37,12 @@ struct RunPart {
     // After: the part's sink, and its header written there.
     Result<> connect(std::string_view header) {
         sink = spool.created() ? &spool.writer() : output->fileWriter();
-        return sink->write(header);
+        return write(header);
     }
-    Result<> write(std::string_view bytes) { return sink->write(bytes); }
+    Result<> write(std::string_view bytes) {
+        written += bytes.size();
+        return sink->write(bytes);
+    }
     // What the output gets at the end: the spool; nothing when written straight into it.
     Result<> copyTo(FdWriter& out) { return spool.created() ? spool.copyTo(out) : Result<>(); }
 };
@@ -55,6 +61,8 @@ class RunOutputs {
     Result<> prepare(bool named);
     // One stand's part of every output, in row order; with a name, the tables carry it.
     Result<> write(const StandOutputs& stand, const std::optional<std::string>& name);
+    // A shard's run: what the note beside each table says (its bytes are counted here).
+    void noteShard(const PartNote& note) { note_ = note; }
     // After the run: every output complete and put in place as one; without a calculated
     // stand, every output but the result. savedNumbered is told of a numbered file.
     Result<> commit(bool withResult, const StepSeam& seam,
@@ -66,6 +74,9 @@ class RunOutputs {
     std::array<RunPart, kOutputTables.size()> tables_;
     std::vector<std::pair<RunPart*, std::string>> asked_;  // each part, with its header
     std::list<PlannedOutput> outputs_;                     // the tables, then the result
+    PartNote note_;
+    // With --shard: each table's note beside it.
+    Result<> planNote(const std::string& table, const RunPart& part);
 };
 
 }  // namespace lodra::batch

@@ -19,6 +19,7 @@
 #include "calc/parameters.h"
 #include "files/resultfile.h"
 #include "standfile/standwriter.h"
+#include "ui/handbook.h"
 #include "ui/messages.h"
 #include "ui/run.h"
 #include "ui/savedialog.h"
@@ -86,8 +87,8 @@ QString aboutText() {
     return QStringLiteral(
                "Lodra05 version %1\n\n"
                "Beräknar avverkning, kassaflöde och nuvärde för ett skogsbestånd.\n\n"
-               "Beståndsfilens format beskrivs i avsnittet \"Beståndsfilen\" i "
-               "/usr/share/doc/lodra05/README.md och av lodra05-batch --help.")
+               "Hur programmet används, vad fälten betyder och beståndsfilens format står i "
+               "handboken: Hjälp → Handbok (F1).")
         .arg(QStringLiteral(LODRA05_VERSION));
 }
 
@@ -127,6 +128,10 @@ StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entr
             this, &StandMenu::quitChosen);
     QMenu* hjalp = bar->addMenu(QStringLiteral("&Hjälp"));
     hjalp->setObjectName(QStringLiteral("mnuHjalp"));
+    // F1 opens the handbook from every window of the program.
+    QAction* handbok = addItem(hjalp, QStringLiteral("Handbok"), "mnuHandbok", "F1");
+    handbok->setShortcutContext(Qt::ApplicationShortcut);
+    connect(handbok, &QAction::triggered, this, [this] { showHandbook(window_); });
     connect(addItem(hjalp, QStringLiteral("Om Lodra05"), "mnuOm", nullptr), &QAction::triggered,
             this, &StandMenu::omLodra05);
 
@@ -143,6 +148,7 @@ StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entr
     name_->setFocusPolicy(Qt::ClickFocus);
     name_->setMinimumWidth(name_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 20);
     name_->setAccessibleName(caption->text());
+    connect(name_, &QLineEdit::textChanged, this, &StandMenu::entriesEdited);
     name_->setToolTip(QStringLiteral("Beståndets namn, fritt text; sparas i kolumnen bestand."));
     caption->setBuddy(name_);
     saved_ = new SavedLine(corner);
@@ -177,15 +183,66 @@ QString StandMenu::standName() const {
     return name_->text();
 }
 
+std::string StandMenu::entriesBytes() const {
+    const StandEntries entries = entries_();
+    return standFileBytes(entries.input, standName().toStdString(), entries.cells);
+}
+
+bool StandMenu::changedSinceFile() const {
+    return kept_ && entriesBytes() != *kept_;
+}
+
+void StandMenu::entriesEdited() {
+    // Worked out only while the line names a file.
+    if (!saved_->path().isEmpty()) {
+        saved_->setChanged(changedSinceFile());
+    }
+}
+
+bool StandMenu::mayReplaceEntries() {
+    if (!changedSinceFile()) {
+        return true;
+    }
+    const int answer = askQuestion(
+        window_, replaceQuestion(),
+        {QStringLiteral("Spara"), QStringLiteral("Spara inte"), QStringLiteral("Avbryt")});
+    if (answer == 0) {
+        // Saved as "Spara bestånd" saves; a save that failed or was not made keeps them.
+        sparaBestand();
+        return !changedSinceFile();
+    }
+    return answer == 1;
+}
+
+QString StandMenu::replaceQuestion() const {
+    const QString file = QString::fromStdString(inQuotes(file_.toStdString()));
+    if (fileHoldsOneStand_) {
+        return QStringLiteral("Spara ändringarna i %1?").arg(file);
+    }
+    // "Spara" then asks for a file of the stand's own, as "Spara bestånd" does.
+    return QStringLiteral(
+               "Beståndet kommer från %1, som har flera bestånd. Spara ändringarna i "
+               "en egen fil?")
+        .arg(file);
+}
+
 void StandMenu::nyttBestand() {
+    if (!mayReplaceEntries()) {
+        return;
+    }
     emit standChosen(InputRecord{}, ChoiceCells{});
     name_->clear();
     file_.clear();
     fileState_.reset();
     fileHoldsOneStand_ = false;
+    kept_.reset();
+    saved_->forget();
 }
 
 void StandMenu::oppnaBestand() {
+    if (!mayReplaceEntries()) {
+        return;
+    }
     const QString path =
         run_.saveFolders().chooseOpen(window_, QStringLiteral("Öppna bestånd"), kFilter);
     if (!path.isEmpty()) {
@@ -264,6 +321,9 @@ void StandMenu::take(const PickedStand& picked, const QString& path) {
     emit standChosen(withSeparator(stand.input, run_.numberFormat().decimalSeparator()),
                      picked.cells);
     name_->setText(QString::fromStdString(stand.name.value_or(std::string())));
+    // The line named the file saved before; these entries come from the file opened.
+    kept_ = entriesBytes();
+    saved_->forget();
     // The entries are shown even so, each cell that cannot be used named; "Beräkna" refuses
     // them until the user makes those choices.
     if (stand.refusal) {
@@ -346,6 +406,7 @@ void StandMenu::write(const QString& path, const std::optional<FileState>& uncha
     file_ = path;
     fileState_ = *written;
     fileHoldsOneStand_ = true;
+    kept_ = bytes;
     saved_->saved(path);
 }
 
