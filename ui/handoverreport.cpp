@@ -165,6 +165,16 @@ void HandoverReport::addTexts(Handover& doc) const {
     }
 }
 
+// Under a variation the page's own explanation: how many runs each cell is the mean of, and
+// which top cells cannot be told apart.
+QString HandoverReport::comparisonNote() const {
+    const std::optional<MeasureComparison>& comparison = sources_.comparison[0]->comparison();
+    if (!comparison || !comparison->varied) {
+        return bestPairNote();
+    }
+    return comparisonText(*comparison, sources_.numbers.decimalPoint().at(0).toLatin1());
+}
+
 // Both measures' grids of the comparison side by side, when one was calculated.
 void HandoverReport::addComparison(Handover& doc) const {
     HandoverTable table{QStringLiteral("Nuvärde (kr/ha) vid antal cykler till avverkning och "
@@ -172,7 +182,7 @@ void HandoverReport::addComparison(Handover& doc) const {
                         {},
                         {},
                         [](int) { return true; },
-                        bestPairNote()};
+                        comparisonNote()};
     for (int measure = 0; measure < MeasureComparison::kMeasures; ++measure) {
         const ComparisonModel& model = *sources_.comparison[static_cast<std::size_t>(measure)];
         if (!model.comparison()) {

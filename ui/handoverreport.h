@@ -51,6 +51,7 @@ class HandoverReport {
     void addSummary(Handover& doc) const;
     void addTexts(Handover& doc) const;
     void addComparison(Handover& doc) const;
+    QString comparisonNote() const;
     void addSpread(Handover& doc) const;
 
     HandoverSources sources_;

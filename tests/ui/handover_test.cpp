@@ -296,6 +296,14 @@ class HandoverTest : public uitest::ParametersWindowTest {
             }
         }
         QCOMPARE(wordsPastTheMargins(file), QStringList());
+        if (compareAndSpread && variation != "0") {
+            // The comparison's note says what each cell is, as its page does.
+            QString all;
+            for (const QStringList& page : pages) {
+                all += page.join(QString());
+            }
+            QVERIFY(all.contains(bare(QStringLiteral("medelvärdet av 100 körningar"))));
+        }
     }
 
     // The report texts line up in the PDF as in the result window: every value that the
