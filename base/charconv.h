@@ -7,8 +7,23 @@
 // rounded, so the value and the digits are the same.
 
 #include <charconv>
+#include <optional>
+#include <string_view>
 
 namespace lodra {
+
+// A whole number written as the whole text, digits only (a minus for signed types), or
+// nothing.
+template <typename Number>
+std::optional<Number> wholeNumber(std::string_view text) {
+    Number value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 // std::from_chars(first, last, value, std::chars_format::general).
 std::from_chars_result fromChars(const char* first, const char* last, double& value);

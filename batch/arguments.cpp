@@ -3,9 +3,9 @@
 #include <QCommandLineParser>
 #include <QStringList>
 #include <algorithm>
-#include <charconv>
 #include <limits>
 
+#include "base/charconv.h"
 #include "base/quote.h"
 #include "batch/outputtables.h"
 #include "batch/shard.h"
@@ -49,17 +49,6 @@ Error parseFailure(const QCommandLineParser& parser, const std::vector<std::stri
         }
     }
     return fail("Flaggan --" + optionName(args.back()) + " behöver ett värde.");
-}
-
-template <typename Number>
-std::optional<Number> wholeNumber(const std::string& text) {
-    Number value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 // The one value of an option given at most once.

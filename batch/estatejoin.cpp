@@ -50,13 +50,11 @@ bool addRow(std::string_view line, std::map<int, Figures>& years) {
     if (cells[0] == kTotals) {
         return true;  // summed anew
     }
-    int year = 0;
-    const char* last = cells[0].data() + cells[0].size();
-    const auto [stop, error] = std::from_chars(cells[0].data(), last, year);
-    if (cells[0].empty() || error != std::errc() || stop != last) {
+    const std::optional<int> year = wholeNumber<int>(cells[0]);
+    if (!year) {
         return false;
     }
-    Figures& sums = years.try_emplace(year, Figures{}).first->second;
+    Figures& sums = years.try_emplace(*year, Figures{}).first->second;
     for (std::size_t i = 0; i < kFigures; ++i) {
         const std::optional<double> value = figure(cells[i + 1]);
         if (!value) {

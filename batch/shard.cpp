@@ -1,24 +1,14 @@
 #include "batch/shard.h"
 
-#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 
+#include "base/charconv.h"
 #include "base/quote.h"
 
 namespace lodra::batch {
 
 namespace {
-
-std::optional<int> wholeNumber(std::string_view text) {
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 constexpr std::string_view kFirstLine = "lodra05-batch del 1\n";
 constexpr std::string_view kFlowLine = "flode exakt\n";  // then the flow's lines
@@ -29,9 +19,9 @@ Result<Shard> parseShard(const std::string& text) {
     const std::size_t slash = text.find('/');
     const std::string_view all(text);
     const std::optional<int> index =
-        slash == std::string::npos ? std::nullopt : wholeNumber(all.substr(0, slash));
+        slash == std::string::npos ? std::nullopt : wholeNumber<int>(all.substr(0, slash));
     const std::optional<int> count =
-        slash == std::string::npos ? std::nullopt : wholeNumber(all.substr(slash + 1));
+        slash == std::string::npos ? std::nullopt : wholeNumber<int>(all.substr(slash + 1));
     if (!index || !count || *index < 0 || *index >= *count || *count > kMaxShards) {
         return fail("--shard behöver en del K/N, heltal med 0 ≤ K < N ≤ " +
                     std::to_string(kMaxShards) + ", inte " + inQuotes(text) + ".");

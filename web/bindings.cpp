@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/utf8.h"
 #include "batch/outputtables.h"
 #include "batch/refusaltext.h"
 #include "calc/comparison.h"
@@ -274,6 +275,9 @@ class Register {
             stand.set("row", list_->row(i));
             stand.set("name", list_->name(i));
             stand.set("nameCut", list_->nameCut(i));
+            // As the desktop's pick list shows it: a line break or a direction override in a
+            // name cannot draw another line or turn the text.
+            stand.set("shown", visibleText(list_->name(i)));
             stands.call<void>("push", stand);
         }
         val result = val::object();

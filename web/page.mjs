@@ -250,8 +250,8 @@ function openStand(index) {
 
 function chooseStand(stands) {
   const list = $('lstBestand');
-  list.replaceChildren(...stands.map(({row, name, nameCut}) =>
-      element('option', {}, `Rad ${row}` + (name ? ` – ${name}` : '') + (nameCut ? '…' : ''))));
+  list.replaceChildren(...stands.map(({row, shown, nameCut}) =>
+      element('option', {}, `Rad ${row}` + (shown ? ` – ${shown}` : '') + (nameCut ? '…' : ''))));
   list.selectedIndex = 0;
   $('lblFraga').textContent = `Filen har ${stands.length} bestånd. Välj det som ska öppnas:`;
   const dialog = $('valjBestand');

@@ -107,6 +107,10 @@ check('a stand file written and opened as a register gives the entries back', ()
   const stand = register.stand(0);
   assert.equal(stand.name, 'Norra skiftet');
   assert.deepEqual(stand.entries, entries);
+  // A name that would draw another line or turn the text is listed made visible.
+  const odd = register.open(new TextEncoder().encode(
+      'totaltid;bestand\n250;"Norr\r\nRad 9"\n250;\u202eabc\n'), 'udda.csv');
+  assert.deepEqual(odd.stands.map(s => s.shown), ['Norr\\x0d\\x0aRad 9', '\\u202eabc']);
   const broken = register.open(new TextEncoder().encode('totaltid;okänd\n250;4\n'), 'fel.csv');
   assert.equal(broken.ok, false);
   assert.match(broken.message, /fel\.csv/);
