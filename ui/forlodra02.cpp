@@ -14,6 +14,7 @@
 
 #include "calc/parameters.h"
 #include "ui/forcatalog.h"
+#include "ui/forfastighet.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
 #include "ui/forutveckling.h"
@@ -127,6 +128,11 @@ forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
     run_.setStandMenu(standMenu_);
     connect(standMenu_, &StandMenu::quitChosen, this, &forLodra02::cmdAvlsuta_Click);
     connect(standMenu_, &StandMenu::standChosen, this, &forLodra02::setInputRecord);
+    connect(standMenu_, &StandMenu::propertyChosen, this, &forLodra02::openProperty);
+    connect(&run_, &Run::standWanted, this, [this](const QString& path, int row) {
+        RunWindow::showInFront(this);
+        standMenu_->openRow(path, row);
+    });
     WindowLook::fitToScreen(this);
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
@@ -154,6 +160,12 @@ forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
     }
 
     ui->txtTotaltid->setFocus();
+}
+
+void forLodra02::openProperty(const QString& path) {
+    forFastighet* window = run_.fastighet();
+    window->open(path);
+    RunWindow::showInFront(window);
 }
 
 forLodra02::~forLodra02() {

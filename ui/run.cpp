@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "ui/forcatalog.h"
+#include "ui/forfastighet.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
 #include "ui/forutveckling.h"
@@ -71,6 +72,19 @@ forUtveckling* Run::utveckling() {
     return utveckling_;
 }
 
+forFastighet* Run::fastighet() {
+    if (!fastighet_) {
+        keep(fastighet_, new forFastighet(look_, numbers_));
+        fastighet_->setSaveFolders(&folders_);
+        connect(fastighet_, &forFastighet::standChosen, this, &Run::standWanted);
+    }
+    return fastighet_;
+}
+
+forFastighet* Run::existingFastighet() const {
+    return fastighet_;
+}
+
 forTradDiametrar* Run::existingTradDiametrar() const {
     return tradDiametrar_;
 }
@@ -100,6 +114,7 @@ void Run::calculationShown(const InputRecord& input, const std::vector<CycleRow>
 }
 
 void Run::closeWindows() {
+    delete fastighet_.data();
     delete utveckling_.data();
     delete catalog_.data();
     delete resultat_.data();

@@ -44,6 +44,14 @@ StandChooser::StandChooser(std::shared_ptr<const StandList> list, QWidget* paren
     ui->lstBestand->setModel(new StandListModel(std::move(list), this));
     ui->lstBestand->setCurrentIndex(ui->lstBestand->model()->index(0, 0));
     ui->lstBestand->setAccessibleName(QStringLiteral("Bestånd"));
+    QPushButton* whole =
+        ui->knappar->addButton(QStringLiteral("&Hela registret"), QDialogButtonBox::ActionRole);
+    whole->setObjectName(QStringLiteral("cmdHelaRegistret"));
+    whole->setToolTip(QStringLiteral("Beräkna alla bestånd i fastighetsfönstret"));
+    connect(whole, &QPushButton::clicked, this, [this] {
+        whole_ = true;
+        accept();
+    });
     connect(ui->knappar, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui->knappar, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(ui->lstBestand, &QListView::activated, this, &QDialog::accept);
@@ -52,6 +60,9 @@ StandChooser::StandChooser(std::shared_ptr<const StandList> list, QWidget* paren
 StandChooser::~StandChooser() = default;
 
 int StandChooser::chosen() const {
+    if (whole_) {
+        return -1;
+    }
     const QModelIndex current = ui->lstBestand->currentIndex();
     return current.isValid() ? current.row() : -1;
 }

@@ -41,9 +41,12 @@ class StandChooser : public QDialog {
 
     // The entry of the list the user chose; -1 for none.
     int chosen() const;
+    // The user chose "Hela registret": every stand, in the property window.
+    bool wholeRegister() const { return whole_; }
 
   private:
     std::unique_ptr<Ui::StandChooser> ui;
+    bool whole_ = false;
 };
 
 }  // namespace lodra

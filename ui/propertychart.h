@@ -1,0 +1,36 @@
+#pragma once
+
+// The property's fellings over time as a chart: the volume felled as bars, year by year or,
+// for a long horizon, decade by decade, with the cash flow as a line on a second axis, so
+// that a reader sees at once whether the fellings are even.
+
+#include <QLocale>
+#include <QString>
+#include <vector>
+
+#include "calc/standflow.h"
+
+class QChart;
+
+namespace lodra {
+
+// A bar of the chart: a year ("25") or a decade ("20–29") and what it sums.
+struct FlowPeriod {
+    QString label;
+    double volym = 0;       // m3sk
+    double kassaflode = 0;  // kr, undiscounted
+};
+
+// Beyond this many years the bars are decades.
+inline constexpr int kYearlyBarsUpTo = 60;
+
+// The bars of the years in which anything happens (in year order): one per year, or one per
+// decade from 0 when the last year is beyond kYearlyBarsUpTo, each decade that holds a year.
+std::vector<FlowPeriod> flowPeriods(const std::vector<FlowYear>& years);
+
+// The chart of the periods under its title, its numbers as the locale writes them without
+// digit grouping. The caller owns the chart.
+QChart* propertyChart(const std::vector<FlowYear>& years, const QString& title,
+                      const QLocale& numbers);
+
+}  // namespace lodra
