@@ -68,8 +68,7 @@ forFastighet::forFastighet(const WindowLook& look, const NumberFormat& numbers, 
     connect(ui->cmdAvbryt, &QPushButton::clicked, &job_, &BackgroundJob::cancel);
     connect(ui->cmdSparaTabell, &QPushButton::clicked, this, &forFastighet::cmdSparaTabell_Click);
     connect(ui->cmdSparaFlode, &QPushButton::clicked, this, &forFastighet::cmdSparaFlode_Click);
-    connect(ui->cmdSparaDiagram, &QPushButton::clicked, this,
-            &forFastighet::cmdSparaDiagram_Click);
+    connect(ui->cmdSparaDiagram, &QPushButton::clicked, this, &forFastighet::cmdSparaDiagram_Click);
     connect(ui->cmdSparaPdf, &QPushButton::clicked, this, &forFastighet::cmdSparaPdf_Click);
     connect(ui->cmdSkrivUt, &QPushButton::clicked, this, &forFastighet::printReport);
     connect(ui->tblBestand, &QTableView::doubleClicked, this, &forFastighet::standActivated);
@@ -218,8 +217,9 @@ QString forFastighet::totalsText() const {
     const auto pat = [separator](double value, std::string_view pattern) {
         return QString::fromStdString(patternText(value, pattern, separator));
     };
-    QString text = QStringLiteral("Beräknade: %1 bestånd. Avvisade: %2. Avbrutna: %3. Utan "
-                                  "hektar: %4.\nAreal: %5 ha. Fastighetens nuvärde: %6 kr.")
+    QString text = QStringLiteral(
+                       "Beräknade: %1 bestånd. Avvisade: %2. Avbrutna: %3. Utan "
+                       "hektar: %4.\nAreal: %5 ha. Fastighetens nuvärde: %6 kr.")
                        .arg(t.calculated)
                        .arg(t.refused)
                        .arg(t.stopped)

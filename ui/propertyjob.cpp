@@ -80,8 +80,7 @@ bool varies(const PropertyInput& stand, char decimalSeparator) {
 
 }  // namespace
 
-Result<PropertyResult> calculateProperty(const std::string& path,
-                                         const PropertyOptions& options) {
+Result<PropertyResult> calculateProperty(const std::string& path, const PropertyOptions& options) {
     bool named = false;
     bool area = false;
     Result<std::vector<PropertyInput>> read = readStands(path, named, area);

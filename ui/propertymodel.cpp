@@ -57,8 +57,7 @@ int PropertyStandModel::columnCount(const QModelIndex& parent) const {
 
 QString PropertyStandModel::text(const PropertyStand& stand, int column) const {
     const auto pat = [this](const std::optional<double>& value, std::string_view pattern) {
-        return value ? QString::fromStdString(patternText(*value, pattern, separator_))
-                     : QString();
+        return value ? QString::fromStdString(patternText(*value, pattern, separator_)) : QString();
     };
     const std::optional<PropertyFigures>& f = stand.figures;
     switch (column) {
@@ -136,8 +135,7 @@ QVariant PropertyStandModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant PropertyStandModel::headerData(int section, Qt::Orientation orientation,
-                                        int role) const {
+QVariant PropertyStandModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
         section >= kColumns) {
         return QAbstractTableModel::headerData(section, orientation, role);
@@ -168,17 +166,20 @@ QVariant PropertyFlowModel::data(const QModelIndex& index, int role) const {
     const auto row = static_cast<std::size_t>(index.row());
     const bool total = row == years_.size();
     const FlowYear& year = total ? total_ : years_[row];
-    const double values[kColumns] = {static_cast<double>(year.ar), year.volym, year.netto,
-                                      year.kostnad, year.kassaflode(), year.nuvarde};
+    const double values[kColumns] = {static_cast<double>(year.ar),
+                                     year.volym,
+                                     year.netto,
+                                     year.kostnad,
+                                     year.kassaflode(),
+                                     year.nuvarde};
     const double value = values[index.column()];
     switch (role) {
         case Qt::DisplayRole:
             if (index.column() == kAr) {
                 return total ? utf8(kFlowTotalRow) : QString::number(year.ar);
             }
-            return QString::fromStdString(
-                patternText(value, index.column() == kVolym ? "#######0.0" : "#########0",
-                            separator_));
+            return QString::fromStdString(patternText(
+                value, index.column() == kVolym ? "#######0.0" : "#########0", separator_));
         case kSortRole:
             return value;
         case Qt::TextAlignmentRole:
@@ -195,8 +196,7 @@ QVariant PropertyFlowModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant PropertyFlowModel::headerData(int section, Qt::Orientation orientation,
-                                       int role) const {
+QVariant PropertyFlowModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
         section >= kColumns) {
         return QAbstractTableModel::headerData(section, orientation, role);

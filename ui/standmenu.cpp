@@ -119,8 +119,7 @@ StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entr
             &QAction::triggered, this, &StandMenu::nyttBestand);
     connect(addItem(arkiv, QStringLiteral("Öppna bestånd…"), "mnuOppna", "Ctrl+O"),
             &QAction::triggered, this, &StandMenu::oppnaBestand);
-    connect(addItem(arkiv, QStringLiteral("Öppna fastighet…"), "mnuOppnaFastighet",
-                    "Ctrl+Shift+O"),
+    connect(addItem(arkiv, QStringLiteral("Öppna fastighet…"), "mnuOppnaFastighet", "Ctrl+Shift+O"),
             &QAction::triggered, this, &StandMenu::oppnaFastighet);
     connect(addItem(arkiv, QStringLiteral("Spara bestånd"), "mnuSpara", "Ctrl+S"),
             &QAction::triggered, this, &StandMenu::sparaBestand);
