@@ -262,15 +262,27 @@ std::unique_ptr<Handover> forFastighet::handover() const {
     if (ui->lblUtanHektar->isVisibleTo(this)) {
         doc->addParagraph(ui->lblUtanHektar->text());
     }
-    std::vector<int> standColumns(PropertyStandModel::kColumns);
+    // The messages under the table, where they can take lines of their own: the table's
+    // cells are never wrapped, so that no row is split between two pages.
+    std::vector<int> standColumns(PropertyStandModel::kMeddelande);
     std::iota(standColumns.begin(), standColumns.end(), 0);
-    doc->addTable(QStringLiteral("Bestånd"), *sorted_, standColumns, [](int) { return true; });
+    doc->addTable(
+        QStringLiteral("Bestånd"), *sorted_, standColumns, [](int) { return true; },
+        Handover::TableFit::page);
+    for (const PropertyStand& stand : result_.stands) {
+        if (stand.error) {
+            doc->addParagraph(QStringLiteral("Rad %1: %2")
+                                  .arg(stand.row)
+                                  .arg(QString::fromStdString(stand.message())));
+        }
+    }
     if (!flow_->years().empty()) {
         std::vector<int> flowColumns(PropertyFlowModel::kColumns);
         std::iota(flowColumns.begin(), flowColumns.end(), 0);
-        doc->addTable(QStringLiteral("Avverkningar år för år"), *flow_, flowColumns,
-                      [](int) { return true; });
-        doc->addImage(QStringLiteral("Diagram"), chartImage());
+        doc->addTable(
+            QStringLiteral("Avverkningar år för år"), *flow_, flowColumns, [](int) { return true; },
+            Handover::TableFit::page);
+        doc->addImage(QStringLiteral("Diagram"), chartImage(), 0.9, true);
     }
     return doc;
 }

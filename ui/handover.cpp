@@ -8,6 +8,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextTable>
 #include <QUrl>
@@ -30,6 +31,36 @@ QFont fixedFont() {
     const double widthPt = kPage.paintRect(QPageLayout::Point).width();
     font.setPointSizeF(10 * widthPt / (perColumnPt * Handover::kFixedColumns) * 0.98);
     return font;
+}
+
+// Each column's share of the page: as its longest cell, or its header's longest word (at half
+// as wide again), of
+// at most kWidestCell characters, is of all the columns' together.
+QList<QTextLength> pageColumnWidths(const QAbstractItemModel& model,
+                                    const std::vector<int>& columns, const std::vector<int>& rows) {
+    constexpr qsizetype kWidestCell = 40;
+    std::vector<qsizetype> widths;
+    qsizetype sum = 0;
+    for (const int column : columns) {
+        qsizetype widest = 2;
+        for (const QString& word : model.headerData(column, Qt::Horizontal)
+                                       .toString()
+                                       .split(QRegularExpression(QStringLiteral("\\s+")))) {
+            // Bold, and often in capitals: wider than the cells' digits.
+            widest = std::max(widest, word.size() * 3 / 2);
+        }
+        for (const int row : rows) {
+            widest = std::max(widest, model.index(row, column).data().toString().size());
+        }
+        widths.push_back(std::min(widest, kWidestCell) + 3);
+        sum += widths.back();
+    }
+    QList<QTextLength> shares;
+    for (const qsizetype width : widths) {
+        shares.append(QTextLength(QTextLength::PercentageLength,
+                                  100.0 * static_cast<double>(width) / static_cast<double>(sum)));
+    }
+    return shares;
 }
 
 }  // namespace
@@ -89,7 +120,9 @@ void Handover::addFixedText(const QString& text) {
 }
 
 void Handover::addTable(const QString& heading, const QAbstractItemModel& model,
-                        const std::vector<int>& columns, const std::function<bool(int)>& keep) {
+                        const std::vector<int>& columns, const std::function<bool(int)>& keep,
+                        TableFit fit) {
+    const bool page = fit == TableFit::page;
     std::vector<int> rows;
     for (int row = 0; row < model.rowCount(); ++row) {
         if (keep(row)) {
@@ -104,6 +137,10 @@ void Handover::addTable(const QString& heading, const QAbstractItemModel& model,
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
     format.setTopMargin(12);
     const int width = static_cast<int>(columns.size());
+    if (page) {
+        format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+        format.setColumnWidthConstraints(pageColumnWidths(model, columns, rows));
+    }
     QTextTable* table = cursor_.insertTable(static_cast<int>(rows.size()) + 2, width, format);
     table->mergeCells(0, 0, 1, width);
     QTextCharFormat title;
@@ -129,14 +166,23 @@ void Handover::addTable(const QString& heading, const QAbstractItemModel& model,
                 cell.insertText(model.headerData(rows[r], Qt::Vertical).toString(), bold);
                 continue;
             }
-            cell.setBlockFormat(right);
-            cell.insertText(model.index(rows[r], column).data().toString());
+            const QModelIndex index = model.index(rows[r], column);
+            QTextBlockFormat block = right;
+            if (page) {
+                // One block a cell that stays on one page: the row moves whole.
+                block.setNonBreakableLines(true);
+                block.setAlignment(Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt() &
+                                                 Qt::AlignHorizontal_Mask));
+            }
+            cell.setBlockFormat(block);
+            cell.insertText(index.data().toString());
         }
     }
     cursor_.movePosition(QTextCursor::End);
 }
 
-void Handover::addImage(const QString& heading, const QImage& image, double widthShare) {
+void Handover::addImage(const QString& heading, const QImage& image, double widthShare,
+                        bool newPage) {
     const QUrl name(QStringLiteral("lodra://bild%1").arg(++images_));
     document_->addResource(QTextDocument::ImageResource, name, image);
     QTextImageFormat format;
@@ -149,6 +195,9 @@ void Handover::addImage(const QString& heading, const QImage& image, double widt
     QTextBlockFormat block;
     block.setTopMargin(12);
     block.setNonBreakableLines(true);
+    if (newPage) {
+        block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    }
     QTextCharFormat bold;
     bold.setFontPointSize(13);
     bold.setFontWeight(QFont::Bold);

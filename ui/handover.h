@@ -53,11 +53,16 @@ class Handover {
     // The chosen columns of the model under a heading, with the model's headers, and the rows
     // for which keep is true. The column kRowHeader stands for the rows' own headers.
     static constexpr int kRowHeader = -1;
+    // How a table is laid out: as wide as its cells, numbers to the right; or across the
+    // page, each cell aligned as the model says, and no row split between two pages.
+    enum class TableFit { cells, page };
     void addTable(const QString& heading, const QAbstractItemModel& model,
-                  const std::vector<int>& columns, const std::function<bool(int row)>& keep);
+                  const std::vector<int>& columns, const std::function<bool(int row)>& keep,
+                  TableFit fit = TableFit::cells);
     // An image under its heading, as wide as a share of the text area, its proportions
-    // kept; the two stay on one page.
-    void addImage(const QString& heading, const QImage& image, double widthShare = 0.75);
+    // kept; the two stay on one page, a new one when newPage is set.
+    void addImage(const QString& heading, const QImage& image, double widthShare = 0.75,
+                  bool newPage = false);
 
     // The text as a reader sees it, without layout.
     QString plainText() const { return document_->toPlainText(); }
