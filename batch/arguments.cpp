@@ -8,6 +8,7 @@
 
 #include "base/quote.h"
 #include "batch/outputtables.h"
+#include "batch/shard.h"
 #include "calc/comparison.h"
 #include "calc/parameters.h"
 #include "calc/spread.h"
@@ -108,7 +109,37 @@ Result<> readNumbers(const QCommandLineParser& parser, Arguments& arguments) {
         }
         arguments.runs = *count;
     }
-    return {};
+    Result<std::optional<std::string>> shard = onlyValue(parser, "shard");
+    if (shard && *shard) {
+        Result<Shard> read = parseShard(**shard);
+        if (!read) {
+            return read.error();
+        }
+        arguments.shard = *read;
+    }
+    return shard ? Result<>() : shard.error();
+}
+
+// --join OUT PART...: the parts of one table joined, and nothing else.
+Result<Arguments> joinArguments(const QCommandLineParser& parser) {
+    Result<std::optional<std::string>> out = onlyValue(parser, "join");
+    if (!out) {
+        return out.error();
+    }
+    if (parser.optionNames().size() > 1) {
+        return fail("--join tar bara den sammanfogade filen och delarna, inga andra flaggor.");
+    }
+    Arguments arguments;
+    arguments.join.push_back(**out);
+    for (const QString& part : parser.positionalArguments()) {
+        arguments.join.push_back(bytesOut(part));
+    }
+    if (arguments.join.front().empty() || arguments.join.size() < 2) {
+        return fail(
+            "Ange den sammanfogade filen och delarna i tur och ordning: "
+            "--join FIL DEL...");
+    }
+    return arguments;
 }
 
 // The file of an output option, given at most once; only the result may go to "-".
@@ -155,7 +186,7 @@ Result<> readFiles(const QCommandLineParser& parser, Arguments& arguments) {
 Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const char* name : {"seed", "threads", "runs", "output"}) {
+    for (const char* name : {"seed", "threads", "runs", "output", "shard", "join"}) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), {}, QStringLiteral("N")));
     }
     parser.addOption(QCommandLineOption(QStringLiteral("estate"), {}, QStringLiteral("FIL")));
@@ -172,6 +203,9 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     if (!parser.parse(list)) {
         return parseFailure(parser, args);
     }
+    if (parser.isSet(QStringLiteral("join"))) {
+        return joinArguments(parser);
+    }
     Arguments arguments;
     arguments.help = parser.isSet(QStringLiteral("help"));
     arguments.version = parser.isSet(QStringLiteral("version"));
@@ -182,10 +216,13 @@ Result<Arguments> parseArguments(const std::vector<std::string>& args) {
     if (!read) {
         return read.error();
     }
-    // Only the spread has runs; a count that nothing uses is a mistake in the command line.
-    if (arguments.runs != 0 && !arguments.spread && !arguments.help && !arguments.version) {
+    // Only the spread and the comparisons have runs; a count that nothing uses is a mistake
+    // in the command line.
+    const bool withRuns = arguments.spread || arguments.measures || arguments.compare;
+    if (arguments.runs != 0 && !withRuns && !arguments.help && !arguments.version) {
         return fail(
-            "--runs gäller bara spridningen: ange också --spread FIL, eller ta bort --runs.");
+            "--runs gäller bara spridningen och jämförelserna: ange också --spread, --measures "
+            "eller --compare FIL, eller ta bort --runs.");
     }
     return arguments;
 }
@@ -254,8 +291,9 @@ std::string whole(auto number) {
 std::string helpText() {
     return "Användning: lodra05-batch [--seed N] [--threads N] [--output FIL | --output -]\n"
            "                     [--table FIL] [--cycles FIL] [--compare FIL]\n"
-           "                     [--measures FIL] [--spread FIL [--runs N]]\n"
+           "                     [--measures FIL] [--spread FIL] [--runs N] [--shard K/N]\n"
            "                     [--estate FIL] BESTÅND.csv\n"
+           "       lodra05-batch --join FIL DEL...\n"
            "\n"
            "Beräknar bestånden i BESTÅND.csv, ett per rad och i tur och ordning, som i en och\n"
            "samma körning av skrivbordsprogrammet, och sparar den fil som programmet då skulle\n"
@@ -292,18 +330,27 @@ std::string helpText() {
            "  --estate FIL   skriv också fastighetens avverkningar och pengar år för år (CSV):\n"
            "                 alla beräknade bestånd med hektar, var och ett gånger sin areal,\n"
            "                 och en rad Summa (kräver kolumnen hektar)\n"
-           "  --runs N       körningar per bestånd i --spread (bara med den), " +
-           whole(kMinSpreadRuns) + " till " + whole(kMaxSpreadRuns) +
-           "\n"
-           "                 (annars " +
+           "  --runs N       körningar per bestånd, " +
+           whole(kMinSpreadRuns) + " till " + whole(kMaxSpreadRuns) + ": i --spread (annars " +
            whole(kDefaultSpreadRuns) +
-           ")\n"
+           "),\n"
+           "                 i --measures och --compare (där blir varje ruta medelvärdet\n"
+           "                 av N körningar, körning k av varje ruta med samma slumptal,\n"
+           "                 och det bästa anges bara där det leder med mer än två\n"
+           "                 standardfel; annars en beräkning per ruta); bara med någon\n"
+           "                 av de tre\n"
            "  --seed N       slumpvis ändring av diametern från en generator med fröet N, så\n"
            "                 att en körning kan upprepas exakt (annars från klockan)\n"
            "  --threads N    beräkna på N trådar, 1 till " +
            whole(kMaxThreads) +
            " (annars en per kärna); filerna\n"
            "                 blir desamma med hur många trådar som helst\n"
+           "  --shard K/N    beräkna bara del K av N (0 till N-1) av bestånden: en följd av\n"
+           "                 rader, med samma radnummer och frön som hela körningen; varje\n"
+           "                 tabell FIL får FIL.del bredvid sig, som säger var delen hör hemma\n"
+           "  --join FIL DEL...\n"
+           "                 foga samman en tabells delar, i ordning, till FIL: samma byte som\n"
+           "                 en körning över hela registret (delarnas FIL.del behövs)\n"
            "  --help         visa den här hjälpen\n"
            "  --version      visa programmets version\n"
            "\n"

@@ -3,6 +3,8 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QLocale>
 #include <QString>
 #include <algorithm>
@@ -20,6 +22,7 @@
 
 #include "base/quote.h"
 #include "base/utf8.h"
+#include "batch/join.h"
 #include "batch/outputtables.h"
 #include "batch/pipeline.h"
 #include "batch/progress.h"
@@ -48,6 +51,8 @@ struct Tally {
     int calculated = 0;
     int refused = 0;
     int handedOut = 0;
+    int firstRow = 0;  // line numbers of the first and last stand written, 0 when none
+    int lastRow = 0;
 };
 
 // One thread per core (as far as the system tells), at most kMaxThreads.
@@ -79,6 +84,8 @@ class RowWriter {
             progress_.clear();
             return spooled;
         }
+        tally_.firstRow = tally_.firstRow != 0 ? tally_.firstRow : stand.row;
+        tally_.lastRow = stand.row;
         progress_.update(++tally_.handedOut);
         return {};
     }
@@ -96,9 +103,11 @@ class RowWriter {
 
 // Calculates every stand, on the run's threads, and writes their outputs in row order:
 // the same bytes as one session of the desktop program calculating them one by one.
-Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Arguments& arguments,
-                           char decimalSeparator, const RunStreams& streams) {
+Result<Tally> calculateAll(StandFile& stands, StandRange range, RunOutputs& outputs,
+                           const Arguments& arguments, char decimalSeparator,
+                           const RunStreams& streams) {
     PipelineLimits limits;
+    limits.stands = static_cast<std::size_t>(range.size());
     limits.threads = arguments.threads != 0 ? arguments.threads : defaultThreads();
     std::vector<Worker> workers;
     workers.reserve(limits.threads);
@@ -107,7 +116,7 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
         worker.session.texts = Session::Texts::fileBytes;
         worker.areaColumns = stands.columns().hektar >= 0;
     }
-    RowWriter writer(outputs, streams, stands.standCount());
+    RowWriter writer(outputs, streams, static_cast<int>(range.size()));
     std::optional<Error> readError;
     const StandWork work{[&](const StandFile::Stand& stand) {
                              return standBytesMost(stand, arguments, decimalSeparator);
@@ -137,6 +146,32 @@ Result<Tally> calculateAll(StandFile& stands, RunOutputs& outputs, const Argumen
         outputs.setEstate(propertyFlowCsv(writer.flow(), decimalSeparator));
     }
     return writer.tally();
+}
+
+// Passes over the stands before a shard's, read but not decoded.
+Result<> skipStands(StandSource& stands, std::int64_t count, const std::string& path) {
+    StandFile::Row row;
+    for (std::int64_t i = 0; i < count; ++i) {
+        const Result<bool> read = stands.file.nextRow(row);
+        if (!read || !*read) {
+            return standFileError(path, read ? "Filen ändrades medan den lästes." : read.message());
+        }
+    }
+    return {};
+}
+
+// What a shard's figures depend on besides its stands: the register (its size and digest),
+// the seed, the runs of the spread and the decimal separator. Parts whose runs differ in
+// any of them do not fit together.
+Result<std::string> runIdentity(const Arguments& arguments, char decimalSeparator) {
+    QFile file(QString::fromLocal8Bit(arguments.stands.c_str()));
+    QCryptographicHash digest(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !digest.addData(&file)) {
+        return standFileError(arguments.stands, "Filen kunde inte läsas.");
+    }
+    return "register " + std::to_string(file.size()) + " " + digest.result().toHex().toStdString() +
+           " fro " + (arguments.seed ? std::to_string(*arguments.seed) : std::string("klocka")) +
+           " korningar " + std::to_string(arguments.runs) + " decimaltecken " + decimalSeparator;
 }
 
 // Names the numbered file on the messages' stream, and on standard error the number that
@@ -181,18 +216,37 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
         const StandColumns& columns = stands.file.columns();
         ready = outputs.prepare(columns.bestand >= 0, columns.hektar >= 0);
     }
+    const std::int64_t total = stands.file.standCount();
+    const StandRange range =
+        arguments.shard ? shardRange(*arguments.shard, total) : StandRange{0, total};
+    if (ready) {
+        ready = skipStands(stands, range.begin, arguments.stands);
+    }
     if (!ready) {
         return ready.error();
     }
-    Result<Tally> tally = calculateAll(stands.file, outputs, arguments, decimalSeparator, streams);
+    Result<Tally> tally =
+        calculateAll(stands.file, range, outputs, arguments, decimalSeparator, streams);
     if (!tally) {
         return tally;
     }
-    if (Result<> read = checkReadConsistently(arguments.stands, stands, tally->handedOut); !read) {
+    // The stands before and after the shard were counted, not handed out.
+    const int counted = tally->handedOut + static_cast<int>(total - range.size());
+    if (Result<> read = checkReadConsistently(arguments.stands, stands, counted); !read) {
         return read.error();
     }
-    if (tally->calculated == 0) {
+    if (range.size() == 0) {
+        std::fputs("Delen har inga bestånd, så inget resultat skrevs.\n", streams.errors);
+    } else if (tally->calculated == 0) {
         std::fputs("Inget bestånd kunde beräknas, så inget resultat skrevs.\n", streams.errors);
+    }
+    if (arguments.shard) {
+        Result<std::string> run = runIdentity(arguments, decimalSeparator);
+        if (!run) {
+            return run.error();
+        }
+        outputs.noteShard(
+            PartNote{*arguments.shard, range, total, tally->firstRow, tally->lastRow, *run, 0});
     }
     Result<> committed = outputs.commit(
         tally->calculated > 0, streams.commitSeam,
@@ -244,6 +298,9 @@ int unguardedMain(int argc, char** argv) {
     if (arguments->help) {
         std::fputs(helpText().c_str(), stdout);
         return std::fflush(stdout) == 0 ? kAllCalculated : kUsageOrFileError;
+    }
+    if (!arguments->join.empty()) {
+        return runJoin(arguments->join, RunStreams{});
     }
     if (arguments->version) {
         std::printf("lodra05-batch %s\n", kVersion);

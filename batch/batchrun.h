@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "batch/shard.h"
 #include "files/pendingfile.h"
 
 namespace lodra::batch {
@@ -26,6 +27,8 @@ struct Arguments {
     std::optional<std::string> estate;    // the property's flow year by year, if asked for
     int runs = 0;                         // runs of each spread; 0: the default
     unsigned threads = 0;                 // threads that calculate; 0: one per core
+    std::optional<Shard> shard;           // only this share of the stands
+    std::vector<std::string> join;        // --join: the joined file, then its parts in order
     bool help = false;
     bool version = false;
 };

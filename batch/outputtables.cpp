@@ -31,9 +31,10 @@ void cycleRows(const StandContext& c, std::string& out) {
 }
 
 // Every cell from the seed of the stand's row with --seed, else from one random seed for
-// the stand.
+// the stand; with --runs, run k of every cell from standSeed(that seed, k).
 void comparisonRows(const StandContext& c, std::string& out) {
     ComparisonOptions options;
+    options.runs = c.arguments.runs;
     options.seed =
         c.arguments.seed ? standSeed(*c.arguments.seed, c.stand.row) : std::random_device{}();
     try {
@@ -76,7 +77,7 @@ void spreadRows(const StandContext& c, std::string& out) {
 
 void measuresRows(const StandContext& c, std::string& out) {
     out += measuresStandRow(c.stand.row, c.stand.input, baseSeed(c.arguments.seed, c.stand.row),
-                            c.decimalSeparator);
+                            c.arguments.runs, c.decimalSeparator);
 }
 
 // The stand table's rows with the stand's area and its present value in kr after the row
@@ -140,6 +141,12 @@ std::size_t standBytesMost(const StandFile::Stand& stand, const Arguments& argum
         // The record's rows and felling sums, and the rows' text.
         bytes += cyclesOf(stand, decimalSeparator) *
                  (sizeof(CycleRow) + 6 * sizeof(double) + kCycleLineBytesMost);
+    }
+    if (arguments.runs != 0 && (arguments.compare || arguments.measures)) {
+        // Every cell's runs of both measures (the comparison's one measure fewer), and the
+        // differences of a rate's two best cells.
+        const std::size_t cells = (arguments.measures ? 88 : 0) + (arguments.compare ? 44 : 0);
+        bytes += static_cast<std::size_t>(arguments.runs) * (cells + 2) * sizeof(double);
     }
     if (arguments.spread) {
         // The runs, and each figure's list of them as it grows.

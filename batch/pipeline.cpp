@@ -171,13 +171,15 @@ Result<> runPipeline(StandFile& stands, const PipelineLimits& limits, const Stan
     std::size_t next = 0;      // the chunk to fill next
     std::size_t inFlight = 0;  // chunks filled and not yet written, from next - inFlight
     std::size_t keptTotal = 0;
-    bool more = true;
+    std::size_t left = limits.stands;  // stands still to read
+    bool more = left > 0;
     for (;;) {
         for (std::size_t most = 0; more && (most = admission.nextChunkStands(inFlight)) > 0;) {
             keptTotal -= std::exchange(chunks[next].kept, 0);
-            const Result<bool> read =
-                fillChunk(stands, chunks[next], most, limits.chunkBytes, work.estimate);
-            more = read && *read;
+            const Result<bool> read = fillChunk(stands, chunks[next], std::min(most, left),
+                                                limits.chunkBytes, work.estimate);
+            left -= chunks[next].count;
+            more = read && *read && left > 0;
             if (!read) {
                 readError = read.error();
             }

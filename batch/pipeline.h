@@ -6,6 +6,7 @@
 // stand more, whatever the number of threads and however long a stand's texts are.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -45,6 +46,7 @@ struct PipelineLimits {
     std::size_t threads = 1;
     std::size_t bytesInFlight = std::size_t{32} << 20;
     std::size_t chunkBytes = std::size_t{1} << 20;  // the most one chunk is meant to hold
+    std::size_t stands = SIZE_MAX;                  // the most stands read
 };
 
 // estimate(stand) runs on the caller's thread as each stand is read; compute(worker, stand,

@@ -147,14 +147,25 @@ Result<> RunOutputs::plan(const Arguments& arguments) {
         part->output = &outputs_.emplace_back(std::move(*target),
                                               [part](FdWriter& out) { return part->copyTo(out); });
         asked_.emplace_back(part, kOutputTables[i].header());
+        const auto text = [this, part] { return noteText(noted(part->written)); };
+        if (Result<> note = arguments.shard ? planNote(*path, *part->output, text) : Result<>();
+            !note) {
+            return note;
+        }
     }
     if (arguments.estate) {
         Result<OutputTarget> estate = findTarget(*arguments.estate);
         if (!estate) {
             return estate.error();
         }
-        outputs_.emplace_back(std::move(*estate),
-                              [this](FdWriter& out) { return out.write(estate_); });
+        const PlannedOutput& output = outputs_.emplace_back(
+            std::move(*estate), [this](FdWriter& out) { return out.write(estate_); });
+        const auto text = [this] { return noteText(noted(estate_.size())); };
+        if (Result<> note =
+                arguments.shard ? planNote(*arguments.estate, output, text) : Result<>();
+            !note) {
+            return note;
+        }
     }
     Result<OutputTarget> target = findTarget(arguments.output);
     if (!target) {
@@ -175,6 +186,29 @@ Result<> RunOutputs::plan(const Arguments& arguments) {
         return written;
     });
     resultat_.output = indata_.output;
+    return {};
+}
+
+PartNote RunOutputs::noted(std::uint64_t bytes) const {
+    PartNote note = note_;
+    note.bytes = bytes;
+    return note;
+}
+
+Result<> RunOutputs::planNote(const std::string& table, const PlannedOutput& output,
+                              std::function<std::string()> text) {
+    Result<OutputTarget> target = findTarget(notePath(table));
+    if (!target) {
+        return target.error();
+    }
+    if (target->kind != OutputTarget::Kind::Replacing ||
+        output.target().kind != OutputTarget::Kind::Replacing) {
+        return fail("Med --shard skrivs varje tabell till en vanlig fil med " +
+                    inQuotes(notePath(table)) + " bredvid sig, men " + inQuotes(table) +
+                    " är ingen sådan.");
+    }
+    outputs_.emplace_back(std::move(*target),
+                          [text = std::move(text)](FdWriter& out) { return out.write(text()); });
     return {};
 }
 

@@ -4,6 +4,7 @@
 // run, written into while it runs and put in place together at the end.
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "batch/batchrun.h"
 #include "batch/outputtables.h"
 #include "batch/pipeline.h"
+#include "batch/shard.h"
 #include "files/outputfile.h"
 
 namespace lodra::batch {
@@ -25,6 +27,7 @@ struct RunPart {
     PlannedOutput* output = nullptr;  // what the part goes into
     SpoolFile spool;                  // made only when needed
     FdWriter* sink = nullptr;         // where the part is written during the run
+    std::uint64_t written = 0;        // bytes of the part, its header included
 
     // Before the outputs are prepared: makes the spool if the part needs one.
     Result<> createSpool(bool direct) {
@@ -34,9 +37,12 @@ struct RunPart {
     // After: the part's sink, and its header written there.
     Result<> connect(std::string_view header) {
         sink = spool.created() ? &spool.writer() : output->fileWriter();
-        return sink->write(header);
+        return write(header);
     }
-    Result<> write(std::string_view bytes) { return sink->write(bytes); }
+    Result<> write(std::string_view bytes) {
+        written += bytes.size();
+        return sink->write(bytes);
+    }
     // What the output gets at the end: the spool; nothing when written straight into it.
     Result<> copyTo(FdWriter& out) { return spool.created() ? spool.copyTo(out) : Result<>(); }
 };
@@ -57,6 +63,8 @@ class RunOutputs {
     Result<> write(const StandOutputs& stand, const std::optional<std::string>& name);
     // The bytes of --estate, once every stand has been written.
     void setEstate(std::string bytes) { estate_ = std::move(bytes); }
+    // A shard's run: what the note beside each table says (its bytes are counted here).
+    void noteShard(const PartNote& note) { note_ = note; }
     // After the run: every output complete and put in place as one; without a calculated
     // stand, every output but the result. savedNumbered is told of a numbered file.
     Result<> commit(bool withResult, const StepSeam& seam,
@@ -69,6 +77,11 @@ class RunOutputs {
     std::vector<std::pair<RunPart*, std::string>> asked_;  // each part, with its header
     std::list<PlannedOutput> outputs_;                     // the tables, then the result
     std::string estate_;                                   // written whole at the end
+    PartNote note_;
+    PartNote noted(std::uint64_t bytes) const;
+    // With --shard: each table's note beside it, its text made when it is written.
+    Result<> planNote(const std::string& table, const PlannedOutput& output,
+                      std::function<std::string()> text);
 };
 
 }  // namespace lodra::batch

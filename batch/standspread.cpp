@@ -52,9 +52,11 @@ std::string spreadStandRow(int row, const InputRecord& input, std::uint64_t base
         [&](const Spread& spread) { return spreadRow(row, spread, sep); }, spreadRefusedRow);
 }
 
-std::string measuresStandRow(int row, const InputRecord& input, std::uint64_t base, char sep) {
+std::string measuresStandRow(int row, const InputRecord& input, std::uint64_t base, int runs,
+                             char sep) {
     ComparisonOptions options;
     options.seed = base;
+    options.runs = runs;
     return standRow(
         row, [&] { return compareMeasures(input, sep, options); },
         [&](const MeasureComparison& both) { return measuresRow(row, both, sep); },

@@ -22,8 +22,9 @@ std::uint64_t baseSeed(std::optional<std::uint64_t> seed, int row);
 std::string spreadStandRow(int row, const InputRecord& input, std::uint64_t base, int runs,
                            char decimalSeparator);
 
-// The measures row of the stand: every cell's generator from base.
-std::string measuresStandRow(int row, const InputRecord& input, std::uint64_t base,
+// The measures row of the stand: every cell's generator from base, or with runs (not 0)
+// every cell the mean of that many runs, run k of each from standSeed(base, k).
+std::string measuresStandRow(int row, const InputRecord& input, std::uint64_t base, int runs,
                              char decimalSeparator);
 
 }  // namespace lodra::batch

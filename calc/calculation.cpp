@@ -1,8 +1,6 @@
 #include "calc/calculation.h"
 
 #include <algorithm>
-#include <bit>
-#include <cfenv>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -10,14 +8,16 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "base/bitcast.h"
 #include "base/vectorstate.h"
+#include "calc/exponential.h"
+#include "calc/floatflags.h"
 #include "calc/treemodel.h"
 
 namespace lodra {
 
 namespace {
 
-constexpr int kFpErrors = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
 constexpr int kRowCount = 10;
 // Trees the lists are cleared for before the rows are read.
 constexpr int16_t kClearedEntries = 100;
@@ -30,7 +30,7 @@ struct CalcFailure {
 
 // Stops the calculation: a number of the named step became too large or invalid.
 [[noreturn]] void stopAt(const char* step, const StandState& s) {
-    std::feclearexcept(kFpErrors);
+    clearFloatFlags();
     std::string message =
         std::string("Beräkningen avbröts: ett tal blev för stort eller ogiltigt i ") + step;
     if (s.antalCykler > 0 || s.ar > 0) {
@@ -130,7 +130,7 @@ Outcome StandCalculation::berakna(const Intake& in, const CalcOptions& options) 
     const Economics economicsBefore = economics;
     const ReportFigures figuresBefore = figures;
     auto restore = [&] {
-        std::feclearexcept(kFpErrors);
+        clearFloatFlags();
         stateBefore.restore(s);
         economics = economicsBefore;
         figures = figuresBefore;
@@ -159,11 +159,13 @@ Outcome StandCalculation::berakna(const Intake& in, const CalcOptions& options) 
 Outcome StandCalculation::calculate(const Intake& in, const CalcOptions& options, bool everyStep) {
     Outcome outcome;
     everyStep_ = everyStep;
+    valueCheck_ = options.stopCheck == StopCheck::values;
+    discount_ = 1;
     random_ = &draws_;
     intake_ = &in;
     try {
-        if (std::fetestexcept(kFpErrors) != 0) {
-            std::feclearexcept(kFpErrors);
+        if (floatFlagsRaised()) {
+            clearFloatFlags();
         }
         setParameters(in);
         checkStep("inläsningen av parametrarna");
@@ -184,7 +186,7 @@ Outcome StandCalculation::calculate(const Intake& in, const CalcOptions& options
         if (options.cycleRecord != nullptr) {
             // After the last check: the record's own arithmetic cannot stop the calculation.
             options.cycleRecord->finish(s.haFaktor);
-            std::feclearexcept(kFpErrors);
+            clearFloatFlags();
         }
     } catch (const CalcFailure& failure) {
         outcome = failure.error;
@@ -200,13 +202,13 @@ Outcome StandCalculation::calculate(const Intake& in, const CalcOptions& options
 }
 
 void StandCalculation::checkStep(const char* step) const {
-    if (everyStep_ && std::fetestexcept(kFpErrors) != 0) {
+    if (everyStep_ && numbersFaulted()) {
         stopAt(step, s);
     }
 }
 
 void StandCalculation::checkFlags() const {
-    if (!everyStep_ && std::fetestexcept(kFpErrors) != 0) {
+    if (!everyStep_ && numbersFaulted()) {
         throw Recheck{};
     }
 }
@@ -216,6 +218,44 @@ void StandCalculation::stop(const char* step) const {
         throw Recheck{};  // a flag of an earlier step, not yet tested, may have been set
     }
     stopAt(step, s);
+}
+
+bool StandCalculation::numbersFaulted() const {
+    return valueCheck_ ? !numbersFinite() : floatFlagsRaised();
+}
+
+bool StandCalculation::numbersFinite() const {
+    // A number is infinite or not a number when its exponent bits are all set; read as
+    // bits, so that the test itself raises no flag.
+    constexpr std::uint64_t kExponent = 0x7FF0'0000'0000'0000;
+    std::uint64_t faulty = 0;
+    const auto scan = [&](const void* from, std::size_t bytes) {
+        for (std::size_t at = 0; at < bytes; at += sizeof(double)) {
+            std::uint64_t bits;
+            std::memcpy(&bits, static_cast<const unsigned char*>(from) + at, sizeof bits);
+            faulty |= (bits & kExponent) == kExponent ? 1 : 0;
+        }
+    };
+    // The lists' entries in use (a calculation writes no other), then the numbers after the
+    // counts; the two result blocks are all doubles.
+    const auto entries = [&](const DiameterList& list, int16_t count) {
+        const auto used = list.entries(std::clamp<int>(count, 0, DiameterList::kSize - 1));
+        scan(used.data(), used.size_bytes());
+    };
+    for (const DiameterList* list : {&s.diaStart, &s.dia00, &s.dia05, &s.tradVol00, &s.tradVol05}) {
+        entries(*list, s.antalTrad);
+    }
+    entries(s.diaAvv, s.antalAvvDirekt);
+    entries(s.tradVolAvv, s.antalAvvDirekt);
+    static_assert(offsetof(StandState, bonitet) % sizeof(double) == 0);
+    static_assert(sizeof(StandState) % sizeof(double) == 0);
+    static_assert(sizeof(Economics) == 6 * sizeof(double));
+    static_assert(sizeof(ReportFigures) == 9 * sizeof(double));
+    scan(&s.bonitet, sizeof(StandState) - offsetof(StandState, bonitet));
+    scan(&economics, sizeof economics);
+    scan(&figures, sizeof figures);
+    scan(&discount_, sizeof discount_);
+    return faulty == 0;
 }
 
 void StandCalculation::Draws::start(RandomSource& source) {
@@ -442,7 +482,6 @@ void StandCalculation::Avverkn() {
     s.avvVolTrad = 0;
     s.antalAvvCykel = 0;
     const int16_t n = s.antalTrad;
-    double discount = 0;  // of the cycle's start year, once a tree is felled
     for (s.tradNr = 1; s.tradNr <= n; ++s.tradNr) {
         const double d = s.dia05[s.tradNr];
         s.nettoTrad = 0;
@@ -464,14 +503,14 @@ void StandCalculation::Avverkn() {
         s.atervKostSumma = s.atervKostSumma + s.atervKostTrad;
         s.antalAvvTotalt = s.antalAvvTotalt + 1;
         if (s.antalAvvCykel == 0) {
-            const auto rate = std::bit_cast<std::uint64_t>(s.ranta);
+            const auto rate = bitCast<std::uint64_t>(s.ranta);
             if (rateLogOf_ != rate) {
                 rateLog_ = std::log(1 + s.ranta / 100);
                 rateLogOf_ = rate;
             }
-            discount = std::exp(s.ar * rateLog_);
+            discount_ = exponential(s.ar * rateLog_);
         }
-        s.nuvardeTrad = s.nettoTrad / discount;
+        s.nuvardeTrad = s.nettoTrad / discount_;
         s.nuvardeAvv = s.nuvardeAvv + s.nuvardeTrad;
         s.avvDiaSumma = s.avvDiaSumma + d;
         ++s.antalAvvCykel;

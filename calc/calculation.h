@@ -13,6 +13,7 @@
 
 #include "base/result.h"
 #include "calc/cyclerecord.h"
+#include "calc/floatflags.h"
 #include "calc/inputrecord.h"
 #include "calc/intake.h"
 #include "calc/randomsource.h"
@@ -31,6 +32,13 @@ enum class RingSearchMethod {
     Literal,  // every ring from maxRing down, 0.01 mm at a time: the reference
 };
 
+// How a calculation finds a number that became too large or invalid, to stop at the step
+// where it did: by the processor's floating-point flags, or by the values themselves (every
+// number of the state finite after each step tested), which is all a platform without the
+// flags has. On the stands calculated so far both stop at the same step.
+enum class StopCheck { flags, values };
+inline constexpr StopCheck kStopCheck = kFloatFlags ? StopCheck::flags : StopCheck::values;
+
 // How a calculation runs. The decimal separator of the entries is no option: every
 // calculation of entries as typed is handed it (see berakna).
 struct CalcOptions {
@@ -40,6 +48,7 @@ struct CalcOptions {
     std::atomic<int>* cyclesTotal = nullptr;    // cycles the horizon takes, once it is read
     CycleRecord* cycleRecord = nullptr;         // when set, receives one row per cycle
     RingSearchMethod search = RingSearchMethod::Fast;
+    StopCheck stopCheck = kStopCheck;
 };
 
 // The six economic results, computed once per calculation after the cycles.
@@ -138,6 +147,8 @@ class StandCalculation {
     void growTrees(double increment);        // DiaVidAr5 with arsring * 10 / 10 known, mm
     void checkStep(const char* step) const;  // names the step whose flag is set
     void checkFlags() const;                 // in the cycle-wise run: any flag set
+    bool numbersFaulted() const;  // a flag set, or a number not finite, as the check goes
+    bool numbersFinite() const;   // every number of the state and the results
     [[noreturn]] void stop(const char* step) const;
     // Moves the year on by one cycle and adds the cycle to the ring and volume statistics.
     void closeCycle(bool fellingCycle);
@@ -152,7 +163,11 @@ class StandCalculation {
     // felling of a calculation.
     std::optional<std::uint64_t> rateLogOf_;
     double rateLog_ = 0;
-    bool everyStep_ = true;      // the flags are tested after every step
+    bool everyStep_ = true;    // the flags are tested after every step
+    bool valueCheck_ = false;  // the values are tested instead of the flags
+    // The discount factor of the cycle's start year, once a tree is felled in the cycle: kept
+    // beside the state, so that the test of the values sees it too when it overflows.
+    double discount_ = 1;
     FastRingSearch fastSearch_;  // keeps the ring sequence of the last maxRing
     SearchStand searchStand_;    // what the fast search sees, its parameters set per run
 };

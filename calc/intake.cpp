@@ -1,11 +1,11 @@
 #include "calc/intake.h"
 
-#include <cfenv>
 #include <cmath>
 #include <string>
 #include <utility>
 
 #include "base/quote.h"
+#include "calc/floatflags.h"
 #include "calc/numberparse.h"
 #include "calc/parameters.h"
 #include "calc/standstate.h"
@@ -119,7 +119,7 @@ Result<Intake> acceptIntake(const InputRecord& input, char decimalSeparator, boo
     try {
         return readInput(input, decimalSeparator, rateAndInterval);
     } catch (const IntakeRefusal& refused) {
-        std::feclearexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
+        clearFloatFlags();
         return refused.error;
     }
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <system_error>
 
+#include "base/charconv.h"
+
 namespace lodra {
 
 namespace {
@@ -109,7 +111,7 @@ std::optional<double> convert(const std::string& plain) {
     double value = 0;
     const char* first = plain.data();
     const char* last = plain.data() + plain.size();
-    const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    const auto [end, ec] = fromChars(first, last, value);
     if (ec == std::errc::result_out_of_range && end == last && tooSmall(plain)) {
         return plain.front() == '-' ? -0.0 : 0.0;  // below the smallest double: zero
     }
@@ -132,7 +134,7 @@ std::optional<double> plainDecimal(std::string_view text) {
         return std::nullopt;
     }
     double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto [end, ec] = fromChars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
         return std::nullopt;
     }

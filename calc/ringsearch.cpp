@@ -1,9 +1,9 @@
 #include "calc/ringsearch.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
+#include "base/bitcast.h"
 #include "calc/treemodel.h"
 
 // Why a start ring is safe. Let G(k) be the growth the step-by-step search computes at its
@@ -46,7 +46,7 @@ constexpr double kCloseEnough = kStep;
 // no comparison meets a NaN and raises the invalid-operation flag.
 bool within(double x, double limit) {
     constexpr std::uint64_t kMagnitude = ~(std::uint64_t{1} << 63);
-    return (std::bit_cast<std::uint64_t>(x) & kMagnitude) <= std::bit_cast<std::uint64_t>(limit);
+    return (bitCast<std::uint64_t>(x) & kMagnitude) <= bitCast<std::uint64_t>(limit);
 }
 
 // Stands whose numbers keep every operation below far from overflow and the bounds
@@ -248,7 +248,7 @@ void FastRingSearch::blockGrowths(const SearchStand& st, std::size_t k,
 bool FastRingSearch::extendTo(double maxRing, std::size_t k) {
     // Nearly always the sequence is there already: the search of every cycle of a
     // calculation uses the same one, and a cycle seldom goes deeper than the last.
-    if (k < ring_.size() && std::bit_cast<std::uint64_t>(maxRing) == sequenceOf_) {
+    if (k < ring_.size() && bitCast<std::uint64_t>(maxRing) == sequenceOf_) {
         return true;
     }
     return grow(maxRing, k);
@@ -258,7 +258,7 @@ bool FastRingSearch::grow(double maxRing, std::size_t k) {
     if (k >= kMaxSteps) {
         return false;
     }
-    const auto bits = std::bit_cast<std::uint64_t>(maxRing);
+    const auto bits = bitCast<std::uint64_t>(maxRing);
     if (ring_.empty() || bits != sequenceOf_) {
         sequenceOf_ = bits;
         ring_.assign(1, maxRing);

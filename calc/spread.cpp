@@ -22,20 +22,12 @@ struct PartEnd {
     std::string firstStop;         // of the part's first stopped run
 };
 
-void builtInParallelFor(unsigned threads, int parts, const std::function<void(int)>& body) {
-    std::atomic<int> next{0};
-    auto work = [&] {
-        for (int part = next++; part < parts; part = next++) {
-            body(part);
-        }
-    };
-    std::vector<std::jthread> helpers;
-    const unsigned extra = std::min<unsigned>(threads, static_cast<unsigned>(parts)) - 1;
-    for (unsigned t = 0; t < extra; ++t) {
-        helpers.emplace_back(work);
-    }
-    work();
-}
+// A WebAssembly module built without threads calculates every part on the caller's thread.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+constexpr bool kHelperThreads = false;
+#else
+constexpr bool kHelperThreads = true;
+#endif
 
 // Calculates runs first + 1 ... last (of 1..N) into their places.
 PartEnd calculatePart(const InputRecord& input, char decimalSeparator, const SpreadOptions& options,
@@ -77,6 +69,35 @@ PartEnd calculatePart(const InputRecord& input, char decimalSeparator, const Spr
 }
 
 }  // namespace
+
+void threadsFor(unsigned threads, int parts, const std::function<void(int)>& body) {
+    if (parts <= 0) {
+        return;
+    }
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int part = next++; part < parts; part = next++) {
+            body(part);
+        }
+    };
+    const unsigned extra =
+        kHelperThreads ? std::min<unsigned>(threads, static_cast<unsigned>(parts)) - 1 : 0;
+    std::vector<std::thread> helpers;
+    // Joined however this thread leaves, as the helpers share its counter.
+    struct JoinAll {
+        std::vector<std::thread>& helpers;
+        ~JoinAll() {
+            for (std::thread& helper : helpers) {
+                helper.join();
+            }
+        }
+    } joinAll{helpers};
+    helpers.reserve(extra);
+    for (unsigned t = 0; t < extra; ++t) {
+        helpers.emplace_back(work);
+    }
+    work();
+}
 
 double percentileInc(std::span<const double> sorted, int percent) {
     const auto n = static_cast<long long>(sorted.size());
@@ -207,7 +228,7 @@ Result<Spread> computeSpread(const InputRecord& input, char decimalSeparator,
     if (options.parallelFor) {
         options.parallelFor(parts, body);
     } else {
-        builtInParallelFor(std::max(1u, options.threads), parts, body);
+        threadsFor(std::max(1u, options.threads), parts, body);
     }
     for (PartEnd& end : ends) {
         if (end.failure) {

@@ -75,6 +75,9 @@ struct SpreadProgress {
 // returns when all have returned.
 using ParallelFor = std::function<void(int parts, const std::function<void(int)>& body)>;
 
+// A ParallelFor on up to `threads` threads of its own, the caller's among them.
+void threadsFor(unsigned threads, int parts, const std::function<void(int)>& body);
+
 struct SpreadOptions {
     std::uint64_t seed = 1;
     int runs = kDefaultSpreadRuns;

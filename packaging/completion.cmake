@@ -1,7 +1,7 @@
 # Writes the bash completion of lodra05-batch from what its --help says:
 #   cmake -DBIN=lodra05-batch -DTEMPLATE=...in -DOUT=file -P completion.cmake
 # Every "--name" in the help is an option; one written "--name WORD" or "--name=WORD" takes
-# a value, a file name when WORD is FIL or FILE, else something the shell cannot guess.
+# a value, a file name when WORD is FIL or FILE, else something the shell cannot guess (K/N).
 execute_process(COMMAND ${BIN} --help OUTPUT_VARIABLE help RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${BIN} --help ended with ${status}")
@@ -14,7 +14,7 @@ set(value_options)
 foreach(option IN LISTS options)
   if(help MATCHES "${option}[ =]<?(FILE?)[> ]")
     list(APPEND file_options ${option})
-  elseif(help MATCHES "${option}[ =]<?[A-Z][A-Z]*[> \n]")
+  elseif(help MATCHES "${option}[ =]<?[A-Z][A-Z/]*[> \n]")
     list(APPEND value_options ${option})
   endif()
 endforeach()

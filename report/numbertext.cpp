@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/charconv.h"
 #include "report/significantdigits.h"
 
 namespace lodra {
@@ -124,7 +125,7 @@ void appendNumber(std::string& out, double value, char decimalSeparator) {
     }
     char buffer[64];
     const auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+        toChars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     out.append(buffer, ec == std::errc{} ? end : buffer);
 }
 

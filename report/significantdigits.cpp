@@ -1,11 +1,13 @@
 #include "report/significantdigits.h"
 
 #include <array>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <optional>
+
+#include "base/bitcast.h"
+#include "base/charconv.h"
 
 namespace lodra {
 
@@ -23,7 +25,7 @@ constexpr int kExponentBias = 1023;
 Significant fromText(double value) {
     char sci[64];
     const auto [end, ec] =
-        std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, kDigits - 1);
+        toChars(sci, sci + sizeof sci, value, std::chars_format::scientific, kDigits - 1);
     const std::size_t n = ec == std::errc{} ? static_cast<std::size_t>(end - sci) : 0;
     Significant out;
     out.negative = n > 0 && sci[0] == '-';
@@ -50,7 +52,7 @@ Wide powerOfTen(long k) {
 // In whole-number arithmetic, for 1E-04 <= |value| < 1E+15: the value is m / 2^q with
 // q <= 66, and m * 10^(14 - exponent) < 2^117 is exact. Empty on an exact tie.
 std::optional<Decimal> fromBits(double value) {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto bits = bitCast<std::uint64_t>(value);
     const auto biased = static_cast<int>((bits >> kMantissaBits) & 0x7FF);
     const std::uint64_t m =
         (bits & ((std::uint64_t{1} << kMantissaBits) - 1)) | (std::uint64_t{1} << kMantissaBits);

@@ -108,7 +108,7 @@ std::string measuresRow(int row, const MeasureComparison& comparison, char sep) 
         const MeasureComparison::Best best = comparison.best(r);
         out += ';';
         intervals += ';';
-        if (best.measure >= 0) {
+        if (comparison.marked(r)) {
             out += kMeasureKeys[static_cast<std::size_t>(best.measure)];
             intervals += std::to_string(best.interval);
         }

@@ -149,7 +149,7 @@ std::string compareRow(int row, const ComparisonGrid& grid, char decimalSeparato
     }
     for (int r = 0; r < ComparisonGrid::kRateCount; ++r) {
         out += ';';
-        if (const int best = grid.best(r); best >= 0) {
+        if (const int best = grid.best(r); grid.marked(r)) {
             out += std::to_string(best);
         }
     }

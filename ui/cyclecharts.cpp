@@ -2,10 +2,12 @@
 
 #include <QAreaSeries>
 #include <QChart>
+#include <QLegend>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace lodra {
@@ -102,8 +104,26 @@ QChart* developmentChart(const std::vector<CycleRow>& rows, const QLocale& numbe
     return chart;
 }
 
+namespace {
+
+// The line of a measure and rate: a colour of its own per rate, darker and solid for
+// thinning, lighter and dashed for clear-felling, so that every legend entry differs from
+// every other in colour and, between the measures, in its dash.
+QPen comparisonPen(int measure, int rate) {
+    static constexpr std::array<QRgb, 4> kRateColours = {0x1f77b4, 0xd62728, 0x2ca02c, 0x9467bd};
+    QColor colour(kRateColours[static_cast<std::size_t>(rate) % kRateColours.size()]);
+    QPen pen(measure == MeasureComparison::kGallring ? colour.darker(115) : colour.lighter(135));
+    pen.setWidth(2);
+    pen.setStyle(measure == MeasureComparison::kGallring ? Qt::SolidLine : Qt::DashLine);
+    return pen;
+}
+
+}  // namespace
+
 QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numbers) {
     QChart* chart = newChart(numbers);
+    // The legend draws each line as it is drawn, dash and all.
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     QValueAxis* intervals = axis(chart, QStringLiteral("Cykler till avverkning"), Qt::AlignBottom);
     intervals->setRange(0, ComparisonGrid::kIntervals - 1);
     intervals->setTickCount(ComparisonGrid::kIntervals);
@@ -113,6 +133,7 @@ QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numb
     auto* best = new QScatterSeries(chart);
     best->setName(QStringLiteral("Bäst"));
     best->setMarkerSize(11);
+    best->setColor(Qt::black);
     double low = 0, high = 0;
     bool any = false;
     for (int m = 0; m < MeasureComparison::kMeasures; ++m) {
@@ -123,7 +144,8 @@ QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numb
                               .arg(m == MeasureComparison::kGallring ? QStringLiteral("Gallring")
                                                                      : QStringLiteral("Kal"))
                               .arg(kRates[static_cast<std::size_t>(r)]));
-            const MeasureComparison::Best top = comparison.best(r);
+            const MeasureComparison::Best top =
+                comparison.marked(r) ? comparison.best(r) : MeasureComparison::Best{};
             for (int c = 0; c < ComparisonGrid::kIntervals; ++c) {
                 const auto& cell =
                     grid.nuvarde[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)];
@@ -138,16 +160,8 @@ QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numb
                     best->append(c, *cell);
                 }
             }
+            line->setPen(comparisonPen(m, r));
             attach(chart, line, intervals, values);
-            if (m == MeasureComparison::kKalavverkning) {
-                // The same colour as thinning's line of the rate, dashed.
-                const auto* thinning = qobject_cast<QLineSeries*>(
-                    chart->series().at(chart->series().size() - 1 - ComparisonGrid::kRateCount));
-                QPen pen = line->pen();
-                pen.setColor(thinning->color());
-                pen.setStyle(Qt::DashLine);
-                line->setPen(pen);
-            }
         }
     }
     attach(chart, best, intervals, values);

@@ -21,9 +21,10 @@ namespace lodra {
 // locale numbers does, without digit grouping. The caller owns the chart.
 QChart* developmentChart(const std::vector<CycleRow>& rows, const QLocale& numbers);
 
-// Present value (kr/ha) against the felling interval, one line per measure and rate
-// (clear-felling dashed), the best pair of each rate marked, its numbers as
-// developmentChart's. The caller owns the chart.
+// Present value (kr/ha) against the felling interval, one line per measure and rate, each
+// in a colour of its own (clear-felling dashed, and so in the legend), the best pair of each
+// rate marked where it is told apart from the next, its numbers as developmentChart's. The
+// caller owns the chart.
 QChart* comparisonChart(const MeasureComparison& comparison, const QLocale& numbers);
 
 // The present values of a spread's completed runs in about 30 bins, with lines at the

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <QStorageInfo>
 #include <QStyle>
 
+#include "base/quote.h"
 #include "ui/messages.h"
 #include "ui/windowlook.h"
 #include "ui_forcatalog.h"
@@ -159,7 +161,38 @@ bool forCatalog::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void forCatalog::showEvent(QShowEvent* event) {
+    RunWindow::showEvent(event);
+    // Shown again after the folder went away while it was hidden: not offered again.
+    leaveVanishedFolder();
+}
+
+bool forCatalog::leaveVanishedFolder() {
+    QString folder = path_;
+    while (!QFileInfo(folder).isDir()) {
+        const QString above = QFileInfo(folder).path();
+        if (above == folder) {
+            return false;  // not even the root: nothing better to offer
+        }
+        folder = above;
+    }
+    if (folder == path_) {
+        return false;
+    }
+    setPath(folder);
+    return true;
+}
+
 void forCatalog::cmdOK_Click() {
+    const QString open = path_;
+    if (leaveVanishedFolder()) {
+        showMessage(this,
+                    QStringLiteral("Mappen %1 finns inte längre. Välj en annan mapp.")
+                        .arg(QString::fromStdString(
+                            inQuotes(QDir::toNativeSeparators(open).toStdString()))),
+                    QMessageBox::Warning);
+        return;
+    }
     hide();
     emit folderChosen(path_);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// The folder chooser: asks once per run for the folder that result files are saved in.
-// A drive list of the mounted file systems, a folder list around one current folder, and
-// "OK", which hides the chooser and reports the current folder.
+// The folder chooser: asks once per run for the folder that result files are saved in, and
+// again when that folder can no longer take them. A drive list of the mounted file systems, a
+// folder list around one current folder, and "OK", which hides the chooser and reports the
+// current folder; a folder that no longer exists is never reported.
 
 #include <QModelIndex>
 #include <QString>
@@ -44,9 +45,13 @@ class forCatalog : public RunWindow {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void cmdOK_Click();
+    // Opens the nearest folder above the open one that still exists, when the open one does
+    // not; true when it did.
+    bool leaveVanishedFolder();
     void Dir1_DblClick(const QModelIndex& entry);
     void fillDrives();
     void showChain();

@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -136,6 +137,9 @@ forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
     WindowLook::fitToScreen(this);
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
+    // The development window's "Beräkna" of changed entries is this one.
+    run_.setEntries([this] { return inputRecord(); });
+    connect(&run_, &Run::calculateRequested, this, &forLodra02::cmdBerakna_Click);
     connect(ui->cmdTraddiametrar, &QPushButton::clicked, this, &forLodra02::cmdTraddiametrar_Click);
     connect(ui->cmdAvlsuta, &QPushButton::clicked, this, &forLodra02::cmdAvlsuta_Click);
     connect(&run_.calculation(), &BackgroundJob::finished, this, &forLodra02::calculationFinished);
@@ -159,13 +163,15 @@ forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
         });
     }
 
+    watchEntries();
     ui->txtTotaltid->setFocus();
 }
 
 void forLodra02::openProperty(const QString& path) {
     forFastighet* window = run_.fastighet();
     window->open(path);
-    RunWindow::showInFront(window);
+    // Opened from the menu bar's "Arkiv" or from the pick list under it: the bar stays in view.
+    RunWindow::showInFront(window, findChild<QMenuBar*>());
 }
 
 forLodra02::~forLodra02() {
@@ -173,6 +179,42 @@ forLodra02::~forLodra02() {
     // stop it first.
     run_.calculation().stop();
     run_.closeWindows();
+}
+
+forTradDiametrar* forLodra02::tradDiametrar() {
+    forTradDiametrar* trees = run_.tradDiametrar();
+    if (trees != watchedTrees_) {
+        watchTrees(trees);
+    }
+    return trees;
+}
+
+void forLodra02::watchEntries() {
+    // Connected after the options' own handlers, which drop the cells kept as written.
+    for (const ParameterRow& row : kParameterTable) {
+        connect(parameterEntry(row.field), &QLineEdit::textChanged, standMenu_,
+                &StandMenu::entriesEdited);
+    }
+    for (QRadioButton* option : options(this, kSpeciesOptions)) {
+        connect(option, &QRadioButton::toggled, standMenu_, &StandMenu::entriesEdited);
+    }
+    for (QRadioButton* option : options(this, kMeasureOptions)) {
+        connect(option, &QRadioButton::toggled, standMenu_, &StandMenu::entriesEdited);
+    }
+}
+
+void forLodra02::watchTrees(forTradDiametrar* trees) {
+    watchedTrees_ = trees;
+    for (int k = 0; k < forTradDiametrar::kRows; ++k) {
+        connect(trees->txtDiam(k), &QLineEdit::textChanged, standMenu_, &StandMenu::entriesEdited);
+        connect(trees->ckbAvverkas(k), &QCheckBox::stateChanged, standMenu_,
+                &StandMenu::entriesEdited);
+    }
+    // Closed through its frame, the window takes its rows with it: the next one starts with
+    // the initial rows. Looked at once it has gone.
+    connect(trees, &QObject::destroyed, standMenu_, [menu = standMenu_] {
+        QMetaObject::invokeMethod(menu, &StandMenu::entriesEdited, Qt::QueuedConnection);
+    });
 }
 
 InputRecord forLodra02::inputRecord() {
@@ -309,7 +351,7 @@ void forLodra02::calculationFinished() {
 void forLodra02::showOutcome(const Outcome& outcome) {
     if (outcome.ok()) {
         forResultat* window = resultat();
-        RunWindow::showInFront(window);
+        RunWindow::showInFront(window, ui->cmdBerakna);
         window->showTexts(session.Indata, session.Resultat);
         run_.calculationShown(calculated_, record_.rows, session.calculation.economics.nuvarde);
     } else if (outcome.error().status != Status::Cancelled) {
@@ -349,7 +391,7 @@ void forLodra02::focusRefused(const Refusal& refusal) {
 }
 
 void forLodra02::cmdTraddiametrar_Click() {
-    RunWindow::showInFront(tradDiametrar());
+    RunWindow::showInFront(tradDiametrar(), ui->cmdTraddiametrar);
 }
 
 void forLodra02::cmdAvlsuta_Click() {

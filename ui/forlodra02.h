@@ -4,6 +4,7 @@
 // texts of every calculation and the other windows) and hands the run, not itself, to the
 // windows and the menu bar.
 
+#include <QPointer>
 #include <QWidget>
 #include <atomic>
 #include <memory>
@@ -49,7 +50,7 @@ class forLodra02 : public QWidget {
     const std::string& sparaKatalog() const { return run_.sparaKatalog(); }
 
     // The run's other windows (Run::tradDiametrar() and the others).
-    forTradDiametrar* tradDiametrar() { return run_.tradDiametrar(); }
+    forTradDiametrar* tradDiametrar();
     forResultat* resultat() { return run_.resultat(); }
     forCatalog* catalog() { return run_.catalog(); }
     forUtveckling* utveckling() { return run_.utveckling(); }
@@ -121,11 +122,15 @@ class forLodra02 : public QWidget {
     void focusRefused(const Refusal& refusal);
     // Closes every other window and ends the program.
     void endProgram();
+    // Every edit of the entries reaches the menu bar, which keeps its saved line true.
+    void watchEntries();
+    void watchTrees(forTradDiametrar* trees);
 
     std::unique_ptr<Ui::forLodra02> ui;
     std::optional<std::string> keptTradslag_;
     std::optional<std::string> keptAtgard_;
     StandMenu* standMenu_ = nullptr;
+    QPointer<forTradDiametrar> watchedTrees_;
     // The cycles of the calculation running, and the entries it started from.
     CycleRecord record_;
     InputRecord calculated_;

@@ -1,9 +1,11 @@
 #include "ui/forresultat.h"
 
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 
+#include "base/quote.h"
 #include "files/resultfile.h"
 #include "ui/forcatalog.h"
 #include "ui/forutveckling.h"
@@ -21,6 +23,22 @@ QString boxText(const std::string& text) {
     QString lines = QString::fromStdString(text);
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return lines;
+}
+
+// Why no result file can go into the folder, in the user's words; empty while one can. Only
+// such a folder is replaced through the chooser: other failures are the folder's contents'.
+QString unusableFolder(const std::string& folder) {
+    const QFileInfo info(QString::fromStdString(folder));
+    const QString quoted = QString::fromStdString(inQuotes(folder));
+    if (!info.isDir()) {
+        return QStringLiteral("Resultatet kunde inte sparas: mappen %1 finns inte längre.")
+            .arg(quoted);
+    }
+    if (!info.isWritable() || !info.isExecutable()) {
+        return QStringLiteral("Resultatet kunde inte sparas: det går inte att skriva i mappen %1.")
+            .arg(quoted);
+    }
+    return {};
 }
 
 }  // namespace
@@ -61,19 +79,28 @@ void forResultat::saveToFile() {
     if (run_.isCalculating()) {
         return;
     }
-    const Result<std::string> saved =
-        saveNumberedResult(run_.sparaKatalog(), run_.session.fileBytes());
+    const std::string folder = run_.sparaKatalog();
+    const Result<std::string> saved = saveNumberedResult(folder, run_.session.fileBytes());
     QWidget* parent = isVisible() ? this : run_.mainWindow();
     if (saved) {
         showMessage(parent, QStringLiteral("Resultatet sparades i följande fil:\n") +
                                 QString::fromStdString(*saved));
-    } else {
-        showMessage(parent, QString::fromStdString(saved.message()), QMessageBox::Warning);
+        return;
     }
+    const QString unusable = unusableFolder(folder);
+    if (unusable.isEmpty()) {
+        showMessage(parent, QString::fromStdString(saved.message()), QMessageBox::Warning);
+        return;
+    }
+    // A folder that went away (a memory stick pulled out) or may not be written is replaced:
+    // the chooser saves the run's calculations once the user confirms another folder there.
+    showMessage(parent, unusable + QStringLiteral("\nVälj en annan mapp i fönstret som öppnas."),
+                QMessageBox::Warning);
+    showInFront(run_.catalog());
 }
 
 void forResultat::cmdUtveckling_Click() {
-    showInFront(run_.utveckling());
+    showInFront(run_.utveckling(), ui->cmdUtveckling);
 }
 
 }  // namespace lodra

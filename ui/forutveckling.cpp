@@ -1,18 +1,22 @@
 #include "ui/forutveckling.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
+#include <QThread>
 #include <algorithm>
-#include <random>
 
 #include "files/resultfile.h"
 #include "report/cyclecsv.h"
@@ -36,13 +40,46 @@ std::string writeReplacing(const std::string& path, const std::string& bytes) {
     return saved ? std::string() : saved.message();
 }
 
+// The chart as a picture under its title, lines of text across its top; the picture's
+// "Title" text says the same, for programs that list pictures by it.
+QImage titledChart(const QPixmap& chart, const QString& title, const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int margin = metrics.height() / 2;
+    const QRect text = metrics.boundingRect(QRect(0, 0, chart.width() - 2 * margin, 10000),
+                                            Qt::TextWordWrap, title);
+    const int top = text.height() + 2 * margin;
+    QImage image(chart.width(), chart.height() + top, QImage::Format_ARGB32);
+    image.setDevicePixelRatio(chart.devicePixelRatio());
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(margin, margin, chart.width() - 2 * margin, text.height()),
+                     Qt::TextWordWrap, title);
+    painter.drawPixmap(0, top, chart);
+    painter.end();
+    image.setText(QStringLiteral("Title"), title);
+    return image;
+}
+
 QString prompt() {
     return QStringLiteral(
                "Tryck på \"Jämför\" för att beräkna nuvärdet (kr/ha) med gallring och "
                "plockhuggning och med kalavverkning, för 0 till %1 cykler till avverkning vid "
-               "räntekraven %2 %.")
+               "räntekraven %2 %. Med en variation blir varje ruta medelvärdet av körningarna, "
+               "körning k av varje ruta med samma slumptal från fröet.")
         .arg(ComparisonGrid::kIntervals - 1)
         .arg(QString::fromUtf8(FixedText().list(kRates, " och ").c_str()));
+}
+
+// The whole number from 0 to 2^64 - 1 the text is, if it is one.
+std::optional<std::uint64_t> seedIn(const QString& text) {
+    const QString digits = text.trimmed();
+    bool number = false;
+    const qulonglong seed = digits.toULongLong(&number);
+    const bool onlyDigits =
+        !digits.isEmpty() && std::ranges::all_of(digits, [](QChar c) { return c.isDigit(); });
+    return number && onlyDigits ? std::optional<std::uint64_t>(seed) : std::nullopt;
 }
 
 }  // namespace
@@ -52,10 +89,18 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
     look.setUpLaidOut(*ui, this);
     saved_ = new SavedLine(this);
     ui->layUtveckling->addWidget(saved_);
+    heading_ = new CalculationHeading(*ui, this);
+    connect(heading_, &CalculationHeading::calculateRequested, this,
+            &forUtveckling::calculateRequested);
     cycles_ = new CycleModel(this);
     comparison_ = {new ComparisonModel(MeasureComparison::kGallring, this),
                    new ComparisonModel(MeasureComparison::kKalavverkning, this)};
     spread_ = new SpreadPage(*ui, numbers_, this);
+    // The comparison's runs start from the spread's seed until the user changes either.
+    ui->spnKorningarJamfor->setRange(kMinSpreadRuns, kMaxSpreadRuns);
+    ui->spnKorningarJamfor->setValue(kDefaultComparisonRuns);
+    ui->txtFroJamfor->setText(ui->txtFro->text());
+    ui->txtFroJamfor->setMinimumWidth(ui->txtFro->minimumWidth());
     ui->tblCykler->setModel(cycles_);
     ui->tblJamforelse->setModel(comparison_[0]);
     ui->tblJamforelseKal->setModel(comparison_[1]);
@@ -79,6 +124,19 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
     split->setSizePolicy(split->sizePolicy().horizontalPolicy(), QSizePolicy::Ignored);
     setComparing(false);
 
+    addPageKeys();
+    // Whether the entries still are those of the calculation is seen again whenever the
+    // focus moves in the program (the user leaves the entry changed), and by the buttons
+    // that work on the calculation.
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this] {
+        if (isVisible()) {
+            heading_->check();
+        }
+    });
+    for (QPushButton* button : {ui->cmdBeraknaSpridning, ui->cmdJamfor}) {
+        connect(button, &QPushButton::clicked, heading_, &CalculationHeading::check);
+    }
+    connect(ui->tabUtveckling, &QTabWidget::currentChanged, heading_, &CalculationHeading::check);
     connect(ui->cmdJamfor, &QPushButton::clicked, this, &forUtveckling::cmdJamfor_Click);
     connect(ui->cmdAvbryt, &QPushButton::clicked, this, &forUtveckling::cmdAvbryt_Click);
     connect(ui->cmdSparaTabell, &QPushButton::clicked, this, &forUtveckling::cmdSparaTabell_Click);
@@ -93,15 +151,61 @@ forUtveckling::forUtveckling(const WindowLook& look, const NumberFormat& numbers
 }
 
 forUtveckling::~forUtveckling() {
+    // The heading goes with the window's children; the focus moves while they go.
+    disconnect(focusWatch_);
     // The comparison reads this window's atomics until it has returned; the spread's page
     // goes while the controls it works are still there.
     comparison_job_.stop();
     delete spread_;
 }
 
+void forUtveckling::addPageKeys() {
+    for (const auto& [step, keys] :
+         {std::pair{1, QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Tab),
+                                           QKeySequence(Qt::CTRL | Qt::Key_PageDown)}},
+          std::pair{-1, QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                            QKeySequence(Qt::CTRL | Qt::Key_PageUp)}}}) {
+        auto* shortcut = new QShortcut(this);
+        shortcut->setKeys(keys);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] { turnPage(step); });
+    }
+}
+
+void forUtveckling::turnPage(int step) {
+    QTabWidget* tabs = ui->tabUtveckling;
+    QWidget* page = tabs->currentWidget();
+    const bool focusOnPage = page != nullptr && page->isAncestorOf(QApplication::focusWidget());
+    tabs->setCurrentIndex((tabs->currentIndex() + step + tabs->count()) % tabs->count());
+    // The focus left on a page turned away goes to the tabs, from which Tab enters the page.
+    if (focusOnPage) {
+        tabs->setFocus(Qt::ShortcutFocusReason);
+    }
+}
+
+bool forUtveckling::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        heading_->check();
+    }
+    return RunWindow::event(event);
+}
+
+void forUtveckling::setEntries(std::function<InputRecord()> entries) {
+    heading_->setEntries(std::move(entries));
+    heading_->check();
+}
+
+void forUtveckling::clearSaved() {
+    auto* fresh = new SavedLine(this);
+    delete ui->layUtveckling->replaceWidget(saved_, fresh);
+    delete saved_;
+    saved_ = fresh;
+}
+
 void forUtveckling::showCalculation(const InputRecord& input, std::vector<CycleRow> rows,
-                                    double nuvarde) {
+                                    double nuvarde, const CalculationTitle& title) {
     stopComparison();
+    clearSaved();
+    heading_->show(input, title);
     spread_->setCalculation(input, nuvarde);
     input_ = input;
     haveInput_ = true;
@@ -124,6 +228,8 @@ void forUtveckling::replaceChart(QChartView* view, QChart* chart) {
 
 void forUtveckling::setComparing(bool comparing) {
     ui->cmdJamfor->setEnabled(!comparing && haveInput_);
+    ui->spnKorningarJamfor->setEnabled(!comparing);
+    ui->txtFroJamfor->setEnabled(!comparing);
     ui->cmdAvbryt->setVisible(comparing);
     ui->prgJamfor->setVisible(comparing);
     ui->cmdSparaTabell->setEnabled(haveInput_);
@@ -136,13 +242,24 @@ void forUtveckling::cmdJamfor_Click() {
     if (comparison_job_.isRunning() || !haveInput_) {
         return;
     }
+    const std::optional<std::uint64_t> seed = seedIn(ui->txtFroJamfor->text());
+    if (!seed) {
+        showMessage(this,
+                    QStringLiteral("Fröet ska vara ett heltal från 0 till 18446744073709551615."),
+                    QMessageBox::Warning);
+        ui->txtFroJamfor->setFocus();
+        return;
+    }
     progress_.cellsDone = 0;
     progress_.cyclesDone = 0;
     progress_.cyclesTotal = 0;
     ComparisonOptions options;
-    // Every cell starts its generator from this seed, so that the cells differ only by
+    // Run k of every cell draws from standSeed(seed, k), so that the cells differ only by
     // their choice.
-    options.seed = std::random_device{}();
+    options.seed = *seed;
+    options.runs = ui->spnKorningarJamfor->value();
+    options.threads = static_cast<unsigned>(std::max(1, QThread::idealThreadCount()));
+    runs_ = options.runs;
     options.cancel = comparison_job_.cancelFlag();
     options.progress = &progress_;
     ui->prgJamfor->setRange(0, 0);
@@ -159,11 +276,14 @@ void forUtveckling::showProgress() {
     if (perCell <= 0) {
         return;
     }
-    const int cells =
-        MeasureComparison::kMeasures * ComparisonGrid::kIntervals * ComparisonGrid::kRateCount;
-    ui->prgJamfor->setRange(0, cells * perCell);
-    ui->prgJamfor->setValue(std::min(
-        cells * perCell, progress_.cellsDone.load() * perCell + progress_.cyclesDone.load()));
+    // Of every run of every cell; the cycles count within the first runs.
+    constexpr int kSteps = 1000;
+    const double cells = MeasureComparison::kMeasures * ComparisonGrid::kIntervals *
+                         ComparisonGrid::kRateCount * static_cast<double>(std::max(1, runs_));
+    const double done =
+        progress_.cellsDone.load() + static_cast<double>(progress_.cyclesDone.load()) / perCell;
+    ui->prgJamfor->setRange(0, kSteps);
+    ui->prgJamfor->setValue(static_cast<int>(std::min(1.0, done / cells) * kSteps));
 }
 
 void forUtveckling::cmdAvbryt_Click() {
@@ -208,15 +328,7 @@ void forUtveckling::comparisonFinished() {
 
 void forUtveckling::showComparison() {
     const MeasureComparison& grid = *comparison_[0]->comparison();
-    QString text = QStringLiteral(
-        "Nuvärde (kr/ha) för varje åtgärd, antal cykler till avverkning och räntekrav, övriga "
-        "indata som de angavs. Det högsta värdet vid varje räntekrav är markerat: ett "
-        "lika högt värde går till färre cykler, sedan till gallring.");
-    if (!grid.stopped.empty()) {
-        text += QStringLiteral("\nNågra kombinationer kunde inte beräknas (–): ") +
-                QString::fromStdString(grid.stopped);
-    }
-    ui->lblJamforelse->setText(text);
+    ui->lblJamforelse->setText(comparisonText(grid, numbers_.decimalSeparator()));
     // The grids as tall as their rows, the chart below takes the rest.
     for (QTableView* table : {ui->tblJamforelse, ui->tblJamforelseKal}) {
         table->resizeColumnsToContents();
@@ -307,10 +419,16 @@ void forUtveckling::cmdSparaDiagram_Click() {
     QChartView* view = comparison ? ui->chvJamforelse
                        : spread   ? ui->chvSpridning
                                   : ui->chvUtveckling;
+    const QString page =
+        comparison ? QStringLiteral("Jämförelse av nuvärdet för åtgärder, cykler och räntekrav")
+        : spread ? QStringLiteral("Nuvärdets fördelning, %1 körningar")
+                       .arg(spread_->spread()->runs.size())
+                 : QStringLiteral("Beståndets utveckling");
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    view->grab().save(&buffer, "PNG");
+    titledChart(view->grab(), page + QLatin1Char('\n') + ui->lblBerakning->text(), font())
+        .save(&buffer, "PNG");
     save(path, png.toStdString());
 }
 

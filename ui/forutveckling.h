@@ -15,6 +15,7 @@
 #include "calc/cyclerecord.h"
 #include "calc/inputrecord.h"
 #include "ui/backgroundjob.h"
+#include "ui/calculationheading.h"
 #include "ui/handover.h"
 #include "ui/numberformat.h"
 #include "ui/runwindow.h"
@@ -44,10 +45,15 @@ class forUtveckling : public RunWindow {
     ~forUtveckling() override;
 
     // Shows a calculation: the entries it was made from (the comparison and the spread
-    // start from them), its cycle rows (CalcOptions::cycleRecord) and its present value
-    // (kr/ha, marked in the spread's histogram). A comparison or spread that runs is
-    // stopped, and one shown is taken away: it was of other entries.
-    void showCalculation(const InputRecord& input, std::vector<CycleRow> rows, double nuvarde);
+    // start from them), its cycle rows (CalcOptions::cycleRecord), its present value
+    // (kr/ha, marked in the spread's histogram) and what the heading above the pages says of
+    // it. A comparison or spread that runs is stopped, and one shown is taken away: it was
+    // of other entries. The line of the latest save is cleared.
+    void showCalculation(const InputRecord& input, std::vector<CycleRow> rows, double nuvarde,
+                         const CalculationTitle& title = {});
+    // The entries of the parameters window as they are now: while they differ from the
+    // calculation shown, a line above the pages says so, with a "Beräkna" of its own.
+    void setEntries(std::function<InputRecord()> entries);
 
     // Where the window's save dialogs open; the window keeps its own until given the run's.
     void setSaveFolders(SaveFolders* folders) { folders_ = folders; }
@@ -65,12 +71,24 @@ class forUtveckling : public RunWindow {
     const SpreadPage& spreadPage() const { return *spread_; }
 
   signals:
+    // The "Beräkna" of the line of changed entries: calculate the entries of the parameters
+    // window, as its own "Beräkna" does.
+    void calculateRequested();
     // A comparison ended: shown, failed or stopped.
     void comparisonEnded();
     // A spread ended: shown, failed or stopped.
     void spreadEnded();
 
+  protected:
+    bool event(QEvent* event) override;
+
   private:
+    // Ctrl+Tab and Ctrl+PgDown turn to the next page, Ctrl+Shift+Tab and Ctrl+PgUp to the
+    // one before, wherever the focus is in the window.
+    void addPageKeys();
+    void turnPage(int step);
+    // Takes the line of the latest save away.
+    void clearSaved();
     void cmdJamfor_Click();
     void cmdAvbryt_Click();
     void cmdSparaTabell_Click();
@@ -98,6 +116,8 @@ class forUtveckling : public RunWindow {
     SaveFolders ownFolders_{noResultFolder_};
     SaveFolders* folders_ = nullptr;
     SavedLine* saved_;
+    CalculationHeading* heading_;
+    QMetaObject::Connection focusWatch_;
     std::function<HandoverFacts()> facts_;
     CycleModel* cycles_;
     std::array<ComparisonModel*, MeasureComparison::kMeasures> comparison_;
@@ -107,6 +127,7 @@ class forUtveckling : public RunWindow {
     const NumberFormat numbers_;
 
     ComparisonProgress progress_;
+    int runs_ = 0;                                       // of the comparison that runs
     std::optional<Result<MeasureComparison>> compared_;  // by the comparison that ended
     // Last: stopped and waited for first, as it works on the members above.
     BackgroundJob comparison_job_{50};

@@ -36,6 +36,19 @@ class StandardButtonTexts : public QTranslator {
     const QTranslator& catalog_;
 };
 
+// The program's Swedish for the texts of Qt's print, page setup and file dialogs that Qt's
+// own catalogue lacks (ui/translations/qtextra_sv.ts, built in).
+bool installOwnTexts(QApplication& app) {
+    loadResources();
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral(":/lodra05/i18n/qtextra_sv.qm")) &&
+        QCoreApplication::installTranslator(translator)) {
+        return true;
+    }
+    delete translator;
+    return false;
+}
+
 }  // namespace
 
 QIcon programIcon() {
@@ -64,7 +77,8 @@ bool setUpProgram(QApplication& app) {
             delete translator;
         }
     }
-    return installed;
+    // Installed last, asked first: the program's own Swedish for what Qt's lacks.
+    return installOwnTexts(app) || installed;
 }
 
 }  // namespace lodra

@@ -65,9 +65,11 @@ forUtveckling* Run::utveckling() {
                                  QString::fromStdString(shownIndata_),
                                  QString::fromStdString(shownResultat_)};
         });
+        connect(utveckling_, &forUtveckling::calculateRequested, this, &Run::calculateRequested);
         if (!shownRows_.empty()) {  // every calculation has a cycle
-            utveckling_->showCalculation(shownInput_, shownRows_, shownNuvarde_);
+            utveckling_->showCalculation(shownInput_, shownRows_, shownNuvarde_, shownTitle_);
         }
+        utveckling_->setEntries(entries_);
     }
     return utveckling_;
 }
@@ -108,8 +110,18 @@ void Run::calculationShown(const InputRecord& input, const std::vector<CycleRow>
     shownNuvarde_ = nuvarde;
     shownIndata_ = session.Indata;
     shownResultat_ = session.Resultat;
+    shownTitle_ = {
+        standMenu_ ? standTitle(standMenu_->standName(), standMenu_->standFile()) : QString(),
+        QDateTime::currentDateTime()};
     if (utveckling_) {
-        utveckling_->showCalculation(shownInput_, shownRows_, shownNuvarde_);
+        utveckling_->showCalculation(shownInput_, shownRows_, shownNuvarde_, shownTitle_);
+    }
+}
+
+void Run::setEntries(std::function<InputRecord()> entries) {
+    entries_ = std::move(entries);
+    if (utveckling_) {
+        utveckling_->setEntries(entries_);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "calc/inputrecord.h"
 #include "session/session.h"
 #include "ui/backgroundjob.h"
+#include "ui/calculationheading.h"
 #include "ui/numberformat.h"
 #include "ui/savedialog.h"
 #include "ui/windowlook.h"
@@ -65,8 +67,11 @@ class Run : public QObject {
     // with the session's texts are what the development window and the report show.
     void calculationShown(const InputRecord& input, const std::vector<CycleRow>& rows,
                           double nuvarde);
-    // The stand's name and file, as the report names them.
+    // The stand's name and file, as the report and the development window name them.
     void setStandMenu(const StandMenu* menu) { standMenu_ = menu; }
+    // The entries as they are now: the development window says when they differ from the
+    // calculation it shows.
+    void setEntries(std::function<InputRecord()> entries);
 
     // The windows. Each is created on first use, unseen; the next use after it was closed
     // through its frame creates it afresh with its initial entries.
@@ -86,6 +91,8 @@ class Run : public QObject {
     void closeWindows();
 
   signals:
+    // The development window asks for the entries to be calculated, as "Beräkna" does.
+    void calculateRequested();
     // The stand of that row of the register at path is to be opened in the parameters window.
     void standWanted(const QString& path, int row);
 
@@ -108,6 +115,8 @@ class Run : public QObject {
     // The entries and cycles of the latest calculation that succeeded.
     InputRecord shownInput_;
     std::vector<CycleRow> shownRows_;
+    CalculationTitle shownTitle_;
+    std::function<InputRecord()> entries_;
     double shownNuvarde_ = 0;  // kr/ha
     std::string shownIndata_;
     std::string shownResultat_;

@@ -3,13 +3,18 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 
+#include "ui/windowlook.h"
+
 namespace lodra {
 
 RunWindow::RunWindow(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
-void RunWindow::showInFront(QWidget* window) {
+void RunWindow::showInFront(QWidget* window, const QWidget* opener) {
+    if (opener != nullptr) {
+        WindowLook::placeClearOf(window, opener);
+    }
     window->show();
     window->raise();
     window->activateWindow();

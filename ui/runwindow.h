@@ -16,8 +16,9 @@ class RunWindow : public QWidget {
   public:
     explicit RunWindow(QWidget* parent = nullptr);
 
-    // Shows a window in front of the others, ready for input.
-    static void showInFront(QWidget* window);
+    // Shows a window in front of the others, ready for input; one that a button opens
+    // never over the button (WindowLook::placeClearOf).
+    static void showInFront(QWidget* window, const QWidget* opener = nullptr);
 
   signals:
     // The window was closed through its frame and is about to be destroyed.

@@ -85,15 +85,50 @@ SavedLine::SavedLine(QWidget* parent) : QLabel(parent) {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
+namespace {
+
+QString shownPath(const QString& path) {
+    return QString::fromStdString(visibleText(QDir::toNativeSeparators(path).toStdString()));
+}
+
+}  // namespace
+
 QString SavedLine::textFor(const QString& path) {
-    return QStringLiteral("Sparades i %1")
-        .arg(QString::fromStdString(visibleText(QDir::toNativeSeparators(path).toStdString())));
+    return QStringLiteral("Sparades i %1").arg(shownPath(path));
+}
+
+QString SavedLine::changedTextFor(const QString& path) {
+    return QStringLiteral("Ändrat sedan det sparades i %1").arg(shownPath(path));
+}
+
+QString SavedLine::fullText() const {
+    return changed_ ? changedTextFor(path_) : textFor(path_);
 }
 
 void SavedLine::saved(const QString& path) {
     path_ = path;
-    setToolTip(plainToolTip(textFor(path)));
+    changed_ = false;
+    say();
+}
+
+void SavedLine::setChanged(bool changed) {
+    if (path_.isEmpty() || changed == changed_) {
+        return;
+    }
+    changed_ = changed;
+    say();
+}
+
+void SavedLine::say() {
+    setToolTip(plainToolTip(fullText()));
     elide();
+}
+
+void SavedLine::forget() {
+    path_.clear();
+    changed_ = false;
+    setToolTip(QString());
+    clear();
 }
 
 void SavedLine::resizeEvent(QResizeEvent* event) {
@@ -105,7 +140,16 @@ void SavedLine::elide() {
     if (path_.isEmpty()) {
         return;
     }
-    setText(fontMetrics().elidedText(textFor(path_), Qt::ElideMiddle, std::max(1, width())));
+    // The words stay whole and the path gives way in its middle, while a part of the path
+    // worth reading fits; else the whole line does.
+    const QString full = fullText();
+    const QString words = full.left(full.size() - shownPath(path_).size());
+    const int room = width() - fontMetrics().horizontalAdvance(words);
+    if (room < fontMetrics().averageCharWidth() * 12) {
+        setText(fontMetrics().elidedText(full, Qt::ElideMiddle, std::max(1, width())));
+        return;
+    }
+    setText(words + fontMetrics().elidedText(shownPath(path_), Qt::ElideMiddle, room));
 }
 
 }  // namespace lodra

@@ -46,16 +46,28 @@ class SavedLine : public QLabel {
 
     // Says that the file at path was saved.
     void saved(const QString& path);
+    // Says whether what the window shows has changed since it was saved in path() (true), or
+    // is as saved again (false).
+    void setChanged(bool changed);
+    // Says nothing: what the window shows no longer comes from the file saved.
+    void forget();
     QString path() const { return path_; }
+    bool isChanged() const { return changed_; }
 
+    // "Sparades i …", and "Ändrat sedan det sparades i …".
     static QString textFor(const QString& path);
+    static QString changedTextFor(const QString& path);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // The line and its tooltip say fullText().
+    void say();
+    QString fullText() const;
     void elide();
     QString path_;
+    bool changed_ = false;
 };
 
 }  // namespace lodra

@@ -11,7 +11,9 @@
 #include <numeric>
 #include <random>
 
+#include "calc/numberparse.h"
 #include "report/numbertext.h"
+#include "report/spreadcsv.h"
 #include "ui/cyclecharts.h"
 #include "ui/messages.h"
 #include "ui_forutveckling.h"
@@ -24,14 +26,25 @@ const QString kPrompt = QStringLiteral(
     "Tryck på \"Beräkna spridning\" för att beräkna beståndet en gång per körning, varje "
     "körning med sin egen slumpgenerator från fröet. Samma frö ger samma siffror.");
 
+// With a variation of 0 the diameter growth is never changed at random: every run is the
+// calculation itself.
+const QString kNoVariation = QStringLiteral(
+    "Variationen är 0 %: diametertillväxten ändras då inte slumpmässigt, och varje körning "
+    "blir lika. Ange en variation i fältet \"Variation i diametertillväxt\" i "
+    "parameterfönstret och tryck på \"Beräkna\" för att se en spridning.");
+
 // A seed the user has not chosen: 64 bits from the system's random source.
 std::uint64_t drawSeed() {
     std::random_device device;
     return (std::uint64_t{device()} << 32) ^ device();
 }
 
+// The decimal digits of a seed, as typed or as a table writes it (after its mark).
 std::optional<std::uint64_t> readSeed(const QString& text) {
-    const std::string digits = text.trimmed().toStdString();
+    std::string digits = text.trimmed().toStdString();
+    if (digits.starts_with(kSeedMark)) {
+        digits.erase(0, 1);
+    }
     std::uint64_t seed = 0;
     const char* end = digits.data() + digits.size();
     const auto [stop, error] = std::from_chars(digits.data(), end, seed);
@@ -77,9 +90,10 @@ SpreadPage::SpreadPage(Ui::forUtveckling& ui, const NumberFormat& numbers, QWidg
                                       QStringLiteral("År mellan\navverkningarna"),
                                       QStringLiteral("Volym/avverkning\n(m3sk/ha)")});
     table->resizeColumnsToContents();
-    // The seed's 20 digits in view, the table as wide as its columns, the chart the rest.
+    // The seed's 20 digits and its mark in view, the table as wide as its columns, the chart the
+    // rest.
     ui_.txtFro->setMinimumWidth(
-        ui_.txtFro->fontMetrics().horizontalAdvance(QStringLiteral("18446744073709551615")) +
+        ui_.txtFro->fontMetrics().horizontalAdvance(QStringLiteral("#18446744073709551615")) +
         ui_.txtFro->fontMetrics().averageCharWidth() * 3);
     table->setMinimumWidth(table->verticalHeader()->sizeHint().width() +
                            table->horizontalHeader()->length() + table->frameWidth() * 2 + 4);
@@ -99,11 +113,15 @@ SpreadPage::~SpreadPage() {
     job_.stop();
 }
 
+bool SpreadPage::withoutVariation() const {
+    return parseNumber(input_.variation, numbers_.decimalSeparator()) == 0.0;
+}
+
 void SpreadPage::setCalculation(const InputRecord& input, double nuvarde) {
     stop();
     input_ = input;
     latest_ = nuvarde;
-    clear(kPrompt);
+    clear(withoutVariation() ? kNoVariation : kPrompt);
     setRunning(false);
 }
 
@@ -183,7 +201,7 @@ void SpreadPage::finished() {
     } else if (cancelled) {
         clear(QString::fromStdString(result.message()));
     } else {
-        clear(kPrompt);
+        clear(withoutVariation() ? kNoVariation : kPrompt);
         showMessage(window_, QString::fromStdString(result.message()), QMessageBox::Warning);
     }
     emit spreadEnded();
@@ -210,11 +228,15 @@ void SpreadPage::showSpread() {
     ui_.lblHistogram->setVisible(same);
     ui_.chvSpridning->setVisible(!same);
     if (same) {
+        const QString value = QString::fromStdString(
+            patternText(nuvarde.min, "######0", numbers_.decimalSeparator()));
         ui_.lblHistogram->setText(
-            QStringLiteral("Alla körningar gav samma nuvärde, %1 kr/ha: den slumpmässiga "
-                           "ändringen av diametern påverkade inte resultatet.")
-                .arg(QString::fromStdString(
-                    patternText(nuvarde.min, "######0", numbers_.decimalSeparator()))));
+            withoutVariation()
+                ? QStringLiteral("Alla körningar gav samma nuvärde, %1 kr/ha. ").arg(value) +
+                      kNoVariation
+                : QStringLiteral("Alla körningar gav samma nuvärde, %1 kr/ha: den slumpmässiga "
+                                 "ändringen av diametern påverkade inte resultatet.")
+                      .arg(value));
     }
     QChart* old = ui_.chvSpridning->chart();
     ui_.chvSpridning->setChart(spreadChart(spread, latest_, numbers_.locale()));

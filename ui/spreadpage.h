@@ -55,6 +55,8 @@ class SpreadPage : public QObject {
     void clear(const QString& text);
     void showSpread();
     void fillStatistics();
+    // The calculation's variation is 0: every run gives the same figures.
+    bool withoutVariation() const;
 
     Ui::forUtveckling& ui_;
     QWidget* window_;

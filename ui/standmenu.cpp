@@ -19,6 +19,7 @@
 #include "calc/parameters.h"
 #include "files/resultfile.h"
 #include "standfile/standwriter.h"
+#include "ui/handbook.h"
 #include "ui/messages.h"
 #include "ui/run.h"
 #include "ui/savedialog.h"
@@ -86,8 +87,8 @@ QString aboutText() {
     return QStringLiteral(
                "Lodra05 version %1\n\n"
                "Beräknar avverkning, kassaflöde och nuvärde för ett skogsbestånd.\n\n"
-               "Beståndsfilens format beskrivs i avsnittet \"Beståndsfilen\" i "
-               "/usr/share/doc/lodra05/README.md och av lodra05-batch --help.")
+               "Hur programmet används, vad fälten betyder och beståndsfilens format står i "
+               "handboken: Hjälp → Handbok (F1).")
         .arg(QStringLiteral(LODRA05_VERSION));
 }
 
@@ -130,6 +131,10 @@ StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entr
             this, &StandMenu::quitChosen);
     QMenu* hjalp = bar->addMenu(QStringLiteral("&Hjälp"));
     hjalp->setObjectName(QStringLiteral("mnuHjalp"));
+    // F1 opens the handbook from every window of the program.
+    QAction* handbok = addItem(hjalp, QStringLiteral("Handbok"), "mnuHandbok", "F1");
+    handbok->setShortcutContext(Qt::ApplicationShortcut);
+    connect(handbok, &QAction::triggered, this, [this] { showHandbook(window_); });
     connect(addItem(hjalp, QStringLiteral("Om Lodra05"), "mnuOm", nullptr), &QAction::triggered,
             this, &StandMenu::omLodra05);
 
@@ -146,6 +151,7 @@ StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entr
     name_->setFocusPolicy(Qt::ClickFocus);
     name_->setMinimumWidth(name_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 20);
     name_->setAccessibleName(caption->text());
+    connect(name_, &QLineEdit::textChanged, this, &StandMenu::entriesEdited);
     name_->setToolTip(QStringLiteral("Beståndets namn, fritt text; sparas i kolumnen bestand."));
     caption->setBuddy(name_);
     auto* areaCaption = new QLabel(QStringLiteral("Hektar:"), corner);
@@ -156,6 +162,7 @@ StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entr
     area_->setAccessibleName(areaCaption->text());
     area_->setToolTip(QStringLiteral(
         "Beståndets areal i hektar (provytan är Areal, i m2); sparas i kolumnen hektar."));
+    connect(area_, &QLineEdit::textChanged, this, &StandMenu::entriesEdited);
     areaCaption->setBuddy(area_);
     saved_ = new SavedLine(corner);
     row->addWidget(caption);
@@ -191,16 +198,68 @@ QString StandMenu::standName() const {
     return name_->text();
 }
 
+std::string StandMenu::entriesBytes() const {
+    const StandEntries entries = entries_();
+    return standFileBytes(entries.input, standName().toStdString(), entries.cells,
+                          area_->text().trimmed().toStdString());
+}
+
+bool StandMenu::changedSinceFile() const {
+    return kept_ && entriesBytes() != *kept_;
+}
+
+void StandMenu::entriesEdited() {
+    // Worked out only while the line names a file.
+    if (!saved_->path().isEmpty()) {
+        saved_->setChanged(changedSinceFile());
+    }
+}
+
+bool StandMenu::mayReplaceEntries() {
+    if (!changedSinceFile()) {
+        return true;
+    }
+    const int answer = askQuestion(
+        window_, replaceQuestion(),
+        {QStringLiteral("Spara"), QStringLiteral("Spara inte"), QStringLiteral("Avbryt")});
+    if (answer == 0) {
+        // Saved as "Spara bestånd" saves; a save that failed or was not made keeps them.
+        sparaBestand();
+        return !changedSinceFile();
+    }
+    return answer == 1;
+}
+
+QString StandMenu::replaceQuestion() const {
+    const QString file = QString::fromStdString(inQuotes(file_.toStdString()));
+    if (fileHoldsOneStand_) {
+        return QStringLiteral("Spara ändringarna i %1?").arg(file);
+    }
+    // "Spara" then asks for a file of the stand's own, as "Spara bestånd" does.
+    return QStringLiteral(
+               "Beståndet kommer från %1, som har flera bestånd. Spara ändringarna i "
+               "en egen fil?")
+        .arg(file);
+}
+
 void StandMenu::nyttBestand() {
+    if (!mayReplaceEntries()) {
+        return;
+    }
     emit standChosen(InputRecord{}, ChoiceCells{});
     name_->clear();
     area_->clear();
     file_.clear();
     fileState_.reset();
     fileHoldsOneStand_ = false;
+    kept_.reset();
+    saved_->forget();
 }
 
 void StandMenu::oppnaBestand() {
+    if (!mayReplaceEntries()) {
+        return;
+    }
     const QString path =
         run_.saveFolders().chooseOpen(window_, QStringLiteral("Öppna bestånd"), kFilter);
     if (!path.isEmpty()) {
@@ -314,6 +373,9 @@ void StandMenu::take(const PickedStand& picked, const QString& path) {
                      picked.cells);
     name_->setText(QString::fromStdString(stand.name.value_or(std::string())));
     area_->setText(QString::fromStdString(stand.hektarCell.value_or(std::string())));
+    // The line named the file saved before; these entries come from the file opened.
+    kept_ = entriesBytes();
+    saved_->forget();
     // The entries are shown even so, each cell that cannot be used named; "Beräkna" refuses
     // them until the user makes those choices.
     if (stand.refusal) {
@@ -388,9 +450,7 @@ void StandMenu::sparaBestandSom() {
 }
 
 void StandMenu::write(const QString& path, const std::optional<FileState>& unchanged) {
-    const StandEntries entries = entries_();
-    const std::string bytes = standFileBytes(entries.input, standName().toStdString(),
-                                             entries.cells, area_->text().trimmed().toStdString());
+    const std::string bytes = entriesBytes();
     const Result<FileState> written = saveReplacing(path.toStdString(), bytes, unchanged);
     if (!written) {
         showMessage(window_, QString::fromStdString(written.message()), QMessageBox::Warning);
@@ -400,6 +460,7 @@ void StandMenu::write(const QString& path, const std::optional<FileState>& uncha
     file_ = path;
     fileState_ = *written;
     fileHoldsOneStand_ = true;
+    kept_ = bytes;
     saved_->saved(path);
 }
 

@@ -2,7 +2,9 @@
 
 // The parameters window's menu bar: a stand kept in a stand file ("Arkiv": new, open, save,
 // save as, quit) and "Hjälp". The stand's name (the file's bestand column) shows in the bar's
-// corner beside the line that says where the latest stand file was saved.
+// corner beside the line that says where the entries were saved, and whether they have
+// changed since. Entries that came from a stand file or were saved in one, and have changed
+// since, are not given up for a new stand or another file without a question.
 
 #include <QObject>
 #include <QString>
@@ -67,6 +69,12 @@ class StandMenu : public QObject {
     QLineEdit* areaField() const { return area_; }
     SavedLine* savedLine() const { return saved_; }
 
+    // The entries were edited: the saved line follows. (The stand's name is watched here.)
+    void entriesEdited();
+    // Whether the entries differ from what the stand file they came from or were saved in
+    // holds of them; false when no stand file holds them.
+    bool changedSinceFile() const;
+
   signals:
     // "Avsluta" was chosen.
     void quitChosen();
@@ -83,6 +91,12 @@ class StandMenu : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Before other entries replace these: asks whether to save their changes since the stand
+    // file. True when the entries may go: nothing to ask, saved, or "Spara inte".
+    bool mayReplaceEntries();
+    QString replaceQuestion() const;
+    // What a stand file would hold of the entries as they stand.
+    std::string entriesBytes() const;
     void nyttBestand();
     void oppnaBestand();
     void oppnaFastighet();
@@ -116,6 +130,9 @@ class StandMenu : public QObject {
     SavedLine* saved_;
     QString file_;
     std::optional<FileState> fileState_;  // file_ as it was opened or last saved
+    // What a stand file would have held of the entries when they were opened or last saved;
+    // none while no stand file holds them.
+    std::optional<std::string> kept_;
     bool fileHoldsOneStand_ = false;
     std::shared_ptr<Listing> listing_;  // while a file is listed
     int progressDelayMs_;

@@ -6,6 +6,7 @@
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace lodra {
 
@@ -156,6 +157,84 @@ void WindowLook::bringIntoView(QWidget* control) {
             return;
         }
     }
+}
+
+namespace {
+
+// The window's frame made smaller, to fit beside the button in the part of room that
+// leaves the most of it: left, right, above or below the button.
+QRect shrunkBeside(const QSize& size, const QRect& button, const QRect& room) {
+    const QRect parts[] = {
+        QRect(room.topLeft(), QPoint(button.left() - 1, room.bottom())),
+        QRect(QPoint(button.right() + 1, room.top()), room.bottomRight()),
+        QRect(room.topLeft(), QPoint(room.right(), button.top() - 1)),
+        QRect(QPoint(room.left(), button.bottom() + 1), room.bottomRight()),
+    };
+    QRect best;
+    for (const QRect& part : parts) {
+        const QSize fitted = size.boundedTo(part.size().expandedTo(QSize(0, 0)));
+        if (fitted.width() * fitted.height() <= best.width() * best.height()) {
+            continue;
+        }
+        // Against the button, and level with it where the part allows.
+        const int x = &part == &parts[0]
+                          ? part.right() + 1 - fitted.width()
+                          : std::clamp(button.left(), part.left(),
+                                       std::max(part.left(), part.right() + 1 - fitted.width()));
+        const int y = &part == &parts[2]
+                          ? part.bottom() + 1 - fitted.height()
+                          : std::clamp(button.top(), part.top(),
+                                       std::max(part.top(), part.bottom() + 1 - fitted.height()));
+        best = QRect(QPoint(x, y), fitted);
+    }
+    return best;
+}
+
+}  // namespace
+
+QRect WindowLook::clearOf(const QSize& size, const QRect& button, const QRect& opener,
+                          const QRect& room) {
+    const QPoint candidates[] = {
+        {opener.right() + 1, opener.top()},   {opener.left() - size.width(), opener.top()},
+        {opener.left(), opener.bottom() + 1}, {opener.left(), opener.top() - size.height()},
+        {button.right() + 1, button.top()},   {button.left() - size.width(), button.top()},
+        {button.left(), button.bottom() + 1}, {button.left(), button.top() - size.height()},
+    };
+    const auto intoRoom = [&](QPoint at) {
+        return QRect(QPoint(std::clamp(at.x(), room.left(),
+                                       std::max(room.left(), room.right() + 1 - size.width())),
+                            std::clamp(at.y(), room.top(),
+                                       std::max(room.top(), room.bottom() + 1 - size.height()))),
+                     size);
+    };
+    for (const QPoint at : candidates) {
+        if (room.contains(QRect(at, size)) && !QRect(at, size).intersects(button)) {
+            return QRect(at, size);
+        }
+    }
+    for (const QPoint at : candidates) {
+        if (room.contains(intoRoom(at)) && !intoRoom(at).intersects(button)) {
+            return intoRoom(at);
+        }
+    }
+    return shrunkBeside(size, button, room);
+}
+
+void WindowLook::placeClearOf(QWidget* window, const QWidget* button) {
+    const char* placed = "lodraPlacedClear";
+    const QRect buttonArea(button->mapToGlobal(QPoint(0, 0)), button->size());
+    const QSize frame = frameOf(window);
+    if (window->property(placed).toBool() &&
+        !QRect(window->pos(), window->size() + frame).intersects(buttonArea)) {
+        return;
+    }
+    const QWidget* opener = button->window();
+    const QRect area = clearOf(window->size() + frame, buttonArea, opener->frameGeometry(),
+                               opener->screen()->availableGeometry());
+    // A window made smaller than its content scrolls.
+    window->resize(area.size() - frame);
+    window->move(area.topLeft());
+    window->setProperty(placed, true);
 }
 
 }  // namespace lodra

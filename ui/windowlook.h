@@ -72,6 +72,17 @@ class WindowLook {
     // Scrolls the window's content so that the control is in view.
     static void bringIntoView(QWidget* control);
 
+    // Places a window that a button opens where it leaves the button in view: one not yet
+    // placed so, or one whose frame now covers the button. A window kept where it was put
+    // and clear of the button stays there.
+    static void placeClearOf(QWidget* window, const QWidget* button);
+    // Where a window's frame of that size goes when it must not cover the button: fully
+    // inside room beside the opener's frame (right, left, below or above it), else beside
+    // the button, else moved into room where it leaves the button clear; when no place in
+    // room of its size is clear, made smaller, beside the button where it keeps the most.
+    static QRect clearOf(const QSize& size, const QRect& button, const QRect& opener,
+                         const QRect& room);
+
   private:
     QWidget* prepare(QWidget* window) const;
     void finish(QWidget* window, QWidget* content) const;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -52,6 +53,13 @@ TEST(ParseArguments, AcceptsTheDocumentedForms) {
     EXPECT_EQ(a->spread, "s.csv");
     EXPECT_EQ(a->measures, "m.csv");
     EXPECT_EQ(a->runs, 100000);
+
+    // Runs for the comparisons alone.
+    for (const char* table : {"--measures", "--compare"}) {
+        a = parseArguments({table, "m.csv", "--runs", "7", "b.csv"});
+        ASSERT_TRUE(a) << a.message();
+        EXPECT_EQ(a->runs, 7);
+    }
 
     a = parseArguments({"--help"});
     ASSERT_TRUE(a) << a.message();
@@ -100,6 +108,10 @@ TEST(ParseArguments, RefusesWhatCannotBeMeant) {
         {{"--runs", "1", "--runs", "2", "a.csv"}, "Flaggan --runs kan bara anges en gång."},
         {{"--spread", "-", "a.csv"}, "Flaggan --spread behöver ett filnamn."},
         {{"--measures", "a.csv"}, "Ange beståndsfilen."},
+        // A count of runs for tables that have none.
+        {{"--runs", "5", "--table", "t.csv", "--cycles", "c.csv", "a.csv"},
+         "--runs gäller bara spridningen och jämförelserna: ange också --spread, --measures "
+         "eller --compare FIL, eller ta bort --runs."},
     };
     for (const auto& c : cases) {
         const Result<Arguments> a = parseArguments(c.args);
@@ -242,8 +254,9 @@ TEST_F(RunBatch, ComparisonCellOfTheEnteredChoiceIsTheStandsPresentValue) {
     }
 }
 
-// --spread and --measures with --seed: the stand on row r starts from B = standSeed(S, r);
-// the spread's run k from standSeed(B, k), every cell of the measures from B. A stand whose
+// --spread and --measures with --seed and --runs: the stand on row r starts from
+// B = standSeed(S, r); run k of the spread and of every cell of the comparisons from
+// standSeed(B, k), a comparison's cell the mean of its runs. A stand whose
 // own calculation stops still gets every cell and run that can be calculated (the longest
 // horizon overflows at 3 to 5 % but not at 2 %), in every table.
 TEST_F(RunBatch, SpreadAndMeasuresRowsAreTheCalculationsFromTheRowsSeed) {
@@ -278,6 +291,7 @@ TEST_F(RunBatch, SpreadAndMeasuresRowsAreTheCalculationsFromTheRowsSeed) {
         spread += spreadRow(row, *expected, ',');
         ComparisonOptions compare;
         compare.seed = base;
+        compare.runs = 40;
         const Result<MeasureComparison> both = compareMeasures(inputs[row - 2], ',', compare);
         ASSERT_TRUE(both.ok());
         measures += measuresRow(row, *both, ',');
@@ -289,6 +303,41 @@ TEST_F(RunBatch, SpreadAndMeasuresRowsAreTheCalculationsFromTheRowsSeed) {
     EXPECT_EQ(read("measures.csv"), measures);
 
     EXPECT_EQ(read("compare.csv"), comparison);
+}
+
+// --runs changes no row of a stand without a variation, in either comparison: its cells
+// are the single calculation, its best pairs marked. A stand with one becomes the mean of
+// its runs.
+TEST_F(RunBatch, RunsLeaveTheComparisonsOfAStandWithoutVariationAsTheyWere) {
+    write("stands.csv", "variation;totaltid\n0;150\n60;150\n;100\n");
+    std::map<std::string, std::vector<std::string>> rows;  // by table and --runs
+    for (const int runs : {0, 20}) {
+        Arguments arguments;
+        arguments.stands = path("stands.csv");
+        arguments.output = path("out.txt");
+        arguments.measures = path("measures.csv");
+        arguments.compare = path("compare.csv");
+        arguments.runs = runs;
+        arguments.seed = 8;
+        arguments.threads = runs == 0 ? 1 : 3;
+        ASSERT_EQ(runWith(arguments, ','), kAllCalculated);
+        for (const char* table : {"measures.csv", "compare.csv"}) {
+            std::istringstream lines(read(table));
+            for (std::string line; std::getline(lines, line);) {
+                rows[table + std::to_string(runs)].push_back(line);
+            }
+        }
+    }
+    for (const char* table : {"measures.csv", "compare.csv"}) {
+        const std::vector<std::string>& single = rows[table + std::string("0")];
+        const std::vector<std::string>& runs = rows[table + std::string("20")];
+        ASSERT_EQ(single.size(), 4u);
+        ASSERT_EQ(runs.size(), 4u);
+        EXPECT_EQ(runs[0], single[0]) << table;  // the header
+        EXPECT_EQ(runs[1], single[1]) << table;
+        EXPECT_NE(runs[2], single[2]) << table;
+        EXPECT_EQ(runs[3], single[3]) << table;
+    }
 }
 
 // A bestand column puts each stand's name into every table right after Rad; without it

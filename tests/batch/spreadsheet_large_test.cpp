@@ -50,7 +50,9 @@ void writeWindowTables(const fs::path& dir) {
     };
     writeFile(dir / "fonster-cykler.csv", cycleCsv(cycles, ','));
     Spread spread;
-    spread.runs = {{1, true, true, -1234.5, 30, 250}, {2, false, false, 0, 0, 0}};
+    spread.runs = {{18446744073709551615u, true, true, -1234.5, 30, 250},
+                   {2, false, false, 0, 0, 0}};
+    summarize(spread);
     writeFile(dir / "fonster-spridning.csv", spreadRunsCsv(spread, ','));
     MeasureComparison both;
     both.grids[0].nuvarde[0][0] = -1234.5;
@@ -120,6 +122,8 @@ TEST(Spreadsheet, NoTableOpensWithAFormula) {
         {"atgarder", 0, "<text:p>Skifte 7</text:p>"},
         {"fonster-cykler", 0, "office:value=\"-1234.5\""},
         {"fonster-spridning", 0, "office:value=\"-1234.5\""},
+        // A 64-bit seed stays text, every digit kept.
+        {"fonster-spridning", 0, "<text:p>#18446744073709551615</text:p>"},
         {"fonster-atgarder", 0, "office:value=\"-1234.5\""},
     };
     for (const auto& t : tables) {

@@ -489,9 +489,11 @@ const StopCase kStops[] = {
 };
 
 TEST(Failures, StopNamesTheStepAndYearAndLeavesTheEarlierCalculation) {
-    for (const RingSearchMethod search : {RingSearchMethod::Fast, RingSearchMethod::Literal}) {
+    for (const auto& [search, check] : {std::pair{RingSearchMethod::Fast, StopCheck::flags},
+                                        std::pair{RingSearchMethod::Literal, StopCheck::flags},
+                                        std::pair{RingSearchMethod::Fast, StopCheck::values}}) {
         for (const StopCase& c : kStops) {
-            SCOPED_TRACE(c.what);
+            SCOPED_TRACE(std::string(c.what) + (check == StopCheck::values ? ", by values" : ""));
             StandCalculation calc;
             ASSERT_TRUE(run(calc, InputRecord{}).ok());
             const StandCalculation before = calc;
@@ -501,6 +503,7 @@ TEST(Failures, StopNamesTheStepAndYearAndLeavesTheEarlierCalculation) {
             CalcOptions options;
             options.random = &random;
             options.search = search;
+            options.stopCheck = check;
             const Outcome outcome = calc.berakna(input, '.', options);
             ASSERT_FALSE(outcome.ok());
             EXPECT_EQ(outcome.error().status, Status::Stopped);
@@ -517,6 +520,61 @@ TEST(Failures, StopNamesTheStepAndYearAndLeavesTheEarlierCalculation) {
             EXPECT_EQ(random.next(), expected.next());
         }
     }
+}
+
+// Stands drawn from ordinary and extreme entries: a platform that finds a number too large
+// or invalid by the values (it has no floating-point flags) stops each of them where the
+// flags stop it, with the same message, and leaves the same figures otherwise.
+TEST(Failures, ValuesStopWhereTheFlagsStop) {
+    const std::vector<std::vector<const char*>> choices = {
+        {"1", "37", "250", "250", "2000"},                     // totaltid
+        {"1", "4", "8", "25", "1e200", "1e-300"},              // bonitet
+        {"50", "0.5", "1e-303", "1e-310", "1e-320", "1e300"},  // areal
+        {"1", "3", "5", "1", "2", "4"},                        // ranta
+        {"5", "0.5", "20", "-1e200", "1e-300"},                // maxRing
+        {"0", "5", "40", "1e306", "1e308"},                    // variation
+        {"15", "0", "100", "1e308"},                           // atervandel
+        {"50", "0", "1e308"},                                  // berikning
+        {"2", "0", "10000", "1e300"},                          // cykTillAvv
+    };
+    const std::vector<const char*> diameters = {"",   "",      "1",     "12",
+                                                "45", "1e103", "1e200", "1e-300"};
+    std::mt19937 draw(26);
+    const auto pick = [&draw](const auto& list) { return list[draw() % list.size()]; };
+    int stopped = 0;
+    for (int i = 0; i < 3000; ++i) {
+        InputRecord input;
+        std::string* fields[] = {&input.totaltid,   &input.bonitet,   &input.areal,
+                                 &input.ranta,      &input.maxRing,   &input.variation,
+                                 &input.atervandel, &input.berikning, &input.cykTillAvv};
+        for (std::size_t f = 0; f < choices.size(); ++f) {
+            *fields[f] = draw() % 3 == 0 ? pick(choices[f]) : choices[f][0];
+        }
+        input.species = static_cast<Species>(draw() % 3);
+        input.measure = static_cast<Measure>(draw() % 2);
+        for (TreeRow& row : input.rows) {
+            row = {pick(diameters), draw() % 3 == 0};
+        }
+        StandCalculation byFlags;
+        StandCalculation byValues;
+        Outcome outcomes[2];
+        for (const StopCheck check : {StopCheck::flags, StopCheck::values}) {
+            SeededRandom random(static_cast<std::uint64_t>(i));
+            CalcOptions options;
+            options.random = &random;
+            options.stopCheck = check;
+            StandCalculation& calc = check == StopCheck::flags ? byFlags : byValues;
+            outcomes[check == StopCheck::flags ? 0 : 1] = calc.berakna(input, '.', options);
+        }
+        ASSERT_EQ(outcomes[1].ok(), outcomes[0].ok()) << i << ": " << outcomes[0].message();
+        if (!outcomes[0].ok()) {
+            stopped += outcomes[0].error().status == Status::Stopped ? 1 : 0;
+            EXPECT_EQ(outcomes[1].message(), outcomes[0].message()) << i;
+        }
+        EXPECT_EQ(testing::firstDifference(byValues.s, byFlags.s), -1) << i;
+        EXPECT_EQ(testing::firstDifference(byValues.economics, byFlags.economics), -1) << i;
+    }
+    EXPECT_GT(stopped, 100);  // the table's extremes do stop calculations
 }
 
 TEST(Failures, CancelStopsAtOnce) {

@@ -112,10 +112,12 @@ TEST_F(OutputFault, RefusedBeforeTheRunLeavingEveryFileAsItWas) {
          "aldrig."},
         // A count of runs for a table that has none.
         {"", "--runs 5 s.csv", ">out",
-         "--runs gäller bara spridningen: ange också --spread FIL, eller ta bort --runs.\n"
+         "--runs gäller bara spridningen och jämförelserna: ange också --spread, --measures "
+         "eller --compare FIL, eller ta bort --runs.\n"
          "Skriv lodra05-batch --help för hjälp."},
-        {"", "--runs 5 --measures m.csv s.csv", ">out",
-         "--runs gäller bara spridningen: ange också --spread FIL, eller ta bort --runs.\n"
+        {"", "--runs 5 --table t.csv s.csv", ">out",
+         "--runs gäller bara spridningen och jämförelserna: ange också --spread, --measures "
+         "eller --compare FIL, eller ta bort --runs.\n"
          "Skriv lodra05-batch --help för hjälp."},
         // A stand file that can be read only once, as a pipe or a device.
         {"mkfifo f", "--output keep.txt f", ">out",

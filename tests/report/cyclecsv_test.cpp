@@ -62,18 +62,69 @@ TEST(MeasureComparisonCsv, WholeFile) {
               "Bästa antal cykler;2;10;10;10\r\n");
 }
 
-// A completed run with fellings, one without any, and a stopped one.
+// Under runs a best pair whose lead is not clear is not named: its rate says so instead.
+TEST(MeasureComparisonCsv, BestNotToldApartIsSaid) {
+    MeasureComparison both;
+    both.grids[0].nuvarde[1] = {5.0, 5.0, 5.0, 5.0};
+    both.grids[1].nuvarde[3] = {4.0, 4.0, 4.0, 6.0};
+    both.varied = true;
+    const std::optional<double> errors[] = {0.4, 0.6, std::nullopt, 0.1};
+    for (std::size_t r = 0; r < 4; ++r) {
+        both.leads[r] = ComparisonLead{1, 3, 1.0, errors[r]};
+    }
+    const std::string csv = measureComparisonCsv(both, '.');
+    EXPECT_EQ(csv.substr(csv.find("Bästa åtgärd")),
+              "Bästa åtgärd;Gallring och plockhuggning;kan inte skiljas åt;kan inte skiljas åt;"
+              "Kalavverkning\r\n"
+              "Bästa antal cykler;1;;;3\r\n");
+}
+
+// The summary first, then the runs; a seed keeps its 20 digits as text behind its mark.
 TEST(SpreadRunsCsv, WholeFile) {
-    Spread spread;
-    spread.runs = {{18446744073709551615u, true, true, 157661.25, 62.5, 225},
-                   {7, true, false, -0.5, 0, 0},
-                   {0, false, false, 0, 0, 0}};
-    EXPECT_EQ(spreadRunsCsv(spread, ','),
-              "\xEF\xBB\xBF"
-              "Körning;Frö;Nuvärde (kr/ha);År mellan avverkningarna;Volym/avverkning (m3sk/ha)\r\n"
-              "1;18446744073709551615;157661,25;62,5;225\r\n"
-              "2;7;-0,5;;\r\n"
-              "3;0;;;\r\n");
+    const char* header =
+        "\xEF\xBB\xBF"
+        "Sammanfattning;Nuvärde (kr/ha);År mellan avverkningarna;Volym/avverkning (m3sk/ha)\r\n";
+    const char* runsHeader =
+        "\r\nKörning;Frö;Nuvärde (kr/ha);År mellan avverkningarna;Volym/avverkning (m3sk/ha)\r\n";
+    const struct {
+        const char* name;
+        std::vector<SpreadRun> runs;
+        std::string summary;  // between the two headers
+        std::string rows;     // after the runs' header
+    } cases[] = {
+        {"a completed run with fellings, one without any, and a stopped one",
+         {{18446744073709551615u, true, true, 157661.25, 62.5, 225},
+          {7, true, false, -0.5, 0, 0},
+          {0, false, false, 0, 0, 0}},
+         "Antal värden;2;1;1\r\n"
+         "Medel;78830,375;62,5;225\r\n"
+         "Standardavvikelse;111483,692558738;;\r\n"
+         "Min;-0,5;62,5;225\r\n"
+         "P5;7882,5875;62,5;225\r\n"
+         "P10;15765,675;62,5;225\r\n"
+         "P50;78830,375;62,5;225\r\n"
+         "P90;141895,075;62,5;225\r\n"
+         "P95;149778,1625;62,5;225\r\n"
+         "Max;157661,25;62,5;225\r\n"
+         "Stoppade körningar;1\r\n",
+         "1;#18446744073709551615;157661,25;62,5;225\r\n"
+         "2;#7;-0,5;;\r\n"
+         "3;#0;;;\r\n"},
+        {"every run stopped: no figure at all",
+         {{12345678901234567890u, false, false, 0, 0, 0}},
+         "Antal värden;0;0;0\r\n"
+         "Medel;;;\r\nStandardavvikelse;;;\r\nMin;;;\r\nP5;;;\r\nP10;;;\r\nP50;;;\r\n"
+         "P90;;;\r\nP95;;;\r\nMax;;;\r\n"
+         "Stoppade körningar;1\r\n",
+         "1;#12345678901234567890;;;\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Spread spread;
+        spread.runs = c.runs;
+        summarize(spread);
+        EXPECT_EQ(spreadRunsCsv(spread, ','), header + c.summary + runsHeader + c.rows);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The spread and measures tables: column names as a spreadsheet user reads them, and rows
 // whose empty cells sit where a figure has no values.
 #include "report/spreadtable.h"
+#include "report/standtable.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,23 @@ TEST(MeasuresTable, HeaderAndRows) {
         row.ends_with(";2.5;;;;kal;gallring;;;10;3;;;Kalavverkning vid 1 cykel och 5 %: "
                       "stopp\r\n"))
         << row;
+}
+
+// Under runs a rate whose best pair does not lead clearly names no best pair in either
+// table, its values kept; a clear lead names it as ever.
+TEST(MeasuresTable, BestOnlyWhereItsLeadIsClear) {
+    MeasureComparison both;
+    both.grids[0].nuvarde[0] = {10.0, 10.0, 10.0, 10.0};
+    both.grids[1].nuvarde[2] = {9.0, 9.0, 9.0, 9.0};
+    both.varied = true;
+    both.leads[0] = ComparisonLead{1, 2, 1.0, 0.25};
+    both.leads[1] = ComparisonLead{1, 2, 1.0, 0.5};
+    const std::string row = measuresRow(3, both, '.');
+    EXPECT_TRUE(row.ends_with(";gallring;;gallring;gallring;0;;0;0;\r\n")) << row;
+
+    ComparisonGrid grid = both.grids[1];
+    grid.leads = both.leads;
+    EXPECT_TRUE(compareRow(3, grid, '.').ends_with(";2;;2;2;\r\n"));
 }
 
 }  // namespace

@@ -37,6 +37,11 @@ using uitest::click;
 namespace {
 
 const QString kSaved = QStringLiteral("Resultatet sparades i följande fil:\n");
+const QString kGone =
+    QStringLiteral("Resultatet kunde inte sparas: mappen \"%1\" finns inte längre.");
+const QString kUnwritable =
+    QStringLiteral("Resultatet kunde inte sparas: det går inte att skriva i mappen \"%1\".");
+const QString kOther = QStringLiteral("\nVälj en annan mapp i fönstret som öppnas.");
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -124,6 +129,36 @@ class ForResultatTest : public QObject {
         click(result(), "cmdSpara");
         QVERIFY(chooser() != nullptr && chooser()->isVisible());
         click(chooser(), "cmdOK");
+    }
+
+    // The first save, into the new subfolder "target" opened in the chooser; gives its path.
+    QString saveIntoTarget() {
+        const QString target = folder + "/target";
+        [&] {
+            QVERIFY(QDir(folder).mkdir("target"));
+            click(result(), "cmdSpara");
+            doubleClick(waitForEntry(target));
+            click(chooser(), "cmdOK");
+            expectSavedMessage(0, target + "/Result1.txt");
+        }();
+        return target;
+    }
+
+    // Makes the folder unable to take the next save, as cause says.
+    void spoil(const QString& cause, const QString& target) {
+        if (cause == "removed" || cause == "file") {
+            QVERIFY(QDir(target).removeRecursively());
+            if (cause == "file") {
+                writeFile(target, "x");
+            }
+        } else if (cause == "full numbering") {
+            writeFile(target + "/Result32767.txt", "x");
+        } else if (cause == "read-only") {
+            QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner));
+        }
+    }
+    static bool unspoilable(const QString& cause) {
+        return cause == "read-only" && ::geteuid() == 0;
     }
 
     void expectSavedMessage(std::size_t index, const QString& path) {
@@ -462,39 +497,45 @@ class ForResultatTest : public QObject {
         QCOMPARE(uitest::readBytes(folder + "/Result1.txt"), reference.fileOf(1));
     }
 
+    // A failed save changes nothing: not the folder, not the texts, not the files there. A
+    // folder that went away or may not be written is said so, and the chooser is offered;
+    // closed through its frame, it stores nothing, and the mended folder takes the next save
+    // without a question. Any other failure is told in the save's own words.
     void failedSaveReportsAndKeepsEverything() {
         QFETCH(QString, cause);
+        QFETCH(QString, said);
+        if (unspoilable(cause)) {
+            QSKIP("the superuser writes into read-only folders");
+        }
         calculate();
         const std::string bytes = window->session.fileBytes();
-        QVERIFY(QDir(folder).mkdir("target"));
-        const QString target = folder + "/target";
-        click(result(), "cmdSpara");
-        doubleClick(waitForEntry(target));
-        QCOMPARE(chooser()->path(), target);
-
-        if (cause == "removed") {
-            QVERIFY(QDir(target).removeRecursively());
-        } else if (cause == "full numbering") {
-            writeFile(target + "/Result32767.txt", "x");
-        } else if (cause == "read-only") {
-            if (::geteuid() == 0) {
-                QSKIP("the superuser writes into read-only folders");
-            }
-            QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ExeOwner));
+        const QString target = saveIntoTarget();
+        spoil(cause, target);
+        if (QTest::currentTestFailed()) {
+            return;
         }
         const QStringList present = QFileInfo::exists(target) ? entries(target) : QStringList();
-        click(chooser(), "cmdOK");
+        click(result(), "cmdSpara");
 
         const lodra::Result<std::string> expected =
             lodra::saveNumberedResult(target.toStdString(), bytes);
         QVERIFY(!expected.ok());
-        QCOMPARE(catcher->messages.size(), std::size_t{1});
-        QCOMPARE(catcher->messages[0].title, QStringLiteral("Lodra05"));
-        QCOMPARE(catcher->messages[0].text, QString::fromStdString(expected.message()));
-        QVERIFY(catcher->messages[0].okOnly);
+        QCOMPARE(catcher->messages.size(), std::size_t{2});
+        QCOMPARE(catcher->messages[1].title, QStringLiteral("Lodra05"));
+        QCOMPARE(catcher->messages[1].text,
+                 said.isEmpty() ? QString::fromStdString(expected.message()) : said.arg(target));
+        QVERIFY(catcher->messages[1].okOnly);
         QCOMPARE(QFileInfo::exists(target) ? entries(target) : QStringList(), present);
         QCOMPARE(QString::fromStdString(window->sparaKatalog()), target);
         QCOMPARE(window->session.fileBytes(), bytes);
+        QCOMPARE(chooser()->isVisible(), !said.isEmpty());
+        if (chooser()->isVisible()) {
+            QPointer<forCatalog> offered = chooser();
+            offered->close();
+            uitest::settle();
+            QVERIFY(offered.isNull());
+            QCOMPARE(QString::fromStdString(window->sparaKatalog()), target);
+        }
 
         // Mended, the next save goes through without asking for a folder again.
         if (cause == "removed") {
@@ -506,15 +547,80 @@ class ForResultatTest : public QObject {
                                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         }
         click(result(), "cmdSpara");
-        QVERIFY(!chooser()->isVisible());
-        expectSavedMessage(1, target + "/Result1.txt");
-        QCOMPARE(uitest::readBytes(target + "/Result1.txt"), reference.fileOf(1));
+        QVERIFY(chooser() == nullptr || !chooser()->isVisible());
+        const QString next = target + (cause == "removed" ? "/Result1.txt" : "/Result2.txt");
+        expectSavedMessage(2, next);
+        QCOMPARE(uitest::readBytes(next), reference.fileOf(1));
     }
     void failedSaveReportsAndKeepsEverything_data() {
         QTest::addColumn<QString>("cause");
-        QTest::newRow("folder removed") << "removed";
-        QTest::newRow("number 32767 reached") << "full numbering";
-        QTest::newRow("folder read-only") << "read-only";
+        QTest::addColumn<QString>("said");  // %1: the folder; empty: the save's own message
+        QTest::newRow("folder removed") << "removed" << kGone + kOther;
+        QTest::newRow("number 32767 reached") << "full numbering" << QString();
+        QTest::newRow("folder read-only") << "read-only" << kUnwritable + kOther;
+    }
+
+    // The folder of the run's results went away: the save says so and offers the chooser,
+    // at the nearest folder still there. The chooser does not take a folder that has gone
+    // meanwhile either; the folder then confirmed takes every calculation of the run, and
+    // the saves after it.
+    void vanishedFolderIsReplacedThroughTheChooser() {
+        QFETCH(QString, cause);
+        QFETCH(QString, said);
+        if (unspoilable(cause)) {
+            QSKIP("the superuser writes into read-only folders");
+        }
+        QFETCH(QString, offered);  // relative to the working folder
+        const QString target = folder + "/target";
+        calculate();
+        calculate();
+        QCOMPARE(saveIntoTarget(), target);
+        spoil(cause, target);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        calculate();
+
+        click(result(), "cmdSpara");
+        QCOMPARE(catcher->messages.size(), std::size_t{2});
+        QCOMPARE(catcher->messages[1].text, said.arg(target));
+        QCOMPARE(catcher->messages[1].icon, QMessageBox::Warning);
+        QVERIFY(chooser()->isVisible());
+        QCOMPARE(chooser()->path(), offered.isEmpty() ? folder : folder + "/" + offered);
+        QCOMPARE(child<QLineEdit>(chooser(), "txtKatalog")->text(), chooser()->path());
+
+        // Opened, then gone before "OK": refused, and its parent opened.
+        if (chooser()->path() != folder) {
+            doubleClick(waitForEntry(folder));
+        }
+        QVERIFY(QDir(folder).mkpath("stick/gone"));
+        doubleClick(waitForEntry(folder + "/stick"));
+        doubleClick(waitForEntry(folder + "/stick/gone"));
+        QVERIFY(QDir(folder + "/stick/gone").removeRecursively());
+        click(chooser(), "cmdOK");
+        QCOMPARE(catcher->messages.size(), std::size_t{3});
+        QCOMPARE(catcher->messages[2].text,
+                 QStringLiteral("Mappen \"%1/stick/gone\" finns inte längre. Välj en annan mapp.")
+                     .arg(folder));
+        QVERIFY(chooser()->isVisible());
+        QCOMPARE(chooser()->path(), folder + "/stick");
+        QCOMPARE(QString::fromStdString(window->sparaKatalog()), target);
+
+        click(chooser(), "cmdOK");
+        QVERIFY(!chooser()->isVisible());
+        QCOMPARE(QString::fromStdString(window->sparaKatalog()), folder + "/stick");
+        expectSavedMessage(3, folder + "/stick/Result1.txt");
+        QCOMPARE(uitest::readBytes(folder + "/stick/Result1.txt"), reference.fileOf(3));
+        click(result(), "cmdSpara");
+        expectSavedMessage(4, folder + "/stick/Result2.txt");
+    }
+    void vanishedFolderIsReplacedThroughTheChooser_data() {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("offered");
+        QTest::newRow("folder removed") << "removed" << kGone + kOther << QString();
+        QTest::newRow("folder replaced by a file") << "file" << kGone + kOther << QString();
+        QTest::newRow("folder read-only") << "read-only" << kUnwritable + kOther << "target";
     }
 };
 

@@ -152,7 +152,7 @@ class StandsTest : public uitest::ParametersWindowTest {
         QCOMPARE(items,
                  QStringList({"&Arkiv", "  Nytt bestånd\tCtrl+N", "  Öppna bestånd…\tCtrl+O",
                               "  Spara bestånd\tCtrl+S", "  Spara bestånd som…\tCtrl+Shift+S",
-                              "  Avsluta\tCtrl+Q", "&Hjälp", "  Om Lodra05\t"}));
+                              "  Avsluta\tCtrl+Q", "&Hjälp", "  Handbok\tF1", "  Om Lodra05\t"}));
         const auto* content = child<QWidget>(window.get(), "lodraContent");
         QCOMPARE(content->mapTo(window.get(), QPoint(0, 0)), QPoint(0, bar->height()));
         QCOMPARE(window->height(), content->height() + bar->height());
@@ -607,6 +607,87 @@ class StandsTest : public uitest::ParametersWindowTest {
         QCOMPARE(savedRow(), chosen);
     }
 
+    // The pick list keeps, as the user types, the stands whose name holds the text in any
+    // case or whose row begins with it; the arrow keys move in what is kept and Enter opens
+    // it. With nothing kept "OK" is off and Escape leaves the entries as they were. ("\b":
+    // Backspace, which widens the list again.)
+    void pickListFiltersAsTheUserTypes_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("downs");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("name");  // of the stand opened; "-": none opened
+        QTest::addColumn<QString>("ranta");
+        const QString lind = QStringLiteral("Rad 10 – Lind");
+        const QString lonn = QStringLiteral("Rad 11 – Lönn");
+        const QString hassel = QStringLiteral("Rad 12 – Hassel");
+        const QString ronn = QStringLiteral("Rad 13 – Rönn");
+        const QString norr = QStringLiteral("Rad 2 – Norr");
+        const QString soder = QStringLiteral("Rad 3 – Söder");
+        const QString norra = QStringLiteral("Rad 4 – norra skiftet");
+        const QString asen = QStringLiteral("Rad 6 – Åsen 12");
+        QTest::newRow("name in any case")
+            << "NORR" << 1 << QStringList{norr, norra} << "norra skiftet"
+            << "4";
+        QTest::newRow("Swedish letter in the other case")
+            << QStringLiteral("Ö") << 0 << QStringList{soder, lonn, ronn} << "Söder"
+            << "3";
+        QTest::newRow("row number or name") << "12" << 1 << QStringList{asen, hassel} << "Hassel"
+                                            << "2";
+        QTest::newRow("row as the list says it")
+            << "rad 1" << 2 << QStringList{lind, lonn, hassel, ronn} << "Hassel"
+            << "2";
+        QTest::newRow("row without a name") << "5" << 0 << QStringList{"Rad 5"} << ""
+                                            << "5";
+        QTest::newRow("narrowed, then widened again")
+            << "sx\b" << 0 << QStringList{soder, norra, asen, QStringLiteral("Rad 8 – Ask"), hassel}
+            << "Söder"
+            << "3";
+        QTest::newRow("nothing kept") << "xyz" << 0 << QStringList{} << "-"
+                                      << "3";
+    }
+    void pickListFiltersAsTheUserTypes() {
+        QFETCH(QString, typed);
+        QFETCH(int, downs);
+        QFETCH(QStringList, items);
+        QFETCH(QString, name);
+        QFETCH(QString, ranta);
+        write("register.csv",
+              "bestand;ranta\r\nNorr;2\r\nSöder;3\r\nnorra skiftet;4\r\n;5\r\nÅsen 12;2\r\n"
+              "Ek;3\r\nAsk;4\r\nAlm;5\r\nLind;2\r\nLönn;3\r\nHassel;2\r\nRönn;4\r\n");
+        QStringList shown;
+        bool focused = false;
+        bool ok = true;
+        uitest::Answer<lodra::StandChooser> chooser([&](lodra::StandChooser& dialog) {
+            auto* search = child<QLineEdit>(&dialog, "txtSok");
+            focused = dialog.focusWidget() == search;
+            for (const QChar c : typed) {
+                if (c == QLatin1Char('\b')) {
+                    QTest::keyClick(search, Qt::Key_Backspace);
+                } else {
+                    QTest::keyClicks(search, QString(c));
+                }
+            }
+            const QAbstractItemModel* list = child<QListView>(&dialog, "lstBestand")->model();
+            for (int i = 0; i < list->rowCount(); ++i) {
+                shown << list->index(i, 0).data().toString();
+            }
+            for (int i = 0; i < downs; ++i) {
+                QTest::keyClick(search, Qt::Key_Down);
+            }
+            ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled();
+            QTest::keyClick(search, shown.isEmpty() ? Qt::Key_Escape : Qt::Key_Return);
+        });
+        open("register.csv");
+        QVERIFY(chooser.answered);
+        QVERIFY(focused);
+        QCOMPARE(shown, items);
+        QCOMPARE(ok, !items.isEmpty());
+        QCOMPARE(child<QLineEdit>(window.get(), "txtRant")->text(), ranta);
+        QCOMPARE(window->standMenu().standFile(), name == "-" ? QString() : path("register.csv"));
+        QCOMPARE(child<QLineEdit>(window.get(), "txtBestand")->text(),
+                 name == "-" ? QString() : name);
+    }
+
     // The pick list shows the start of a long name; a file written while the user picks is
     // not read, and the entries stay as they were.
     void fileChangedWhilePickingIsRefused() {
@@ -716,6 +797,275 @@ class StandsTest : public uitest::ParametersWindowTest {
         QVERIFY2(megabytes <= 200, qPrintable(QString::number(megabytes)));
     }
 
+    // The line beside the stand's name says where the entries were saved while they are as
+    // saved, says that they have changed since while they are not (the file name stays, as
+    // "Spara bestånd" writes there), and says nothing once the entries come from elsewhere.
+    void savedLineFollowsTheEntries_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("line");  // "saved", "changed" or "none"
+        QTest::newRow("rate typed") << "rate"
+                                    << "changed";
+        QTest::newRow("rate typed back as saved") << "rate back"
+                                                  << "saved";
+        QTest::newRow("tree diameter typed") << "diameter"
+                                             << "changed";
+        QTest::newRow("tree mark ticked") << "mark"
+                                          << "changed";
+        QTest::newRow("species chosen") << "species"
+                                        << "changed";
+        QTest::newRow("name typed") << "name"
+                                    << "changed";
+        QTest::newRow("area typed") << "area"
+                                    << "changed";
+        QTest::newRow("area typed, then emptied as saved") << "area back"
+                                                           << "saved";
+        QTest::newRow("area typed, then saved again") << "area saved"
+                                                      << "saved";
+        QTest::newRow("typed, then saved again") << "saved again"
+                                                 << "saved";
+        QTest::newRow("typed, then tree rows dropped with their window") << "trees closed"
+                                                                         << "saved";
+        QTest::newRow("another file opened") << "open"
+                                             << "none";
+        QTest::newRow("another register row chosen") << "register"
+                                                     << "none";
+        QTest::newRow("Nytt bestånd") << "new"
+                                      << "none";
+    }
+    void savedLineFollowsTheEntries() {
+        QFETCH(QString, action);
+        QFETCH(QString, line);
+        write("other.csv", "bestand;ranta\r\nAnnat;2\r\n");
+        write("register.csv", "bestand;ranta\r\nNorr;2\r\nSöder;4\r\n");
+        child<QLineEdit>(window.get(), "txtBestand")->setText(QStringLiteral("Ett"));
+        saveAs("stand.csv");
+        auto* saved = child<lodra::SavedLine>(window.get(), "lblSparad");
+        QCOMPARE(saved->toolTip(), QStringLiteral("Sparades i ") + path("stand.csv"));
+
+        lodra::forTradDiametrar* trees = window->tradDiametrar();
+        PickList seen;
+        const auto chooser = action == "register" ? pick(seen, 1) : nullptr;
+        if (action.startsWith("rate") || action == "saved again") {
+            uitest::type(child<QLineEdit>(window.get(), "txtRant"), QStringLiteral("4"));
+        }
+        if (action == "rate back") {
+            uitest::type(child<QLineEdit>(window.get(), "txtRant"), QStringLiteral("3"));
+        } else if (action == "saved again") {
+            press(Qt::Key_S);
+        } else if (action == "diameter" || action == "trees closed") {
+            uitest::type(trees->txtDiam(3), QStringLiteral("20"));
+        } else if (action == "mark") {
+            uitest::setTicked(trees->ckbAvverkas(1), true);
+        } else if (action == "species") {
+            uitest::clickIndicator(child<QRadioButton>(window.get(), "optTall"));
+        } else if (action == "name") {
+            uitest::type(child<QLineEdit>(window.get(), "txtBestand"), QStringLiteral("Två"));
+        } else if (action.startsWith("area")) {
+            uitest::type(child<QLineEdit>(window.get(), "txtHektar"), QStringLiteral("12,5"));
+            if (action == "area back") {
+                uitest::type(child<QLineEdit>(window.get(), "txtHektar"), QString());
+            } else if (action == "area saved") {
+                press(Qt::Key_S);
+            }
+        } else if (action == "open" || action == "register") {
+            open(action == "open" ? "other.csv" : "register.csv");
+        } else if (action == "new") {
+            press(Qt::Key_N);
+        }
+        if (action == "trees closed") {
+            QVERIFY(saved->isChanged());
+            trees->close();
+            uitest::settle();
+            QCoreApplication::processEvents();
+        }
+
+        const QString tip = line == "saved" ? QStringLiteral("Sparades i ") + path("stand.csv")
+                            : line == "changed"
+                                ? QStringLiteral("Ändrat sedan det sparades i ") + path("stand.csv")
+                                : QString();
+        QCOMPARE(saved->toolTip(), tip);
+        QCOMPARE(saved->text().isEmpty(), line == "none");
+        QVERIFY(catcher->messages.empty());
+    }
+
+    // Too narrow for the whole line, the path gives way in its middle and the words stay
+    // whole, as long as a part of the path can show.
+    void savedLineKeepsItsWordsWhole_data() {
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<int>("chars");  // room for the path, in average characters
+        QTest::addColumn<QString>("start");
+        QTest::newRow("saved") << false << 20 << "Sparades i /";
+        QTest::newRow("changed") << true << 20 << "Ändrat sedan det sparades i /";
+        QTest::newRow("no room for the path") << true << 2 << "Ändrat sed";
+    }
+    void savedLineKeepsItsWordsWhole() {
+        QFETCH(bool, changed);
+        QFETCH(int, chars);
+        QFETCH(QString, start);
+        lodra::SavedLine line;
+        const QString path = QStringLiteral("/mnt/skog/bestand/") + QString(60, 'a') + ".csv";
+        line.saved(path);
+        line.setChanged(changed);
+        const QString words = changed ? lodra::SavedLine::changedTextFor(QString())
+                                      : lodra::SavedLine::textFor(QString());
+        line.resize(line.fontMetrics().horizontalAdvance(words) +
+                        line.fontMetrics().averageCharWidth() * chars,
+                    20);
+        QVERIFY2(line.text().startsWith(start), qPrintable(line.text()));
+        QVERIFY(line.text().contains(QStringLiteral("…")));
+        QVERIFY(line.text().endsWith(QStringLiteral(".csv")));
+        QCOMPARE(line.toolTip(), (changed ? lodra::SavedLine::changedTextFor(path)
+                                          : lodra::SavedLine::textFor(path)));
+    }
+
+    // "Nytt bestånd" and "Öppna bestånd…" ask before entries that came from a stand file or
+    // were saved in one, and have changed since, give way: "Spara" saves them as "Spara
+    // bestånd" does (a register's stand into a file of its own) and goes on only once they
+    // are saved, "Spara inte" goes on, "Avbryt" keeps them. Nothing is asked without a stand
+    // file, without a change, or on "Avsluta".
+    void changedEntriesAreNotLostUnasked_data() {
+        QTest::addColumn<QString>("from");     // the file opened, "saved": mine.csv saved as
+        QTest::addColumn<QString>("edit");     // "typed", "undone" or none
+        QTest::addColumn<QString>("key");      // N, O or Q
+        QTest::addColumn<QString>("answer");   // to the question; none: nothing asked
+        QTest::addColumn<QString>("saveAs");   // the name given to the save dialog; none: cancel
+        QTest::addColumn<bool>("readOnly");    // the file opened is made read-only
+        QTest::addColumn<bool>("replaced");    // the entries gave way
+        QTest::addColumn<QString>("savedIn");  // the file that holds the edited entries after
+        const auto row = [](const char* tag, const QString& from, const QString& edit,
+                            const QString& key, const QString& answer, const QString& saveAs,
+                            bool readOnly, bool replaced, const QString& savedIn) {
+            QTest::newRow(tag) << from << edit << key << answer << saveAs << readOnly << replaced
+                               << savedIn;
+        };
+        const QString one = QStringLiteral("one.csv");
+        const QString reg = QStringLiteral("register.csv");
+        row("no stand file, new", "", "typed", "N", "", "", false, true, "");
+        row("opened, unchanged, new", one, "", "N", "", "", false, true, "");
+        row("opened, edits undone, open", one, "undone", "O", "", "", false, true, "");
+        row("opened, Spara, new", one, "typed", "N", "Spara", "", false, true, one);
+        row("opened, Spara inte, new", one, "typed", "N", "Spara inte", "", false, true, "");
+        row("opened, Avbryt, new", one, "typed", "N", "Avbryt", "", false, false, "");
+        row("opened, Spara, open", one, "typed", "O", "Spara", "", false, true, one);
+        row("opened, Spara inte, open", one, "typed", "O", "Spara inte", "", false, true, "");
+        row("opened, Avbryt, open", one, "typed", "O", "Avbryt", "", false, false, "");
+        row("saved as, Spara, new", "saved", "typed", "N", "Spara", "", false, true, "mine.csv");
+        row("the save fails, Spara, new", one, "typed", "N", "Spara", "", true, false, "");
+        row("register row, Spara into its own file, new", reg, "typed", "N", "Spara", "own.csv",
+            false, true, "own.csv");
+        row("register row, Spara, save dialog cancelled", reg, "typed", "O", "Spara", "", false,
+            false, "");
+        row("opened, Avsluta", one, "typed", "Q", "", "", false, true, "");
+    }
+    void changedEntriesAreNotLostUnasked() {
+        QFETCH(QString, from);
+        QFETCH(QString, edit);
+        QFETCH(QString, key);
+        QFETCH(QString, answer);
+        QFETCH(QString, saveAs);
+        QFETCH(bool, readOnly);
+        QFETCH(bool, replaced);
+        QFETCH(QString, savedIn);
+        write("one.csv", "bestand;ranta\r\nEtt;2\r\n");
+        write("two.csv", "bestand;ranta\r\nTvå;5\r\n");
+        write("register.csv", "bestand;ranta\r\nNorr;2\r\nSöder;2\r\n");
+        PickList seen;
+        const auto chooser = pick(seen, 0);
+        if (from == "saved") {
+            this->saveAs("mine.csv");
+        } else if (!from.isEmpty()) {
+            open(from);
+        }
+        const QString source = path(from == "saved" ? QStringLiteral("mine.csv") : from);
+        QVERIFY(!readOnly || QFile::setPermissions(source, QFile::ReadOwner));
+        std::map<QString, std::string> before;
+        for (const char* name : {"one.csv", "register.csv", "mine.csv", "own.csv"}) {
+            before[name] = uitest::readBytes(path(name));
+        }
+        auto* rate = child<QLineEdit>(window.get(), "txtRant");
+        const QString original = rate->text();
+        if (!edit.isEmpty()) {
+            uitest::type(rate, QStringLiteral("4"));
+        }
+        const std::string edited = lodra::standFileBytes(
+            window->inputRecord(), window->standMenu().standName().toStdString());
+        if (edit == "undone") {
+            uitest::type(rate, original);
+        }
+
+        catcher.reset();
+        QStringList questions;
+        QStringList messages;
+        uitest::Answer<QMessageBox> boxes(
+            [&](QMessageBox& box) {
+                QAbstractButton* pressed = box.button(QMessageBox::Ok);
+                if (pressed != nullptr) {
+                    messages << box.text();
+                } else {
+                    questions << box.text();
+                    QStringList buttons;
+                    for (QAbstractButton* button : box.buttons()) {
+                        buttons << button->text();
+                    }
+                    buttons.sort();
+                    QCOMPARE(buttons, (QStringList{"Avbryt", "Spara", "Spara inte"}));
+                    pressed = buttonNamed(box, answer);
+                }
+                QTest::mouseClick(pressed, Qt::LeftButton);
+            },
+            true);
+        QStringList dialogs;
+        uitest::Answer<QFileDialog> files(
+            [&](QFileDialog& dialog) {
+                dialogs << dialog.windowTitle();
+                const bool opening = dialog.acceptMode() == QFileDialog::AcceptOpen;
+                if (!opening && saveAs.isEmpty()) {
+                    dialog.reject();
+                    return;
+                }
+                dialog.selectFile(path(opening ? QStringLiteral("two.csv") : saveAs));
+                auto* buttons = dialog.findChild<QDialogButtonBox*>();
+                QTest::mouseClick(
+                    buttons->button(opening ? QDialogButtonBox::Open : QDialogButtonBox::Save),
+                    Qt::LeftButton);
+            },
+            true);
+        QSignalSpy ended(&window->standMenu(), &lodra::StandMenu::openEnded);
+        press(key == "N" ? Qt::Key_N : key == "O" ? Qt::Key_O : Qt::Key_Q);
+        if (key == "O" && replaced) {
+            QVERIFY(ended.count() > 0 || ended.wait(60000));
+        }
+
+        const QString question =
+            from == "register.csv"
+                ? QStringLiteral(
+                      "Beståndet kommer från \"%1\", som har flera bestånd. Spara "
+                      "ändringarna i en egen fil?")
+                : QStringLiteral("Spara ändringarna i \"%1\"?");
+        QCOMPARE(questions, answer.isEmpty() ? QStringList() : QStringList{question.arg(source)});
+        QCOMPARE(messages.size(), readOnly ? 1 : 0);
+        QStringList expectedDialogs;
+        if (from == "register.csv" && answer == "Spara") {
+            expectedDialogs << QStringLiteral("Spara bestånd");
+        }
+        if (key == "O" && replaced) {
+            expectedDialogs << QStringLiteral("Öppna bestånd");
+        }
+        QCOMPARE(dialogs, expectedDialogs);
+        for (const auto& [name, bytes] : before) {
+            QCOMPARE(uitest::readBytes(path(name)), name == savedIn ? edited : bytes);
+        }
+        if (key == "Q") {
+            QTRY_VERIFY(!window->isVisible());
+            return;
+        }
+        const QString shown = !replaced    ? (edit == "typed" ? QStringLiteral("4") : original)
+                              : key == "N" ? QStringLiteral("3")
+                                           : QStringLiteral("5");
+        QCOMPARE(rate->text(), shown);
+        QCOMPARE(window->standMenu().changedSinceFile(), !replaced);
+    }
+
     void quitAsksNothing() {
         press(Qt::Key_Q);
         QTRY_VERIFY(!window->isVisible());
@@ -723,21 +1073,20 @@ class StandsTest : public uitest::ParametersWindowTest {
     }
 
     // Chosen in the menu with the mouse.
-    void aboutTellsTheVersionAndTheFileFormat() {
+    void aboutTellsTheVersionAndPointsToTheHandbook() {
         auto* bar = child<QMenuBar>(window.get(), "lodraMenuBar");
         QMenu* help = child<QMenu>(bar, "mnuHjalp");
         QTest::mouseClick(bar, Qt::LeftButton, {},
                           bar->actionGeometry(help->menuAction()).center());
         QTRY_VERIFY(help->isVisible());
-        QAction* about = help->actions().constFirst();
+        auto* about = child<QAction>(bar, "mnuOm");
         QTest::mouseClick(help, Qt::LeftButton, {}, help->actionGeometry(about).center());
         QTRY_COMPARE(catcher->messages.size(), std::size_t(1));
         QCOMPARE(catcher->messages[0].text,
                  QStringLiteral("Lodra05 version " LODRA05_VERSION
                                 "\n\nBeräknar avverkning, kassaflöde och nuvärde för ett "
-                                "skogsbestånd.\n\nBeståndsfilens format beskrivs i avsnittet "
-                                "\"Beståndsfilen\" i /usr/share/doc/lodra05/README.md och av "
-                                "lodra05-batch --help."));
+                                "skogsbestånd.\n\nHur programmet används, vad fälten betyder och "
+                                "beståndsfilens format står i handboken: Hjälp → Handbok (F1)."));
     }
 
     // Dialogs open in the last folder a file went to in the run, or in the result folder

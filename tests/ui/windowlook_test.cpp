@@ -131,7 +131,12 @@ class WindowLookTest : public uitest::ParametersWindowTest {
     // its designed size at the program's factor, never smaller than its layouts allow, and
     // without scroll bars where its screen has room for that.
     void developmentWindowOpensWholeWhereThereIsRoom() {
-        QWidget* shown = window->existingUtveckling();
+        // Made afresh, not opened by a button: a window opened by one may be made smaller to
+        // keep clear of it (windowsOpenClearOfTheirButtons).
+        window->existingUtveckling()->close();
+        uitest::settle();
+        QWidget* shown = window->utveckling();
+        shown->show();
         QCOMPARE(shown->font(), window->look().font());
         const double factor = 15 * window->look().pixelsPerTwip();
         const auto* content = child<QWidget>(shown, "lodraContent");
@@ -183,6 +188,75 @@ class WindowLookTest : public uitest::ParametersWindowTest {
         QTest::addColumn<int>("dashes");
         QTest::newRow("label") << "Största tänkbara årsring" << 1;
         QTest::newRow("report line") << "a" << 30;
+    }
+
+    // Each window opened by its button, with the real click, leaves that button in view.
+    void windowsOpenClearOfTheirButtons_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QByteArray>("button");
+        QTest::newRow("result") << "result"
+                                << "parameters" << QByteArray("cmdBerakna");
+        QTest::newRow("trees") << "trees"
+                               << "parameters" << QByteArray("cmdTraddiametrar");
+        QTest::newRow("development") << "development"
+                                     << "result" << QByteArray("cmdUtveckling");
+    }
+    void windowsOpenClearOfTheirButtons() {
+        QFETCH(QString, name);
+        QFETCH(QString, opener);
+        QFETCH(QByteArray, button);
+        QWidget* opened = windowNamed(name);
+        const auto* pressed = child<QPushButton>(windowNamed(opener), button.constData());
+        const QRect area(pressed->mapToGlobal(QPoint(0, 0)), pressed->size());
+        QVERIFY2(!opened->frameGeometry().intersects(area), qPrintable(name));
+        // Moved over the button and opened again: moved off it.
+        opened->hide();
+        opened->move(area.topLeft());
+        click(windowNamed(opener), button.constData());
+        if (name == "result") {
+            QVERIFY(QTest::qWaitFor([&] { return !window->isCalculating(); }, 60000));
+        }
+        QVERIFY(opened->isVisible());
+        QVERIFY2(!opened->frameGeometry().intersects(area), qPrintable(name));
+    }
+
+    // Where a window goes clear of its button: beside the opener's frame when the screen
+    // has room, else beside the button, else as near as the screen allows.
+    void placedClearOfTheButton_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("button");
+        QTest::addColumn<QRect>("opener");
+        QTest::addColumn<QRect>("expected");
+        const QRect opener(100, 50, 500, 700);
+        const QRect button(450, 700, 100, 30);
+        QTest::newRow("right of the opener")
+            << QSize(600, 500) << button << opener << QRect(600, 50, 600, 500);
+        QTest::newRow("left of an opener at the right")
+            << QSize(600, 500) << QRect(1350, 700, 100, 30) << QRect(1000, 50, 500, 700)
+            << QRect(400, 50, 600, 500);
+        QTest::newRow("below a wide opener") << QSize(600, 200) << QRect(450, 500, 100, 30)
+                                             << QRect(0, 0, 1600, 700) << QRect(0, 700, 600, 200);
+        QTest::newRow("beside the button in a full screen")
+            << QSize(1000, 900) << QRect(1200, 900, 100, 30) << QRect(0, 0, 1600, 1000)
+            << QRect(600, 0, 1000, 900);
+        QTest::newRow("pushed into the screen, clear of the button")
+            << QSize(1200, 900) << QRect(300, 400, 100, 30) << QRect(0, 0, 1600, 1000)
+            << QRect(400, 0, 1200, 900);
+        QTest::newRow("made smaller beside the button when no place of its size is clear")
+            << QSize(1500, 1000) << QRect(300, 700, 100, 30) << QRect(0, 0, 1600, 1000)
+            << QRect(400, 0, 1200, 1000);
+    }
+    void placedClearOfTheButton() {
+        QFETCH(QSize, size);
+        QFETCH(QRect, button);
+        QFETCH(QRect, opener);
+        QFETCH(QRect, expected);
+        const QRect room(0, 0, 1600, 1000);
+        const QRect placed = WindowLook::clearOf(size, button, opener, room);
+        QCOMPARE(placed, expected);
+        QVERIFY(room.contains(placed));
+        QVERIFY(!placed.intersects(button));
     }
 };
 
