@@ -10,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <numeric>
@@ -191,6 +192,12 @@ void forFastighet::show(PropertyResult result) {
     flow_->setFlow(result_.totals.flow(), separator);
     ui->tblBestand->resizeColumnsToContents();
     ui->tblFlode->resizeColumnsToContents();
+    // The flow table as wide as its columns, the chart beside it takes the rest.
+    QTableView* flow = ui->tblFlode;
+    const int tableWidth = flow->horizontalHeader()->length() + 2 * flow->frameWidth() +
+                           flow->verticalScrollBar()->sizeHint().width();
+    const int splitWidth = std::max(ui->splAvverkningar->width(), 2 * tableWidth);
+    ui->splAvverkningar->setSizes({tableWidth, splitWidth - tableWidth});
     QChart* old = ui->chvFlode->chart();
     ui->chvFlode->setChart(
         propertyChart(result_.totals.flow().years(), kChartTitle, numbers_.locale()));

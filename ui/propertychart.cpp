@@ -11,19 +11,32 @@
 namespace lodra {
 
 std::vector<FlowPeriod> flowPeriods(const std::vector<FlowYear>& years) {
-    const bool decades = !years.empty() && years.back().ar > kYearlyBarsUpTo;
+    if (years.empty()) {
+        return {};
+    }
+    const int last = years.back().ar;
+    const bool decades = last > kYearlyBarsUpTo;
+    // Every bar up to the last year, an empty one too: a gap shows as a gap.
     std::vector<FlowPeriod> periods;
-    int current = -1;
-    for (const FlowYear& year : years) {
-        const int start = decades ? year.ar / 10 * 10 : year.ar;
-        if (periods.empty() || start != current) {
-            current = start;
-            periods.push_back({decades ? QStringLiteral("%1–%2").arg(start).arg(start + 9)
-                                       : QString::number(start),
-                               0, 0});
+    std::vector<int> starts;
+    if (decades) {
+        for (int start = 0; start <= last; start += 10) {
+            starts.push_back(start);
+            periods.push_back({QStringLiteral("%1–%2").arg(start).arg(start + 9), 0, 0});
         }
-        periods.back().volym += year.volym;
-        periods.back().kassaflode += year.kassaflode();
+    } else {
+        for (int ar = 0; ar <= last; ar = ar == 0 ? 1 : ar == 1 ? 5 : ar + 5) {
+            starts.push_back(ar);
+            periods.push_back({QString::number(ar), 0, 0});
+        }
+    }
+    std::size_t at = 0;
+    for (const FlowYear& year : years) {
+        while (at + 1 < starts.size() && starts[at + 1] <= year.ar) {
+            ++at;
+        }
+        periods[at].volym += year.volym;
+        periods[at].kassaflode += year.kassaflode();
     }
     return periods;
 }
@@ -63,12 +76,14 @@ QChart* propertyChart(const std::vector<FlowYear>& years, const QString& title,
     chart->addAxis(x, Qt::AlignBottom);
     auto* left = new QValueAxis(chart);
     left->setTitleText(QStringLiteral("Volym (m3sk)"));
-    left->setRange(0, volumeMax * 1.05);
+    left->setRange(0, volumeMax);
+    left->applyNiceNumbers();
     left->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(left, Qt::AlignLeft);
     auto* right = new QValueAxis(chart);
     right->setTitleText(QStringLiteral("Kassaflöde (kr)"));
-    right->setRange(cashMin * 1.05, cashMax * 1.05);
+    right->setRange(cashMin, cashMax);
+    right->applyNiceNumbers();
     right->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(right, Qt::AlignRight);
     bars->attachAxis(x);

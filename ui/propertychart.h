@@ -24,8 +24,9 @@ struct FlowPeriod {
 // Beyond this many years the bars are decades.
 inline constexpr int kYearlyBarsUpTo = 60;
 
-// The bars of the years in which anything happens (in year order): one per year, or one per
-// decade from 0 when the last year is beyond kYearlyBarsUpTo, each decade that holds a year.
+// The bars of the years in which anything happens (in year order), up to the last of them:
+// years 0, 1, 5, 10, ... (a cycle's end), or every decade from 0 when the last year is beyond
+// kYearlyBarsUpTo; a bar in which nothing happens is there, empty.
 std::vector<FlowPeriod> flowPeriods(const std::vector<FlowYear>& years);
 
 // The chart of the periods under its title, its numbers as the locale writes them without

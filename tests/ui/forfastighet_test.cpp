@@ -281,31 +281,46 @@ class ForFastighetTest : public uitest::ParametersWindowTest {
                     .startsWith(QStringLiteral("Inget bestånd har hektar")));
     }
 
-    // The bars are years, or decades for a long horizon.
+    // The bars are years, or decades for a long horizon, each year's figures in its bar and
+    // the bars without fellings there, empty.
     void barsByYearOrDecade_data() {
         QTest::addColumn<QList<int>>("years");
         QTest::addColumn<QStringList>("labels");
-        QTest::newRow("years") << QList<int>{0, 1, 5, 60} << QStringList{"0", "1", "5", "60"};
-        QTest::newRow("decades") << QList<int>{0, 1, 5, 15, 65}
-                                 << QStringList{"0–9", "10–19", "60–69"};
+        QTest::addColumn<QList<double>>("volumes");  // each year felled its year + 1
+        QTest::newRow("years") << QList<int>{0, 1, 5, 20}
+                               << QStringList{"0", "1", "5", "10", "15", "20"}
+                               << QList<double>{1, 2, 6, 0, 0, 21};
+        QTest::newRow("60 years, yearly")
+            << QList<int>{0, 60} << QStringList{"0",  "1",  "5",  "10", "15", "20", "25",
+                                                "30", "35", "40", "45", "50", "55", "60"}
+            << QList<double>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 61};
+        QTest::newRow("65 years, by decade")
+            << QList<int>{0, 1, 65}
+            << QStringList{"0–9", "10–19", "20–29", "30–39", "40–49", "50–59", "60–69"}
+            << QList<double>{3, 0, 0, 0, 0, 0, 66};
+        QTest::newRow("decades") << QList<int>{0, 1, 5, 10, 15, 75}
+                                 << QStringList{"0–9",   "10–19", "20–29", "30–39",
+                                                "40–49", "50–59", "60–69", "70–79"}
+                                 << QList<double>{9, 27, 0, 0, 0, 0, 0, 76};
     }
     void barsByYearOrDecade() {
         QFETCH(QList<int>, years);
         QFETCH(QStringList, labels);
+        QFETCH(QList<double>, volumes);
         std::vector<lodra::FlowYear> flow;
         for (const int ar : years) {
-            flow.push_back({ar, 10, 100, 30, 0});
+            flow.push_back({ar, ar + 1.0, 100, 30, 0});
         }
         QStringList said;
-        double volym = 0;
+        QList<double> felled;
         double kassa = 0;
         for (const lodra::FlowPeriod& period : lodra::flowPeriods(flow)) {
             said << period.label;
-            volym += period.volym;
+            felled << period.volym;
             kassa += period.kassaflode;
         }
         QCOMPARE(said, labels);
-        QCOMPARE(volym, 10.0 * static_cast<double>(years.size()));
+        QCOMPARE(felled, volumes);
         QCOMPARE(kassa, 70.0 * static_cast<double>(years.size()));
     }
 };
