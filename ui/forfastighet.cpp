@@ -194,10 +194,8 @@ void forFastighet::show(PropertyResult result) {
     ui->tblFlode->resizeColumnsToContents();
     // The flow table as wide as its columns, the chart beside it takes the rest.
     QTableView* flow = ui->tblFlode;
-    const int tableWidth = flow->horizontalHeader()->length() + 2 * flow->frameWidth() +
-                           flow->verticalScrollBar()->sizeHint().width();
-    const int splitWidth = std::max(ui->splAvverkningar->width(), 2 * tableWidth);
-    ui->splAvverkningar->setSizes({tableWidth, splitWidth - tableWidth});
+    flow->setMinimumWidth(flow->horizontalHeader()->length() + 2 * flow->frameWidth() +
+                          flow->verticalScrollBar()->sizeHint().width());
     QChart* old = ui->chvFlode->chart();
     ui->chvFlode->setChart(
         propertyChart(result_.totals.flow().years(), kChartTitle, numbers_.locale()));
