@@ -176,15 +176,15 @@ void forFastighet::finished() {
     }
     if ((*calculated)->cancelled) {
         ui->lblSummering->setText(
-            QStringLiteral("Beräkningen avbröts. Välj \"Öppna fastighet…\" för att börja om."));
+            QStringLiteral("Beräkningen avbröts. \"Beräkna igen\" börjar om."));
         ui->cmdBerakna->setVisible(true);
         ui->cmdBerakna->setEnabled(true);
         return;
     }
-    show(std::move(**calculated));
+    showResult(std::move(**calculated));
 }
 
-void forFastighet::show(PropertyResult result) {
+void forFastighet::showResult(PropertyResult result) {
     result_ = std::move(result);
     shown_ = true;
     const char separator = numbers_.decimalSeparator();
@@ -308,36 +308,38 @@ void forFastighet::printReport() {
 
 void forFastighet::cmdSparaTabell_Click() {
     save(QStringLiteral("Spara beståndstabell"), QStringLiteral("CSV-filer (*.csv)"),
-         QStringLiteral("Fastighet.csv"), result_.tableCsv);
+         QStringLiteral("Fastighet.csv"), [this] { return result_.tableCsv; });
 }
 
 void forFastighet::cmdSparaFlode_Click() {
     save(QStringLiteral("Spara avverkningar år för år"), QStringLiteral("CSV-filer (*.csv)"),
          QStringLiteral("Avverkningar.csv"),
-         propertyFlowCsv(result_.totals.flow(), numbers_.decimalSeparator()));
+         [this] { return propertyFlowCsv(result_.totals.flow(), numbers_.decimalSeparator()); });
 }
 
 void forFastighet::cmdSparaDiagram_Click() {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    chartImage().save(&buffer, "PNG");
     save(QStringLiteral("Spara diagram"), QStringLiteral("PNG-bilder (*.png)"),
-         QStringLiteral("Fastighet.png"), png.toStdString());
+         QStringLiteral("Fastighet.png"), [this] {
+             QByteArray png;
+             QBuffer buffer(&png);
+             buffer.open(QIODevice::WriteOnly);
+             chartImage().save(&buffer, "PNG");
+             return png.toStdString();
+         });
 }
 
 void forFastighet::cmdSparaPdf_Click() {
     save(QStringLiteral("Spara som PDF"), QStringLiteral("PDF-filer (*.pdf)"),
-         QStringLiteral("Fastighetsrapport.pdf"), handover()->pdf());
+         QStringLiteral("Fastighetsrapport.pdf"), [this] { return handover()->pdf(); });
 }
 
 void forFastighet::save(const QString& title, const QString& filter, const QString& name,
-                        const std::string& bytes) {
+                        const std::function<std::string()>& bytes) {
     const QString path = folders().chooseSave(this, title, filter, name);
     if (path.isEmpty()) {
         return;
     }
-    const Result<> written = writeFileReplacing(path.toStdString(), bytes);
+    const Result<> written = writeFileReplacing(path.toStdString(), bytes());
     if (!written) {
         showMessage(this, QString::fromStdString(written.message()), QMessageBox::Warning);
         return;

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -71,7 +72,7 @@ class forFastighet : public RunWindow {
     void finished();
     void showProgress();
     void setRunning(bool running);
-    void show(PropertyResult result);
+    void showResult(PropertyResult result);
     void clear();
     void cmdBerakna_Click();
     void cmdSparaTabell_Click();
@@ -79,8 +80,9 @@ class forFastighet : public RunWindow {
     void cmdSparaDiagram_Click();
     void cmdSparaPdf_Click();
     void standActivated(const QModelIndex& index);
+    // Asks for a file name, then writes what bytes gives there.
     void save(const QString& title, const QString& filter, const QString& name,
-              const std::string& bytes);
+              const std::function<std::string()>& bytes);
     SaveFolders& folders() { return folders_ != nullptr ? *folders_ : ownFolders_; }
 
     std::unique_ptr<Ui::forFastighet> ui;

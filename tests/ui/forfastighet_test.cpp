@@ -5,6 +5,7 @@
 #include <QChartView>
 #include <QHeaderView>
 #include <QProcess>
+#include <QProgressBar>
 #include <QTableView>
 #include <QtTest>
 #include <cstdio>
@@ -267,6 +268,25 @@ class ForFastighetTest : public uitest::ParametersWindowTest {
         QVERIFY(property != nullptr);
         QCOMPARE(property->file(), file_);
         QCOMPARE(property->standModel().rowCount(), 40);
+    }
+
+    // "Avbryt" stops the calculation and nothing is shown; "Beräkna igen" calculates anew.
+    void avbrytStopsAndBeraknaIgenStartsAgain() {
+        writeRegister(true);
+        forFastighet* property = window->run().fastighet();
+        property->show();
+        QSignalSpy finished(&property->calculation(), &lodra::BackgroundJob::finished);
+        property->open(file_);
+        QVERIFY(child<QProgressBar>(property, "prgBerakning")->isVisible());
+        click(property, "cmdAvbryt");
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(property->standModel().rowCount(), 0);
+        QVERIFY(child<QLabel>(property, "lblSummering")->text().startsWith("Beräkningen avbröts"));
+        QVERIFY(!child<QPushButton>(property, "cmdSparaTabell")->isEnabled());
+        click(property, "cmdBerakna");
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(property->standModel().rowCount(), 40);
+        QVERIFY(child<QPushButton>(property, "cmdSparaTabell")->isEnabled());
     }
 
     // Without any area the stands are shown, and the window says why there are no sums.
