@@ -143,7 +143,8 @@ Result<Tally> calculateAll(StandFile& stands, StandRange range, RunOutputs& outp
         return standFileError(arguments.stands, readError->message);
     }
     if (arguments.estate) {
-        outputs.setEstate(propertyFlowCsv(writer.flow(), decimalSeparator));
+        outputs.setEstate(propertyFlowCsv(writer.flow(), decimalSeparator),
+                          writer.flow().exactText());
     }
     return writer.tally();
 }
@@ -246,7 +247,7 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
             return run.error();
         }
         outputs.noteShard(
-            PartNote{*arguments.shard, range, total, tally->firstRow, tally->lastRow, *run, 0});
+            PartNote{*arguments.shard, range, total, tally->firstRow, tally->lastRow, *run, 0, {}});
     }
     Result<> committed = outputs.commit(
         tally->calculated > 0, streams.commitSeam,

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <map>
 
+#include "base/charconv.h"
 #include "base/quote.h"
 #include "report/csv.h"
 #include "report/numbertext.h"
@@ -25,7 +26,7 @@ std::optional<double> figure(std::string_view cell) {
         c = c == ',' ? '.' : c;
     }
     double value = 0;
-    const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto [stop, error] = fromChars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || stop != text.data() + text.size()) {
         return std::nullopt;
     }

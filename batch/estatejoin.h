@@ -1,7 +1,8 @@
 #pragma once
 
-// The property's flow (--estate) of a register from its shards' flows: the figures of each
-// year summed over the parts in shard order, and the totals row "Summa" summed anew over
+// The property's flow (--estate) of a register from its shards' printed flows, for parts
+// whose notes do not carry the flow's exact sums (written before they did): the figures of
+// each year summed over the parts in shard order, and the totals row "Summa" summed anew over
 // the joined years. A sum of the parts' printed figures equals the whole run's figure
 // exactly when every figure and partial sum is exact in a double (whole kronor and
 // volumes in binary fractions, below 2^53); otherwise they may differ in the last of the

@@ -11,12 +11,14 @@
 #include "batch/shard.h"
 #include "files/errortext.h"
 #include "files/outputfile.h"
+#include "report/propertycsv.h"
 
 namespace lodra::batch {
 
 namespace {
 
-constexpr std::size_t kNoteBytesMost = 4096;
+// A note with the property's flow holds a line per year of the exact sums.
+constexpr std::size_t kNoteBytesMost = std::size_t{1} << 22;
 constexpr std::size_t kCopyBytes = std::size_t{1} << 20;
 
 struct Part {
@@ -35,9 +37,12 @@ Result<PartNote> readPartNote(const std::string& path) {
         return fail("Delen " + inQuotes(path) + " har ingen " + inQuotes(notePath(path)) +
                     " bredvid sig: den skrevs inte med --shard, eller så flyttades den utan den.");
     }
-    std::string text(kNoteBytesMost, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    std::string text;
+    std::string block(std::size_t{1} << 16, '\0');
+    while (in && text.size() <= kNoteBytesMost) {
+        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        text.append(block, 0, static_cast<std::size_t>(in.gcount()));
+    }
     const std::optional<PartNote> note = readNote(text);
     if (!note) {
         return fail(inQuotes(notePath(path)) + " är inte en hel notering om en del.");
@@ -139,9 +144,14 @@ Result<> copyRows(const Part& part, FdWriter& out) {
     return {};
 }
 
-// The flow's rows of every part, summed per year.
+// The flow's rows of every part, summed per year: from the exact sums in the parts' notes,
+// each part's checked against its rows, so that the join writes the whole run's bytes; from
+// the printed figures when a part's note has none.
 Result<std::string> joinedEstate(const std::vector<Part>& parts) {
     std::vector<std::pair<std::string, std::string>> rows;
+    const char decimalSeparator = parts.front().note.run.back();
+    PropertyFlow whole;
+    bool exact = true;
     for (const Part& part : parts) {
         std::ifstream in(part.path, std::ios::binary);
         in.seekg(static_cast<std::streamoff>(part.header.size()));
@@ -150,9 +160,24 @@ Result<std::string> joinedEstate(const std::vector<Part>& parts) {
         if (!in) {
             return fail("Delen " + inQuotes(part.path) + " ändrades medan den lästes.");
         }
+        const std::optional<PropertyFlow> flow =
+            part.note.flow ? PropertyFlow::fromExactText(*part.note.flow) : std::nullopt;
+        if (part.note.flow &&
+            (!flow || part.header + text != propertyFlowCsv(*flow, decimalSeparator))) {
+            return fail(inQuotes(notePath(part.path)) +
+                        " har inte de summor som delens tabell visar.");
+        }
+        exact = exact && flow;
+        if (flow) {
+            whole.add(*flow);
+        }
         rows.emplace_back(part.path, std::move(text));
     }
-    return joinEstateRows(rows, parts.front().note.run.back());
+    if (exact) {
+        const std::string table = propertyFlowCsv(whole, decimalSeparator);
+        return table.substr(parts.front().header.size());
+    }
+    return joinEstateRows(rows, decimalSeparator);
 }
 
 // Writes the joined table to its target, all or nothing.

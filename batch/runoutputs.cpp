@@ -160,7 +160,11 @@ Result<> RunOutputs::plan(const Arguments& arguments) {
         }
         const PlannedOutput& output = outputs_.emplace_back(
             std::move(*estate), [this](FdWriter& out) { return out.write(estate_); });
-        const auto text = [this] { return noteText(noted(estate_.size())); };
+        const auto text = [this] {
+            PartNote note = noted(estate_.size());
+            note.flow = estateExact_;
+            return noteText(note);
+        };
         if (Result<> note =
                 arguments.shard ? planNote(*arguments.estate, output, text) : Result<>();
             !note) {

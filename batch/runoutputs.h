@@ -61,8 +61,11 @@ class RunOutputs {
     Result<> prepare(bool named, bool areaColumns = false);
     // One stand's part of every output, in row order; with a name, the tables carry it.
     Result<> write(const StandOutputs& stand, const std::optional<std::string>& name);
-    // The bytes of --estate, once every stand has been written.
-    void setEstate(std::string bytes) { estate_ = std::move(bytes); }
+    // The bytes of --estate and the flow's exact sums, once every stand has been written.
+    void setEstate(std::string bytes, std::string exact) {
+        estate_ = std::move(bytes);
+        estateExact_ = std::move(exact);
+    }
     // A shard's run: what the note beside each table says (its bytes are counted here).
     void noteShard(const PartNote& note) { note_ = note; }
     // After the run: every output complete and put in place as one; without a calculated
@@ -77,6 +80,7 @@ class RunOutputs {
     std::vector<std::pair<RunPart*, std::string>> asked_;  // each part, with its header
     std::list<PlannedOutput> outputs_;                     // the tables, then the result
     std::string estate_;                                   // written whole at the end
+    std::string estateExact_;                              // in the note beside it
     PartNote note_;
     PartNote noted(std::uint64_t bytes) const;
     // With --shard: each table's note beside it, its text made when it is written.

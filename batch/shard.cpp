@@ -21,6 +21,7 @@ std::optional<int> wholeNumber(std::string_view text) {
 }
 
 constexpr std::string_view kFirstLine = "lodra05-batch del 1\n";
+constexpr std::string_view kFlowLine = "flode exakt\n";  // then the flow's lines
 
 }  // namespace
 
@@ -55,7 +56,8 @@ std::string noteText(const PartNote& note) {
                   "\nrader %d-%d\nbyte %" PRIu64 "\n",
                   note.shard.index, note.shard.count, note.stands.begin, note.stands.end,
                   note.total, note.firstRow, note.lastRow, note.bytes);
-    return std::string(kFirstLine) + line + "korning " + note.run + "\n";
+    std::string text = std::string(kFirstLine) + line + "korning " + note.run + "\n";
+    return note.flow ? text + std::string(kFlowLine) + *note.flow : text;
 }
 
 std::optional<PartNote> readNote(std::string_view text) {
@@ -75,7 +77,14 @@ std::optional<PartNote> readNote(std::string_view text) {
     if (read != 8 || static_cast<std::size_t>(used) != fields.size()) {
         return std::nullopt;
     }
-    note.run = text.substr(run + 8, text.size() - run - 9);
+    const std::size_t runEnd = text.find('\n', run);
+    note.run = text.substr(run + 8, runEnd - run - 8);
+    const std::string_view rest = text.substr(runEnd + 1);
+    if (rest.starts_with(kFlowLine)) {
+        note.flow = rest.substr(kFlowLine.size());
+    } else if (!rest.empty()) {
+        return std::nullopt;
+    }
     if (note.run.empty()) {
         return std::nullopt;  // it ends with the decimal separator
     }

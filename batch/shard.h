@@ -43,6 +43,9 @@ struct PartNote {
     int lastRow = 0;
     std::string run;          // the register and the options the figures depend on
     std::uint64_t bytes = 0;  // of the table, header included
+    // Beside the property's flow: its exact sums (PropertyFlow's text), from which the
+    // join adds the parts without rounding. Absent in a note of another table.
+    std::optional<std::string> flow;
 };
 
 // The note of the table at path.

@@ -51,7 +51,7 @@ struct MeasureRuns {
                                          static_cast<std::size_t>(runs));
     }
     bool varied() const {
-        return inRuns && std::ranges::any_of(drew, [](bool d) { return d; });
+        return inRuns && std::any_of(drew.begin(), drew.end(), [](bool d) { return d; });
     }
 };
 
@@ -197,7 +197,8 @@ std::string firstStop(const Intake& intake, const ComparisonOptions& options,
                       const MeasureRuns& runs) {
     for (int cell = 0; cell < kCells; ++cell) {
         const std::span<const double> values = runs.of(cell);
-        const auto stopped = std::ranges::find_if(values, [](double v) { return std::isnan(v); });
+        const auto stopped =
+            std::find_if(values.begin(), values.end(), [](double v) { return std::isnan(v); });
         if (stopped == values.end()) {
             continue;
         }
@@ -227,7 +228,7 @@ ComparisonGrid gridOf(const MeasureRuns& runs) {
         std::optional<double>& value =
             grid.nuvarde[static_cast<std::size_t>(cell / ComparisonGrid::kRateCount)]
                         [static_cast<std::size_t>(cell % ComparisonGrid::kRateCount)];
-        if (std::ranges::any_of(values, [](double v) { return std::isnan(v); })) {
+        if (std::any_of(values.begin(), values.end(), [](double v) { return std::isnan(v); })) {
             continue;
         }
         value = runs.drew[static_cast<std::size_t>(cell)]
@@ -240,7 +241,7 @@ ComparisonGrid gridOf(const MeasureRuns& runs) {
 // The lead of the runs of one cell over those of another.
 ComparisonLead leadOver(std::span<const double> best, std::span<const double> next) {
     std::vector<double> differences(best.size());
-    std::ranges::transform(best, next, differences.begin(), std::minus<>());
+    std::transform(best.begin(), best.end(), next.begin(), differences.begin(), std::minus<>());
     const SpreadStatistics stats = statisticsOf(std::move(differences));
     ComparisonLead lead;
     lead.lead = stats.mean;
@@ -339,7 +340,7 @@ std::optional<MeasureComparison::Cell> enteredCell(const InputRecord& input, cha
     if (!intake) {
         return std::nullopt;
     }
-    const auto rate = std::ranges::find(kRates, intake->ranta);
+    const auto rate = std::find(kRates.begin(), kRates.end(), intake->ranta);
     const double interval = intake->cykTillAvv;
     if (rate == kRates.end() || interval != std::floor(interval) || interval < 0 ||
         interval >= ComparisonGrid::kIntervals) {

@@ -1,5 +1,8 @@
 #include "calc/standflow.h"
 
+#include <algorithm>
+#include <charconv>
+
 namespace lodra {
 
 void standFlow(const StandCalculation& calculation, const CycleRecord& record,
@@ -27,20 +30,37 @@ std::size_t PropertyFlow::slotOf(int ar) {
     return ar <= 1 ? static_cast<std::size_t>(ar) : static_cast<std::size_t>(ar / 5 + 1);
 }
 
+PropertyFlow::Slot& PropertyFlow::slot(int ar) {
+    const std::size_t at = slotOf(ar);
+    if (at >= slots_.size()) {
+        slots_.resize(at + 1);
+    }
+    slots_[at].ar = ar;
+    return slots_[at];
+}
+
 void PropertyFlow::add(const std::vector<FlowYear>& flow, double hektar) {
     for (const FlowYear& year : flow) {
-        const std::size_t slot = slotOf(year.ar);
-        if (slot >= slots_.size()) {
-            slots_.resize(slot + 1);
+        Slot& to = slot(year.ar);
+        const std::array<double, kColumns> figures{year.volym, year.netto, year.kostnad,
+                                                   year.nuvarde};
+        for (std::size_t i = 0; i < kColumns; ++i) {
+            to.sums[i].add(figures[i] * hektar);
+            to.used = to.used || figures[i] != 0;
         }
-        Slot& to = slots_[slot];
-        to.sum.ar = year.ar;
-        to.sum.volym += year.volym * hektar;
-        to.sum.netto += year.netto * hektar;
-        to.sum.kostnad += year.kostnad * hektar;
-        to.sum.nuvarde += year.nuvarde * hektar;
-        to.used =
-            to.used || year.volym != 0 || year.netto != 0 || year.kostnad != 0 || year.nuvarde != 0;
+    }
+}
+
+void PropertyFlow::add(const PropertyFlow& other) {
+    for (const Slot& from : other.slots_) {
+        if (!from.used) {
+            continue;
+        }
+        Slot& to = slot(from.ar);
+        for (std::size_t i = 0; i < kColumns; ++i) {
+            to.sums[i].add(from.sums[i]);
+        }
+        to.used = true;
     }
 }
 
@@ -48,23 +68,21 @@ std::vector<FlowYear> PropertyFlow::years() const {
     std::vector<FlowYear> out;
     for (const Slot& slot : slots_) {
         if (slot.used) {
-            out.push_back(slot.sum);
+            out.push_back({slot.ar, slot.sums[0].value(), slot.sums[1].value(),
+                           slot.sums[2].value(), slot.sums[3].value()});
         }
     }
     return out;
 }
 
 FlowYear PropertyFlow::total() const {
-    FlowYear sum;
+    std::array<ExactSum, kColumns> sums;
     for (const Slot& slot : slots_) {
-        if (slot.used) {
-            sum.volym += slot.sum.volym;
-            sum.netto += slot.sum.netto;
-            sum.kostnad += slot.sum.kostnad;
-            sum.nuvarde += slot.sum.nuvarde;
+        for (std::size_t i = 0; slot.used && i < kColumns; ++i) {
+            sums[i].add(slot.sums[i]);
         }
     }
-    return sum;
+    return {0, sums[0].value(), sums[1].value(), sums[2].value(), sums[3].value()};
 }
 
 bool PropertyFlow::empty() const {
@@ -74,6 +92,61 @@ bool PropertyFlow::empty() const {
         }
     }
     return true;
+}
+
+std::string PropertyFlow::exactText() const {
+    std::string out;
+    for (const Slot& slot : slots_) {
+        if (!slot.used) {
+            continue;
+        }
+        out += std::to_string(slot.ar);
+        for (const ExactSum& sum : slot.sums) {
+            out += ' ' + sum.text();
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::optional<PropertyFlow> PropertyFlow::fromExactText(std::string_view text) {
+    PropertyFlow flow;
+    int last = -1;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos) {
+            return std::nullopt;
+        }
+        std::vector<std::string_view> cells;
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end + 1);
+        for (std::size_t start = 0; start <= line.size();) {
+            const std::size_t space = std::min(line.find(' ', start), line.size());
+            cells.push_back(line.substr(start, space - start));
+            start = space + 1;
+        }
+        if (cells.size() != kColumns + 1) {
+            return std::nullopt;
+        }
+        int ar = 0;
+        const char* stop = cells[0].data() + cells[0].size();
+        const auto [at, error] = std::from_chars(cells[0].data(), stop, ar);
+        if (error != std::errc() || at != stop || cells[0].empty() || ar <= last ||
+            (ar > 1 && ar % 5 != 0) || slotOf(ar) > kMaxSlots) {
+            return std::nullopt;
+        }
+        last = ar;
+        Slot& to = flow.slot(ar);
+        to.used = true;
+        for (std::size_t i = 0; i < kColumns; ++i) {
+            std::optional<ExactSum> sum = ExactSum::fromText(cells[i + 1]);
+            if (!sum) {
+                return std::nullopt;
+            }
+            to.sums[i] = *sum;
+        }
+    }
+    return flow;
 }
 
 }  // namespace lodra

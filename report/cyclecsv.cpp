@@ -8,7 +8,9 @@
 
 namespace lodra {
 
-namespace {}  // namespace
+std::string_view fellingWord(const CycleRow& row) {
+    return row.avvTrad > 0 ? "ja" : row.avverkning ? "ingen" : "nej";
+}
 
 std::string cycleCsvHeader() {
     std::string out;
@@ -22,11 +24,11 @@ std::string cycleCsvHeader() {
 }
 
 std::string cycleCsvRow(const CycleRow& row, char sep) {
-    std::string out = numberText(row.ar, sep);
+    std::string out = numberText(cycleEndYear(row), sep);
     for (const double value : {row.arsring, row.vol00, row.vol05, row.avvDiameter}) {
         out += ';' + numberText(value, sep);
     }
-    out += row.avverkning ? ";ja" : ";nej";
+    out.append(";").append(fellingWord(row));
     for (const double value : {row.avvTrad, row.medeldiameter, row.avvVolym, row.netto,
                                row.atervKost, row.nuvarde, row.nuvardeSumma}) {
         out += ';' + numberText(value, sep);

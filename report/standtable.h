@@ -41,8 +41,9 @@ std::string cyclesRows(int row, const std::vector<CycleRow>& cycles, char decima
 void appendCyclesRows(std::string& out, int row, const std::vector<CycleRow>& cycles,
                       char decimalSeparator);
 // The longest line of a cycle row: a row number, twelve numbers of at most 22 characters
-// ("-1.23456789012345E-308") with their ';', the felling cell and the empty message.
-inline constexpr std::size_t kCycleLineBytesMost = 11 + 12 * 23 + 4 + 3;
+// ("-1.23456789012345E-308") with their ';', the felling cell (";ingen") and the empty
+// message.
+inline constexpr std::size_t kCycleLineBytesMost = 11 + 12 * 23 + 6 + 3;
 std::string cyclesRefusedRow(int row, const std::string& message);
 
 // The comparison table of a run: one row per stand with its row number, the 44 present

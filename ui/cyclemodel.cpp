@@ -52,7 +52,7 @@ QString CycleModel::text(const CycleRow& row, int column) const {
     };
     switch (column) {
         case kAr:
-            return pat(row.ar, "###0");
+            return pat(cycleEndYear(row), "###0");
         case kArsring:
             return pat(row.arsring, "##0.00");
         case kVol00:
@@ -62,7 +62,12 @@ QString CycleModel::text(const CycleRow& row, int column) const {
         case kAvvDiameter:
             return pat(row.avvDiameter, "##0.00");
         case kAvverkning:
-            return row.avverkning ? QStringLiteral("ja") : QString();
+            // A cycle that fells nothing says so; one that cannot fell stays empty.
+            if (row.avverkning || row.avvTrad > 0) {
+                const std::string_view word = fellingWord(row);
+                return QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
+            }
+            return {};
         case kAvvTrad:
             return felling(row.avvTrad, "####0");
         case kMedeldiameter:

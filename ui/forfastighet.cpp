@@ -6,7 +6,9 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QHeaderView>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -246,11 +248,22 @@ void forFastighet::standActivated(const QModelIndex& index) {
 }
 
 QImage forFastighet::chartImage() const {
-    QChartView view;
-    view.setRenderHint(QPainter::Antialiasing);
-    view.setChart(propertyChart(result_.totals.flow().years(), kChartTitle, numbers_.locale()));
-    view.resize(1200, 640);
-    return view.grab().toImage();
+    // At the report's width, twice the resolution, whatever the window shows.
+    const QSizeF size(Handover::textArea().width(), Handover::textArea().height() * 0.6);
+    QGraphicsScene scene;  // owns the chart
+    QChart* chart = propertyChart(result_.totals.flow().years(), kChartTitle, numbers_.locale());
+    scene.addItem(chart);
+    const QRectF area(QPointF(), size);
+    chart->setGeometry(area);
+    scene.setSceneRect(area);
+    constexpr double kRatio = 2;
+    QImage image((size * kRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(kRatio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    scene.render(&painter, area, area);
+    return image;
 }
 
 std::unique_ptr<Handover> forFastighet::handover() const {
@@ -267,27 +280,31 @@ std::unique_ptr<Handover> forFastighet::handover() const {
     if (ui->lblUtanHektar->isVisibleTo(this)) {
         doc->addParagraph(ui->lblUtanHektar->text());
     }
-    // The messages under the table, where they can take lines of their own: the table's
-    // cells are never wrapped, so that no row is split between two pages.
+    // The messages under the table, where they take lines of their own.
     std::vector<int> standColumns(PropertyStandModel::kMeddelande);
     std::iota(standColumns.begin(), standColumns.end(), 0);
-    doc->addTable(
-        QStringLiteral("Bestånd"), *sorted_, standColumns, [](int) { return true; },
-        Handover::TableFit::page);
+    QStringList messages;
     for (const PropertyStand& stand : result_.stands) {
         if (stand.error) {
-            doc->addParagraph(QStringLiteral("Rad %1: %2")
-                                  .arg(stand.row)
-                                  .arg(QString::fromStdString(stand.message())));
+            messages << QStringLiteral("Rad %1: %2")
+                            .arg(stand.row)
+                            .arg(QString::fromStdString(stand.message()));
         }
     }
+    doc->addTable({QStringLiteral("Bestånd"),
+                   {},
+                   {{sorted_, standColumns, {}}},
+                   [](int) { return true; },
+                   messages.join(QLatin1Char('\n'))});
     if (!flow_->years().empty()) {
         std::vector<int> flowColumns(PropertyFlowModel::kColumns);
         std::iota(flowColumns.begin(), flowColumns.end(), 0);
-        doc->addTable(
-            QStringLiteral("Avverkningar år för år"), *flow_, flowColumns, [](int) { return true; },
-            Handover::TableFit::page);
-        doc->addImage(QStringLiteral("Diagram"), chartImage(), 0.9, true);
+        doc->addTable({QStringLiteral("Avverkningar år för år"),
+                       {},
+                       {{flow_, flowColumns, {}}},
+                       [](int) { return true; },
+                       {}});
+        doc->addImage(QStringLiteral("Diagram"), chartImage());
     }
     return doc;
 }

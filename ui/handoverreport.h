@@ -1,8 +1,9 @@
 #pragma once
 
-// The report handed over, on paper or as PDF: the stand, the latest calculation's texts, the
-// development chart and the fellings, and the comparison and the spread when they were
-// calculated, each as the development window shows it.
+// The report handed over, on paper or as PDF: on its first page the stand, the economic
+// results and the development chart; then the latest calculation's texts and fellings, and
+// the comparison and the spread when they were calculated, each as the development window
+// shows it.
 
 #include <QAbstractItemModel>
 #include <QLocale>
@@ -10,6 +11,8 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "calc/comparison.h"
 #include "ui/handover.h"
@@ -33,6 +36,10 @@ struct HandoverSources {
     std::optional<QString> histogramText;
 };
 
+// The six economic results that end a result text, as label and value with its unit, in
+// the text's order (the present value last); none when the text has not got them.
+std::vector<std::pair<QString, QString>> economicFigures(const QString& resultat);
+
 class HandoverReport {
   public:
     explicit HandoverReport(HandoverSources sources) : sources_(std::move(sources)) {}
@@ -41,8 +48,10 @@ class HandoverReport {
     std::unique_ptr<Handover> document() const;
 
   private:
-    void addCalculation(Handover& doc) const;
+    void addSummary(Handover& doc) const;
+    void addTexts(Handover& doc) const;
     void addComparison(Handover& doc) const;
+    QString comparisonNote() const;
     void addSpread(Handover& doc) const;
 
     HandoverSources sources_;

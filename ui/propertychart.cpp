@@ -20,9 +20,13 @@ std::vector<FlowPeriod> flowPeriods(const std::vector<FlowYear>& years) {
     std::vector<FlowPeriod> periods;
     std::vector<int> starts;
     if (decades) {
+        // Many decades are named by their first year alone, so that the names fit.
+        const bool spans = last / 10 < kDecadesSpelledOutUpTo;
         for (int start = 0; start <= last; start += 10) {
             starts.push_back(start);
-            periods.push_back({QStringLiteral("%1–%2").arg(start).arg(start + 9), 0, 0});
+            periods.push_back(
+                {spans ? QStringLiteral("%1–%2").arg(start).arg(start + 9) : QString::number(start),
+                 0, 0});
         }
     } else {
         for (int ar = 0; ar <= last; ar = ar == 0 ? 1 : ar == 1 ? 5 : ar + 5) {
@@ -72,7 +76,10 @@ QChart* propertyChart(const std::vector<FlowYear>& years, const QString& title,
     chart->addSeries(cash);
     auto* x = new QBarCategoryAxis(chart);
     x->append(labels);
-    x->setTitleText(decades ? QStringLiteral("År (per decennium)") : QStringLiteral("År"));
+    x->setTitleText(!decades ? QStringLiteral("År")
+                    : years.back().ar / 10 < kDecadesSpelledOutUpTo
+                        ? QStringLiteral("År (per decennium)")
+                        : QStringLiteral("Decenniets första år"));
     chart->addAxis(x, Qt::AlignBottom);
     auto* left = new QValueAxis(chart);
     left->setTitleText(QStringLiteral("Volym (m3sk)"));

@@ -23,10 +23,13 @@ struct FlowPeriod {
 
 // Beyond this many years the bars are decades.
 inline constexpr int kYearlyBarsUpTo = 60;
+// Up to this many decades each is named by its span ("20–29"), beyond by its first year.
+inline constexpr int kDecadesSpelledOutUpTo = 12;
 
 // The bars of the years in which anything happens (in year order), up to the last of them:
 // years 0, 1, 5, 10, ... (a cycle's end), or every decade from 0 when the last year is beyond
 // kYearlyBarsUpTo; a bar in which nothing happens is there, empty.
+// A decade is named "20–29", or "20" when there are more than kDecadesSpelledOutUpTo.
 std::vector<FlowPeriod> flowPeriods(const std::vector<FlowYear>& years);
 
 // The chart of the periods under its title, its numbers as the locale writes them without

@@ -115,6 +115,19 @@ val entriesValue(const InputRecord& input) {
     return entries;
 }
 
+// The texts end their lines with CR LF, as the saved file does; a box shows them with LF,
+// as the desktop's result window does.
+std::string shownText(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            shown += text[i];
+        }
+    }
+    return shown;
+}
+
 val failure(const std::string& message) {
     val result = val::object();
     result.set("ok", false);
@@ -210,8 +223,8 @@ class WebSession {
         result.set("ok", outcome.ok());
         if (outcome.ok()) {
             ++count_;
-            result.set("indata", session_.Indata);
-            result.set("resultat", session_.Resultat);
+            result.set("indata", shownText(session_.Indata));
+            result.set("resultat", shownText(session_.Resultat));
             return result;
         }
         const Error& error = outcome.error();

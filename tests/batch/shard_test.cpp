@@ -192,6 +192,101 @@ TEST_F(ShardRun, JoinedEqualsWholeForEveryTableAndCount) {
     }
 }
 
+// The register with a hektar column: areas with many digits, some empty.
+std::string withAreas(const std::string& csv, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string out;
+    for (std::size_t start = 0, end = 0; start < csv.size(); start = end + 1) {
+        end = csv.find('\n', start);
+        std::string area = "hektar";
+        if (start != 0) {
+            const auto hundredths = static_cast<int>(random() % 400000);
+            area = random() % 5 == 0 ? std::string()
+                                     : std::to_string(hundredths / 100) + "," +
+                                           std::to_string(100 + hundredths % 100).substr(1);
+        }
+        out += csv.substr(start, end - start) + ";" + area + "\n";
+    }
+    return out;
+}
+
+// The property's flow joined from N shards is the whole run's, byte for byte, though its
+// figures (areas of hundredths times kronor with decimals) are not sums that doubles hold
+// exactly; from the notes' exact sums alone, not from the rounded figures.
+TEST_F(ShardRun, EstateJoinedEqualsWholeForEveryCount) {
+    testfiles::writeFile(path("stands.csv"), withAreas(randomRegister(60, 27), 27));
+    const auto estate = [this](const std::optional<Shard>& shard, const std::string& prefix) {
+        Arguments arguments;
+        arguments.stands = path("stands.csv");
+        arguments.seed = 29;
+        arguments.threads = 2;
+        arguments.shard = shard;
+        arguments.output = path(prefix + "result.txt");
+        arguments.estate = path(prefix + "estate.csv");
+        std::FILE* err = std::tmpfile();
+        const int status = runBatch(arguments, '.', RunStreams{err, err, false, {}});
+        std::fclose(err);
+        return status;
+    };
+    ASSERT_EQ(estate(std::nullopt, "whole-"), kRowsRefused);
+    const std::string whole = readFile(path("whole-estate.csv"));
+    bool roundedSumsDiffer = false;
+    for (int count = 1; count <= 16; ++count) {
+        std::vector<std::string> parts;
+        std::vector<std::pair<std::string, std::string>> rows;
+        for (int index = 0; index < count; ++index) {
+            const std::string prefix = std::to_string(count) + "-" + std::to_string(index) + "-";
+            ASSERT_LE(estate(Shard{index, count}, prefix), kRowsRefused) << index << "/" << count;
+            parts.push_back(prefix + "estate.csv");
+            const std::string part = readFile(path(parts.back()));
+            rows.emplace_back(parts.back(), part.substr(part.find("\r\n") + 2));
+        }
+        ASSERT_EQ(join("joined-estate.csv", parts), "") << count;
+        ASSERT_EQ(readFile(path("joined-estate.csv")), whole) << count << " shards";
+        const Result<std::string> rounded = joinEstateRows(rows, '.');
+        roundedSumsDiffer = roundedSumsDiffer || !rounded ||
+                            whole != whole.substr(0, whole.find("\r\n") + 2) + *rounded;
+    }
+    // Else the register would not test what the exact sums are for.
+    EXPECT_TRUE(roundedSumsDiffer);
+}
+
+// A note whose exact sums are not those its table shows is refused; a note of an older run,
+// without them, is joined from the figures.
+TEST_F(ShardRun, EstateNoteMustMatchItsTable) {
+    testfiles::writeFile(path("stands.csv"), "hektar;dia1\n2,5;30\n1,25;40\n");
+    for (int index = 0; index < 2; ++index) {
+        Arguments arguments;
+        arguments.stands = path("stands.csv");
+        arguments.shard = Shard{index, 2};
+        arguments.output = path(std::to_string(index) + "-result.txt");
+        arguments.estate = path(std::to_string(index) + "-estate.csv");
+        std::FILE* err = std::tmpfile();
+        ASSERT_EQ(runBatch(arguments, '.', RunStreams{err, err, false, {}}), 0);
+        std::fclose(err);
+    }
+    const std::string note = readFile(path("1-estate.csv.del"));
+    const std::size_t flow = note.find("flode exakt\n");
+    ASSERT_NE(flow, std::string::npos);
+    const std::string line = note.substr(flow + 12, note.find('\n', flow + 12) - flow - 12);
+    const std::string changed[] = {
+        note.substr(0, flow + 12) + "0 0 0 0 0\n" + note.substr(flow + 12),  // a year more
+        note.substr(0, flow + 12) + line.substr(0, line.size() - 1) + "f" +
+            note.substr(flow + 12 + line.size() - 1),  // a digit changed
+        note.substr(0, flow + 12) + "x\n",             // not a sum
+    };
+    for (const std::string& text : changed) {
+        testfiles::writeFile(path("1-estate.csv.del"), text);
+        EXPECT_EQ(
+            join("joined.csv", {"0-estate.csv", "1-estate.csv"}),
+            "\"" + path("1-estate.csv.del") + "\" har inte de summor som delens tabell visar.")
+            << text;
+        EXPECT_FALSE(fs::exists(path("joined.csv")));
+    }
+    testfiles::writeFile(path("1-estate.csv.del"), note.substr(0, flow));
+    EXPECT_EQ(join("joined.csv", {"0-estate.csv", "1-estate.csv"}), "");
+}
+
 // A join that does not fit writes nothing and leaves the target as it was.
 TEST_F(ShardRun, JoinRefusesPartsThatDoNotFit) {
     testfiles::writeFile(path("stands.csv"), randomRegister(12, 9));

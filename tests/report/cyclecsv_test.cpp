@@ -10,22 +10,26 @@ namespace {
 const std::vector<CycleRow> kRows = {
     {0, 1.96, 189.2375, 209.15, 36.2612, false, 0, 0, 0, 0, 0, 0, 0},
     {10, 0.5, 12.5, 13, 21.25, true, 200, 41.5, 317.375, 96578.5, 562.5, -1e-05, -2.5e+20},
+    {15, 4.99, 13, 23.3, 75.37, true, 0, 0, 0, 0, 0, 0, -2.5e+20},
 };
 
+// Each row is dated by the end of its cycle, when its felling is made; "ja" only where a
+// tree was felled, "ingen" where the cycle could fell but felled nothing.
 TEST(CycleCsv, WholeFile) {
     const std::string header =
         "\xEF\xBB\xBF"
-        "År;Årsring (mm);Volym vid start (m3sk/ha);Volym efter 5 år (m3sk/ha);"
+        "År vid cykelns slut;Årsring (mm);Volym vid start (m3sk/ha);Volym efter 5 år (m3sk/ha);"
         "Avverkningsdiameter (cm);Avverkning;Avverkade träd (st/ha);Medeldiameter (cm);"
         "Avverkad volym (m3sk/ha);Netto (kr/ha);Återväxtkostnad (kr/ha);"
         "Diskonterat netto (kr/ha);Summa diskonterat netto (kr/ha)\r\n";
     EXPECT_EQ(cycleCsv(kRows, ','),
               header +
-                  "0;1,96;189,2375;209,15;36,2612;nej;0;0;0;0;0;0;0\r\n"
-                  "10;0,5;12,5;13;21,25;ja;200;41,5;317,375;96578,5;562,5;-1E-05;-2,5E+20\r\n");
+                  "5;1,96;189,2375;209,15;36,2612;nej;0;0;0;0;0;0;0\r\n"
+                  "15;0,5;12,5;13;21,25;ja;200;41,5;317,375;96578,5;562,5;-1E-05;-2,5E+20\r\n"
+                  "20;4,99;13;23,3;75,37;ingen;0;0;0;0;0;0;-2,5E+20\r\n");
     EXPECT_EQ(cycleCsv({}, '.'), header);
     EXPECT_EQ(cycleCsvRow(kRows[1], '.'),
-              "10;0.5;12.5;13;21.25;ja;200;41.5;317.375;96578.5;562.5;-1E-05;-2.5E+20");
+              "15;0.5;12.5;13;21.25;ja;200;41.5;317.375;96578.5;562.5;-1E-05;-2.5E+20");
 }
 
 TEST(MeasureComparisonCsv, WholeFile) {

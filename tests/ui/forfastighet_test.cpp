@@ -322,6 +322,15 @@ class ForFastighetTest : public uitest::ParametersWindowTest {
                                  << QStringList{"0–9",   "10–19", "20–29", "30–39",
                                                 "40–49", "50–59", "60–69", "70–79"}
                                  << QList<double>{9, 27, 0, 0, 0, 0, 0, 76};
+        QTest::newRow("115 years, decades spelled out")
+            << QList<int>{0, 115}
+            << QStringList{"0–9",   "10–19", "20–29", "30–39", "40–49",   "50–59",
+                           "60–69", "70–79", "80–89", "90–99", "100–109", "110–119"}
+            << QList<double>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 116};
+        QTest::newRow("120 years, decades by their first year")
+            << QList<int>{0, 120} << QStringList{"0",  "10", "20", "30",  "40",  "50", "60",
+                                                 "70", "80", "90", "100", "110", "120"}
+            << QList<double>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 121};
     }
     void barsByYearOrDecade() {
         QFETCH(QList<int>, years);

@@ -125,9 +125,9 @@ class ForUtvecklingTest : public QObject {
         QTest::addColumn<int>("rows");
         QTest::addColumn<QString>("firstRow");
         QTest::newRow("250 years")
-            << InputRecord{} << '.' << 50 << "0|1.96|189.2|209.2|36.26||||||||0";
+            << InputRecord{} << '.' << 50 << "5|1.96|189.2|209.2|36.26||||||||0";
         QTest::newRow("251 years, comma")
-            << withHorizon("251") << ',' << 51 << "0|1,96|189,2|209,2|36,26||||||||0";
+            << withHorizon("251") << ',' << 51 << "5|1,96|189,2|209,2|36,26||||||||0";
     }
     void showsOneRowPerCycle() {
         QFETCH(InputRecord, input);
@@ -151,13 +151,17 @@ class ForUtvecklingTest : public QObject {
     }
 
     // The third cycle of the default stand fells the tree that has grown past the felling
-    // diameter: the row shows it, the chart marks it.
+    // diameter: the row shows it at year 15, the cycle's end, where the chart marks it. The
+    // sixth could fell but finds no tree past the diameter.
     void showsTheFelling() {
         show(InputRecord{}, '.');
         const QAbstractItemModel* model = &window->cycleModel();
+        QCOMPARE(model->index(2, 0).data().toString(), QStringLiteral("15"));
         QCOMPARE(model->index(2, 5).data().toString(), QStringLiteral("ja"));
         QCOMPARE(model->index(2, 6).data().toString(), QStringLiteral("200"));
         QCOMPARE(model->index(1, 5).data().toString(), QString());
+        QCOMPARE(model->index(5, 5).data().toString(), QStringLiteral("ingen"));
+        QCOMPARE(model->index(5, 6).data().toString(), QString());
         auto* chart = child<QChartView>(window.get(), "chvUtveckling")->chart();
         QCOMPARE(chart->series().size(), 3);
     }
