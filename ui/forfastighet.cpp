@@ -295,7 +295,8 @@ std::unique_ptr<Handover> forFastighet::handover() const {
                    {},
                    {{sorted_, standColumns, {}}},
                    [](int) { return true; },
-                   messages.join(QLatin1Char('\n'))});
+                   messages.join(QLatin1Char('\n')),
+                   true});
     if (!flow_->years().empty()) {
         std::vector<int> flowColumns(PropertyFlowModel::kColumns);
         std::iota(flowColumns.begin(), flowColumns.end(), 0);
@@ -303,7 +304,8 @@ std::unique_ptr<Handover> forFastighet::handover() const {
                        {},
                        {{flow_, flowColumns, {}}},
                        [](int) { return true; },
-                       {}});
+                       {},
+                       true});
         doc->addImage(QStringLiteral("Diagram"), chartImage());
     }
     return doc;
