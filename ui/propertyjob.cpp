@@ -20,17 +20,16 @@ struct Calculated {
     std::string tableRows;  // the stand table's rows, without the name and area cells
 };
 
-Result<std::vector<PropertyInput>> readStands(const std::string& path, bool& named, bool& area) {
-    StandSource source;
-    if (Result<> opened = openStands(path, source); !opened) {
-        return opened.error();
-    }
-    named = source.file.columns().bestand >= 0;
-    area = source.file.columns().hektar >= 0;
-    std::vector<PropertyInput> stands;
-    stands.reserve(static_cast<std::size_t>(source.file.standCount()));
+// Stands read, calculated and put together at a time: a register of millions is never held
+// whole, only its rows for the window's table.
+constexpr std::size_t kChunk = 4096;
+
+// Reads up to kChunk stands into chunk; fails for a file that turns out malformed.
+Result<> readChunk(StandSource& source, const std::string& path,
+                   std::vector<PropertyInput>& chunk) {
+    chunk.clear();
     StandFile::Stand stand;
-    for (;;) {
+    while (chunk.size() < kChunk) {
         const Result<bool> read = source.file.next(stand);
         if (!read) {
             return standFileError(path, read.message());
@@ -38,14 +37,10 @@ Result<std::vector<PropertyInput>> readStands(const std::string& path, bool& nam
         if (!*read) {
             break;
         }
-        stands.push_back(PropertyInput{stand.row, std::move(stand.name), stand.hektar,
-                                       std::move(stand.input), std::move(stand.refusal)});
+        chunk.push_back(PropertyInput{stand.row, std::move(stand.name), stand.hektar,
+                                      std::move(stand.input), std::move(stand.refusal)});
     }
-    if (Result<> same = checkReadConsistently(path, source, static_cast<int>(stands.size()));
-        !same) {
-        return same.error();
-    }
-    return stands;
+    return {};
 }
 
 // Calculates the stands whose index the shared counter hands this worker.
@@ -80,46 +75,69 @@ bool varies(const PropertyInput& stand, char decimalSeparator) {
 
 }  // namespace
 
-Result<PropertyResult> calculateProperty(const std::string& path, const PropertyOptions& options) {
-    bool named = false;
-    bool area = false;
-    Result<std::vector<PropertyInput>> read = readStands(path, named, area);
-    if (!read) {
-        return read.error();
-    }
-    const std::vector<PropertyInput>& stands = *read;
-    if (options.total != nullptr) {
-        *options.total = static_cast<int>(stands.size());
-    }
-    std::vector<Calculated> calculated(stands.size());
+namespace {
+
+// Calculates the chunk on the threads, each stand into its place in out.
+void calculateChunk(const std::vector<PropertyInput>& chunk, const PropertyOptions& options,
+                    std::vector<Calculated>& out) {
+    out.resize(chunk.size());
     std::atomic<std::size_t> next{0};
-    {
-        std::vector<std::jthread> workers;
-        for (int t = 1; t < std::max(1, options.threads); ++t) {
-            workers.emplace_back([&] { work(stands, options, next, calculated); });
-        }
-        work(stands, options, next, calculated);
+    std::vector<std::jthread> workers;
+    for (int t = 1; t < std::max(1, options.threads); ++t) {
+        workers.emplace_back([&] { work(chunk, options, next, out); });
+    }
+    work(chunk, options, next, out);
+}
+
+}  // namespace
+
+Result<PropertyResult> calculateProperty(const std::string& path, const PropertyOptions& options) {
+    StandSource source;
+    if (Result<> opened = openStands(path, source); !opened) {
+        return opened.error();
+    }
+    const bool named = source.file.columns().bestand >= 0;
+    const bool area = source.file.columns().hektar >= 0;
+    if (options.total != nullptr) {
+        *options.total = source.file.standCount();
     }
     PropertyResult result;
-    if (options.cancel != nullptr && options.cancel->load()) {
-        result.cancelled = true;
-        return result;
-    }
-    std::string header = area ? withAreaColumns(tableHeader()) : tableHeader();
+    const std::string header = area ? withAreaColumns(tableHeader()) : tableHeader();
     result.tableCsv = named ? withNameColumn(header) : header;
-    result.stands.reserve(stands.size());
-    // In line order: every sum is taken the same way whichever thread calculated what.
-    for (std::size_t i = 0; i < stands.size(); ++i) {
-        Calculated& c = calculated[i];
-        result.anyVariation = result.anyVariation || varies(stands[i], options.decimalSeparator);
-        result.totals.add(c.stand, c.flow);
-        std::string rows = std::move(c.tableRows);
-        if (area) {
-            rows = withCellsAfterRow(
-                rows, areaCells(c.stand.hektar, c.stand.nuvardeKr(), options.decimalSeparator));
+    result.stands.reserve(static_cast<std::size_t>(source.file.standCount()));
+    std::vector<PropertyInput> chunk;
+    std::vector<Calculated> calculated;
+    int handedOut = 0;
+    for (;;) {
+        if (Result<> read = readChunk(source, path, chunk); !read) {
+            return read.error();
         }
-        result.tableCsv += named ? withName(rows, nameCell(c.stand.name.value_or(""))) : rows;
-        result.stands.push_back(std::move(c.stand));
+        if (chunk.empty()) {
+            break;
+        }
+        handedOut += static_cast<int>(chunk.size());
+        calculateChunk(chunk, options, calculated);
+        if (options.cancel != nullptr && options.cancel->load()) {
+            result = PropertyResult{};
+            result.cancelled = true;
+            return result;
+        }
+        // In line order: every sum is taken the same way whichever thread calculated what.
+        for (std::size_t i = 0; i < chunk.size(); ++i) {
+            Calculated& c = calculated[i];
+            result.anyVariation = result.anyVariation || varies(chunk[i], options.decimalSeparator);
+            result.totals.add(c.stand, c.flow);
+            std::string rows = std::move(c.tableRows);
+            if (area) {
+                rows = withCellsAfterRow(
+                    rows, areaCells(c.stand.hektar, c.stand.nuvardeKr(), options.decimalSeparator));
+            }
+            result.tableCsv += named ? withName(rows, nameCell(c.stand.name.value_or(""))) : rows;
+            result.stands.push_back(std::move(c.stand));
+        }
+    }
+    if (Result<> same = checkReadConsistently(path, source, handedOut); !same) {
+        return same.error();
     }
     return result;
 }

@@ -14,6 +14,7 @@
 
 #include "batch/batchrun.h"
 #include "files/resultfile.h"
+#include "report/propertycsv.h"
 #include "tests/ui/uitest.h"
 #include "ui/forfastighet.h"
 #include "ui/propertychart.h"
@@ -31,7 +32,7 @@ using uitest::FileDialogAnswer;
 namespace {
 
 // Stands of every kind: with and without an area, one refused, some with a variation.
-std::string registerText(bool withArea) {
+std::string registerText(bool withArea, int stands = 40) {
     std::mt19937 random(27);
     std::uniform_int_distribution<int> pick(0, 9);
     const char* const species[] = {"Tall", "Gran", "Löv"};
@@ -39,7 +40,7 @@ std::string registerText(bool withArea) {
     std::ostringstream csv;
     csv << "bestand;" << (withArea ? "hektar;" : "")
         << "tradslag;atgard;ranta;variation;totaltid;dia1;avv1;dia2;dia3\n";
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < stands; ++i) {
         const int k = pick(random);
         csv << "Skifte " << i << ';';
         if (withArea) {
@@ -66,11 +67,11 @@ class ForFastighetTest : public uitest::ParametersWindowTest {
 
     QString file_;
 
-    void writeRegister(bool withArea) {
+    void writeRegister(bool withArea, int stands = 40) {
         file_ = folder->filePath(QStringLiteral("fastighet.csv"));
         QFile file(file_);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray::fromStdString(registerText(withArea)));
+        file.write(QByteArray::fromStdString(registerText(withArea, stands)));
     }
 
     // Writes the register and opens it through "Arkiv → Öppna fastighet…"; waits for the
@@ -276,6 +277,25 @@ class ForFastighetTest : public uitest::ParametersWindowTest {
         QVERIFY(property != nullptr);
         QCOMPARE(property->file(), file_);
         QCOMPARE(property->standModel().rowCount(), 40);
+    }
+
+    // A register read and calculated in several parts, on one thread or three, gives the
+    // batch tool's tables.
+    void aLongRegisterGivesTheBatchToolsTables() {
+        writeRegister(true, 9000);
+        const auto [table, estate] = batchFiles(99);
+        for (const int threads : {1, 3}) {
+            lodra::PropertyOptions options;
+            options.threads = threads;
+            options.seed = 99;
+            const lodra::Result<lodra::PropertyResult> result =
+                lodra::calculateProperty(file_.toStdString(), options);
+            QVERIFY(result);
+            QCOMPARE(static_cast<int>(result->stands.size()), 9000);
+            QCOMPARE(result->stands.back().row, 9001);
+            QVERIFY(result->tableCsv == table);
+            QVERIFY(lodra::propertyFlowCsv(result->totals.flow(), '.') == estate);
+        }
     }
 
     // "Avbryt" stops the calculation and nothing is shown; "Beräkna igen" calculates anew.
