@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -14,6 +15,7 @@
 
 #include "calc/parameters.h"
 #include "ui/forcatalog.h"
+#include "ui/forfastighet.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
 #include "ui/forutveckling.h"
@@ -127,6 +129,11 @@ forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
     run_.setStandMenu(standMenu_);
     connect(standMenu_, &StandMenu::quitChosen, this, &forLodra02::cmdAvlsuta_Click);
     connect(standMenu_, &StandMenu::standChosen, this, &forLodra02::setInputRecord);
+    connect(standMenu_, &StandMenu::propertyChosen, this, &forLodra02::openProperty);
+    connect(&run_, &Run::standWanted, this, [this](const QString& path, int row) {
+        RunWindow::showInFront(this);
+        standMenu_->openRow(path, row);
+    });
     WindowLook::fitToScreen(this);
 
     connect(ui->cmdBerakna, &QPushButton::clicked, this, &forLodra02::cmdBerakna_Click);
@@ -158,6 +165,13 @@ forLodra02::forLodra02(const NumberFormat& numbers, QWidget* parent)
 
     watchEntries();
     ui->txtTotaltid->setFocus();
+}
+
+void forLodra02::openProperty(const QString& path) {
+    forFastighet* window = run_.fastighet();
+    window->open(path);
+    // Opened from the menu bar's "Arkiv" or from the pick list under it: the bar stays in view.
+    RunWindow::showInFront(window, findChild<QMenuBar*>());
 }
 
 forLodra02::~forLodra02() {

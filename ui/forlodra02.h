@@ -108,6 +108,8 @@ class forLodra02 : public QWidget {
     void cmdBerakna_Click();
     void cmdTraddiametrar_Click();
     void cmdAvlsuta_Click();
+    // Shows the whole register at path in the property window.
+    void openProperty(const QString& path);
 
     // Takes what the background calculation gave, or the exception that escaped it.
     void calculationFinished();

@@ -243,7 +243,8 @@ void fillHeader(QTextTable* table, const HandoverTable& content, const TableShap
 }
 
 // One cell of a model, marked as the model marks it in the window.
-void fillCell(QTextTableCell cell, const QAbstractItemModel& model, int row, int source) {
+void fillCell(QTextTableCell cell, const QAbstractItemModel& model, int row, int source,
+              bool oneLine) {
     QTextCursor cursor = cell.firstCursorPosition();
     if (source == HandoverTable::kRowHeader) {
         cursor.insertText(model.headerData(row, Qt::Vertical).toString(), smallFormat(true));
@@ -258,6 +259,7 @@ void fillCell(QTextTableCell cell, const QAbstractItemModel& model, int row, int
     }
     QTextBlockFormat right;
     right.setAlignment(Qt::AlignRight);
+    right.setNonBreakableLines(oneLine);  // not wrapped, and kept on one page
     cursor.setBlockFormat(right);
     cursor.insertText(index.data().toString(), text);
 }
@@ -292,7 +294,7 @@ void Handover::addTable(const HandoverTable& content) {
         for (const HandoverTable::Columns& group : content.groups) {
             for (const int source : group.columns) {
                 fillCell(table->cellAt(shape.headerRows() + static_cast<int>(r), column++),
-                         *group.model, rows[r], source);
+                         *group.model, rows[r], source, content.oneLine);
             }
         }
     }

@@ -54,6 +54,8 @@ struct HandoverTable {
     std::vector<Columns> groups;
     std::function<bool(int row)> keep;
     QString note;  // under the last row; none when empty
+    // Every cell on one line, so that no row is split between two pages.
+    bool oneLine = false;
 };
 
 class Handover {

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "ui/forcatalog.h"
+#include "ui/forfastighet.h"
 #include "ui/forresultat.h"
 #include "ui/fortraddiametrar.h"
 #include "ui/forutveckling.h"
@@ -73,6 +74,19 @@ forUtveckling* Run::utveckling() {
     return utveckling_;
 }
 
+forFastighet* Run::fastighet() {
+    if (!fastighet_) {
+        keep(fastighet_, new forFastighet(look_, numbers_));
+        fastighet_->setSaveFolders(&folders_);
+        connect(fastighet_, &forFastighet::standChosen, this, &Run::standWanted);
+    }
+    return fastighet_;
+}
+
+forFastighet* Run::existingFastighet() const {
+    return fastighet_;
+}
+
 forTradDiametrar* Run::existingTradDiametrar() const {
     return tradDiametrar_;
 }
@@ -112,6 +126,7 @@ void Run::setEntries(std::function<InputRecord()> entries) {
 }
 
 void Run::closeWindows() {
+    delete fastighet_.data();
     delete utveckling_.data();
     delete catalog_.data();
     delete resultat_.data();

@@ -26,6 +26,7 @@ class QWidget;
 namespace lodra {
 
 class forCatalog;
+class forFastighet;
 class forResultat;
 class forTradDiametrar;
 class forUtveckling;
@@ -79,16 +80,21 @@ class Run : public QObject {
     forCatalog* catalog();
     // Created showing the latest calculation shown, and follows every later one.
     forUtveckling* utveckling();
+    // The property window; a double-click on a stand there gives standWanted().
+    forFastighet* fastighet();
     // The windows as they are now, or null while they do not exist.
     forTradDiametrar* existingTradDiametrar() const;
     forResultat* existingResultat() const;
     forCatalog* existingCatalog() const;
     forUtveckling* existingUtveckling() const;
+    forFastighet* existingFastighet() const;
     void closeWindows();
 
   signals:
     // The development window asks for the entries to be calculated, as "Beräkna" does.
     void calculateRequested();
+    // The stand of that row of the register at path is to be opened in the parameters window.
+    void standWanted(const QString& path, int row);
 
   private:
     // Keeps window in slot until it is closed through its frame.
@@ -104,6 +110,7 @@ class Run : public QObject {
     QPointer<forResultat> resultat_;
     QPointer<forCatalog> catalog_;
     QPointer<forUtveckling> utveckling_;
+    QPointer<forFastighet> fastighet_;
     const StandMenu* standMenu_ = nullptr;
     // The entries and cycles of the latest calculation that succeeded.
     InputRecord shownInput_;

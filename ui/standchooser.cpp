@@ -115,6 +115,14 @@ StandChooser::StandChooser(std::shared_ptr<const StandList> list, QWidget* paren
     // The arrow keys move in the list while the user types.
     ui->txtSok->installEventFilter(this);
     connect(ui->txtSok, &QLineEdit::textChanged, this, &StandChooser::filter);
+    QPushButton* whole =
+        ui->knappar->addButton(QStringLiteral("&Hela registret"), QDialogButtonBox::ActionRole);
+    whole->setObjectName(QStringLiteral("cmdHelaRegistret"));
+    whole->setToolTip(QStringLiteral("Beräkna alla bestånd i fastighetsfönstret"));
+    connect(whole, &QPushButton::clicked, this, [this] {
+        whole_ = true;
+        accept();
+    });
     connect(ui->knappar, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(ui->knappar, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(ui->lstBestand, &QListView::activated, this, &QDialog::accept);
@@ -149,6 +157,9 @@ bool StandChooser::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int StandChooser::chosen() const {
+    if (whole_) {
+        return -1;
+    }
     const QModelIndex current = ui->lstBestand->currentIndex();
     return current.isValid() ? static_cast<int>(model_->entryAt(current.row())) : -1;
 }

@@ -56,6 +56,8 @@ class StandChooser : public QDialog {
 
     // The entry of the list the user chose; -1 for none.
     int chosen() const;
+    // The user chose "Hela registret": every stand, in the property window.
+    bool wholeRegister() const { return whole_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +67,7 @@ class StandChooser : public QDialog {
 
     std::unique_ptr<Ui::StandChooser> ui;
     StandListModel* model_ = nullptr;
+    bool whole_ = false;
 };
 
 }  // namespace lodra

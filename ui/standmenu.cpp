@@ -95,6 +95,7 @@ QString aboutText() {
 // A stand file listed in the background: what it needs, shared with the thread.
 struct StandMenu::Listing {
     QString path;
+    std::optional<int> row;  // the row to open, without asking
     ReadWatch watch;
     std::optional<Result<StandList>> result;
 };
@@ -119,6 +120,8 @@ StandMenu::StandMenu(Run& run, QMenuBar* bar, std::function<StandEntries()> entr
             &QAction::triggered, this, &StandMenu::nyttBestand);
     connect(addItem(arkiv, QStringLiteral("Öppna bestånd…"), "mnuOppna", "Ctrl+O"),
             &QAction::triggered, this, &StandMenu::oppnaBestand);
+    connect(addItem(arkiv, QStringLiteral("Öppna fastighet…"), "mnuOppnaFastighet", "Ctrl+Shift+O"),
+            &QAction::triggered, this, &StandMenu::oppnaFastighet);
     connect(addItem(arkiv, QStringLiteral("Spara bestånd"), "mnuSpara", "Ctrl+S"),
             &QAction::triggered, this, &StandMenu::sparaBestand);
     connect(addItem(arkiv, QStringLiteral("Spara bestånd som…"), "mnuSparaSom", "Ctrl+Shift+S"),
@@ -264,6 +267,22 @@ void StandMenu::oppnaBestand() {
     }
 }
 
+void StandMenu::oppnaFastighet() {
+    const QString path =
+        run_.saveFolders().chooseOpen(window_, QStringLiteral("Öppna fastighet"), kFilter);
+    if (!path.isEmpty()) {
+        run_.saveFolders().used(path);
+        emit propertyChosen(path);
+    }
+}
+
+void StandMenu::openRow(const QString& path, int row) {
+    open(path);
+    if (listing_ && listing_->path == path) {
+        listing_->row = row;
+    }
+}
+
 void StandMenu::open(const QString& path) {
     if (listing_) {
         return;
@@ -304,15 +323,33 @@ void StandMenu::openListing(Listing& listing) {
     } else {
         auto shared = std::make_shared<const StandList>(std::move(*list));
         listing.result.reset();
-        openListed(listing.path, std::move(shared));
+        openListed(listing.path, std::move(shared), listing.row);
     }
 }
 
-void StandMenu::openListed(const QString& path, std::shared_ptr<const StandList> list) {
+void StandMenu::openListed(const QString& path, std::shared_ptr<const StandList> list,
+                           std::optional<int> row) {
     const bool one = list->size() == 1;
     // Taken when the listing began: a change while the file is read shows as one too.
     const std::optional<FileState> state = list->state();
-    const int chosen = one ? 0 : chooseStand(list);
+    int chosen = row ? -1 : 0;
+    if (row) {
+        for (std::size_t i = 0; i < list->size() && chosen < 0; ++i) {
+            if (list->row(i) == *row) {
+                chosen = static_cast<int>(i);
+            }
+        }
+        if (chosen < 0) {
+            showMessage(window_,
+                        QStringLiteral("Rad %1 finns inte längre i beståndsfilen \"%2\".")
+                            .arg(*row)
+                            .arg(path),
+                        QMessageBox::Warning);
+            return;
+        }
+    } else if (!one) {
+        chosen = chooseStand(list, path);
+    }
     if (chosen < 0) {
         return;
     }
@@ -354,9 +391,13 @@ void StandMenu::take(const PickedStand& picked, const QString& path) {
     }
 }
 
-int StandMenu::chooseStand(std::shared_ptr<const StandList> list) {
+int StandMenu::chooseStand(std::shared_ptr<const StandList> list, const QString& path) {
     StandChooser chooser(std::move(list), window_);
     if (chooser.exec() != QDialog::Accepted) {
+        return -1;
+    }
+    if (chooser.wholeRegister()) {
+        emit propertyChosen(path);
         return -1;
     }
     return chooser.chosen();

@@ -54,6 +54,8 @@ class StandMenu : public QObject {
     // when it is over.
     void open(const QString& path);
     bool isOpening() const { return listing_ != nullptr; }
+    // Opens the stand of that row of a register, as open() does without asking which.
+    void openRow(const QString& path, int row);
 
     // A listing that runs longer than this shows its progress and "Avbryt".
     void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
@@ -76,6 +78,9 @@ class StandMenu : public QObject {
   signals:
     // "Avsluta" was chosen.
     void quitChosen();
+    // The whole register at path is to be shown in the property window: chosen with "Öppna
+    // fastighet…" or with "Hela registret" in the pick list.
+    void propertyChosen(const QString& path);
     // An open() has ended: opened, refused, failed or stopped.
     void openEnded();
     // The entries to show: those of a stand opened, or the initial ones for a new stand. A
@@ -94,6 +99,7 @@ class StandMenu : public QObject {
     std::string entriesBytes() const;
     void nyttBestand();
     void oppnaBestand();
+    void oppnaFastighet();
     void sparaBestand();
     void sparaBestandSom();
     void omLodra05();
@@ -101,9 +107,11 @@ class StandMenu : public QObject {
     // The listing has ended: the stand to open is chosen and read.
     void listed();
     void openListing(Listing& listing);
-    void openListed(const QString& path, std::shared_ptr<const StandList> list);
-    // The stand of the register the user chooses; -1 when the user chose none.
-    int chooseStand(std::shared_ptr<const StandList> list);
+    void openListed(const QString& path, std::shared_ptr<const StandList> list,
+                    std::optional<int> row);
+    // The stand of the register the user chooses; -1 when the user chose none or the whole
+    // register.
+    int chooseStand(std::shared_ptr<const StandList> list, const QString& path);
     void take(const PickedStand& picked, const QString& path);
     // Writes the entries as a stand file, unless the file there is no longer in the state
     // unchanged (when given).

@@ -149,10 +149,10 @@ class StandsTest : public uitest::ParametersWindowTest {
                 }
             }
         }
-        QCOMPARE(items,
-                 QStringList({"&Arkiv", "  Nytt bestånd\tCtrl+N", "  Öppna bestånd…\tCtrl+O",
-                              "  Spara bestånd\tCtrl+S", "  Spara bestånd som…\tCtrl+Shift+S",
-                              "  Avsluta\tCtrl+Q", "&Hjälp", "  Handbok\tF1", "  Om Lodra05\t"}));
+        QCOMPARE(items, QStringList({"&Arkiv", "  Nytt bestånd\tCtrl+N", "  Öppna bestånd…\tCtrl+O",
+                                     "  Öppna fastighet…\tCtrl+Shift+O", "  Spara bestånd\tCtrl+S",
+                                     "  Spara bestånd som…\tCtrl+Shift+S", "  Avsluta\tCtrl+Q",
+                                     "&Hjälp", "  Handbok\tF1", "  Om Lodra05\t"}));
         const auto* content = child<QWidget>(window.get(), "lodraContent");
         QCOMPARE(content->mapTo(window.get(), QPoint(0, 0)), QPoint(0, bar->height()));
         QCOMPARE(window->height(), content->height() + bar->height());
