@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <random>
@@ -16,23 +15,13 @@ namespace fs = std::filesystem;
 
 class Estate : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("lodra05-estate-test-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string path(const std::string& name) const { return (folder_ / name).string(); }
+    std::string path(const std::string& name) const { return (folder_.path() / name).string(); }
     std::string read(const std::string& name) const { return testfiles::readFile(path(name)); }
 
     // Runs the tool on csv with --table, and --estate when asked, into files tagged tag.
     int run(const std::string& csv, const std::string& tag, unsigned threads, bool estate) {
-        testfiles::writeFile(path(tag + ".csv"), csv);
         Arguments arguments;
-        arguments.stands = path(tag + ".csv");
+        arguments.stands = folder_.write(tag + ".csv", csv);
         arguments.output = path(tag + ".txt");
         arguments.table = path(tag + "-table.csv");
         if (estate) {
@@ -46,7 +35,7 @@ class Estate : public ::testing::Test {
         return status;
     }
 
-    fs::path folder_;
+    testfiles::Folder folder_{"estate"};
 };
 
 // Random stands, with random areas (a tenth without, a tenth refused) when withArea is set.

@@ -129,6 +129,14 @@ class MemoryFolder {
     fs::path path_;
 };
 
+// Runs the tool with its messages out of sight; its exit status.
+int runQuietly(const Arguments& arguments) {
+    std::FILE* err = std::tmpfile();
+    const int status = runBatch(arguments, '.', RunStreams{err, err, false, {}});
+    std::fclose(err);
+    return status;
+}
+
 class ShardRun : public ::testing::Test {
   protected:
     static constexpr const char* kTables[] = {"table", "cycles", "compare", "spread", "measures"};
@@ -149,10 +157,19 @@ class ShardRun : public ::testing::Test {
         arguments.compare = path(prefix + "compare.csv");
         arguments.spread = path(prefix + "spread.csv");
         arguments.measures = path(prefix + "measures.csv");
-        std::FILE* err = std::tmpfile();
-        const int status = runBatch(arguments, '.', RunStreams{err, err, false, {}});
-        std::fclose(err);
-        return status;
+        return runQuietly(arguments);
+    }
+
+    // Runs the register with the property's flow only, named prefix + "estate.csv".
+    int runEstate(const std::optional<Shard>& shard, const std::string& prefix) const {
+        Arguments arguments;
+        arguments.stands = path("stands.csv");
+        arguments.seed = 29;
+        arguments.threads = 2;
+        arguments.shard = shard;
+        arguments.output = path(prefix + "result.txt");
+        arguments.estate = path(prefix + "estate.csv");
+        return runQuietly(arguments);
     }
 
     // Joins the parts of a table into out; the message when refused.
@@ -215,20 +232,7 @@ std::string withAreas(const std::string& csv, unsigned seed) {
 // exactly; from the notes' exact sums alone, not from the rounded figures.
 TEST_F(ShardRun, EstateJoinedEqualsWholeForEveryCount) {
     testfiles::writeFile(path("stands.csv"), withAreas(randomRegister(60, 27), 27));
-    const auto estate = [this](const std::optional<Shard>& shard, const std::string& prefix) {
-        Arguments arguments;
-        arguments.stands = path("stands.csv");
-        arguments.seed = 29;
-        arguments.threads = 2;
-        arguments.shard = shard;
-        arguments.output = path(prefix + "result.txt");
-        arguments.estate = path(prefix + "estate.csv");
-        std::FILE* err = std::tmpfile();
-        const int status = runBatch(arguments, '.', RunStreams{err, err, false, {}});
-        std::fclose(err);
-        return status;
-    };
-    ASSERT_EQ(estate(std::nullopt, "whole-"), kRowsRefused);
+    ASSERT_EQ(runEstate(std::nullopt, "whole-"), kRowsRefused);
     const std::string whole = readFile(path("whole-estate.csv"));
     bool roundedSumsDiffer = false;
     for (int count = 1; count <= 16; ++count) {
@@ -236,7 +240,8 @@ TEST_F(ShardRun, EstateJoinedEqualsWholeForEveryCount) {
         std::vector<std::pair<std::string, std::string>> rows;
         for (int index = 0; index < count; ++index) {
             const std::string prefix = std::to_string(count) + "-" + std::to_string(index) + "-";
-            ASSERT_LE(estate(Shard{index, count}, prefix), kRowsRefused) << index << "/" << count;
+            ASSERT_LE(runEstate(Shard{index, count}, prefix), kRowsRefused)
+                << index << "/" << count;
             parts.push_back(prefix + "estate.csv");
             const std::string part = readFile(path(parts.back()));
             rows.emplace_back(parts.back(), part.substr(part.find("\r\n") + 2));
@@ -256,14 +261,7 @@ TEST_F(ShardRun, EstateJoinedEqualsWholeForEveryCount) {
 TEST_F(ShardRun, EstateNoteMustMatchItsTable) {
     testfiles::writeFile(path("stands.csv"), "hektar;dia1\n2,5;30\n1,25;40\n");
     for (int index = 0; index < 2; ++index) {
-        Arguments arguments;
-        arguments.stands = path("stands.csv");
-        arguments.shard = Shard{index, 2};
-        arguments.output = path(std::to_string(index) + "-result.txt");
-        arguments.estate = path(std::to_string(index) + "-estate.csv");
-        std::FILE* err = std::tmpfile();
-        ASSERT_EQ(runBatch(arguments, '.', RunStreams{err, err, false, {}}), 0);
-        std::fclose(err);
+        ASSERT_EQ(runEstate(Shard{index, 2}, std::to_string(index) + "-"), 0);
     }
     const std::string note = readFile(path("1-estate.csv.del"));
     const std::size_t flow = note.find("flode exakt\n");
@@ -301,9 +299,7 @@ TEST_F(ShardRun, JoinRefusesPartsThatDoNotFit) {
     other.shard = Shard{1, 3};
     other.output = path("other/result.txt");
     other.table = path("other/table.csv");
-    std::FILE* err = std::tmpfile();
-    ASSERT_LE(runBatch(other, '.', RunStreams{err, err, false, {}}), kRowsRefused);
-    std::fclose(err);
+    ASSERT_LE(runQuietly(other), kRowsRefused);
     testfiles::writeFile(path("cut.csv"), readFile(path("2-table.csv")).substr(0, 200));
     fs::copy_file(path("2-table.csv.del"), path("cut.csv.del"));
     fs::copy_file(path("2-table.csv"), path("lone.csv"));
@@ -352,9 +348,8 @@ TEST_F(ShardRun, JoinRefusesPartsThatDoNotFit) {
 TEST_F(ShardRun, EmptyShardHasItsHeaderAndItsPlace) {
     testfiles::writeFile(path("stands.csv"), randomRegister(2, 3));
     ASSERT_LE(run(Shard{1, 5}, "e-"), kRowsRefused);
-    EXPECT_EQ(
-        readFile(path("e-table.csv")),
-        readFile(path("e-table.csv")).substr(0, readFile(path("e-table.csv")).find('\n') + 1));
+    const std::string table = readFile(path("e-table.csv"));
+    EXPECT_EQ(table, table.substr(0, table.find('\n') + 1));
     const std::optional<PartNote> note = readNote(readFile(path("e-table.csv.del")));
     ASSERT_TRUE(note);
     EXPECT_EQ(note->stands.begin, 0);
