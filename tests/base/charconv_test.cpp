@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "base/bitcast.h"
 
@@ -42,78 +43,33 @@ void expectSameRead(const std::string& text) {
 }
 
 TEST(CharConv, ReadsEveryEdgeAsTheStandardLibrary) {
-    const char* const texts[] = {
-        // Ordinary forms and the prefix that is read.
-        "0",
-        "-0",
-        "12",
-        "12.5",
-        ".5",
-        "5.",
-        "-.5",
-        "1e5",
-        "1E5",
-        "1e+5",
-        "1e-5",
-        "1e",
-        "1.5e+",
-        "1.5E-5x",
-        "12,5",
-        "007",
-        "0.1",
-        "0.30000000000000004",
-        // Not numbers.
-        "",
-        "-",
-        ".",
-        "-.e1",
-        "+1",
-        " 1",
-        "e5",
-        "x1",
-        // Hexadecimal is not read in the general form: "0" and no more.
-        "0x1p3",
-        "0X10",
-        // Infinities and NaNs, in any case.
-        "inf",
-        "-inf",
-        "infinity",
-        "INFINITY",
-        "infx",
-        "infinit",
-        "nan",
-        "-nan",
-        "NaN",
-        "nan(123)",
-        "nan(",
-        "nan(a_b)",
-        "nan(a-b)",
-        // The range: the largest double, overflow, subnormals and underflow to zero.
-        "1.7976931348623157e308",
-        "1.7976931348623158e308",
-        "1.7976931348623159e308",
-        "1e400",
-        "-1e400",
-        "1e99999999999999999999",
-        "1e-310",
-        "2.4703282292062328e-324",
-        "2.4703282292062327e-324",
-        "4.9406564584124654e-324",
-        "1e-324",
-        "-1e-400",
-        "0e999999999999",
-        "0.000e-99999",
-        "1e-99999999999999999999",
-        // Halfway cases and long digit strings.
-        "9007199254740993",
-        "9007199254740992.5000000000000000001",
-        "2.2250738585072011e-308",
-        "2.2250738585072012e-308",
-        "0.1000000000000000055511151231257827021181583404541015625",
-        "123456789012345678901234567890123456789e-30",
+    const struct {
+        const char* what;
+        std::vector<std::string> texts;
+    } groups[] = {
+        {"ordinary forms and the prefix that is read",
+         {"0", "-0", "12", "12.5", ".5", "5.", "-.5", "1e5", "1E5", "1e+5", "1e-5", "1e", "1.5e+",
+          "1.5E-5x", "12,5", "007", "0.1", "0.30000000000000004"}},
+        {"not numbers", {"", "-", ".", "-.e1", "+1", " 1", "e5", "x1"}},
+        {"hexadecimal, not read in the general form: \"0\" and no more", {"0x1p3", "0X10"}},
+        {"infinities and NaNs, in any case",
+         {"inf", "-inf", "infinity", "INFINITY", "infx", "infinit", "nan", "-nan", "NaN",
+          "nan(123)", "nan(", "nan(a_b)", "nan(a-b)"}},
+        {"the largest double, overflow, subnormals and underflow to zero",
+         {"1.7976931348623157e308", "1.7976931348623158e308", "1.7976931348623159e308", "1e400",
+          "-1e400", "1e99999999999999999999", "1e-310", "2.4703282292062328e-324",
+          "2.4703282292062327e-324", "4.9406564584124654e-324", "1e-324", "-1e-400",
+          "0e999999999999", "0.000e-99999", "1e-99999999999999999999"}},
+        {"halfway cases and long digit strings",
+         {"9007199254740993", "9007199254740992.5000000000000000001", "2.2250738585072011e-308",
+          "2.2250738585072012e-308", "0.1000000000000000055511151231257827021181583404541015625",
+          "123456789012345678901234567890123456789e-30"}},
     };
-    for (const char* text : texts) {
-        expectSameRead(text);
+    for (const auto& group : groups) {
+        SCOPED_TRACE(group.what);
+        for (const std::string& text : group.texts) {
+            expectSameRead(text);
+        }
     }
 }
 

@@ -108,6 +108,15 @@ QStringList fileDialogTexts(QFileDialog::AcceptMode mode) {
     return dialogTexts(dialog);
 }
 
+// The lists one after the other.
+QStringList joined(const QList<QStringList>& lists) {
+    QStringList all;
+    for (const QStringList& list : lists) {
+        all += list;
+    }
+    return all;
+}
+
 }  // namespace
 
 class ProgramSetupTest : public QObject {
@@ -148,88 +157,39 @@ class ProgramSetupTest : public QObject {
     void dialogsSpeakSwedish_data() {
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QStringList>("english");
-        QTest::newRow("utskrift") << printDialogTexts()
-                                  << QStringList{"&Name:",
-                                                 "P&roperties",
-                                                 "Location:",
-                                                 "Local file",
-                                                 "Type:",
-                                                 "Write PDF file",
-                                                 "Output &file:",
-                                                 "Print to File (PDF)",
-                                                 "&Options >>",
-                                                 "&Print",
-                                                 "Copies",
-                                                 "Copies:",
-                                                 "Collate",
-                                                 "Reverse",
-                                                 "Print range",
-                                                 "Print all",
-                                                 "Pages from",
-                                                 "Current Page",
-                                                 "Pages",
-                                                 "Page Set:",
-                                                 "All Pages",
-                                                 "Odd Pages",
-                                                 "Even Pages",
-                                                 "Output Settings",
-                                                 "Options",
-                                                 "Color Mode",
-                                                 "Color",
-                                                 "Grayscale",
-                                                 "Double Sided Printing",
-                                                 "Off",
-                                                 "Long side binding",
-                                                 "Short side binding",
-                                                 "Printer Properties",
-                                                 "Page",
-                                                 "Advanced",
-                                                 "Job Options",
-                                                 "Paper",
-                                                 "Page size:",
-                                                 "Width:",
-                                                 "Height:",
-                                                 "Orientation",
-                                                 "Portrait",
-                                                 "Landscape",
-                                                 "Reverse landscape",
-                                                 "Reverse portrait",
-                                                 "Margins",
-                                                 "Page Layout",
-                                                 "Page order:",
-                                                 "Pages per sheet:",
-                                                 "Millimeters (mm)",
-                                                 "Left to Right, Top to Bottom",
-                                                 "Job Control",
-                                                 "Scheduled printing:",
-                                                 "Print Immediately",
-                                                 "Billing information:",
-                                                 "Job priority:",
-                                                 "Banner Pages",
-                                                 "Start:",
-                                                 "End:"};
-        const QStringList fileDialog{"Look in:",
-                                     "Computer",
-                                     "Back",
-                                     "Go back",
-                                     "Forward",
-                                     "Parent Directory",
-                                     "Create New Folder",
-                                     "Create a New Folder",
-                                     "List View",
-                                     "Detail View",
-                                     "Sidebar",
-                                     "List of places and bookmarks",
-                                     "Files",
-                                     "File &name:",
-                                     "Files of type:",
-                                     "Name",
-                                     "Size",
-                                     "Date Modified",
-                                     "&Rename",
-                                     "&Delete",
-                                     "Show &hidden files",
-                                     "&New Folder"};
+        QTest::newRow("utskrift")
+            << printDialogTexts()
+            << joined({
+                   // The printer.
+                   {"&Name:", "P&roperties", "Location:", "Local file", "Type:", "Write PDF file",
+                    "Output &file:", "Print to File (PDF)", "&Options >>", "&Print"},
+                   // Copies and the range.
+                   {"Copies", "Copies:", "Collate", "Reverse", "Print range", "Print all",
+                    "Pages from", "Current Page", "Pages", "Page Set:", "All Pages", "Odd Pages",
+                    "Even Pages"},
+                   // The output settings.
+                   {"Output Settings", "Options", "Color Mode", "Color", "Grayscale",
+                    "Double Sided Printing", "Off", "Long side binding", "Short side binding"},
+                   // The printer properties: the page.
+                   {"Printer Properties", "Page", "Advanced", "Job Options", "Paper",
+                    "Page size:", "Width:", "Height:", "Orientation", "Portrait", "Landscape",
+                    "Reverse landscape", "Reverse portrait", "Margins", "Page Layout",
+                    "Page order:", "Pages per sheet:", "Millimeters (mm)",
+                    "Left to Right, Top to Bottom"},
+                   // The printer properties: the job.
+                   {"Job Control", "Scheduled printing:", "Print Immediately",
+                    "Billing information:", "Job priority:", "Banner Pages", "Start:", "End:"},
+               });
+        const QStringList fileDialog = joined({
+            // Moving about.
+            {"Look in:", "Computer", "Back", "Go back", "Forward", "Parent Directory",
+             "Create New Folder", "Create a New Folder", "List View", "Detail View", "Sidebar",
+             "List of places and bookmarks"},
+            // The files.
+            {"Files", "File &name:", "Files of type:", "Name", "Size", "Date Modified"},
+            // The files' menu.
+            {"&Rename", "&Delete", "Show &hidden files", "&New Folder"},
+        });
         QTest::newRow("spara fil") << fileDialogTexts(QFileDialog::AcceptSave) << fileDialog;
         QTest::newRow("öppna fil") << fileDialogTexts(QFileDialog::AcceptOpen) << fileDialog;
     }
