@@ -144,10 +144,11 @@ class ShardRun : public ::testing::Test {
     std::string path(const std::string& name) const { return (folder_.path() / name).string(); }
 
     // Runs the register with every table, named prefix + table + ".csv".
-    int run(const std::optional<Shard>& shard, const std::string& prefix) const {
+    int run(const std::optional<Shard>& shard, const std::string& prefix,
+            std::uint64_t seed = 29) const {
         Arguments arguments;
         arguments.stands = path("stands.csv");
-        arguments.seed = 29;
+        arguments.seed = seed;
         arguments.runs = 3;
         arguments.threads = 1;
         arguments.shard = shard;
@@ -293,13 +294,7 @@ TEST_F(ShardRun, JoinRefusesPartsThatDoNotFit) {
     }
     // A part of another run: the same shard with another seed.
     fs::create_directory(path("other"));
-    Arguments other;
-    other.stands = path("stands.csv");
-    other.seed = 30;
-    other.shard = Shard{1, 3};
-    other.output = path("other/result.txt");
-    other.table = path("other/table.csv");
-    ASSERT_LE(runQuietly(other), kRowsRefused);
+    ASSERT_LE(run(Shard{1, 3}, "other/", 30), kRowsRefused);
     testfiles::writeFile(path("cut.csv"), readFile(path("2-table.csv")).substr(0, 200));
     fs::copy_file(path("2-table.csv.del"), path("cut.csv.del"));
     fs::copy_file(path("2-table.csv"), path("lone.csv"));

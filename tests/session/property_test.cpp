@@ -61,15 +61,6 @@ PropertyInput randomStand(std::mt19937& random, int row) {
     return stand;
 }
 
-// The stand calculated with its own seeded random numbers; its flow into flow.
-PropertyStand calculate(Session& session, const PropertyInput& stand, std::uint64_t seed,
-                        CycleRecord& record, std::vector<FlowYear>& flow) {
-    SeededRandom seeded(seed);
-    CalcOptions options;
-    options.random = &seeded;
-    return calculatePropertyStand(session, stand, options, record, flow);
-}
-
 // Over a few hundred random stands: each stand's flow sums to its report's present value,
 // its costs to the report's regeneration and cleaning costs, its later nets after cost to
 // the cash flow over the horizon; the property's flow sums to its value within 1 kr.
@@ -81,8 +72,11 @@ TEST(PropertyStand, FlowsSumToTheReportsFiguresStandByStandAndInTotal) {
     std::vector<FlowYear> flow;
     PropertyTotals totals;
     for (int row = 2; row < 400; ++row) {
+        SeededRandom seeded(standSeed(9, row));
+        CalcOptions options;
+        options.random = &seeded;
         const PropertyStand out =
-            calculate(session, randomStand(random, row), standSeed(9, row), record, flow);
+            calculatePropertyStand(session, randomStand(random, row), options, record, flow);
         totals.add(out, flow);
         if (!out.calculated()) {
             EXPECT_TRUE(flow.empty());
@@ -162,7 +156,10 @@ TEST(PropertyStand, MessagesAreTheBatchToolsWords) {
         stand.input.ranta = c.ranta;
         stand.input.rows[1].text = c.dia2;
         stand.refusal = c.fileRefusal;
-        const PropertyStand out = calculate(session, stand, 1, record, flow);
+        SeededRandom seeded(1);
+        CalcOptions options;
+        options.random = &seeded;
+        const PropertyStand out = calculatePropertyStand(session, stand, options, record, flow);
         EXPECT_EQ(out.message().substr(0, std::string(c.message).size()), c.message) << c.dia2;
         EXPECT_FALSE(out.calculated());
     }
