@@ -28,6 +28,7 @@ using lodra::PropertyStandModel;
 using uitest::child;
 using uitest::click;
 using uitest::FileDialogAnswer;
+using uitest::readBytes;
 
 namespace {
 
@@ -52,12 +53,6 @@ std::string registerText(bool withArea, int stands = 40) {
             << 12 + 4 * pick(random) << ";x;" << 20 + 3 * pick(random) << ';' << 30 << "\n";
     }
     return csv.str();
-}
-
-std::string readBytes(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll().toStdString();
 }
 
 }  // namespace
@@ -203,7 +198,7 @@ class ForFastighetTest : public uitest::ParametersWindowTest {
         table->sortByColumn(PropertyStandModel::kNuvardeKr, Qt::DescendingOrder);
         const QModelIndex second = table->model()->index(1, PropertyStandModel::kBestand);
         const QString name = second.data().toString();
-        QSignalSpy opened(window->findChild<lodra::StandMenu*>(), &lodra::StandMenu::openEnded);
+        QSignalSpy opened(&window->standMenu(), &lodra::StandMenu::openEnded);
         const QPoint at = table->visualRect(second).center();
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
@@ -270,8 +265,8 @@ class ForFastighetTest : public uitest::ParametersWindowTest {
         writeRegister(true);
         uitest::Answer<lodra::StandChooser> whole(
             [](lodra::StandChooser& chooser) { click(&chooser, "cmdHelaRegistret"); });
-        QSignalSpy opened(window->findChild<lodra::StandMenu*>(), &lodra::StandMenu::openEnded);
-        window->findChild<lodra::StandMenu*>()->open(file_);
+        QSignalSpy opened(&window->standMenu(), &lodra::StandMenu::openEnded);
+        window->standMenu().open(file_);
         QVERIFY(opened.wait(30000));
         forFastighet* property = waitForProperty();
         QVERIFY(property != nullptr);

@@ -351,15 +351,6 @@ class ForUtvecklingTest : public QObject {
             }
         }
         QCOMPARE(pens.size(), 8);
-
-        // A seed that is no number is refused before anything runs.
-        child<QLineEdit>(window.get(), "txtFroJamfor")->setText(QStringLiteral("12x"));
-        uitest::MessageCatcher catcher;
-        click(window.get(), "cmdJamfor");
-        QVERIFY(!window->isComparing());
-        QCOMPARE(catcher.messages.size(), 1u);
-        QCOMPARE(catcher.messages[0].text,
-                 QStringLiteral("Fröet ska vara ett heltal från 0 till 18446744073709551615."));
     }
 
     // The figures shown and saved are those of the spread from the entered seed.
@@ -551,22 +542,27 @@ class ForUtvecklingTest : public QObject {
         QVERIFY(catcher.messages.empty());
     }
 
-    // A seed that is no 64-bit number is refused before anything runs; "Avbryt" stops a
-    // spread, which then shows nothing.
+    // A seed that is no 64-bit number is refused on either page before anything runs;
+    // "Avbryt" stops a spread, which then shows nothing.
     void spreadRefusesABadSeedAndCanBeStopped() {
         // At 2 % the long horizon does not overflow: the runs take long enough to stop.
         InputRecord slow = withHorizon("32000", "100");
         slow.ranta = "2";
         window->showCalculation(slow, {}, 0);
         window->show();
-        uitest::clickTab(window.get(), "tabSpridning");
-        for (const char* bad : {"abc", "-1", "18446744073709551616", ""}) {
-            child<QLineEdit>(window.get(), "txtFro")->setText(QString::fromUtf8(bad));
-            uitest::MessageCatcher catcher;
-            click(window.get(), "cmdBeraknaSpridning");
-            QCOMPARE(catcher.messages.size(), 1u);
-            QCOMPARE(catcher.messages[0].text,
-                     QStringLiteral("Fröet ska vara ett heltal från 0 till 18446744073709551615."));
+        for (const auto& [page, seed, button] :
+             {std::tuple{"tabJamforelse", "txtFroJamfor", "cmdJamfor"},
+              {"tabSpridning", "txtFro", "cmdBeraknaSpridning"}}) {
+            uitest::clickTab(window.get(), page);
+            for (const char* bad : {"abc", "12x", "-1", "18446744073709551616", ""}) {
+                child<QLineEdit>(window.get(), seed)->setText(QString::fromUtf8(bad));
+                uitest::MessageCatcher catcher;
+                click(window.get(), button);
+                QVERIFY(!window->isComparing() && !window->spreadPage().isRunning());
+                QCOMPARE(catcher.messages.size(), 1u);
+                QCOMPARE(catcher.messages[0].text, QStringLiteral("Fröet ska vara ett heltal från "
+                                                                  "0 till 18446744073709551615."));
+            }
         }
         child<QLineEdit>(window.get(), "txtFro")->setText(QStringLiteral("1"));
         child<QSpinBox>(window.get(), "spnKorningar")->setValue(100000);

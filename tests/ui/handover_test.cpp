@@ -103,24 +103,39 @@ QSet<int> pagesWithImages(const QString& file) {
     return pages;
 }
 
-// The words that pass a margin of 12 mm.
-QStringList wordsPastTheMargins(const QString& file) {
-    const double margin = 12 / 25.4 * 72 - 0.5;  // points, half a point spared
+// A PDF's words with their boxes, in points, in the order of its lines.
+struct Word {
+    QString text;
+    double xMin, yMin, xMax, yMax;
+};
+std::vector<Word> words(const QString& file, QSizeF* pageSize = nullptr) {
     const QString html =
         run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
     static const QRegularExpression page(
         QStringLiteral(R"re(<page width="([\d.]+)" height="([\d.]+)")re"));
     static const QRegularExpression word(QStringLiteral(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<)re"));
-    const QRegularExpressionMatch size = page.match(html);
-    const double width = size.captured(1).toDouble();
-    const double height = size.captured(2).toDouble();
-    QStringList past;
+    if (pageSize != nullptr) {
+        const QRegularExpressionMatch size = page.match(html);
+        *pageSize = QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble());
+    }
+    std::vector<Word> out;
     for (const QRegularExpressionMatch& w : word.globalMatch(html)) {
-        if (w.captured(1).toDouble() < margin || w.captured(2).toDouble() < margin ||
-            w.captured(3).toDouble() > width - margin ||
-            w.captured(4).toDouble() > height - margin) {
-            past << w.captured(5);
+        out.push_back({w.captured(5), w.captured(1).toDouble(), w.captured(2).toDouble(),
+                       w.captured(3).toDouble(), w.captured(4).toDouble()});
+    }
+    return out;
+}
+
+// The words that pass a margin of 12 mm.
+QStringList wordsPastTheMargins(const QString& file) {
+    const double margin = 12 / 25.4 * 72 - 0.5;  // points, half a point spared
+    QSizeF page;
+    QStringList past;
+    for (const Word& w : words(file, &page)) {
+        if (w.xMin < margin || w.yMin < margin || w.xMax > page.width() - margin ||
+            w.yMax > page.height() - margin) {
+            past << w.text;
         }
     }
     return past;
@@ -150,15 +165,10 @@ class HandoverTest : public uitest::ParametersWindowTest {
             QCOMPARE(answer.title, QStringLiteral("Spara som PDF"));
         }
         QVERIFY(catcher->messages.empty());
-        const QString text = run(QStringLiteral("pdftotext"),
-                                 {QStringLiteral("-layout"), file, QStringLiteral("-")});
-        // Lines compared without their blanks: the reader guesses the gaps of laid-out text.
-        const auto bare = [](QString line) {
-            return line.remove(QRegularExpression(QStringLiteral("\\s")));
-        };
+        const QList<QStringList> pages = pageLines(file);
         QStringList lines;
-        for (const QString& line : text.split(QLatin1Char('\n'))) {
-            lines << bare(line);
+        for (const QStringList& page : pages) {
+            lines << page;
         }
         const QString expected = QString::fromStdString(window->session.Indata) +
                                  QStringLiteral("\r\n") +
@@ -173,9 +183,7 @@ class HandoverTest : public uitest::ParametersWindowTest {
         for (const char* line : {"Beståndskalkyl", "Bestånd: Norra skiftet", "Avverkningar"}) {
             QVERIFY2(lines.contains(bare(QString::fromUtf8(line))), line);
         }
-        const QRegularExpression pages(QStringLiteral("Pages:\\s+(\\d+)"));
-        const int count = pages.match(run(QStringLiteral("pdfinfo"), {file})).captured(1).toInt();
-        QVERIFY2(count >= 1 && count <= 3, qPrintable(QString::number(count)));
+        QVERIFY2(!pages.isEmpty() && pages.size() <= 3, qPrintable(QString::number(pages.size())));
         QCOMPARE(child<QLabel>(window->existingUtveckling(), "lblSparad")->toolTip(),
                  QStringLiteral("Sparades i ") + file);
     }
@@ -317,19 +325,13 @@ class HandoverTest : public uitest::ParametersWindowTest {
         }
         // The words of the page's lines, without blanks, each with where it starts.
         QList<QList<std::pair<QString, double>>> pdfLines;
-        {
-            static const QRegularExpression word(QStringLiteral(
-                R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)<)re"));
-            double y = -1;
-            const QString html = run(QStringLiteral("pdftotext"),
-                                     {QStringLiteral("-bbox"), file, QStringLiteral("-")});
-            for (const QRegularExpressionMatch& w : word.globalMatch(html)) {
-                if (std::abs(w.captured(2).toDouble() - y) > 0.5) {
-                    pdfLines.emplaceBack();
-                    y = w.captured(2).toDouble();
-                }
-                pdfLines.back().append({w.captured(3), w.captured(1).toDouble()});
+        double y = -1;
+        for (const Word& w : words(file)) {
+            if (std::abs(w.yMin - y) > 0.5) {
+                pdfLines.emplaceBack();
+                y = w.yMin;
             }
+            pdfLines.back().append({w.text, w.xMin});
         }
         std::map<int, std::vector<double>> stops;  // window x -> the page's x of its values
         lodra::forResultat* result = window->existingResultat();
