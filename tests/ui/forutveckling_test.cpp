@@ -67,6 +67,12 @@ InputRecord withHorizon(const char* totaltid, const char* maxRing = "5") {
     return input;
 }
 
+// Adds a row of a data table: its tag, then its cells in the order of the columns.
+template <typename... Cells>
+void row(const char* tag, Cells... cells) {
+    (QTest::newRow(tag) << ... << cells);
+}
+
 }  // namespace
 
 class ForUtvecklingTest : public QObject {
@@ -195,14 +201,12 @@ class ForUtvecklingTest : public QObject {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QByteArray>("view");
-        QTest::newRow("development") << "tabDiagram"
-                                     << "Beståndets utveckling" << QByteArray("chvUtveckling");
-        QTest::newRow("comparison") << "tabJamforelse"
-                                    << "Jämförelse av nuvärdet för åtgärder, cykler och räntekrav"
-                                    << QByteArray("chvJamforelse");
-        QTest::newRow("spread") << "tabSpridning"
-                                << "Nuvärdets fördelning, 20 körningar"
-                                << QByteArray("chvSpridning");
+        row("development", "tabDiagram", "Beståndets utveckling", QByteArray("chvUtveckling"));
+        row("comparison", "tabJamforelse",
+            "Jämförelse av nuvärdet för åtgärder, cykler och räntekrav",
+            QByteArray("chvJamforelse"));
+        row("spread", "tabSpridning", "Nuvärdets fördelning, 20 körningar",
+            QByteArray("chvSpridning"));
     }
     void savesTheChart() {
         QFETCH(QString, page);
@@ -433,24 +437,13 @@ class ForUtvecklingTest : public QObject {
         other.variation = " 12,5 ";
         const QString defaults =
             QStringLiteral("\nGran, Gallring och plockhuggning, räntekrav 3 %, variation 0 %");
-        QTest::newRow("name and file")
-            << "Skifte 7 "
-            << "/tmp/skog/skifte7.csv" << InputRecord{}
-            << QStringLiteral("Skifte 7 (skifte7.csv), beräknat 2026-03-04 05:06:07") + defaults;
-        QTest::newRow("name alone")
-            << "Norra"
-            << "" << InputRecord{}
-            << QStringLiteral("Norra, beräknat 2026-03-04 05:06:07") + defaults;
-        QTest::newRow("file alone")
-            << " "
-            << "b.csv" << InputRecord{}
-            << QStringLiteral("b.csv, beräknat 2026-03-04 05:06:07") + defaults;
-        QTest::newRow("neither, other choices")
-            << ""
-            << "" << other
-            << QStringLiteral(
-                   "Bestånd utan namn, beräknat 2026-03-04 05:06:07\n"
-                   "Tall, Kalavverkning, räntekrav 5 %, variation 12,5 %");
+        const QString at = QStringLiteral(", beräknat 2026-03-04 05:06:07");
+        row("name and file", "Skifte 7 ", "/tmp/skog/skifte7.csv", InputRecord{},
+            "Skifte 7 (skifte7.csv)" + at + defaults);
+        row("name alone", "Norra", "", InputRecord{}, "Norra" + at + defaults);
+        row("file alone", " ", "b.csv", InputRecord{}, "b.csv" + at + defaults);
+        row("neither, other choices", "", "", other,
+            "Bestånd utan namn" + at + "\nTall, Kalavverkning, räntekrav 5 %, variation 12,5 %");
     }
     void headingNamesTheCalculation() {
         QFETCH(QString, name);
