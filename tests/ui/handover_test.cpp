@@ -141,6 +141,12 @@ QStringList wordsPastTheMargins(const QString& file) {
     return past;
 }
 
+// Adds a row of a data table: its tag, then its cells in the order of the columns.
+template <typename... Cells>
+void row(const char* tag, Cells... cells) {
+    (QTest::newRow(tag) << ... << cells);
+}
+
 }  // namespace
 
 class HandoverTest : public uitest::ParametersWindowTest {
@@ -208,12 +214,9 @@ class HandoverTest : public uitest::ParametersWindowTest {
         QTest::addColumn<QString>("variation");
         QTest::addColumn<bool>("compareAndSpread");
         QTest::addColumn<int>("mostPages");  // 0: no limit
-        QTest::newRow("entered stand, comparison and spread") << "250"
-                                                              << "0" << true << 4;
-        QTest::newRow("variation 10, comparison and spread") << "250"
-                                                             << "10" << true << 4;
-        QTest::newRow("2000 years: the fellings over pages") << "2000"
-                                                             << "0" << false << 0;
+        row("entered stand, comparison and spread", "250", "0", true, 4);
+        row("variation 10, comparison and spread", "250", "10", true, 4);
+        row("2000 years: the fellings over pages", "2000", "0", false, 0);
     }
     // The report on as few pages as asked, NUVÄRDE and the development chart on the first;
     // every table row whole on one page; a table longer than a page carries its heading onto
