@@ -897,8 +897,10 @@ class StandsTest : public uitest::ParametersWindowTest {
         QVERIFY2(line.text().startsWith(start), qPrintable(line.text()));
         QVERIFY(line.text().contains(QStringLiteral("…")));
         QVERIFY(line.text().endsWith(QStringLiteral(".csv")));
-        QCOMPARE(line.toolTip(), (changed ? lodra::SavedLine::changedTextFor(path)
-                                          : lodra::SavedLine::textFor(path)));
+        // The whole path stays in the tip.
+        QCOMPARE(line.toolTip(), (changed ? QStringLiteral("Ändrat sedan det sparades i ")
+                                          : QStringLiteral("Sparades i ")) +
+                                     path);
     }
 
     // "Nytt bestånd" and "Öppna bestånd…" ask before entries that came from a stand file or
