@@ -103,26 +103,24 @@ QSet<int> pagesWithImages(const QString& file) {
     return pages;
 }
 
-// A PDF's words with their boxes, in points, in the order of its lines.
-struct Word {
-    QString text;
-    double xMin, yMin, xMax, yMax;
-};
-std::vector<Word> words(const QString& file, QSizeF* pageSize = nullptr) {
+// A PDF's words, each with its box in points, in the order of its lines; the page's box.
+using Words = QList<std::pair<QString, QRectF>>;
+Words words(const QString& file, QRectF* pageBox = nullptr) {
     const QString html =
         run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
     static const QRegularExpression page(
         QStringLiteral(R"re(<page width="([\d.]+)" height="([\d.]+)")re"));
     static const QRegularExpression word(QStringLiteral(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<)re"));
-    if (pageSize != nullptr) {
+    if (pageBox != nullptr) {
         const QRegularExpressionMatch size = page.match(html);
-        *pageSize = QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble());
+        *pageBox = QRectF(0, 0, size.captured(1).toDouble(), size.captured(2).toDouble());
     }
-    std::vector<Word> out;
+    Words out;
     for (const QRegularExpressionMatch& w : word.globalMatch(html)) {
-        out.push_back({w.captured(5), w.captured(1).toDouble(), w.captured(2).toDouble(),
-                       w.captured(3).toDouble(), w.captured(4).toDouble()});
+        out.append(
+            {w.captured(5), QRectF(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()),
+                                   QPointF(w.captured(3).toDouble(), w.captured(4).toDouble()))});
     }
     return out;
 }
@@ -130,12 +128,12 @@ std::vector<Word> words(const QString& file, QSizeF* pageSize = nullptr) {
 // The words that pass a margin of 12 mm.
 QStringList wordsPastTheMargins(const QString& file) {
     const double margin = 12 / 25.4 * 72 - 0.5;  // points, half a point spared
-    QSizeF page;
+    QRectF page;
+    const Words all = words(file, &page);
     QStringList past;
-    for (const Word& w : words(file, &page)) {
-        if (w.xMin < margin || w.yMin < margin || w.xMax > page.width() - margin ||
-            w.yMax > page.height() - margin) {
-            past << w.text;
+    for (const auto& [text, box] : all) {
+        if (!page.adjusted(margin, margin, -margin, -margin).contains(box)) {
+            past << text;
         }
     }
     return past;
@@ -329,12 +327,12 @@ class HandoverTest : public uitest::ParametersWindowTest {
         // The words of the page's lines, without blanks, each with where it starts.
         QList<QList<std::pair<QString, double>>> pdfLines;
         double y = -1;
-        for (const Word& w : words(file)) {
-            if (std::abs(w.yMin - y) > 0.5) {
+        for (const auto& [text, box] : words(file)) {
+            if (std::abs(box.top() - y) > 0.5) {
                 pdfLines.emplaceBack();
-                y = w.yMin;
+                y = box.top();
             }
-            pdfLines.back().append({w.text, w.xMin});
+            pdfLines.back().append({text, box.left()});
         }
         std::map<int, std::vector<double>> stops;  // window x -> the page's x of its values
         lodra::forResultat* result = window->existingResultat();
