@@ -67,6 +67,12 @@ InputRecord withHorizon(const char* totaltid, const char* maxRing = "5") {
     return input;
 }
 
+// Adds a row of a data table: its tag, then its cells in the order of the columns.
+template <typename... Cells>
+void row(const char* tag, Cells... cells) {
+    (QTest::newRow(tag) << ... << cells);
+}
+
 }  // namespace
 
 class ForUtvecklingTest : public QObject {
@@ -195,14 +201,12 @@ class ForUtvecklingTest : public QObject {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QByteArray>("view");
-        QTest::newRow("development") << "tabDiagram"
-                                     << "Beståndets utveckling" << QByteArray("chvUtveckling");
-        QTest::newRow("comparison") << "tabJamforelse"
-                                    << "Jämförelse av nuvärdet för åtgärder, cykler och räntekrav"
-                                    << QByteArray("chvJamforelse");
-        QTest::newRow("spread") << "tabSpridning"
-                                << "Nuvärdets fördelning, 20 körningar"
-                                << QByteArray("chvSpridning");
+        row("development", "tabDiagram", "Beståndets utveckling", QByteArray("chvUtveckling"));
+        row("comparison", "tabJamforelse",
+            "Jämförelse av nuvärdet för åtgärder, cykler och räntekrav",
+            QByteArray("chvJamforelse"));
+        row("spread", "tabSpridning", "Nuvärdets fördelning, 20 körningar",
+            QByteArray("chvSpridning"));
     }
     void savesTheChart() {
         QFETCH(QString, page);
@@ -351,15 +355,6 @@ class ForUtvecklingTest : public QObject {
             }
         }
         QCOMPARE(pens.size(), 8);
-
-        // A seed that is no number is refused before anything runs.
-        child<QLineEdit>(window.get(), "txtFroJamfor")->setText(QStringLiteral("12x"));
-        uitest::MessageCatcher catcher;
-        click(window.get(), "cmdJamfor");
-        QVERIFY(!window->isComparing());
-        QCOMPARE(catcher.messages.size(), 1u);
-        QCOMPARE(catcher.messages[0].text,
-                 QStringLiteral("Fröet ska vara ett heltal från 0 till 18446744073709551615."));
     }
 
     // The figures shown and saved are those of the spread from the entered seed.
@@ -442,24 +437,13 @@ class ForUtvecklingTest : public QObject {
         other.variation = " 12,5 ";
         const QString defaults =
             QStringLiteral("\nGran, Gallring och plockhuggning, räntekrav 3 %, variation 0 %");
-        QTest::newRow("name and file")
-            << "Skifte 7 "
-            << "/tmp/skog/skifte7.csv" << InputRecord{}
-            << QStringLiteral("Skifte 7 (skifte7.csv), beräknat 2026-03-04 05:06:07") + defaults;
-        QTest::newRow("name alone")
-            << "Norra"
-            << "" << InputRecord{}
-            << QStringLiteral("Norra, beräknat 2026-03-04 05:06:07") + defaults;
-        QTest::newRow("file alone")
-            << " "
-            << "b.csv" << InputRecord{}
-            << QStringLiteral("b.csv, beräknat 2026-03-04 05:06:07") + defaults;
-        QTest::newRow("neither, other choices")
-            << ""
-            << "" << other
-            << QStringLiteral(
-                   "Bestånd utan namn, beräknat 2026-03-04 05:06:07\n"
-                   "Tall, Kalavverkning, räntekrav 5 %, variation 12,5 %");
+        const QString at = QStringLiteral(", beräknat 2026-03-04 05:06:07");
+        row("name and file", "Skifte 7 ", "/tmp/skog/skifte7.csv", InputRecord{},
+            "Skifte 7 (skifte7.csv)" + at + defaults);
+        row("name alone", "Norra", "", InputRecord{}, "Norra" + at + defaults);
+        row("file alone", " ", "b.csv", InputRecord{}, "b.csv" + at + defaults);
+        row("neither, other choices", "", "", other,
+            "Bestånd utan namn" + at + "\nTall, Kalavverkning, räntekrav 5 %, variation 12,5 %");
     }
     void headingNamesTheCalculation() {
         QFETCH(QString, name);
@@ -551,22 +535,27 @@ class ForUtvecklingTest : public QObject {
         QVERIFY(catcher.messages.empty());
     }
 
-    // A seed that is no 64-bit number is refused before anything runs; "Avbryt" stops a
-    // spread, which then shows nothing.
+    // A seed that is no 64-bit number is refused on either page before anything runs;
+    // "Avbryt" stops a spread, which then shows nothing.
     void spreadRefusesABadSeedAndCanBeStopped() {
         // At 2 % the long horizon does not overflow: the runs take long enough to stop.
         InputRecord slow = withHorizon("32000", "100");
         slow.ranta = "2";
         window->showCalculation(slow, {}, 0);
         window->show();
-        uitest::clickTab(window.get(), "tabSpridning");
-        for (const char* bad : {"abc", "-1", "18446744073709551616", ""}) {
-            child<QLineEdit>(window.get(), "txtFro")->setText(QString::fromUtf8(bad));
-            uitest::MessageCatcher catcher;
-            click(window.get(), "cmdBeraknaSpridning");
-            QCOMPARE(catcher.messages.size(), 1u);
-            QCOMPARE(catcher.messages[0].text,
-                     QStringLiteral("Fröet ska vara ett heltal från 0 till 18446744073709551615."));
+        for (const auto& [page, seed, button] :
+             {std::tuple{"tabJamforelse", "txtFroJamfor", "cmdJamfor"},
+              {"tabSpridning", "txtFro", "cmdBeraknaSpridning"}}) {
+            uitest::clickTab(window.get(), page);
+            for (const char* bad : {"abc", "12x", "-1", "18446744073709551616", ""}) {
+                child<QLineEdit>(window.get(), seed)->setText(QString::fromUtf8(bad));
+                uitest::MessageCatcher catcher;
+                click(window.get(), button);
+                QVERIFY(!window->isComparing() && !window->spreadPage().isRunning());
+                QCOMPARE(catcher.messages.size(), 1u);
+                QCOMPARE(catcher.messages[0].text, QStringLiteral("Fröet ska vara ett heltal från "
+                                                                  "0 till 18446744073709551615."));
+            }
         }
         child<QLineEdit>(window.get(), "txtFro")->setText(QStringLiteral("1"));
         child<QSpinBox>(window.get(), "spnKorningar")->setValue(100000);

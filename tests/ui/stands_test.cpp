@@ -52,6 +52,12 @@ QStringList linesOf(const InputRecord& r) {
     return lines;
 }
 
+// Adds a row of a data table: its tag, then its cells in the order of the columns.
+template <typename... Cells>
+void row(const char* tag, Cells... cells) {
+    (QTest::newRow(tag) << ... << cells);
+}
+
 }  // namespace
 
 class StandsTest : public uitest::ParametersWindowTest {
@@ -625,25 +631,16 @@ class StandsTest : public uitest::ParametersWindowTest {
         const QString soder = QStringLiteral("Rad 3 – Söder");
         const QString norra = QStringLiteral("Rad 4 – norra skiftet");
         const QString asen = QStringLiteral("Rad 6 – Åsen 12");
-        QTest::newRow("name in any case")
-            << "NORR" << 1 << QStringList{norr, norra} << "norra skiftet"
-            << "4";
-        QTest::newRow("Swedish letter in the other case")
-            << QStringLiteral("Ö") << 0 << QStringList{soder, lonn, ronn} << "Söder"
-            << "3";
-        QTest::newRow("row number or name") << "12" << 1 << QStringList{asen, hassel} << "Hassel"
-                                            << "2";
-        QTest::newRow("row as the list says it")
-            << "rad 1" << 2 << QStringList{lind, lonn, hassel, ronn} << "Hassel"
-            << "2";
-        QTest::newRow("row without a name") << "5" << 0 << QStringList{"Rad 5"} << ""
-                                            << "5";
-        QTest::newRow("narrowed, then widened again")
-            << "sx\b" << 0 << QStringList{soder, norra, asen, QStringLiteral("Rad 8 – Ask"), hassel}
-            << "Söder"
-            << "3";
-        QTest::newRow("nothing kept") << "xyz" << 0 << QStringList{} << "-"
-                                      << "3";
+        row("name in any case", "NORR", 1, QStringList{norr, norra}, "norra skiftet", "4");
+        row("Swedish letter in the other case", QStringLiteral("Ö"), 0,
+            QStringList{soder, lonn, ronn}, "Söder", "3");
+        row("row number or name", "12", 1, QStringList{asen, hassel}, "Hassel", "2");
+        row("row as the list says it", "rad 1", 2, QStringList{lind, lonn, hassel, ronn}, "Hassel",
+            "2");
+        row("row without a name", "5", 0, QStringList{"Rad 5"}, "", "5");
+        row("narrowed, then widened again", "sx\b", 0,
+            QStringList{soder, norra, asen, QStringLiteral("Rad 8 – Ask"), hassel}, "Söder", "3");
+        row("nothing kept", "xyz", 0, QStringList{}, "-", "3");
     }
     void pickListFiltersAsTheUserTypes() {
         QFETCH(QString, typed);
@@ -803,34 +800,20 @@ class StandsTest : public uitest::ParametersWindowTest {
     void savedLineFollowsTheEntries_data() {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("line");  // "saved", "changed" or "none"
-        QTest::newRow("rate typed") << "rate"
-                                    << "changed";
-        QTest::newRow("rate typed back as saved") << "rate back"
-                                                  << "saved";
-        QTest::newRow("tree diameter typed") << "diameter"
-                                             << "changed";
-        QTest::newRow("tree mark ticked") << "mark"
-                                          << "changed";
-        QTest::newRow("species chosen") << "species"
-                                        << "changed";
-        QTest::newRow("name typed") << "name"
-                                    << "changed";
-        QTest::newRow("area typed") << "area"
-                                    << "changed";
-        QTest::newRow("area typed, then emptied as saved") << "area back"
-                                                           << "saved";
-        QTest::newRow("area typed, then saved again") << "area saved"
-                                                      << "saved";
-        QTest::newRow("typed, then saved again") << "saved again"
-                                                 << "saved";
-        QTest::newRow("typed, then tree rows dropped with their window") << "trees closed"
-                                                                         << "saved";
-        QTest::newRow("another file opened") << "open"
-                                             << "none";
-        QTest::newRow("another register row chosen") << "register"
-                                                     << "none";
-        QTest::newRow("Nytt bestånd") << "new"
-                                      << "none";
+        row("rate typed", "rate", "changed");
+        row("rate typed back as saved", "rate back", "saved");
+        row("tree diameter typed", "diameter", "changed");
+        row("tree mark ticked", "mark", "changed");
+        row("species chosen", "species", "changed");
+        row("name typed", "name", "changed");
+        row("area typed", "area", "changed");
+        row("area typed, then emptied as saved", "area back", "saved");
+        row("area typed, then saved again", "area saved", "saved");
+        row("typed, then saved again", "saved again", "saved");
+        row("typed, then tree rows dropped with their window", "trees closed", "saved");
+        row("another file opened", "open", "none");
+        row("another register row chosen", "register", "none");
+        row("Nytt bestånd", "new", "none");
     }
     void savedLineFollowsTheEntries() {
         QFETCH(QString, action);
@@ -914,8 +897,10 @@ class StandsTest : public uitest::ParametersWindowTest {
         QVERIFY2(line.text().startsWith(start), qPrintable(line.text()));
         QVERIFY(line.text().contains(QStringLiteral("…")));
         QVERIFY(line.text().endsWith(QStringLiteral(".csv")));
-        QCOMPARE(line.toolTip(), (changed ? lodra::SavedLine::changedTextFor(path)
-                                          : lodra::SavedLine::textFor(path)));
+        // The whole path stays in the tip.
+        QCOMPARE(line.toolTip(), (changed ? QStringLiteral("Ändrat sedan det sparades i ")
+                                          : QStringLiteral("Sparades i ")) +
+                                     path);
     }
 
     // "Nytt bestånd" and "Öppna bestånd…" ask before entries that came from a stand file or
@@ -932,12 +917,6 @@ class StandsTest : public uitest::ParametersWindowTest {
         QTest::addColumn<bool>("readOnly");    // the file opened is made read-only
         QTest::addColumn<bool>("replaced");    // the entries gave way
         QTest::addColumn<QString>("savedIn");  // the file that holds the edited entries after
-        const auto row = [](const char* tag, const QString& from, const QString& edit,
-                            const QString& key, const QString& answer, const QString& saveAs,
-                            bool readOnly, bool replaced, const QString& savedIn) {
-            QTest::newRow(tag) << from << edit << key << answer << saveAs << readOnly << replaced
-                               << savedIn;
-        };
         const QString one = QStringLiteral("one.csv");
         const QString reg = QStringLiteral("register.csv");
         row("no stand file, new", "", "typed", "N", "", "", false, true, "");
