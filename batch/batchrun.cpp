@@ -26,6 +26,7 @@
 #include "batch/outputtables.h"
 #include "batch/pipeline.h"
 #include "batch/progress.h"
+#include "batch/refusaltext.h"
 #include "batch/runoutputs.h"
 #include "files/errortext.h"
 #include "files/filestate.h"
@@ -256,21 +257,6 @@ Result<Tally> run(const Arguments& arguments, char decimalSeparator, const RunSt
         return committed.error();
     }
     return tally;
-}
-
-// Why the run could not go on, for the exception being handled: the memory or threads the
-// system would not give it end it as a file error does.
-const char* abortReason() {
-    try {
-        throw;
-    } catch (const std::bad_alloc&) {
-        return "Minnet räckte inte till, så körningen avbröts.";
-    } catch (const std::system_error&) {
-        return "Systemet gav inte körningen de trådar eller det minne den behöver, så den "
-               "avbröts.";
-    } catch (...) {
-        return "Körningen avbröts av ett oväntat fel.";
-    }
 }
 
 Result<Tally> guardedRun(const Arguments& arguments, char decimalSeparator,

@@ -18,4 +18,8 @@ std::string refusalText(const Error& error);
 // What joins the row number and refusalText(error): ", " or ": ".
 const char* afterRow(const Error& error);
 
+// Why a run could not go on, for the exception being handled (call it inside a catch): the
+// memory or threads the system would not give it end it as a file error does.
+const char* abortReason();
+
 }  // namespace lodra::batch

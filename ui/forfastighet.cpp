@@ -22,6 +22,7 @@
 #include "files/resultfile.h"
 #include "report/numbertext.h"
 #include "report/propertycsv.h"
+#include "ui/handoverreport.h"
 #include "ui/messages.h"
 #include "ui/propertychart.h"
 #include "ui/propertymodel.h"
@@ -248,22 +249,10 @@ void forFastighet::standActivated(const QModelIndex& index) {
 }
 
 QImage forFastighet::chartImage() const {
-    // At the report's width, twice the resolution, whatever the window shows.
+    // At the report's width, whatever the window shows.
     const QSizeF size(Handover::textArea().width(), Handover::textArea().height() * 0.6);
-    QGraphicsScene scene;  // owns the chart
-    QChart* chart = propertyChart(result_.totals.flow().years(), kChartTitle, numbers_.locale());
-    scene.addItem(chart);
-    const QRectF area(QPointF(), size);
-    chart->setGeometry(area);
-    scene.setSceneRect(area);
-    constexpr double kRatio = 2;
-    QImage image((size * kRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(kRatio);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    scene.render(&painter, area, area);
-    return image;
+    return reportChartImage(
+        propertyChart(result_.totals.flow().years(), kChartTitle, numbers_.locale()), size);
 }
 
 std::unique_ptr<Handover> forFastighet::handover() const {

@@ -42,27 +42,6 @@ void setChartFonts(QChart* chart) {
     }
 }
 
-// A chart drawn at size (in the document's unit) at three times the resolution, whatever
-// the window shows. The chart is deleted.
-QImage chartImage(QChart* chart, QSizeF size) {
-    setChartFonts(chart);
-    QGraphicsScene scene;  // owns the chart from here
-    scene.addItem(chart);
-    const QRectF area(QPointF(), size);
-    chart->setGeometry(area);
-    chart->layout()->activate();
-    scene.setSceneRect(area);
-    constexpr double kRatio = 3;
-    QImage image((size * kRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(kRatio);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    scene.render(&painter, area, area);
-    painter.end();
-    return image;
-}
-
 void addStand(Handover& doc, const HandoverFacts& facts) {
     doc.addParagraph(QStringLiteral("Datum: ") + QDate::currentDate().toString(Qt::ISODate));
     if (!facts.standName.isEmpty()) {
@@ -92,6 +71,25 @@ QString bestPairNote() {
 }
 
 }  // namespace
+
+QImage reportChartImage(QChart* chart, QSizeF size) {
+    setChartFonts(chart);
+    QGraphicsScene scene;  // owns the chart from here
+    scene.addItem(chart);
+    const QRectF area(QPointF(), size);
+    chart->setGeometry(area);
+    chart->layout()->activate();
+    scene.setSceneRect(area);
+    constexpr double kRatio = 3;
+    QImage image((size * kRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(kRatio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    scene.render(&painter, area, area);
+    painter.end();
+    return image;
+}
 
 std::vector<std::pair<QString, QString>> economicFigures(const QString& resultat) {
     // The six economic results end the text: two lines above the line of dashes, the rest
@@ -143,8 +141,8 @@ void HandoverReport::addSummary(Handover& doc) const {
     if (!rows.empty()) {
         const QSizeF area = Handover::textArea();
         doc.addImage(QStringLiteral("Beståndets utveckling"),
-                     chartImage(developmentChart(rows, sources_.numbers),
-                                {area.width(), area.height() * 0.56}));
+                     reportChartImage(developmentChart(rows, sources_.numbers),
+                                      {area.width(), area.height() * 0.56}));
     }
 }
 
@@ -210,9 +208,9 @@ void HandoverReport::addSpread(Handover& doc) const {
                   sources_.histogramText.value_or(QString())});
     if (!sources_.histogramText) {
         const QSizeF area = Handover::textArea();
-        doc.addImage(
-            QStringLiteral("Nuvärdets fördelning"),
-            chartImage(sources_.spread->histogram(), {area.width() * 0.8, area.height() * 0.5}));
+        doc.addImage(QStringLiteral("Nuvärdets fördelning"),
+                     reportChartImage(sources_.spread->histogram(),
+                                      {area.width() * 0.8, area.height() * 0.5}));
     }
 }
 

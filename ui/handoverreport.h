@@ -6,7 +6,10 @@
 // shows it.
 
 #include <QAbstractItemModel>
+#include <QChart>
+#include <QImage>
 #include <QLocale>
+#include <QSizeF>
 #include <QString>
 #include <array>
 #include <memory>
@@ -35,6 +38,10 @@ struct HandoverSources {
     // What the spread's page says instead of its histogram when every run gave the same.
     std::optional<QString> histogramText;
 };
+
+// A chart drawn at size (in the document's unit) at three times the resolution, its text at
+// the report's chart size, whatever the window shows. The chart is deleted.
+QImage reportChartImage(QChart* chart, QSizeF size);
 
 // The six economic results that end a result text, as label and value with its unit, in
 // the text's order (the present value last); none when the text has not got them.

@@ -10,6 +10,7 @@
 #include "base/quote.h"
 #include "batch/batchrun.h"
 #include "batch/outputtables.h"
+#include "batch/refusaltext.h"
 #include "files/errortext.h"
 #include "standfile/standsource.h"
 
@@ -107,20 +108,6 @@ Result<Tally> runAll(const batch::Arguments& arguments, bool readableOnce, char 
     return tally;
 }
 
-// Why the run could not go on, for the exception being handled, as the batch tool says it.
-const char* abortReason() {
-    try {
-        throw;
-    } catch (const std::bad_alloc&) {
-        return "Minnet räckte inte till, så körningen avbröts.";
-    } catch (const std::system_error&) {
-        return "Systemet gav inte körningen de trådar eller det minne den behöver, så den "
-               "avbröts.";
-    } catch (...) {
-        return "Körningen avbröts av ett oväntat fel.";
-    }
-}
-
 }  // namespace
 
 Result<NodeArguments> parseNodeArguments(const std::vector<std::string>& args) {
@@ -188,7 +175,7 @@ NodeRun runStands(const NodeArguments& given, bool readableOnce, char decimalSep
     try {
         tally = runAll(arguments, readableOnce, decimalSeparator, run);
     } catch (...) {
-        tally = fail(abortReason());
+        tally = fail(batch::abortReason());
     }
     if (!tally) {
         run.out.clear();
